@@ -1,0 +1,28 @@
+#pragma once
+#include "platform/Database.h"
+
+#include <QString>
+#include <QVariant>
+
+// Schema and numbering helpers. Each takes the database first; a null database behaves like
+// a failed query.
+
+// MAX(field) + 1, 1 on an empty table, -1 when the query fails. A caller that inserts the
+// number must hold a dao::Transaction around both.
+qint64 DAO_NextNo(dao::Database* db, const QString& table, const QString& field);
+// Row count of table with an optional where-clause (" WHERE ..." with ? placeholders).
+qint64 RecCount(dao::Database* db, const QString& table, const QString& where = QString(),
+                const QVariantList& params = {});
+
+bool DAO_DelIndex(dao::Database* db, const QString& table, const QString& field);
+bool DAO_AddIndex(dao::Database* db, const QString& table, const QString& field,
+                  bool bPrimary, bool bUnique, bool bRequired);
+bool DAO_DelField(dao::Database* db, const QString& table, const QString& field);
+// defaultValue: a null QVariant for none; "" for the empty-string default.
+// fillSql runs after the column is added (to fill existing rows).
+bool DAO_AddField(dao::Database* db, const QString& table, const QString& field, long type, long size,
+                  bool bAllowZeroLength, const QString& fillSql, const QVariant& defaultValue,
+                  long ordinalPosition);
+// Adds or changes a column (type -1 keeps the type, size 0 keeps the size), in one transaction.
+bool DAO_EditField(dao::Database* db, const QString& table, const QString& field, long size,
+                   bool bAllowZeroLength, bool bDelIndex, int type, const QVariant& defaultValue);

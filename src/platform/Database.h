@@ -1,0 +1,101 @@
+#pragma once
+#include "platform/DaoError.h"
+#include "platform/SchemaDef.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+#include <memory>
+
+struct sqlite3;
+
+namespace dao {
+
+enum RecordsetType : int { dbOpenDynaset = 2, dbOpenSnapshot = 4 };
+
+class Recordset;
+
+// One open database file (SQLite standing in for the original engine).
+//  - open() never creates a file; a read-only open refuses every write.
+//  - The file uses a rollback journal (no WAL) and a busy timeout, so several workstations
+//    can share it on a network folder.
+//  - Every failure throws DaoError: 3011 for a missing table or column, 3261 when another
+//    connection holds the lock, 3022 for a duplicate key, otherwise SQLite's own text.
+//  - Values are always bound: "?" placeholders in the text, values in params.
+//  - Extra SQL functions: FIRST(x) and LAST(x) aggregates (the first/last non-group value in
+//    the order the rows are visited), MID(text, start[, length]), LEFT(text, n), RIGHT(text, n).
+class Database {
+public:
+    static std::shared_ptr<Database> open(const QString& path, int options = 0, bool readOnly = false);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    QString name() const { return m_path; }
+    bool isReadOnly() const { return m_readOnly; }
+
+    // Runs one statement; returns (and remembers) the number of rows it changed.
+    qint64 execute(const QString& sql, const QVariantList& params = {});
+    qint64 recordsAffected() const { return m_recordsAffected; }
+    // The key of the row inserted last on this connection.
+    qint64 lastInsertId() const;
+    // First column of the first row, or a null QVariant when there is no row.
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
+
+    std::unique_ptr<Recordset> openRecordset(const QString& sql, int type = dbOpenDynaset,
+                                             const QVariantList& params = {});
+
+    // Table definitions.
+    QStringList tableNames() const;
+    bool hasTable(const QString& table) const;
+    TableDef tableDef(const QString& table) const; // throws 3011 when missing
+    // Adds a column. With ordinalPosition >= 0 the column is placed there (table rebuild).
+    void appendField(const QString& table, const FieldDef& field);
+    void deleteField(const QString& table, const QString& field);
+    void renameField(const QString& table, const QString& from, const QString& to);
+    void appendIndex(const QString& table, const IndexDef& index);
+    void deleteIndex(const QString& table, const QString& index);
+
+    // Transactions (see also dao::Transaction). Nested calls use savepoints.
+    void beginImmediate();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return m_txDepth > 0; }
+
+    void setBusyTimeout(int milliseconds);
+    sqlite3* handle() const { return m_db; }
+
+    // Translates the current SQLite error of this connection into a DaoError.
+    [[noreturn]] void fail(int rc, const QString& context = QString()) const;
+
+private:
+    Database() = default;
+    friend class Recordset;
+    void rebuildTable(const QString& table, const QList<FieldDef>& fields, const QList<IndexDef>& indexes,
+                      const QStringList& copyFrom);
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+    bool m_readOnly = false;
+    qint64 m_recordsAffected = 0;
+    int m_txDepth = 0;
+};
+
+// Scoped write transaction: BEGIN IMMEDIATE on construction (a savepoint when one is already
+// open), rolled back on destruction unless commit() was called. Used wherever a value is
+// read and then written (next numbers, running sums, stock).
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    void commit();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};
+
+} // namespace dao

@@ -1,0 +1,104 @@
+#include "platform/Prompter.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialog>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+
+namespace platform {
+
+namespace {
+Prompter*& current()
+{
+    static Prompter* p = nullptr;
+    return p;
+}
+std::function<QDateTime()>& clockFn()
+{
+    static std::function<QDateTime()> fn;
+    return fn;
+}
+} // namespace
+
+Prompter& prompter()
+{
+    static QtPrompter qtPrompter;
+    return current() ? *current() : qtPrompter;
+}
+
+void setPrompter(Prompter* p) { current() = p; }
+
+QDateTime now() { return clockFn() ? clockFn()() : QDateTime::currentDateTime(); }
+QDate today() { return now().date(); }
+void setClock(std::function<QDateTime()> clock) { clockFn() = std::move(clock); }
+
+int QtPrompter::messageBox(const QString& text, const QString& title, int style)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (style & 0x70) {
+    case MsgCritical: box.setIcon(QMessageBox::Critical); break;
+    case MsgQuestionIcon: box.setIcon(QMessageBox::Question); break;
+    case MsgExclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgInformation: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    if ((style & 0x0F) == MsgYesNo) {
+        QPushButton* yes = box.addButton(QStringLiteral("예(&Y)"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("아니오(&N)"), QMessageBox::NoRole);
+        box.setDefaultButton((style & MsgDefaultButton2) ? no : yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? AnswerYes : AnswerNo;
+    }
+    QPushButton* ok = box.addButton(QStringLiteral("확인"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return AnswerOk;
+}
+
+bool QtPrompter::inputBox(const QString& prompt, const QString& title, QString& value)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                               QLineEdit::Normal, value, &ok);
+    if (ok)
+        value = text;
+    return ok;
+}
+
+int QtPrompter::popupMenu(const QStringList& items, const QPoint& globalPos)
+{
+    QMenu menu;
+    QList<QAction*> actions;
+    for (const QString& item : items)
+        actions << (item.isEmpty() ? menu.addSeparator() : menu.addAction(item));
+    QAction* chosen = menu.exec(globalPos);
+    return chosen ? int(actions.indexOf(chosen)) : -1;
+}
+
+bool QtPrompter::chooseColor(quint32& color)
+{
+    const QColor initial(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+    const QColor c = QColorDialog::getColor(initial, QApplication::activeWindow());
+    if (!c.isValid())
+        return false;
+    color = quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
+    return true;
+}
+
+int QtPrompter::execModal(QDialog& dialog) { return dialog.exec(); }
+
+bool QtPrompter::startProgram(const QString& program, const QStringList& arguments,
+                              const QString& workingFolder)
+{
+    return QProcess::startDetached(program, arguments, workingFolder);
+}
+
+} // namespace platform

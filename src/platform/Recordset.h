@@ -1,0 +1,102 @@
+#pragma once
+#include "platform/DaoError.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+#include <map>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace dao {
+
+class Database;
+
+// The rows of one query. Rows are read from the engine as the caller moves forward and kept,
+// so moving back, MoveLast and RecordCount are exact and cheap afterwards.
+// A dynaset over one table (SELECT ... FROM table [AS alias] ...) is updatable through
+// AddNew/Edit, setValue and Update; a snapshot is read-only.
+class Recordset {
+public:
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    bool eof() const;
+    bool bof() const;
+    qint64 recordCount();  // exact count of the rows of the query
+    qint64 position() const { return m_pos; } // 0-based current row
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    void movePrevious();
+
+    int fieldCount() const { return int(m_names.size()); }
+    QString fieldName(int index) const { return m_names.value(index); }
+    int fieldIndex(const QString& name) const; // -1 when absent; case-insensitive
+
+    // Field values of the current row (a null QVariant for Null). A missing field or no
+    // current row throws (3265 / 3021).
+    QVariant value(int index) const;
+    QVariant value(const QString& name) const;
+    bool isNull(int index) const;
+    // Text of a field, "" for Null; integers without decimals.
+    QString text(int index) const;
+    QString text(const QString& name) const;
+    qint64 toInt64(int index) const; // 0 for Null
+    double toDouble(int index) const;
+
+    // Editing (dynaset only).
+    bool updatable() const { return m_updatable; }
+    void addNew();
+    void edit();
+    void setValue(const QString& name, const QVariant& value);
+    void setValue(int index, const QVariant& value);
+    void update();
+    void cancelUpdate();
+    int editMode() const { return m_editMode; } // 0 none, 1 edit, 2 add new
+    // The key of the row last added through this recordset.
+    qint64 lastModifiedRowId() const { return m_lastRowId; }
+
+    void close();
+
+private:
+    friend class Database;
+    Recordset(Database* db, sqlite3_stmt* stmt, bool dynaset, const QString& table, int hiddenColumns);
+    bool fetchRow();       // reads one more row into the store; false at the end
+    void ensureRow(qint64 index) const;
+    void fetchAll() const;
+    void requireCurrent() const;
+    int checkedIndex(int index) const;
+
+    struct Cell {           // one stored value
+        quint8 type;        // SQLite type code (1 int, 2 float, 3 text, 4 blob, 5 null)
+        quint32 length;     // text/blob bytes
+        union { qint64 i; double d; quint64 offset; } v;
+    };
+
+    Database* m_db;
+    sqlite3_stmt* m_stmt;
+    bool m_done = false;
+    bool m_updatable;
+    QString m_table;
+    int m_hidden;             // leading hidden columns (the row key of a dynaset)
+    QStringList m_names;      // visible column names
+    QHash<QString, int> m_index; // upper-cased name -> visible index
+    std::vector<Cell> m_cells;   // row-major, (hidden + visible) cells per row
+    QByteArray m_bytes;          // text and blob bytes of the stored cells
+    qint64 m_rows = 0;
+    qint64 m_pos = 0;            // current row; == m_rows means EOF, -1 means BOF
+    std::map<qint64, QVariantList> m_changed; // rows rewritten through Edit/Update
+
+    int m_editMode = 0;
+    QVariantList m_buffer;
+    std::vector<bool> m_dirty;
+    qint64 m_lastRowId = 0;
+};
+
+} // namespace dao

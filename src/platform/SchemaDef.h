@@ -1,0 +1,49 @@
+#pragma once
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace dao {
+
+// Field type numbers, as the schema helpers pass them.
+enum FieldType : int {
+    dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5,
+    dbSingle = 6, dbDouble = 7, dbDate = 8, dbText = 10, dbMemo = 12
+};
+
+struct FieldDef {
+    QString name;
+    int type = dbText;
+    int size = 0;             // characters for Text; 0 = no size
+    int ordinalPosition = -1; // 0-based position among the table's columns; -1 = at the end
+    bool allowZeroLength = false;
+    bool required = false;
+    bool autoIncrement = false; // the key filled by the database on insert
+    // The default as an engine expression: "" (two quote characters) is the empty string,
+    // a number is itself, anything else is a text. Empty = no default.
+    QString defaultValue;
+};
+
+struct IndexDef {
+    QString name;
+    bool primary = false;
+    bool unique = false;
+    bool required = false;
+    QStringList fields;
+};
+
+struct TableDef {
+    QString name;
+    QList<FieldDef> fields;
+    QList<IndexDef> indexes;
+
+    int fieldIndex(const QString& field) const // -1 when absent; case-insensitive
+    {
+        for (int i = 0; i < fields.size(); ++i)
+            if (fields[i].name.compare(field, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
+};
+
+} // namespace dao

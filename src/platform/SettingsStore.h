@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+
+namespace platform {
+
+// The per-user settings store: text values addressed by (application, section, key).
+// Each application name has one INI file in the settings folder, which is
+// $TRELVO_SETTINGS_DIR when set, else "trelvo" under the user's configuration folder.
+// Every write goes to disk at once.
+QString settingsFolder();
+void setSettingsFolder(const QString& folder); // tests point the store at a scratch folder
+QString settingsFile(const QString& application);
+
+QString GetSetting(const QString& application, const QString& section, const QString& key,
+                   const QString& defaultValue = QString());
+void SaveSetting(const QString& application, const QString& section, const QString& key,
+                 const QString& value);
+void DeleteSetting(const QString& application, const QString& section, const QString& key = QString());
+
+} // namespace platform
