@@ -1,0 +1,69 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+class QObject;
+
+// Text, telephone-number and system helpers.
+//
+// Byte widths are those of the Korean ANSI code page 949: a Hangul syllable takes two bytes,
+// an ASCII character one. A character that code page cannot hold counts as one byte (it
+// would be written as "?").
+
+// The text in code page 949; characters it cannot hold become "?".
+QByteArray ToAnsi(const QString& text);
+// Bytes of code page 949 back to text; a broken double-byte character becomes U+FFFD.
+QString FromAnsi(const QByteArray& bytes);
+// Byte width of one character (a Unicode code point).
+int AnsiCharWidth(char32_t ch);
+
+int AnsiByteLen(const QString& text);
+int KorLen(const QString& text);
+// The text cut to n bytes. When the cut falls inside a double-byte character that character
+// is dropped and, unless bNoPad, one blank is appended so that the width is n again.
+QString LeftByte(const QString& text, int n, bool bNoPad = false);
+// True when part occurs in text (an empty part gives false).
+bool StrContains(const QString& text, const QString& part);
+
+// Formats a telephone number with hyphens (area code, middle part, last four digits).
+// local receives the number without its area code; it is left alone when the number is
+// returned unformatted. Never fails.
+QString FormatTelNo(const QString& telephone, QString& local);
+QString FormatTelNo(const QString& telephone);
+// True when the number begins with "01" and has 10 or more characters.
+bool IsMobileNumber(const QString& number);
+
+// Appends one line (followed by CRLF) to the call log RCidLog in the program folder.
+void WriteLog(const QString& line);
+
+// Empty text for Null, else the value as text.
+QString NullToStr(const QVariant& value);
+
+// Moves the focus to the next (0) or previous (1) control in tab order.
+void SendTabKey(int direction);
+
+// Asks for Hangul (true) or alphanumeric (false) keyboard input. The input method of this
+// platform keeps its own mode, so this is a request that may have no effect.
+void SetHangulMode(bool bHangul);
+
+// The day before a "YYYY-MM-DD" date. On the first of a month bKeepFirst keeps the date.
+// Malformed input is returned unchanged.
+QString GetPrevDay(const QString& sDate, bool bKeepFirst);
+
+// The colour dialog: starts from colour (24-bit, red in the low byte); returns the chosen
+// colour, or -1 when the user cancelled.
+long ShowColorDlg(const QString& title, long colour);
+
+// True when the control is an element of a control array: a grid with an Index of 0 or
+// more, or another control carrying an "Index" property of 0 or more.
+bool IsControlArray(const QObject* control);
+// The control's index within its array, -1 when it is none.
+int ControlIndex(const QObject* control);
+
+// The name of the default printer, or "기본프린터가 없음" when there is none.
+QString GetDefaultPrinterName();
+
+// A plain message box (style as the platform's flags: 0 OK only without icon, 4 Yes/No
+// without icon, ...); an empty title means the program title. Returns the button pressed.
+int MsgBoxPlain(const QString& text, int style = 0, const QString& title = QString());

@@ -1,0 +1,297 @@
+#include "frame/modFormIni.h"
+
+#include "frame/modFrmCtrl.h"
+#include "frame/modMsgBox.h"
+#include "platform/IniFile.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SpreadGrid.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QScreen>
+#include <QWidget>
+#include <cmath>
+
+namespace {
+
+const QString kPosition = QStringLiteral("FormPosition");
+
+// What the old profile functions hand back through a ten-character buffer.
+QString cutValue(const QString& raw)
+{
+    return raw.trimmed().left(9).trimmed();
+}
+
+QString readValue(const platform::IniFile& ini, const QString& section, const QString& key)
+{
+    return cutValue(ini.value(section, key));
+}
+
+QString singleText(double v)
+{
+    return QString::number(float(v), 'g', 7);
+}
+
+QString gridName(const platform::SpreadGrid* spr)
+{
+    if (!spr)
+        return QString();
+    return spr->Name().isEmpty() ? spr->objectName() : spr->Name();
+}
+
+bool writeValue(const QString& file, const QString& section, const QString& key, const QString& value,
+                QString* error = nullptr)
+{
+    platform::IniFile ini(file);
+    if (!ini.load()) {
+        if (error)
+            *error = QStringLiteral("Path/File access error");
+        return false;
+    }
+    ini.setValue(section, key, value);
+    if (!ini.save()) {
+        if (error)
+            *error = QStringLiteral("Path/File access error");
+        return false;
+    }
+    return true;
+}
+
+// Pixels from twips, or false when the value cannot be a coordinate of this screen.
+bool toPixels(double twips, double twipsPerPixel, int& px)
+{
+    const double v = twips / twipsPerPixel;
+    if (!std::isfinite(v) || v > 1.0e6 || v < -1.0e6)
+        return false;
+    px = int(std::lround(v));
+    return true;
+}
+
+void applySpreadIni(platform::SpreadGrid* spr, const platform::IniFile& ini, int iIndex)
+{
+    const QString prefix = SpreadIniPrefix(spr, iIndex);
+    const QString colsSection = prefix + QStringLiteral("_ColsWidth");
+    const int maxCols = spr->MaxCols();
+    for (int c = 1; c <= maxCols; ++c) {
+        double w = 0;
+        if (IsNumericText(readValue(ini, colsSection, QString::number(c)), &w) && w >= 0 && w <= 10000)
+            spr->SetColWidth(c, w);
+    }
+    const QString general = prefix + QStringLiteral("_General");
+    const double fontSize = ValText(readValue(ini, general, QStringLiteral("FontSize")));
+    if (fontSize > 0 && fontSize <= 1000) {
+        spr->SetCol(-1);
+        spr->SetRow(-1);
+        spr->SetFontSize(fontSize);
+        spr->SetRow(0);
+        spr->SetFontSize(fontSize);
+    }
+    const double rowHeight = ValText(readValue(ini, general, QStringLiteral("RowHeight")));
+    if (rowHeight > 0 && rowHeight <= 10000) {
+        spr->SetRowHeight(-1, rowHeight);
+        spr->SetRowHeight(0, rowHeight + 2);
+    }
+}
+
+} // namespace
+
+bool IsNumericText(const QString& text, double* value)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    if (value)
+        *value = v;
+    return true;
+}
+
+double ValText(const QString& text)
+{
+    // The longest leading part that reads as a number (blanks skipped), as the runtime's Val.
+    QString t = text;
+    t.remove(QLatin1Char(' '));
+    t.remove(QLatin1Char('\t'));
+    int end = 0;
+    if (end < t.size() && (t[end] == QLatin1Char('+') || t[end] == QLatin1Char('-')))
+        ++end;
+    bool digits = false;
+    while (end < t.size() && t[end].isDigit() && t[end].unicode() < 128) { ++end; digits = true; }
+    if (end < t.size() && t[end] == QLatin1Char('.')) {
+        ++end;
+        while (end < t.size() && t[end].isDigit() && t[end].unicode() < 128) { ++end; digits = true; }
+    }
+    if (!digits)
+        return 0;
+    if (end < t.size() && (t[end] == QLatin1Char('e') || t[end] == QLatin1Char('E'))) {
+        int e = end + 1;
+        if (e < t.size() && (t[e] == QLatin1Char('+') || t[e] == QLatin1Char('-')))
+            ++e;
+        const int expStart = e;
+        while (e < t.size() && t[e].isDigit() && t[e].unicode() < 128)
+            ++e;
+        if (e > expStart)
+            end = e;
+    }
+    const double v = QLocale::c().toDouble(t.left(end));
+    return std::isfinite(v) ? v : 0;
+}
+
+QString FormIniFile(const QString& sFormName, const QString& sSuffix)
+{
+    return platform::programPath(QStringLiteral("FormIni") + QDir::separator() + sFormName + sSuffix
+                                 + QStringLiteral(".ini"));
+}
+
+QString SpreadIniPrefix(const platform::SpreadGrid* spr, int iIndex)
+{
+    QString prefix = gridName(spr);
+    if (iIndex > -1)
+        prefix += QLatin1Char('_') + QString::number(iIndex);
+    return prefix;
+}
+
+QString ReadIniValue(const QString& sFile, const QString& sSection, const QString& sKey)
+{
+    platform::IniFile ini(sFile);
+    ini.load();
+    return readValue(ini, sSection, sKey);
+}
+
+void LoadFormIni(QWidget* frm, bool bNoSize, const QString& sSuffix)
+{
+    if (!frm)
+        return;
+    const QString file = FormIniFile(FormName(frm), sSuffix);
+    if (!QFileInfo::exists(file))
+        return;
+    platform::IniFile ini(file);
+    if (!ini.load())
+        return;
+
+    const double tx = TwipsPerPixelX();
+    const double ty = TwipsPerPixelY();
+    const QRect desktop = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->virtualGeometry()
+                                                           : QRect(0, 0, 1 << 20, 1 << 20);
+    QPoint pos = frm->frameGeometry().topLeft();
+    bool moved = false;
+    double v = 0;
+    int px = 0;
+    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Left")), &v) && v > 0 && toPixels(v, tx, px)
+        && px < desktop.right()) {
+        pos.setX(px);
+        moved = true;
+    }
+    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Top")), &v) && v > 0 && toPixels(v, ty, px)
+        && px < desktop.bottom()) {
+        pos.setY(px);
+        moved = true;
+    }
+    if (moved)
+        frm->move(pos);
+    if (bNoSize)
+        return;
+
+    // Width and Height are the outer size; the frame's share is taken off for resize().
+    const QSize frameExtra = frm->frameGeometry().size() - frm->geometry().size();
+    QSize size = frm->size();
+    bool resized = false;
+    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Width")), &v) && toPixels(v, tx, px)) {
+        size.setWidth(qMax(0, px - frameExtra.width()));
+        resized = true;
+    }
+    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Height")), &v) && toPixels(v, ty, px)) {
+        size.setHeight(qMax(0, px - frameExtra.height()));
+        resized = true;
+    }
+    if (resized)
+        frm->resize(size.boundedTo(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
+    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("WindowState")), &v)) {
+        const int wanted = int(v);
+        const Qt::WindowStates now = frm->windowState();
+        const int present = now.testFlag(Qt::WindowMinimized) ? 1 : now.testFlag(Qt::WindowMaximized) ? 2 : 0;
+        if (wanted != present && wanted >= 0 && wanted <= 2) {
+            Qt::WindowStates s = now & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+            if (wanted == 1)
+                s |= Qt::WindowMinimized;
+            else if (wanted == 2)
+                s |= Qt::WindowMaximized;
+            frm->setWindowState(s);
+        }
+    }
+
+    const QList<platform::SpreadGrid*> grids = frm->findChildren<platform::SpreadGrid*>();
+    for (platform::SpreadGrid* spr : grids)
+        if (spr->window() == frm->window())
+            applySpreadIni(spr, ini, spr->Index());
+}
+
+void LoadSpreadIni(platform::SpreadGrid* spr, const QString& sFile, int iIndex)
+{
+    if (!spr || !QFileInfo::exists(sFile))
+        return;
+    platform::IniFile ini(sFile);
+    if (!ini.load())
+        return;
+    applySpreadIni(spr, ini, iIndex);
+}
+
+void SaveFormIni(QWidget* frm, const QString& sSuffix)
+{
+    if (!frm || !frm->isVisible())
+        return;
+    const Qt::WindowStates state = frm->windowState();
+    if (state.testFlag(Qt::WindowMinimized))
+        return;
+    const bool maximised = state.testFlag(Qt::WindowMaximized);
+    platform::IniFile ini(FormIniFile(FormName(frm), sSuffix));
+    if (!ini.load())
+        return;
+    ini.setValue(kPosition, QStringLiteral("WindowState"), QString::number(maximised ? 2 : 0));
+    if (!maximised) {
+        const QRect outer = frm->frameGeometry();
+        const double tx = TwipsPerPixelX();
+        const double ty = TwipsPerPixelY();
+        ini.setValue(kPosition, QStringLiteral("Left"), singleText(outer.x() * tx));
+        ini.setValue(kPosition, QStringLiteral("Top"), singleText(outer.y() * ty));
+        ini.setValue(kPosition, QStringLiteral("Width"), singleText(outer.width() * tx));
+        ini.setValue(kPosition, QStringLiteral("Height"), singleText(outer.height() * ty));
+    }
+    ini.save();
+}
+
+void SaveSpreadColWidth(QWidget* frm, platform::SpreadGrid* spr, int lCol, const QString& sSuffix, int iIndex)
+{
+    if (!frm || !spr || !spr->Visible())
+        return;
+    writeValue(FormIniFile(FormName(frm), sSuffix), SpreadIniPrefix(spr, iIndex) + QStringLiteral("_ColsWidth"),
+               QString::number(lCol), QString::number(spr->ColWidth(lCol)));
+}
+
+void SaveSpreadIni_Gn(QWidget* frm, platform::SpreadGrid* spr, const QString& sKey, const QString& sValue,
+                      const QString& sSuffix)
+{
+    if (!frm || !spr)
+        return;
+    QString error;
+    if (!writeValue(FormIniFile(FormName(frm), sSuffix), SpreadIniPrefix(spr, spr->Index()) + QStringLiteral("_General"),
+                    sKey, sValue, &error))
+        ShowProcError(75, error, QStringLiteral("SaveSpreadIni_Gn"), QStringLiteral("Module"),
+                      QStringLiteral("modFormIni"));
+}
+
+void DelFormIni(const QString& sName)
+{
+    QFile f(FormIniFile(sName));
+    if (!f.exists())
+        return;
+    if (!f.remove())
+        ShowProcError(75, f.errorString(), QStringLiteral("DelFormIni"), QStringLiteral("Module"),
+                      QStringLiteral("modFormIni"));
+}

@@ -1,0 +1,70 @@
+#pragma once
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+class QWidget;
+class QObject;
+
+// Window, focus and keyboard helpers shared by every window.
+
+// Where a pop-up window goes: the pure placement rule behind SetFormPosition.
+// anchor is the anchor control's inner rectangle in screen coordinates (ignored when
+// hasAnchor is false), formSize the window's outer size, screen the available screen.
+// lHMode: 0 left edges aligned, 1 right edges aligned, 2 centred on the control, other 0.
+// lVMode: 3 just below, 4 just above, 5 centred, 6 top edges aligned, other 0.
+// The offsets are added at the end; the window is not kept inside the screen.
+QPoint ComputeFormPosition(bool hasAnchor, const QRect& anchor, const QSize& formSize,
+                           const QRect& screen, long lHMode, long lVMode, long lXOff, long lYOff);
+
+// Moves frm beside ctlAnchor (or to the centre of the screen when ctlAnchor is null).
+// Offsets are in twips.
+void SetFormPosition(QWidget* frm, QWidget* ctlAnchor, long lHMode, long lVMode,
+                     long lXOff = 0, long lYOff = 0);
+
+// Screen twips per pixel, from the primary screen's logical DPI (15 at 96 DPI).
+double TwipsPerPixelX();
+double TwipsPerPixelY();
+
+// Selects the whole text of the focused control of the active window.
+void SelectActiveText();
+void SelectAllText(QWidget* control);
+
+// Key codes are the old virtual-key numbers (13 Enter, 37 Left, 38 Up, 39 Right, 40 Down);
+// the corresponding Qt::Key values are understood as well.
+// Enter or Down moves the focus on (Tab), Up moves it back (Shift+Tab). Returns true when a
+// key was sent; every other key is ignored. The key itself is not consumed.
+bool EnterToTab(int KeyCode);
+// The same for combo boxes: Enter or Right moves on, Left moves back.
+bool CmbEnterToTab(int KeyCode);
+// The virtual-key number of a Qt key (Key_Return/Key_Enter 13, arrows 37-40, Escape 27, ...);
+// other keys are returned unchanged.
+int VbKeyCode(int qtKey);
+// Posts Tab (direction 0) or Shift+Tab (1) to the focused control, without waiting.
+void PostTabKey(int direction);
+
+// Keeps a window above all others, or ends that when bNoTopMost is true.
+void SetTopMost(QWidget* window, bool bNoTopMost);
+
+// True when the field is empty (or "0" with bZeroIsEmpty), after telling the user and
+// putting the focus into the field.
+bool CheckNeedInput(QWidget* ctl, const QString& sCaption, bool bZeroIsEmpty);
+
+// Shows the window, restores it when minimised and gives it the focus.
+void FormFocus(QWidget* frm);
+
+// Closes every loaded window whose name differs (without regard to case) from sKeepName.
+void UnloadOtherForms(const QString& sKeepName);
+
+// The text of a control with a Text property (line edits, combo boxes, spin boxes, text
+// edits, labels, or any object with a "text" property), and setting it.
+QString ControlText(const QObject* ctl);
+void SetControlText(QObject* ctl, const QString& text);
+
+// The window's form name: the name it is registered under, else its object name.
+QString FormName(const QWidget* frm);
+
+// True when a window of that name is loaded (names compare without regard to case).
+// It does not load the window.
+bool IsFormLoaded(const QString& sName);
