@@ -168,6 +168,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     buildControls();
     designListSheet();
+    resize(toPx(15600, true), toPx(10800, false));
     platform::FormRegistry::instance().registerForm(this, QStringLiteral("frmMain"));
 }
 
@@ -533,6 +534,7 @@ bool frmMain::event(QEvent* e)
 
 QRect frmMain::geometryTwips() const
 {
+    // Position of the window with its frame, size of the inner area: both as set by the layout file.
     return QRect(toTwips(x(), true), toTwips(y(), false), toTwips(width(), true), toTwips(height(), false));
 }
 
