@@ -144,7 +144,7 @@ bool stageFolder(const QString& folder, const QString& stage, const QStringList&
         const QFileInfo fi(path);
         bool skipped = isJournal(fi.fileName());
         for (const QString& s : skip)
-            if (path.startsWith(s + QLatin1Char('/')))
+            if (!s.isEmpty() && path.startsWith(s + QLatin1Char('/')))
                 skipped = true;
         if (skipped)
             continue;
@@ -232,7 +232,8 @@ int main(int argc, char** argv)
     QDir().mkpath(stage);
     const QString root = backupRoot();
     // Archives written into the database folder itself are not backed up again.
-    const QStringList skip = {QDir(root).absolutePath(), QDir(root).canonicalPath()};
+    QStringList skip = {QDir(root).absolutePath(), QDir(root).canonicalPath()};
+    skip.removeAll(QString());
     if (!stageFolder(folder, stage, skip))
         return 1;
 

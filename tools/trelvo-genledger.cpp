@@ -296,6 +296,7 @@ private:
 void bindText(sqlite3_stmt* st, int i, const std::string& s) { sqlite3_bind_text(st, i, s.data(), int(s.size()), SQLITE_TRANSIENT); }
 
 qint64 roundTo(double v, qint64 unit) { return std::max<qint64>(unit, qint64(std::llround(v / double(unit))) * unit); }
+qint64 roundUpTo(double v, qint64 unit) { return std::max<qint64>(unit, qint64(std::ceil(v / double(unit))) * unit); }
 
 struct Options { qint64 vouchers = 1000000; QString out; quint64 seed = 20240501; bool force = false; };
 
@@ -439,7 +440,7 @@ bool generate(const QString& path, const Options& opt)
             if (!chance(rng, 0.4))
                 sellDate = std::min(today, buyDate.addDays(std::min(90, int(std::exponential_distribution<double>(1.0 / 7)(rng)) + 1)));
             seller = &salesParties[size_t(pickSales(rng))];
-            sellCost = roundTo(double(service ? p.price : buyCost) * std::uniform_real_distribution<double>(1.05, 1.35)(rng), 1000);
+            sellCost = roundUpTo(double(service ? p.price : buyCost) * std::uniform_real_distribution<double>(1.05, 1.35)(rng), 1000);
             if (chance(rng, 0.3))
                 useCost = roundTo(std::uniform_real_distribution<double>(1000, 30000)(rng), 500);
         }
