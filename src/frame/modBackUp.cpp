@@ -1,9 +1,9 @@
 #include "frame/modBackUp.h"
 
 #include "frame/frmMsgBackUp.h"
+#include "frame/modFrmCtrl.h"
 #include "frame/modMain.h"
 #include "frame/modMsgBox.h"
-#include "platform/FormRegistry.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
@@ -22,16 +22,6 @@ QString modeName(int mode)
     case 1: return QStringLiteral("서버");
     case 2: return QStringLiteral("AS");
     default: return QStringLiteral("하드");
-    }
-}
-
-void unloadOtherForms(const QString& keep)
-{
-    const QList<QWidget*> forms = platform::FormRegistry::instance().forms();
-    for (QWidget* w : forms) {
-        const QString name = platform::FormRegistry::instance().nameOf(w);
-        if (name.compare(keep, Qt::CaseInsensitive) != 0)
-            w->close();
     }
 }
 
@@ -71,7 +61,7 @@ bool ExecBackUp(int mode, bool bNoAsk, const QString& sKeepForm, const QString& 
     }
 
     if (!sKeepForm.isEmpty())
-        unloadOtherForms(sKeepForm);
+        UnloadOtherForms(sKeepForm);
     if (!sDBPath.isEmpty())
         platform::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"), sDBPath);
 

@@ -34,23 +34,3 @@ void UpgradeSchema(dao::Database* db)
     for (const QString& f : rest)
         addTelColumn(db, QStringLiteral("maeip"), f);
 }
-
-void EnsureLedgerIndexes(dao::Database* db)
-{
-    if (!db || db->isReadOnly())
-        return;
-    static const char* stmts[] = {
-        "CREATE INDEX IF NOT EXISTS total_maechul_date_id ON total(maechul_date, total_id)",
-        "CREATE INDEX IF NOT EXISTS total_maechul_code ON total(maechul_code)",
-        "CREATE INDEX IF NOT EXISTS total_maeip_code ON total(maeip_code)",
-        "CREATE INDEX IF NOT EXISTS total_group_name ON total(group_name)",
-        "CREATE INDEX IF NOT EXISTS total_pro_name ON total(pro_name)",
-    };
-    for (const char* s : stmts) {
-        try {
-            db->execute(QString::fromLatin1(s));
-        } catch (const dao::DaoError&) {
-            // A missing table or a locked file: the list works without the index.
-        }
-    }
-}

@@ -8,5 +8,3 @@
 // The schema helpers report and absorb their own failures; start-up always goes on.
 void UpgradeSchema(dao::Database* db);
 
-// Indexes the voucher list relies on for a large ledger, created when missing.
-void EnsureLedgerIndexes(dao::Database* db);

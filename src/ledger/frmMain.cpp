@@ -1,5 +1,8 @@
 #include "ledger/frmMain.h"
 
+#include "frame/FrmInitMsg.h"
+#include "frame/frmSplash.h"
+#include "frame/frmpass.h"
 #include "frame/modBackUp.h"
 #include "frame/modComboBox.h"
 #include "frame/modCommon.h"
@@ -38,10 +41,6 @@ bool gbAutoPickProduct = false;
 
 namespace {
 
-// The login, first-start notice and password windows are shown through these three steps.
-bool RunLogin(QWidget*) { return true; }
-void ShowInitMsg(QWidget*) {}
-void ShowPasswordChange(QWidget*) {}
 
 // Columns of the voucher grid.
 enum : int {
@@ -459,7 +458,7 @@ bool frmMain::Form_Load()
 
     bLoading = true;
     InitApp();
-    if (!RunLogin(this)) {
+    if (!frmSplash::RunLogin(this)) {
         // The login ended the program: nothing more runs, no backup is offered.
         bLoading = false;
         return false;
@@ -467,7 +466,6 @@ bool frmMain::Form_Load()
     bLoading = false;
 
     UpgradeSchema(gDB.get());
-    EnsureLedgerIndexes(gDB.get());
 
     LoadFormIni(this, false, QString());
     const QRect g = geometryTwips();
@@ -496,7 +494,10 @@ bool frmMain::Form_Load()
     FillGroupCombo();
 
     if (platform::GetSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("0")) == QLatin1String("0"))
-        ShowInitMsg(this);
+    {
+        FrmInitMsg notice(this);
+        platform::prompter().execModal(notice);
+    }
 
     InitListSheet();
     RefreshList();
@@ -618,7 +619,8 @@ void frmMain::Form_Unload()
 
 void frmMain::btnPasswd_Click()
 {
-    ShowPasswordChange(this);
+    frmpass frm(this);
+    platform::prompter().execModal(frm);
 }
 
 void frmMain::btnMonthView_Click(int index)
