@@ -287,8 +287,8 @@ private slots:
         addProduct(p, QStringLiteral("000001"), QStringLiteral("a1"), QStringLiteral("00001"));
         addProduct(p, QStringLiteral("000002"), QStringLiteral("b1"), QStringLiteral("00002"));
         addProduct(p, QStringLiteral("000003"), QStringLiteral("c1"), QStringLiteral("00003"));
-        p.siFairStock(0);
         addProduct(p, QStringLiteral("000004"), QStringLiteral("b2"), QStringLiteral("00002"));
+        t.sql(QStringLiteral("UPDATE Product SET FairStock = 0 WHERE Code = '000004'"));
 
         t.sql(QStringLiteral("INSERT INTO Stock (PCode, CurStock) VALUES ('000002', 4), ('000004', 1), ('000009', 2)"));
         RecordsetPtr rs;
