@@ -140,15 +140,6 @@ private slots:
         QVERIFY(t.messages().isEmpty());
     }
 
-    void membersStartEmptyAndReadBack()
-    {
-        clsCharge c;
-        QCOMPARE(c.SCODE(), QString());
-        QCOMPARE(c.sBigo(), QString());
-        c.sTelHome(QStringLiteral("1"));
-        QCOMPARE(c.sTelHome(), QStringLiteral("1"));
-    }
-
     void engineErrorsReachTheCaller()
     {
         TradeDb t;

@@ -40,11 +40,6 @@ private slots:
             const dao::TableDef def = t.db->tableDef(a.first);
             QCOMPARE(def.fields[def.fieldIndex(a.second)].type, int(dao::dbDouble));
         }
-        const dao::TableDef trader = t.db->tableDef(QStringLiteral("Trader"));
-        QCOMPARE(trader.fields[trader.fieldIndex(QStringLiteral("bDeled"))].type, int(dao::dbBoolean));
-        QCOMPARE(trader.fields[trader.fieldIndex(QStringLiteral("VAT"))].type, int(dao::dbByte));
-        QCOMPARE(trader.fields[trader.fieldIndex(QStringLiteral("Fax"))].type, int(dao::dbText));
-        QVERIFY(trader.fields[trader.fieldIndex(QStringLiteral("Fax"))].allowZeroLength);
     }
 };
 
