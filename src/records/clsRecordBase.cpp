@@ -2,6 +2,7 @@
 
 #include "frame/modFloatMsg.h"
 #include "frame/modMain.h"
+#include "frame/modMsgBox.h"
 #include "platform/Prompter.h"
 #include "platform/SqlText.h"
 
@@ -14,7 +15,7 @@ QString clsRecordBase::saveErrorText(long number, const QString& description)
 
 void clsRecordBase::showPlainBox(const QString& text)
 {
-    platform::prompter().messageBox(text, gsTitle, platform::MsgOkOnly);
+    MsgPlain(text);
 }
 
 void clsRecordBase::showConfirmation(const QString& text, int delay)
