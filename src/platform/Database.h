@@ -24,7 +24,7 @@ class Recordset;
 //    connection holds the lock, 3022 for a duplicate key, otherwise SQLite's own text.
 //  - Values are always bound: "?" placeholders in the text, values in params.
 //  - Extra SQL functions: FIRST(x) and LAST(x) aggregates (the first/last non-group value in
-//    the order the rows are visited), MID(text, start[, length]), LEFT(text, n), RIGHT(text, n).
+//    the order the rows are visited), MID(text, start[, length]) (LEFT and RIGHT are keywords here: use substr).
 class Database {
 public:
     static std::shared_ptr<Database> open(const QString& path, int options = 0, bool readOnly = false);
@@ -53,6 +53,9 @@ public:
     // Adds a column. With ordinalPosition >= 0 the column is placed there (table rebuild).
     void appendField(const QString& table, const FieldDef& field);
     void deleteField(const QString& table, const QString& field);
+    // Changes a column's type, size, zero-length rule, default or requirement in place,
+    // through a table rebuild that keeps every row, the column's position and every index.
+    void alterField(const QString& table, const QString& field, const FieldDef& newDef);
     void renameField(const QString& table, const QString& from, const QString& to);
     void appendIndex(const QString& table, const IndexDef& index);
     void deleteIndex(const QString& table, const QString& index);

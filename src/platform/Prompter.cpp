@@ -40,7 +40,9 @@ int QtPrompter::messageBox(const QString& text, const QString& title, int style)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
-    box.setText(text);
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
     switch (style & 0x70) {
     case MsgCritical: box.setIcon(QMessageBox::Critical); break;
     case MsgQuestionIcon: box.setIcon(QMessageBox::Question); break;

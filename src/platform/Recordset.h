@@ -67,31 +67,28 @@ public:
 private:
     friend class Database;
     Recordset(Database* db, sqlite3_stmt* stmt, bool dynaset, const QString& table, int hiddenColumns);
-    bool fetchRow();       // reads one more row into the store; false at the end
-    void ensureRow(qint64 index) const;
-    void fetchAll() const;
+    void fetchAll() const;      // reads every row of the query into the store
     void requireCurrent() const;
     int checkedIndex(int index) const;
-
-    struct Cell {           // one stored value
-        quint8 type;        // SQLite type code (1 int, 2 float, 3 text, 4 blob, 5 null)
-        quint32 length;     // text/blob bytes
-        union { qint64 i; double d; quint64 offset; } v;
-    };
+    int storedColumns() const { return m_hidden + int(m_names.size()); }
+    QVariant storedValue(qint64 row, int column) const; // column counts the hidden ones
 
     Database* m_db;
-    sqlite3_stmt* m_stmt;
-    bool m_done = false;
+    mutable sqlite3_stmt* m_stmt;
     bool m_updatable;
     QString m_table;
-    int m_hidden;             // leading hidden columns (the row key of a dynaset)
-    QStringList m_names;      // visible column names
-    QHash<QString, int> m_index; // upper-cased name -> visible index
-    std::vector<Cell> m_cells;   // row-major, (hidden + visible) cells per row
-    QByteArray m_bytes;          // text and blob bytes of the stored cells
-    qint64 m_rows = 0;
-    qint64 m_pos = 0;            // current row; == m_rows means EOF, -1 means BOF
-    std::map<qint64, QVariantList> m_changed; // rows rewritten through Edit/Update
+    int m_hidden;                 // leading hidden columns (the row key of a dynaset)
+    QStringList m_names;          // visible column names
+    QStringList m_origins;        // the table column behind each visible column ("" = expression)
+    QHash<QString, int> m_index;  // upper-cased name -> visible index
+    // Stored rows, row-major: one 64-bit payload and one type byte per cell. Text and blobs
+    // live in m_bytes as a 32-bit length followed by the bytes; the payload is the offset.
+    mutable std::vector<quint64> m_vals;
+    mutable std::vector<quint8> m_types;
+    mutable QByteArray m_bytes;
+    mutable qint64 m_rows = 0;
+    qint64 m_pos = 0;             // current row; == m_rows means EOF, -1 means BOF
+    std::map<qint64, QVariantList> m_changed; // rows rewritten through Edit/Update (stored columns)
 
     int m_editMode = 0;
     QVariantList m_buffer;

@@ -6,6 +6,12 @@
 namespace dao {
 
 // Field type numbers, as the schema helpers pass them.
+// In the SQLite files the declared column type carries the type and size:
+//   TEXT(n) Text of n characters, zero-length allowed   VARCHAR(n) the same, zero-length refused
+//   MEMO Memo   LONG/INTEGER Long   SMALLINT Integer   TINYINT Byte   BIT/BOOLEAN Boolean
+//   CURRENCY/BIGINT Currency (64-bit amounts)   SINGLE/FLOAT Single   DOUBLE/REAL Double
+//   DATETIME Date.  NOT NULL is Required; DEFAULT is DefaultValue;
+//   INTEGER PRIMARY KEY AUTOINCREMENT is a Long key filled by the database.
 enum FieldType : int {
     dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5,
     dbSingle = 6, dbDouble = 7, dbDate = 8, dbText = 10, dbMemo = 12
@@ -19,6 +25,7 @@ struct FieldDef {
     bool allowZeroLength = false;
     bool required = false;
     bool autoIncrement = false; // the key filled by the database on insert
+    QString collation;          // "NOCASE" for names that compare without regard to case
     // The default as an engine expression: "" (two quote characters) is the empty string,
     // a number is itself, anything else is a text. Empty = no default.
     QString defaultValue;

@@ -1,0 +1,202 @@
+#include "frame/modDao.h"
+#include "frame/modGlobal.h"
+#include "frame/modMain.h"
+#include "frame/modMsgBox.h"
+
+#include "platform/Prompter.h"
+#include "platform/SqlText.h"
+
+namespace {
+
+const QString kModule = QStringLiteral("modDao");
+const QString kModuleKind = QStringLiteral("Module");
+
+void showIndexError(const dao::DaoError& e)
+{
+    platform::prompter().messageBox(QStringLiteral("오류번호 : %1\r\n오류내용 : %2").arg(e.number()).arg(e.description()),
+                                    gsTitle, platform::MsgOkOnly);
+}
+
+QString tableFieldLine(const QString& table, const QString& field)
+{
+    return QStringLiteral("[TABLE]: ") + table + QStringLiteral(",    [FIELD]: ") + field;
+}
+
+dao::DaoError notOpen() { return dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable not set")); }
+
+} // namespace
+
+qint64 DAO_NextNo(dao::Database* db, const QString& table, const QString& field)
+{
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(db, rs, QStringLiteral("SELECT MAX(%1) FROM %2").arg(dao::quoteIdent(field), dao::quoteIdent(table))))
+        return -1;
+    qint64 next = 1;
+    if (!rs->eof() && !rs->isNull(0))
+        next = rs->toInt64(0) + 1;
+    CloseRS(rs);
+    return next;
+}
+
+qint64 RecCount(dao::Database* db, const QString& table, const QString& where, const QVariantList& params)
+{
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(db, rs, QStringLiteral("SELECT COUNT(*) FROM ") + dao::quoteIdent(table) + where, params))
+        return 0;
+    try {
+        const qint64 n = rs->eof() ? 0 : rs->toInt64(0);
+        CloseRS(rs);
+        return n;
+    } catch (const dao::DaoError& e) {
+        ShowProcError(e.number(), e.description(), QStringLiteral("RecCount"), kModuleKind, kModule);
+        return 0;
+    }
+}
+
+bool DAO_DelIndex(dao::Database* db, const QString& table, const QString& field)
+{
+    try {
+        if (!db)
+            throw notOpen();
+        const dao::TableDef def = db->tableDef(table);
+        for (const dao::IndexDef& idx : def.indexes)
+            if (idx.fields.contains(field, Qt::CaseInsensitive))
+                db->deleteIndex(def.name, idx.name);
+        return true;
+    } catch (const dao::DaoError& e) {
+        showIndexError(e);
+        return false;
+    }
+}
+
+bool DAO_AddIndex(dao::Database* db, const QString& table, const QString& field, bool bPrimary, bool bUnique,
+                  bool bRequired)
+{
+    try {
+        if (!db)
+            throw notOpen();
+        const dao::TableDef def = db->tableDef(table);
+        for (const dao::IndexDef& idx : def.indexes) {
+            if (!idx.fields.contains(field, Qt::CaseInsensitive))
+                continue;
+            if (!bPrimary || idx.primary)
+                return false; // an index on the field (or the primary one) already exists
+        }
+        dao::IndexDef idx;
+        idx.name = def.name + QLatin1Char('_') + field;
+        idx.fields << field;
+        idx.primary = bPrimary;
+        idx.unique = bUnique;
+        idx.required = bRequired;
+        db->appendIndex(def.name, idx);
+        return true;
+    } catch (const dao::DaoError& e) {
+        showIndexError(e);
+        return false;
+    }
+}
+
+bool DAO_DelField(dao::Database* db, const QString& table, const QString& field)
+{
+    try {
+        if (!db)
+            throw notOpen();
+        db->deleteField(table, field);
+        return true;
+    } catch (const dao::DaoError& e) {
+        ShowProcError(e.number(), e.description(), QStringLiteral("DAO_DelField"), kModuleKind, kModule,
+                      tableFieldLine(table, field));
+        return false;
+    }
+}
+
+static void applyDefault(dao::FieldDef& f, const QVariant& defaultValue)
+{
+    if (defaultValue.isNull() || !defaultValue.isValid())
+        return;
+    const QString d = defaultValue.toString();
+    f.defaultValue = d.isEmpty() ? QStringLiteral("\"\"") : d;
+    f.required = true;
+}
+
+bool DAO_AddField(dao::Database* db, const QString& table, const QString& field, long type, long size,
+                  bool bAllowZeroLength, const QString& fillSql, const QVariant& defaultValue, long ordinalPosition)
+{
+    try {
+        if (!db)
+            throw notOpen();
+        if (db->tableDef(table).fieldIndex(field) >= 0)
+            return false;
+    } catch (const dao::DaoError& e) {
+        // The table cannot be read: report it the same way as a failed append.
+        ShowProcError(e.number(), e.description(), QStringLiteral("DAO_AddField"), kModuleKind, kModule,
+                      tableFieldLine(table, field));
+        return true;
+    }
+    dao::FieldDef f;
+    f.name = field;
+    f.type = int(type);
+    f.size = size >= 1 ? int(size) : 0;
+    f.ordinalPosition = ordinalPosition == -1 ? -1 : int(qint16(ordinalPosition));
+    f.allowZeroLength = bAllowZeroLength && (type == dao::dbText || type == dao::dbMemo);
+    applyDefault(f, defaultValue);
+    try {
+        dao::Transaction tx(*db);
+        db->appendField(table, f);
+        if (!fillSql.isEmpty())
+            db->execute(fillSql);
+        tx.commit();
+    } catch (const dao::DaoError& e) {
+        ShowProcError(e.number(), e.description(), QStringLiteral("DAO_AddField"), kModuleKind, kModule,
+                      tableFieldLine(table, field));
+    }
+    return true;
+}
+
+bool DAO_EditField(dao::Database* db, const QString& table, const QString& field, long size, bool bAllowZeroLength,
+                   bool bDelIndex, int type, const QVariant& defaultValue)
+{
+    try {
+        if (!db)
+            throw notOpen();
+        const dao::TableDef def = db->tableDef(table);
+        const int at = def.fieldIndex(field);
+        if (at < 0) {
+            if (type == -1)
+                return false;
+            const QString fill = type == dao::dbText
+                ? QStringLiteral("UPDATE %1 SET %2 = ''").arg(dao::quoteIdent(table), dao::quoteIdent(field))
+                : QStringLiteral("UPDATE %1 SET %2 = 0").arg(dao::quoteIdent(table), dao::quoteIdent(field));
+            DAO_AddField(db, table, field, type, size, bAllowZeroLength, fill, defaultValue, -1);
+            return true;
+        }
+        const dao::FieldDef& old = def.fields[at];
+        int wantSize = size == 0 ? old.size : int(size);
+        const int wantType = type == -1 ? old.type : type;
+        if (wantType == old.type && wantSize == old.size)
+            return false;
+        if (wantType != dao::dbText)
+            wantSize = 0;
+
+        // One transaction: the indexes go and the column changes together, or nothing changes.
+        dao::Transaction tx(*db);
+        if (bDelIndex) {
+            for (const dao::IndexDef& idx : def.indexes)
+                if (idx.fields.contains(field, Qt::CaseInsensitive))
+                    db->deleteIndex(def.name, idx.name);
+        }
+        dao::FieldDef nf = old;
+        nf.type = wantType;
+        nf.size = wantSize;
+        nf.allowZeroLength = bAllowZeroLength && (wantType == dao::dbText || wantType == dao::dbMemo);
+        if (wantType != dao::dbLong)
+            nf.autoIncrement = false;
+        applyDefault(nf, defaultValue);
+        db->alterField(def.name, old.name, nf);
+        tx.commit();
+        return true;
+    } catch (const dao::DaoError& e) {
+        ShowProcError(e.number(), e.description(), QStringLiteral("DAO_EditField"), kModuleKind, kModule);
+        return false;
+    }
+}

@@ -1,0 +1,753 @@
+#include "platform/Database.h"
+#include "platform/Recordset.h"
+#include "platform/SqlText.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+namespace dao {
+
+namespace {
+
+// ---- extra SQL functions -------------------------------------------------------------
+
+struct FirstLastState { sqlite3_value* value; bool seen; };
+
+void firstStep(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* st = static_cast<FirstLastState*>(sqlite3_aggregate_context(ctx, sizeof(FirstLastState)));
+    if (st && !st->seen) {
+        st->value = sqlite3_value_dup(argv[0]);
+        st->seen = true;
+    }
+}
+
+void lastStep(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* st = static_cast<FirstLastState*>(sqlite3_aggregate_context(ctx, sizeof(FirstLastState)));
+    if (!st)
+        return;
+    sqlite3_value_free(st->value);
+    st->value = sqlite3_value_dup(argv[0]);
+    st->seen = true;
+}
+
+void firstLastFinal(sqlite3_context* ctx)
+{
+    auto* st = static_cast<FirstLastState*>(sqlite3_aggregate_context(ctx, 0));
+    if (st && st->value) {
+        sqlite3_result_value(ctx, st->value);
+        sqlite3_value_free(st->value);
+        st->value = nullptr;
+    } else {
+        sqlite3_result_null(ctx);
+    }
+}
+
+// Characters, not bytes: the functions work on the UTF-8 text by code points.
+QString argText(sqlite3_value* v)
+{
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return p ? QString::fromUtf8(p, sqlite3_value_bytes(v)) : QString();
+}
+
+void resultText(sqlite3_context* ctx, const QString& s)
+{
+    const QByteArray b = s.toUtf8();
+    sqlite3_result_text(ctx, b.constData(), b.size(), SQLITE_TRANSIENT);
+}
+
+void midFunc(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString s = argText(argv[0]);
+    const qint64 start = sqlite3_value_int64(argv[1]);
+    if (start < 1) {
+        sqlite3_result_error(ctx, "Invalid procedure call or argument (Mid start < 1)", -1);
+        return;
+    }
+    qint64 len = argc > 2 ? sqlite3_value_int64(argv[2]) : s.size();
+    if (len < 0) {
+        sqlite3_result_error(ctx, "Invalid procedure call or argument (Mid length < 0)", -1);
+        return;
+    }
+    resultText(ctx, s.mid(int(start - 1), int(qMin<qint64>(len, s.size()))));
+}
+
+void registerFunctions(sqlite3* db)
+{
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function_v2(db, "FIRST", 1, flags, nullptr, nullptr, firstStep, firstLastFinal, nullptr);
+    sqlite3_create_function_v2(db, "LAST", 1, flags, nullptr, nullptr, lastStep, firstLastFinal, nullptr);
+    sqlite3_create_function_v2(db, "MID", 2, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "MID", 3, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
+}
+
+// ---- statements --------------------------------------------------------------------
+
+struct Stmt {
+    sqlite3_stmt* s = nullptr;
+    ~Stmt() { sqlite3_finalize(s); }
+};
+
+void bindValue(const Database& db, sqlite3_stmt* stmt, int i, const QVariant& v)
+{
+    int rc = SQLITE_OK;
+    if (!v.isValid() || v.isNull()) {
+        rc = sqlite3_bind_null(stmt, i);
+    } else {
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+            rc = sqlite3_bind_int(stmt, i, v.toBool() ? 1 : 0);
+            break;
+        case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+        case QMetaType::Long: case QMetaType::ULong: case QMetaType::Short: case QMetaType::UShort:
+        case QMetaType::Char: case QMetaType::UChar: case QMetaType::SChar:
+            rc = sqlite3_bind_int64(stmt, i, v.toLongLong());
+            break;
+        case QMetaType::Double: case QMetaType::Float:
+            rc = sqlite3_bind_double(stmt, i, v.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            rc = sqlite3_bind_blob64(stmt, i, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QDate:
+            rc = sqlite3_bind_text(stmt, i, v.toDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8().constData(), -1, SQLITE_TRANSIENT);
+            break;
+        default: {
+            const QByteArray b = v.toString().toUtf8();
+            rc = sqlite3_bind_text64(stmt, i, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        db.fail(rc);
+}
+
+// ---- declared types ----------------------------------------------------------------
+
+struct TypeInfo { int type; int size; bool allowZero; };
+
+TypeInfo parseDeclType(const QString& decl)
+{
+    static const QRegularExpression re(QStringLiteral("^\\s*([A-Za-z_ ]*?)\\s*(?:\\(\\s*(\\d+)\\s*(?:,\\s*\\d+\\s*)?\\))?\\s*$"));
+    const auto m = re.match(decl);
+    const QString name = (m.hasMatch() ? m.captured(1) : decl).trimmed().toUpper();
+    const int size = m.hasMatch() && !m.captured(2).isEmpty() ? m.captured(2).toInt() : 0;
+    if (name == QLatin1String("TEXT"))
+        return {dbText, size > 0 ? size : 255, true};
+    if (name == QLatin1String("VARCHAR") || name == QLatin1String("CHAR"))
+        return {dbText, size > 0 ? size : 255, false};
+    if (name == QLatin1String("MEMO") || name == QLatin1String("LONGTEXT"))
+        return {dbMemo, 0, true};
+    if (name == QLatin1String("LONG") || name == QLatin1String("INTEGER") || name == QLatin1String("INT"))
+        return {dbLong, 0, false};
+    if (name == QLatin1String("SMALLINT") || name == QLatin1String("SHORT"))
+        return {dbInteger, 0, false};
+    if (name == QLatin1String("TINYINT") || name == QLatin1String("BYTE"))
+        return {dbByte, 0, false};
+    if (name == QLatin1String("BIT") || name == QLatin1String("BOOLEAN") || name == QLatin1String("YESNO"))
+        return {dbBoolean, 0, false};
+    if (name == QLatin1String("CURRENCY") || name == QLatin1String("BIGINT") || name == QLatin1String("MONEY"))
+        return {dbCurrency, 0, false};
+    if (name == QLatin1String("SINGLE") || name == QLatin1String("FLOAT"))
+        return {dbSingle, 0, false};
+    if (name == QLatin1String("DOUBLE") || name == QLatin1String("REAL"))
+        return {dbDouble, 0, false};
+    if (name == QLatin1String("DATETIME") || name == QLatin1String("DATE"))
+        return {dbDate, 0, false};
+    return {dbMemo, 0, true};
+}
+
+QString declType(const FieldDef& f)
+{
+    switch (f.type) {
+    case dbText:
+        return QStringLiteral("%1(%2)").arg(f.allowZeroLength ? QStringLiteral("TEXT") : QStringLiteral("VARCHAR"))
+            .arg(f.size > 0 ? f.size : 255);
+    case dbMemo: return QStringLiteral("MEMO");
+    case dbLong: return f.autoIncrement ? QStringLiteral("INTEGER") : QStringLiteral("LONG");
+    case dbInteger: return QStringLiteral("SMALLINT");
+    case dbByte: return QStringLiteral("TINYINT");
+    case dbBoolean: return QStringLiteral("BIT");
+    case dbCurrency: return QStringLiteral("CURRENCY");
+    case dbSingle: return QStringLiteral("SINGLE");
+    case dbDouble: return QStringLiteral("DOUBLE");
+    case dbDate: return QStringLiteral("DATETIME");
+    default: return QStringLiteral("NUMERIC");
+    }
+}
+
+// Engine default text ("" for empty, "x" quoted, numbers bare) <-> SQL default expression.
+QString defaultToSql(const QString& dflt)
+{
+    QString d = dflt.trimmed();
+    if (d.size() >= 2 && d.startsWith(QLatin1Char('"')) && d.endsWith(QLatin1Char('"')))
+        d = d.mid(1, d.size() - 2);
+    else {
+        bool num = false;
+        d.toDouble(&num);
+        if (num)
+            return d;
+    }
+    d.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + d + QLatin1Char('\'');
+}
+
+QString defaultFromSql(const QString& sqlDefault)
+{
+    if (sqlDefault.isEmpty())
+        return QString();
+    QString d = sqlDefault;
+    if (d.size() >= 2 && d.startsWith(QLatin1Char('\'')) && d.endsWith(QLatin1Char('\''))) {
+        d = d.mid(1, d.size() - 2);
+        d.replace(QStringLiteral("''"), QStringLiteral("'"));
+        return QLatin1Char('"') + d + QLatin1Char('"');
+    }
+    return d;
+}
+
+QString columnSql(const FieldDef& f, bool inlinePrimary)
+{
+    QString s = quoteIdent(f.name) + QLatin1Char(' ') + declType(f);
+    if (f.autoIncrement && inlinePrimary)
+        s += QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
+    if (f.required && !f.autoIncrement)
+        s += QStringLiteral(" NOT NULL");
+    if (!f.defaultValue.isEmpty())
+        s += QStringLiteral(" DEFAULT ") + defaultToSql(f.defaultValue);
+    if (!f.collation.isEmpty())
+        s += QStringLiteral(" COLLATE ") + f.collation;
+    return s;
+}
+
+QString joinIdents(const QStringList& names)
+{
+    QStringList q;
+    for (const QString& n : names)
+        q << quoteIdent(n);
+    return q.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+// ---- Database ----------------------------------------------------------------------
+
+std::shared_ptr<Database> Database::open(const QString& path, int, bool readOnly)
+{
+    const QFileInfo fi(path);
+    if (path.isEmpty() || !fi.isFile())
+        throw DaoError(3024, QStringLiteral("'%1' 파일을 찾을 수 없습니다.").arg(path));
+    std::shared_ptr<Database> db(new Database());
+    db->m_path = path;
+    db->m_readOnly = readOnly;
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db->m_db, flags, nullptr);
+    if (rc != SQLITE_OK)
+        db->fail(rc);
+    sqlite3_extended_result_codes(db->m_db, 1);
+    db->setBusyTimeout(3000);
+    registerFunctions(db->m_db);
+    // Reading the schema tells a damaged or foreign file at once.
+    char* err = nullptr;
+    int prc = sqlite3_exec(db->m_db, "PRAGMA schema_version", nullptr, nullptr, &err);
+    sqlite3_free(err);
+    if (prc != SQLITE_OK)
+        db->fail(prc);
+    if (!readOnly) {
+        // A rollback journal: the file may live on a shared network folder.
+        prc = sqlite3_exec(db->m_db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, &err);
+        sqlite3_free(err);
+        if (prc != SQLITE_OK)
+            db->fail(prc);
+    }
+    return db;
+}
+
+Database::~Database()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+}
+
+void Database::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(m_db, milliseconds); }
+
+void Database::fail(int rc, const QString& context) const
+{
+    const int primary = rc & 0xFF;
+    QString msg = (m_db && sqlite3_errcode(m_db) != SQLITE_OK) ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                                                               : QString::fromUtf8(sqlite3_errstr(rc));
+    if (!context.isEmpty())
+        msg += QStringLiteral(" (") + context + QLatin1Char(')');
+    if (msg.startsWith(QLatin1String("no such table")) || msg.startsWith(QLatin1String("no such column")))
+        throw DaoError(errObjectNotFound, msg);
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        throw DaoError(errLocked, QStringLiteral("다른 사용자가 사용 중이어서 잠겨 있습니다. (%1)").arg(msg));
+    if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+        throw DaoError(errDuplicateKey, msg);
+    if (primary == SQLITE_READONLY)
+        throw DaoError(errReadOnly, msg);
+    throw DaoError(errGeneric, msg);
+}
+
+static sqlite3_stmt* prepareStmt(const Database& db, const QString& sql, const QVariantList& params)
+{
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db.handle(), text.constData(), text.size(), &stmt, &tail);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        db.fail(rc);
+    }
+    if (!stmt)
+        throw DaoError(errGeneric, QStringLiteral("빈 SQL 문입니다."));
+    if (tail && QByteArray(tail).trimmed().size() > 0 && QByteArray(tail).trimmed() != ";") {
+        sqlite3_finalize(stmt);
+        throw DaoError(errGeneric, QStringLiteral("한 번에 한 SQL 문만 실행할 수 있습니다."));
+    }
+    if (sqlite3_bind_parameter_count(stmt) != params.size()) {
+        const int expected = sqlite3_bind_parameter_count(stmt);
+        sqlite3_finalize(stmt);
+        throw DaoError(errGeneric, QStringLiteral("SQL parameter count mismatch: %1 expected, %2 given")
+                                       .arg(expected).arg(params.size()));
+    }
+    for (int i = 0; i < params.size(); ++i) {
+        try {
+            bindValue(db, stmt, i + 1, params[i]);
+        } catch (...) {
+            sqlite3_finalize(stmt);
+            throw;
+        }
+    }
+    return stmt;
+}
+
+qint64 Database::execute(const QString& sql, const QVariantList& params)
+{
+    Stmt st;
+    st.s = prepareStmt(*this, sql, params);
+    int rc;
+    while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        fail(rc);
+    m_recordsAffected = sqlite3_stmt_readonly(st.s) ? 0 : sqlite3_changes64(m_db);
+    return m_recordsAffected;
+}
+
+qint64 Database::lastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+
+QVariant Database::scalar(const QString& sql, const QVariantList& params)
+{
+    auto rs = openRecordset(sql, dbOpenSnapshot, params);
+    if (rs->eof() || rs->fieldCount() == 0)
+        return QVariant();
+    return rs->value(0);
+}
+
+std::unique_ptr<Recordset> Database::openRecordset(const QString& sql, int type, const QVariantList& params)
+{
+    const bool dynaset = type != dbOpenSnapshot;
+    QString table;
+    int hidden = 0;
+    sqlite3_stmt* stmt = nullptr;
+    if (dynaset) {
+        // An updatable dynaset reads from one table; the row key rides along as a hidden column.
+        static const QRegularExpression head(
+            QStringLiteral("^\\s*SELECT\\s+(?!DISTINCT\\b)(?!TOP\\b)([\\s\\S]+?)\\s+FROM\\s+(\"[^\"]+\"|\\[[^\\]]+\\]|[A-Za-z_][A-Za-z0-9_]*)"
+                           "(?:\\s+(?:AS\\s+)?([A-Za-z_][A-Za-z0-9_]*))?"),
+            QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression multi(QStringLiteral("\\b(JOIN|GROUP\\s+BY|UNION|DISTINCT|HAVING)\\b"),
+                                              QRegularExpression::CaseInsensitiveOption);
+        static const QStringList keywords = {QStringLiteral("WHERE"), QStringLiteral("ORDER"), QStringLiteral("GROUP"),
+                                             QStringLiteral("INNER"), QStringLiteral("LEFT"), QStringLiteral("RIGHT"),
+                                             QStringLiteral("JOIN"), QStringLiteral("LIMIT"), QStringLiteral("UNION"),
+                                             QStringLiteral("HAVING"), QStringLiteral("CROSS"), QStringLiteral("NATURAL")};
+        const auto m = head.match(sql);
+        if (m.hasMatch() && !multi.match(sql).hasMatch()) {
+            QString tbl = m.captured(2);
+            if (tbl.startsWith(QLatin1Char('"')) || tbl.startsWith(QLatin1Char('[')))
+                tbl = tbl.mid(1, tbl.size() - 2);
+            QString alias = m.captured(3);
+            int end = m.capturedEnd(0);
+            if (!alias.isEmpty() && keywords.contains(alias.toUpper(), Qt::CaseInsensitive)) {
+                end = m.capturedStart(3);
+                alias.clear();
+            }
+            const QString after = sql.mid(end).trimmed();
+            if (!after.startsWith(QLatin1Char(','))) {
+                const QString ref = alias.isEmpty() ? quoteIdent(tbl) : alias;
+                const QString rewritten = QStringLiteral("SELECT ") + ref + QStringLiteral(".rowid AS \"__rowid__\", ")
+                    + sql.mid(m.capturedStart(1));
+                try {
+                    stmt = prepareStmt(*this, rewritten, params);
+                    table = tbl;
+                    hidden = 1;
+                } catch (const DaoError&) {
+                    stmt = nullptr; // not a plain table: fall back to a read-only set
+                }
+            }
+        }
+    }
+    if (!stmt)
+        stmt = prepareStmt(*this, sql, params);
+    std::unique_ptr<Recordset> rs(new Recordset(this, stmt, dynaset && hidden > 0, table, hidden));
+    if (!dynaset)
+        rs->fetchAll(); // a snapshot is read at once and holds no lock afterwards
+    return rs;
+}
+
+// ---- transactions ------------------------------------------------------------------
+
+void Database::beginImmediate()
+{
+    const QString sql = m_txDepth == 0 ? QStringLiteral("BEGIN IMMEDIATE")
+                                       : QStringLiteral("SAVEPOINT sp%1").arg(m_txDepth);
+    char* err = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    sqlite3_free(err);
+    if (rc != SQLITE_OK)
+        fail(rc);
+    ++m_txDepth;
+}
+
+void Database::commit()
+{
+    if (m_txDepth <= 0)
+        return;
+    const QString sql = m_txDepth == 1 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE sp%1").arg(m_txDepth - 1);
+    char* err = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    sqlite3_free(err);
+    if (rc != SQLITE_OK)
+        fail(rc);
+    --m_txDepth;
+}
+
+void Database::rollback()
+{
+    if (m_txDepth <= 0)
+        return;
+    const QString sql = m_txDepth == 1
+        ? QStringLiteral("ROLLBACK")
+        : QStringLiteral("ROLLBACK TO sp%1; RELEASE sp%1").arg(m_txDepth - 1);
+    sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    --m_txDepth;
+}
+
+Transaction::Transaction(Database& db) : m_db(db) { m_db.beginImmediate(); }
+
+Transaction::~Transaction()
+{
+    if (!m_done)
+        m_db.rollback();
+}
+
+void Transaction::commit()
+{
+    if (m_done)
+        return;
+    m_db.commit();
+    m_done = true;
+}
+
+// ---- table definitions -------------------------------------------------------------
+
+QStringList Database::tableNames() const
+{
+    QStringList out;
+    Stmt st;
+    st.s = prepareStmt(*this, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"), {});
+    while (sqlite3_step(st.s) == SQLITE_ROW)
+        out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.s, 0)));
+    return out;
+}
+
+bool Database::hasTable(const QString& table) const
+{
+    for (const QString& t : tableNames())
+        if (t.compare(table, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+TableDef Database::tableDef(const QString& table) const
+{
+    QString name;
+    QString createSql;
+    {
+        Stmt st;
+        st.s = prepareStmt(*this, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE"), {table});
+        if (sqlite3_step(st.s) != SQLITE_ROW)
+            throw DaoError(errObjectNotFound, QStringLiteral("no such table: %1").arg(table));
+        name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.s, 0)));
+        createSql = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.s, 1)));
+    }
+    TableDef def;
+    def.name = name;
+    QStringList pkColumns;
+    {
+        Stmt st;
+        st.s = prepareStmt(*this, QStringLiteral("SELECT cid, name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"), {name});
+        QList<QPair<int, QString>> pk;
+        while (sqlite3_step(st.s) == SQLITE_ROW) {
+            FieldDef f;
+            f.ordinalPosition = sqlite3_column_int(st.s, 0);
+            f.name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.s, 1)));
+            const QString decl = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.s, 2)));
+            const TypeInfo ti = parseDeclType(decl);
+            f.type = ti.type;
+            f.size = ti.size;
+            f.allowZeroLength = ti.allowZero;
+            f.required = sqlite3_column_int(st.s, 3) != 0;
+            if (sqlite3_column_type(st.s, 4) != SQLITE_NULL)
+                f.defaultValue = defaultFromSql(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.s, 4))));
+            const int pkPos = sqlite3_column_int(st.s, 5);
+            const char* coll = nullptr;
+            int notNull = 0, primary = 0, autoinc = 0;
+            if (sqlite3_table_column_metadata(m_db, "main", name.toUtf8().constData(), f.name.toUtf8().constData(),
+                                              nullptr, &coll, &notNull, &primary, &autoinc) == SQLITE_OK) {
+                if (coll && qstricmp(coll, "BINARY") != 0)
+                    f.collation = QString::fromUtf8(coll);
+            }
+            if (pkPos > 0)
+                pk << qMakePair(pkPos, f.name);
+            const bool rowidAlias = pkPos > 0 && decl.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+            if (rowidAlias || autoinc) {
+                f.autoIncrement = true;
+                f.type = dbLong;
+                f.required = true;
+            }
+            def.fields << f;
+        }
+        std::sort(pk.begin(), pk.end());
+        for (const auto& p : pk)
+            pkColumns << p.second;
+    }
+    static const QRegularExpression pkName(QStringLiteral("CONSTRAINT\\s+\"?([A-Za-z0-9_]+)\"?\\s+PRIMARY\\s+KEY"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const auto pkm = pkName.match(createSql);
+    const QString primaryName = pkm.hasMatch() ? pkm.captured(1) : QStringLiteral("PrimaryKey");
+    bool primarySeen = false;
+    {
+        Stmt st;
+        st.s = prepareStmt(*this, QStringLiteral("SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY seq DESC"), {name});
+        while (sqlite3_step(st.s) == SQLITE_ROW) {
+            IndexDef idx;
+            const QString iname = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.s, 0)));
+            idx.unique = sqlite3_column_int(st.s, 1) != 0;
+            const QString origin = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.s, 2)));
+            idx.primary = origin == QLatin1String("pk");
+            idx.name = idx.primary ? primaryName : iname;
+            Stmt cols;
+            cols.s = prepareStmt(*this, QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"), {iname});
+            while (sqlite3_step(cols.s) == SQLITE_ROW)
+                idx.fields << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(cols.s, 0)));
+            idx.required = idx.primary;
+            if (!idx.primary) {
+                bool allRequired = !idx.fields.isEmpty();
+                for (const QString& c : idx.fields) {
+                    const int fi = def.fieldIndex(c);
+                    allRequired = allRequired && fi >= 0 && def.fields[fi].required;
+                }
+                idx.required = allRequired;
+            }
+            primarySeen = primarySeen || idx.primary;
+            def.indexes << idx;
+        }
+    }
+    if (!primarySeen && !pkColumns.isEmpty()) { // an INTEGER PRIMARY KEY has no separate index
+        IndexDef idx;
+        idx.name = primaryName;
+        idx.primary = idx.unique = idx.required = true;
+        idx.fields = pkColumns;
+        def.indexes.prepend(idx);
+    }
+    return def;
+}
+
+void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields, const QList<IndexDef>& indexes,
+                            const QStringList& copyFrom)
+{
+    // copyFrom[i] is the old column that feeds fields[i] (empty: the new column starts with
+    // its default). Runs inside the caller's transaction.
+    const QString tmp = QStringLiteral("__rebuild_") + table;
+    QStringList defs;
+    const IndexDef* primary = nullptr;
+    for (const IndexDef& idx : indexes)
+        if (idx.primary)
+            primary = &idx;
+    bool inlinePk = false;
+    for (const FieldDef& f : fields) {
+        const bool inl = f.autoIncrement && (!primary || (primary->fields.size() == 1 &&
+                                                         primary->fields[0].compare(f.name, Qt::CaseInsensitive) == 0));
+        inlinePk = inlinePk || inl;
+        defs << columnSql(f, inl);
+    }
+    if (primary && !inlinePk)
+        defs << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)").arg(quoteIdent(primary->name), joinIdents(primary->fields));
+    execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdent(tmp)));
+    execute(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdent(tmp), defs.join(QStringLiteral(", "))));
+    QStringList target, source;
+    for (int i = 0; i < fields.size(); ++i) {
+        if (copyFrom.value(i).isEmpty())
+            continue;
+        target << quoteIdent(fields[i].name);
+        source << quoteIdent(copyFrom[i]);
+    }
+    if (!target.isEmpty())
+        execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4")
+                    .arg(quoteIdent(tmp), target.join(QStringLiteral(", ")), source.join(QStringLiteral(", ")), quoteIdent(table)));
+    execute(QStringLiteral("DROP TABLE %1").arg(quoteIdent(table)));
+    execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoteIdent(tmp), quoteIdent(table)));
+    for (const IndexDef& idx : indexes) {
+        if (idx.primary)
+            continue;
+        bool ok = !idx.fields.isEmpty();
+        for (const QString& c : idx.fields) {
+            bool found = false;
+            for (const FieldDef& f : fields)
+                found = found || f.name.compare(c, Qt::CaseInsensitive) == 0;
+            ok = ok && found;
+        }
+        if (!ok)
+            continue;
+        QString iname = idx.name;
+        if (iname.startsWith(QLatin1String("sqlite_autoindex")))
+            iname = table + QLatin1Char('_') + idx.fields.join(QLatin1Char('_'));
+        execute(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                    .arg(idx.unique ? QStringLiteral("UNIQUE ") : QString(), quoteIdent(iname), quoteIdent(table),
+                         joinIdents(idx.fields)));
+    }
+}
+
+void Database::appendField(const QString& table, const FieldDef& field)
+{
+    const TableDef def = tableDef(table);
+    if (def.fieldIndex(field.name) >= 0)
+        throw DaoError(3191, QStringLiteral("duplicate column name: %1").arg(field.name));
+    const bool atEnd = field.ordinalPosition < 0 || field.ordinalPosition >= def.fields.size();
+    const bool simple = atEnd && !field.autoIncrement && !(field.required && field.defaultValue.isEmpty());
+    if (simple) {
+        execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdent(def.name), columnSql(field, false)));
+        return;
+    }
+    QList<FieldDef> fields = def.fields;
+    QStringList copy;
+    for (const FieldDef& f : fields)
+        copy << f.name;
+    const int pos = atEnd ? int(fields.size()) : field.ordinalPosition;
+    fields.insert(pos, field);
+    copy.insert(pos, QString());
+    Transaction tx(*this);
+    rebuildTable(def.name, fields, def.indexes, copy);
+    tx.commit();
+}
+
+void Database::alterField(const QString& table, const QString& field, const FieldDef& newDef)
+{
+    const TableDef def = tableDef(table);
+    const int at = def.fieldIndex(field);
+    if (at < 0)
+        throw DaoError(errObjectNotFound, QStringLiteral("no such column: %1").arg(field));
+    QList<FieldDef> fields = def.fields;
+    QStringList copy;
+    for (const FieldDef& f : fields)
+        copy << f.name;
+    FieldDef nf = newDef;
+    nf.name = fields[at].name;
+    fields[at] = nf;
+    Transaction tx(*this);
+    rebuildTable(def.name, fields, def.indexes, copy);
+    tx.commit();
+}
+
+void Database::deleteField(const QString& table, const QString& field)
+{
+    const TableDef def = tableDef(table);
+    const int at = def.fieldIndex(field);
+    if (at < 0)
+        throw DaoError(errObjectNotFound, QStringLiteral("no such column: %1").arg(field));
+    execute(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoteIdent(def.name), quoteIdent(def.fields[at].name)));
+}
+
+void Database::renameField(const QString& table, const QString& from, const QString& to)
+{
+    const TableDef def = tableDef(table);
+    const int at = def.fieldIndex(from);
+    if (at < 0)
+        throw DaoError(errObjectNotFound, QStringLiteral("no such column: %1").arg(from));
+    execute(QStringLiteral("ALTER TABLE %1 RENAME COLUMN %2 TO %3")
+                .arg(quoteIdent(def.name), quoteIdent(def.fields[at].name), quoteIdent(to)));
+}
+
+void Database::appendIndex(const QString& table, const IndexDef& index)
+{
+    const TableDef def = tableDef(table);
+    for (const QString& c : index.fields)
+        if (def.fieldIndex(c) < 0)
+            throw DaoError(errObjectNotFound, QStringLiteral("no such column: %1").arg(c));
+    if (!index.primary) {
+        execute(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                    .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), quoteIdent(index.name),
+                         quoteIdent(def.name), joinIdents(index.fields)));
+        return;
+    }
+    QList<IndexDef> indexes;
+    for (const IndexDef& idx : def.indexes)
+        if (!idx.primary)
+            indexes << idx;
+    indexes << index;
+    QList<FieldDef> fields = def.fields;
+    QStringList copy;
+    for (FieldDef& f : fields) {
+        copy << f.name;
+        if (f.autoIncrement && !(index.fields.size() == 1 && index.fields[0].compare(f.name, Qt::CaseInsensitive) == 0))
+            f.autoIncrement = false; // only one primary key per table
+        if (index.required && index.fields.contains(f.name, Qt::CaseInsensitive))
+            f.required = true;
+    }
+    Transaction tx(*this);
+    rebuildTable(def.name, fields, indexes, copy);
+    tx.commit();
+}
+
+void Database::deleteIndex(const QString& table, const QString& index)
+{
+    const TableDef def = tableDef(table);
+    const IndexDef* target = nullptr;
+    for (const IndexDef& idx : def.indexes)
+        if (idx.name.compare(index, Qt::CaseInsensitive) == 0)
+            target = &idx;
+    if (!target)
+        throw DaoError(errObjectNotFound, QStringLiteral("no such index: %1").arg(index));
+    if (!target->primary && !target->name.startsWith(QLatin1String("sqlite_autoindex"))) {
+        execute(QStringLiteral("DROP INDEX %1").arg(quoteIdent(target->name)));
+        return;
+    }
+    // A key or unique constraint belongs to the table itself: rebuild without it.
+    QList<IndexDef> indexes;
+    for (const IndexDef& idx : def.indexes)
+        if (&idx != target)
+            indexes << idx;
+    QList<FieldDef> fields = def.fields;
+    QStringList copy;
+    for (FieldDef& f : fields) {
+        copy << f.name;
+        if (target->primary && f.autoIncrement)
+            f.autoIncrement = false;
+    }
+    Transaction tx(*this);
+    rebuildTable(def.name, fields, indexes, copy);
+    tx.commit();
+}
+
+} // namespace dao

@@ -1,0 +1,331 @@
+#include "platform/Database.h"
+#include "platform/Recordset.h"
+#include "platform/SqlText.h"
+#include "support/TestEnv.h"
+
+#include <QFile>
+#include <QtTest>
+#include <atomic>
+#include <thread>
+
+using namespace dao;
+
+class TestDatabase : public QObject {
+    Q_OBJECT
+    testsupport::TestEnv env;
+    QString file;
+
+    std::shared_ptr<Database> fresh()
+    {
+        file = env.path(QStringLiteral("t%1.db").arg(++counter));
+        testsupport::runSqlScript(file, QStringLiteral(
+            "CREATE TABLE party (id LONG, name TEXT(50) COLLATE NOCASE, tel TEXT(15), amount CURRENCY);"
+            "CREATE INDEX party_name ON party(name);"
+            "CREATE TABLE ledger (total_id INTEGER PRIMARY KEY AUTOINCREMENT, pro_name TEXT(50), cost CURRENCY);"));
+        return Database::open(file);
+    }
+    int counter = 0;
+
+private slots:
+    void openNeverCreates()
+    {
+        const QString missing = env.path(QStringLiteral("missing.db"));
+        QVERIFY_THROWS_EXCEPTION(DaoError, Database::open(missing));
+        QVERIFY(!QFile::exists(missing));
+        // A file that is not a database is refused too.
+        const QString junk = env.path(QStringLiteral("junk.db"));
+        QFile f(junk);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        QVERIFY_THROWS_EXCEPTION(DaoError, Database::open(junk));
+    }
+
+    void readOnlyRefusesWrites()
+    {
+        fresh();
+        auto ro = Database::open(file, 0, true);
+        try {
+            ro->execute(QStringLiteral("INSERT INTO party (id) VALUES (?)"), {1});
+            QFAIL("write on a read-only database succeeded");
+        } catch (const DaoError& e) {
+            QCOMPARE(e.number(), long(errReadOnly));
+        }
+    }
+
+    void valuesRoundTripAsBoundParameters()
+    {
+        auto db = fresh();
+        const QString tricky = QStringLiteral("O'Neil 100% _x_ 홍길동 \\ \"q\"");
+        QCOMPARE(db->execute(QStringLiteral("INSERT INTO party (id, name, amount) VALUES (?, ?, ?)"),
+                             {qint64(5000000000LL), tricky, qint64(123456789012LL)}), qint64(1));
+        auto rs = db->openRecordset(QStringLiteral("SELECT * FROM party WHERE name = ?"), dbOpenSnapshot, {tricky});
+        QVERIFY(!rs->eof());
+        QCOMPARE(rs->value(QStringLiteral("NAME")).toString(), tricky);
+        QCOMPARE(rs->toInt64(0), qint64(5000000000LL));
+        QCOMPARE(rs->value(QStringLiteral("amount")).toLongLong(), qint64(123456789012LL));
+        QVERIFY(rs->isNull(rs->fieldIndex(QStringLiteral("tel"))));
+        QCOMPARE(rs->text(QStringLiteral("tel")), QString());
+        // Names compare without regard to case.
+        QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM party WHERE name = ?"), {tricky.toUpper()}).toInt(), 1);
+        // Updates report how many rows they touched.
+        QCOMPARE(db->execute(QStringLiteral("UPDATE party SET tel = ? WHERE id = ?"), {QStringLiteral("02"), 1}), qint64(0));
+        QCOMPARE(db->recordsAffected(), qint64(0));
+        QVERIFY_THROWS_EXCEPTION(DaoError, db->execute(QStringLiteral("SELECT ?"), {}));
+    }
+
+    void likePatternsMatchLiterally()
+    {
+        auto db = fresh();
+        for (const QString& n : {QStringLiteral("100%"), QStringLiteral("1000"), QStringLiteral("a_b"),
+                                 QStringLiteral("axb"), QStringLiteral("x\\y")})
+            db->execute(QStringLiteral("INSERT INTO party (name) VALUES (?)"), {n});
+        auto count = [&](const QString& pattern) {
+            return db->scalar(QStringLiteral("SELECT COUNT(*) FROM party WHERE name LIKE ?") + QLatin1String(kLikeEscape),
+                              {pattern}).toInt();
+        };
+        QCOMPARE(count(likeContains(QStringLiteral("%"))), 1);
+        QCOMPARE(count(likeContains(QStringLiteral("_"))), 1);
+        QCOMPARE(count(likeContains(QStringLiteral("\\"))), 1);
+        QCOMPARE(count(likeEndsWith(QStringLiteral("00"))), 1);
+        QCOMPARE(count(likeFromWildcards(QStringLiteral("a*"))), 2);
+        QCOMPARE(count(likeFromWildcards(QStringLiteral("a_*"))), 1);
+    }
+
+    void recordsetNavigationAndCount()
+    {
+        auto db = fresh();
+        auto empty = db->openRecordset(QStringLiteral("SELECT * FROM ledger"), dbOpenSnapshot);
+        QVERIFY(empty->eof());
+        QCOMPARE(empty->recordCount(), qint64(0));
+        QVERIFY_THROWS_EXCEPTION(DaoError, empty->value(0));
+        for (int i = 1; i <= 5; ++i)
+            db->execute(QStringLiteral("INSERT INTO ledger (pro_name, cost) VALUES (?, ?)"), {QStringLiteral("p%1").arg(i), i * 10});
+        auto rs = db->openRecordset(QStringLiteral("SELECT * FROM ledger ORDER BY total_id"), dbOpenSnapshot);
+        rs->moveLast();
+        QCOMPARE(rs->recordCount(), qint64(5));
+        QCOMPARE(rs->text(QStringLiteral("pro_name")), QStringLiteral("p5"));
+        rs->moveFirst();
+        int seen = 0;
+        while (!rs->eof()) {
+            ++seen;
+            QCOMPARE(rs->toInt64(2), qint64(seen * 10));
+            rs->moveNext();
+        }
+        QCOMPARE(seen, 5);
+        QVERIFY_THROWS_EXCEPTION(DaoError, rs->moveNext());
+        QVERIFY(!rs->updatable());
+        QVERIFY_THROWS_EXCEPTION(DaoError, rs->edit());
+    }
+
+    void dynasetEditing()
+    {
+        auto db = fresh();
+        auto rs = db->openRecordset(QStringLiteral("SELECT * FROM ledger ORDER BY total_id"));
+        QVERIFY(rs->updatable());
+        rs->addNew();
+        rs->setValue(QStringLiteral("pro_name"), QStringLiteral("사과"));
+        rs->setValue(QStringLiteral("cost"), qint64(70000));
+        rs->update();
+        const qint64 id = rs->lastModifiedRowId();
+        QVERIFY(id > 0);
+        QCOMPARE(db->lastInsertId(), id);
+        rs.reset();
+
+        auto ed = db->openRecordset(QStringLiteral("SELECT t.* FROM ledger AS t WHERE t.total_id = ?"), dbOpenDynaset, {id});
+        QVERIFY(ed->updatable());
+        QVERIFY(!ed->eof());
+        ed->edit();
+        ed->setValue(QStringLiteral("cost"), qint64(80000));
+        ed->cancelUpdate();
+        QCOMPARE(ed->toInt64(2), qint64(70000));
+        ed->edit();
+        ed->setValue(QStringLiteral("cost"), qint64(90000));
+        ed->update();
+        QCOMPARE(ed->toInt64(2), qint64(90000));
+        QCOMPARE(db->scalar(QStringLiteral("SELECT cost FROM ledger WHERE total_id = ?"), {id}).toLongLong(), qint64(90000));
+        QVERIFY_THROWS_EXCEPTION(DaoError, ed->setValue(0, 1)); // outside Edit/AddNew
+
+        // A row deleted meanwhile by someone else is not silently "updated".
+        db->execute(QStringLiteral("DELETE FROM ledger WHERE total_id = ?"), {id});
+        ed->edit();
+        ed->setValue(QStringLiteral("cost"), qint64(1));
+        QVERIFY_THROWS_EXCEPTION(DaoError, ed->update());
+
+        // Joins are read-only.
+        auto join = db->openRecordset(QStringLiteral("SELECT l.* FROM ledger AS l, party AS p WHERE l.total_id = p.id"));
+        QVERIFY(!join->updatable());
+    }
+
+    void errorNumbers()
+    {
+        auto db = fresh();
+        auto number = [&](const QString& sql) -> long {
+            try {
+                db->openRecordset(sql, dbOpenSnapshot);
+            } catch (const DaoError& e) {
+                return e.number();
+            }
+            return 0;
+        };
+        QCOMPARE(number(QStringLiteral("SELECT * FROM nothere")), long(errObjectNotFound));
+        QCOMPARE(number(QStringLiteral("SELECT nocolumn FROM party")), long(errObjectNotFound));
+        QCOMPARE(number(QStringLiteral("SELEC broken")), long(errGeneric));
+        db->execute(QStringLiteral("CREATE UNIQUE INDEX u ON party(id)"));
+        db->execute(QStringLiteral("INSERT INTO party (id) VALUES (1)"));
+        try {
+            db->execute(QStringLiteral("INSERT INTO party (id) VALUES (1)"));
+            QFAIL("duplicate accepted");
+        } catch (const DaoError& e) {
+            QCOMPARE(e.number(), long(errDuplicateKey));
+        }
+    }
+
+    void extraFunctions()
+    {
+        auto db = fresh();
+        QCOMPARE(db->scalar(QStringLiteral("SELECT MID('2024-03-15', 1, 7)")).toString(), QStringLiteral("2024-03"));
+        QCOMPARE(db->scalar(QStringLiteral("SELECT MID('홍길동전', 2)")).toString(), QStringLiteral("길동전"));
+        for (int i = 1; i <= 3; ++i)
+            db->execute(QStringLiteral("INSERT INTO ledger (pro_name, cost) VALUES (?, ?)"), {QStringLiteral("n%1").arg(i), i});
+        auto rs = db->openRecordset(QStringLiteral("SELECT FIRST(pro_name), LAST(pro_name) FROM (SELECT * FROM ledger ORDER BY total_id)"),
+                                    dbOpenSnapshot);
+        QCOMPARE(rs->text(0), QStringLiteral("n1"));
+        QCOMPARE(rs->text(1), QStringLiteral("n3"));
+    }
+
+    void lockedAndSerialisedWriters()
+    {
+        fresh();
+        auto a = Database::open(file);
+        auto b = Database::open(file);
+        b->setBusyTimeout(50);
+        a->execute(QStringLiteral("INSERT INTO ledger (pro_name, cost) VALUES ('counter', 0)"));
+        {
+            Transaction tx(*a);
+            try {
+                Transaction other(*b);
+                QFAIL("second writer got the lock");
+            } catch (const DaoError& e) {
+                QCOMPARE(e.number(), long(errLocked));
+            }
+            try {
+                b->execute(QStringLiteral("UPDATE ledger SET cost = 5"));
+                QFAIL("second writer wrote under a lock");
+            } catch (const DaoError& e) {
+                QCOMPARE(e.number(), long(errLocked));
+            }
+        } // rolled back
+        QVERIFY(!a->inTransaction());
+
+        // Two workstations adding to one value: read-then-write inside BEGIN IMMEDIATE loses nothing.
+        std::atomic<int> failures{0};
+        auto worker = [&]() {
+            auto db = Database::open(file);
+            db->setBusyTimeout(5000);
+            for (int i = 0; i < 100; ++i) {
+                try {
+                    Transaction tx(*db);
+                    const qint64 v = db->scalar(QStringLiteral("SELECT cost FROM ledger WHERE pro_name = 'counter'")).toLongLong();
+                    db->execute(QStringLiteral("UPDATE ledger SET cost = ? WHERE pro_name = 'counter'"), {v + 1});
+                    tx.commit();
+                } catch (const DaoError&) {
+                    ++failures;
+                }
+            }
+        };
+        std::thread t1(worker), t2(worker);
+        t1.join();
+        t2.join();
+        QCOMPARE(failures.load(), 0);
+        QCOMPARE(a->scalar(QStringLiteral("SELECT cost FROM ledger WHERE pro_name = 'counter'")).toLongLong(), qint64(200));
+        // The file keeps a rollback journal, never WAL.
+        QCOMPARE(a->scalar(QStringLiteral("PRAGMA journal_mode")).toString().toLower(), QStringLiteral("delete"));
+    }
+
+    void nestedTransactionsUseSavepoints()
+    {
+        auto db = fresh();
+        Transaction outer(*db);
+        db->execute(QStringLiteral("INSERT INTO party (id) VALUES (1)"));
+        {
+            Transaction inner(*db);
+            db->execute(QStringLiteral("INSERT INTO party (id) VALUES (2)"));
+        } // inner rolled back only
+        outer.commit();
+        QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM party")).toInt(), 1);
+    }
+
+    void tableDefinitions()
+    {
+        auto db = fresh();
+        const TableDef t = db->tableDef(QStringLiteral("PARTY"));
+        QCOMPARE(t.name, QStringLiteral("party"));
+        QCOMPARE(t.fields.size(), 4);
+        QCOMPARE(t.fields[1].type, int(dbText));
+        QCOMPARE(t.fields[1].size, 50);
+        QCOMPARE(t.fields[1].collation, QStringLiteral("NOCASE"));
+        QCOMPARE(t.fields[0].type, int(dbLong));
+        QCOMPARE(t.fields[3].type, int(dbCurrency));
+        QCOMPARE(t.indexes.size(), 1);
+        QCOMPARE(t.indexes[0].fields, QStringList{QStringLiteral("name")});
+        const TableDef l = db->tableDef(QStringLiteral("ledger"));
+        QVERIFY(l.fields[0].autoIncrement);
+        QVERIFY(l.indexes.size() == 1 && l.indexes[0].primary);
+        QVERIFY_THROWS_EXCEPTION(DaoError, db->tableDef(QStringLiteral("nothere")));
+    }
+
+    void rebuildKeepsRowsPositionAndIndexes()
+    {
+        auto db = fresh();
+        const QString longName = QStringLiteral("가나다라마바사아자차카타파하 long name beyond six");
+        db->execute(QStringLiteral("INSERT INTO party (id, name, tel) VALUES (1, ?, '02-1')"), {longName});
+        db->execute(QStringLiteral("INSERT INTO party (id, name, tel) VALUES (2, 'b', NULL)"));
+        FieldDef f = db->tableDef(QStringLiteral("party")).fields[1];
+        f.size = 6;
+        db->alterField(QStringLiteral("party"), QStringLiteral("name"), f);
+        TableDef t = db->tableDef(QStringLiteral("party"));
+        QCOMPARE(t.fields[1].name, QStringLiteral("name"));
+        QCOMPARE(t.fields[1].size, 6);
+        QCOMPARE(t.fields[1].collation, QStringLiteral("NOCASE"));
+        QCOMPARE(t.indexes.size(), 1);
+        QCOMPARE(db->scalar(QStringLiteral("SELECT name FROM party WHERE id = 1")).toString(), longName);
+
+        // A column placed at a position moves the rest along.
+        FieldDef extra;
+        extra.name = QStringLiteral("memo");
+        extra.type = dbText;
+        extra.size = 20;
+        extra.ordinalPosition = 1;
+        db->appendField(QStringLiteral("party"), extra);
+        t = db->tableDef(QStringLiteral("party"));
+        QCOMPARE(t.fields[1].name, QStringLiteral("memo"));
+        QCOMPARE(t.fields[2].name, QStringLiteral("name"));
+        QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM party")).toInt(), 2);
+
+        // A change that cannot be made (NULLs into a required column) leaves everything as it was.
+        FieldDef tel = t.fields[t.fieldIndex(QStringLiteral("tel"))];
+        tel.required = true;
+        QVERIFY_THROWS_EXCEPTION(DaoError, db->alterField(QStringLiteral("party"), QStringLiteral("tel"), tel));
+        t = db->tableDef(QStringLiteral("party"));
+        QVERIFY(!t.fields[t.fieldIndex(QStringLiteral("tel"))].required);
+        QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM party")).toInt(), 2);
+        QVERIFY(!db->inTransaction());
+
+        // A named primary key survives as such.
+        IndexDef pk;
+        pk.name = QStringLiteral("party_id");
+        pk.primary = pk.unique = pk.required = true;
+        pk.fields << QStringLiteral("id");
+        db->appendIndex(QStringLiteral("party"), pk);
+        t = db->tableDef(QStringLiteral("party"));
+        bool found = false;
+        for (const IndexDef& i : t.indexes)
+            found = found || (i.primary && i.name == QLatin1String("party_id"));
+        QVERIFY(found);
+        QCOMPARE(t.indexes.size(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "tst_database.moc"
