@@ -94,7 +94,8 @@ CREATE TABLE product (
     name TEXT(50) COLLATE NOCASE
 );
 CREATE TABLE group_name (
-    name TEXT(6) COLLATE NOCASE
+    name TEXT(6) NOT NULL COLLATE NOCASE,
+    CONSTRAINT group_name_name PRIMARY KEY (name)
 );
 CREATE TABLE user (
     userid TEXT(50),
@@ -119,7 +120,6 @@ CREATE INDEX total_group_name ON total (group_name);
 CREATE INDEX total_pro_name ON total (pro_name);
 CREATE UNIQUE INDEX maechul_id ON maechul (id);
 CREATE UNIQUE INDEX maeip_id ON maeip (id);
-CREATE UNIQUE INDEX group_name_name ON group_name (name);
 CREATE INDEX tellist_sdate ON tellist (sdate, stime);
 CREATE INDEX tellist_stel ON tellist (stel);
 )SQL";

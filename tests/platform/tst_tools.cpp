@@ -226,9 +226,6 @@ void TstTools::genledgerDistribution()
                 "WITH n(id, s) AS (SELECT id, substr(tel, -4) FROM maechul UNION ALL SELECT id, substr(tel2, -4) FROM maechul WHERE tel2 <> ''"
                 " UNION ALL SELECT id, substr(tel3, -4) FROM maechul WHERE tel3 <> '')"
                 " SELECT COUNT(*) FROM (SELECT s FROM n GROUP BY s HAVING COUNT(DISTINCT id) > 1)")) > 50);
-    // The layout of an upgraded file: six-character group names with their unique index.
-    QVERIFY(db.value(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'group_name'")).toString().contains(QStringLiteral("TEXT(6)")));
-    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = 'group_name_name'")), 1);
     QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM user WHERE pass IS NULL")), 1);
 }
 
