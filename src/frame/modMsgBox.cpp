@@ -18,6 +18,11 @@ void MsgWarn(const QString& text, const QString& title)
     platform::prompter().messageBox(text, titleOr(title), platform::MsgStyleWarn);
 }
 
+void MsgPlain(const QString& text, const QString& title)
+{
+    platform::prompter().messageBox(text, titleOr(title), platform::MsgOkOnly);
+}
+
 int MsgYesNo(const QString& text, const QString& title, bool bDefaultYes)
 {
     return platform::prompter().messageBox(text, titleOr(title),
@@ -40,5 +45,5 @@ void ShowProcError(long errNumber, const QString& description, const QString& pr
                        .arg(errNumber).arg(description, procedure, unitKind, unitName);
     if (!extraLine.isEmpty())
         text += QStringLiteral("\r\n") + extraLine;
-    platform::prompter().messageBox(text, gsTitle, platform::MsgOkOnly);
+    MsgPlain(text);
 }

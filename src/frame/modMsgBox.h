@@ -6,6 +6,8 @@ namespace dao { class DaoError; }
 // Message boxes through the prompt seam. An empty title means the program title.
 void MsgInfo(const QString& text, const QString& title = QString());
 void MsgWarn(const QString& text, const QString& title = QString());
+// A box with the OK button only and no icon.
+void MsgPlain(const QString& text, const QString& title = QString());
 // Returns 6 (Yes) or 7 (No).
 int MsgYesNo(const QString& text, const QString& title = QString(), bool bDefaultYes = true);
 

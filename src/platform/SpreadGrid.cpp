@@ -1,0 +1,1236 @@
+#include "platform/SpreadGrid.h"
+#include "platform/SpreadModel.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionHeader>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+QColor toQColor(quint32 c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+int shiftState(Qt::KeyboardModifiers m)
+{
+    int s = 0;
+    if (m & Qt::ShiftModifier) s |= 1;
+    if (m & Qt::ControlModifier) s |= 2;
+    if (m & Qt::AltModifier) s |= 4;
+    return s;
+}
+
+// Qt key -> virtual-key number as the program's handlers compare them.
+int virtualKey(int key)
+{
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return key;
+    switch (key) {
+    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Delete: return 46;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    default: return key < 256 ? key : 0;
+    }
+}
+
+// The character code a KeyPress handler sees, 0 when the key types nothing.
+int keyAscii(const QKeyEvent* e)
+{
+    switch (e->key()) {
+    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    default: break;
+    }
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return 0;
+    const QString t = e->text();
+    if (t.isEmpty() || !t.at(0).isPrint()) return 0;
+    return t.at(0).unicode();
+}
+
+} // namespace
+
+struct SpreadGrid::Private {
+    SpreadGrid* q;
+    SpreadModel model;
+    int index = -1;
+    int col = 1, row = 1;
+    int activeCol = 1, activeRow = 1;
+    int refStyle = 1;
+    int unitType = 0;
+    bool rowHeadersShow = true;
+    bool colHeadersShow = true;
+    quint32 grayArea = 0x808080;
+    int appearance = 1, opMode = 0, cursorType = 0, cursorStyle = 1, selectBlockOptions = 15;
+    bool editPermanent = false, editReplace = false, noBeep = false, dAuto = true;
+    int enterAction = 0, userColAction = 0, backColorStyle = 0, textTip = 0;
+    quint32 selBack = 0xFFE0C0;
+    bool oddEven = false;
+    quint32 oddBack = 0xFFFFFF, oddFore = 0, evenBack = 0xFFFFFF, evenFore = 0;
+    int actionKey[3] = {113, 114, 115};
+    bool redraw = true;
+
+    QLineEdit* editor = nullptr;
+    int editCol = 0, editRow = 0;
+    QString editOld;
+    bool inLeave = false;
+    int moveSerial = 0;
+
+    int sortCol = 0;
+    bool sortAscending = true;
+
+    int dragCol = -1;
+    int dragStartX = 0;
+    int dragStartPx = 0;
+    int pressedButtonCol = 0, pressedButtonRow = 0;
+
+    std::vector<int> visRows; // when rows are hidden: the visible rows in order
+    bool visDirty = true;
+
+    explicit Private(SpreadGrid* g) : q(g) {}
+
+    // ---- geometry
+    double charPx() const
+    {
+        QFontMetricsF fm(q->font());
+        return std::max(1.0, fm.averageCharWidth());
+    }
+    int colPx(int c) const
+    {
+        if (c > 0 && model.colHidden(c)) return 0;
+        if (c == 0 && !rowHeadersShow) return 0;
+        return int(std::lround(model.colWidth(c) * charPx()));
+    }
+    static int ptToPx(double pt) { return int(std::lround(pt * 96.0 / 72.0)); }
+    int rowPx(int r) const
+    {
+        if (r == 0) return colHeadersShow ? ptToPx(model.rowHeight(0)) : 0;
+        if (model.rowHidden(r)) return 0;
+        return ptToPx(model.rowHeight(r));
+    }
+    void ensureVis()
+    {
+        if (!visDirty) return;
+        visDirty = false;
+        visRows.clear();
+        if (model.hiddenRows().empty()) return;
+        visRows.reserve(size_t(model.maxRows()));
+        for (int r = 1; r <= model.maxRows(); ++r)
+            if (!model.rowHidden(r)) visRows.push_back(r);
+    }
+    int visibleRowCount()
+    {
+        ensureVis();
+        return model.hiddenRows().empty() ? model.maxRows() : int(visRows.size());
+    }
+    int rowAtVisIndex(int i)
+    {
+        ensureVis();
+        if (model.hiddenRows().empty()) return i + 1;
+        return (i >= 0 && i < int(visRows.size())) ? visRows[size_t(i)] : 0;
+    }
+    int visIndexOfRow(int r)
+    {
+        ensureVis();
+        if (model.hiddenRows().empty()) return r - 1;
+        auto it = std::lower_bound(visRows.begin(), visRows.end(), r);
+        return int(it - visRows.begin());
+    }
+    int topRow() { return std::max(1, rowAtVisIndex(q->verticalScrollBar()->value())); }
+    int leftCol() const { return q->horizontalScrollBar()->value() + 1; }
+
+    int headerHeight() const { return rowPx(0); }
+    int rowHeaderWidth() const { return colPx(0); }
+
+    // cell geometry in viewport coordinates; empty when not on screen
+    QRect cellRect(int c, int r)
+    {
+        int x, w;
+        if (c == 0) { x = 0; w = rowHeaderWidth(); }
+        else {
+            if (c < leftCol()) return QRect();
+            x = rowHeaderWidth();
+            for (int cc = leftCol(); cc < c; ++cc) x += colPx(cc);
+            w = colPx(c);
+        }
+        int y, h;
+        if (r == 0) { y = 0; h = headerHeight(); }
+        else {
+            int top = topRow();
+            if (r < top) return QRect();
+            y = headerHeight();
+            const int vh = q->viewport()->height();
+            for (int rr = top; rr < r; ++rr) { y += rowPx(rr); if (y > vh) return QRect(); }
+            h = rowPx(r);
+        }
+        return QRect(x, y, w, h);
+    }
+    // the cell under a viewport point; -1 when outside the sheet
+    void cellAt(const QPoint& p, int& c, int& r)
+    {
+        c = -1; r = -1;
+        int x = rowHeaderWidth();
+        if (p.x() < x) c = 0;
+        else {
+            for (int cc = leftCol(); cc <= model.maxCols(); ++cc) {
+                int w = colPx(cc);
+                if (p.x() < x + w) { c = cc; break; }
+                x += w;
+                if (x > q->viewport()->width()) break;
+            }
+        }
+        int y = headerHeight();
+        if (p.y() < y) r = 0;
+        else {
+            const int vh = q->viewport()->height();
+            for (int i = q->verticalScrollBar()->value(); ; ++i) {
+                int rr = rowAtVisIndex(i);
+                if (rr < 1 || rr > model.maxRows()) break;
+                int h = rowPx(rr);
+                if (p.y() < y + h) { r = rr; break; }
+                y += h;
+                if (y > vh) break;
+            }
+        }
+    }
+    // the column whose right border is under x in the header, or -1
+    int borderAt(int px)
+    {
+        int x = rowHeaderWidth();
+        if (std::abs(px - x) <= 3 && rowHeadersShow) return 0;
+        for (int cc = leftCol(); cc <= model.maxCols(); ++cc) {
+            int w = colPx(cc);
+            if (w == 0) continue;
+            x += w;
+            if (std::abs(px - x) <= 3) return cc;
+            if (x > q->viewport()->width()) break;
+        }
+        return -1;
+    }
+
+    void updateScrollBars()
+    {
+        if (!redraw) return;
+        const int rows = visibleRowCount();
+        const int vh = q->viewport()->height() - headerHeight();
+        const int rowH = std::max(1, ptToPx(model.defaultRowHeight()));
+        const int page = std::max(1, vh / rowH);
+        q->verticalScrollBar()->setRange(0, std::max(0, rows - page));
+        q->verticalScrollBar()->setPageStep(page);
+        int visCols = 0;
+        int w = 0;
+        const int vw = q->viewport()->width() - rowHeaderWidth();
+        for (int c = model.maxCols(); c >= 1; --c) {
+            w += colPx(c);
+            if (w > vw) break;
+            ++visCols;
+        }
+        q->horizontalScrollBar()->setRange(0, std::max(0, model.maxCols() - std::max(1, visCols)));
+        q->horizontalScrollBar()->setPageStep(std::max(1, visCols));
+    }
+
+    void repaint()
+    {
+        if (!redraw) return;
+        placeEditor();
+        q->viewport()->update();
+    }
+
+    void ensureVisible(int c, int r)
+    {
+        if (r >= 1 && r <= model.maxRows() && !model.rowHidden(r)) {
+            int vi = visIndexOfRow(r);
+            QScrollBar* vs = q->verticalScrollBar();
+            if (vi < vs->value()) vs->setValue(vi);
+            else {
+                const int vh = q->viewport()->height() - headerHeight();
+                int y = 0;
+                int first = vs->value();
+                for (int i = vi; i >= first; --i) { y += rowPx(rowAtVisIndex(i)); }
+                if (y > vh && vh > 0) {
+                    // scroll down until the row fits
+                    int i = vi;
+                    int acc = 0;
+                    while (i > 0 && acc + rowPx(rowAtVisIndex(i)) <= vh) { acc += rowPx(rowAtVisIndex(i)); --i; }
+                    vs->setValue(std::min(vs->maximum(), i + 1));
+                }
+            }
+        }
+        if (c >= 1 && c <= model.maxCols()) {
+            QScrollBar* hs = q->horizontalScrollBar();
+            if (c < leftCol()) hs->setValue(c - 1);
+            else {
+                const int vw = q->viewport()->width() - rowHeaderWidth();
+                int x = 0;
+                for (int cc = leftCol(); cc <= c; ++cc) x += colPx(cc);
+                int lc = leftCol();
+                while (x > vw && lc < c) { x -= colPx(lc); ++lc; }
+                hs->setValue(lc - 1);
+            }
+        }
+    }
+
+    bool editable(int c, int r) const
+    {
+        if (c < 1 || r < 1 || c > model.maxCols() || r > model.maxRows()) return false;
+        if (opMode == 1 || opMode == 3) return false;
+        if (model.colHidden(c) || model.rowHidden(r)) return false;
+        if (model.locked(c, r)) return false;
+        const int t = model.cellType(c, r);
+        return t == 1 || t == 12;
+    }
+
+    QFont cellFont(int c, int r) const
+    {
+        QFont f = q->font();
+        double size = model.attr(SpreadModel::AFontSize, c, r);
+        if (size > 0) f.setPointSizeF(size);
+        if (model.attr(SpreadModel::AFontBold, c, r) != 0) f.setBold(true);
+        return f;
+    }
+
+    void placeEditor()
+    {
+        if (!editor) return;
+        QRect rc = cellRect(editCol, editRow);
+        if (rc.isEmpty()) { editor->hide(); return; }
+        editor->setGeometry(rc.adjusted(1, 1, -1, -1));
+        if (!editor->isVisible()) editor->show();
+    }
+
+    bool gridHasFocus() const
+    {
+        QWidget* f = QApplication::focusWidget();
+        return f && (f == q || f == q->viewport() || (editor && f == editor));
+    }
+
+    void startEdit(const QString* initial);
+    void endEdit(bool commit);
+    void moveActive(int c, int r);
+    void afterStructureChange();
+    void enterActionMove();
+    void handleNavigationKey(int key, Qt::KeyboardModifiers mods);
+    void paint(QPainter& p, const QRect& clip);
+};
+
+// ====================================================================== editing
+
+void SpreadGrid::Private::startEdit(const QString* initial)
+{
+    if (editor || inLeave) return;
+    if (!editable(activeCol, activeRow)) return;
+    editCol = activeCol;
+    editRow = activeRow;
+    editOld = model.text(editCol, editRow);
+    editor = new QLineEdit(q->viewport());
+    editor->setFrame(false);
+    editor->setFont(cellFont(editCol, editRow));
+    int ha = int(model.attr(SpreadModel::AHAlign, editCol, editRow));
+    if (ha == 1 || (ha < 0 && model.cellType(editCol, editRow) == 12)) editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    else if (ha == 2) editor->setAlignment(Qt::AlignCenter);
+    editor->setText(initial ? *initial : editOld);
+    if (!initial && editReplace) editor->selectAll();
+    editor->installEventFilter(q);
+    QObject::connect(editor, &QLineEdit::textEdited, q, [this]() {
+        if (editor) emit q->EditChange(editCol, editRow);
+    });
+    placeEditor();
+    if (gridHasFocus() || q->hasFocus()) editor->setFocus(Qt::OtherFocusReason);
+    emit q->EditMode(editCol, editRow, 1, false);
+}
+
+void SpreadGrid::Private::endEdit(bool commit)
+{
+    if (!editor || inLeave) return;
+    inLeave = true;
+    const int c = editCol, r = editRow;
+    QString newText = editor->text();
+    const bool hadFocus = editor->hasFocus();
+    bool changed = false;
+    if (commit && newText != editOld) {
+        if (model.cellType(c, r) == 12 && !newText.trimmed().isEmpty()) {
+            long double v;
+            if (!SpreadModel::parseNumber(newText, v)
+                || v > (long double)model.attr(SpreadModel::ACurMax, c, r)
+                || v < (long double)model.attr(SpreadModel::ACurMin, c, r)) {
+                if (!noBeep) QApplication::beep();
+                newText = editOld; // not a number, or out of range: the entry is refused
+            } else {
+                int dec = std::max(0, int(model.attr(SpreadModel::ACurDec, c, r)));
+                newText = dec == 0 ? SpreadFormula::formatNumber(std::round(v))
+                                   : QString::number(double(v), 'f', dec);
+            }
+        }
+        changed = newText != editOld;
+    }
+    QLineEdit* ed = editor;
+    editor = nullptr;
+    ed->removeEventFilter(q);
+    ed->hide();
+    ed->deleteLater();
+    if (hadFocus) q->setFocus(Qt::OtherFocusReason);
+    if (changed) model.setText(c, r, newText);
+    repaint();
+    if (changed) emit q->Change(c, r);
+    emit q->EditMode(c, r, 0, changed);
+    inLeave = false;
+}
+
+void SpreadGrid::Private::moveActive(int c, int r)
+{
+    c = std::clamp(c, 1, std::max(1, model.maxCols()));
+    r = std::clamp(r, 1, std::max(1, model.maxRows()));
+    if (c == activeCol && r == activeRow) {
+        if (!editor && editPermanent && gridHasFocus()) startEdit(nullptr);
+        return;
+    }
+    const int serial = ++moveSerial;
+    endEdit(true);
+    if (serial != moveSerial) return; // a handler moved the active cell itself
+    bool cancel = false;
+    emit q->LeaveCell(activeCol, activeRow, c, r, cancel);
+    if (serial != moveSerial) return;
+    if (cancel) {
+        if (editPermanent && gridHasFocus()) startEdit(nullptr);
+        return;
+    }
+    activeCol = c;
+    activeRow = r;
+    ensureVisible(c, r);
+    repaint();
+    if (editPermanent && gridHasFocus()) startEdit(nullptr);
+}
+
+void SpreadGrid::Private::afterStructureChange()
+{
+    visDirty = true;
+    if (!redraw) return;
+    updateScrollBars();
+    repaint();
+}
+
+void SpreadGrid::Private::enterActionMove()
+{
+    switch (enterAction) {
+    case 1: moveActive(activeCol, activeRow - 1); break;
+    case 2: moveActive(activeCol, activeRow + 1); break;
+    case 3: moveActive(activeCol - 1, activeRow); break;
+    case 4: moveActive(activeCol + 1, activeRow); break;
+    case 5:
+        if (activeCol < model.maxCols()) moveActive(activeCol + 1, activeRow);
+        else if (activeRow < model.maxRows()) moveActive(1, activeRow + 1);
+        else emit q->Advance(true);
+        break;
+    default:
+        if (editPermanent && !editor && gridHasFocus()) startEdit(nullptr);
+        break;
+    }
+}
+
+void SpreadGrid::Private::handleNavigationKey(int key, Qt::KeyboardModifiers mods)
+{
+    const int page = std::max(1, q->verticalScrollBar()->pageStep());
+    auto nextVisibleRow = [&](int from, int step) {
+        int r = from + step;
+        while (r >= 1 && r <= model.maxRows() && model.rowHidden(r)) r += step;
+        return (r < 1 || r > model.maxRows()) ? from : r;
+    };
+    auto nextVisibleCol = [&](int from, int step) {
+        int c = from + step;
+        while (c >= 1 && c <= model.maxCols() && model.colHidden(c)) c += step;
+        return (c < 1 || c > model.maxCols()) ? from : c;
+    };
+    switch (key) {
+    case Qt::Key_Up: moveActive(activeCol, nextVisibleRow(activeRow, -1)); break;
+    case Qt::Key_Down: moveActive(activeCol, nextVisibleRow(activeRow, 1)); break;
+    case Qt::Key_Left: moveActive(nextVisibleCol(activeCol, -1), activeRow); break;
+    case Qt::Key_Right: moveActive(nextVisibleCol(activeCol, 1), activeRow); break;
+    case Qt::Key_PageUp: moveActive(activeCol, std::max(1, activeRow - page)); break;
+    case Qt::Key_PageDown: moveActive(activeCol, std::min(model.maxRows(), activeRow + page)); break;
+    case Qt::Key_Home:
+        if (mods & Qt::ControlModifier) moveActive(nextVisibleCol(0, 1), nextVisibleRow(0, 1));
+        else moveActive(nextVisibleCol(0, 1), activeRow);
+        break;
+    case Qt::Key_End:
+        if (mods & Qt::ControlModifier) moveActive(nextVisibleCol(model.maxCols() + 1, -1), nextVisibleRow(model.maxRows() + 1, -1));
+        else moveActive(nextVisibleCol(model.maxCols() + 1, -1), activeRow);
+        break;
+    case Qt::Key_Tab: {
+        int c = nextVisibleCol(activeCol, 1);
+        if (c != activeCol) moveActive(c, activeRow);
+        else if (activeRow < model.maxRows()) moveActive(nextVisibleCol(0, 1), nextVisibleRow(activeRow, 1));
+        else emit q->Advance(true);
+        break;
+    }
+    case Qt::Key_Backtab: {
+        int c = nextVisibleCol(activeCol, -1);
+        if (c != activeCol) moveActive(c, activeRow);
+        else if (activeRow > 1) moveActive(nextVisibleCol(model.maxCols() + 1, -1), nextVisibleRow(activeRow, -1));
+        else emit q->Advance(false);
+        break;
+    }
+    default: break;
+    }
+}
+
+// ====================================================================== painting
+
+void SpreadGrid::Private::paint(QPainter& p, const QRect& clip)
+{
+    const QRect vr = q->viewport()->rect();
+    p.fillRect(clip, toQColor(grayArea));
+    const QColor gridLine(0xC0, 0xC0, 0xC0);
+    const QColor headerBack = q->palette().color(QPalette::Button);
+    const QColor headerText = q->palette().color(QPalette::ButtonText);
+    const int hh = headerHeight();
+    const int rw = rowHeaderWidth();
+
+    // visible columns and rows
+    std::vector<std::pair<int, QRect>> cols; // col -> x range (y unused)
+    {
+        int x = rw;
+        for (int c = leftCol(); c <= model.maxCols() && x < vr.width(); ++c) {
+            int w = colPx(c);
+            if (w == 0) continue;
+            cols.push_back({c, QRect(x, 0, w, 0)});
+            x += w;
+        }
+    }
+    std::vector<std::pair<int, QRect>> rows;
+    {
+        int y = hh;
+        for (int i = q->verticalScrollBar()->value(); y < vr.height(); ++i) {
+            int r = rowAtVisIndex(i);
+            if (r < 1 || r > model.maxRows()) break;
+            int h = rowPx(r);
+            rows.push_back({r, QRect(0, y, 0, h)});
+            y += h;
+        }
+    }
+    const bool rowSelect = opMode == 2 || opMode == 3;
+    const QFont baseFont = q->font();
+
+    for (const auto& [r, ry] : rows) {
+        for (const auto& [c, cx] : cols) {
+            QRect rc(cx.x(), ry.y(), cx.width(), ry.height());
+            if (!rc.intersects(clip)) continue;
+            double v;
+            QColor back, fore;
+            bool odd = (r % 2) == 1;
+            if (model.explicitAttr(SpreadModel::ABackColor, c, r, v)) back = toQColor(quint32(v));
+            else if (oddEven) back = toQColor(odd ? oddBack : evenBack);
+            else back = Qt::white;
+            if (model.explicitAttr(SpreadModel::AForeColor, c, r, v)) fore = toQColor(quint32(v));
+            else if (oddEven) fore = toQColor(odd ? oddFore : evenFore);
+            else fore = Qt::black;
+            if (rowSelect && r == activeRow) back = toQColor(selBack);
+            p.fillRect(rc, back);
+            p.setPen(gridLine);
+            p.drawLine(rc.topRight(), rc.bottomRight());
+            p.drawLine(rc.bottomLeft(), rc.bottomRight());
+            if (editor && c == editCol && r == editRow) continue;
+            const int type = model.cellType(c, r);
+            const QString text = model.displayText(c, r);
+            if (type == 7) {
+                QStyleOptionButton opt;
+                opt.rect = rc.adjusted(1, 1, -1, -1);
+                opt.text = text;
+                opt.state = QStyle::State_Enabled | QStyle::State_Raised;
+                if (pressedButtonCol == c && pressedButtonRow == r) opt.state |= QStyle::State_Sunken;
+                opt.palette = q->palette();
+                q->style()->drawControl(QStyle::CE_PushButton, &opt, &p, q);
+                continue;
+            }
+            if (text.isEmpty()) continue;
+            int ha = int(model.attr(SpreadModel::AHAlign, c, r));
+            int va = int(model.attr(SpreadModel::AVAlign, c, r));
+            int flags = 0;
+            if (ha < 0) ha = type == 12 ? 1 : 0;
+            flags |= ha == 1 ? Qt::AlignRight : ha == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
+            flags |= va == 0 ? Qt::AlignTop : va == 1 ? Qt::AlignBottom : Qt::AlignVCenter;
+            double fs = model.attr(SpreadModel::AFontSize, c, r);
+            bool bold = model.attr(SpreadModel::AFontBold, c, r) != 0;
+            if ((fs > 0 && fs != baseFont.pointSizeF()) || bold) {
+                QFont f = baseFont;
+                if (fs > 0) f.setPointSizeF(fs);
+                f.setBold(bold);
+                p.setFont(f);
+            } else {
+                p.setFont(baseFont);
+            }
+            p.setPen(fore);
+            p.drawText(rc.adjusted(3, 0, -3, 0), flags | Qt::TextSingleLine, text);
+        }
+    }
+
+    // active cell frame
+    if (!rowSelect && activeRow >= 1 && activeCol >= 1) {
+        for (const auto& [r, ry] : rows) {
+            if (r != activeRow) continue;
+            for (const auto& [c, cx] : cols) {
+                if (c != activeCol) continue;
+                QRect rc(cx.x(), ry.y(), cx.width(), ry.height());
+                QPen pen(QColor(0, 0, 0), 2);
+                p.setPen(pen);
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(rc.adjusted(1, 1, -1, -1));
+            }
+        }
+    }
+
+    // headers
+    auto drawHeader = [&](const QRect& rc, const QString& text, int c, int r) {
+        double v;
+        QColor back = headerBack;
+        if (model.explicitAttr(SpreadModel::ABackColor, c, r, v)) back = toQColor(quint32(v));
+        p.fillRect(rc, back);
+        p.setPen(QColor(0x90, 0x90, 0x90));
+        p.drawLine(rc.topRight(), rc.bottomRight());
+        p.drawLine(rc.bottomLeft(), rc.bottomRight());
+        QFont f = baseFont;
+        double fs = model.attr(SpreadModel::AFontSize, c, r);
+        if (fs > 0) f.setPointSizeF(fs);
+        if (model.attr(SpreadModel::AFontBold, c, r) != 0) f.setBold(true);
+        p.setFont(f);
+        p.setPen(headerText);
+        p.drawText(rc.adjusted(2, 0, -2, 0), Qt::AlignCenter | Qt::TextSingleLine, text);
+    };
+    if (hh > 0) {
+        for (const auto& [c, cx] : cols) {
+            QString t = model.storedText(c, 0);
+            if (t.isEmpty()) {
+                // default letters A, B, ..., Z, AA, ...
+                int n = c;
+                while (n > 0) { t.prepend(QChar('A' + (n - 1) % 26)); n = (n - 1) / 26; }
+            }
+            drawHeader(QRect(cx.x(), 0, cx.width(), hh), t, c, 0);
+        }
+    }
+    if (rw > 0) {
+        for (const auto& [r, ry] : rows) {
+            QString t = model.storedText(0, r);
+            if (t.isEmpty() && model.cellType(0, r) != 5) t = QString::number(r);
+            drawHeader(QRect(0, ry.y(), rw, ry.height()), t, 0, r);
+        }
+        if (hh > 0) drawHeader(QRect(0, 0, rw, hh), model.storedText(0, 0), 0, 0);
+    }
+}
+
+// ====================================================================== the widget
+
+SpreadGrid::SpreadGrid(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_unique<Private>(this))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    QFont f = font();
+    f.setPointSizeF(9);
+    setFont(f);
+    d->model.onChange = [this](int c, int r) {
+        if (d->redraw) emit Change(c, r);
+    };
+    d->updateScrollBars();
+}
+
+SpreadGrid::~SpreadGrid()
+{
+    d->model.onChange = nullptr;
+}
+
+SpreadModel& SpreadGrid::model() { return d->model; }
+const SpreadModel& SpreadGrid::model() const { return d->model; }
+
+QString SpreadGrid::Name() const { return objectName(); }
+void SpreadGrid::SetName(const QString& name) { setObjectName(name); }
+int SpreadGrid::Index() const { return d->index; }
+void SpreadGrid::SetIndex(int index) { d->index = index; }
+
+int SpreadGrid::MaxCols() const { return d->model.maxCols(); }
+void SpreadGrid::SetMaxCols(int n)
+{
+    if (d->editor && d->editCol > n) d->endEdit(true);
+    d->model.setMaxCols(n);
+    d->activeCol = std::clamp(d->activeCol, 1, std::max(1, n));
+    d->afterStructureChange();
+}
+int SpreadGrid::MaxRows() const { return d->model.maxRows(); }
+void SpreadGrid::SetMaxRows(int n)
+{
+    if (n < 0) n = 0;
+    if (n == d->model.maxRows()) return;
+    if (d->editor && d->editRow > n) d->endEdit(true);
+    d->model.setMaxRows(n);
+    d->activeRow = std::clamp(d->activeRow, 1, std::max(1, n));
+    d->afterStructureChange();
+}
+int SpreadGrid::DataRowCnt() const { return d->model.dataRowCnt(); }
+int SpreadGrid::ActiveCol() const { return d->activeCol; }
+int SpreadGrid::ActiveRow() const { return d->activeRow; }
+void SpreadGrid::SetActiveCell(int col, int row)
+{
+    if (col == 0 || row == 0) {
+        // no data cell chosen: the highlight goes away
+        ++d->moveSerial;
+        d->endEdit(true);
+        d->activeCol = std::max(col, 0);
+        d->activeRow = std::max(row, 0);
+        d->repaint();
+        return;
+    }
+    d->moveActive(col, row);
+}
+int SpreadGrid::TopRow() const { return const_cast<Private*>(d.get())->topRow(); }
+void SpreadGrid::SetTopRow(int row)
+{
+    if (row < 1) row = 1;
+    d->updateScrollBars();
+    verticalScrollBar()->setValue(d->visIndexOfRow(row));
+    d->repaint();
+}
+int SpreadGrid::LeftCol() const { return d->leftCol(); }
+
+int SpreadGrid::Col() const { return d->col; }
+void SpreadGrid::SetCol(int col) { d->col = col; }
+int SpreadGrid::Row() const { return d->row; }
+void SpreadGrid::SetRow(int row) { d->row = row; }
+
+QString SpreadGrid::Text() const
+{
+    if (d->col < 0 || d->row < 0) return QString();
+    return d->model.text(d->col, d->row);
+}
+void SpreadGrid::SetText(const QString& value)
+{
+    if (d->col < 0 || d->row < 0) {
+        d->model.setTextRange(d->col, d->row, value);
+        d->repaint();
+        return;
+    }
+    SetText(d->col, d->row, value);
+}
+bool SpreadGrid::GetText(int col, int row, QString& value) const
+{
+    if (!d->model.validCell(col, row)) return false;
+    value = d->model.text(col, row);
+    return true;
+}
+QString SpreadGrid::GetText(int col, int row) const
+{
+    QString v;
+    GetText(col, row, v);
+    return v;
+}
+void SpreadGrid::SetText(int col, int row, const QString& value)
+{
+    if (col < 0 || row < 0) { d->model.setTextRange(col, row, value); d->repaint(); return; }
+    if (!d->model.validCell(col, row)) return;
+    d->model.setText(col, row, value);
+    if (d->editor && d->editCol == col && d->editRow == row) {
+        d->editOld = d->model.text(col, row);
+        d->editor->setText(d->editOld);
+    }
+    if (d->redraw) {
+        QRect rc = d->cellRect(col, row);
+        if (!rc.isEmpty()) viewport()->update(rc);
+        if (d->model.recalcEnabled() && d->model.maxRows() > 0) viewport()->update();
+    }
+}
+QString SpreadGrid::Formula() const { return d->model.formula(d->col, d->row); }
+void SpreadGrid::SetFormula(const QString& formula)
+{
+    d->model.setFormula(d->col, d->row, formula);
+    d->repaint();
+}
+int SpreadGrid::RefStyle() const { return d->refStyle; }
+void SpreadGrid::SetRefStyle(int style) { d->refStyle = style; }
+QString SpreadGrid::CellTag() const { return d->model.cellTag(d->col, d->row); }
+void SpreadGrid::SetCellTag(const QString& tag) { d->model.setCellTag(d->col, d->row, tag); }
+QString SpreadGrid::ColID() const { return d->model.colId(d->col); }
+void SpreadGrid::SetColID(const QString& id) { d->model.setColId(d->col, id); }
+QString SpreadGrid::ColID(int col) const { return d->model.colId(col); }
+void SpreadGrid::SetColID(int col, const QString& id) { d->model.setColId(col, id); }
+
+// ---- cell format
+#define SPREAD_ATTR(Getter, Setter, Type, AttrId)                                    \
+    Type SpreadGrid::Getter() const { return Type(d->model.attrAt(SpreadModel::AttrId, d->col, d->row)); } \
+    void SpreadGrid::Setter(Type v) { d->model.setAttr(SpreadModel::AttrId, d->col, d->row, double(v)); d->repaint(); }
+
+SPREAD_ATTR(CellType, SetCellType, int, ACellType)
+SPREAD_ATTR(TypeCurrencyMax, SetTypeCurrencyMax, double, ACurMax)
+SPREAD_ATTR(TypeCurrencyMin, SetTypeCurrencyMin, double, ACurMin)
+SPREAD_ATTR(TypeCurrencyShowSymbol, SetTypeCurrencyShowSymbol, bool, ACurSymbol)
+SPREAD_ATTR(TypeCurrencyDecPlaces, SetTypeCurrencyDecPlaces, int, ACurDec)
+SPREAD_ATTR(TypeCurrencyShowSep, SetTypeCurrencyShowSep, bool, ACurSep)
+SPREAD_ATTR(TypeHAlign, SetTypeHAlign, int, AHAlign)
+SPREAD_ATTR(TypeVAlign, SetTypeVAlign, int, AVAlign)
+SPREAD_ATTR(Lock, SetLock, bool, ALock)
+SPREAD_ATTR(BackColor, SetBackColor, quint32, ABackColor)
+SPREAD_ATTR(ForeColor, SetForeColor, quint32, AForeColor)
+SPREAD_ATTR(FontSize, SetFontSize, double, AFontSize)
+SPREAD_ATTR(FontBold, SetFontBold, bool, AFontBold)
+#undef SPREAD_ATTR
+
+QString SpreadGrid::DisplayText(int col, int row) const { return d->model.displayText(col, row); }
+
+// ---- layout
+double SpreadGrid::ColWidth(int col) const
+{
+    double w = d->model.colWidth(col < 0 ? 1 : col);
+    if (d->unitType == 2) return std::round(w * d->charPx() * kTwipsPerPixel);
+    return w;
+}
+void SpreadGrid::SetColWidth(int col, double width)
+{
+    if (d->unitType == 2) width = width / kTwipsPerPixel / d->charPx();
+    d->model.setColWidth(col, width);
+    d->updateScrollBars();
+    d->repaint();
+}
+double SpreadGrid::RowHeight(int row) const
+{
+    double h = d->model.rowHeight(row < 0 ? 1 : row);
+    if (row < 0) h = d->model.defaultRowHeight();
+    if (d->unitType == 2) return h * 20.0; // points -> twips
+    return h;
+}
+void SpreadGrid::SetRowHeight(int row, double height)
+{
+    if (d->unitType == 2) height = height / 20.0;
+    d->model.setRowHeight(row, height);
+    d->updateScrollBars();
+    d->repaint();
+}
+bool SpreadGrid::ColHidden() const { return d->model.colHidden(d->col); }
+void SpreadGrid::SetColHidden(bool b) { SetColHidden(d->col, b); }
+bool SpreadGrid::ColHidden(int col) const { return d->model.colHidden(col); }
+void SpreadGrid::SetColHidden(int col, bool b)
+{
+    if (b && d->editor && (col == -1 || d->editCol == col)) d->endEdit(true);
+    d->model.setColHidden(col, b);
+    d->updateScrollBars();
+    d->repaint();
+}
+bool SpreadGrid::RowHidden() const { return d->model.rowHidden(d->row); }
+void SpreadGrid::SetRowHidden(bool b) { SetRowHidden(d->row, b); }
+bool SpreadGrid::RowHidden(int row) const { return d->model.rowHidden(row); }
+void SpreadGrid::SetRowHidden(int row, bool b)
+{
+    if (b && d->editor && (row == -1 || d->editRow == row)) d->endEdit(true);
+    d->model.setRowHidden(row, b);
+    d->afterStructureChange();
+}
+bool SpreadGrid::RowHeadersShow() const { return d->rowHeadersShow; }
+void SpreadGrid::SetRowHeadersShow(bool b) { d->rowHeadersShow = b; d->updateScrollBars(); d->repaint(); }
+bool SpreadGrid::ColHeadersShow() const { return d->colHeadersShow; }
+void SpreadGrid::SetColHeadersShow(bool b) { d->colHeadersShow = b; d->updateScrollBars(); d->repaint(); }
+int SpreadGrid::UnitType() const { return d->unitType; }
+void SpreadGrid::SetUnitType(int t) { d->unitType = t; }
+quint32 SpreadGrid::GrayAreaBackColor() const { return d->grayArea; }
+void SpreadGrid::SetGrayAreaBackColor(quint32 c) { d->grayArea = c; d->repaint(); }
+
+// ---- behaviour
+int SpreadGrid::AppearanceStyle() const { return d->appearance; }
+void SpreadGrid::SetAppearanceStyle(int v) { d->appearance = v; }
+int SpreadGrid::OperationMode() const { return d->opMode; }
+void SpreadGrid::SetOperationMode(int v)
+{
+    d->opMode = v;
+    if ((v == 1 || v == 3) && d->editor) d->endEdit(true);
+    d->repaint();
+}
+int SpreadGrid::CursorType() const { return d->cursorType; }
+void SpreadGrid::SetCursorType(int v) { d->cursorType = v; }
+int SpreadGrid::CursorStyle() const { return d->cursorStyle; }
+void SpreadGrid::SetCursorStyle(int v) { d->cursorStyle = v; }
+int SpreadGrid::SelectBlockOptions() const { return d->selectBlockOptions; }
+void SpreadGrid::SetSelectBlockOptions(int v) { d->selectBlockOptions = v; }
+bool SpreadGrid::EditModePermanent() const { return d->editPermanent; }
+void SpreadGrid::SetEditModePermanent(bool b) { d->editPermanent = b; }
+bool SpreadGrid::EditModeReplace() const { return d->editReplace; }
+void SpreadGrid::SetEditModeReplace(bool b) { d->editReplace = b; }
+int SpreadGrid::EditEnterAction() const { return d->enterAction; }
+void SpreadGrid::SetEditEnterAction(int v) { d->enterAction = v; }
+bool SpreadGrid::NoBeep() const { return d->noBeep; }
+void SpreadGrid::SetNoBeep(bool b) { d->noBeep = b; }
+int SpreadGrid::UserColAction() const { return d->userColAction; }
+void SpreadGrid::SetUserColAction(int v) { d->userColAction = v; }
+bool SpreadGrid::DAutoCellTypes() const { return d->dAuto; }
+void SpreadGrid::SetDAutoCellTypes(bool b) { d->dAuto = b; }
+int SpreadGrid::BackColorStyle() const { return d->backColorStyle; }
+void SpreadGrid::SetBackColorStyle(int v) { d->backColorStyle = v; }
+quint32 SpreadGrid::SelBackColor() const { return d->selBack; }
+void SpreadGrid::SetSelBackColor(quint32 c) { d->selBack = c; d->repaint(); }
+int SpreadGrid::TextTip() const { return d->textTip; }
+void SpreadGrid::SetTextTip(int v) { d->textTip = v; }
+void SpreadGrid::SetOddEvenRowColor(quint32 oddBack, quint32 oddFore, quint32 evenBack, quint32 evenFore)
+{
+    d->oddEven = true;
+    d->oddBack = oddBack;
+    d->oddFore = oddFore;
+    d->evenBack = evenBack;
+    d->evenFore = evenFore;
+    d->repaint();
+}
+void SpreadGrid::SetActionKey(int action, bool shift, bool ctrl, int key)
+{
+    Q_UNUSED(shift);
+    Q_UNUSED(ctrl);
+    if (action >= 0 && action < 3) d->actionKey[action] = key;
+}
+bool SpreadGrid::ReDraw() const { return d->redraw; }
+void SpreadGrid::SetReDraw(bool b)
+{
+    if (b == d->redraw) return;
+    d->redraw = b;
+    d->model.setRecalcEnabled(b); // enabling recalculates once and reports changed results
+    if (b) {
+        d->visDirty = true;
+        d->updateScrollBars();
+        d->repaint();
+    }
+}
+void SpreadGrid::Refresh()
+{
+    d->visDirty = true;
+    d->updateScrollBars();
+    d->repaint();
+}
+void SpreadGrid::DeleteRows(int row, int count)
+{
+    if (row < 1 || count < 1 || row > d->model.maxRows()) return;
+    if (d->editor) d->endEdit(true);
+    d->model.deleteRows(row, count);
+    d->afterStructureChange();
+}
+void SpreadGrid::InsertRows(int row, int count)
+{
+    if (row < 1 || count < 1 || row > d->model.maxRows()) return;
+    if (d->editor) d->endEdit(true);
+    d->model.insertRows(row, count);
+    d->afterStructureChange();
+}
+int SpreadGrid::SearchCol(int col, int rowStart, int rowEnd, const QString& text, int flags) const
+{
+    return d->model.searchCol(col, rowStart, rowEnd, text, flags);
+}
+int SpreadGrid::SearchRow(int row, int colStart, int colEnd, const QString& text, int flags) const
+{
+    return d->model.searchRow(row, colStart, colEnd, text, flags);
+}
+void SpreadGrid::SortRows(int keyCol, bool ascending, int row1, int row2)
+{
+    if (d->editor) d->endEdit(true);
+    d->model.sortRows(keyCol, ascending, row1, row2);
+    d->afterStructureChange();
+}
+void SpreadGrid::UserSortClick(int col)
+{
+    if (col < 1 || col > d->model.maxCols()) return;
+    if (d->editor) d->endEdit(true);
+    const bool ascending = (d->sortCol == col) ? !d->sortAscending : true;
+    int action = 1;
+    emit BeforeUserSort(col, ascending ? 1 : 2, action);
+    if (action == 0) return;
+    d->sortCol = col;
+    d->sortAscending = ascending;
+    SortRows(col, ascending, 1, -1);
+    emit AfterUserSort(col);
+}
+void SpreadGrid::SetFocus()
+{
+    setFocus(Qt::OtherFocusReason);
+    if (d->editor) d->editor->setFocus(Qt::OtherFocusReason);
+}
+
+bool SpreadGrid::Visible() const { return isVisible(); }
+int SpreadGrid::Left() const { return x() * kTwipsPerPixel; }
+void SpreadGrid::SetLeft(int twips) { move(twips / kTwipsPerPixel, y()); }
+int SpreadGrid::Top() const { return y() * kTwipsPerPixel; }
+void SpreadGrid::SetTop(int twips) { move(x(), twips / kTwipsPerPixel); }
+int SpreadGrid::Width() const { return width() * kTwipsPerPixel; }
+void SpreadGrid::SetWidth(int twips) { resize(twips / kTwipsPerPixel, height()); }
+int SpreadGrid::Height() const { return height() * kTwipsPerPixel; }
+void SpreadGrid::SetHeight(int twips) { resize(width(), twips / kTwipsPerPixel); }
+
+bool SpreadGrid::IsEditing() const { return d->editor != nullptr; }
+QLineEdit* SpreadGrid::editorWidget() const { return d->editor; }
+void SpreadGrid::StartEdit() { d->startEdit(nullptr); }
+void SpreadGrid::EndEdit(bool commit) { d->endEdit(commit); }
+
+// ---- events
+
+void SpreadGrid::paintEvent(QPaintEvent* e)
+{
+    Q_UNUSED(e);
+}
+
+bool SpreadGrid::viewportEvent(QEvent* e)
+{
+    if (e->type() == QEvent::Paint) {
+        QPainter p(viewport());
+        d->paint(p, static_cast<QPaintEvent*>(e)->rect());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(e);
+}
+
+void SpreadGrid::resizeEvent(QResizeEvent* e)
+{
+    QAbstractScrollArea::resizeEvent(e);
+    d->updateScrollBars();
+    d->placeEditor();
+}
+
+void SpreadGrid::scrollContentsBy(int, int)
+{
+    d->placeEditor();
+    viewport()->update();
+}
+
+void SpreadGrid::keyPressEvent(QKeyEvent* e)
+{
+    if (d->editor && d->editor->hasFocus()) {
+        // a key the editor did not use travels on to the window
+        e->ignore();
+        return;
+    }
+    int vk = virtualKey(e->key());
+    const int shift = shiftState(e->modifiers());
+    emit KeyDown(vk, shift);
+    if (vk == 0) { e->accept(); return; }
+    for (int a = 0; a < 3; ++a) {
+        if (d->actionKey[a] == 0 || d->actionKey[a] != vk || shift != 0) continue;
+        if (a == 0 && d->editable(d->activeCol, d->activeRow)) {
+            const QString old = d->model.text(d->activeCol, d->activeRow);
+            if (!old.isEmpty()) {
+                d->model.setText(d->activeCol, d->activeRow, QString());
+                d->repaint();
+                emit Change(d->activeCol, d->activeRow);
+            }
+        } else if (a == 1) {
+            d->startEdit(nullptr);
+        }
+        e->accept();
+        return;
+    }
+    switch (e->key()) {
+    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:
+    case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End:
+    case Qt::Key_Tab: case Qt::Key_Backtab:
+        d->handleNavigationKey(e->key(), e->modifiers());
+        e->accept();
+        return;
+    default: break;
+    }
+    int ascii = keyAscii(e);
+    if (ascii == 27) { e->ignore(); return; } // Escape belongs to the window
+    if (ascii != 0) {
+        emit KeyPress(ascii);
+        if (ascii == 0) { e->accept(); return; }
+        if (ascii == 13) {
+            if (!d->editor && d->editable(d->activeCol, d->activeRow)) d->startEdit(nullptr);
+            e->accept();
+            return;
+        }
+        if (ascii >= 32 && d->editable(d->activeCol, d->activeRow)) {
+            QString first(QChar(ascii));
+            d->startEdit(&first);
+            e->accept();
+            return;
+        }
+        e->accept();
+        return;
+    }
+    if (e->key() == Qt::Key_Delete && d->editable(d->activeCol, d->activeRow)) {
+        if (!d->model.text(d->activeCol, d->activeRow).isEmpty()) {
+            d->model.setText(d->activeCol, d->activeRow, QString());
+            d->repaint();
+            emit Change(d->activeCol, d->activeRow);
+        }
+        e->accept();
+        return;
+    }
+    e->ignore();
+}
+
+bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!d->editor || watched != d->editor) return QAbstractScrollArea::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        auto* e = static_cast<QKeyEvent*>(event);
+        int vk = virtualKey(e->key());
+        const int shift = shiftState(e->modifiers());
+        emit KeyDown(vk, shift);
+        if (!d->editor) return true; // the handler ended editing
+        if (vk == 0) return true;
+        switch (e->key()) {
+        case Qt::Key_Return: case Qt::Key_Enter: {
+            int ascii = 13;
+            emit KeyPress(ascii);
+            if (ascii == 0 || !d->editor) return true;
+            d->endEdit(true);
+            d->enterActionMove();
+            return true;
+        }
+        case Qt::Key_Escape: {
+            int ascii = 27;
+            emit KeyPress(ascii);
+            if (!d->editor) return true;
+            d->editor->setText(d->editOld);
+            d->endEdit(false);
+            if (d->editPermanent && d->gridHasFocus()) d->startEdit(nullptr);
+            return true;
+        }
+        case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_PageUp: case Qt::Key_PageDown:
+        case Qt::Key_Tab: case Qt::Key_Backtab:
+            d->handleNavigationKey(e->key(), e->modifiers());
+            return true;
+        default: break;
+        }
+        int ascii = keyAscii(e);
+        if (ascii != 0) {
+            const int before = ascii;
+            emit KeyPress(ascii);
+            if (!d->editor) return true;
+            if (ascii == 0) return true;
+            if (ascii != before) { d->editor->insert(QString(QChar(ascii))); return true; }
+            return false;
+        }
+        return false; // unused keys (F-keys) go on to the window
+    }
+    if (event->type() == QEvent::FocusOut) {
+        auto* fe = static_cast<QFocusEvent*>(event);
+        if (fe->reason() == Qt::PopupFocusReason || fe->reason() == Qt::ActiveWindowFocusReason) return false;
+        QPointer<QLineEdit> ed = d->editor;
+        QTimer::singleShot(0, this, [this, ed]() {
+            if (!ed || ed != d->editor || d->gridHasFocus()) return;
+            d->endEdit(true);
+            emit LostFocus();
+        });
+        return false;
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void SpreadGrid::mousePressEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    int button = e->button() == Qt::LeftButton ? 1 : e->button() == Qt::RightButton ? 2 : e->button() == Qt::MiddleButton ? 4 : 0;
+    emit MouseDown(button, shiftState(e->modifiers()), p.x() * double(kTwipsPerPixel), p.y() * double(kTwipsPerPixel));
+    if (e->button() != Qt::LeftButton) return;
+    if (!hasFocus() && !(d->editor && d->editor->hasFocus())) setFocus(Qt::MouseFocusReason);
+    int c, r;
+    d->cellAt(p, c, r);
+    if (r == 0 && p.y() < d->headerHeight()) {
+        int border = d->borderAt(p.x());
+        if (border >= 0) {
+            d->dragCol = border;
+            d->dragStartX = p.x();
+            d->dragStartPx = d->colPx(border);
+            return;
+        }
+        if (c >= 1 && d->userColAction == 1) UserSortClick(c);
+        return;
+    }
+    if (c >= 1 && r >= 1) {
+        d->moveActive(c, r);
+        if (d->activeCol == c && d->activeRow == r && d->model.cellType(c, r) == 7) {
+            d->pressedButtonCol = c;
+            d->pressedButtonRow = r;
+            viewport()->update();
+        }
+    }
+}
+
+void SpreadGrid::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    if (d->dragCol >= 0) {
+        int px = std::max(0, d->dragStartPx + p.x() - d->dragStartX);
+        d->model.setColWidth(d->dragCol, px / d->charPx());
+        d->repaint();
+        return;
+    }
+    if (p.y() < d->headerHeight() && d->borderAt(p.x()) >= 0) viewport()->setCursor(Qt::SplitHCursor);
+    else viewport()->unsetCursor();
+}
+
+void SpreadGrid::mouseReleaseEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    if (d->dragCol >= 0) {
+        int col = d->dragCol;
+        d->dragCol = -1;
+        d->updateScrollBars();
+        d->repaint();
+        emit ColWidthChange(col, col);
+        return;
+    }
+    if (d->pressedButtonCol > 0) {
+        int c, r;
+        d->cellAt(p, c, r);
+        const int bc = d->pressedButtonCol, br = d->pressedButtonRow;
+        d->pressedButtonCol = d->pressedButtonRow = 0;
+        viewport()->update();
+        if (c == bc && r == br) emit ButtonClicked(bc, br, 0);
+    }
+}
+
+void SpreadGrid::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    int c, r;
+    d->cellAt(p, c, r);
+    if (c < 0 || r < 0) return;
+    emit DblClick(c, r);
+    if (c >= 1 && r >= 1 && c == d->activeCol && r == d->activeRow && !d->editor) d->startEdit(nullptr);
+}
+
+void SpreadGrid::focusInEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusInEvent(e);
+    if (d->editor) { d->editor->setFocus(Qt::OtherFocusReason); return; }
+    if (d->editPermanent && d->activeRow >= 1 && d->activeCol >= 1) d->startEdit(nullptr);
+}
+
+void SpreadGrid::focusOutEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusOutEvent(e);
+    if (e->reason() == Qt::PopupFocusReason) return;
+    if (d->editor && QApplication::focusWidget() == d->editor) return;
+    emit LostFocus();
+}
+
+} // namespace platform

@@ -1,0 +1,180 @@
+#pragma once
+// The data behind a SpreadGrid: cell values, formulas and cell settings, without any widget.
+//
+// Storage is per column: one 64-bit slot per row, allocated when the column first gets a
+// value. A slot holds nothing, a whole number (texts that are canonical integers), or the
+// index of an interned text. Settings are kept per level (sheet, column, row, cell) only
+// where they were made; the setting made last wins for a cell.
+#include "platform/SpreadFormula.h"
+
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <unordered_map>
+#include <vector>
+
+namespace platform {
+
+class SpreadModel {
+public:
+    enum Attr {
+        ACellType, ALock, ABackColor, AForeColor, AHAlign, AVAlign, AFontSize, AFontBold,
+        ACurMax, ACurMin, ACurSymbol, ACurDec, ACurSep, AttrCount
+    };
+
+    SpreadModel();
+    ~SpreadModel();
+
+    // ---- size
+    int maxCols() const { return m_maxCols; }
+    void setMaxCols(int n);
+    int maxRows() const { return m_maxRows; }
+    void setMaxRows(int n);
+    bool validCell(int c, int r) const { return c >= 0 && r >= 0 && c <= m_maxCols && r <= m_maxRows; }
+
+    // ---- values
+    QString text(int c, int r) const;         // Text/GetText: formula results, currency as a plain number
+    QString displayText(int c, int r) const;  // as drawn: currency formatted
+    QString storedText(int c, int r) const;   // the stored value only (no formula)
+    void setText(int c, int r, const QString& v); // one cell (c, r >= 0); recalculates when enabled
+    void setTextRange(int c, int r, const QString& v); // c or r may be -1
+    bool hasValue(int c, int r) const;        // a stored, non-empty value
+    long double numberAt(int c, int r) const; // the value formulas read
+    bool isNumeric(int c, int r, long double* v = nullptr) const;
+
+    // ---- formulas
+    QString formula(int c, int r) const;      // r -1: the column formula
+    bool setFormula(int c, int r, const QString& f); // c or r may be -1; false when it cannot be parsed
+    bool isFormulaCell(int c, int r) const;
+
+    // ---- settings
+    void setAttr(Attr a, int c, int r, double v);   // c or r may be -1
+    double attr(Attr a, int c, int r) const;        // effective value for a cell (c, r >= 0)
+    double attrAt(Attr a, int c, int r) const;      // as read through the Col/Row pointer (-1 allowed)
+    bool explicitAttr(Attr a, int c, int r, double& v) const; // false when nothing was set for the cell
+    int cellType(int c, int r) const { return int(attr(ACellType, c, r)); }
+    bool locked(int c, int r) const { return attr(ALock, c, r) != 0; }
+
+    QString cellTag(int c, int r) const;
+    void setCellTag(int c, int r, const QString& tag);
+    QString colId(int c) const;
+    void setColId(int c, const QString& id);
+
+    double colWidth(int c) const;             // character widths
+    void setColWidth(int c, double w);        // -1: every column
+    bool colHidden(int c) const;
+    void setColHidden(int c, bool b);
+    double rowHeight(int r) const;            // points
+    void setRowHeight(int r, double h);       // -1: every data row, 0: header row
+    bool rowHidden(int r) const { return m_hiddenRows.count(r) != 0; }
+    void setRowHidden(int r, bool b);
+    const std::set<int>& hiddenRows() const { return m_hiddenRows; }
+    const std::map<int, double>& rowHeights() const { return m_rowHeights; }
+    double defaultRowHeight() const { return m_defaultRowHeight; }
+
+    // ---- rows
+    void deleteRows(int r, int n);            // rows below move up; MaxRows stays
+    void insertRows(int r, int n);            // rows move down; rows pushed past MaxRows are lost
+    void sortRows(int keyCol, bool ascending, int r1, int r2);
+    int dataRowCnt() const;
+    int searchCol(int c, int rowStart, int rowEnd, const QString& text, int flags) const;
+    int searchRow(int r, int colStart, int colEnd, const QString& text, int flags) const;
+
+    // ---- recalculation and notification
+    // While disabled, nothing is recalculated or reported; enabling brings formulas up to date.
+    void setRecalcEnabled(bool on);
+    bool recalcEnabled() const { return m_recalc; }
+    void recalcAll(bool notify);
+    // Called for each formula cell whose result changed (only while recalculation is enabled).
+    std::function<void(int c, int r)> onChange;
+
+    // Formats a number the way a currency cell of (c, r) shows it.
+    QString formatCurrency(int c, int r, long double v) const;
+    // Parses a currency entry ("1,234.5"); false when it is no number.
+    static bool parseNumber(const QString& s, long double& v);
+
+    size_t approxBytes() const;
+
+private:
+    struct AttrEntry { double v = 0; quint64 stamp = 0; };
+    struct AttrLevel {
+        bool hasSheet = false;
+        AttrEntry sheet;
+        std::unordered_map<int, AttrEntry> cols;
+        std::map<int, AttrEntry> rows;
+        std::map<qint64, AttrEntry> cells;
+    };
+    struct CellFormula {
+        std::shared_ptr<SpreadFormula> f;
+        long double value = 0;
+        bool dirty = true;
+        mutable bool computing = false;
+        bool sumsValid = false;
+        std::vector<long double> sums; // per SUM range of f
+        QString lastNotified;
+    };
+    struct ColumnDep { int formulaCol; bool colAbs; int col; int rowOffset; };
+    struct Column {
+        std::vector<quint64> v; // empty until the column gets a value
+        double width = -1;      // -1: default
+        bool hidden = false;
+        QString id;
+        QString header;         // row 0
+        std::shared_ptr<SpreadFormula> formula;
+        int cellFormulas = 0;
+    };
+
+    static qint64 key(int c, int r) { return (qint64(r) << 32) | quint32(c); }
+    static int keyRow(qint64 k) { return int(k >> 32); }
+    static int keyCol(qint64 k) { return int(quint32(k & 0xFFFFFFFF)); }
+
+    quint64 encode(const QString& s);
+    QString decode(quint64 v) const;
+    quint64 raw(int c, int r) const
+    {
+        const auto& v = m_cols[size_t(c)].v;
+        return v.empty() ? 0 : v[size_t(r - 1)];
+    }
+    long double rawNumber(quint64 v) const;
+    double attrDefault(Attr a) const;
+    long double cellFormulaValue(qint64 k) const;
+    long double evalCellFormula(qint64 k, CellFormula& cf) const;
+    long double sumRange(int c1, int r1, int c2, int r2) const;
+    void rebuildColumnDeps();
+    bool hasFormulas() const { return !m_cellFormulas.empty() || m_colFormulaCount > 0; }
+    void removeCellFormula(qint64 k);
+    void clearColumnValues(int c);
+    void remapRows(const std::function<int(int)>& newRowOf);
+    void notifyChanged(int c, int r, const QString& text);
+    void resetPoolIfEmpty();
+
+    friend struct ModelEval;
+
+    int m_maxCols = 500;
+    int m_maxRows = 500;
+    std::vector<Column> m_cols; // index 0 = row headers
+    QString m_corner;
+    std::vector<QString> m_pool;
+    QHash<QString, quint32> m_poolIndex;
+    AttrLevel m_attrs[AttrCount];
+    quint64 m_stamp = 0;
+    std::map<qint64, QString> m_tags;
+    mutable std::map<qint64, CellFormula> m_cellFormulas;
+    int m_colFormulaCount = 0;
+    std::vector<ColumnDep> m_colDeps;
+    bool m_colFormulaAbsolute = false;
+    std::set<int> m_hiddenRows;
+    std::map<int, double> m_rowHeights;
+    double m_defaultRowHeight = 12.75;
+    double m_headerRowHeight = 12.75;
+    double m_defaultColWidth = 9.0;
+    double m_rowHeaderWidth = 5.0;
+    bool m_recalc = true;
+    bool m_dirty = false;
+    mutable int m_evalDepth = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,145 @@
+#include "records/clsRecordBase.h"
+
+#include "frame/modFloatMsg.h"
+#include "frame/modMain.h"
+#include "frame/modMsgBox.h"
+#include "platform/Prompter.h"
+#include "platform/SqlText.h"
+
+QString clsRecordBase::saveErrorText(long number, const QString& description)
+{
+    return QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.\r\n오류번호 : ") + QString::number(number)
+        + QStringLiteral("\r\n오류내용 : ") + description
+        + QStringLiteral("\r\n\r\n입력하신 내용을 다시 한번 확인하여 주십시요.");
+}
+
+void clsRecordBase::showPlainBox(const QString& text)
+{
+    MsgPlain(text);
+}
+
+void clsRecordBase::showConfirmation(const QString& text, int delay)
+{
+    ShowFloatMsg(text, delay, 1, 0xFFFF00);
+}
+
+QString clsRecordBase::formatCode(qint64 number, int width)
+{
+    return QString::number(number).rightJustified(width, QLatin1Char('0'));
+}
+
+void clsRecordBase::showSaveError(const dao::DaoError& err)
+{
+    showPlainBox(saveErrorText(err.number(), err.description()));
+}
+
+dao::Database& clsRecordBase::requireDatabase() const
+{
+    dao::Database* db = database();
+    if (!db)
+        throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+    return *db;
+}
+
+bool clsRecordBase::saveRecord(const QString& selectSql, const FieldList& fields,
+                               const QString& confirmText, int confirmDelay)
+{
+    RecordsetPtr rs;
+    if (!DAO_OpenDynaset(database(), rs, selectSql))
+        return false;
+    bool added = false;
+    try {
+        rs->addNew();
+        for (const auto& f : fields)
+            rs->setValue(f.first, f.second);
+        rs->update();
+        added = true;
+    } catch (const dao::DaoError& err) {
+        try {
+            if (rs && rs->editMode() != 0)
+                rs->cancelUpdate();
+        } catch (const dao::DaoError&) {
+        }
+        CloseRS(rs);
+        showSaveError(err);
+        return false;
+    }
+    CloseRS(rs);
+    if (added && !confirmText.isEmpty())
+        showConfirmation(confirmText, confirmDelay);
+    return added;
+}
+
+qint64 clsRecordBase::execute(const QString& sql, const QVariantList& params)
+{
+    return requireDatabase().execute(sql, params);
+}
+
+qint64 clsRecordBase::executeChecked(const QString& sql, const QVariantList& params, const QString& failText,
+                                     const QString& confirmText)
+{
+    const qint64 n = execute(sql, params);
+    if (n == 0)
+        showPlainBox(failText);
+    else if (!confirmText.isEmpty())
+        showConfirmation(confirmText);
+    return n;
+}
+
+bool clsRecordBase::findInto(RecordsetPtr& rs, const QString& sql, const QVariantList& params)
+{
+    CloseRS(rs);
+    if (!DAO_OpenSnapshot(database(), rs, sql, params))
+        return false;
+    return rs->recordCount() > 0;
+}
+
+bool clsRecordBase::exists(const QString& sql, const QVariantList& params)
+{
+    RecordsetPtr rs;
+    const bool found = findInto(rs, sql, params);
+    CloseRS(rs);
+    return found;
+}
+
+bool clsRecordBase::readValue(const QString& sql, const QVariantList& params, QVariant& value, bool* opened)
+{
+    value = QVariant();
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(database(), rs, sql, params)) {
+        if (opened)
+            *opened = false;
+        return false;
+    }
+    if (opened)
+        *opened = true;
+    bool found = false;
+    if (!rs->eof()) {
+        value = rs->value(0);
+        found = true;
+    }
+    CloseRS(rs);
+    return found;
+}
+
+QString clsRecordBase::nextCode(const QString& table, const QString& column, int width)
+{
+    // The numeric value, not the text, is compared: a code grown past the width ("100000"
+    // after "99999") still counts as the highest.
+    QVariant max;
+    bool opened = false;
+    readValue(QStringLiteral("SELECT MAX(CAST(%1 AS INTEGER)) AS MCode FROM %2")
+                  .arg(dao::quoteIdent(column), dao::quoteIdent(table)),
+              {}, max, &opened);
+    if (!opened)
+        return QString();
+    if (max.isNull())
+        return formatCode(1, width);
+    return formatCode(max.toLongLong() + 1, width);
+}
+
+void clsOwnDatabase::SetDatabase(const std::shared_ptr<dao::Database>& objDB)
+{
+    m_objDB.reset();
+    m_objDB = objDB;
+}

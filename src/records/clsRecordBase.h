@@ -1,0 +1,81 @@
+#pragma once
+#include "frame/modGlobal.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+// The shape every trade record class shares: save through a dynaset, update and delete by
+// one statement with a test of the affected count, find into the caller's recordset,
+// single-value readers and the next code.
+//
+// Values always enter the statements as bound parameters. Only the save members trap the
+// engine's errors (with the save-error box); every other member lets a dao::DaoError reach
+// its caller.
+class clsRecordBase {
+public:
+    virtual ~clsRecordBase() = default;
+
+    // The save-error box text for an engine error.
+    static QString saveErrorText(long number, const QString& description);
+    // Message box with an OK button only, no icon, the program title.
+    static void showPlainBox(const QString& text);
+    // The floating confirmation of a successful write (modal, colour FFFF00).
+    static void showConfirmation(const QString& text, int delay = 500);
+    // Formats a code number with zeros in front to width digits (wider numbers keep all digits).
+    static QString formatCode(qint64 number, int width);
+
+protected:
+    using FieldList = QList<QPair<QString, QVariant>>;
+
+    // The database the class's statements go to; may be null (statements then fail as on a
+    // database that is not open).
+    virtual dao::Database* database() const = 0;
+
+    // Adds one row through the dynaset selectSql, setting the fields in the order given,
+    // then shows confirmText (if any) as floating confirmation. A failed open has shown its
+    // own message; an engine error shows the save-error box and the row is not added.
+    // True when the row was added.
+    bool saveRecord(const QString& selectSql, const FieldList& fields,
+                    const QString& confirmText = QString(), int confirmDelay = 500);
+    // The save-error box for err.
+    static void showSaveError(const dao::DaoError& err);
+
+    // Executes one statement; throws dao::DaoError (91 without a database).
+    qint64 execute(const QString& sql, const QVariantList& params = {});
+    // Executes one statement and tests the affected count: 0 shows failText in a plain box,
+    // otherwise confirmText (if any) floats. Returns the count.
+    qint64 executeChecked(const QString& sql, const QVariantList& params, const QString& failText,
+                          const QString& confirmText = QString());
+
+    // Opens sql as a snapshot into the caller's recordset; true when it opened and has rows.
+    // An opened recordset stays in rs, empty or not.
+    bool findInto(RecordsetPtr& rs, const QString& sql, const QVariantList& params = {});
+    // True when sql opens with at least one row (the recordset is closed again).
+    bool exists(const QString& sql, const QVariantList& params = {});
+    // First column of the first row of sql. False (value null) when there is no row or the
+    // open failed; opened tells the two apart.
+    bool readValue(const QString& sql, const QVariantList& params, QVariant& value,
+                   bool* opened = nullptr);
+    // The next code of table.column: the highest numeric value of the codes plus one, with
+    // zeros in front to width digits; formatCode(1) on an empty table; "" when the query
+    // could not be opened (its message has been shown). Callers that store the code hold a
+    // dao::Transaction around both.
+    QString nextCode(const QString& table, const QString& column, int width);
+
+    // Makes sure there is a database for a statement (throws 91 otherwise).
+    dao::Database& requireDatabase() const;
+};
+
+// Classes whose statements go to a handle the caller gives through SetDatabase.
+class clsOwnDatabase : public clsRecordBase {
+public:
+    // Releases a handle already held and keeps objDB.
+    void SetDatabase(const std::shared_ptr<dao::Database>& objDB);
+
+protected:
+    dao::Database* database() const override { return m_objDB.get(); }
+    std::shared_ptr<dao::Database> m_objDB;
+};
