@@ -1,0 +1,149 @@
+#include "frame/modCommon.h"
+#include "frame/modMain.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestEnv.h"
+
+#include <QFile>
+#include <QtTest>
+
+class TestModCommon : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { gsTitle = QStringLiteral("TrelvoTest"); }
+
+    void formatTelNo_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("local");
+        const QString untouched = QStringLiteral("<untouched>");
+        QTest::newRow("02 + 8 digits") << "0212345678" << "02-1234-5678" << "1234-5678";
+        QTest::newRow("02 + 7 digits") << "021234567" << "02-123-4567" << "123-4567";
+        QTest::newRow("0 + 9 digits") << "0311234567" << "031-123-4567" << "123-4567";
+        QTest::newRow("mobile 11 digits") << "01012345678" << "010-1234-5678" << "1234-5678";
+        QTest::newRow("mobile with hyphens") << "010-1234-5678" << "010-1234-5678" << "1234-5678";
+        QTest::newRow("7 digits") << "1234567" << "123-4567" << "123-4567";
+        QTest::newRow("5 characters") << "12345" << "12345" << untouched;
+        QTest::newRow("0 + 7 digits") << "01234567" << "0123-4567" << "0123-4567";
+        QTest::newRow("02 with bracket") << "02)123-4567" << "02-123-4567" << "123-4567";
+        QTest::newRow("blanks and brackets") << "(031) 123 4567" << "031-123-4567" << "123-4567";
+        // Short "02" numbers never get a broken middle part.
+        QTest::newRow("02 + 3 digits cleaned") << "02-123" << "02123" << untouched;
+        QTest::newRow("02 + 4 digits") << "021234" << "021234" << untouched;
+        QTest::newRow("02 + 4 digits hyphen") << "02-1234" << "021234" << untouched;
+        QTest::newRow("02 + 5 digits") << "0212345" << "02-1-2345" << "1-2345";
+        QTest::newRow("few digits") << "tel:123" << "123" << untouched;
+        QTest::newRow("no digits") << "abcdefg" << "" << untouched;
+    }
+
+    void formatTelNo()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, result);
+        QFETCH(QString, local);
+        QString got = QStringLiteral("<untouched>");
+        QCOMPARE(FormatTelNo(input, got), result);
+        QCOMPARE(got, local);
+        QVERIFY(!result.contains(QStringLiteral("--")));
+        QVERIFY(!result.endsWith(QLatin1Char('-')));
+    }
+
+    void mobileNumbers()
+    {
+        QVERIFY(IsMobileNumber(QStringLiteral("0112345678")));
+        QVERIFY(!IsMobileNumber(QStringLiteral("0212345678")));
+        QVERIFY(!IsMobileNumber(QStringLiteral("011234567")));
+    }
+
+    void byteWidths()
+    {
+        QCOMPARE(KorLen(QStringLiteral("가a")), 3);
+        QCOMPARE(AnsiByteLen(QStringLiteral("가a")), 3);
+        QCOMPARE(AnsiByteLen(QStringLiteral("홍길동 상사")), 11);
+        QCOMPARE(AnsiByteLen(QString()), 0);
+        // Characters the Korean code page cannot hold count one byte each.
+        QCOMPARE(AnsiByteLen(QStringLiteral("😀é")), 1 + AnsiCharWidth(U'é'));
+        QCOMPARE(AnsiCharWidth(U'😀'), 1);
+        // Hanja and compatibility jamo are double-byte in this code page.
+        QCOMPARE(AnsiByteLen(QStringLiteral("韓ㄱ")), 4);
+        QCOMPARE(ToAnsi(QStringLiteral("가")), QByteArray("\xb0\xa1"));
+        QCOMPARE(FromAnsi(QByteArray("\xb0\xa1" "a")), QStringLiteral("가a"));
+        QCOMPARE(FromAnsi(QByteArray("a\xb0")), QStringLiteral("a") + QChar(0xFFFD));
+    }
+
+    void leftByteCuts()
+    {
+        const QString text = QStringLiteral("가나다라");
+        QCOMPARE(LeftByte(text, 4, false), QStringLiteral("가나"));
+        QCOMPARE(LeftByte(text, 5, false), QStringLiteral("가나 ")); // cut inside 다
+        QCOMPARE(AnsiByteLen(LeftByte(text, 5, false)), 5);
+        QCOMPARE(LeftByte(text, 5, true), QStringLiteral("가나"));
+        QCOMPARE(LeftByte(text, 1, false), QStringLiteral(" "));
+        QCOMPARE(LeftByte(text, 1, true), QString());
+        QCOMPARE(LeftByte(text, 0, false), QString());
+        QCOMPARE(LeftByte(text, 100, false), text);
+        QCOMPARE(LeftByte(QStringLiteral("a가b"), 2, false), QStringLiteral("a "));
+        QCOMPARE(LeftByte(QStringLiteral("a가b"), 3, false), QStringLiteral("a가"));
+        // An 80-byte message of mixed text.
+        const QString msg = QString(39, QChar(0xAC00)) + QStringLiteral("xyz");
+        QCOMPARE(AnsiByteLen(LeftByte(msg, 80, false)), 80);
+        QCOMPARE(LeftByte(msg, 80, false), QString(39, QChar(0xAC00)) + QStringLiteral("xy"));
+    }
+
+    void strContains()
+    {
+        QVERIFY(StrContains(QStringLiteral("가나다"), QStringLiteral("나")));
+        QVERIFY(!StrContains(QStringLiteral("가나다"), QString()));
+        QVERIFY(!StrContains(QStringLiteral("가나다"), QStringLiteral("라")));
+    }
+
+    void prevDay()
+    {
+        QCOMPARE(GetPrevDay(QStringLiteral("2009-03-15"), true), QStringLiteral("2009-03-14"));
+        QCOMPARE(GetPrevDay(QStringLiteral("2009-03-01"), true), QStringLiteral("2009-03-01"));
+        QCOMPARE(GetPrevDay(QStringLiteral("2009-03-01"), false), QStringLiteral("2009-02-28"));
+        QCOMPARE(GetPrevDay(QStringLiteral("2008-03-01"), false), QStringLiteral("2008-02-29"));
+        QCOMPARE(GetPrevDay(QStringLiteral("2009-01-01"), false), QStringLiteral("2008-12-31"));
+        QCOMPARE(GetPrevDay(QStringLiteral("junk"), false), QStringLiteral("junk"));
+    }
+
+    void nullToStr()
+    {
+        QCOMPARE(NullToStr(QVariant()), QString());
+        QCOMPARE(NullToStr(QVariant(QMetaType::fromType<QString>())), QString());
+        QCOMPARE(NullToStr(QVariant(qint64(42))), QStringLiteral("42"));
+    }
+
+    void writeLogAppends()
+    {
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter p;
+        WriteLog(QStringLiteral("first 010-1234-5678"));
+        WriteLog(QStringLiteral("둘째"));
+        QFile f(env.path(QStringLiteral("RCidLog")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()), QStringLiteral("first 010-1234-5678\r\n둘째\r\n"));
+        QVERIFY(p.messages().isEmpty());
+    }
+
+    void writeLogFailureIsReported()
+    {
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter p;
+        QDir().mkpath(env.path(QStringLiteral("RCidLog"))); // a folder where the file should be
+        WriteLog(QStringLiteral("x"));
+        QCOMPARE(p.messages().size(), 1);
+        QVERIFY(p.lastMessage().text.contains(QStringLiteral("in procedure WriteLog of Module modMain")));
+    }
+
+    void colourDialog()
+    {
+        testsupport::ScriptedPrompter p;
+        p.colorAnswers << QVariant(0x00FF00u) << QVariant();
+        QCOMPARE(ShowColorDlg(QStringLiteral("막대색"), 0x0000FF), 0x00FF00L);
+        QCOMPARE(ShowColorDlg(QStringLiteral("막대색"), 0x0000FF), -1L);
+    }
+};
+
+QTEST_MAIN(TestModCommon)
+#include "tst_modCommon.moc"

@@ -1,0 +1,183 @@
+#include "frame/modComboBox.h"
+#include "frame/modFrmCtrl.h"
+#include "frame/modMain.h"
+#include "platform/FormRegistry.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QVBoxLayout>
+#include <QtTest>
+
+class TestModFrmCtrl : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { gsTitle = QStringLiteral("TrelvoTest"); }
+
+    void placement_data()
+    {
+        QTest::addColumn<long>("h");
+        QTest::addColumn<long>("v");
+        QTest::addColumn<QPoint>("expected");
+        // Anchor at (100, 200), 80 x 20; window 300 x 150.
+        QTest::newRow("left aligned, below") << 0L << 3L << QPoint(100, 220);
+        QTest::newRow("right aligned, above") << 1L << 4L << QPoint(100 + 80 - 300, 200 - 150);
+        QTest::newRow("centred, centred") << 2L << 5L << QPoint(100 - (300 - 80) / 2, 200 - (150 - 20) / 2);
+        QTest::newRow("left, top aligned") << 0L << 6L << QPoint(100, 200);
+        QTest::newRow("unknown modes") << 7L << -1L << QPoint(0, 0);
+    }
+
+    void placement()
+    {
+        QFETCH(long, h);
+        QFETCH(long, v);
+        QFETCH(QPoint, expected);
+        const QRect anchor(100, 200, 80, 20);
+        const QRect screen(0, 0, 1024, 768);
+        QCOMPARE(ComputeFormPosition(true, anchor, QSize(300, 150), screen, h, v, 0, 0), expected);
+        QCOMPARE(ComputeFormPosition(true, anchor, QSize(300, 150), screen, h, v, 5, -7), expected + QPoint(5, -7));
+    }
+
+    void placementWithoutAnchor()
+    {
+        const QRect screen(0, 0, 1024, 768);
+        QCOMPARE(ComputeFormPosition(false, QRect(), QSize(300, 150), screen, 0, 3, 0, 0), QPoint(362, 309));
+        // Not kept inside the screen.
+        QCOMPARE(ComputeFormPosition(true, QRect(1000, 760, 80, 20), QSize(300, 150), screen, 0, 3, 0, 0),
+                 QPoint(1000, 780));
+    }
+
+    void setFormPositionMovesWindow()
+    {
+        QWidget host;
+        auto* anchor = new QLineEdit(&host);
+        anchor->setGeometry(20, 40, 100, 22);
+        host.move(50, 60);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QWidget popup;
+        popup.resize(200, 100);
+        SetFormPosition(&popup, anchor, 0, 3, 0, 0);
+        QCOMPARE(popup.pos(), anchor->mapToGlobal(QPoint(0, anchor->height())));
+        // Offsets are twips.
+        SetFormPosition(&popup, anchor, 0, 3, long(30 * TwipsPerPixelX()), 0);
+        QCOMPARE(popup.pos(), anchor->mapToGlobal(QPoint(30, anchor->height())));
+    }
+
+    void checkNeedInput()
+    {
+        testsupport::ScriptedPrompter p;
+        QLineEdit box;
+        box.setText(QStringLiteral("0"));
+        QVERIFY(!CheckNeedInput(&box, QStringLiteral("상호명"), false));
+        QVERIFY(p.messages().isEmpty());
+        QVERIFY(CheckNeedInput(&box, QStringLiteral("상호명"), true));
+        QCOMPARE(p.lastMessage().text, QStringLiteral("[상호명]은(는) 필수 입력 사항입니다."));
+        QCOMPARE(p.lastMessage().title, QStringLiteral("필수입력"));
+        QCOMPARE(p.lastMessage().style, 64);
+        box.clear();
+        QVERIFY(CheckNeedInput(&box, QString(), false));
+        QCOMPARE(p.lastMessage().text, QStringLiteral("필수 입력사항을 입력하지 않았습니다."));
+        QComboBox combo;
+        combo.setEditable(true);
+        combo.setEditText(QStringLiteral("서버"));
+        QVERIFY(!CheckNeedInput(&combo, QStringLiteral("분류"), true));
+    }
+
+    void unloadOtherFormsIgnoresCase()
+    {
+        auto& reg = platform::FormRegistry::instance();
+        QPointer<QWidget> main = new QWidget;
+        QPointer<QWidget> list = new QWidget;
+        QPointer<QWidget> calls = new QWidget;
+        for (QWidget* w : {main.data(), list.data(), calls.data()})
+            w->setAttribute(Qt::WA_DeleteOnClose);
+        reg.registerForm(main, QStringLiteral("frmMain"));
+        reg.registerForm(list, QStringLiteral("FrmClient_Sel"));
+        reg.registerForm(calls, QStringLiteral("FrmTelList"));
+        main->show();
+        list->show();
+        calls->show();
+        QVERIFY(IsFormLoaded(QStringLiteral("frmtellist")));
+        QVERIFY(IsFormLoaded(QStringLiteral("FRMMAIN")));
+        QVERIFY(!IsFormLoaded(QStringLiteral("FrmPost")));
+        UnloadOtherForms(QStringLiteral("FRMMAIN"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(IsFormLoaded(QStringLiteral("frmMain")));
+        QVERIFY(!IsFormLoaded(QStringLiteral("FrmClient_Sel")));
+        QVERIFY(!IsFormLoaded(QStringLiteral("FrmTelList")));
+        QVERIFY(main && main->isVisible());
+        QVERIFY(!list);
+        QVERIFY(!calls);
+        delete main;
+    }
+
+    void enterToTabKeys()
+    {
+        QWidget w;
+        auto* layout = new QVBoxLayout(&w);
+        auto* a = new QLineEdit(&w);
+        auto* b = new QLineEdit(&w);
+        auto* c = new QLineEdit(&w);
+        layout->addWidget(a);
+        layout->addWidget(b);
+        layout->addWidget(c);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        b->setFocus();
+        QTRY_VERIFY(b->hasFocus());
+        for (int key : {9, 27, 37, 39, 65, 113})
+            QVERIFY(!EnterToTab(key));
+        QCoreApplication::processEvents();
+        QVERIFY(b->hasFocus());
+        QVERIFY(EnterToTab(13));
+        QTRY_VERIFY(c->hasFocus());
+        QVERIFY(EnterToTab(38));
+        QTRY_VERIFY(b->hasFocus());
+        QVERIFY(EnterToTab(Qt::Key_Down));
+        QTRY_VERIFY(c->hasFocus());
+        for (int key : {38, 40, 9, 27})
+            QVERIFY(!CmbEnterToTab(key));
+        QVERIFY(CmbEnterToTab(37));
+        QTRY_VERIFY(b->hasFocus());
+        QVERIFY(CmbEnterToTab(39));
+        QTRY_VERIFY(c->hasFocus());
+    }
+
+    void topMost()
+    {
+        QWidget w;
+        w.show();
+        SetTopMost(&w, false);
+        QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(w.isVisible());
+        SetTopMost(&w, true);
+        QVERIFY(!w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(w.isVisible());
+    }
+
+    void formFocusRestoresMinimised()
+    {
+        QWidget w;
+        w.showMinimized();
+        FormFocus(&w);
+        QVERIFY(w.isVisible());
+        QVERIFY(!(w.windowState() & Qt::WindowMinimized));
+    }
+
+    void comboSize()
+    {
+        QComboBox cmb;
+        for (int i = 0; i < 50; ++i)
+            cmb.addItem(QString::number(i));
+        CmbSetSize(&cmb, long(400 * TwipsPerPixelX()), long(300 * TwipsPerPixelY()));
+        QCOMPARE(cmb.view()->minimumWidth(), 400);
+        QVERIFY(cmb.maxVisibleItems() > 5 && cmb.maxVisibleItems() < 50);
+    }
+};
+
+QTEST_MAIN(TestModFrmCtrl)
+#include "tst_modFrmCtrl.moc"
