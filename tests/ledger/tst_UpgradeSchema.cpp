@@ -97,7 +97,7 @@ private slots:
                  (QStringList{QStringLiteral("2|둘|<null>|<null>|<null>|<null>|<null>|||||"),
                               QStringLiteral("40000|김's 상회|02-555-1234|010-1|12345|서울|메모|||||")}));
         QCOMPARE(rows(*db, QStringLiteral("SELECT * FROM maeip")),
-                 QStringList{QStringLiteral("7|공급사|031-1||||||||")});
+                 QStringList{QStringLiteral("7|공급사|031-1|||||||||")});
 
         // A second start changes nothing and shows nothing.
         const QString schemaBefore = rows(*db, QStringLiteral("SELECT sql FROM sqlite_master ORDER BY name")).join('\n');

@@ -1,6 +1,7 @@
 #include "LedgerFixture.h"
 
 #include "frame/frmMsgBackUp.h"
+#include "frame/frmSplash.h"
 #include "frame/modBackUp.h"
 #include "frame/modFormIni.h"
 #include "frame/modMain.h"
@@ -41,11 +42,23 @@ class tst_frmMain : public QObject {
         };
     }
 
+    // Logs in with Enter (the new database has no password yet).
+    static std::function<int(QDialog&)> loginAnswer()
+    {
+        return [](QDialog& d) {
+            if (auto* s = qobject_cast<frmSplash*>(&d))
+                s->txtPassword_KeyDown(13);
+            return d.result();
+        };
+    }
+
     std::unique_ptr<frmMain> start()
     {
+        prompter->modalAnswers.enqueue(loginAnswer());
         auto w = std::make_unique<frmMain>();
         if (!w->Form_Load())
             return nullptr;
+        prompter->clear(); // the login's notice that no password is set
         return w;
     }
 
