@@ -277,6 +277,29 @@ private slots:
         QVERIFY(w->close());
     }
 
+    void closingDuringLoginOffersNoBackup()
+    {
+        frmMain w;
+        prompter->modalAnswers.enqueue([this, &w](QDialog& d) {
+            auto* s = qobject_cast<frmSplash*>(&d);
+            if (!s)
+                return int(QDialog::Rejected);
+            w.close(); // the main window is closed while the login is still up
+            prompter->msgAnswers.enqueue(platform::AnswerYes);
+            s->txtPassword_KeyDown(27); // Escape, answered Yes: the program ends
+            return d.result();
+        });
+        QVERIFY(!w.Form_Load());
+        for (const auto& c : prompter->calls)
+            QVERIFY2(c.kind != QLatin1String("modal") || c.title == QLatin1String("frmSplash"), qPrintable(c.title));
+        QCOMPARE(platform::GetSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로")),
+                 QString());
+        QVERIFY(!QFile::exists(FormIniFile(QStringLiteral("frmMain"))));
+        // A failed login leaves the database as it was: no upgrade ran.
+        QVERIFY(gDB);
+        QCOMPARE(gDB->tableDef(QStringLiteral("maechul")).fields.size(), 7);
+    }
+
     void minimumSizeAndStackedLayout()
     {
         const MainLayoutTwips l = ComputeMainLayout(4000, 9000, 3900, 8500, 1000, 360, 2400);
