@@ -2,6 +2,7 @@
 // Times the start-up to a shown main window (default period), RefreshList for the whole
 // period, for one month and for a telephone-suffix party search, and the same whole-period
 // SELECT in the sqlite3 command-line tool as the reference.
+#include "frame/frmSplash.h"
 #include "frame/modMain.h"
 #include "ledger/frmMain.h"
 #include "ledger/VoucherQuery.h"
@@ -38,7 +39,10 @@ public:
     bool chooseColor(quint32&) override { return false; }
     int execModal(QDialog& dialog) override
     {
-        dialog.accept();
+        if (auto* login = qobject_cast<frmSplash*>(&dialog))
+            login->txtPassword_KeyDown(13); // a new database: no password yet
+        else
+            dialog.accept();
         return dialog.result();
     }
     bool startProgram(const QString&, const QStringList&, const QString&) override { return false; }

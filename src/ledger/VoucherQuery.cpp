@@ -33,8 +33,9 @@ SqlStatement BuildVoucherQuery(const VoucherFilter& f)
             st.params << dao::likeContains(x);
             break;
         case SearchSalesTel: {
-            // A number matches when it ends with the typed digits.
-            sql += QStringLiteral(", maechul AS m WHERE t.maechul_code = m.id AND (");
+            // A number matches when it ends with the typed digits. The few matching parties
+            // are found first, then their vouchers through the party-code index.
+            sql += QStringLiteral(" WHERE t.maechul_code IN (SELECT m.id FROM maechul AS m WHERE ");
             static const char* cols[] = {"tel", "phone", "tel2", "tel3", "tel4", "tel5", "tel6"};
             const QString pattern = dao::likeEndsWith(x);
             for (int i = 0; i < 7; ++i) {
@@ -47,7 +48,8 @@ SqlStatement BuildVoucherQuery(const VoucherFilter& f)
             break;
         }
         case SearchSalesMemo:
-            sql += QStringLiteral(", maechul AS m WHERE t.maechul_code = m.id AND m.memo like ?") + esc;
+            sql += QStringLiteral(" WHERE t.maechul_code IN (SELECT m.id FROM maechul AS m WHERE m.memo like ?") + esc
+                + QLatin1Char(')');
             st.params << dao::likeContains(x);
             break;
         default:
