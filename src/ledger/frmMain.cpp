@@ -193,6 +193,12 @@ void frmMain::buildControls()
     top->setContentsMargins(6, 4, 6, 4);
     top->setSpacing(4);
 
+    // toolbar, then the period and filters, then the party search
+    auto* rowTools = new QHBoxLayout;
+    rowTools->setSpacing(4);
+    top->addLayout(rowTools);
+    auto* rowCid = new QHBoxLayout; // caller ID, at the right end of the toolbar
+    rowCid->setSpacing(4);
     auto* row1 = new QHBoxLayout;
     row1->setSpacing(4);
     row1->addWidget(captionLabel(QStringLiteral("검색기간:"), pnlTop));
@@ -208,7 +214,7 @@ void frmMain::buildControls()
         d->SetMaxRows(1);
         d->SetColHeadersShow(false);
         d->SetRowHeadersShow(false);
-        d->setFixedSize(96, 24);
+        d->setFixedSize(112, 24);
         d->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         d->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         spDate[i] = d;
@@ -238,7 +244,7 @@ void frmMain::buildControls()
     txtPName = new QLineEdit(pnlTop);
     txtPName->setObjectName(QStringLiteral("txtPName"));
     txtPName->setMinimumWidth(110);
-    row1->addWidget(txtPName, 1);
+    row1->addWidget(txtPName);
     row1->addWidget(captionLabel(QStringLiteral("그룹:"), pnlTop));
     cmbGroup = new QComboBox(pnlTop);
     cmbGroup->setObjectName(QStringLiteral("cmbGroup"));
@@ -247,23 +253,23 @@ void frmMain::buildControls()
     chkNoSale = new QCheckBox(QStringLiteral("미판매"), pnlTop);
     chkNoSale->setObjectName(QStringLiteral("chkNoSale"));
     row1->addWidget(chkNoSale);
-    row1->addSpacing(8);
+    row1->addStretch(1);
     chkUseRinglet = new QCheckBox(QStringLiteral("CID사용"), pnlTop);
     chkUseRinglet->setObjectName(QStringLiteral("chkUseRinglet"));
-    row1->addWidget(chkUseRinglet);
+    rowCid->addWidget(chkUseRinglet);
     cmdTelList = new QPushButton(QStringLiteral("발신번호:"), pnlTop);
     cmdTelList->setObjectName(QStringLiteral("cmdTelList"));
     cmdTelList->setAutoDefault(false);
-    row1->addWidget(cmdTelList);
+    rowCid->addWidget(cmdTelList);
     cmbGetRinglet = new QComboBox(pnlTop);
     cmbGetRinglet->setObjectName(QStringLiteral("cmbGetRinglet"));
     cmbGetRinglet->setEditable(true);
     cmbGetRinglet->setMinimumWidth(130);
-    row1->addWidget(cmbGetRinglet, 1);
+    rowCid->addWidget(cmbGetRinglet);
     cmdSMS = new QPushButton(QStringLiteral("SMS"), pnlTop);
     cmdSMS->setObjectName(QStringLiteral("cmdSMS"));
     cmdSMS->setAutoDefault(false);
-    row1->addWidget(cmdSMS);
+    rowCid->addWidget(cmdSMS);
     top->addLayout(row1);
 
     auto* row2 = new QHBoxLayout;
@@ -274,7 +280,7 @@ void frmMain::buildControls()
     txtCName = new QLineEdit(pnlTop);
     txtCName->setObjectName(QStringLiteral("txtCName"));
     txtCName->setMinimumWidth(140);
-    row2->addWidget(txtCName, 1);
+    row2->addWidget(txtCName);
     row2->addWidget(captionLabel(QStringLiteral("단축키: F3"), pnlTop));
     row2->addSpacing(8);
     row2->addWidget(captionLabel(QStringLiteral("검색된코드"), pnlTop));
@@ -285,12 +291,13 @@ void frmMain::buildControls()
     txtCode->setFocusPolicy(Qt::NoFocus);
     row2->addWidget(txtCode);
     row2->addStretch(1);
-    auto makeButton = [this, row2](const QString& name, const QString& caption) {
+    top->addLayout(row2);
+    auto makeButton = [this, rowTools](const QString& name, const QString& caption) {
         auto* b = new QPushButton(caption, pnlTop);
         b->setObjectName(name);
         b->setAutoDefault(false);
         b->setMinimumWidth(84);
-        row2->addWidget(b);
+        rowTools->addWidget(b);
         return b;
     };
     btnRefresh = makeButton(QStringLiteral("btnRefresh"), QStringLiteral("검색(&F)"));
@@ -298,7 +305,8 @@ void frmMain::buildControls()
     btnGraph = makeButton(QStringLiteral("btnGraph"), QStringLiteral("그래프(&G)"));
     btnPasswd = makeButton(QStringLiteral("btnPasswd"), QStringLiteral("암호설정(&W)"));
     btnExit = makeButton(QStringLiteral("btnExit"), QStringLiteral("종  료(&X)"));
-    top->addLayout(row2);
+    rowTools->addStretch(1);
+    rowTools->addLayout(rowCid);
 
     connect(btnRefresh, &QPushButton::clicked, this, [this] { RefreshList(); });
     connect(btnPasswd, &QPushButton::clicked, this, [this] { btnPasswd_Click(); });
@@ -437,6 +445,8 @@ void frmMain::designListSheet()
     }
     spTotal->SetMaxRows(1);
     spTotal->SetColHeadersShow(false);
+    spTotal->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    spTotal->setFixedHeight(int(spTotal->RowHeight(1) * logicalDpiY() / 72.0 + 0.5) + 2 * spTotal->frameWidth() + 1);
     spTotal->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     spTotal->setFocusPolicy(Qt::ClickFocus);
 }
