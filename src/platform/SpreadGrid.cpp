@@ -107,6 +107,7 @@ struct SpreadGrid::Private {
     QString editOld;
     bool inLeave = false;
     int moveSerial = 0;
+    const QKeyEvent* editorKey = nullptr; // a key passed on by the editor
 
     int sortCol = 0;
     bool sortAscending = true;
@@ -397,6 +398,7 @@ void SpreadGrid::Private::endEdit(bool commit)
     }
     QLineEdit* ed = editor;
     editor = nullptr;
+    editorKey = nullptr;
     ed->removeEventFilter(q);
     ed->hide();
     ed->deleteLater();
@@ -1021,8 +1023,9 @@ void SpreadGrid::scrollContentsBy(int, int)
 
 void SpreadGrid::keyPressEvent(QKeyEvent* e)
 {
-    if (d->editor && d->editor->hasFocus()) {
+    if (d->editor && e == d->editorKey) {
         // a key the editor did not use travels on to the window
+        d->editorKey = nullptr;
         e->ignore();
         return;
     }
@@ -1090,6 +1093,7 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
     if (!d->editor || watched != d->editor) return QAbstractScrollArea::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress) {
         auto* e = static_cast<QKeyEvent*>(event);
+        d->editorKey = nullptr;
         int vk = virtualKey(e->key());
         const int shift = shiftState(e->modifiers());
         emit KeyDown(vk, shift);
@@ -1128,7 +1132,8 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
             if (ascii != before) { d->editor->insert(QString(QChar(ascii))); return true; }
             return false;
         }
-        return false; // unused keys (F-keys) go on to the window
+        d->editorKey = e; // unused keys (F-keys) go on to the window, past the grid
+        return false;
     }
     if (event->type() == QEvent::FocusOut) {
         auto* fe = static_cast<QFocusEvent*>(event);
