@@ -125,8 +125,10 @@ struct SpreadGrid::Private {
     // ---- geometry
     double charPx() const
     {
+        // one character width: the width of a digit plus a little room, so that a column
+        // of n characters shows n digits with its margins
         QFontMetricsF fm(q->font());
-        return std::max(1.0, fm.averageCharWidth());
+        return std::max(1.0, std::max(fm.horizontalAdvance(QLatin1Char('0')), fm.averageCharWidth()) + 1.0);
     }
     int colPx(int c) const
     {
@@ -420,10 +422,17 @@ void SpreadGrid::Private::moveActive(int c, int r)
     }
     const int serial = ++moveSerial;
     endEdit(true);
-    if (serial != moveSerial) return; // a handler moved the active cell itself
+    if (serial != moveSerial) {
+        // a handler moved the active cell itself
+        if (!editor && editPermanent && gridHasFocus()) startEdit(nullptr);
+        return;
+    }
     bool cancel = false;
     emit q->LeaveCell(activeCol, activeRow, c, r, cancel);
-    if (serial != moveSerial) return;
+    if (serial != moveSerial) {
+        if (!editor && editPermanent && gridHasFocus()) startEdit(nullptr);
+        return;
+    }
     if (cancel) {
         if (editPermanent && gridHasFocus()) startEdit(nullptr);
         return;
