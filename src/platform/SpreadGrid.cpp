@@ -107,6 +107,7 @@ struct SpreadGrid::Private {
     QString editOld;
     bool inLeave = false;
     int moveSerial = 0;
+    const QKeyEvent* editorKey = nullptr; // a key passed on by the editor
 
     int sortCol = 0;
     bool sortAscending = true;
@@ -124,8 +125,10 @@ struct SpreadGrid::Private {
     // ---- geometry
     double charPx() const
     {
+        // one character width: the width of a digit plus a little room, so that a column
+        // of n characters shows n digits with its margins
         QFontMetricsF fm(q->font());
-        return std::max(1.0, fm.averageCharWidth());
+        return std::max(1.0, std::max(fm.horizontalAdvance(QLatin1Char('0')), fm.averageCharWidth()) + 1.0);
     }
     int colPx(int c) const
     {
@@ -397,6 +400,7 @@ void SpreadGrid::Private::endEdit(bool commit)
     }
     QLineEdit* ed = editor;
     editor = nullptr;
+    editorKey = nullptr;
     ed->removeEventFilter(q);
     ed->hide();
     ed->deleteLater();
@@ -418,10 +422,17 @@ void SpreadGrid::Private::moveActive(int c, int r)
     }
     const int serial = ++moveSerial;
     endEdit(true);
-    if (serial != moveSerial) return; // a handler moved the active cell itself
+    if (serial != moveSerial) {
+        // a handler moved the active cell itself
+        if (!editor && editPermanent && gridHasFocus()) startEdit(nullptr);
+        return;
+    }
     bool cancel = false;
     emit q->LeaveCell(activeCol, activeRow, c, r, cancel);
-    if (serial != moveSerial) return;
+    if (serial != moveSerial) {
+        if (!editor && editPermanent && gridHasFocus()) startEdit(nullptr);
+        return;
+    }
     if (cancel) {
         if (editPermanent && gridHasFocus()) startEdit(nullptr);
         return;
@@ -1021,8 +1032,9 @@ void SpreadGrid::scrollContentsBy(int, int)
 
 void SpreadGrid::keyPressEvent(QKeyEvent* e)
 {
-    if (d->editor && d->editor->hasFocus()) {
+    if (d->editor && e == d->editorKey) {
         // a key the editor did not use travels on to the window
+        d->editorKey = nullptr;
         e->ignore();
         return;
     }
@@ -1065,7 +1077,7 @@ void SpreadGrid::keyPressEvent(QKeyEvent* e)
             return;
         }
         if (ascii >= 32 && d->editable(d->activeCol, d->activeRow)) {
-            QString first(QChar(ascii));
+            const QString first = QString(QChar(ascii));
             d->startEdit(&first);
             e->accept();
             return;
@@ -1090,6 +1102,7 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
     if (!d->editor || watched != d->editor) return QAbstractScrollArea::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress) {
         auto* e = static_cast<QKeyEvent*>(event);
+        d->editorKey = nullptr;
         int vk = virtualKey(e->key());
         const int shift = shiftState(e->modifiers());
         emit KeyDown(vk, shift);
@@ -1128,7 +1141,8 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
             if (ascii != before) { d->editor->insert(QString(QChar(ascii))); return true; }
             return false;
         }
-        return false; // unused keys (F-keys) go on to the window
+        d->editorKey = e; // unused keys (F-keys) go on to the window, past the grid
+        return false;
     }
     if (event->type() == QEvent::FocusOut) {
         auto* fe = static_cast<QFocusEvent*>(event);
