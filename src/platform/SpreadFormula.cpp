@@ -1,5 +1,6 @@
 #include "platform/SpreadFormula.h"
 
+#include <QStringList>
 #include <cmath>
 #include <limits>
 

@@ -1065,7 +1065,7 @@ void SpreadGrid::keyPressEvent(QKeyEvent* e)
             return;
         }
         if (ascii >= 32 && d->editable(d->activeCol, d->activeRow)) {
-            QString first(QChar(ascii));
+            const QString first = QString(QChar(ascii));
             d->startEdit(&first);
             e->accept();
             return;

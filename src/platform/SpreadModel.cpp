@@ -516,6 +516,7 @@ bool SpreadModel::setFormula(int c, int r, const QString& text)
     }
     Column& col = m_cols[size_t(c)];
     if (r == -1) {
+        const bool hadAny = col.formula || col.cellFormulas > 0;
         for (auto it = m_cellFormulas.begin(); it != m_cellFormulas.end();) {
             if (keyCol(it->first) == c) it = m_cellFormulas.erase(it);
             else ++it;
@@ -525,22 +526,38 @@ bool SpreadModel::setFormula(int c, int r, const QString& text)
         col.formula = f;
         if (f) ++m_colFormulaCount;
         rebuildColumnDeps();
+        if (!hadAny && !f) return true; // nothing changed
         if (m_recalc) recalcAll(true); else m_dirty = true;
         return true;
     }
     const qint64 k = key(c, r);
     QString before = text.isEmpty() ? QString() : this->text(c, r);
+    const bool had = col.cellFormulas > 0 && m_cellFormulas.count(k);
     removeCellFormula(k);
     if (!f) {
+        if (!had) return true;
         if (m_recalc) recalcAll(true); else m_dirty = true;
         return true;
     }
     CellFormula cf;
     cf.f = f;
     cf.lastNotified = before;
-    m_cellFormulas.emplace(k, std::move(cf));
+    auto it = m_cellFormulas.emplace(k, std::move(cf)).first;
     col.cellFormulas++;
-    if (m_recalc) recalcAll(true); else m_dirty = true;
+    if (!m_recalc) { m_dirty = true; return true; }
+    // other formulas that read this cell need a full pass; otherwise only the new one
+    bool readBy = false;
+    for (auto& [ok, ocf] : m_cellFormulas)
+        if (ok != k && ocf.f->reads(keyCol(ok), keyRow(ok), c, r)) { readBy = true; break; }
+    for (const ColumnDep& dep : m_colDeps)
+        if ((dep.colAbs ? dep.col : dep.formulaCol + dep.col) == c) { readBy = true; break; }
+    if (readBy || m_colFormulaAbsolute) { recalcAll(true); return true; }
+    evalCellFormula(k, it->second);
+    QString t = SpreadFormula::formatNumber(it->second.value);
+    if (t != it->second.lastNotified) {
+        it->second.lastNotified = t;
+        notifyChanged(c, r, t);
+    }
     return true;
 }
 
@@ -772,7 +789,7 @@ void SpreadModel::setRowHidden(int r, bool b)
 
 // ---------------------------------------------------------------- rows
 
-void SpreadModel::remapRows(const std::function<int(int)>& newRowOf)
+void SpreadModel::remapRows(const std::function<int(int)>& newRowOf, bool moveFormulas)
 {
     auto remapCellMap = [&](auto& m) {
         std::remove_reference_t<decltype(m)> out;
@@ -798,7 +815,7 @@ void SpreadModel::remapRows(const std::function<int(int)>& newRowOf)
         remapCellMap(L.cells);
     }
     remapCellMap(m_tags);
-    remapCellMap(m_cellFormulas);
+    if (moveFormulas) remapCellMap(m_cellFormulas);
     remapRowMap(m_rowHeights);
     std::set<int> hidden;
     for (int r : m_hiddenRows) { int nr = newRowOf(r); if (nr >= 1) hidden.insert(nr); }
@@ -845,7 +862,7 @@ void SpreadModel::sortRows(int keyCol, bool ascending, int r1, int r2)
     const int n = r2 - r1 + 1;
     // keys: numbers first (as numbers), then texts, then empty cells (always last)
     struct Key { int kind; long double num; quint32 rank; };
-    std::vector<Key> keys(size_t(n));
+    std::vector<Key> keys(static_cast<size_t>(n));
     std::vector<quint32> strIds;
     const Column& kc = m_cols[size_t(keyCol)];
     const bool formulaCol = kc.formula || kc.cellFormulas > 0;
@@ -873,7 +890,7 @@ void SpreadModel::sortRows(int keyCol, bool ascending, int r1, int r2)
         for (size_t i = 0; i < byText.size(); ++i) rank[byText[i]] = quint32(i);
         for (Key& k : keys) if (k.kind == 1) k.rank = rank[k.rank];
     }
-    std::vector<int> perm(size_t(n));
+    std::vector<int> perm(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) perm[size_t(i)] = i;
     std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
         const Key& x = keys[size_t(a)];
@@ -887,15 +904,16 @@ void SpreadModel::sortRows(int keyCol, bool ascending, int r1, int r2)
         return ascending ? x.rank < y.rank : x.rank > y.rank;
     });
     // perm[newIndex] = oldIndex
-    std::vector<quint64> tmp(size_t(n));
+    std::vector<quint64> tmp(static_cast<size_t>(n));
     for (Column& col : m_cols) {
         if (col.v.empty()) continue;
         for (int i = 0; i < n; ++i) tmp[size_t(i)] = col.v[size_t(r1 - 1 + perm[size_t(i)])];
         std::copy(tmp.begin(), tmp.end(), col.v.begin() + (r1 - 1));
     }
-    std::vector<int> newOf(size_t(n));
+    std::vector<int> newOf(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) newOf[size_t(perm[size_t(i)])] = r1 + i;
-    remapRows([&](int x) { return (x < r1 || x > r2) ? x : newOf[size_t(x - r1)]; });
+    // cell formulas (totals) stay where they are; values and settings move with their rows
+    remapRows([&](int x) { return (x < r1 || x > r2) ? x : newOf[size_t(x - r1)]; }, false);
     if (m_recalc) recalcAll(true); else m_dirty = true;
 }
 

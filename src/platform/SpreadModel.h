@@ -147,7 +147,7 @@ private:
     bool hasFormulas() const { return !m_cellFormulas.empty() || m_colFormulaCount > 0; }
     void removeCellFormula(qint64 k);
     void clearColumnValues(int c);
-    void remapRows(const std::function<int(int)>& newRowOf);
+    void remapRows(const std::function<int(int)>& newRowOf, bool moveFormulas = true);
     void notifyChanged(int c, int r, const QString& text);
     void resetPoolIfEmpty();
 
