@@ -7,6 +7,7 @@
 
 #include <QCalendarWidget>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QVBoxLayout>
 
 FrmCalendar::FrmCalendar(QWidget* parent) : QDialog(parent)
@@ -15,6 +16,7 @@ FrmCalendar::FrmCalendar(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("날짜 선택"));
     MonthView1 = new QCalendarWidget(this);
     MonthView1->setObjectName(QStringLiteral("MonthView1"));
+    MonthView1->setLocale(QLocale(QLocale::Korean, QLocale::SouthKorea));
     MonthView1->setGridVisible(true);
     MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     MonthView1->setSelectedDate(platform::today());

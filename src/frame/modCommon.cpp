@@ -317,5 +317,10 @@ QString GetDefaultPrinterName()
 
 int MsgBoxPlain(const QString& text, int style, const QString& title)
 {
+    if (style == platform::MsgOkOnly) {
+        MsgPlain(text, title);
+        return platform::AnswerOk;
+    }
+    // A box style the message helpers do not offer (Yes/No without an icon).
     return platform::prompter().messageBox(text, title.isEmpty() ? gsTitle : title, style);
 }

@@ -96,6 +96,43 @@ void applySpreadIni(platform::SpreadGrid* spr, const platform::IniFile& ini, int
     }
 }
 
+// A window that has not been shown yet does not know the size of its frame. The outer size
+// read from the file is then applied to the inside at first, and corrected once the window
+// is shown and its frame is known.
+class OuterSizeFixer : public QObject {
+public:
+    OuterSizeFixer(QWidget* frm, bool fixWidth, bool fixHeight)
+        : QObject(frm), m_frm(frm), m_fixWidth(fixWidth), m_fixHeight(fixHeight)
+    {
+        frm->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_frm && event->type() == QEvent::Show) {
+            m_frm->removeEventFilter(this);
+            const QSize extra = m_frm->frameGeometry().size() - m_frm->geometry().size();
+            if (!(m_frm->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+                QSize size = m_frm->size();
+                if (m_fixWidth)
+                    size.setWidth(qMax(0, size.width() - extra.width()));
+                if (m_fixHeight)
+                    size.setHeight(qMax(0, size.height() - extra.height()));
+                if (size != m_frm->size())
+                    m_frm->resize(size);
+            }
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_frm;
+    bool m_fixWidth;
+    bool m_fixHeight;
+};
+
 } // namespace
 
 bool IsNumericText(const QString& text, double* value)
@@ -201,17 +238,21 @@ void LoadFormIni(QWidget* frm, bool bNoSize, const QString& sSuffix)
     // Width and Height are the outer size; the frame's share is taken off for resize().
     const QSize frameExtra = frm->frameGeometry().size() - frm->geometry().size();
     QSize size = frm->size();
-    bool resized = false;
+    bool width = false;
+    bool height = false;
     if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Width")), &v) && toPixels(v, tx, px)) {
         size.setWidth(qMax(0, px - frameExtra.width()));
-        resized = true;
+        width = true;
     }
     if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Height")), &v) && toPixels(v, ty, px)) {
         size.setHeight(qMax(0, px - frameExtra.height()));
-        resized = true;
+        height = true;
     }
-    if (resized)
+    if (width || height) {
         frm->resize(size.boundedTo(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
+        if (!frm->isVisible() && frm->isWindow())
+            new OuterSizeFixer(frm, width, height);
+    }
     if (IsNumericText(readValue(ini, kPosition, QStringLiteral("WindowState")), &v)) {
         const int wanted = int(v);
         const Qt::WindowStates now = frm->windowState();

@@ -132,6 +132,17 @@ private slots:
         QCOMPARE(frm.HitCount(), qint64(333));
     }
 
+    void shippedPostalDatabase()
+    {
+        gsPostDBFile = env->path(QStringLiteral("shipped.mdb"));
+        QVERIFY(testsupport::createDatabase(gsPostDBFile, QStringLiteral("post")));
+        FrmPost frm;
+        const int r = frm.InitForm(QString());
+        QVERIFY(r == 2 || r == 1);
+        auto db = dao::Database::open(gsPostDBFile, 0, true);
+        QCOMPARE(frm.HitCount(), db->scalar(QStringLiteral("SELECT COUNT(*) FROM Post")).toLongLong());
+    }
+
     void missingPostalDatabase()
     {
         testsupport::ScriptedPrompter p;

@@ -90,6 +90,22 @@ private slots:
         QCOMPARE(p.lastMessage().title, gsTitle);
     }
 
+    void shippedDatabaseAsksForAPassword()
+    {
+        dbFile = env->path(QStringLiteral("trelvoDB.mdb"));
+        QVERIFY(testsupport::createDatabase(dbFile, QStringLiteral("main")));
+        gDB = dao::Database::open(dbFile);
+        ScriptedPrompter p;
+        QString prompt;
+        p.modalAnswers << [&](QDialog& d) {
+            prompt = static_cast<frmSplash&>(d).txtPassword->text();
+            return typing({QString()})(d);
+        };
+        QVERIFY(frmSplash::RunLogin());
+        QCOMPARE(prompt, QStringLiteral("엔터 치세요"));
+        QVERIFY(p.messages().isEmpty()); // an emptied box logs in without the notice
+    }
+
     void threeWrongPasswordsEndTheProgram()
     {
         makeUserTable(QStringLiteral("INSERT INTO user VALUES ('사장', 'abc');"));
