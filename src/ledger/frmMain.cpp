@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -167,7 +168,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     buildControls();
     designListSheet();
-    resize(toPx(15600, true), toPx(10800, false));
+    resize(toPx(16800, true), toPx(10800, false));
     platform::FormRegistry::instance().registerForm(this, QStringLiteral("frmMain"));
 }
 
@@ -336,6 +337,9 @@ void frmMain::buildControls()
                     DispClientInfo(1, GetSpreadText(spList, ColMaechulCode, newRow).toLongLong());
                 }
             });
+    // The totals stay under their columns when the list is scrolled sideways.
+    connect(spList->horizontalScrollBar(), &QScrollBar::valueChanged, spTotal->horizontalScrollBar(),
+            &QScrollBar::setValue);
     connect(spTotal, &platform::SpreadGrid::LostFocus, this, [this] { spTotal->SetActiveCell(0, 0); });
 
     // ---- party boxes
@@ -478,6 +482,7 @@ bool frmMain::Form_Load()
     UpgradeSchema(gDB.get());
 
     LoadFormIni(this, false, QString());
+    Form_Resize();
     const QRect g = geometryTwips();
     lLoadLeft = g.x();
     lLoadTop = g.y();
