@@ -312,8 +312,7 @@ void frmMain::buildControls()
     connect(btnRefresh, &QPushButton::clicked, this, [this] { RefreshList(); });
     connect(btnPasswd, &QPushButton::clicked, this, [this] { btnPasswd_Click(); });
     connect(btnExit, &QPushButton::clicked, this, [this] { close(); });
-    // Printing and the analysis graph are started from here once those windows exist.
-    connect(cmbGroup, &QComboBox::activated, this, [] {});
+    // btnPrint and btnGraph start the ledger print and the analysis window once those exist.
 
     for (QWidget* w : {static_cast<QWidget*>(txtCName), static_cast<QWidget*>(txtPName),
                        static_cast<QWidget*>(cmbGroup)})

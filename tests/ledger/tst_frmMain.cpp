@@ -237,6 +237,34 @@ private slots:
         w->close();
     }
 
+    void callerIdServerAtFirstActivation()
+    {
+        platform::SaveSetting(gsTitle, QStringLiteral("Registration"), QStringLiteral("RingletUse"), QStringLiteral("1"));
+        auto w = start();
+        QVERIFY(w);
+        // Missing program: the message with its path, start-up goes on.
+        w->Form_Activate();
+        QCOMPARE(prompter->messages().size(), 1);
+        QCOMPARE(prompter->lastMessage().text,
+                 QStringLiteral("CID서버를 찾을 수 없습니다.\r\n") + platform::programPath(QStringLiteral("CIDsvr")));
+        QCOMPARE(prompter->lastMessage().style, 0);
+
+        // Present: started once, at the first activation only.
+        QFile f(platform::programPath(QStringLiteral("CIDsvr")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        auto w2 = start();
+        QVERIFY(w2);
+        w2->Form_Activate();
+        w2->Form_Activate();
+        int starts = 0;
+        for (const auto& c : prompter->calls)
+            if (c.kind == QLatin1String("start") && c.title == platform::programPath(QStringLiteral("CIDsvr")))
+                ++starts;
+        QCOMPARE(starts, 1);
+        QCOMPARE(prompter->messages().size(), 0);
+    }
+
     void layoutSavedOnlyWhenGeometryChanged()
     {
         const QString ini = FormIniFile(QStringLiteral("frmMain"));
