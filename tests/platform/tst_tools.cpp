@@ -1,0 +1,427 @@
+// The helper programs: the database maker, the ledger generator and the backup compressor.
+// They are run as the user runs them, as separate processes.
+#include "support/TestEnv.h"
+
+#include "platform/Prompter.h"
+#include "platform/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <thread>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+QString tool(const QString& name) { return QStringLiteral(TRELVO_BINARY_DIR "/bin/") + name; }
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run run(const QString& program, const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    Run r;
+    if (!p.waitForStarted() || !p.waitForFinished(120000))
+        return r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// A small SQLite helper for reading results in the tests.
+class Sql {
+public:
+    explicit Sql(const QString& path, bool create = false)
+    {
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
+                        create ? (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) : SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_busy_timeout(m_db, 10000);
+    }
+    ~Sql() { sqlite3_close(m_db); }
+    bool exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+    QVariant value(const QString& sql)
+    {
+        sqlite3_stmt* st = nullptr;
+        QVariant v;
+        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) {
+            switch (sqlite3_column_type(st, 0)) {
+            case SQLITE_INTEGER: v = qint64(sqlite3_column_int64(st, 0)); break;
+            case SQLITE_FLOAT: v = sqlite3_column_double(st, 0); break;
+            case SQLITE_NULL: break;
+            default: v = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            }
+        }
+        sqlite3_finalize(st);
+        return v;
+    }
+    qint64 count(const QString& sql) { return value(sql).toLongLong(); }
+    sqlite3* handle() const { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TstTools : public QObject {
+    Q_OBJECT
+
+private slots:
+    void mkdbCreatesBothFilesOnce();
+    void mkdbDefaultsToDbsBesideTheProgram();
+    void mkdbFailureLeavesNoFile();
+    void genledgerDistribution();
+    void genledgerRefusesToOverwrite();
+    void backupArchivesEachMode();
+    void backupOfADatabaseBeingWritten();
+    void backupRollsBackAnInterruptedWrite();
+    void backupFailsWithoutFolderOrWithUnknownMode();
+};
+
+void TstTools::mkdbCreatesBothFilesOnce()
+{
+    testsupport::TestEnv env;
+    const QString dir = env.path(QStringLiteral("data/Dbs"));
+    Run r = run(tool(QStringLiteral("trelvo-mkdb")), {QStringLiteral("--folder"), dir});
+    QCOMPARE(r.code, 0);
+    const QString main = dir + QStringLiteral("/trelvoDB.mdb");
+    const QString post = dir + QStringLiteral("/dbpost.mdb");
+    {
+        Sql m(main);
+        QCOMPARE(m.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));
+        QCOMPARE(m.count(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name IN "
+                                        "('total','total_print','maechul','maeip','product','group_name','user','tellist')")), 8);
+        // A new database has one user and no password.
+        QCOMPARE(m.count(QStringLiteral("SELECT COUNT(*) FROM user")), 1);
+        QVERIFY(m.value(QStringLiteral("SELECT pass FROM user")).isNull());
+        // The user's data from now on.
+        QVERIFY(m.exec("INSERT INTO product (name) VALUES ('관리비')"));
+        Sql p(post);
+        QVERIFY(p.count(QStringLiteral("SELECT COUNT(*) FROM Post")) >= 250);
+    }
+    // Nothing beside the two files (no temporary or journal files left).
+    QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+    // A second run, and a run over a file that is not a database at all, change nothing.
+    QFile::remove(post);
+    {
+        QFile f(post);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a database");
+    }
+    const QByteArray mainBefore = fileBytes(main);
+    r = run(tool(QStringLiteral("trelvo-mkdb")), {QStringLiteral("--folder"), dir});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(fileBytes(main), mainBefore);
+    QCOMPARE(fileBytes(post), QByteArray("not a database"));
+    Sql m(main);
+    QCOMPARE(m.count(QStringLiteral("SELECT COUNT(*) FROM product WHERE name = '관리비'")), 1);
+}
+
+void TstTools::mkdbDefaultsToDbsBesideTheProgram()
+{
+    testsupport::TestEnv env;
+    QProcessEnvironment pe = QProcessEnvironment::systemEnvironment();
+    pe.insert(QStringLiteral("TRELVO_PROGRAM_DIR"), env.folder());
+    const Run r = run(tool(QStringLiteral("trelvo-mkdb")), {}, pe);
+    QCOMPARE(r.code, 0);
+    QVERIFY(QFile::exists(env.path(QStringLiteral("Dbs/trelvoDB.mdb"))));
+    QVERIFY(QFile::exists(env.path(QStringLiteral("Dbs/dbpost.mdb"))));
+}
+
+void TstTools::mkdbFailureLeavesNoFile()
+{
+    testsupport::TestEnv env;
+    // The folder cannot be made: a plain file stands in its place.
+    QFile f(env.path(QStringLiteral("blocked")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    Run r = run(tool(QStringLiteral("trelvo-mkdb")), {QStringLiteral("--folder"), env.path(QStringLiteral("blocked/Dbs"))});
+    QVERIFY(r.code != 0);
+
+    // A folder we may read but not write (only meaningful when not running as root).
+    const QString ro = env.path(QStringLiteral("ro"));
+    QDir().mkpath(ro);
+    QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (::geteuid() != 0) {
+        r = run(tool(QStringLiteral("trelvo-mkdb")), {QStringLiteral("--folder"), ro});
+        QVERIFY(r.code != 0);
+        QVERIFY(QDir(ro).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+    QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void TstTools::genledgerDistribution()
+{
+    testsupport::TestEnv env;
+    const QString file = env.path(QStringLiteral("ledger.mdb"));
+    const Run r = run(tool(QStringLiteral("trelvo-genledger")), {QStringLiteral("--vouchers"), QStringLiteral("20000"),
+                                                                 QStringLiteral("--out"), file});
+    QCOMPARE(r.code, 0);
+    Sql db(file);
+    QCOMPARE(db.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM total")), 20000);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM maechul")), 2000);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM maeip")), 300);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM product")), 3000);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(DISTINCT name) FROM product")), 3000);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM group_name")), 40);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM group_name WHERE length(name) > 6 OR name = ''")), 0);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM total WHERE length(group_name) > 6")), 0);
+    // Every voucher's group and product exist.
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM total WHERE group_name NOT IN (SELECT name FROM group_name)")), 0);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM total WHERE pro_name NOT IN (SELECT name FROM product)")), 0);
+
+    // About one in twenty is unsold: no sales party, no amount, sales date = purchase date.
+    const qint64 unsold = db.count(QStringLiteral("SELECT COUNT(*) FROM total WHERE maechul_cost = 0"));
+    QVERIFY2(unsold > 600 && unsold < 1400, qPrintable(QString::number(unsold)));
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM total WHERE maechul_cost = 0 AND "
+                                     "(maechul_code <> 0 OR maechul_name <> '' OR maechul_usecost <> 0 OR maechul_date <> maeip_date)")), 0);
+    // A sold voucher names its party as the party table has it, and sells after it was bought.
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM total t WHERE maechul_cost <> 0 AND NOT EXISTS "
+                                     "(SELECT 1 FROM maechul m WHERE m.id = t.maechul_code AND m.name = t.maechul_name)")), 0);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM total t WHERE maeip_code <> 0 AND NOT EXISTS "
+                                     "(SELECT 1 FROM maeip m WHERE m.id = t.maeip_code AND m.name = t.maeip_name)")), 0);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM total WHERE maechul_date < maeip_date")), 0);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM total WHERE maechul_cost <> 0 AND maechul_cost < maeip_cost")), 0);
+
+    // Ten years up to today, in the stored date form.
+    const QDate today = platform::today();
+    const QString minDate = db.value(QStringLiteral("SELECT MIN(maeip_date) FROM total")).toString();
+    const QString maxDate = db.value(QStringLiteral("SELECT MAX(maechul_date) FROM total")).toString();
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$")).match(minDate).hasMatch());
+    QVERIFY(minDate >= today.addYears(-10).addDays(-1).toString(QStringLiteral("yyyy-MM-dd")));
+    QVERIFY(minDate <= today.addYears(-10).addDays(5).toString(QStringLiteral("yyyy-MM-dd")));
+    QVERIFY(maxDate <= today.addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
+    QVERIFY(maxDate >= today.addDays(-30).toString(QStringLiteral("yyyy-MM-dd")));
+    // Each of the ten years has its share.
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM (SELECT substr(maeip_date, 1, 4) y, COUNT(*) c FROM total "
+                                     "GROUP BY y HAVING c > 1000)")) >= 10, true);
+
+    // Several telephone numbers a party, none Null, and numbers of different parties that
+    // end in the same four digits (what the telephone-suffix search meets).
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM maechul WHERE tel2 IS NULL OR tel6 IS NULL")), 0);
+    QVERIFY(db.count(QStringLiteral("SELECT COUNT(*) FROM maechul WHERE tel2 <> ''")) > 500);
+    QVERIFY(db.count(QStringLiteral("SELECT COUNT(*) FROM maeip WHERE tel3 <> ''")) > 100);
+    QVERIFY(db.count(QStringLiteral(
+                "WITH n(id, s) AS (SELECT id, substr(tel, -4) FROM maechul UNION ALL SELECT id, substr(tel2, -4) FROM maechul WHERE tel2 <> ''"
+                " UNION ALL SELECT id, substr(tel3, -4) FROM maechul WHERE tel3 <> '')"
+                " SELECT COUNT(*) FROM (SELECT s FROM n GROUP BY s HAVING COUNT(DISTINCT id) > 1)")) > 50);
+    QCOMPARE(db.count(QStringLiteral("SELECT COUNT(*) FROM user WHERE pass IS NULL")), 1);
+}
+
+void TstTools::genledgerRefusesToOverwrite()
+{
+    testsupport::TestEnv env;
+    const QString file = env.path(QStringLiteral("ledger.mdb"));
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+    }
+    Run r = run(tool(QStringLiteral("trelvo-genledger")), {QStringLiteral("--vouchers"), QStringLiteral("10"), QStringLiteral("--out"), file});
+    QVERIFY(r.code != 0);
+    QCOMPARE(fileBytes(file), QByteArray("keep me"));
+    r = run(tool(QStringLiteral("trelvo-genledger")), {QStringLiteral("--vouchers"), QStringLiteral("10"), QStringLiteral("--out"), file,
+                                                       QStringLiteral("--force")});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(Sql(file).count(QStringLiteral("SELECT COUNT(*) FROM total")), 10);
+}
+
+namespace {
+
+// A scratch home and settings folder for the backup program, with the database folder
+// handed over as the main window leaves it (with a trailing separator).
+struct BackupEnv {
+    testsupport::TestEnv env;
+    QString dbs = env.path(QStringLiteral("Dbs"));
+    QString home = env.path(QStringLiteral("home"));
+    QProcessEnvironment pe = QProcessEnvironment::systemEnvironment();
+    BackupEnv()
+    {
+        QDir().mkpath(dbs);
+        QDir().mkpath(home);
+        platform::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"), dbs + QLatin1Char('/'));
+        pe.insert(QStringLiteral("HOME"), home);
+        pe.insert(QStringLiteral("TRELVO_SETTINGS_DIR"), env.settingsFolder());
+    }
+    Run backup(const QStringList& args) { return run(tool(QStringLiteral("데이터압축")), args, pe); }
+    // Unpacks an archive into a new folder and returns that folder.
+    QString unpack(const QString& archive)
+    {
+        static int n = 0;
+        const QString to = env.path(QStringLiteral("unpacked%1").arg(++n));
+        QDir().mkpath(to);
+        const Run r = run(QStringLiteral("tar"), {QStringLiteral("-xzf"), archive, QStringLiteral("-C"), to});
+        return r.code == 0 ? to : QString();
+    }
+};
+
+} // namespace
+
+void TstTools::backupArchivesEachMode()
+{
+    BackupEnv b;
+    QVERIFY(testsupport::createDatabase(b.dbs + QStringLiteral("/trelvoDB.mdb"), QStringLiteral("main")));
+    QVERIFY(testsupport::createDatabase(b.dbs + QStringLiteral("/dbpost.mdb"), QStringLiteral("post")));
+    {
+        QFile f(b.dbs + QStringLiteral("/trelvoDB.mdb-journal")); // a leftover that must not travel
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    // The program passes the mode as " SERVERUP" (one parameter text with a blank).
+    const Run r = b.backup({QStringLiteral(" SERVERUP"), QStringLiteral("AS"), QStringLiteral("HDDAUTO")});
+    QCOMPARE(r.code, 0);
+    const QStringList archives = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(archives.size(), 3);
+    QVERIFY(archives[0].startsWith(b.home + QStringLiteral("/Trelvo/Backup/Server/Trelvo_")));
+    QVERIFY(archives[1].startsWith(b.home + QStringLiteral("/Trelvo/Backup/AS/Trelvo_")));
+    QVERIFY(archives[2].startsWith(b.home + QStringLiteral("/Trelvo/Backup/Trelvo_")));
+    const QRegularExpression dated(QStringLiteral("Trelvo_\\d{8}_\\d{6}(_[a-z]+)?\\.tar\\.gz$"));
+    for (const QString& a : archives) {
+        QVERIFY2(dated.match(a).hasMatch(), qPrintable(a));
+        const QString to = b.unpack(a);
+        QVERIFY(!to.isEmpty());
+        QVERIFY(!QFile::exists(to + QStringLiteral("/Dbs/trelvoDB.mdb-journal")));
+        Sql m(to + QStringLiteral("/Dbs/trelvoDB.mdb"));
+        QCOMPARE(m.count(QStringLiteral("SELECT COUNT(*) FROM user")), 1);
+        Sql p(to + QStringLiteral("/Dbs/dbpost.mdb"));
+        QVERIFY(p.count(QStringLiteral("SELECT COUNT(*) FROM Post")) > 0);
+    }
+    // No mode: the hard disk. A second backup in the same second gets a name of its own.
+    const Run r2 = b.backup({});
+    const Run r3 = b.backup({});
+    QCOMPARE(r2.code, 0);
+    QCOMPARE(r3.code, 0);
+    QVERIFY(r2.out.trimmed() != r3.out.trimmed());
+    QVERIFY(QFile::exists(r2.out.trimmed()) && QFile::exists(r3.out.trimmed()));
+}
+
+void TstTools::backupOfADatabaseBeingWritten()
+{
+    BackupEnv b;
+    const QString file = b.dbs + QStringLiteral("/trelvoDB.mdb");
+    QVERIFY(testsupport::createDatabase(file, QStringLiteral("main")));
+    {
+        // Enough rows that copying takes a while: pairs of vouchers whose amounts cancel.
+        Sql db(file);
+        QVERIFY(db.exec("BEGIN"));
+        for (int i = 0; i < 4000; ++i) {
+            const QByteArray sql = QStringLiteral("INSERT INTO total (pro_name, maeip_cost) VALUES ('%1', %2), ('%1', -%2)")
+                                       .arg(QString(200, QLatin1Char('x'))).arg(i + 1).toUtf8();
+            QVERIFY(db.exec(sql.constData()));
+        }
+        QVERIFY(db.exec("COMMIT"));
+    }
+    // A writer keeps adding and changing pairs while the backup runs; every committed state
+    // holds an even number of rows whose amounts add up to 0.
+    std::atomic<bool> stop{false};
+    std::atomic<int> commits{0};
+    std::thread writer([&] {
+        Sql db(file);
+        int i = 0;
+        while (!stop) {
+            ++i;
+            const QByteArray sql = QStringLiteral("BEGIN IMMEDIATE; INSERT INTO total (pro_name, maeip_cost) VALUES ('w', %1);"
+                                                  " UPDATE total SET maeip_cost = maeip_cost + 7 WHERE total_id = %2;"
+                                                  " UPDATE total SET maeip_cost = maeip_cost - 7 WHERE total_id = %3;"
+                                                  " INSERT INTO total (pro_name, maeip_cost) VALUES ('w', -%1); COMMIT;")
+                                       .arg(i).arg(1 + i % 8000).arg(1 + (i * 7) % 8000).toUtf8();
+            if (db.exec(sql.constData()))
+                ++commits;
+            else
+                db.exec("ROLLBACK");
+        }
+    });
+    while (commits < 5)
+        QThread::msleep(1);
+    Run r[3];
+    for (Run& x : r)
+        x = b.backup({});
+    stop = true;
+    writer.join();
+    QVERIFY(commits > 5);
+    for (const Run& x : r) {
+        QCOMPARE(x.code, 0);
+        const QString to = b.unpack(x.out.trimmed());
+        QVERIFY(!to.isEmpty());
+        Sql copy(to + QStringLiteral("/Dbs/trelvoDB.mdb"));
+        QCOMPARE(copy.value(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        const qint64 rows = copy.count(QStringLiteral("SELECT COUNT(*) FROM total"));
+        QVERIFY(rows >= 8000);
+        QCOMPARE(rows % 2, 0);
+        QCOMPARE(copy.count(QStringLiteral("SELECT SUM(maeip_cost) FROM total")), 0);
+    }
+}
+
+void TstTools::backupRollsBackAnInterruptedWrite()
+{
+    BackupEnv b;
+    const QString file = b.dbs + QStringLiteral("/trelvoDB.mdb");
+    QVERIFY(testsupport::createDatabase(file, QStringLiteral("main")));
+    {
+        Sql db(file);
+        QVERIFY(db.exec("INSERT INTO total (pro_name, maeip_cost) VALUES ('committed', 100)"));
+    }
+    // A writer dies in the middle of a large transaction whose pages already reached the
+    // file: the file is then only readable together with its journal.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_exec(db, "PRAGMA cache_size = 10; BEGIN;", nullptr, nullptr, nullptr);
+        for (int i = 0; i < 3000; ++i)
+            sqlite3_exec(db, "INSERT INTO total (pro_name, maeip_cost) VALUES ('uncommitted-uncommitted-uncommitted', 1)",
+                         nullptr, nullptr, nullptr);
+        ::_exit(0); // no commit, no rollback, no close
+    }
+    QVERIFY(pid > 0);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    QVERIFY(QFile::exists(file + QStringLiteral("-journal")));
+
+    const Run r = b.backup({});
+    QCOMPARE(r.code, 0);
+    const QString to = b.unpack(r.out.trimmed());
+    Sql copy(to + QStringLiteral("/Dbs/trelvoDB.mdb"));
+    QCOMPARE(copy.value(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    QCOMPARE(copy.count(QStringLiteral("SELECT COUNT(*) FROM total")), 1);
+    QCOMPARE(copy.value(QStringLiteral("SELECT pro_name FROM total")).toString(), QStringLiteral("committed"));
+}
+
+void TstTools::backupFailsWithoutFolderOrWithUnknownMode()
+{
+    BackupEnv b;
+    QVERIFY(testsupport::createDatabase(b.dbs + QStringLiteral("/trelvoDB.mdb"), QStringLiteral("main")));
+    Run r = b.backup({QStringLiteral("UPLOAD")});
+    QVERIFY(r.code != 0);
+    platform::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"), b.env.path(QStringLiteral("gone")));
+    r = b.backup({});
+    QVERIFY(r.code != 0);
+    platform::DeleteSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"));
+    r = b.backup({});
+    QVERIFY(r.code != 0);
+    QVERIFY(!QDir(b.home + QStringLiteral("/Trelvo/Backup")).exists()
+            || QDir(b.home + QStringLiteral("/Trelvo/Backup")).entryList(QDir::Files).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TstTools)
+#include "tst_tools.moc"

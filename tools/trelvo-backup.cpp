@@ -1,0 +1,258 @@
+// The backup compressor the program starts when it closes (installed as "데이터압축").
+//
+//   데이터압축 [SERVERUP | AS | HDDAUTO]...
+//
+// Reads the database folder from the settings store (application "Backup", section
+// "DB경로", key "경로") and writes one dated .tar.gz archive of that folder for each mode
+// given (none at all means a backup to the hard disk):
+//   (none)    <home>/Trelvo/Backup/Trelvo_YYYYMMDD_HHMMSS.tar.gz
+//   HDDAUTO   <home>/Trelvo/Backup/Trelvo_YYYYMMDD_HHMMSS_auto.tar.gz
+//   SERVERUP  <home>/Trelvo/Backup/Server/Trelvo_YYYYMMDD_HHMMSS_server.tar.gz
+//   AS        <home>/Trelvo/Backup/AS/Trelvo_YYYYMMDD_HHMMSS_as.tar.gz
+// Database files are copied through SQLite's online backup, which takes a consistent
+// picture of a file even while another program writes it; rollback journals are left out;
+// other files are copied as they are. Exit code 0 when every archive was written.
+#include "platform/Prompter.h"
+#include "platform/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <sqlite3.h>
+
+namespace {
+
+QTextStream& out()
+{
+    static QTextStream s(stdout);
+    return s;
+}
+QTextStream& err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+struct Mode {
+    QString argument; // as given on the command line, upper-cased; empty for the hard disk
+    QString subfolder;
+    QString tag;
+};
+
+bool modeFor(const QString& arg, Mode& mode)
+{
+    const QString a = arg.trimmed().toUpper();
+    if (a.isEmpty())
+        mode = {QString(), QString(), QString()};
+    else if (a == QLatin1String("HDDAUTO"))
+        mode = {a, QString(), QStringLiteral("_auto")};
+    else if (a == QLatin1String("SERVERUP"))
+        mode = {a, QStringLiteral("Server"), QStringLiteral("_server")};
+    else if (a == QLatin1String("AS"))
+        mode = {a, QStringLiteral("AS"), QStringLiteral("_as")};
+    else
+        return false;
+    return true;
+}
+
+bool isSqliteFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    return f.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+bool isJournal(const QString& name)
+{
+    return name.endsWith(QLatin1String("-journal")) || name.endsWith(QLatin1String("-wal"))
+        || name.endsWith(QLatin1String("-shm"));
+}
+
+// Copies a live database file through the online backup. The whole copy is one step, so
+// it is taken under one read lock and shows one committed state of the source.
+bool backupDatabase(const QString& from, const QString& to, QString& error)
+{
+    sqlite3* src = nullptr;
+    sqlite3* dst = nullptr;
+    auto fail = [&](const QString& what) {
+        error = what;
+        sqlite3_close(src);
+        sqlite3_close(dst);
+        QFile::remove(to);
+        return false;
+    };
+    // Read-write (without create) so that a journal left by a crashed writer is rolled
+    // back before the copy; a file we may not write is read as it is.
+    if (sqlite3_open_v2(QFile::encodeName(from).constData(), &src, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(src);
+        src = nullptr;
+        if (sqlite3_open_v2(QFile::encodeName(from).constData(), &src, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+            return fail(QString::fromUtf8(sqlite3_errmsg(src)));
+    }
+    sqlite3_busy_timeout(src, 30000);
+    if (sqlite3_open_v2(QFile::encodeName(to).constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        return fail(QString::fromUtf8(sqlite3_errmsg(dst)));
+    sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");
+    if (!b)
+        return fail(QString::fromUtf8(sqlite3_errmsg(dst)));
+    int rc;
+    int tries = 0;
+    do {
+        rc = sqlite3_backup_step(b, -1);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            if (++tries > 300)
+                break;
+            QThread::msleep(100);
+        }
+    } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
+    const int frc = sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE || frc != SQLITE_OK)
+        return fail(QString::fromUtf8(sqlite3_errstr(rc != SQLITE_DONE ? rc : frc)));
+    // The copy is checked before it goes into the archive.
+    sqlite3_stmt* st = nullptr;
+    QString check;
+    if (sqlite3_prepare_v2(dst, "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        check = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    if (check != QLatin1String("ok"))
+        return fail(QStringLiteral("the copy does not pass the check: ") + check);
+    sqlite3_exec(dst, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+    sqlite3_close(src);
+    src = nullptr;
+    if (sqlite3_close(dst) != SQLITE_OK) {
+        dst = nullptr;
+        return fail(QStringLiteral("cannot close the copy"));
+    }
+    dst = nullptr;
+    return true;
+}
+
+// Copies the folder into stage (database files through the online backup).
+bool stageFolder(const QString& folder, const QString& stage, const QStringList& skip)
+{
+    bool ok = true;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo fi(path);
+        bool skipped = isJournal(fi.fileName());
+        for (const QString& s : skip)
+            if (!s.isEmpty() && path.startsWith(s + QLatin1Char('/')))
+                skipped = true;
+        if (skipped)
+            continue;
+        const QString rel = QDir(folder).relativeFilePath(path);
+        const QString target = QDir(stage).filePath(rel);
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QString error;
+        if (isSqliteFile(path)) {
+            if (!backupDatabase(path, target, error)) {
+                err() << "데이터압축: " << QDir::toNativeSeparators(path) << ": " << error << Qt::endl;
+                ok = false;
+            }
+        } else if (!QFile::copy(path, target)) {
+            err() << "데이터압축: cannot copy " << QDir::toNativeSeparators(path) << Qt::endl;
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+bool writeArchive(const QString& stageParent, const QString& name, const QString& archive)
+{
+    const QString part = archive + QStringLiteral(".part");
+    QFile::remove(part);
+    QProcess tar;
+    tar.start(QStringLiteral("tar"), {QStringLiteral("-czf"), part, QStringLiteral("-C"), stageParent, name});
+    if (!tar.waitForStarted()) {
+        err() << "데이터압축: cannot start tar" << Qt::endl;
+        return false;
+    }
+    tar.waitForFinished(-1);
+    if (tar.exitStatus() != QProcess::NormalExit || tar.exitCode() != 0) {
+        err() << "데이터압축: tar failed: " << QString::fromLocal8Bit(tar.readAllStandardError()) << Qt::endl;
+        QFile::remove(part);
+        return false;
+    }
+    if (!QFile::rename(part, archive)) {
+        err() << "데이터압축: cannot write " << QDir::toNativeSeparators(archive) << Qt::endl;
+        QFile::remove(part);
+        return false;
+    }
+    return true;
+}
+
+QString backupRoot() { return QDir::homePath() + QStringLiteral("/Trelvo/Backup"); }
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+
+    // The program passes its mode as one parameter text (" SERVERUP"); take every word.
+    QList<Mode> modes;
+    for (const QString& arg : app.arguments().mid(1)) {
+        for (const QString& word : arg.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            Mode m;
+            if (!modeFor(word, m)) {
+                err() << "데이터압축: unknown mode " << word << " (use SERVERUP, AS or HDDAUTO)" << Qt::endl;
+                return 2;
+            }
+            modes.append(m);
+        }
+    }
+    if (modes.isEmpty())
+        modes.append(Mode{});
+
+    QString folder = platform::GetSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로")).trimmed();
+    folder = QDir::fromNativeSeparators(folder);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        err() << "데이터압축: the database folder is not set or does not exist: \"" << folder << "\"" << Qt::endl;
+        return 1;
+    }
+    folder = QDir(folder).canonicalPath();
+
+    QTemporaryDir tmp;
+    if (!tmp.isValid()) {
+        err() << "데이터압축: no temporary folder" << Qt::endl;
+        return 1;
+    }
+    QString name = QFileInfo(folder).fileName();
+    if (name.isEmpty())
+        name = QStringLiteral("Dbs");
+    const QString stage = QDir(tmp.path()).filePath(name);
+    QDir().mkpath(stage);
+    const QString root = backupRoot();
+    // Archives written into the database folder itself are not backed up again.
+    QStringList skip = {QDir(root).absolutePath(), QDir(root).canonicalPath()};
+    skip.removeAll(QString());
+    if (!stageFolder(folder, stage, skip))
+        return 1;
+
+    const QString stamp = platform::now().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    int failures = 0;
+    for (const Mode& m : modes) {
+        const QString dest = m.subfolder.isEmpty() ? root : QDir(root).filePath(m.subfolder);
+        if (!QDir().mkpath(dest)) {
+            err() << "데이터압축: cannot create " << QDir::toNativeSeparators(dest) << Qt::endl;
+            ++failures;
+            continue;
+        }
+        QString archive = QDir(dest).filePath(QStringLiteral("Trelvo_%1%2.tar.gz").arg(stamp, m.tag));
+        for (int n = 2; QFileInfo::exists(archive); ++n)
+            archive = QDir(dest).filePath(QStringLiteral("Trelvo_%1%2_%3.tar.gz").arg(stamp, m.tag).arg(n));
+        if (writeArchive(tmp.path(), name, archive))
+            out() << QDir::toNativeSeparators(archive) << Qt::endl;
+        else
+            ++failures;
+    }
+    return failures ? 1 : 0;
+}
