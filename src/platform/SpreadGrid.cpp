@@ -281,7 +281,7 @@ struct SpreadGrid::Private {
                 const int vh = q->viewport()->height() - headerHeight();
                 int y = 0;
                 int first = vs->value();
-                for (int i = vi; i >= first; --i) { y += rowPx(rowAtVisIndex(i)); }
+                for (int i = vi; i >= first && y <= vh; --i) { y += rowPx(rowAtVisIndex(i)); }
                 if (y > vh && vh > 0) {
                     // scroll down until the row fits
                     int i = vi;

@@ -467,6 +467,30 @@ private slots:
         QVERIFY(g.IsEditing());
     }
 
+    void rowTagsAndHiddenRowsMoveWithTheirRows()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(2);
+        g.SetMaxRows(4);
+        g.SetCol(0);
+        g.SetRow(3);
+        g.SetCellTag(QStringLiteral("subtot"));
+        g.SetRow(3);
+        g.SetRowHidden(true);
+        g.DeleteRows(1, 1);
+        g.SetRow(2);
+        QCOMPARE(g.CellTag(), QStringLiteral("subtot"));
+        QVERIFY(g.RowHidden(2));
+        QVERIFY(!g.RowHidden(3));
+        g.SetRowHidden(2, false);
+        QVERIFY(!g.RowHidden());
+        g.SetMaxRows(1);
+        g.SetMaxRows(4);
+        g.SetCol(0);
+        g.SetRow(2);
+        QCOMPARE(g.CellTag(), QString()); // gone with its row
+    }
+
     void unitsAndTwips()
     {
         SpreadGrid g;
