@@ -281,7 +281,7 @@ struct SpreadGrid::Private {
                 const int vh = q->viewport()->height() - headerHeight();
                 int y = 0;
                 int first = vs->value();
-                for (int i = vi; i >= first; --i) { y += rowPx(rowAtVisIndex(i)); }
+                for (int i = vi; i >= first && y <= vh; --i) { y += rowPx(rowAtVisIndex(i)); }
                 if (y > vh && vh > 0) {
                     // scroll down until the row fits
                     int i = vi;
@@ -414,6 +414,7 @@ void SpreadGrid::Private::endEdit(bool commit)
 
 void SpreadGrid::Private::moveActive(int c, int r)
 {
+    if (model.maxRows() < 1 || model.maxCols() < 1) return;
     c = std::clamp(c, 1, std::max(1, model.maxCols()));
     r = std::clamp(r, 1, std::max(1, model.maxRows()));
     if (c == activeCol && r == activeRow) {
@@ -703,7 +704,7 @@ void SpreadGrid::SetMaxRows(int n)
     if (n == d->model.maxRows()) return;
     if (d->editor && d->editRow > n) d->endEdit(true);
     d->model.setMaxRows(n);
-    d->activeRow = std::clamp(d->activeRow, 1, std::max(1, n));
+    d->activeRow = n == 0 ? 0 : std::clamp(d->activeRow, 1, n); // no rows: no active row
     d->afterStructureChange();
 }
 int SpreadGrid::DataRowCnt() const { return d->model.dataRowCnt(); }
@@ -807,8 +808,24 @@ SPREAD_ATTR(TypeCurrencyShowSep, SetTypeCurrencyShowSep, bool, ACurSep)
 SPREAD_ATTR(TypeHAlign, SetTypeHAlign, int, AHAlign)
 SPREAD_ATTR(TypeVAlign, SetTypeVAlign, int, AVAlign)
 SPREAD_ATTR(Lock, SetLock, bool, ALock)
-SPREAD_ATTR(BackColor, SetBackColor, quint32, ABackColor)
-SPREAD_ATTR(ForeColor, SetForeColor, quint32, AForeColor)
+// A single cell reads the colour it is shown in (odd/even row colours included), so that
+// a caller can remember it and put it back.
+quint32 SpreadGrid::BackColor() const
+{
+    double v;
+    if (d->col >= 1 && d->row >= 1 && !d->model.explicitAttr(SpreadModel::ABackColor, d->col, d->row, v) && d->oddEven)
+        return (d->row % 2) ? d->oddBack : d->evenBack;
+    return quint32(d->model.attrAt(SpreadModel::ABackColor, d->col, d->row));
+}
+void SpreadGrid::SetBackColor(quint32 v) { d->model.setAttr(SpreadModel::ABackColor, d->col, d->row, double(v)); d->repaint(); }
+quint32 SpreadGrid::ForeColor() const
+{
+    double v;
+    if (d->col >= 1 && d->row >= 1 && !d->model.explicitAttr(SpreadModel::AForeColor, d->col, d->row, v) && d->oddEven)
+        return (d->row % 2) ? d->oddFore : d->evenFore;
+    return quint32(d->model.attrAt(SpreadModel::AForeColor, d->col, d->row));
+}
+void SpreadGrid::SetForeColor(quint32 v) { d->model.setAttr(SpreadModel::AForeColor, d->col, d->row, double(v)); d->repaint(); }
 SPREAD_ATTR(FontSize, SetFontSize, double, AFontSize)
 SPREAD_ATTR(FontBold, SetFontBold, bool, AFontBold)
 #undef SPREAD_ATTR

@@ -413,6 +413,84 @@ private slots:
         QCOMPARE(g.model().attr(platform::SpreadModel::ABackColor, 3, 1), double(0xE0F0E0));
     }
 
+    void cellColourReadsWhatIsShown()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(2);
+        g.SetMaxRows(3);
+        g.SetOddEvenRowColor(0xFFFFFF, 0, 0xFBF9F3, 0);
+        g.SetCol(1);
+        g.SetRow(2);
+        const quint32 back = g.BackColor();
+        QCOMPARE(back, 0xFBF9F3u); // an even row
+        g.SetBackColor(platform::rgbColor(0, 80, 250)); // painted for a question
+        QCOMPARE(g.BackColor(), platform::rgbColor(0, 80, 250));
+        g.SetBackColor(back);                            // and put back
+        QCOMPARE(g.BackColor(), back);
+    }
+
+    void focusedEditingFollowsTheActiveCell()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(4);
+        g.SetMaxRows(3);
+        g.SetEditModePermanent(true);
+        g.SetText(2, 2, QStringLiteral("b2"));
+        QStringList events;
+        connect(&g, &SpreadGrid::EditMode, [&](int c, int r, int mode, bool) {
+            events << QStringLiteral("EditMode %1,%2 %3").arg(c).arg(r).arg(mode);
+            if (mode == 0 && c == 1 && r == 1) g.SetActiveCell(2, 2); // the handler moves on
+        });
+        connect(&g, &SpreadGrid::LeaveCell, [&](int c, int r, int nc, int nr, bool& cancel) {
+            events << QStringLiteral("LeaveCell %1,%2>%3,%4").arg(c).arg(r).arg(nc).arg(nr);
+            if (nc == 4) cancel = true;
+        });
+        g.show();
+        QApplication::setActiveWindow(&g);
+        g.SetFocus();
+        QTRY_VERIFY(g.IsEditing()); // the active cell is in edit mode as soon as the grid has the focus
+        QCOMPARE(events.value(0), QStringLiteral("EditMode 1,1 1"));
+        events.clear();
+        QTest::keyClick(g.editorWidget(), Qt::Key_Tab);
+        // the handler's move wins over the Tab's
+        QCOMPARE(g.ActiveCol(), 2);
+        QCOMPARE(g.ActiveRow(), 2);
+        QVERIFY(g.IsEditing());
+        QCOMPARE(g.editorWidget()->text(), QStringLiteral("b2"));
+        QCOMPARE(events, (QStringList{QStringLiteral("EditMode 1,1 0"), QStringLiteral("LeaveCell 1,1>2,2"),
+                                      QStringLiteral("EditMode 2,2 1")}));
+        // a cancelled LeaveCell keeps the cell
+        g.SetActiveCell(3, 2);
+        events.clear();
+        QTest::keyClick(g.editorWidget(), Qt::Key_Tab);
+        QCOMPARE(g.ActiveCol(), 3);
+        QVERIFY(g.IsEditing());
+    }
+
+    void rowTagsAndHiddenRowsMoveWithTheirRows()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(2);
+        g.SetMaxRows(4);
+        g.SetCol(0);
+        g.SetRow(3);
+        g.SetCellTag(QStringLiteral("subtot"));
+        g.SetRow(3);
+        g.SetRowHidden(true);
+        g.DeleteRows(1, 1);
+        g.SetRow(2);
+        QCOMPARE(g.CellTag(), QStringLiteral("subtot"));
+        QVERIFY(g.RowHidden(2));
+        QVERIFY(!g.RowHidden(3));
+        g.SetRowHidden(2, false);
+        QVERIFY(!g.RowHidden());
+        g.SetMaxRows(1);
+        g.SetMaxRows(4);
+        g.SetCol(0);
+        g.SetRow(2);
+        QCOMPARE(g.CellTag(), QString()); // gone with its row
+    }
+
     void unitsAndTwips()
     {
         SpreadGrid g;
