@@ -90,13 +90,6 @@ private slots:
         QCOMPARE(LeftByte(msg, 80, false), QString(39, QChar(0xAC00)) + QStringLiteral("xy"));
     }
 
-    void strContains()
-    {
-        QVERIFY(StrContains(QStringLiteral("가나다"), QStringLiteral("나")));
-        QVERIFY(!StrContains(QStringLiteral("가나다"), QString()));
-        QVERIFY(!StrContains(QStringLiteral("가나다"), QStringLiteral("라")));
-    }
-
     void prevDay()
     {
         QCOMPARE(GetPrevDay(QStringLiteral("2009-03-15"), true), QStringLiteral("2009-03-14"));
@@ -105,13 +98,6 @@ private slots:
         QCOMPARE(GetPrevDay(QStringLiteral("2008-03-01"), false), QStringLiteral("2008-02-29"));
         QCOMPARE(GetPrevDay(QStringLiteral("2009-01-01"), false), QStringLiteral("2008-12-31"));
         QCOMPARE(GetPrevDay(QStringLiteral("junk"), false), QStringLiteral("junk"));
-    }
-
-    void nullToStr()
-    {
-        QCOMPARE(NullToStr(QVariant()), QString());
-        QCOMPARE(NullToStr(QVariant(QMetaType::fromType<QString>())), QString());
-        QCOMPARE(NullToStr(QVariant(qint64(42))), QStringLiteral("42"));
     }
 
     void writeLogAppends()
@@ -136,13 +122,6 @@ private slots:
         QVERIFY(p.lastMessage().text.contains(QStringLiteral("in procedure WriteLog of Module modMain")));
     }
 
-    void colourDialog()
-    {
-        testsupport::ScriptedPrompter p;
-        p.colorAnswers << QVariant(0x00FF00u) << QVariant();
-        QCOMPARE(ShowColorDlg(QStringLiteral("막대색"), 0x0000FF), 0x00FF00L);
-        QCOMPARE(ShowColorDlg(QStringLiteral("막대색"), 0x0000FF), -1L);
-    }
 };
 
 QTEST_MAIN(TestModCommon)

@@ -168,15 +168,6 @@ private slots:
         QVERIFY(!(w.windowState() & Qt::WindowMinimized));
     }
 
-    void comboSize()
-    {
-        QComboBox cmb;
-        for (int i = 0; i < 50; ++i)
-            cmb.addItem(QString::number(i));
-        CmbSetSize(&cmb, long(400 * TwipsPerPixelX()), long(300 * TwipsPerPixelY()));
-        QCOMPARE(cmb.view()->minimumWidth(), 400);
-        QVERIFY(cmb.maxVisibleItems() > 5 && cmb.maxVisibleItems() < 50);
-    }
 };
 
 QTEST_MAIN(TestModFrmCtrl)
