@@ -107,6 +107,7 @@ struct SpreadGrid::Private {
     QString editOld;
     bool inLeave = false;
     int moveSerial = 0;
+    const QKeyEvent* editorKey = nullptr; // a key passed on by the editor
 
     int sortCol = 0;
     bool sortAscending = true;
@@ -124,8 +125,10 @@ struct SpreadGrid::Private {
     // ---- geometry
     double charPx() const
     {
+        // one character width: the width of a digit plus a little room, so that a column
+        // of n characters shows n digits with its margins
         QFontMetricsF fm(q->font());
-        return std::max(1.0, fm.averageCharWidth());
+        return std::max(1.0, std::max(fm.horizontalAdvance(QLatin1Char('0')), fm.averageCharWidth()) + 1.0);
     }
     int colPx(int c) const
     {
@@ -278,7 +281,7 @@ struct SpreadGrid::Private {
                 const int vh = q->viewport()->height() - headerHeight();
                 int y = 0;
                 int first = vs->value();
-                for (int i = vi; i >= first; --i) { y += rowPx(rowAtVisIndex(i)); }
+                for (int i = vi; i >= first && y <= vh; --i) { y += rowPx(rowAtVisIndex(i)); }
                 if (y > vh && vh > 0) {
                     // scroll down until the row fits
                     int i = vi;
@@ -397,6 +400,7 @@ void SpreadGrid::Private::endEdit(bool commit)
     }
     QLineEdit* ed = editor;
     editor = nullptr;
+    editorKey = nullptr;
     ed->removeEventFilter(q);
     ed->hide();
     ed->deleteLater();
@@ -410,6 +414,7 @@ void SpreadGrid::Private::endEdit(bool commit)
 
 void SpreadGrid::Private::moveActive(int c, int r)
 {
+    if (model.maxRows() < 1 || model.maxCols() < 1) return;
     c = std::clamp(c, 1, std::max(1, model.maxCols()));
     r = std::clamp(r, 1, std::max(1, model.maxRows()));
     if (c == activeCol && r == activeRow) {
@@ -418,10 +423,17 @@ void SpreadGrid::Private::moveActive(int c, int r)
     }
     const int serial = ++moveSerial;
     endEdit(true);
-    if (serial != moveSerial) return; // a handler moved the active cell itself
+    if (serial != moveSerial) {
+        // a handler moved the active cell itself
+        if (!editor && editPermanent && gridHasFocus()) startEdit(nullptr);
+        return;
+    }
     bool cancel = false;
     emit q->LeaveCell(activeCol, activeRow, c, r, cancel);
-    if (serial != moveSerial) return;
+    if (serial != moveSerial) {
+        if (!editor && editPermanent && gridHasFocus()) startEdit(nullptr);
+        return;
+    }
     if (cancel) {
         if (editPermanent && gridHasFocus()) startEdit(nullptr);
         return;
@@ -692,7 +704,7 @@ void SpreadGrid::SetMaxRows(int n)
     if (n == d->model.maxRows()) return;
     if (d->editor && d->editRow > n) d->endEdit(true);
     d->model.setMaxRows(n);
-    d->activeRow = std::clamp(d->activeRow, 1, std::max(1, n));
+    d->activeRow = n == 0 ? 0 : std::clamp(d->activeRow, 1, n); // no rows: no active row
     d->afterStructureChange();
 }
 int SpreadGrid::DataRowCnt() const { return d->model.dataRowCnt(); }
@@ -796,8 +808,24 @@ SPREAD_ATTR(TypeCurrencyShowSep, SetTypeCurrencyShowSep, bool, ACurSep)
 SPREAD_ATTR(TypeHAlign, SetTypeHAlign, int, AHAlign)
 SPREAD_ATTR(TypeVAlign, SetTypeVAlign, int, AVAlign)
 SPREAD_ATTR(Lock, SetLock, bool, ALock)
-SPREAD_ATTR(BackColor, SetBackColor, quint32, ABackColor)
-SPREAD_ATTR(ForeColor, SetForeColor, quint32, AForeColor)
+// A single cell reads the colour it is shown in (odd/even row colours included), so that
+// a caller can remember it and put it back.
+quint32 SpreadGrid::BackColor() const
+{
+    double v;
+    if (d->col >= 1 && d->row >= 1 && !d->model.explicitAttr(SpreadModel::ABackColor, d->col, d->row, v) && d->oddEven)
+        return (d->row % 2) ? d->oddBack : d->evenBack;
+    return quint32(d->model.attrAt(SpreadModel::ABackColor, d->col, d->row));
+}
+void SpreadGrid::SetBackColor(quint32 v) { d->model.setAttr(SpreadModel::ABackColor, d->col, d->row, double(v)); d->repaint(); }
+quint32 SpreadGrid::ForeColor() const
+{
+    double v;
+    if (d->col >= 1 && d->row >= 1 && !d->model.explicitAttr(SpreadModel::AForeColor, d->col, d->row, v) && d->oddEven)
+        return (d->row % 2) ? d->oddFore : d->evenFore;
+    return quint32(d->model.attrAt(SpreadModel::AForeColor, d->col, d->row));
+}
+void SpreadGrid::SetForeColor(quint32 v) { d->model.setAttr(SpreadModel::AForeColor, d->col, d->row, double(v)); d->repaint(); }
 SPREAD_ATTR(FontSize, SetFontSize, double, AFontSize)
 SPREAD_ATTR(FontBold, SetFontBold, bool, AFontBold)
 #undef SPREAD_ATTR
@@ -1021,8 +1049,9 @@ void SpreadGrid::scrollContentsBy(int, int)
 
 void SpreadGrid::keyPressEvent(QKeyEvent* e)
 {
-    if (d->editor && d->editor->hasFocus()) {
+    if (d->editor && e == d->editorKey) {
         // a key the editor did not use travels on to the window
+        d->editorKey = nullptr;
         e->ignore();
         return;
     }
@@ -1090,6 +1119,7 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
     if (!d->editor || watched != d->editor) return QAbstractScrollArea::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress) {
         auto* e = static_cast<QKeyEvent*>(event);
+        d->editorKey = nullptr;
         int vk = virtualKey(e->key());
         const int shift = shiftState(e->modifiers());
         emit KeyDown(vk, shift);
@@ -1128,7 +1158,8 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
             if (ascii != before) { d->editor->insert(QString(QChar(ascii))); return true; }
             return false;
         }
-        return false; // unused keys (F-keys) go on to the window
+        d->editorKey = e; // unused keys (F-keys) go on to the window, past the grid
+        return false;
     }
     if (event->type() == QEvent::FocusOut) {
         auto* fe = static_cast<QFocusEvent*>(event);

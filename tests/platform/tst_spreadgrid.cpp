@@ -1,0 +1,533 @@
+#include "platform/SpreadGrid.h"
+#include "platform/SpreadModel.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtTest>
+
+using platform::SpreadGrid;
+
+namespace {
+
+// The voucher grid's columns that matter here: 6 purchase, 10 sales, 11 expense,
+// 12 margin (column formula), 15 and 17 sums in row 1.
+void setUpLedger(SpreadGrid& g, int rows)
+{
+    g.SetMaxCols(17);
+    g.SetMaxRows(rows);
+    g.SetRefStyle(2);
+    g.SetCol(12);
+    g.SetRow(-1);
+    g.SetFormula(QStringLiteral("IF(RC10=0, 0 , RC10-RC11-RC6)"));
+}
+
+struct ChangeLog {
+    QStringList entries; // "col,row=text at the time"
+    void attach(SpreadGrid& g)
+    {
+        QObject::connect(&g, &SpreadGrid::Change, [this, &g](int c, int r) {
+            entries << QStringLiteral("%1,%2=%3").arg(c).arg(r).arg(g.GetText(c, r));
+        });
+    }
+};
+
+} // namespace
+
+class TstSpreadGrid : public QObject {
+    Q_OBJECT
+
+    static void sumFormula(SpreadGrid& g, int sumCol, int srcCol)
+    {
+        g.SetCol(sumCol);
+        g.SetRow(-1);
+        g.SetFormula(QString());
+        g.SetText(QString());
+        g.SetRow(1);
+        g.SetFormula(QStringLiteral("SUM(R1C%1:R%2C%1)").arg(srcCol).arg(g.MaxRows()));
+    }
+
+private slots:
+    void columnFormulaCoversRowsAddedLater()
+    {
+        SpreadGrid g;
+        setUpLedger(g, 2);
+        g.SetMaxRows(5); // rows added after the formula was set
+        g.SetText(6, 5, QStringLiteral("100000"));
+        g.SetText(10, 5, QStringLiteral("150000"));
+        g.SetText(11, 5, QStringLiteral("5000"));
+        QCOMPARE(g.GetText(12, 5), QStringLiteral("45000"));
+        // unsold: margin 0 although there is a purchase amount
+        g.SetText(6, 4, QStringLiteral("70000"));
+        QCOMPARE(g.GetText(12, 4), QStringLiteral("0"));
+        g.SetText(10, 5, QStringLiteral("0"));
+        QCOMPARE(g.GetText(12, 5), QStringLiteral("0"));
+        // the formula is reported for any row of the column; formula cells are not data
+        g.SetCol(12);
+        g.SetRow(3);
+        QCOMPARE(g.Formula(), QStringLiteral("IF(RC10=0, 0 , RC10-RC11-RC6)"));
+        QCOMPARE(g.DataRowCnt(), 5);
+    }
+
+    void sumFollowsEveryChangeAndRaisesChange()
+    {
+        SpreadGrid g;
+        setUpLedger(g, 4);
+        ChangeLog log;
+        log.attach(g);
+        for (int r = 1; r <= 3; ++r) {
+            g.SetText(6, r, QString::number(r * 1000));
+            g.SetText(10, r, QString::number(r * 2000));
+        }
+        sumFormula(g, 15, 10);
+        sumFormula(g, 17, 12);
+        QCOMPARE(g.GetText(15, 1), QStringLiteral("12000"));
+        QCOMPARE(g.GetText(17, 1), QStringLiteral("6000"));
+        QVERIFY(log.entries.contains(QStringLiteral("15,1=12000")));
+        QVERIFY(log.entries.contains(QStringLiteral("17,1=6000")));
+
+        // SetText: the sum and the margin sum follow, Change carries the new value
+        log.entries.clear();
+        g.SetText(10, 2, QStringLiteral("10000"));
+        QVERIFY2(log.entries.contains(QStringLiteral("15,1=18000")), qPrintable(log.entries.join(' ')));
+        QVERIFY(log.entries.contains(QStringLiteral("17,1=12000")));
+        QVERIFY(log.entries.contains(QStringLiteral("12,2=8000"))); // the margin cell itself
+        // a text typed where a number was: counts as 0
+        log.entries.clear();
+        g.SetText(10, 3, QStringLiteral("abc"));
+        QCOMPARE(g.GetText(15, 1), QStringLiteral("12000"));
+        QVERIFY(log.entries.contains(QStringLiteral("15,1=12000")));
+        g.SetText(10, 3, QStringLiteral("6000"));
+
+        // DeleteRows: the deleted row's amounts leave the sum; MaxRows stays
+        log.entries.clear();
+        g.DeleteRows(2, 1);
+        QCOMPARE(g.MaxRows(), 4);
+        QCOMPARE(g.GetText(10, 2), QStringLiteral("6000"));
+        QCOMPARE(g.GetText(15, 1), QStringLiteral("8000"));
+        QVERIFY(log.entries.contains(QStringLiteral("15,1=8000")));
+        g.SetCol(15);
+        g.SetRow(1);
+        QCOMPARE(g.Formula(), QStringLiteral("SUM(R1C10:R3C10)"));
+
+        // InsertRows moves the rows below; the sum range grows with them
+        g.InsertRows(2, 1);
+        g.SetText(10, 2, QStringLiteral("500"));
+        QCOMPARE(g.GetText(15, 1), QStringLiteral("8500"));
+
+        // MaxRows cuts rows off: their amounts leave the sum
+        log.entries.clear();
+        g.SetMaxRows(2);
+        QCOMPARE(g.GetText(15, 1), QStringLiteral("2500"));
+        QVERIFY(log.entries.contains(QStringLiteral("15,1=2500")));
+
+        // an unchanged result raises nothing
+        log.entries.clear();
+        g.SetText(6, 2, QStringLiteral("0"));
+        g.SetText(6, 2, QStringLiteral("0"));
+        QVERIFY(!log.entries.contains(QStringLiteral("15,1=2500")));
+    }
+
+    void redrawOffDefersEverything()
+    {
+        SpreadGrid g;
+        setUpLedger(g, 3);
+        ChangeLog log;
+        log.attach(g);
+        sumFormula(g, 15, 10);
+        log.entries.clear();
+        g.SetReDraw(false);
+        g.SetText(10, 1, QStringLiteral("100"));
+        g.SetText(10, 2, QStringLiteral("200"));
+        g.DeleteRows(3, 1);
+        QVERIFY(log.entries.isEmpty());
+        g.SetReDraw(true);
+        QCOMPARE(log.entries, QStringList{QStringLiteral("15,1=300")});
+        // a refill sets up the sums anew: the totals hear of them once
+        log.entries.clear();
+        g.SetMaxRows(0);
+        g.SetReDraw(false);
+        g.SetMaxRows(2);
+        g.SetText(10, 1, QStringLiteral("300"));
+        g.SetReDraw(true);
+        sumFormula(g, 15, 10);
+        QCOMPARE(log.entries, QStringList{QStringLiteral("15,1=300")});
+    }
+
+    void editModeOrderAndChangeMade()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(3);
+        g.SetMaxRows(3);
+        g.SetEditModePermanent(true);
+        g.SetEditModeReplace(true);
+        g.SetText(2, 1, QStringLiteral("old"));
+        QStringList events;
+        connect(&g, &SpreadGrid::EditMode, [&](int c, int r, int mode, bool changed) {
+            events << QStringLiteral("EditMode %1,%2 %3 %4 text=%5").arg(c).arg(r).arg(mode).arg(changed).arg(g.GetText(c, r));
+        });
+        connect(&g, &SpreadGrid::KeyPress, [&](int& key) {
+            if (key == 13) events << QStringLiteral("KeyPress 13");
+        });
+        g.SetActiveCell(2, 1);
+        g.StartEdit();
+        QVERIFY(g.IsEditing());
+        QCOMPARE(events.value(0), QStringLiteral("EditMode 2,1 1 0 text=old"));
+        QLineEdit* ed = g.editorWidget();
+        ed->clear();
+        QTest::keyClicks(ed, QStringLiteral("new"));
+        QTest::keyClick(ed, Qt::Key_Return);
+        QCOMPARE(events.mid(1), (QStringList{QStringLiteral("KeyPress 13"),
+                                             QStringLiteral("EditMode 2,1 0 1 text=new")}));
+        QVERIFY(!g.IsEditing());
+
+        // typed, then put back as it was: no change made
+        events.clear();
+        g.StartEdit();
+        ed = g.editorWidget();
+        QTest::keyClick(ed, Qt::Key_X);
+        QTest::keyClick(ed, Qt::Key_Backspace);
+        ed->setText(QStringLiteral("new"));
+        QTest::keyClick(ed, Qt::Key_Return);
+        QCOMPARE(events.last(), QStringLiteral("EditMode 2,1 0 0 text=new"));
+
+        // Escape gives the old text back, also no change
+        events.clear();
+        g.StartEdit();
+        g.editorWidget()->setText(QStringLiteral("zzz"));
+        QTest::keyClick(g.editorWidget(), Qt::Key_Escape);
+        QCOMPARE(g.GetText(2, 1), QStringLiteral("new"));
+        QVERIFY(events.contains(QStringLiteral("EditMode 2,1 0 0 text=new")));
+
+        // a KeyPress handler may swallow Enter: the cell stays in edit mode
+        events.clear();
+        g.EndEdit(true);
+        g.StartEdit();
+        auto swallow = connect(&g, &SpreadGrid::KeyPress, [](int& key) { if (key == 13) key = 0; });
+        QTest::keyClick(g.editorWidget(), Qt::Key_Return);
+        QVERIFY(g.IsEditing());
+        disconnect(swallow);
+        g.EndEdit(true);
+    }
+
+    void modalWindowWhileLeavingEditMode()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(3);
+        g.SetMaxRows(3);
+        g.SetEditModePermanent(true);
+        int calls = 0;
+        QString seen;
+        connect(&g, &SpreadGrid::EditMode, [&](int c, int r, int mode, bool changed) {
+            if (mode == 1) return;
+            ++calls;
+            seen = g.GetText(c, r); // the editor has committed already
+            QDialog dlg;
+            QTimer::singleShot(20, &dlg, &QDialog::accept);
+            dlg.exec();                   // a modal window inside the handler
+            g.SetActiveCell(3, 2);        // and the handler moves on itself
+            g.SetText(c, r, QStringLiteral("completed"));
+            Q_UNUSED(changed);
+        });
+        g.show();
+        g.SetActiveCell(1, 1);
+        g.StartEdit();
+        QVERIFY(g.IsEditing());
+        g.editorWidget()->setText(QStringLiteral("typed"));
+        QTest::keyClick(g.editorWidget(), Qt::Key_Return);
+        QCOMPARE(calls, 1);
+        QCOMPARE(seen, QStringLiteral("typed"));
+        QCOMPARE(g.GetText(1, 1), QStringLiteral("completed"));
+        QCOMPARE(g.ActiveCol(), 3);
+        QCOMPARE(g.ActiveRow(), 2);
+    }
+
+    void functionKeysReachKeyDown()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(2);
+        g.SetMaxRows(2);
+        g.SetText(1, 1, QStringLiteral("keep"));
+        for (int a = 0; a <= 2; ++a) g.SetActionKey(a, false, false, 0);
+        QList<int> keys;
+        connect(&g, &SpreadGrid::KeyDown, [&](int& key, int) { keys << key; });
+        g.SetActiveCell(1, 1);
+        QTest::keyClick(&g, Qt::Key_F2);
+        QTest::keyClick(&g, Qt::Key_F3);
+        QTest::keyClick(&g, Qt::Key_F4);
+        QTest::keyClick(&g, Qt::Key_F5);
+        QCOMPARE(keys, (QList<int>{113, 114, 115, 116}));
+        QCOMPARE(g.GetText(1, 1), QStringLiteral("keep")); // F2 no longer clears the cell
+        // also while a cell is being edited
+        keys.clear();
+        g.StartEdit();
+        QTest::keyClick(g.editorWidget(), Qt::Key_F4);
+        QCOMPARE(keys, QList<int>{115});
+    }
+
+    void searchColAndRow()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(3);
+        g.SetMaxRows(4);
+        g.SetText(2, 1, QStringLiteral("관리비"));
+        g.SetText(2, 3, QStringLiteral("서버 관리비"));
+        g.SetText(3, 3, QStringLiteral("관리비"));
+        QCOMPARE(g.SearchCol(2, 0, -1, QStringLiteral("관리비"), 0), 1);
+        QCOMPARE(g.SearchCol(2, 1, -1, QStringLiteral("관리비"), 0), -1);   // starts after row 1
+        QCOMPARE(g.SearchCol(2, 1, -1, QStringLiteral("관리비"), 2), 3);    // partial
+        QCOMPARE(g.SearchCol(2, 0, 2, QStringLiteral("서버"), 2), -1);      // range ends at row 2
+        QCOMPARE(g.SearchRow(3, 0, -1, QStringLiteral("관리비"), 0), 3);
+        QCOMPARE(g.SearchRow(3, 0, -1, QStringLiteral("없음"), 2), -1);
+    }
+
+    void dataRowCntWithBlankLastRow()
+    {
+        SpreadGrid g;
+        setUpLedger(g, 4);
+        g.SetText(3, 1, QStringLiteral("a"));
+        g.SetText(13, 3, QStringLiteral("7"));
+        QCOMPARE(g.DataRowCnt(), 3); // row 4 holds only the margin formula
+        g.SetText(1, 4, QStringLiteral("2024-01-01"));
+        QCOMPARE(g.DataRowCnt(), 4);
+        g.SetMaxRows(0);
+        QCOMPARE(g.DataRowCnt(), 0);
+    }
+
+    void currencyTextAndDisplay()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(3);
+        g.SetMaxRows(3);
+        g.SetCol(2);
+        g.SetRow(-1);
+        g.SetCellType(SpreadGrid::CellTypeCurrency);
+        g.SetTypeCurrencyShowSymbol(false);
+        g.SetTypeCurrencyDecPlaces(0);
+        g.SetTypeCurrencyShowSep(true);
+        g.SetMaxRows(4); // a row added later is a currency cell too
+        g.SetText(2, 4, QStringLiteral("1234567"));
+        QCOMPARE(g.GetText(2, 4), QStringLiteral("1234567"));
+        QCOMPARE(g.DisplayText(2, 4), QStringLiteral("1,234,567"));
+        g.SetText(2, 1, QStringLiteral("-1,500"));
+        QCOMPARE(g.GetText(2, 1), QStringLiteral("-1500"));
+        QCOMPARE(g.DisplayText(2, 1), QStringLiteral("-1,500"));
+        g.SetCol(3);
+        g.SetRow(-1);
+        g.SetFormula(QStringLiteral("RC2*1000"));
+        g.SetCellType(SpreadGrid::CellTypeCurrency);
+        g.SetTypeCurrencyShowSep(true);
+        g.SetTypeCurrencyDecPlaces(0);
+        g.SetTypeCurrencyShowSymbol(false);
+        QCOMPARE(g.GetText(3, 4), QStringLiteral("1234567000"));
+        QCOMPARE(g.DisplayText(3, 4), QStringLiteral("1,234,567,000"));
+
+        // typing into a currency cell: separators accepted, non-numbers refused
+        g.SetCol(2);
+        g.SetRow(-1);
+        g.SetTypeCurrencyMax(1000000);
+        g.SetTypeCurrencyMin(-1000000);
+        bool changeMade = true;
+        connect(&g, &SpreadGrid::EditMode, [&](int, int, int mode, bool changed) { if (mode == 0) changeMade = changed; });
+        g.SetActiveCell(2, 2);
+        g.StartEdit();
+        g.editorWidget()->setText(QStringLiteral("12,000"));
+        g.EndEdit(true);
+        QVERIFY(changeMade);
+        QCOMPARE(g.GetText(2, 2), QStringLiteral("12000"));
+        g.StartEdit();
+        g.editorWidget()->setText(QStringLiteral("abc"));
+        g.EndEdit(true);
+        QVERIFY(!changeMade);
+        QCOMPARE(g.GetText(2, 2), QStringLiteral("12000"));
+        g.StartEdit();
+        g.editorWidget()->setText(QStringLiteral("2000000")); // above the maximum
+        g.EndEdit(true);
+        QCOMPARE(g.GetText(2, 2), QStringLiteral("12000"));
+    }
+
+    void userSortHooks()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(3);
+        g.SetMaxRows(5);
+        const char* amounts[] = {"9", "100", "10", "2500", ""};
+        for (int r = 1; r <= 4; ++r) {
+            g.SetText(1, r, QString::number(r));
+            g.SetText(2, r, QString::fromLatin1(amounts[r - 1]));
+        }
+        g.SetText(1, 5, QStringLiteral("2024-01-01")); // the blank input row
+        QStringList hooks;
+        connect(&g, &SpreadGrid::BeforeUserSort, [&](int col, int, int&) {
+            hooks << QStringLiteral("before %1").arg(col);
+            g.DeleteRows(g.MaxRows(), 1);
+            g.SetMaxRows(g.DataRowCnt());
+        });
+        connect(&g, &SpreadGrid::AfterUserSort, [&](int col) {
+            hooks << QStringLiteral("after %1").arg(col);
+            g.SetMaxRows(g.MaxRows() + 1);
+            g.SetText(1, g.MaxRows(), QStringLiteral("2024-01-01"));
+        });
+        g.UserSortClick(2);
+        QCOMPARE(hooks, (QStringList{QStringLiteral("before 2"), QStringLiteral("after 2")}));
+        QStringList order;
+        for (int r = 1; r <= 4; ++r) order << g.GetText(2, r);
+        QCOMPARE(order, (QStringList{"9", "10", "100", "2500"})); // as numbers, not as text
+        QCOMPARE(g.GetText(1, 1), QStringLiteral("1"));          // rows move whole
+        QCOMPARE(g.GetText(1, 5), QStringLiteral("2024-01-01")); // blank row last again
+        g.UserSortClick(2);                                      // second click: descending
+        QCOMPARE(g.GetText(2, 1), QStringLiteral("2500"));
+        // a handler can refuse the sort
+        disconnect(&g, &SpreadGrid::BeforeUserSort, nullptr, nullptr);
+        disconnect(&g, &SpreadGrid::AfterUserSort, nullptr, nullptr);
+        connect(&g, &SpreadGrid::BeforeUserSort, [](int, int, int& action) { action = 0; });
+        g.UserSortClick(1);
+        QCOMPARE(g.GetText(2, 1), QStringLiteral("2500"));
+    }
+
+    void settingsByLevelLastWins()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(3);
+        g.SetMaxRows(2);
+        g.SetCol(-1);
+        g.SetRow(-1);
+        g.SetLock(true);      // the whole sheet
+        g.SetCol(2);
+        g.SetRow(-1);
+        g.SetLock(false);     // then one column
+        g.SetMaxRows(6);
+        QVERIFY(g.model().locked(1, 6));
+        QVERIFY(!g.model().locked(2, 6)); // the column setting reaches rows added later
+        g.SetCol(2);
+        g.SetRow(3);
+        g.SetLock(true);      // one cell
+        QVERIFY(g.model().locked(2, 3));
+        QVERIFY(!g.model().locked(2, 4));
+        g.DeleteRows(1, 1);   // the cell setting moves with its row
+        QVERIFY(g.model().locked(2, 2));
+        QVERIFY(!g.model().locked(2, 3));
+        g.SetCol(-1);
+        g.SetRow(1);
+        g.SetBackColor(platform::rgbColor(224, 240, 224));
+        QCOMPARE(g.model().attr(platform::SpreadModel::ABackColor, 3, 1), double(0xE0F0E0));
+    }
+
+    void cellColourReadsWhatIsShown()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(2);
+        g.SetMaxRows(3);
+        g.SetOddEvenRowColor(0xFFFFFF, 0, 0xFBF9F3, 0);
+        g.SetCol(1);
+        g.SetRow(2);
+        const quint32 back = g.BackColor();
+        QCOMPARE(back, 0xFBF9F3u); // an even row
+        g.SetBackColor(platform::rgbColor(0, 80, 250)); // painted for a question
+        QCOMPARE(g.BackColor(), platform::rgbColor(0, 80, 250));
+        g.SetBackColor(back);                            // and put back
+        QCOMPARE(g.BackColor(), back);
+    }
+
+    void focusedEditingFollowsTheActiveCell()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(4);
+        g.SetMaxRows(3);
+        g.SetEditModePermanent(true);
+        g.SetText(2, 2, QStringLiteral("b2"));
+        QStringList events;
+        connect(&g, &SpreadGrid::EditMode, [&](int c, int r, int mode, bool) {
+            events << QStringLiteral("EditMode %1,%2 %3").arg(c).arg(r).arg(mode);
+            if (mode == 0 && c == 1 && r == 1) g.SetActiveCell(2, 2); // the handler moves on
+        });
+        connect(&g, &SpreadGrid::LeaveCell, [&](int c, int r, int nc, int nr, bool& cancel) {
+            events << QStringLiteral("LeaveCell %1,%2>%3,%4").arg(c).arg(r).arg(nc).arg(nr);
+            if (nc == 4) cancel = true;
+        });
+        g.show();
+        QApplication::setActiveWindow(&g);
+        g.SetFocus();
+        QTRY_VERIFY(g.IsEditing()); // the active cell is in edit mode as soon as the grid has the focus
+        QCOMPARE(events.value(0), QStringLiteral("EditMode 1,1 1"));
+        events.clear();
+        QTest::keyClick(g.editorWidget(), Qt::Key_Tab);
+        // the handler's move wins over the Tab's
+        QCOMPARE(g.ActiveCol(), 2);
+        QCOMPARE(g.ActiveRow(), 2);
+        QVERIFY(g.IsEditing());
+        QCOMPARE(g.editorWidget()->text(), QStringLiteral("b2"));
+        QCOMPARE(events, (QStringList{QStringLiteral("EditMode 1,1 0"), QStringLiteral("LeaveCell 1,1>2,2"),
+                                      QStringLiteral("EditMode 2,2 1")}));
+        // a cancelled LeaveCell keeps the cell
+        g.SetActiveCell(3, 2);
+        events.clear();
+        QTest::keyClick(g.editorWidget(), Qt::Key_Tab);
+        QCOMPARE(g.ActiveCol(), 3);
+        QVERIFY(g.IsEditing());
+    }
+
+    void rowTagsAndHiddenRowsMoveWithTheirRows()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(2);
+        g.SetMaxRows(4);
+        g.SetCol(0);
+        g.SetRow(3);
+        g.SetCellTag(QStringLiteral("subtot"));
+        g.SetRow(3);
+        g.SetRowHidden(true);
+        g.DeleteRows(1, 1);
+        g.SetRow(2);
+        QCOMPARE(g.CellTag(), QStringLiteral("subtot"));
+        QVERIFY(g.RowHidden(2));
+        QVERIFY(!g.RowHidden(3));
+        g.SetRowHidden(2, false);
+        QVERIFY(!g.RowHidden());
+        g.SetMaxRows(1);
+        g.SetMaxRows(4);
+        g.SetCol(0);
+        g.SetRow(2);
+        QCOMPARE(g.CellTag(), QString()); // gone with its row
+    }
+
+    void unitsAndTwips()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(2);
+        g.SetMaxRows(2);
+        g.SetColWidth(1, 10);
+        QCOMPARE(g.ColWidth(1), 10.0);
+        g.SetRowHeight(1, 15);
+        g.SetUnitType(2);
+        QCOMPARE(g.RowHeight(1), 300.0); // points -> twips
+        g.SetRowHeight(1, 600);
+        g.SetColWidth(2, 1500);          // 100 pixels
+        QVERIFY(qAbs(g.ColWidth(2) - 1500) <= 15);
+        g.SetUnitType(0);
+        QCOMPARE(g.RowHeight(1), 30.0);
+        g.resize(200, 100);
+        QCOMPARE(g.Width(), 3000);
+    }
+
+    void insertRowsDropsTheLastRow()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(2);
+        g.SetMaxRows(2);
+        g.SetText(1, 1, QStringLiteral("a"));
+        g.SetText(1, 2, QStringLiteral("b"));
+        g.SetMaxRows(3);
+        g.InsertRows(1, 1);
+        QCOMPARE(g.GetText(1, 1), QString());
+        QCOMPARE(g.GetText(1, 2), QStringLiteral("a"));
+        QCOMPARE(g.GetText(1, 3), QStringLiteral("b"));
+        QString out;
+        QVERIFY(!g.GetText(1, 4, out));
+        QVERIFY(!g.GetText(3, 1, out));
+        QVERIFY(g.GetText(0, 0, out));
+    }
+};
+
+QTEST_MAIN(TstSpreadGrid)
+#include "tst_spreadgrid.moc"
