@@ -45,7 +45,7 @@ private slots:
         testsupport::ScriptedPrompter prompter;
         const QString path = env.path(QStringLiteral("old.mdb"));
         QVERIFY(ledgertest::makeDatabase(path, ledgertest::oldMainSchema(), QStringLiteral(
-            "INSERT INTO group_name VALUES ('가전'), ('서버'), ('소형가전제품');"
+            "INSERT INTO group_name VALUES ('가전'), ('서버'), ('소형가전제품'), ('컴퓨터주변기기류');"
             "INSERT INTO maechul VALUES (40000, '김''s 상회', '02-555-1234', '010-1', '12345', '서울', '메모'),"
             " (2, '둘', NULL, NULL, NULL, NULL, NULL);"
             "INSERT INTO maeip VALUES (7, '공급사', '031-1', '', '', '', '');"
