@@ -343,6 +343,11 @@ struct SpreadGrid::Private {
     void endEdit(bool commit);
     void moveActive(int c, int r);
     void afterStructureChange();
+    // After rows moved under an open editor: the active cell goes on in edit mode.
+    void resumeEdit(bool wasEditing)
+    {
+        if (wasEditing && !editor && !inLeave && editPermanent && gridHasFocus()) startEdit(nullptr);
+    }
     void enterActionMove();
     void handleNavigationKey(int key, Qt::KeyboardModifiers mods);
     void paint(QPainter& p, const QRect& clip);
@@ -402,9 +407,11 @@ void SpreadGrid::Private::endEdit(bool commit)
     editor = nullptr;
     editorKey = nullptr;
     ed->removeEventFilter(q);
+    // The grid takes the focus before the editor goes: hiding a focused editor would pass
+    // the focus on to the window's next control first (whose focus handlers would run).
+    if (hadFocus) q->setFocus(Qt::OtherFocusReason);
     ed->hide();
     ed->deleteLater();
-    if (hadFocus) q->setFocus(Qt::OtherFocusReason);
     if (changed) model.setText(c, r, newText);
     repaint();
     if (changed) emit q->Change(c, r);
@@ -958,16 +965,20 @@ void SpreadGrid::Refresh()
 void SpreadGrid::DeleteRows(int row, int count)
 {
     if (row < 1 || count < 1 || row > d->model.maxRows()) return;
+    const bool wasEditing = d->editor != nullptr;
     if (d->editor) d->endEdit(true);
     d->model.deleteRows(row, count);
     d->afterStructureChange();
+    d->resumeEdit(wasEditing);
 }
 void SpreadGrid::InsertRows(int row, int count)
 {
     if (row < 1 || count < 1 || row > d->model.maxRows()) return;
+    const bool wasEditing = d->editor != nullptr;
     if (d->editor) d->endEdit(true);
     d->model.insertRows(row, count);
     d->afterStructureChange();
+    d->resumeEdit(wasEditing);
 }
 int SpreadGrid::SearchCol(int col, int rowStart, int rowEnd, const QString& text, int flags) const
 {
@@ -986,15 +997,17 @@ void SpreadGrid::SortRows(int keyCol, bool ascending, int row1, int row2)
 void SpreadGrid::UserSortClick(int col)
 {
     if (col < 1 || col > d->model.maxCols()) return;
+    const bool wasEditing = d->editor != nullptr;
     if (d->editor) d->endEdit(true);
     const bool ascending = (d->sortCol == col) ? !d->sortAscending : true;
     int action = 1;
     emit BeforeUserSort(col, ascending ? 1 : 2, action);
-    if (action == 0) return;
+    if (action == 0) { d->resumeEdit(wasEditing); return; }
     d->sortCol = col;
     d->sortAscending = ascending;
     SortRows(col, ascending, 1, -1);
     emit AfterUserSort(col);
+    d->resumeEdit(wasEditing);
 }
 void SpreadGrid::SetFocus()
 {
@@ -1168,6 +1181,11 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
         QTimer::singleShot(0, this, [this, ed]() {
             if (!ed || ed != d->editor || d->gridHasFocus()) return;
             d->endEdit(true);
+            if (d->gridHasFocus()) {
+                // the leave handler took the focus back (after a pick list): editing goes on
+                if (!d->editor && d->editPermanent) d->startEdit(nullptr);
+                return;
+            }
             emit LostFocus();
         });
         return false;

@@ -1,9 +1,10 @@
 #include "platform/SpreadGrid.h"
+#include "platform/Prompter.h"
 #include "platform/SpreadModel.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QDialog>
 #include <QLineEdit>
-#include <QTimer>
 #include <QtTest>
 
 using platform::SpreadGrid;
@@ -210,36 +211,123 @@ private slots:
         g.EndEdit(true);
     }
 
+    // A leave handler that opens a modal window (a pick list): the editor has committed
+    // before the handler runs, the handler is not entered again while the window is up,
+    // and editing goes on where the handler put the active cell.
     void modalWindowWhileLeavingEditMode()
     {
-        SpreadGrid g;
-        g.SetMaxCols(3);
-        g.SetMaxRows(3);
-        g.SetEditModePermanent(true);
-        int calls = 0;
-        QString seen;
-        connect(&g, &SpreadGrid::EditMode, [&](int c, int r, int mode, bool changed) {
-            if (mode == 1) return;
-            ++calls;
-            seen = g.GetText(c, r); // the editor has committed already
-            QDialog dlg;
-            QTimer::singleShot(20, &dlg, &QDialog::accept);
-            dlg.exec();                   // a modal window inside the handler
-            g.SetActiveCell(3, 2);        // and the handler moves on itself
-            g.SetText(c, r, QStringLiteral("completed"));
-            Q_UNUSED(changed);
+        testsupport::ScriptedPrompter prompter;
+        QWidget w;
+        auto* other = new QLineEdit(&w);
+        auto* g = new SpreadGrid(&w);
+        other->setGeometry(0, 0, 100, 20);
+        g->setGeometry(0, 30, 400, 200);
+        g->SetMaxCols(3);
+        g->SetMaxRows(3);
+        g->SetEditModePermanent(true);
+        QStringList events;
+        int depth = 0, maxDepth = 0;
+        connect(g, &SpreadGrid::EditMode, [&](int c, int r, int mode, bool changed) {
+            events << QStringLiteral("EditMode %1,%2 %3").arg(c).arg(r).arg(mode);
+            if (mode != 0 || !changed) return;
+            maxDepth = std::max(maxDepth, ++depth);
+            events << QStringLiteral("committed=") + g->GetText(c, r);
+            QDialog dlg(&w);
+            platform::prompter().execModal(dlg);
+            g->SetFocus();                    // the focus returns to the grid
+            g->SetText(c, r, QStringLiteral("completed"));
+            g->SetActiveCell(3, 2);           // and the handler moves on itself
+            --depth;
         });
-        g.show();
-        g.SetActiveCell(1, 1);
-        g.StartEdit();
-        QVERIFY(g.IsEditing());
-        g.editorWidget()->setText(QStringLiteral("typed"));
-        QTest::keyClick(g.editorWidget(), Qt::Key_Return);
-        QCOMPARE(calls, 1);
-        QCOMPARE(seen, QStringLiteral("typed"));
-        QCOMPARE(g.GetText(1, 1), QStringLiteral("completed"));
-        QCOMPARE(g.ActiveCol(), 3);
-        QCOMPARE(g.ActiveRow(), 2);
+        connect(g, &SpreadGrid::LostFocus, [&] { events << QStringLiteral("LostFocus"); });
+        // what a real modal window does to the grid: it takes the focus and gives it back
+        auto modal = [&](QDialog& dlg) {
+            auto* field = new QLineEdit(&dlg);
+            dlg.show();
+            QApplication::setActiveWindow(&dlg);
+            field->setFocus();
+            QApplication::processEvents();
+            QTest::keyClick(g, Qt::Key_Return); // input meant for the grid while the window is up
+            dlg.hide();
+            QApplication::setActiveWindow(&w);
+            QApplication::processEvents();
+            return int(QDialog::Accepted);
+        };
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        g->SetActiveCell(1, 1);
+        g->SetFocus();
+        QTRY_VERIFY(g->IsEditing());
+
+        // left with Enter
+        events.clear();
+        prompter.modalAnswers.enqueue(modal);
+        g->editorWidget()->setText(QStringLiteral("typed"));
+        QTest::keyClick(g->editorWidget(), Qt::Key_Return);
+        QApplication::processEvents();
+        QCOMPARE(prompter.calls.size(), 1);
+        QCOMPARE(maxDepth, 1);
+        QCOMPARE(events.mid(0, 2), (QStringList{QStringLiteral("EditMode 1,1 0"), QStringLiteral("committed=typed")}));
+        QCOMPARE(events.filter(QStringLiteral("EditMode")).size(), 2); // the leave, then editing goes on
+        QCOMPARE(events.last(), QStringLiteral("EditMode 3,2 1"));
+        QCOMPARE(g->GetText(1, 1), QStringLiteral("completed"));
+        QCOMPARE(g->ActiveCol(), 3);
+        QCOMPARE(g->ActiveRow(), 2);
+        QVERIFY(g->IsEditing());
+
+        // left because the user clicked another control
+        events.clear();
+        prompter.modalAnswers.enqueue(modal);
+        g->SetActiveCell(2, 3);
+        QTRY_VERIFY(g->IsEditing());
+        g->editorWidget()->setText(QStringLiteral("typed again"));
+        events.clear();
+        other->setFocus(Qt::MouseFocusReason);
+        QTRY_COMPARE(prompter.calls.size(), 2);
+        QApplication::processEvents();
+        QCOMPARE(maxDepth, 1);
+        QCOMPARE(events.value(1), QStringLiteral("committed=typed again"));
+        QCOMPARE(g->GetText(2, 3), QStringLiteral("completed"));
+        // the handler took the focus back: the grid edits the cell it chose
+        QCOMPARE(g->ActiveRow(), 2);
+        QTRY_VERIFY(g->IsEditing());
+        QVERIFY(!events.contains(QStringLiteral("LostFocus")));
+    }
+
+    // Leaving edit mode must not pass the focus through other controls of the window:
+    // their focus handlers (select the text, clear a filter) would run on every cell.
+    void leavingEditModeKeepsTheFocusInTheGrid()
+    {
+        QWidget w;
+        auto* first = new QLineEdit(&w);
+        auto* g = new SpreadGrid(&w);
+        first->setGeometry(0, 0, 100, 20);
+        g->setGeometry(0, 30, 400, 200);
+        g->SetMaxCols(3);
+        g->SetMaxRows(3);
+        g->SetEditModePermanent(true);
+        int focusIns = 0;
+        struct Counter : QObject {
+            int& n;
+            explicit Counter(int& c) : n(c) {}
+            bool eventFilter(QObject*, QEvent* e) override { if (e->type() == QEvent::FocusIn) ++n; return false; }
+        } counter(focusIns);
+        first->installEventFilter(&counter);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        g->SetFocus();
+        QTRY_VERIFY(g->IsEditing());
+        focusIns = 0;
+        g->editorWidget()->setText(QStringLiteral("x"));
+        QTest::keyClick(g->editorWidget(), Qt::Key_Return);
+        QTest::keyClick(g->editorWidget(), Qt::Key_Down);
+        g->DeleteRows(3, 1);
+        QApplication::processEvents();
+        QCOMPARE(focusIns, 0);
+        QVERIFY(g->IsEditing());
+        QCOMPARE(g->ActiveRow(), 2);
     }
 
     void functionKeysReachKeyDown()
