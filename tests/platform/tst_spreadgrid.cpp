@@ -113,8 +113,11 @@ private slots:
 
         // InsertRows moves the rows below; the sum range grows with them
         g.InsertRows(2, 1);
+        log.entries.clear();
         g.SetText(10, 2, QStringLiteral("500"));
         QCOMPARE(g.GetText(15, 1), QStringLiteral("8500"));
+        QVERIFY(log.entries.contains(QStringLiteral("15,1=8500")));
+        QVERIFY(log.entries.contains(QStringLiteral("17,1=4500")));
 
         // MaxRows cuts rows off: their amounts leave the sum
         log.entries.clear();
@@ -330,27 +333,37 @@ private slots:
         QCOMPARE(g->ActiveRow(), 2);
     }
 
+    // F2 to F5 are the list windows' own keys: with the grid's action keys off they reach
+    // KeyDown once, change nothing in the grid, and travel on to the window.
     void functionKeysReachKeyDown()
     {
-        SpreadGrid g;
-        g.SetMaxCols(2);
-        g.SetMaxRows(2);
-        g.SetText(1, 1, QStringLiteral("keep"));
-        for (int a = 0; a <= 2; ++a) g.SetActionKey(a, false, false, 0);
+        struct Window : QWidget {
+            QList<int> keys;
+            void keyPressEvent(QKeyEvent* e) override { keys << e->key(); }
+        } w;
+        auto* g = new SpreadGrid(&w);
+        g->SetMaxCols(2);
+        g->SetMaxRows(2);
+        g->SetText(1, 1, QStringLiteral("keep"));
+        for (int a = 0; a <= 2; ++a) g->SetActionKey(a, false, false, 0);
         QList<int> keys;
-        connect(&g, &SpreadGrid::KeyDown, [&](int& key, int) { keys << key; });
-        g.SetActiveCell(1, 1);
-        QTest::keyClick(&g, Qt::Key_F2);
-        QTest::keyClick(&g, Qt::Key_F3);
-        QTest::keyClick(&g, Qt::Key_F4);
-        QTest::keyClick(&g, Qt::Key_F5);
+        connect(g, &SpreadGrid::KeyDown, [&](int& key, int) { keys << key; });
+        const QList<int> fkeys{Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F5};
+        g->SetActiveCell(1, 1);
+        for (int k : fkeys) QTest::keyClick(g, Qt::Key(k));
         QCOMPARE(keys, (QList<int>{113, 114, 115, 116}));
-        QCOMPARE(g.GetText(1, 1), QStringLiteral("keep")); // F2 no longer clears the cell
+        QCOMPARE(w.keys, fkeys);
+        QCOMPARE(g->GetText(1, 1), QStringLiteral("keep")); // F2 no longer clears the cell
+        QVERIFY(!g->IsEditing());                           // F3 no longer starts editing
         // also while a cell is being edited
         keys.clear();
-        g.StartEdit();
-        QTest::keyClick(g.editorWidget(), Qt::Key_F4);
-        QCOMPARE(keys, QList<int>{115});
+        w.keys.clear();
+        g->StartEdit();
+        for (int k : fkeys) QTest::keyClick(g->editorWidget(), Qt::Key(k));
+        QCOMPARE(keys, (QList<int>{113, 114, 115, 116}));
+        QCOMPARE(w.keys, fkeys);
+        QVERIFY(g->IsEditing());
+        QCOMPARE(g->editorWidget()->text(), QStringLiteral("keep"));
     }
 
     void searchColAndRow()
@@ -471,6 +484,46 @@ private slots:
         connect(&g, &SpreadGrid::BeforeUserSort, [](int, int, int& action) { action = 0; });
         g.UserSortClick(1);
         QCOMPARE(g.GetText(2, 1), QStringLiteral("2500"));
+    }
+
+    // Mouse: a header click sorts only with UserColAction 1; a button cell of a locked list
+    // (the call list's answer button) reports its click; the right button reaches MouseDown.
+    void mouseOnHeaderAndButtonCells()
+    {
+        SpreadGrid g;
+        g.resize(400, 200);
+        g.SetMaxCols(3);
+        g.SetMaxRows(3);
+        g.SetRowHeadersShow(false);
+        g.SetColHidden(1, true); // column 2 starts at the left edge
+        const char* amounts[] = {"100", "9", "25"};
+        for (int r = 1; r <= 3; ++r) g.SetText(2, r, QString::fromLatin1(amounts[r - 1]));
+        g.show();
+        const QPoint header(10, 5);
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, header);
+        QCOMPARE(g.GetText(2, 1), QStringLiteral("100")); // no sorting by default
+        g.SetUserColAction(1);
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, header);
+        QCOMPARE(g.GetText(2, 1), QStringLiteral("9"));
+        QCOMPARE(g.GetText(2, 3), QStringLiteral("100"));
+
+        g.SetCol(-1);
+        g.SetRow(-1);
+        g.SetLock(true);
+        g.SetCol(2);
+        g.SetRow(2);
+        g.SetCellType(SpreadGrid::CellTypeButton);
+        QList<int> clicked, buttons;
+        connect(&g, &SpreadGrid::ButtonClicked, [&](int c, int r, int) { clicked << c << r; });
+        connect(&g, &SpreadGrid::MouseDown, [&](int button, int, double, double) { buttons << button; });
+        const int rowH = int(std::lround(g.RowHeight(1) * 96.0 / 72.0));
+        const QPoint row2(10, int(std::lround(g.RowHeight(0) * 96.0 / 72.0)) + rowH + rowH / 2);
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, row2);
+        QCOMPARE(clicked, (QList<int>{2, 2}));
+        QCOMPARE(g.ActiveRow(), 2);
+        QTest::mouseClick(g.viewport(), Qt::RightButton, {}, row2);
+        QCOMPARE(buttons, (QList<int>{1, 2}));
+        QCOMPARE(clicked.size(), 2); // the right button presses no button
     }
 
     void settingsByLevelLastWins()
