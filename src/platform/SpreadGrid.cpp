@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -368,6 +369,15 @@ void SpreadGrid::Private::startEdit(const QString* initial)
     int ha = int(model.attr(SpreadModel::AHAlign, editCol, editRow));
     if (ha == 1 || (ha < 0 && model.cellType(editCol, editRow) == 12)) editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     else if (ha == 2) editor->setAlignment(Qt::AlignCenter);
+    if (model.cellType(editCol, editRow) == 12) {
+        // a currency cell takes only what can make a number, as the user types it
+        static const QRegularExpression number(QStringLiteral("-?[0-9,]*(\\.[0-9]*)?"));
+        auto* v = new QRegularExpressionValidator(number, editor);
+        editor->setValidator(v);
+        QString first = initial ? *initial : QString();
+        int pos = 0;
+        if (initial && v->validate(first, pos) == QValidator::Invalid) initial = nullptr;
+    }
     editor->setText(initial ? *initial : editOld);
     if (!initial && editReplace) editor->selectAll();
     editor->installEventFilter(q);

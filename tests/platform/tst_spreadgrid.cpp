@@ -445,6 +445,20 @@ private slots:
         g.editorWidget()->setText(QStringLiteral("2000000")); // above the maximum
         g.EndEdit(true);
         QCOMPARE(g.GetText(2, 2), QStringLiteral("12000"));
+        // keys that cannot make a number are not taken
+        g.StartEdit();
+        g.editorWidget()->clear();
+        QTest::keyClicks(g.editorWidget(), QStringLiteral("-1a5,0x00"));
+        g.EndEdit(true);
+        QCOMPARE(g.GetText(2, 2), QStringLiteral("-15000"));
+        QTest::keyClick(&g, Qt::Key_A); // a letter typed on the cell starts no replacement
+        if (g.IsEditing()) g.EndEdit(true);
+        QCOMPARE(g.GetText(2, 2), QStringLiteral("-15000"));
+        QTest::keyClick(&g, Qt::Key_7);
+        QVERIFY(g.IsEditing());
+        QCOMPARE(g.editorWidget()->text(), QStringLiteral("7"));
+        g.EndEdit(true);
+        QCOMPARE(g.GetText(2, 2), QStringLiteral("7"));
     }
 
     void userSortHooks()
