@@ -7,9 +7,10 @@ dao::Database* clsProduct::database() const { return gDB.get(); }
 
 const QStringList& clsProduct::etcPriceColumns()
 {
+    // The prices and stock levels: the Single columns the value is meant for. The whole-number
+    // columns (pieces per unit, tax kind) are not set from a Single this way.
     static const QStringList cols = {QStringLiteral("BuyPrice"), QStringLiteral("SalePrice"),
-                                     QStringLiteral("BaseStock"), QStringLiteral("FairStock"),
-                                     QStringLiteral("PPices"), QStringLiteral("PTax")};
+                                     QStringLiteral("BaseStock"), QStringLiteral("FairStock")};
     return cols;
 }
 
