@@ -88,6 +88,33 @@ private slots:
         QVERIFY(t.messages().isEmpty());
         QCOMPARE(t.value(QStringLiteral("SELECT Code FROM PClass WHERE ClassName = 'b'")).toString(),
                  QStringLiteral("00002"));
+
+        // An engine error while adding: the write lock is given up before the save-error box
+        // waits for the user, so the other workstation can go on writing meanwhile.
+        t.sql(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON PClass BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        other->setBusyTimeout(0);
+        struct Probe : testsupport::ScriptedPrompter {
+            std::function<void()> onBox;
+            int messageBox(const QString& text, const QString& title, int style) override
+            {
+                if (onBox)
+                    onBox();
+                return ScriptedPrompter::messageBox(text, title, style);
+            }
+        } probe;
+        bool otherWrote = false;
+        probe.onBox = [&] {
+            try {
+                other->execute(QStringLiteral("INSERT INTO Charge (Code) VALUES ('0001')"));
+                otherWrote = true;
+            } catch (const dao::DaoError&) {
+            }
+        };
+        p.SaveClass();
+        QCOMPARE(probe.messages().size(), 1);
+        QVERIFY(probe.messages().first().text.startsWith(QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.")));
+        QVERIFY(otherWrote);
+        QCOMPARE(t.count(QStringLiteral("PClass")), 2);
     }
 
     void productSaveUpdateDelete()
