@@ -260,6 +260,9 @@ std::shared_ptr<Database> Database::open(const QString& path, int, bool readOnly
     if (rc != SQLITE_OK)
         db->fail(rc);
     sqlite3_extended_result_codes(db->m_db, 1);
+    // A double-quoted name is always a name: a misspelt column must fail (3011), not turn
+    // silently into a text value.
+    sqlite3_db_config(db->m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     db->setBusyTimeout(3000);
     registerFunctions(db->m_db);
     // Reading the schema tells a damaged or foreign file at once.

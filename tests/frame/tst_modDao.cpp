@@ -93,6 +93,10 @@ private slots:
         db->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (70000, 'big')"));
         QCOMPARE(DAO_NextNo(db.get(), QStringLiteral("maechul"), QStringLiteral("id")), qint64(70001));
         QCOMPARE(DAO_NextNo(db.get(), QStringLiteral("nothere"), QStringLiteral("id")), qint64(-1));
+        // A missing column is an error too, not a text value to take the maximum of.
+        p.clear();
+        QCOMPARE(DAO_NextNo(db.get(), QStringLiteral("maechul"), QStringLiteral("nothere")), qint64(-1));
+        QCOMPARE(p.lastMessage().title, QStringLiteral("Query"));
         QCOMPARE(RecCount(db.get(), QStringLiteral("maechul")), qint64(3));
         QCOMPARE(RecCount(db.get(), QStringLiteral("maechul"), QStringLiteral(" WHERE name = ?"), {QStringLiteral("A")}), qint64(1));
         QCOMPARE(RecCount(nullptr, QStringLiteral("maechul")), qint64(0));
