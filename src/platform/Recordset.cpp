@@ -374,7 +374,11 @@ void Recordset::update()
                                            .arg(quoteIdent(m_table), sets.join(QStringLiteral(", "))), params);
         if (n == 0)
             throw DaoError(3167, QStringLiteral("레코드가 삭제되었습니다."));
-        refreshEdited(rowid);
+        try {
+            refreshEdited(rowid);
+        } catch (const DaoError&) {
+            // The row is written; it then shows the values as they were given.
+        }
         m_changed[m_pos] = m_buffer;
         m_lastRowId = rowid;
     }
