@@ -266,8 +266,8 @@ void UnloadOtherForms(const QString& sKeepName)
             continue;
         if (reg.nameOf(form).compare(sKeepName, Qt::CaseInsensitive) == 0)
             continue;
-        form->close();
-        if (form)
+        // A window that refuses to close (its close handler cancelled) stays loaded.
+        if (form->close() && form)
             reg.unregisterForm(form);
     }
 }

@@ -5,6 +5,7 @@
 #include "support/ScriptedPrompter.h"
 
 #include <QAbstractItemView>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -112,6 +113,28 @@ private slots:
         QVERIFY(!list);
         QVERIFY(!calls);
         delete main;
+    }
+
+    void unloadOtherFormsKeepsAWindowThatRefuses()
+    {
+        // A window whose close handler cancels (a question answered "cancel") stays loaded.
+        class Stubborn : public QWidget {
+        protected:
+            void closeEvent(QCloseEvent* e) override { e->ignore(); }
+        };
+        auto& reg = platform::FormRegistry::instance();
+        Stubborn stubborn;
+        QWidget plain;
+        reg.registerForm(&stubborn, QStringLiteral("FrmTradeGraph"));
+        reg.registerForm(&plain, QStringLiteral("FrmPost"));
+        stubborn.show();
+        plain.show();
+        UnloadOtherForms(QStringLiteral("frmMain"));
+        QVERIFY(stubborn.isVisible());
+        QVERIFY(IsFormLoaded(QStringLiteral("FrmTradeGraph")));
+        QVERIFY(!plain.isVisible());
+        QVERIFY(!IsFormLoaded(QStringLiteral("FrmPost")));
+        reg.unregisterForm(&stubborn);
     }
 
     void enterToTabKeys()
