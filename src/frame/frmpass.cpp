@@ -90,7 +90,7 @@ void frmpass::cmdSearch_Click()
 bool frmpass::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && (watched == txtInput[0] || watched == txtInput[1])) {
-        const int key = VbKeyCode(static_cast<QKeyEvent*>(event)->key());
+        const int key = VbKeyCode(static_cast<QKeyEvent*>(event));
         if (key == 13 || key == 40) {
             SendTabKey(0);
             return true;

@@ -272,6 +272,32 @@ private slots:
         QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("xyz")}}));
     }
 
+    void passwordsWithBracketsAndAmpersands()
+    {
+        // "(" "&" "%" "'" share their key numbers with the arrow keys; typed, they stay text.
+        makeUserTable(QStringLiteral("INSERT INTO user VALUES ('사장', 'a(b&c%d''e');"));
+        ScriptedPrompter p;
+        {
+            frmpass frm;
+            frm.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&frm));
+            frm.activateWindow();
+            frm.txtInput[0]->setFocus();
+            QTRY_VERIFY(frm.txtInput[0]->hasFocus());
+            QTest::keyClicks(frm.txtInput[0], QStringLiteral("a(b&c%d'e"));
+            QCoreApplication::processEvents();
+            QVERIFY(frm.txtInput[0]->hasFocus());
+            QCOMPARE(frm.txtInput[0]->text(), QStringLiteral("a(b&c%d'e"));
+            frm.txtInput[1]->setText(QStringLiteral("(co)&1"));
+            frm.cmdSearch_Click();
+            QCOMPARE(frm.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("(co)&1")}}));
+        p.modalAnswers << typing({QStringLiteral("(co)&1")});
+        QVERIFY(frmSplash::RunLogin());
+        QVERIFY(p.messages().isEmpty());
+    }
+
     void newPasswordOnEmptyTable()
     {
         makeUserTable(QString());

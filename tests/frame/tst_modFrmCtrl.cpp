@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -168,6 +169,27 @@ private slots:
         QTRY_VERIFY(b->hasFocus());
         QVERIFY(CmbEnterToTab(39));
         QTRY_VERIFY(c->hasFocus());
+    }
+
+    void keyEventCodes()
+    {
+        const auto code = [](int key, const QString& text, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QKeyEvent e(QEvent::KeyPress, key, mods, text);
+            return VbKeyCode(&e);
+        };
+        QCOMPARE(code(Qt::Key_Return, QStringLiteral("\r")), 13);
+        QCOMPARE(code(Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier), 13);
+        QCOMPARE(code(Qt::Key_Escape, QString()), 27);
+        QCOMPARE(code(Qt::Key_Down, QString()), 40);
+        QCOMPARE(code(Qt::Key_F4, QString()), 115);
+        QCOMPARE(code(Qt::Key_A, QStringLiteral("a")), 65);
+        QCOMPARE(code(Qt::Key_7, QStringLiteral("7")), 55);
+        // Characters whose Qt codes are the arrow keys' numbers are typed text.
+        for (int key : {int(Qt::Key_Percent), int(Qt::Key_Ampersand), int(Qt::Key_Apostrophe), int(Qt::Key_ParenLeft)}) {
+            const int vk = code(key, QString(QChar(key)), Qt::ShiftModifier);
+            QVERIFY2(vk < 37 || vk > 40, qPrintable(QString::number(key)));
+        }
+        QCOMPARE(code(Qt::Key_ParenLeft, QStringLiteral("("), Qt::ShiftModifier), 57);
     }
 
     void topMost()
