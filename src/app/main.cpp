@@ -1,10 +1,18 @@
+#include "frame/modMain.h"
+#include "ledger/frmMain.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Trelvo"));
-    label.show();
+    QApplication::setApplicationName(QStringLiteral("Trelvo"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    gsTitle = QApplication::applicationName();
+
+    frmMain mainWindow;
+    if (!mainWindow.Form_Load())
+        return 0; // the login ended the program
+    mainWindow.show();
     return app.exec();
 }

@@ -1,0 +1,923 @@
+#include "ledger/frmMain.h"
+
+#include "frame/FrmInitMsg.h"
+#include "frame/frmSplash.h"
+#include "frame/frmpass.h"
+#include "frame/modBackUp.h"
+#include "frame/modComboBox.h"
+#include "frame/modCommon.h"
+#include "frame/modDate.h"
+#include "frame/modFormIni.h"
+#include "frame/modFrmCtrl.h"
+#include "frame/modGlobal.h"
+#include "frame/modMain.h"
+#include "frame/modMsgBox.h"
+#include "frame/modSpread60.h"
+#include "ledger/UpgradeSchema.h"
+#include "platform/FormRegistry.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Prompter.h"
+#include "platform/SettingsStore.h"
+#include "platform/SpreadGrid.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+bool gbAutoPickProduct = false;
+
+namespace {
+
+
+// Columns of the voucher grid.
+enum : int {
+    ColMaeipDate = 1, ColGroup = 2, ColProName = 3, ColMaeipCode = 4, ColMaeipName = 5, ColMaeipCost = 6,
+    ColMaechulDate = 7, ColMaechulCode = 8, ColMaechulName = 9, ColMaechulCost = 10, ColUseCost = 11,
+    ColMargin = 12, ColKey = 13, ColSumMaeip = 14, ColSumMaechul = 15, ColSumUseCost = 16, ColSumMargin = 17,
+    ListMaxCols = 17
+};
+
+struct ColumnDesign {
+    const char* header;
+    const char* field; // ColID (columns 1 to 11)
+    bool hidden;
+    bool locked;
+    bool numeric;
+    double width;
+};
+
+const ColumnDesign kColumns[ListMaxCols] = {
+    {"매입일자", "maeip_date", false, false, false, 10},
+    {"그룹", "group_name", false, false, false, 4},
+    {"품명", "pro_name", false, false, false, 23.25},
+    {"매입처코드", "maeip_code", true, true, false, 10},
+    {"매입처명", "maeip_name", false, false, false, 13.75},
+    {"매입금액", "maeip_cost", false, false, true, 10},
+    {"판매일자", "maechul_date", false, false, false, 10},
+    {"판매처코드", "maechul_code", true, true, false, 10},
+    {"판매처명", "maechul_name", false, false, false, 17},
+    {"판매금액", "maechul_cost", false, false, true, 10},
+    {"판매경비", "maechul_usecost", false, false, true, 10},
+    {"마진", "", false, true, true, 10},
+    {"레코드키", "", true, true, false, 10},
+    {"매입합", "", true, true, true, 10},
+    {"매출합", "", true, true, true, 10},
+    {"경비합", "", true, true, true, 10},
+    {"마진합", "", true, true, true, 10},
+};
+
+const char* kMarginFormula = "IF(RC10=0, 0 , RC10-RC11-RC6)";
+const int kSumPairs[4][2] = {{ColSumMaeip, ColMaeipCost}, {ColSumMaechul, ColMaechulCost},
+                             {ColSumUseCost, ColUseCost}, {ColSumMargin, ColMargin}};
+// Totals row: sum column of spList -> column of spTotal.
+int totalColumnFor(int sumCol)
+{
+    switch (sumCol) {
+    case ColSumMaeip: return ColMaeipCost;
+    case ColSumMaechul: return ColMaechulCost;
+    case ColSumUseCost: return ColUseCost;
+    case ColSumMargin: return ColMargin;
+    default: return 0;
+    }
+}
+
+const char* kCaptionPrefix = "제품매입/판매관리 Trelvo Ver.";
+const char* kMakerAddress = "www.trelvo.co.kr";
+
+int toPx(int twips, bool horizontal)
+{
+    const double tpp = horizontal ? TwipsPerPixelX() : TwipsPerPixelY();
+    return int(twips / tpp + 0.5);
+}
+
+int toTwips(int px, bool horizontal)
+{
+    const double tpp = horizontal ? TwipsPerPixelX() : TwipsPerPixelY();
+    return int(px * tpp + 0.5);
+}
+
+QLabel* captionLabel(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    return l;
+}
+
+// A small up-down control: the upper arrow adds a day, the lower one subtracts it.
+QWidget* makeUpDown(QWidget* parent, frmMain* owner, int index)
+{
+    auto* w = new QWidget(parent);
+    w->setObjectName(QStringLiteral("udDateCng"));
+    w->setProperty("Index", index);
+    auto* v = new QVBoxLayout(w);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+    auto* up = new QToolButton(w);
+    up->setArrowType(Qt::UpArrow);
+    auto* down = new QToolButton(w);
+    down->setArrowType(Qt::DownArrow);
+    for (QToolButton* b : {up, down}) {
+        b->setFixedSize(16, 12);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoRepeat(true);
+        v->addWidget(b);
+    }
+    QObject::connect(up, &QToolButton::clicked, owner, [owner, index] { owner->udDateCng_Change(index, 1); });
+    QObject::connect(down, &QToolButton::clicked, owner, [owner, index] { owner->udDateCng_Change(index, -1); });
+    return w;
+}
+
+} // namespace
+
+MainLayoutTwips ComputeMainLayout(int width, int height, int innerW, int innerH, int topH, int totalH,
+                                  int bottomH)
+{
+    MainLayoutTwips l;
+    // The frame around the inner area keeps its size when the window is widened.
+    l.width = width < 5000 ? 5000 : width;
+    l.height = height < 5000 ? 5000 : height;
+    innerW += l.width - width;
+    innerH += l.height - height;
+    l.topW = innerW;
+    l.listTop = topH + 30;
+    l.listH = innerH - l.listTop - bottomH - totalH - 90;
+    if (l.listH < 0)
+        l.listH = 0;
+    l.totalTop = l.listTop + l.listH + 30;
+    l.bottomTop = l.totalTop + totalH + 30;
+    return l;
+}
+
+frmMain::frmMain(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    buildControls();
+    designListSheet();
+    resize(toPx(16800, true), toPx(10800, false));
+    platform::FormRegistry::instance().registerForm(this, QStringLiteral("frmMain"));
+}
+
+frmMain::~frmMain()
+{
+    SetCallerIdCheckBox(nullptr);
+    platform::FormRegistry::instance().unregisterForm(this);
+}
+
+// ---------------------------------------------------------------------------------------
+// Controls
+
+void frmMain::buildControls()
+{
+    setMinimumSize(toPx(5000, true), toPx(5000, false));
+
+    // ---- search bar and toolbar
+    pnlTop = new QFrame(this);
+    pnlTop->setObjectName(QStringLiteral("pnlTop"));
+    pnlTop->setFrameShape(QFrame::StyledPanel);
+    pnlTop->setFrameShadow(QFrame::Raised);
+    auto* top = new QVBoxLayout(pnlTop);
+    top->setContentsMargins(6, 4, 6, 4);
+    top->setSpacing(4);
+
+    // toolbar, then the period and filters, then the party search
+    auto* rowTools = new QHBoxLayout;
+    rowTools->setSpacing(4);
+    top->addLayout(rowTools);
+    auto* rowCid = new QHBoxLayout; // caller ID, at the right end of the toolbar
+    rowCid->setSpacing(4);
+    auto* row1 = new QHBoxLayout;
+    row1->setSpacing(4);
+    row1->addWidget(captionLabel(QStringLiteral("검색기간:"), pnlTop));
+    for (int i = 0; i < 2; ++i) {
+        if (i == 1)
+            row1->addWidget(captionLabel(QStringLiteral("~"), pnlTop));
+        auto* d = new platform::SpreadGrid(pnlTop);
+        d->setObjectName(QStringLiteral("spDate"));
+        d->SetName(QStringLiteral("spDate"));
+        d->SetIndex(i);
+        d->setProperty("Index", i);
+        d->SetMaxCols(1);
+        d->SetMaxRows(1);
+        d->SetColHeadersShow(false);
+        d->SetRowHeadersShow(false);
+        d->setFixedSize(112, 24);
+        d->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        d->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        spDate[i] = d;
+        row1->addWidget(d);
+        udDateCng[i] = makeUpDown(pnlTop, this, i);
+        row1->addWidget(udDateCng[i]);
+        auto* cal = new QToolButton(pnlTop);
+        cal->setObjectName(QStringLiteral("btnMonthView"));
+        cal->setProperty("Index", i);
+        cal->setText(QStringLiteral("달력"));
+        cal->setToolTip(QStringLiteral("달력"));
+        cal->setFocusPolicy(Qt::NoFocus);
+        btnMonthView[i] = cal;
+        row1->addWidget(cal);
+        connect(cal, &QToolButton::clicked, this, [this, i] { btnMonthView_Click(i); });
+        connect(d, &platform::SpreadGrid::Change, this, [this, i](int, int) { spDate_Change(i); });
+        connect(d, &platform::SpreadGrid::KeyPress, this, [](int& key) {
+            if (key == 13)
+                PostTabKey(0);
+        });
+    }
+    chkChain = new QCheckBox(QStringLiteral("양쪽 날짜 동시에 변경"), pnlTop);
+    chkChain->setObjectName(QStringLiteral("chkChain"));
+    row1->addWidget(chkChain);
+    row1->addSpacing(8);
+    row1->addWidget(captionLabel(QStringLiteral("품목명:"), pnlTop));
+    txtPName = new QLineEdit(pnlTop);
+    txtPName->setObjectName(QStringLiteral("txtPName"));
+    txtPName->setMinimumWidth(110);
+    row1->addWidget(txtPName);
+    row1->addWidget(captionLabel(QStringLiteral("그룹:"), pnlTop));
+    cmbGroup = new QComboBox(pnlTop);
+    cmbGroup->setObjectName(QStringLiteral("cmbGroup"));
+    cmbGroup->setMinimumWidth(80);
+    row1->addWidget(cmbGroup);
+    chkNoSale = new QCheckBox(QStringLiteral("미판매"), pnlTop);
+    chkNoSale->setObjectName(QStringLiteral("chkNoSale"));
+    row1->addWidget(chkNoSale);
+    row1->addStretch(1);
+    chkUseRinglet = new QCheckBox(QStringLiteral("CID사용"), pnlTop);
+    chkUseRinglet->setObjectName(QStringLiteral("chkUseRinglet"));
+    rowCid->addWidget(chkUseRinglet);
+    cmdTelList = new QPushButton(QStringLiteral("발신번호:"), pnlTop);
+    cmdTelList->setObjectName(QStringLiteral("cmdTelList"));
+    cmdTelList->setAutoDefault(false);
+    rowCid->addWidget(cmdTelList);
+    cmbGetRinglet = new QComboBox(pnlTop);
+    cmbGetRinglet->setObjectName(QStringLiteral("cmbGetRinglet"));
+    cmbGetRinglet->setEditable(true);
+    cmbGetRinglet->setMinimumWidth(130);
+    rowCid->addWidget(cmbGetRinglet);
+    cmdSMS = new QPushButton(QStringLiteral("SMS"), pnlTop);
+    cmdSMS->setObjectName(QStringLiteral("cmdSMS"));
+    cmdSMS->setAutoDefault(false);
+    rowCid->addWidget(cmdSMS);
+    top->addLayout(row1);
+
+    auto* row2 = new QHBoxLayout;
+    row2->setSpacing(4);
+    cmbGu = new QComboBox(pnlTop);
+    cmbGu->setObjectName(QStringLiteral("cmbGu"));
+    row2->addWidget(cmbGu);
+    txtCName = new QLineEdit(pnlTop);
+    txtCName->setObjectName(QStringLiteral("txtCName"));
+    txtCName->setMinimumWidth(140);
+    row2->addWidget(txtCName);
+    row2->addWidget(captionLabel(QStringLiteral("단축키: F3"), pnlTop));
+    row2->addSpacing(8);
+    row2->addWidget(captionLabel(QStringLiteral("검색된코드"), pnlTop));
+    txtCode = new QLineEdit(pnlTop);
+    txtCode->setObjectName(QStringLiteral("txtCode"));
+    txtCode->setFixedWidth(70);
+    txtCode->setReadOnly(true);
+    txtCode->setFocusPolicy(Qt::NoFocus);
+    row2->addWidget(txtCode);
+    row2->addStretch(1);
+    top->addLayout(row2);
+    auto makeButton = [this, rowTools](const QString& name, const QString& caption) {
+        auto* b = new QPushButton(caption, pnlTop);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        b->setMinimumWidth(84);
+        rowTools->addWidget(b);
+        return b;
+    };
+    btnRefresh = makeButton(QStringLiteral("btnRefresh"), QStringLiteral("검색(&F)"));
+    btnPrint = makeButton(QStringLiteral("btnPrint"), QStringLiteral("인  쇄(&P)"));
+    btnGraph = makeButton(QStringLiteral("btnGraph"), QStringLiteral("그래프(&G)"));
+    btnPasswd = makeButton(QStringLiteral("btnPasswd"), QStringLiteral("암호설정(&W)"));
+    btnExit = makeButton(QStringLiteral("btnExit"), QStringLiteral("종  료(&X)"));
+    rowTools->addStretch(1);
+    rowTools->addLayout(rowCid);
+
+    connect(btnRefresh, &QPushButton::clicked, this, [this] { RefreshList(); });
+    connect(btnPasswd, &QPushButton::clicked, this, [this] { btnPasswd_Click(); });
+    connect(btnExit, &QPushButton::clicked, this, [this] { close(); });
+    // btnPrint and btnGraph start the ledger print and the analysis window once those exist.
+
+    for (QWidget* w : {static_cast<QWidget*>(txtCName), static_cast<QWidget*>(txtPName),
+                       static_cast<QWidget*>(cmbGroup)})
+        w->installEventFilter(this);
+
+    // ---- voucher grid and totals row
+    spList = new platform::SpreadGrid(this);
+    spList->setObjectName(QStringLiteral("spList"));
+    spList->SetName(QStringLiteral("spList"));
+    spTotal = new platform::SpreadGrid(this);
+    spTotal->setObjectName(QStringLiteral("spTotal"));
+    spTotal->SetName(QStringLiteral("spTotal"));
+    connect(spList, &platform::SpreadGrid::Change, this, &frmMain::spList_Change);
+    connect(spList, &platform::SpreadGrid::BeforeUserSort, this, &frmMain::spList_BeforeUserSort);
+    connect(spList, &platform::SpreadGrid::AfterUserSort, this, &frmMain::spList_AfterUserSort);
+    connect(spList, &platform::SpreadGrid::ColWidthChange, this, &frmMain::spList_ColWidthChange);
+    connect(spList, &platform::SpreadGrid::LeaveCell, this,
+            [this](int, int row, int, int newRow, bool&) {
+                if (newRow != row && newRow > 0) {
+                    DispClientInfo(0, GetSpreadText(spList, ColMaeipCode, newRow).toLongLong());
+                    DispClientInfo(1, GetSpreadText(spList, ColMaechulCode, newRow).toLongLong());
+                }
+            });
+    // The totals stay under their columns when the list is scrolled sideways.
+    connect(spList->horizontalScrollBar(), &QScrollBar::valueChanged, spTotal->horizontalScrollBar(),
+            &QScrollBar::setValue);
+    connect(spTotal, &platform::SpreadGrid::LostFocus, this, [this] { spTotal->SetActiveCell(0, 0); });
+
+    // ---- party boxes
+    pnlBottom = new QFrame(this);
+    pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
+    pnlBottom->setFrameShape(QFrame::StyledPanel);
+    pnlBottom->setFrameShadow(QFrame::Raised);
+    auto* bottom = new QHBoxLayout(pnlBottom);
+    bottom->setContentsMargins(4, 2, 4, 2);
+    bottom->setSpacing(6);
+    static const char* boxTitles[2] = {"매입처정보", "매출처정보"};
+    // Panel index -> field: 0 name, 1 tel, 2 zipcode, 3 phone, 4 address, 5 memo.
+    static const char* labels[6] = {"상     호 :", "전화번호 :", "우     편 :", "휴대전화 :", "주     소 :",
+                                    "메     모 :"};
+    for (int kind = 0; kind < 2; ++kind) {
+        auto* box = new QGroupBox(QString::fromUtf8(boxTitles[kind]), pnlBottom);
+        box->setObjectName(kind ? QStringLiteral("fraSalesClient") : QStringLiteral("fraBuyClient"));
+        fraClient[kind] = box;
+        auto* g = new QGridLayout(box);
+        g->setContentsMargins(6, 2, 6, 4);
+        g->setHorizontalSpacing(4);
+        g->setVerticalSpacing(2);
+        QLabel** panels = infoPanels(kind);
+        for (int i = 0; i < 6; ++i) {
+            auto* value = new QLabel(box);
+            value->setObjectName(kind ? QStringLiteral("pnlinfo2") : QStringLiteral("pnlinfo"));
+            value->setProperty("Index", i);
+            value->setFrameShape(QFrame::Panel);
+            value->setFrameShadow(QFrame::Sunken);
+            value->setAutoFillBackground(true);
+            value->setBackgroundRole(QPalette::Base);
+            value->setMinimumHeight(20);
+            value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+            value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            panels[i] = value;
+        }
+        // name and postal code, telephone and mobile, then address and memo across the box
+        const int place[6][3] = {{0, 0, 1}, {1, 0, 1}, {0, 2, 1}, {1, 2, 1}, {2, 0, 3}, {3, 0, 3}};
+        for (int i = 0; i < 6; ++i) {
+            g->addWidget(captionLabel(QString::fromUtf8(labels[i]), box), place[i][0], place[i][1]);
+            g->addWidget(panels[i], place[i][0], place[i][1] + 1, 1, place[i][2]);
+        }
+        g->setColumnStretch(1, 3);
+        g->setColumnStretch(3, 2);
+        auto* edit = new QPushButton(QStringLiteral("수정"), box);
+        edit->setObjectName(QStringLiteral("btnClientEdit"));
+        edit->setProperty("Index", kind);
+        edit->setAutoDefault(false);
+        edit->setEnabled(false);
+        btnClientEdit[kind] = edit;
+        auto* id = new QLineEdit(box);
+        id->setObjectName(QStringLiteral("txtCurClient"));
+        id->setProperty("Index", kind);
+        id->setVisible(false);
+        txtCurClient[kind] = id;
+        connect(id, &QLineEdit::textChanged, edit, [edit](const QString& t) { edit->setEnabled(!t.isEmpty()); });
+        connect(edit, &QPushButton::clicked, this, [this, kind] { btnClientEdit_Click(kind); });
+        g->addWidget(edit, 0, 4, 2, 1);
+        if (kind == 1) {
+            pnlinfoSales = new QLabel(box);
+            pnlinfoSales->setObjectName(QStringLiteral("pnlinfoSales"));
+            pnlinfoSales->setFrameShape(QFrame::Panel);
+            pnlinfoSales->setFrameShadow(QFrame::Sunken);
+            pnlinfoSales->setAutoFillBackground(true);
+            pnlinfoSales->setBackgroundRole(QPalette::Base);
+            pnlinfoSales->setMinimumHeight(20);
+            pnlinfoSales->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+            g->addWidget(captionLabel(QStringLiteral("구매제품 :"), box), 4, 0);
+            g->addWidget(pnlinfoSales, 4, 1, 1, 4);
+        }
+        bottom->addWidget(box, 1);
+    }
+
+    // ---- keyboard of the window
+    auto* f3 = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    connect(f3, &QShortcut::activated, this, [this] { Form_KeyDown(114); });
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, [this] { Form_KeyDown(27); });
+
+    SetCallerIdCheckBox(chkUseRinglet);
+}
+
+void frmMain::designListSheet()
+{
+    // The grid as designed; the common look is applied by InitListSheet.
+    spList->SetMaxCols(ListMaxCols);
+    spList->SetMaxRows(0);
+    spList->SetRowHeadersShow(true);
+    spList->SetColWidth(0, 3.5);
+    for (int c = 1; c <= ListMaxCols; ++c) {
+        const ColumnDesign& d = kColumns[c - 1];
+        spList->SetText(c, 0, QString::fromUtf8(d.header));
+        spList->SetColWidth(c, d.width);
+        spList->SetColHidden(c, d.hidden);
+        spList->SetCol(c);
+        spList->SetRow(-1);
+        if (d.numeric) {
+            spList->SetCellType(platform::SpreadGrid::CellTypeCurrency);
+            spList->SetTypeCurrencyMin(-100000000000.0);
+            spList->SetTypeCurrencyMax(100000000000.0);
+            spList->SetTypeCurrencyShowSymbol(false);
+            spList->SetTypeCurrencyDecPlaces(0);
+            spList->SetTypeCurrencyShowSep(true);
+        }
+        if (d.locked)
+            spList->SetLock(true);
+    }
+    spTotal->SetMaxRows(1);
+    spTotal->SetColHeadersShow(false);
+    spTotal->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    spTotal->setFixedHeight(int(spTotal->RowHeight(1) * logicalDpiY() / 72.0 + 0.5) + 2 * spTotal->frameWidth() + 1);
+    spTotal->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    spTotal->setFocusPolicy(Qt::ClickFocus);
+}
+
+// ---------------------------------------------------------------------------------------
+// Start-up, activation, layout, keyboard, shutdown
+
+bool frmMain::Form_Load()
+{
+    gsTitle = QCoreApplication::applicationName();
+    gbAutoPickProduct = false;
+
+    QString version = QCoreApplication::applicationVersion();
+    const QStringList parts = version.split(QLatin1Char('.'));
+    version = QStringLiteral("%1.%2.%3").arg(parts.value(0, QStringLiteral("1")), parts.value(1, QStringLiteral("0")),
+                                            parts.value(2, QStringLiteral("0")));
+    setWindowTitle(QString::fromUtf8(kCaptionPrefix) + version + QStringLiteral(" - ")
+                   + QString::fromUtf8(kMakerAddress));
+
+    bLoading = true;
+    InitApp();
+    if (!frmSplash::RunLogin(this)) {
+        // The login ended the program: nothing more runs, no backup is offered.
+        bLoading = false;
+        return false;
+    }
+    bLoading = false;
+
+    UpgradeSchema(gDB.get());
+
+    LoadFormIni(this, false, QString());
+    Form_Resize();
+    const QRect g = geometryTwips();
+    lLoadLeft = g.x();
+    lLoadTop = g.y();
+    lLoadWidth = g.width();
+    lLoadHeight = g.height();
+
+    cmbGetRinglet->clear();
+    CmbSetSize(cmbGetRinglet, 10000, 9000);
+
+    txtCode->clear();
+    txtCurClient[0]->clear();
+    txtCurClient[1]->clear();
+
+    cmbGu->clear();
+    cmbGu->addItems({QStringLiteral("판매처명"), QStringLiteral("매입처명"), QStringLiteral("판매처☏"),
+                     QStringLiteral("판매메모")});
+    cmbGu->setCurrentIndex(0);
+
+    sDefaultDate = platform::today().toString(QStringLiteral("yyyy-MM-dd"));
+
+    CmbSetSize(cmbGroup, toTwips(cmbGroup->width(), true), spList->Height());
+
+    bFirstActivate = true;
+    FillGroupCombo();
+
+    if (platform::GetSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("0")) == QLatin1String("0"))
+    {
+        FrmInitMsg notice(this);
+        platform::prompter().execModal(notice);
+    }
+
+    InitListSheet();
+    RefreshList();
+    bLoaded = true;
+    return true;
+}
+
+void frmMain::Form_Activate()
+{
+    if (!bFirstActivate)
+        return;
+    setWindowTitle(windowTitle() + QStringLiteral(" DB: ") + gsDBFile);
+    bFirstActivate = false;
+
+    if (platform::GetSetting(gsTitle, QStringLiteral("Registration"), QStringLiteral("RingletUse")) == QLatin1String("1")) {
+        const QString path = platform::programPath(QStringLiteral("CIDsvr"));
+        if (QFileInfo(path).isFile())
+            platform::prompter().startProgram(path, {}, QString());
+        else
+            platform::prompter().messageBox(QStringLiteral("CID서버를 찾을 수 없습니다.\r\n") + path, gsTitle,
+                                            platform::MsgOkOnly);
+        // The hidden caller-ID client is loaded here once it exists.
+    }
+
+    spList->setFocus();
+    SetHangulMode(true);
+}
+
+bool frmMain::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate && bLoaded)
+        Form_Activate();
+    return QWidget::event(e);
+}
+
+QRect frmMain::geometryTwips() const
+{
+    // Position of the window with its frame, size of the inner area: both as set by the layout file.
+    return QRect(toTwips(x(), true), toTwips(y(), false), toTwips(width(), true), toTwips(height(), false));
+}
+
+void frmMain::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const int w = toTwips(width(), true);
+    const int h = toTwips(height(), false);
+    const MainLayoutTwips l = ComputeMainLayout(w, h, w, h, toTwips(pnlTop->sizeHint().height(), false),
+                                                toTwips(spTotal->height(), false),
+                                                toTwips(pnlBottom->sizeHint().height(), false));
+    if (l.width != w || l.height != h) {
+        resize(toPx(l.width, true), toPx(l.height, false));
+        return; // the resize lays the window out again
+    }
+    const int topH = pnlTop->sizeHint().height();
+    const int totalH = spTotal->height() > 0 ? spTotal->height() : 24;
+    const int bottomH = pnlBottom->sizeHint().height();
+    pnlTop->setGeometry(0, 0, toPx(l.topW, true), topH);
+    spList->setGeometry(0, toPx(l.listTop, false), toPx(l.topW, true), toPx(l.listH, false));
+    spTotal->setGeometry(0, toPx(l.totalTop, false), toPx(l.topW, true), totalH);
+    pnlBottom->setGeometry(0, toPx(l.bottomTop, false), toPx(l.topW, true), bottomH);
+}
+
+void frmMain::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    Form_Resize();
+}
+
+void frmMain::Form_KeyDown(int keyCode)
+{
+    if (keyCode == 114) { // F3
+        txtCName->setFocus();
+        txtCName->clear();
+    } else if (keyCode == 27) { // Escape
+        txtCName->clear();
+        RefreshList();
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* e)
+{
+    if (bLoading) {
+        // Closed from the login: the program ends at once.
+        e->accept();
+        return;
+    }
+    bool cancel = false;
+    Form_QueryUnload(cancel);
+    if (cancel) {
+        e->ignore();
+        return;
+    }
+    Form_Unload();
+    e->accept();
+}
+
+void frmMain::Form_QueryUnload(bool& cancel)
+{
+    if (bLoading)
+        return;
+    platform::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"),
+                          gsDBPath + QDir::separator());
+    if (!ExecBackUpAuto(QString(), QString(), nullptr))
+        cancel = true;
+}
+
+void frmMain::Form_Unload()
+{
+    const QRect g = geometryTwips();
+    if (bLoaded && (g.x() != lLoadLeft || g.y() != lLoadTop || g.width() != lLoadWidth || g.height() != lLoadHeight))
+        SaveFormIni(this, QString());
+    // The caller-ID client is unloaded with the other windows.
+    UnloadOtherForms(QStringLiteral("frmMain"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Toolbar and search bar
+
+void frmMain::btnPasswd_Click()
+{
+    frmpass frm(this);
+    platform::prompter().execModal(frm);
+}
+
+void frmMain::btnMonthView_Click(int index)
+{
+    const QString picked = ShowCalendar(spDate[index]->GetText(1, 1), spDate[index]);
+    spDate[index]->SetText(1, 1, picked);
+    spDate_Change(index);
+    spDate[index]->setFocus();
+}
+
+void frmMain::btnClientEdit_Click(int index)
+{
+    const qint64 id = txtCurClient[index]->text().toLongLong();
+    if (id == 0)
+        return;
+    // The party editor opens here on party id of kind index once it exists.
+    spList->setFocus();
+}
+
+void frmMain::spDate_Change(int index)
+{
+    static bool busy = false; // the copy raises the other field's change
+    if (busy)
+        return;
+    busy = true;
+    ChainDate(chkChain, spDate[0], spDate[1], index);
+    busy = false;
+}
+
+void frmMain::udDateCng_Change(int index, int days)
+{
+    const QDate d = ParseDateText(spDate[index]->GetText(1, 1));
+    if (!d.isValid())
+        return; // nothing to count from
+    spDate[index]->SetText(1, 1, d.addDays(days).toString(QStringLiteral("yyyy-MM-dd")));
+    spDate_Change(index);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::FocusIn) {
+        if (watched == txtCName) {
+            SelectAllText(txtCName);
+            txtPName->clear();
+        } else if (watched == txtPName) {
+            SelectAllText(txtPName);
+        } else if (watched == cmbGroup) {
+            CmbShowList(false);
+        }
+    } else if (e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        const int code = VbKeyCode(k->key());
+        if (watched == txtCName || watched == txtPName) {
+            if (code == 13) {
+                RefreshList();
+                return true;
+            }
+            if (EnterToTab(code))
+                return true;
+        } else if (watched == cmbGroup) {
+            if (code == 13 || code == 37 || code == 39) {
+                CmbEnterToTab(code);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+// ---------------------------------------------------------------------------------------
+// Voucher grid
+
+void frmMain::InitListSheet()
+{
+    SetDateSpread(spDate[0], false);
+    SetDateSpread(spDate[1], false);
+    spDate[0]->SetText(1, 1, platform::today().toString(QStringLiteral("yyyy-MM-01")));
+
+    CommonSpreadDesign(spList, false, true, true, true, true);
+    SetSpreadColLock(spList, ColMargin, false, true);
+    spList->SetBackColor(0xE0F0E0);
+    for (int c = 1; c <= ColUseCost; ++c)
+        spList->SetColID(c, QString::fromUtf8(kColumns[c - 1].field));
+
+    SetTotalSpreadDesign(spTotal, spList, 1);
+    for (int c : {ColMaeipCost, ColMaechulCost, ColUseCost, ColMargin})
+        SetSpreadCurrencyCol(spTotal, c, false);
+}
+
+VoucherFilter frmMain::CurrentFilter() const
+{
+    VoucherFilter f;
+    f.dateFrom = spDate[0]->GetText(1, 1);
+    f.dateTo = spDate[1]->GetText(1, 1);
+    f.productText = txtPName->text();
+    f.groupText = cmbGroup->currentText();
+    f.noSale = chkNoSale->isChecked();
+    f.searchKind = cmbGu->currentIndex();
+    f.partyText = txtCName->text();
+    return f;
+}
+
+void frmMain::RefreshList()
+{
+    spList->SetMaxRows(0);
+    spList->SetReDraw(false);
+
+    const SqlStatement st = BuildVoucherQuery(CurrentFilter());
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(gDB, rs, st.sql, st.params)) {
+        spList->SetReDraw(true);
+        return;
+    }
+
+    try {
+        if (!rs->eof()) {
+            rs->moveLast();
+            spList->SetMaxRows(int(rs->recordCount()));
+            rs->moveFirst();
+        }
+        int fieldOf[ListMaxCols + 1];
+        for (int c = 1; c <= ColUseCost; ++c)
+            fieldOf[c] = rs->fieldIndex(QString::fromUtf8(kColumns[c - 1].field));
+        const int keyField = rs->fieldIndex(QStringLiteral("total_id"));
+        int r = 0;
+        for (; !rs->eof(); rs->moveNext()) {
+            ++r;
+            for (int c = 1; c <= ColUseCost; ++c)
+                spList->SetText(c, r, rs->text(fieldOf[c]));
+            spList->SetText(ColKey, r, rs->text(keyField));
+        }
+    } catch (const dao::DaoError& err) {
+        ShowProcError(err.number(), err.description(), QStringLiteral("RefreshList"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+    }
+    CloseRS(rs);
+
+    spList->SetCol(ColMargin);
+    spList->SetRow(-1);
+    spList->SetFormula(QString::fromLatin1(kMarginFormula));
+
+    spList->SetReDraw(true);
+    AddBlankRow();
+    spList->SetActiveCell(ColGroup, spList->MaxRows());
+    if (spList->isVisible())
+        spList->setFocus();
+    QApplication::restoreOverrideCursor();
+}
+
+void frmMain::AddBlankRow()
+{
+    spList->SetMaxRows(spList->MaxRows() + 1);
+    spList->SetText(ColMaeipDate, spList->MaxRows(), sDefaultDate);
+    spList->SetText(ColMaechulDate, spList->MaxRows(), sDefaultDate);
+    spList->Refresh();
+    SetSumFormulas();
+}
+
+void frmMain::SetSumFormulas()
+{
+    const int maxRows = spList->MaxRows();
+    if (maxRows == 0)
+        return;
+    for (const auto& pair : kSumPairs) {
+        spList->SetCol(pair[0]);
+        spList->SetRow(-1);
+        spList->SetFormula(QString());
+        spList->SetText(QString());
+        spList->SetRow(1);
+        spList->SetFormula(QStringLiteral("SUM(R1C%1:R%2C%1)").arg(pair[1]).arg(maxRows));
+    }
+    copyTotals();
+}
+
+void frmMain::copyTotals()
+{
+    for (const auto& pair : kSumPairs)
+        spTotal->SetText(totalColumnFor(pair[0]), 1, GetSpreadText(spList, pair[0], 1));
+}
+
+void frmMain::spList_Change(int col, int row)
+{
+    if (row != 1)
+        return;
+    const int target = totalColumnFor(col);
+    if (target)
+        spTotal->SetText(target, 1, GetSpreadText(spList, col, 1));
+}
+
+void frmMain::spList_BeforeUserSort(int, int, int&)
+{
+    // The blank row is not sorted among the vouchers.
+    spList->DeleteRows(spList->MaxRows(), 1);
+    spList->SetMaxRows(spList->DataRowCnt());
+}
+
+void frmMain::spList_AfterUserSort(int)
+{
+    AddBlankRow();
+}
+
+void frmMain::spList_ColWidthChange(int col1, int col2)
+{
+    for (int c = col1; c <= col2; ++c) {
+        spTotal->SetColWidth(c, spList->ColWidth(c));
+        SaveSpreadColWidth(this, spList, c, QString(), -1);
+    }
+}
+
+void frmMain::FillGroupCombo()
+{
+    cmbGroup->clear();
+    cmbGroup->addItem(QString());
+    cmbGroup->setCurrentIndex(0);
+    const SqlStatement st = BuildGroupListQuery();
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(gDB, rs, st.sql, st.params))
+        return;
+    for (; !rs->eof(); rs->moveNext())
+        cmbGroup->addItem(rs->text(0));
+    CloseRS(rs);
+}
+
+// ---------------------------------------------------------------------------------------
+// Party boxes
+
+void frmMain::ClearClientInfo(int iKind)
+{
+    QLabel** panels = infoPanels(iKind);
+    for (int i = 0; i < 6; ++i)
+        panels[i]->clear();
+    txtCurClient[iKind != 0 ? 1 : 0]->clear();
+}
+
+void frmMain::DispClientInfo(int kind, qint64 id)
+{
+    if (id < 1)
+        return;
+    ClearClientInfo(kind);
+    const int k = kind != 0 ? 1 : 0;
+    const QString sql = k ? QStringLiteral("select name, tel, phone, zipcode, address, memo from maechul where id = ?")
+                          : QStringLiteral("select name, tel, phone, zipcode, address, memo from maeip where id = ?");
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(gDB, rs, sql, {id}))
+        return;
+    try {
+        if (!rs->eof()) {
+            txtCurClient[k]->setText(QString::number(id));
+            QLabel** panels = infoPanels(k);
+            static const char* fields[6] = {"name", "tel", "zipcode", "phone", "address", "memo"};
+            for (int i = 0; i < 6; ++i)
+                panels[i]->setText(rs->text(QString::fromLatin1(fields[i])));
+        }
+    } catch (const dao::DaoError& err) {
+        ShowProcError(err.number(), err.description(), QStringLiteral("DispClientInfo"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+    }
+    CloseRS(rs);
+}
+
+void frmMain::SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd)
+{
+    Q_UNUSED(bAdd);
+    DispClientInfo(nBusiMode, ncode);
+}
+
+// ---------------------------------------------------------------------------------------
+// Members completed by the caller-ID, printing and cell-editing units
+
+bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
+{
+    Q_UNUSED(bMine);
+    return !telno.isEmpty();
+}
+
+void frmMain::print_total_input()
+{
+}
+
+bool frmMain::RecUpdate(long& Col, long& Row, QVariant& vNewValue)
+{
+    Q_UNUSED(Col);
+    Q_UNUSED(Row);
+    Q_UNUSED(vNewValue);
+    return false;
+}

@@ -1,0 +1,147 @@
+#pragma once
+#include "ledger/VoucherQuery.h"
+
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace platform { class SpreadGrid; }
+
+// True only while the voucher grid picks the product for the group shortcut "서버".
+extern bool gbAutoPickProduct;
+
+// The stacked layout of the main window in twips: the search bar on top, the voucher grid,
+// its totals row and the party boxes, 30 twips apart. Only the grid changes height.
+struct MainLayoutTwips {
+    int width = 0, height = 0;  // the window's size after the minimum of 5000 x 5000
+    int topW = 0;               // pnlTop: (0, 0, topW, topH)
+    int listTop = 0, listH = 0; // spList: (0, listTop, topW, listH)
+    int totalTop = 0;           // spTotal: (0, totalTop, topW, its height)
+    int bottomTop = 0;          // pnlBottom: (0, bottomTop, topW, its height)
+};
+MainLayoutTwips ComputeMainLayout(int width, int height, int innerW, int innerH, int topH, int totalH,
+                                  int bottomH);
+
+// The main window: search bar and toolbar, the voucher grid with its totals row, and the
+// purchase and sales party boxes. Its load is the program's start-up sequence.
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    // ---- the window's interface to other windows
+    // An incoming call (the caller-ID client hands the number over). True when telno is not empty.
+    bool InputFromRinglet(QString& telno, bool& bMine);
+    // Rebuilds total_print from the listed vouchers.
+    void print_total_input();
+    // Writes one field of the voucher of a grid row.
+    bool RecUpdate(long& Col, long& Row, QVariant& vNewValue);
+    // The party editor reports a saved party; the box of that kind shows it again.
+    void SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd = false);
+
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The start-up sequence. False when the login failed: the program ends without showing
+    // this window (and without offering a backup).
+    bool Form_Load();
+    // The first activation finishes the start-up; later activations do nothing.
+    void Form_Activate();
+    // F3 and Escape of the window (virtual-key numbers 114 and 27).
+    void Form_KeyDown(int keyCode);
+    bool IsLoading() const { return bLoading; }
+
+    // ---- voucher grid
+    void InitListSheet();
+    void RefreshList();
+    void AddBlankRow();
+    void SetSumFormulas();
+    void FillGroupCombo();
+    // The search bar as a filter (what RefreshList queries).
+    VoucherFilter CurrentFilter() const;
+
+    // ---- party boxes (kind 0 purchase party, 1 sales party)
+    void DispClientInfo(int kind, qint64 id);
+    void ClearClientInfo(int iKind);
+
+    QString DefaultDate() const { return sDefaultDate; }
+
+    // ---- controls
+    QFrame* pnlTop = nullptr;
+    platform::SpreadGrid* spDate[2] = {};
+    QWidget* udDateCng[2] = {};
+    QToolButton* btnMonthView[2] = {};
+    QCheckBox* chkChain = nullptr;
+    QLineEdit* txtPName = nullptr;
+    QComboBox* cmbGroup = nullptr;
+    QCheckBox* chkNoSale = nullptr;
+    QComboBox* cmbGu = nullptr;
+    QLineEdit* txtCName = nullptr;
+    QLineEdit* txtCode = nullptr;
+    QPushButton* btnRefresh = nullptr;
+    QPushButton* btnPrint = nullptr;
+    QPushButton* btnGraph = nullptr;
+    QPushButton* btnPasswd = nullptr;
+    QPushButton* btnExit = nullptr;
+    // caller ID
+    QCheckBox* chkUseRinglet = nullptr;
+    QPushButton* cmdTelList = nullptr;
+    QComboBox* cmbGetRinglet = nullptr;
+    QPushButton* cmdSMS = nullptr;
+
+    platform::SpreadGrid* spList = nullptr;
+    platform::SpreadGrid* spTotal = nullptr;
+
+    QFrame* pnlBottom = nullptr;
+    QGroupBox* fraClient[2] = {};
+    QLabel* pnlinfo[6] = {};
+    QLabel* pnlinfo2[6] = {};
+    QLabel* pnlinfoSales = nullptr;
+    QPushButton* btnClientEdit[2] = {};
+    QLineEdit* txtCurClient[2] = {};
+
+    // Up-down of a period field: +1 or -1 day.
+    void udDateCng_Change(int index, int days);
+    // The layout, as Form_Resize lays it out (public for the bench and tests).
+    void Form_Resize();
+
+protected:
+    bool event(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildControls();
+    void designListSheet();
+    void Form_QueryUnload(bool& cancel);
+    void Form_Unload();
+    void btnMonthView_Click(int index);
+    void btnClientEdit_Click(int index);
+    void btnPasswd_Click();
+    void spList_Change(int col, int row);
+    void spList_BeforeUserSort(int col, int state, int& defaultAction);
+    void spList_AfterUserSort(int col);
+    void spList_ColWidthChange(int col1, int col2);
+    void spDate_Change(int index);
+    void copyTotals();
+    QLabel** infoPanels(int kind) { return kind != 0 ? pnlinfo2 : pnlinfo; }
+    QRect geometryTwips() const;
+
+    bool bLoading = false;
+    bool bFirstActivate = false;
+    bool bLoaded = false;
+    QString sDefaultDate;
+    QString sOldCellText;
+    bool bEnterPressed = false;
+    // Window geometry in twips right after the layout file was applied.
+    int lLoadLeft = 0, lLoadTop = 0, lLoadWidth = 0, lLoadHeight = 0;
+};

@@ -1,0 +1,125 @@
+#include "LedgerFixture.h"
+
+#include "ledger/UpgradeSchema.h"
+#include "platform/Database.h"
+#include "platform/Recordset.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QtTest>
+
+// The start-up upgrade on an old file and on one that is already up to date.
+class tst_UpgradeSchema : public QObject {
+    Q_OBJECT
+
+    static QStringList rows(dao::Database& db, const QString& sql)
+    {
+        auto rs = db.openRecordset(sql, dao::dbOpenSnapshot);
+        QStringList out;
+        for (; !rs->eof(); rs->moveNext()) {
+            QStringList cells;
+            for (int i = 0; i < rs->fieldCount(); ++i)
+                cells << (rs->isNull(i) ? QStringLiteral("<null>") : rs->text(i));
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+
+    static QStringList fieldNames(dao::Database& db, const QString& table)
+    {
+        QStringList out;
+        for (const dao::FieldDef& f : db.tableDef(table).fields)
+            out << f.name;
+        return out;
+    }
+
+    static const dao::FieldDef field(dao::Database& db, const QString& table, const QString& name)
+    {
+        const dao::TableDef t = db.tableDef(table);
+        return t.fields.value(t.fieldIndex(name));
+    }
+
+private slots:
+    void oldDatabaseKeepsEveryValue()
+    {
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter prompter;
+        const QString path = env.path(QStringLiteral("old.mdb"));
+        QVERIFY(ledgertest::makeDatabase(path, ledgertest::oldMainSchema(), QStringLiteral(
+            "INSERT INTO group_name VALUES ('가전'), ('서버'), ('소형가전제품'), ('컴퓨터주변기기류');"
+            "INSERT INTO maechul VALUES (40000, '김''s 상회', '02-555-1234', '010-1', '12345', '서울', '메모'),"
+            " (2, '둘', NULL, NULL, NULL, NULL, NULL);"
+            "INSERT INTO maeip VALUES (7, '공급사', '031-1', '', '', '', '');"
+            "INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " ('2024-01-01', 0, 'TV', '가전', 7, '공급사', 123456789012, '2024-01-02', 40000, '김''s 상회', 5, 1);"
+            "INSERT INTO total_print (maeip_date, pro_name, group_name) VALUES ('2024-01-01', 'TV', '가전');")));
+        const QStringList groupsBefore = [&] {
+            auto db = dao::Database::open(path);
+            return rows(*db, QStringLiteral("SELECT name FROM group_name ORDER BY name"));
+        }();
+        const QStringList totalBefore = [&] {
+            auto db = dao::Database::open(path);
+            return rows(*db, QStringLiteral("SELECT * FROM total"));
+        }();
+
+        auto db = dao::Database::open(path);
+        QVERIFY(db);
+        UpgradeSchema(db.get());
+        QCOMPARE(prompter.messages().size(), 0);
+
+        QCOMPARE(rows(*db, QStringLiteral("SELECT name FROM group_name ORDER BY name")), groupsBefore);
+        QCOMPARE(rows(*db, QStringLiteral("SELECT * FROM total")), totalBefore);
+        QCOMPARE(rows(*db, QStringLiteral("SELECT pro_name, group_name FROM total_print")),
+                 QStringList{QStringLiteral("TV|가전")});
+
+        // group_name.name: Text(6) in its old position, with the primary index.
+        QCOMPARE(fieldNames(*db, QStringLiteral("group_name")), QStringList{QStringLiteral("name")});
+        QCOMPARE(field(*db, QStringLiteral("group_name"), QStringLiteral("name")).size, 6);
+        bool primary = false;
+        for (const dao::IndexDef& ix : db->tableDef(QStringLiteral("group_name")).indexes)
+            if (ix.name.compare(QStringLiteral("group_name_name"), Qt::CaseInsensitive) == 0)
+                primary = ix.primary && ix.unique;
+        QVERIFY(primary);
+        QCOMPARE(field(*db, QStringLiteral("total"), QStringLiteral("group_name")).size, 6);
+        QCOMPARE(fieldNames(*db, QStringLiteral("total")).indexOf(QStringLiteral("group_name")), 4);
+
+        // Telephone columns appended to both party tables, filled with "".
+        for (const QString& t : {QStringLiteral("maechul"), QStringLiteral("maeip")}) {
+            const QStringList names = fieldNames(*db, t);
+            QCOMPARE(names.mid(7), (QStringList{QStringLiteral("tel2"), QStringLiteral("tel3"), QStringLiteral("tel4"),
+                                                QStringLiteral("tel5"), QStringLiteral("tel6")}));
+            const dao::FieldDef tel6 = field(*db, t, QStringLiteral("tel6"));
+            QCOMPARE(tel6.type, int(dao::dbText));
+            QCOMPARE(tel6.size, 15);
+            QVERIFY(tel6.allowZeroLength);
+        }
+        QCOMPARE(rows(*db, QStringLiteral("SELECT * FROM maechul ORDER BY id")),
+                 (QStringList{QStringLiteral("2|둘|<null>|<null>|<null>|<null>|<null>|||||"),
+                              QStringLiteral("40000|김's 상회|02-555-1234|010-1|12345|서울|메모|||||")}));
+        QCOMPARE(rows(*db, QStringLiteral("SELECT * FROM maeip")),
+                 QStringList{QStringLiteral("7|공급사|031-1|||||||||")});
+
+        // A second start changes nothing and shows nothing.
+        const QString schemaBefore = rows(*db, QStringLiteral("SELECT sql FROM sqlite_master ORDER BY name")).join('\n');
+        UpgradeSchema(db.get());
+        QCOMPARE(prompter.messages().size(), 0);
+        QCOMPARE(rows(*db, QStringLiteral("SELECT sql FROM sqlite_master ORDER BY name")).join('\n'), schemaBefore);
+        QCOMPARE(rows(*db, QStringLiteral("SELECT * FROM total")), totalBefore);
+    }
+
+    void salesTelephonesMarkBothTablesDone()
+    {
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter prompter;
+        const QString path = env.path(QStringLiteral("half.mdb"));
+        QString schema = ledgertest::oldMainSchema();
+        QVERIFY(ledgertest::makeDatabase(path, schema, QStringLiteral("ALTER TABLE maechul ADD COLUMN tel2 TEXT(15);")));
+        auto db = dao::Database::open(path);
+        UpgradeSchema(db.get());
+        QCOMPARE(fieldNames(*db, QStringLiteral("maeip")).size(), 7);
+        QCOMPARE(prompter.messages().size(), 0);
+    }
+};
+
+QTEST_MAIN(tst_UpgradeSchema)
+#include "tst_UpgradeSchema.moc"

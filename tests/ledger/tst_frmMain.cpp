@@ -1,0 +1,346 @@
+#include "LedgerFixture.h"
+
+#include "frame/frmMsgBackUp.h"
+#include "frame/frmSplash.h"
+#include "frame/modBackUp.h"
+#include "frame/modFormIni.h"
+#include "frame/modMain.h"
+#include "ledger/frmMain.h"
+#include "platform/Database.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Prompter.h"
+#include "platform/SettingsStore.h"
+#include "platform/SpreadGrid.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+// The main window over a small ledger: start-up, the list and its totals, sorting, the
+// party boxes, the caption and the shutdown.
+class tst_frmMain : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TestEnv> env;
+    std::unique_ptr<testsupport::ScriptedPrompter> prompter;
+    QString dbFile;
+
+    static std::function<int(QDialog&)> backupAnswer(int index)
+    {
+        return [index](QDialog& d) {
+            if (auto* w = qobject_cast<frmMsgBackUp*>(&d)) {
+                w->cmdResult(index)->click();
+                return w->result();
+            }
+            return int(QDialog::Rejected);
+        };
+    }
+
+    // Logs in with Enter (the new database has no password yet).
+    static std::function<int(QDialog&)> loginAnswer()
+    {
+        return [](QDialog& d) {
+            if (auto* s = qobject_cast<frmSplash*>(&d))
+                s->txtPassword_KeyDown(13);
+            return d.result();
+        };
+    }
+
+    std::unique_ptr<frmMain> start()
+    {
+        prompter->modalAnswers.enqueue(loginAnswer());
+        auto w = std::make_unique<frmMain>();
+        if (!w->Form_Load())
+            return nullptr;
+        prompter->clear(); // the login's notice that no password is set
+        return w;
+    }
+
+    static QString text(platform::SpreadGrid* g, int col, int row) { return g->GetText(col, row); }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<testsupport::TestEnv>();
+        prompter = std::make_unique<testsupport::ScriptedPrompter>();
+        ResetBackUpDone();
+        QCoreApplication::setApplicationName(QStringLiteral("Trelvo"));
+        gsTitle = QStringLiteral("Trelvo");
+        gDB.reset();
+        platform::setClock([] { return QDateTime(QDate(2024, 3, 20), QTime(10, 0)); });
+        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("1"));
+        QDir(env->folder()).mkpath(QStringLiteral("Dbs"));
+        dbFile = env->path(QStringLiteral("Dbs/trelvoDB.mdb"));
+        QVERIFY(ledgertest::makeDatabase(dbFile, ledgertest::oldMainSchema(), QStringLiteral(
+            "INSERT INTO user (userid, pass) VALUES ('Trelvo', NULL);"
+            "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES"
+            " (40000, '김상회', '02-555-1234', '010-9999-0001', '06236', '서울 강남구', '단골');"
+            "INSERT INTO maeip (id, name, tel, phone, zipcode, address, memo) VALUES"
+            " (7, '공급사', '031-1', '', '', '', '');")));
+    }
+
+    void cleanup()
+    {
+        gDB.reset();
+        prompter.reset();
+        env.reset();
+        platform::setClock({});
+    }
+
+    void emptyResultGivesOneBlankRow()
+    {
+        auto w = start();
+        QVERIFY(w);
+        QCOMPARE(w->DefaultDate(), QStringLiteral("2024-03-20"));
+        QCOMPARE(text(w->spDate[0], 1, 1), QStringLiteral("2024-03-01"));
+        QCOMPARE(text(w->spDate[1], 1, 1), QStringLiteral("2024-03-20"));
+        QCOMPARE(w->spList->MaxRows(), 1);
+        QCOMPARE(text(w->spList, 1, 1), QStringLiteral("2024-03-20"));
+        QCOMPARE(text(w->spList, 7, 1), QStringLiteral("2024-03-20"));
+        QCOMPARE(text(w->spList, 13, 1), QString());
+        for (int c : {6, 10, 11, 12})
+            QCOMPARE(text(w->spTotal, c, 1).toDouble(), 0.0);
+        QCOMPARE(w->spList->ColID(1), QStringLiteral("maeip_date"));
+        QCOMPARE(w->spList->ColID(11), QStringLiteral("maechul_usecost"));
+        QCOMPARE(prompter->messages().size(), 0);
+    }
+
+    void listTotalsAndSortKeepBlankRowLast()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (total_id, maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " (70000, '2024-03-01', 0, 'TV', '가전', 7, '공급사', 1000, '2024-03-05', 40000, '김상회', 1500, 100),"
+            " (2, '2024-03-02', 0, '냉장고', '가전', 0, '', 2000, '2024-03-05', 0, '', 0, 0),"
+            " (3, '2024-03-02', 0, '세탁기', '대형', 0, '', 300, '2024-03-03', 0, '', 400, 50),"
+            " (4, '2024-01-02', 0, '오디오', '대형', 0, '', 1, '2024-02-03', 0, '', 4, 0);")));
+        auto w = start();
+        QVERIFY(w);
+        QCOMPARE(w->spList->MaxRows(), 4);
+        QCOMPARE(text(w->spList, 13, 1), QStringLiteral("3"));
+        QCOMPARE(text(w->spList, 13, 2), QStringLiteral("2"));
+        QCOMPARE(text(w->spList, 13, 3), QStringLiteral("70000"));
+        QCOMPARE(text(w->spList, 4, 3), QStringLiteral("7"));
+        QCOMPARE(text(w->spList, 8, 3), QStringLiteral("40000"));
+        // margin: 0 while unsold, else sales - expense - purchase
+        QCOMPARE(text(w->spList, 12, 2).toDouble(), 0.0);
+        QCOMPARE(text(w->spList, 12, 3).toDouble(), 400.0);
+        const QStringList totals = {text(w->spTotal, 6, 1), text(w->spTotal, 10, 1), text(w->spTotal, 11, 1),
+                                    text(w->spTotal, 12, 1)};
+        QCOMPARE(totals[0].toDouble(), 3300.0);
+        QCOMPARE(totals[1].toDouble(), 1900.0);
+        QCOMPARE(totals[2].toDouble(), 150.0);
+        QCOMPARE(totals[3].toDouble(), 450.0);
+
+        w->spList->UserSortClick(6); // by purchase amount
+        QCOMPARE(w->spList->MaxRows(), 4);
+        QCOMPARE(text(w->spList, 13, 4), QString());
+        QCOMPARE(text(w->spList, 1, 4), QStringLiteral("2024-03-20"));
+        QCOMPARE(text(w->spList, 7, 4), QStringLiteral("2024-03-20"));
+        QStringList keys;
+        for (int r = 1; r <= 3; ++r)
+            keys << text(w->spList, 13, r);
+        QVERIFY(!keys.contains(QString()));
+        QCOMPARE(keys.size(), 3);
+        QCOMPARE((QStringList{text(w->spTotal, 6, 1), text(w->spTotal, 10, 1), text(w->spTotal, 11, 1),
+                              text(w->spTotal, 12, 1)}),
+                 totals);
+        QCOMPARE(text(w->spList, 14, 1).toDouble(), 3300.0);
+        for (int r = 2; r <= 4; ++r)
+            QCOMPARE(w->spList->GetText(14, r), QString());
+
+        // Unsold only, then a party search that ignores the period and the other filters.
+        w->chkNoSale->setChecked(true);
+        w->RefreshList();
+        QCOMPARE(w->spList->MaxRows(), 2);
+        QCOMPARE(text(w->spList, 13, 1), QStringLiteral("2"));
+        w->cmbGu->setCurrentIndex(2);
+        w->txtCName->setText(QStringLiteral("0001"));
+        w->RefreshList();
+        QCOMPARE(w->spList->MaxRows(), 2);
+        QCOMPARE(text(w->spList, 13, 1), QStringLiteral("70000"));
+        w->txtCName->setText(QStringLiteral("9999")); // middle part of the mobile number
+        w->RefreshList();
+        QCOMPARE(w->spList->MaxRows(), 1);
+        // Escape empties the search text and lists the period again.
+        w->Form_KeyDown(27);
+        QCOMPARE(w->txtCName->text(), QString());
+        QCOMPARE(w->spList->MaxRows(), 2);
+    }
+
+    void partyBoxes()
+    {
+        auto w = start();
+        QVERIFY(w);
+        QVERIFY(!w->btnClientEdit[0]->isEnabled());
+        QVERIFY(!w->btnClientEdit[1]->isEnabled());
+        w->DispClientInfo(1, 40000);
+        QCOMPARE(w->txtCurClient[1]->text(), QStringLiteral("40000"));
+        QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("김상회"));
+        QCOMPARE(w->pnlinfo2[1]->text(), QStringLiteral("02-555-1234"));
+        QCOMPARE(w->pnlinfo2[2]->text(), QStringLiteral("06236"));
+        QCOMPARE(w->pnlinfo2[3]->text(), QStringLiteral("010-9999-0001"));
+        QCOMPARE(w->pnlinfo2[4]->text(), QStringLiteral("서울 강남구"));
+        QCOMPARE(w->pnlinfo2[5]->text(), QStringLiteral("단골"));
+        QVERIFY(w->btnClientEdit[1]->isEnabled());
+        QVERIFY(!w->btnClientEdit[0]->isEnabled());
+
+        // A voucher without a party leaves the box as it was.
+        w->DispClientInfo(1, 0);
+        QCOMPARE(w->txtCurClient[1]->text(), QStringLiteral("40000"));
+
+        // The editor saved a change: the box shows it at once.
+        gDB->execute(QStringLiteral("UPDATE maechul SET tel = ? WHERE id = ?"), {QStringLiteral("02-777-0000"), 40000});
+        w->SyncUpdateClient(40000, 1, false);
+        QCOMPARE(w->pnlinfo2[1]->text(), QStringLiteral("02-777-0000"));
+
+        w->SyncUpdateClient(7, 0);
+        QCOMPARE(w->pnlinfo[0]->text(), QStringLiteral("공급사"));
+        QVERIFY(w->btnClientEdit[0]->isEnabled());
+
+        // A deleted party clears its box and disables its button.
+        gDB->execute(QStringLiteral("DELETE FROM maechul WHERE id = ?"), {40000});
+        w->DispClientInfo(1, 40000);
+        QCOMPARE(w->txtCurClient[1]->text(), QString());
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(w->pnlinfo2[i]->text(), QString());
+        QVERIFY(!w->btnClientEdit[1]->isEnabled());
+        QCOMPARE(w->pnlinfo[0]->text(), QStringLiteral("공급사"));
+        QCOMPARE(prompter->messages().size(), 0);
+    }
+
+    void captionGainsDatabaseOnce()
+    {
+        auto w = start();
+        QVERIFY(w);
+        const QString before = w->windowTitle();
+        QVERIFY(before.startsWith(QStringLiteral("제품매입/판매관리 Trelvo Ver.")));
+        w->Form_Activate();
+        w->Form_Activate();
+        w->show();
+        QApplication::processEvents();
+        w->activateWindow();
+        QApplication::processEvents();
+        w->Form_Activate();
+        QCOMPARE(w->windowTitle(), before + QStringLiteral(" DB: ") + gsDBFile);
+        QCOMPARE(gsDBFile, dbFile);
+        // RingletUse not set: no caller-ID server is started.
+        for (const auto& c : prompter->calls)
+            QVERIFY(c.kind != QLatin1String("start"));
+        prompter->modalAnswers.enqueue(backupAnswer(2));
+        w->close();
+    }
+
+    void callerIdServerAtFirstActivation()
+    {
+        platform::SaveSetting(gsTitle, QStringLiteral("Registration"), QStringLiteral("RingletUse"), QStringLiteral("1"));
+        auto w = start();
+        QVERIFY(w);
+        // Missing program: the message with its path, start-up goes on.
+        w->Form_Activate();
+        QCOMPARE(prompter->messages().size(), 1);
+        QCOMPARE(prompter->lastMessage().text,
+                 QStringLiteral("CID서버를 찾을 수 없습니다.\r\n") + platform::programPath(QStringLiteral("CIDsvr")));
+        QCOMPARE(prompter->lastMessage().style, 0);
+
+        // Present: started once, at the first activation only.
+        QFile f(platform::programPath(QStringLiteral("CIDsvr")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        auto w2 = start();
+        QVERIFY(w2);
+        w2->Form_Activate();
+        w2->Form_Activate();
+        int starts = 0;
+        for (const auto& c : prompter->calls)
+            if (c.kind == QLatin1String("start") && c.title == platform::programPath(QStringLiteral("CIDsvr")))
+                ++starts;
+        QCOMPARE(starts, 1);
+        QCOMPARE(prompter->messages().size(), 0);
+    }
+
+    void layoutSavedOnlyWhenGeometryChanged()
+    {
+        const QString ini = FormIniFile(QStringLiteral("frmMain"));
+        {
+            auto w = start();
+            QVERIFY(w);
+            w->show();
+            QApplication::processEvents();
+            prompter->modalAnswers.enqueue(backupAnswer(2));
+            QVERIFY(w->close());
+            QVERIFY(!QFile::exists(ini));
+        }
+        {
+            auto w = start();
+            QVERIFY(w);
+            w->show();
+            QApplication::processEvents();
+            w->resize(w->width() + 40, w->height() + 20);
+            QApplication::processEvents();
+            prompter->modalAnswers.enqueue(backupAnswer(2));
+            QVERIFY(w->close());
+            QVERIFY(QFile::exists(ini));
+        }
+    }
+
+    void closeOffersBackupAndCancelKeepsTheWindow()
+    {
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QApplication::processEvents();
+        prompter->modalAnswers.enqueue([](QDialog& d) { d.reject(); return int(QDialog::Rejected); });
+        QVERIFY(!w->close());
+        QVERIFY(w->isVisible());
+        QCOMPARE(platform::GetSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로")),
+                 gsDBPath + QDir::separator());
+        prompter->modalAnswers.enqueue(backupAnswer(2));
+        QVERIFY(w->close());
+    }
+
+    void closingDuringLoginOffersNoBackup()
+    {
+        frmMain w;
+        prompter->modalAnswers.enqueue([this, &w](QDialog& d) {
+            auto* s = qobject_cast<frmSplash*>(&d);
+            if (!s)
+                return int(QDialog::Rejected);
+            w.close(); // the main window is closed while the login is still up
+            prompter->msgAnswers.enqueue(platform::AnswerYes);
+            s->txtPassword_KeyDown(27); // Escape, answered Yes: the program ends
+            return d.result();
+        });
+        QVERIFY(!w.Form_Load());
+        for (const auto& c : prompter->calls)
+            QVERIFY2(c.kind != QLatin1String("modal") || c.title == QLatin1String("frmSplash"), qPrintable(c.title));
+        QCOMPARE(platform::GetSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로")),
+                 QString());
+        QVERIFY(!QFile::exists(FormIniFile(QStringLiteral("frmMain"))));
+        // A failed login leaves the database as it was: no upgrade ran.
+        QVERIFY(gDB);
+        QCOMPARE(gDB->tableDef(QStringLiteral("maechul")).fields.size(), 7);
+    }
+
+    void minimumSizeAndStackedLayout()
+    {
+        const MainLayoutTwips l = ComputeMainLayout(4000, 9000, 3900, 8500, 1000, 360, 2400);
+        QCOMPARE(l.width, 5000);
+        QCOMPARE(l.height, 9000);
+        QCOMPARE(l.topW, 4900);
+        QCOMPARE(l.listTop, 1030);
+        QCOMPARE(l.listH, 8500 - 1030 - 2400 - 360 - 90);
+        QCOMPARE(l.totalTop, l.listTop + l.listH + 30);
+        QCOMPARE(l.bottomTop, l.totalTop + 360 + 30);
+        QCOMPARE(l.bottomTop + 2400 + 30, 8500); // 30 twips stay free under the bottom bar
+    }
+};
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmMain.moc"
