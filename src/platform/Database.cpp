@@ -3,6 +3,7 @@
 #include "platform/SqlText.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <sqlite3.h>
 
@@ -632,6 +633,15 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
             // no sqlite_sequence yet: nothing to carry over
         }
     }
+    // Indexes created by statement are made again from their own statement, so a partial
+    // index keeps its WHERE clause and an expression index its expressions.
+    QHash<QString, QString> indexSql;
+    {
+        auto rs = openRecordset(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"),
+                                dbOpenSnapshot, {table});
+        for (; !rs->eof(); rs->moveNext())
+            indexSql.insert(rs->text(0).toUpper(), rs->text(1));
+    }
     execute(QStringLiteral("DROP TABLE %1").arg(quoteIdent(table)));
     execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoteIdent(tmp), quoteIdent(table)));
     if (inlinePk && !highWater.isNull()) {
@@ -652,6 +662,11 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
         }
         if (!ok)
             continue;
+        const QString original = indexSql.value(idx.name.toUpper());
+        if (!original.isEmpty()) {
+            execute(original);
+            continue;
+        }
         QString iname = idx.name;
         if (iname.startsWith(QLatin1String("sqlite_autoindex")))
             iname = table + QLatin1Char('_') + idx.fields.join(QLatin1Char('_'));

@@ -334,6 +334,15 @@ private slots:
         QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM party")).toInt(), 2);
         QVERIFY(!db->inTransaction());
 
+        // A partial index keeps its condition through a rebuild.
+        db->execute(QStringLiteral("CREATE UNIQUE INDEX party_day ON party(name) WHERE id IS NULL"));
+        FieldDef wider = t.fields[t.fieldIndex(QStringLiteral("memo"))];
+        wider.size = 40;
+        db->alterField(QStringLiteral("party"), QStringLiteral("memo"), wider);
+        QVERIFY(db->scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'party_day'")).toString()
+                    .contains(QStringLiteral("WHERE id IS NULL")));
+        db->execute(QStringLiteral("DROP INDEX party_day"));
+
         // A named primary key survives as such.
         IndexDef pk;
         pk.name = QStringLiteral("party_id");
