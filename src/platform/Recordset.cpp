@@ -52,6 +52,8 @@ void Recordset::fetchAll() const
     const int n = storedColumns();
     int rc;
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+        quint64* vals = m_vals.reserveMore(size_t(n));
+        quint8* types = m_types.reserveMore(size_t(n));
         for (int c = 0; c < n; ++c) {
             const int type = sqlite3_column_type(m_stmt, c);
             quint64 payload = 0;
@@ -72,17 +74,21 @@ void Recordset::fetchAll() const
                                                     : sqlite3_column_blob(m_stmt, c);
                 const quint32 len = quint32(sqlite3_column_bytes(m_stmt, c));
                 payload = quint64(m_bytes.size());
-                m_bytes.append(reinterpret_cast<const char*>(&len), sizeof len);
+                char* dst = m_bytes.reserveMore(sizeof len + len);
+                std::memcpy(dst, &len, sizeof len);
                 if (len)
-                    m_bytes.append(static_cast<const char*>(p), qsizetype(len));
+                    std::memcpy(dst + sizeof len, p, len);
+                m_bytes.commit(sizeof len + len);
                 break;
             }
             default:
                 break;
             }
-            m_vals.push_back(payload);
-            m_types.push_back(quint8(type));
+            vals[c] = payload;
+            types[c] = quint8(type);
         }
+        m_vals.commit(size_t(n));
+        m_types.commit(size_t(n));
         ++m_rows;
     }
     sqlite3_stmt* stmt = m_stmt;
@@ -92,6 +98,21 @@ void Recordset::fetchAll() const
         m_db->fail(rc);
     }
     sqlite3_finalize(stmt);
+}
+
+void Recordset::probe()
+{
+    if (!m_stmt)
+        return;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+        sqlite3_reset(m_stmt); // holds no lock until the rows are read
+        return;
+    }
+    sqlite3_stmt* stmt = m_stmt;
+    m_stmt = nullptr;
+    sqlite3_finalize(stmt);
+    m_db->fail(rc);
 }
 
 bool Recordset::eof() const
@@ -182,13 +203,13 @@ QVariant Recordset::storedValue(qint64 row, int column) const
     }
     case tText: {
         quint32 len;
-        std::memcpy(&len, m_bytes.constData() + payload, sizeof len);
-        return QVariant(QString::fromUtf8(m_bytes.constData() + payload + sizeof len, qsizetype(len)));
+        std::memcpy(&len, m_bytes.data() + payload, sizeof len);
+        return QVariant(QString::fromUtf8(m_bytes.data() + payload + sizeof len, qsizetype(len)));
     }
     case tBlob: {
         quint32 len;
-        std::memcpy(&len, m_bytes.constData() + payload, sizeof len);
-        return QVariant(QByteArray(m_bytes.constData() + payload + sizeof len, qsizetype(len)));
+        std::memcpy(&len, m_bytes.data() + payload, sizeof len);
+        return QVariant(QByteArray(m_bytes.data() + payload + sizeof len, qsizetype(len)));
     }
     default:
         return QVariant();
@@ -197,7 +218,7 @@ QVariant Recordset::storedValue(qint64 row, int column) const
 
 QVariant Recordset::value(int index) const
 {
-    if (m_editMode == 2) // a new record being built: its values are the buffer
+    if (m_editMode != 0) // a record being edited or built: its values are the buffer
         return m_buffer.value(m_hidden + checkedIndex(index));
     requireCurrent();
     return storedValue(m_pos, m_hidden + checkedIndex(index));
@@ -233,8 +254,8 @@ QString Recordset::text(int index) const
         }
         case tText: {
             quint32 len;
-            std::memcpy(&len, m_bytes.constData() + payload, sizeof len);
-            return QString::fromUtf8(m_bytes.constData() + payload + sizeof len, qsizetype(len));
+            std::memcpy(&len, m_bytes.data() + payload, sizeof len);
+            return QString::fromUtf8(m_bytes.data() + payload + sizeof len, qsizetype(len));
         }
         case tNull:
             return QString();
@@ -353,11 +374,39 @@ void Recordset::update()
                                            .arg(quoteIdent(m_table), sets.join(QStringLiteral(", "))), params);
         if (n == 0)
             throw DaoError(3167, QStringLiteral("레코드가 삭제되었습니다."));
+        try {
+            refreshEdited(rowid);
+        } catch (const DaoError&) {
+            // The row is written; it then shows the values as they were given.
+        }
         m_changed[m_pos] = m_buffer;
         m_lastRowId = rowid;
     }
     m_editMode = 0;
     m_buffer.clear();
+}
+
+void Recordset::refreshEdited(qint64 rowid)
+{
+    // The row now holds what the table made of the new values (a number given as text is
+    // stored as a number): read those back so the recordset shows what is stored.
+    QStringList cols;
+    QList<int> at;
+    for (int i = 0; i < m_names.size(); ++i) {
+        if (!m_dirty[size_t(m_hidden + i)])
+            continue;
+        cols << quoteIdent(m_origins[i]);
+        at << m_hidden + i;
+    }
+    if (cols.isEmpty())
+        return;
+    auto rs = m_db->openRecordset(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                      .arg(cols.join(QStringLiteral(", ")), quoteIdent(m_table)),
+                                  dbOpenSnapshot, {rowid});
+    if (rs->eof())
+        return;
+    for (int i = 0; i < at.size(); ++i)
+        m_buffer[at[i]] = rs->value(i);
 }
 
 void Recordset::cancelUpdate()

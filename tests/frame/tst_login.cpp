@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using testsupport::ScriptedPrompter;
@@ -247,6 +248,54 @@ private slots:
         QVERIFY(frmSplash::RunLogin());
         QCOMPARE(prompt, QStringLiteral("엔터 치세요"));
         QCOMPARE(p.lastMessage().text, QStringLiteral("보안을 위해 암호를 설정해 주시기 바랍니다."));
+    }
+
+    void enterWalksTheBoxesAndConfirms()
+    {
+        makeUserTable(QStringLiteral("INSERT INTO user VALUES ('사장', 'abc');"));
+        ScriptedPrompter p;
+        frmpass frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        frm.activateWindow();
+        frm.txtInput[0]->setFocus();
+        QTRY_VERIFY(frm.txtInput[0]->hasFocus());
+        QTest::keyClicks(frm.txtInput[0], QStringLiteral("abc"));
+        QTest::keyClick(frm.txtInput[0], Qt::Key_Return);
+        QTRY_VERIFY(frm.txtInput[1]->hasFocus());
+        QTest::keyClicks(frm.txtInput[1], QStringLiteral("xyz"));
+        QTest::keyClick(frm.txtInput[1], Qt::Key_Down);
+        QTRY_VERIFY(frm.cmdSearch->hasFocus());
+        QCOMPARE(frm.result(), 0); // moving on does not confirm
+        QTest::keyClick(frm.cmdSearch, Qt::Key_Return);
+        QCOMPARE(frm.result(), int(QDialog::Accepted));
+        QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("xyz")}}));
+    }
+
+    void passwordsWithBracketsAndAmpersands()
+    {
+        // "(" "&" "%" "'" share their key numbers with the arrow keys; typed, they stay text.
+        makeUserTable(QStringLiteral("INSERT INTO user VALUES ('사장', 'a(b&c%d''e');"));
+        ScriptedPrompter p;
+        {
+            frmpass frm;
+            frm.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&frm));
+            frm.activateWindow();
+            frm.txtInput[0]->setFocus();
+            QTRY_VERIFY(frm.txtInput[0]->hasFocus());
+            QTest::keyClicks(frm.txtInput[0], QStringLiteral("a(b&c%d'e"));
+            QCoreApplication::processEvents();
+            QVERIFY(frm.txtInput[0]->hasFocus());
+            QCOMPARE(frm.txtInput[0]->text(), QStringLiteral("a(b&c%d'e"));
+            frm.txtInput[1]->setText(QStringLiteral("(co)&1"));
+            frm.cmdSearch_Click();
+            QCOMPARE(frm.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("(co)&1")}}));
+        p.modalAnswers << typing({QStringLiteral("(co)&1")});
+        QVERIFY(frmSplash::RunLogin());
+        QVERIFY(p.messages().isEmpty());
     }
 
     void newPasswordOnEmptyTable()

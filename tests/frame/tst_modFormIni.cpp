@@ -207,6 +207,16 @@ private slots:
         QCOMPARE(w.spList->FontSize(), 12.0);
         QCOMPARE(w.spList->RowHeight(1), 20.0);
         QCOMPARE(w.spList->RowHeight(0), 22.0);
+        // Without the size the grids are restored all the same.
+        TestWindow n;
+        n.resize(321, 123);
+        LoadFormIni(&n, true);
+        QCOMPARE(n.size(), QSize(321, 123));
+        QCOMPARE(n.spList->ColWidth(2), 17.5);
+        QCOMPARE(n.spDate[1]->ColWidth(1), 11.0);
+        n.spList->SetCol(1);
+        n.spList->SetRow(1);
+        QCOMPARE(n.spList->FontSize(), 12.0);
     }
 
     void badFontSizeKeepsDesign()

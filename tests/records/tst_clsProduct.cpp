@@ -81,13 +81,40 @@ private slots:
         p.sClassName(QStringLiteral("b"));
         p.SaveClass(); // cannot get the write lock: the save-error box, nothing stored
         QCOMPARE(t.messages().size(), 1);
-        QVERIFY(t.messages().first().contains(QStringLiteral("오류번호 : 3261")));
+        QVERIFY(t.messages().first().startsWith(QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.\r\n오류번호 : 3261")));
         other->commit();
         t.clear();
         p.SaveClass();
         QVERIFY(t.messages().isEmpty());
         QCOMPARE(t.value(QStringLiteral("SELECT Code FROM PClass WHERE ClassName = 'b'")).toString(),
                  QStringLiteral("00002"));
+
+        // An engine error while adding: the write lock is given up before the save-error box
+        // waits for the user, so the other workstation can go on writing meanwhile.
+        t.sql(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON PClass BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        other->setBusyTimeout(0);
+        struct Probe : testsupport::ScriptedPrompter {
+            std::function<void()> onBox;
+            int messageBox(const QString& text, const QString& title, int style) override
+            {
+                if (onBox)
+                    onBox();
+                return ScriptedPrompter::messageBox(text, title, style);
+            }
+        } probe;
+        bool otherWrote = false;
+        probe.onBox = [&] {
+            try {
+                other->execute(QStringLiteral("INSERT INTO Charge (Code) VALUES ('0001')"));
+                otherWrote = true;
+            } catch (const dao::DaoError&) {
+            }
+        };
+        p.SaveClass();
+        QCOMPARE(probe.messages().size(), 1);
+        QVERIFY(probe.messages().first().text.startsWith(QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.")));
+        QVERIFY(otherWrote);
+        QCOMPARE(t.count(QStringLiteral("PClass")), 2);
     }
 
     void productSaveUpdateDelete()
@@ -109,7 +136,7 @@ private slots:
         p.SaveInitProduct();
         QCOMPARE(t.count(QStringLiteral("Product")), 2);
         QCOMPARE(t.messages().size(), 1);
-        QVERIFY(t.messages().first().contains(QStringLiteral("오류번호 : 3022")));
+        QVERIFY(t.messages().first().startsWith(QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.\r\n오류번호 : 3022")));
 
         // UpdateProduct keeps the class.
         t.clear();
@@ -155,7 +182,7 @@ private slots:
         QCOMPARE(t.messages(), QStringList{QStringLiteral("SalePrice 데이터를 갱신하는 중 오류가 발생했습니다.")});
 
         p.SCODE(QStringLiteral("000001"));
-        const QStringList refused = {QStringLiteral("PName"), QStringLiteral("Code"),
+        const QStringList refused = {QStringLiteral("PName"), QStringLiteral("Code"), QStringLiteral("PTax"),
                                      QStringLiteral("SalePrice = 0, PName"), QStringLiteral("Nothing")};
         for (const QString& name : refused) {
             bool thrown = false;

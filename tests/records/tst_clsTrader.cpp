@@ -41,6 +41,7 @@ private slots:
         tr.SaveTrader();
         QVERIFY(t.messages().isEmpty());
         QCOMPARE(t.floats, QStringList{QStringLiteral("자료가 저장되었습니다.")});
+        QCOMPARE(t.floatDelays, QList<int>{700});
         QCOMPARE(t.value(QStringLiteral(
                              "SELECT C_Name||U_Name||Serial||Phone||Fax||DDD||Charge||VAT||Addr1||Addr2||Post||"
                              "Status||Item||OpenDate||CloseDate||EnterDate||Section||TotNoPay||Bigo||bDeled "
@@ -157,7 +158,10 @@ private slots:
 
         QVERIFY(tr.FindTrader(rs, QStringLiteral("000002")));
         QCOMPARE(rs->recordCount(), 1);
-        // Text search: deleted parties included; % matched literally.
+        // Text search: deleted parties included; % matched literally, * a wildcard.
+        QVERIFY(tr.FindTrader(rs, QString(), QStringLiteral("가*사"), QStringLiteral("없음"), QStringLiteral("없음"),
+                              QStringLiteral("없음")));
+        QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")), QStringList{QStringLiteral("000001")});
         QVERIFY(tr.FindTrader(rs, QString(), QStringLiteral("0%"), QStringLiteral("없음"), QStringLiteral("없음"),
                               QStringLiteral("없음")));
         QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")), QStringList{QStringLiteral("000002")});
