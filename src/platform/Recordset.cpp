@@ -16,6 +16,35 @@ QString formatNumber(double d)
         return QString::number(qint64(d));
     return QString::number(d, 'g', 15);
 }
+
+// A number kept in the 64 bits of a payload.
+template <typename T> quint64 toPayload(T v)
+{
+    static_assert(sizeof(T) == sizeof(quint64));
+    quint64 payload;
+    std::memcpy(&payload, &v, sizeof v);
+    return payload;
+}
+template <typename T> T fromPayload(quint64 payload)
+{
+    static_assert(sizeof(T) == sizeof(quint64));
+    T v;
+    std::memcpy(&v, &payload, sizeof v);
+    return v;
+}
+
+// A text or blob kept in the byte pool: the payload is the offset of a 32-bit length
+// followed by the bytes.
+struct PooledBytes {
+    const char* data;
+    qsizetype size;
+};
+PooledBytes pooledBytes(const char* pool, quint64 offset)
+{
+    quint32 len;
+    std::memcpy(&len, pool + offset, sizeof len);
+    return {pool + offset + sizeof len, qsizetype(len)};
+}
 } // namespace
 
 Recordset::Recordset(Database* db, sqlite3_stmt* stmt, bool dynaset, const QString& table, int hiddenColumns)
@@ -58,16 +87,12 @@ void Recordset::fetchAll() const
             const int type = sqlite3_column_type(m_stmt, c);
             quint64 payload = 0;
             switch (type) {
-            case SQLITE_INTEGER: {
-                const qint64 v = sqlite3_column_int64(m_stmt, c);
-                std::memcpy(&payload, &v, sizeof v);
+            case SQLITE_INTEGER:
+                payload = toPayload(qint64(sqlite3_column_int64(m_stmt, c)));
                 break;
-            }
-            case SQLITE_FLOAT: {
-                const double v = sqlite3_column_double(m_stmt, c);
-                std::memcpy(&payload, &v, sizeof v);
+            case SQLITE_FLOAT:
+                payload = toPayload(sqlite3_column_double(m_stmt, c));
                 break;
-            }
             case SQLITE_TEXT:
             case SQLITE_BLOB: {
                 const void* p = type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_column_text(m_stmt, c))
@@ -191,25 +216,17 @@ QVariant Recordset::storedValue(qint64 row, int column) const
     const size_t at = size_t(row) * size_t(storedColumns()) + size_t(column);
     const quint64 payload = m_vals[at];
     switch (m_types[at]) {
-    case tInt: {
-        qint64 v;
-        std::memcpy(&v, &payload, sizeof v);
-        return QVariant(v);
-    }
-    case tFloat: {
-        double v;
-        std::memcpy(&v, &payload, sizeof v);
-        return QVariant(v);
-    }
+    case tInt:
+        return QVariant(fromPayload<qint64>(payload));
+    case tFloat:
+        return QVariant(fromPayload<double>(payload));
     case tText: {
-        quint32 len;
-        std::memcpy(&len, m_bytes.data() + payload, sizeof len);
-        return QVariant(QString::fromUtf8(m_bytes.data() + payload + sizeof len, qsizetype(len)));
+        const PooledBytes b = pooledBytes(m_bytes.data(), payload);
+        return QVariant(QString::fromUtf8(b.data, b.size));
     }
     case tBlob: {
-        quint32 len;
-        std::memcpy(&len, m_bytes.data() + payload, sizeof len);
-        return QVariant(QByteArray(m_bytes.data() + payload + sizeof len, qsizetype(len)));
+        const PooledBytes b = pooledBytes(m_bytes.data(), payload);
+        return QVariant(QByteArray(b.data, b.size));
     }
     default:
         return QVariant();
@@ -242,20 +259,13 @@ QString Recordset::text(int index) const
         const size_t at = size_t(m_pos) * size_t(storedColumns()) + size_t(m_hidden + checkedIndex(index));
         const quint64 payload = m_vals[at];
         switch (m_types[at]) {
-        case tInt: {
-            qint64 v;
-            std::memcpy(&v, &payload, sizeof v);
-            return QString::number(v);
-        }
-        case tFloat: {
-            double v;
-            std::memcpy(&v, &payload, sizeof v);
-            return formatNumber(v);
-        }
+        case tInt:
+            return QString::number(fromPayload<qint64>(payload));
+        case tFloat:
+            return formatNumber(fromPayload<double>(payload));
         case tText: {
-            quint32 len;
-            std::memcpy(&len, m_bytes.data() + payload, sizeof len);
-            return QString::fromUtf8(m_bytes.data() + payload + sizeof len, qsizetype(len));
+            const PooledBytes b = pooledBytes(m_bytes.data(), payload);
+            return QString::fromUtf8(b.data, b.size);
         }
         case tNull:
             return QString();
