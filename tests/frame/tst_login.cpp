@@ -35,6 +35,16 @@ class TestLogin : public QObject {
             out << QVariant(QVariantList{rs->value(0), rs->value(1)});
         return out;
     }
+    // Shows the password window as a person sees it, ready for typing into the first box.
+    static bool showWithFocusOnFirstBox(frmpass& frm)
+    {
+        frm.show();
+        if (!QTest::qWaitForWindowExposed(&frm))
+            return false;
+        frm.activateWindow();
+        frm.txtInput[0]->setFocus();
+        return QTest::qWaitFor([&] { return frm.txtInput[0]->hasFocus(); });
+    }
     // A modal answer that types each entry into the password box and presses Enter.
     static std::function<int(QDialog&)> typing(const QStringList& entries, QList<QString>* boxAfterEach = nullptr)
     {
@@ -255,11 +265,7 @@ private slots:
         makeUserTable(QStringLiteral("INSERT INTO user VALUES ('사장', 'abc');"));
         ScriptedPrompter p;
         frmpass frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        frm.activateWindow();
-        frm.txtInput[0]->setFocus();
-        QTRY_VERIFY(frm.txtInput[0]->hasFocus());
+        QVERIFY(showWithFocusOnFirstBox(frm));
         QTest::keyClicks(frm.txtInput[0], QStringLiteral("abc"));
         QTest::keyClick(frm.txtInput[0], Qt::Key_Return);
         QTRY_VERIFY(frm.txtInput[1]->hasFocus());
@@ -279,11 +285,7 @@ private slots:
         ScriptedPrompter p;
         {
             frmpass frm;
-            frm.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&frm));
-            frm.activateWindow();
-            frm.txtInput[0]->setFocus();
-            QTRY_VERIFY(frm.txtInput[0]->hasFocus());
+            QVERIFY(showWithFocusOnFirstBox(frm));
             QTest::keyClicks(frm.txtInput[0], QStringLiteral("a(b&c%d'e"));
             QCoreApplication::processEvents();
             QVERIFY(frm.txtInput[0]->hasFocus());
