@@ -31,14 +31,19 @@ class TestClsTrader : public QObject {
         t.sBigo(QStringLiteral("O'Neil"));
         t.bDeled(false);
     }
+    // The party most cases start from: 000001 "가나상사", filled as above.
+    static void saveFirstParty(clsTrader& tr)
+    {
+        fill(tr, QStringLiteral("000001"), QStringLiteral("가나상사"), 1);
+        tr.SaveTrader();
+    }
 
 private slots:
     void saveStoresEveryMember()
     {
         TradeDb t;
         clsTrader tr;
-        fill(tr, QStringLiteral("000001"), QStringLiteral("가나상사"), 1);
-        tr.SaveTrader();
+        saveFirstParty(tr);
         QVERIFY(t.messages().isEmpty());
         QCOMPARE(t.floats, QStringList{QStringLiteral("자료가 저장되었습니다.")});
         QCOMPARE(t.floatDelays, QList<int>{700});
@@ -77,8 +82,7 @@ private slots:
     {
         TradeDb t;
         clsTrader tr;
-        fill(tr, QStringLiteral("000001"), QStringLiteral("가나상사"), 1);
-        tr.SaveTrader();
+        saveFirstParty(tr);
         t.clear();
 
         tr.SCODE(QStringLiteral("000002"));
@@ -110,8 +114,7 @@ private slots:
     {
         TradeDb t;
         clsTrader tr;
-        fill(tr, QStringLiteral("000001"), QStringLiteral("가나상사"), 1);
-        tr.SaveTrader();
+        saveFirstParty(tr);
         t.clear();
         tr.UpdateNoPay(30000, 45000);
         QCOMPARE(tr.CurTotNoPay(QStringLiteral("000001")), 115000);
@@ -140,8 +143,7 @@ private slots:
     {
         TradeDb t;
         clsTrader tr;
-        fill(tr, QStringLiteral("000001"), QStringLiteral("가나상사"), 1);
-        tr.SaveTrader();
+        saveFirstParty(tr);
         fill(tr, QStringLiteral("000002"), QStringLiteral("100% 유통"), 0);
         tr.byVAT(2);
         tr.bDeled(true);
