@@ -45,6 +45,14 @@ public:
     }
 };
 
+// Places the window, shows it and waits until it is on the screen.
+bool showAt(TestWindow& w, const QRect& geometry)
+{
+    w.setGeometry(geometry);
+    w.show();
+    return QTest::qWaitForWindowExposed(&w);
+}
+
 QString iniFile() { return FormIniFile(QStringLiteral("frmLayoutTest")); }
 
 QString readRaw(const QString& section, const QString& key)
@@ -81,9 +89,7 @@ private slots:
         QRect original;
         {
             TestWindow w;
-            w.setGeometry(120, 90, 500, 300);
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(showAt(w, QRect(120, 90, 500, 300)));
             original = w.frameGeometry();
             SaveFormIni(&w);
         }
@@ -116,9 +122,7 @@ private slots:
         QPoint framePos;
         {
             TestWindow w;
-            w.setGeometry(150, 100, 600, 450);
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(showAt(w, QRect(150, 100, 600, 450)));
             framePos = w.frameGeometry().topLeft();
             SaveFormIni(&w);
             const QString left = readRaw(QStringLiteral("FormPosition"), QStringLiteral("Left"));
