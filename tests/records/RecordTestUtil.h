@@ -7,6 +7,7 @@
 #include "frame/modMain.h"
 #include "platform/Database.h"
 #include "platform/Recordset.h"
+#include "records/clsStock.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -71,6 +72,15 @@ struct TradeDb {
         floatDelays.clear();
     }
 };
+
+// Points s at db and opens the stock row of product code with its base count.
+inline void openStock(clsStock& s, const std::shared_ptr<dao::Database>& db, const QString& code, double baseCount)
+{
+    s.SetDatabase(db);
+    s.sPCode(code);
+    s.siBaseCount(baseCount);
+    s.SaveInitStock();
+}
 
 // The codes of a recordset's rows (column `column`), in order.
 inline QStringList column(dao::Recordset& rs, const QString& name)

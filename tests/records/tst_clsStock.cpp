@@ -85,10 +85,7 @@ private slots:
     {
         TradeDb t;
         clsStock s;
-        s.SetDatabase(t.db);
-        s.sPCode(QStringLiteral("000001"));
-        s.siBaseCount(10);
-        s.SaveInitStock();
+        recordtest::openStock(s, t.db, QStringLiteral("000001"), 10);
         t.clear();
 
         s.sPCode(QStringLiteral("000002"));
