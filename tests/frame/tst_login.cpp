@@ -27,6 +27,11 @@ class TestLogin : public QObject {
         QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral("CREATE TABLE user (userid TEXT, pass TEXT);") + rows));
         gDB = dao::Database::open(dbFile);
     }
+    // The user table holding the one row ("사장", pass).
+    static QVariantList bossWith(const QString& pass)
+    {
+        return {QVariant(QVariantList{QStringLiteral("사장"), pass})};
+    }
     QVariantList userRows()
     {
         QVariantList out;
@@ -223,14 +228,14 @@ private slots:
             frm.cmdSearch_Click();
             QCOMPARE(p.lastMessage().text, QStringLiteral("기존의 비밀번호가 일치하지 않습니다"));
             QCOMPARE(frm.result(), 0);
-            QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("abc")}}));
+            QCOMPARE(userRows(), bossWith(QStringLiteral("abc")));
             // A password with quotes is stored exactly.
             frm.txtInput[0]->setText(QStringLiteral("abc"));
             frm.txtInput[1]->setText(QStringLiteral("it's \"q\"'; --"));
             frm.cmdSearch_Click();
             QCOMPARE(frm.result(), int(QDialog::Accepted));
         }
-        QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("it's \"q\"'; --")}}));
+        QCOMPARE(userRows(), bossWith(QStringLiteral("it's \"q\"'; --")));
         p.modalAnswers << typing({QStringLiteral("it's \"q\"'; --")});
         QVERIFY(frmSplash::RunLogin());
         QCOMPARE(p.messages().size(), 1);
@@ -275,7 +280,7 @@ private slots:
         QCOMPARE(frm.result(), 0); // moving on does not confirm
         QTest::keyClick(frm.cmdSearch, Qt::Key_Return);
         QCOMPARE(frm.result(), int(QDialog::Accepted));
-        QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("xyz")}}));
+        QCOMPARE(userRows(), bossWith(QStringLiteral("xyz")));
     }
 
     void passwordsWithBracketsAndAmpersands()
@@ -294,7 +299,7 @@ private slots:
             frm.cmdSearch_Click();
             QCOMPARE(frm.result(), int(QDialog::Accepted));
         }
-        QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("(co)&1")}}));
+        QCOMPARE(userRows(), bossWith(QStringLiteral("(co)&1")));
         p.modalAnswers << typing({QStringLiteral("(co)&1")});
         QVERIFY(frmSplash::RunLogin());
         QVERIFY(p.messages().isEmpty());
@@ -322,7 +327,7 @@ private slots:
         QCOMPARE(frm.result(), 0);
         QCOMPARE(p.messages().size(), 1);
         QVERIFY(p.lastMessage().text.contains(QStringLiteral("in procedure cmd검색_Click of Form frmpass")));
-        QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("abc")}}));
+        QCOMPARE(userRows(), bossWith(QStringLiteral("abc")));
     }
 
     void noticeCheckBoxStoresSetting()
