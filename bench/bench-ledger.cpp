@@ -93,8 +93,8 @@ int main(int argc, char** argv)
     platform::SaveSetting(title, env, QStringLiteral("db경로"), QFileInfo(file).absolutePath());
     platform::SaveSetting(title, env, QStringLiteral("NoMsg"), QStringLiteral("1"));
 
-    // Start-up to a shown main window with the default period.
-    startup.restart();
+    // Start-up (from the program's start, the application object included) to a shown main
+    // window with the default period.
     frmMain w;
     if (!w.Form_Load()) {
         std::fprintf(stderr, "start-up failed\n");

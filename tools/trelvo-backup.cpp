@@ -12,6 +12,8 @@
 // Database files are copied through SQLite's online backup, which takes a consistent
 // picture of a file even while another program writes it; rollback journals are left out;
 // other files are copied as they are. Exit code 0 when every archive was written.
+#include "ToolSupport.h"
+
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
 
@@ -22,22 +24,13 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <QThread>
 #include <sqlite3.h>
 
 namespace {
 
-QTextStream& out()
-{
-    static QTextStream s(stdout);
-    return s;
-}
-QTextStream& err()
-{
-    static QTextStream s(stderr);
-    return s;
-}
+using tools::err;
+using tools::out;
 
 struct Mode {
     QString argument; // as given on the command line, upper-cased; empty for the hard disk

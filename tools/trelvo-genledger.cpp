@@ -2,12 +2,17 @@
 //
 //   trelvo-genledger [--vouchers N] --out FILE [--seed S] [--force]
 //
-// N defaults to 1,000,000. The file is written in the current layout (group names of six
-// characters with their primary index, five further telephone columns per party), so the
-// program finds nothing to upgrade in it. Parties: 2,000 sales and 300 purchase parties with
+// N defaults to 1,000,000. The file is made from the shipped script and upgraded as the
+// program does at start (group names of six characters with their primary index, five
+// further telephone columns per party), so the program finds nothing to upgrade in it. Parties: 2,000 sales and 300 purchase parties with
 // several telephone numbers each (some numbers of different parties end in the same four
 // digits); 3,000 products in 40 groups; vouchers spread over the ten years up to today, about
 // 5% of them not sold yet. The same seed and day give the same file.
+#include "ShippedSchema.h"
+#include "ToolSupport.h"
+
+#include "ledger/UpgradeSchema.h"
+#include "platform/Database.h"
 #include "platform/Prompter.h"
 
 #include <QCoreApplication>
@@ -16,7 +21,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -28,101 +32,53 @@
 
 namespace {
 
-QTextStream& err()
+using tools::err;
+
+// The schema helpers the upgrade runs report trouble in message boxes; no one is there to
+// answer here, so each message goes to stderr instead and the run fails.
+class SilentPrompter : public platform::Prompter {
+public:
+    bool spoke = false;
+
+    int messageBox(const QString& text, const QString& title, int style) override
+    {
+        report(title + QStringLiteral(": ") + text);
+        return (style & platform::MsgYesNo) ? platform::AnswerNo : platform::AnswerOk;
+    }
+    bool inputBox(const QString& prompt, const QString&, QString&) override { return report(prompt); }
+    int popupMenu(const QStringList& items, const QPoint&) override
+    {
+        report(items.join(QLatin1Char('|')));
+        return -1;
+    }
+    bool chooseColor(quint32&) override { return report(QStringLiteral("colour dialog")); }
+    int execModal(QDialog&) override { return report(QStringLiteral("modal window")); }
+    bool startProgram(const QString& program, const QStringList&, const QString&) override { return report(program); }
+
+private:
+    bool report(const QString& what)
+    {
+        spoke = true;
+        err() << "trelvo-genledger: " << QString(what).replace(QLatin1String("\r\n"), QLatin1String(" / ")) << Qt::endl;
+        return false;
+    }
+};
+
+// Brings the freshly made file to the current layout the way the program does at start, so
+// the file is laid out exactly as an upgraded shipped one.
+bool upgradeLayout(const QString& path)
 {
-    static QTextStream s(stderr);
-    return s;
+    SilentPrompter prompter;
+    platform::setPrompter(&prompter);
+    try {
+        UpgradeSchema(dao::Database::open(path).get());
+    } catch (const dao::DaoError& e) {
+        err() << "trelvo-genledger: " << path << ": " << e.description() << Qt::endl;
+        prompter.spoke = true;
+    }
+    platform::setPrompter(nullptr);
+    return !prompter.spoke;
 }
-
-// The current layout of the main database (tables, then the indexes, made after the rows).
-const char* const kTables = R"SQL(
-CREATE TABLE total (
-    total_id        INTEGER PRIMARY KEY AUTOINCREMENT,
-    maeip_date      TEXT(10) DEFAULT '',
-    pro_code        LONG DEFAULT 0,
-    pro_name        TEXT(50) COLLATE NOCASE DEFAULT '',
-    group_name      TEXT(6) COLLATE NOCASE DEFAULT '',
-    maeip_code      LONG DEFAULT 0,
-    maeip_name      TEXT(50) COLLATE NOCASE DEFAULT '',
-    maeip_cost      CURRENCY DEFAULT 0,
-    maechul_date    TEXT(10) DEFAULT '',
-    maechul_code    LONG DEFAULT 0,
-    maechul_name    TEXT(50) COLLATE NOCASE DEFAULT '',
-    maechul_cost    CURRENCY DEFAULT 0,
-    maechul_usecost CURRENCY DEFAULT 0
-);
-CREATE TABLE total_print (
-    maeip_date      TEXT(10) DEFAULT '',
-    pro_name        TEXT(50) COLLATE NOCASE DEFAULT '',
-    maeip_name      TEXT(50) COLLATE NOCASE DEFAULT '',
-    maeip_cost      CURRENCY DEFAULT 0,
-    maechul_date    TEXT(10) DEFAULT '',
-    maechul_name    TEXT(50) COLLATE NOCASE DEFAULT '',
-    maechul_cost    CURRENCY DEFAULT 0,
-    maechul_usecost CURRENCY DEFAULT 0,
-    group_name      TEXT(6) COLLATE NOCASE DEFAULT ''
-);
-CREATE TABLE maechul (
-    id       LONG NOT NULL,
-    name     TEXT(50) COLLATE NOCASE DEFAULT '',
-    tel      TEXT(20) DEFAULT '',
-    phone    TEXT(20) DEFAULT '',
-    zipcode  TEXT(10) DEFAULT '',
-    address  TEXT(100) DEFAULT '',
-    memo     MEMO DEFAULT '',
-    tel2     TEXT(15) NOT NULL DEFAULT '',
-    tel3     TEXT(15) NOT NULL DEFAULT '',
-    tel4     TEXT(15) NOT NULL DEFAULT '',
-    tel5     TEXT(15) NOT NULL DEFAULT '',
-    tel6     TEXT(15) NOT NULL DEFAULT ''
-);
-CREATE TABLE maeip (
-    id       LONG NOT NULL,
-    name     TEXT(50) COLLATE NOCASE DEFAULT '',
-    tel      TEXT(20) DEFAULT '',
-    phone    TEXT(20) DEFAULT '',
-    zipcode  TEXT(10) DEFAULT '',
-    address  TEXT(100) DEFAULT '',
-    memo     MEMO DEFAULT '',
-    tel2     TEXT(15) NOT NULL DEFAULT '',
-    tel3     TEXT(15) NOT NULL DEFAULT '',
-    tel4     TEXT(15) NOT NULL DEFAULT '',
-    tel5     TEXT(15) NOT NULL DEFAULT '',
-    tel6     TEXT(15) NOT NULL DEFAULT ''
-);
-CREATE TABLE product (
-    name TEXT(50) COLLATE NOCASE
-);
-CREATE TABLE group_name (
-    name TEXT(6) NOT NULL COLLATE NOCASE,
-    CONSTRAINT group_name_name PRIMARY KEY (name)
-);
-CREATE TABLE user (
-    userid TEXT(50),
-    pass   TEXT(50)
-);
-INSERT INTO user (userid, pass) VALUES ('Trelvo', NULL);
-CREATE TABLE tellist (
-    seq   INTEGER PRIMARY KEY AUTOINCREMENT,
-    sdate TEXT(10) DEFAULT '',
-    stime TEXT(8) DEFAULT '',
-    stel  TEXT(20) DEFAULT '',
-    cname TEXT(50) COLLATE NOCASE DEFAULT '',
-    sdam  TEXT(50) DEFAULT ''
-);
-)SQL";
-
-const char* const kIndexes = R"SQL(
-CREATE INDEX total_maechul_date ON total (maechul_date, total_id);
-CREATE INDEX total_maechul_code ON total (maechul_code);
-CREATE INDEX total_maeip_code ON total (maeip_code);
-CREATE INDEX total_group_name ON total (group_name);
-CREATE INDEX total_pro_name ON total (pro_name);
-CREATE UNIQUE INDEX maechul_id ON maechul (id);
-CREATE UNIQUE INDEX maeip_id ON maeip (id);
-CREATE INDEX tellist_sdate ON tellist (sdate, stime);
-CREATE INDEX tellist_stel ON tellist (stel);
-)SQL";
 
 using Rng = std::mt19937_64;
 
@@ -288,6 +244,25 @@ public:
         }
         return true;
     }
+    // Drops the indexes made by a statement on table and hands back those statements, to
+    // make the indexes again after the rows are in.
+    bool takeIndexes(const char* table, std::vector<std::string>& statements)
+    {
+        sqlite3_stmt* st = prepare("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL");
+        if (!st)
+            return false;
+        sqlite3_bind_text(st, 1, table, -1, SQLITE_STATIC);
+        std::vector<std::string> names;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            statements.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+        }
+        sqlite3_finalize(st);
+        for (const std::string& name : names)
+            if (!exec(("DROP INDEX \"" + name + "\"").c_str()))
+                return false;
+        return true;
+    }
 
 private:
     sqlite3* m_db;
@@ -302,16 +277,24 @@ struct Options { qint64 vouchers = 1000000; QString out; quint64 seed = 20240501
 
 bool generate(const QString& path, const Options& opt)
 {
+    // The shipped script, brought to the current layout while the file is still empty.
+    if (!tools::runScript(path, kMainSchemaSql, kMainSchemaSqlSize, "trelvo-genledger") || !upgradeLayout(path))
+        return false;
+
+    // The rows go in through SQLite directly, in one transaction without a journal.
     sqlite3* raw = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        err() << "trelvo-genledger: cannot create " << path << Qt::endl;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        err() << "trelvo-genledger: cannot open " << path << Qt::endl;
         sqlite3_close(raw);
         return false;
     }
     struct Closer { sqlite3* db; ~Closer() { sqlite3_close(db); } } closer{raw};
     Db db(raw);
+    // A million vouchers go in far faster without the indexes of their table; they are
+    // made again from their own statements at the end.
+    std::vector<std::string> voucherIndexes;
     if (!db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA cache_size = -200000;")
-        || !db.exec("BEGIN") || !db.exec(kTables))
+        || !db.exec("BEGIN") || !db.takeIndexes("total", voucherIndexes))
         return false;
 
     Rng rng(opt.seed);
@@ -486,7 +469,10 @@ bool generate(const QString& path, const Options& opt)
     }
     sqlite3_finalize(insCall);
 
-    return db.exec(kIndexes) && db.exec("COMMIT") && db.exec("PRAGMA journal_mode = DELETE");
+    for (const std::string& sql : voucherIndexes)
+        if (!db.exec(sql.c_str()))
+            return false;
+    return db.exec("COMMIT") && db.exec("PRAGMA journal_mode = DELETE");
 }
 
 void usage()
@@ -536,19 +522,18 @@ int main(int argc, char** argv)
     QElapsedTimer timer;
     timer.start();
     const QString tmp = opt.out + QStringLiteral(".part");
-    QFile::remove(tmp);
+    tools::removeDatabaseFile(tmp);
     if (!generate(tmp, opt)) {
-        QFile::remove(tmp);
+        tools::removeDatabaseFile(tmp);
         return 1;
     }
-    QFile::remove(opt.out);
-    QFile::remove(opt.out + QStringLiteral("-journal"));
+    tools::removeDatabaseFile(opt.out);
     if (!QFile::rename(tmp, opt.out)) {
         err() << "trelvo-genledger: cannot move the file into place: " << opt.out << Qt::endl;
         QFile::remove(tmp);
         return 1;
     }
-    QTextStream(stdout) << "wrote " << opt.vouchers << " vouchers to " << QDir::toNativeSeparators(opt.out)
+    tools::out() << "wrote " << opt.vouchers << " vouchers to " << QDir::toNativeSeparators(opt.out)
                         << " in " << timer.elapsed() << " ms" << Qt::endl;
     return 0;
 }

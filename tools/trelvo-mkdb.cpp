@@ -7,6 +7,7 @@
 // A file is built under a temporary name and moved into place only when complete, so a
 // failure never leaves a half-made database behind.
 #include "ShippedSchema.h"
+#include "ToolSupport.h"
 
 #include "platform/ProgramFolder.h"
 
@@ -14,43 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
-#include <sqlite3.h>
 
 namespace {
 
-QTextStream& out()
-{
-    static QTextStream s(stdout);
-    return s;
-}
-QTextStream& err()
-{
-    static QTextStream s(stderr);
-    return s;
-}
-
-// Runs the script into a new file at path. False (with a message) on any failure.
-bool buildFile(const QString& path, const char* script)
-{
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
-    char* msg = nullptr;
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db, script, nullptr, nullptr, &msg);
-    if (rc != SQLITE_OK) {
-        err() << "trelvo-mkdb: " << path << ": "
-              << QString::fromUtf8(msg ? msg : (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))) << Qt::endl;
-        sqlite3_free(msg);
-        sqlite3_close(db);
-        return false;
-    }
-    rc = sqlite3_close(db);
-    return rc == SQLITE_OK;
-}
+using tools::err;
+using tools::out;
 
 // 0 created, 1 already there, -1 failed.
 int createIfMissing(const QString& folder, const QString& fileName, const unsigned char* script,
@@ -62,12 +31,9 @@ int createIfMissing(const QString& folder, const QString& fileName, const unsign
         return 1;
     }
     const QString tmp = QDir(folder).filePath(QStringLiteral(".%1.%2.new").arg(fileName).arg(QCoreApplication::applicationPid()));
-    QFile::remove(tmp);
-    QFile::remove(tmp + QStringLiteral("-journal"));
-    const QByteArray sql(reinterpret_cast<const char*>(script), int(size));
-    if (!buildFile(tmp, sql.constData())) {
-        QFile::remove(tmp);
-        QFile::remove(tmp + QStringLiteral("-journal"));
+    tools::removeDatabaseFile(tmp);
+    if (!tools::runScript(tmp, script, size, "trelvo-mkdb")) {
+        tools::removeDatabaseFile(tmp);
         return -1;
     }
     // rename() of QFile refuses to replace an existing file, so a file that appeared

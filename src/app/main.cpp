@@ -14,5 +14,9 @@ int main(int argc, char** argv)
     if (!mainWindow.Form_Load())
         return 0; // the login ended the program
     mainWindow.show();
+    // The start-up window takes the focus, as it does on a desktop with a window manager;
+    // its first activation finishes the start-up.
+    mainWindow.raise();
+    mainWindow.activateWindow();
     return app.exec();
 }

@@ -160,7 +160,7 @@ bool frmSplash::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == txtPassword && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
-        const int key = VbKeyCode(ke->key());
+        const int key = VbKeyCode(ke);
         if (key == 13 || key == 27) {
             txtPassword_KeyDown(key);
             return true;

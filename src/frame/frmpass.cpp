@@ -32,7 +32,8 @@ frmpass::frmpass(QWidget* parent) : QDialog(parent)
     }
     cmdSearch = new QPushButton(QStringLiteral("확인(&O)"), this);
     cmdSearch->setObjectName(QStringLiteral("cmd검색"));
-    cmdSearch->setAutoDefault(false);
+    // Enter moves from box to box onto the button; Enter on the button confirms.
+    cmdSearch->setAutoDefault(true);
     grid->addWidget(cmdSearch, 2, 1, Qt::AlignRight);
     connect(cmdSearch, &QPushButton::clicked, this, &frmpass::cmdSearch_Click);
     platform::FormRegistry::instance().registerForm(this, QStringLiteral("frmpass"));
@@ -89,7 +90,7 @@ void frmpass::cmdSearch_Click()
 bool frmpass::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && (watched == txtInput[0] || watched == txtInput[1])) {
-        const int key = VbKeyCode(static_cast<QKeyEvent*>(event)->key());
+        const int key = VbKeyCode(static_cast<QKeyEvent*>(event));
         if (key == 13 || key == 40) {
             SendTabKey(0);
             return true;

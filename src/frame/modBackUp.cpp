@@ -47,8 +47,7 @@ bool ExecBackUp(int mode, bool bNoAsk, const QString& sKeepForm, const QString& 
 
     const QString path = platform::programPath(kBackUpProgram);
     if (!QFileInfo(path).isFile()) {
-        platform::prompter().messageBox(QStringLiteral("데이터백업 프로그램을 찾을 수 없습니다.\r\n경로) ") + path,
-                                        gsTitle, platform::MsgOkOnly);
+        MsgPlain(QStringLiteral("데이터백업 프로그램을 찾을 수 없습니다.\r\n경로) ") + path);
         return false;
     }
 
@@ -69,8 +68,7 @@ bool ExecBackUp(int mode, bool bNoAsk, const QString& sKeepForm, const QString& 
     const QStringList argList = args.isEmpty() ? QStringList() : QStringList{args};
     if (!platform::prompter().startProgram(path, argList, QString())) {
         // Not counted as done: a later close offers the backup again.
-        platform::prompter().messageBox(QStringLiteral("데이터백업 프로그램을 실행할 수 없습니다.\r\n경로) ") + path,
-                                        gsTitle, platform::MsgOkOnly);
+        MsgPlain(QStringLiteral("데이터백업 프로그램을 실행할 수 없습니다.\r\n경로) ") + path);
         return false;
     }
     g_bBackUpDone = true;

@@ -77,16 +77,6 @@ QByteArray encodeChar(char32_t ch)
     return out;
 }
 
-bool allDigits(const QString& s)
-{
-    if (s.isEmpty())
-        return false;
-    for (QChar c : s)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return true;
-}
-
 } // namespace
 
 int AnsiCharWidth(char32_t ch)
@@ -154,6 +144,16 @@ bool StrContains(const QString& text, const QString& part)
     return text.contains(part);
 }
 
+bool IsAllDigits(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
 QString LeftByte(const QString& text, int n, bool bNoPad)
 {
     // Walk the characters, so that a cut inside a double-byte character drops it whole.
@@ -179,14 +179,14 @@ QString FormatTelNo(const QString& telephone, QString& local)
     if (telephone.size() < 6)
         return telephone;
     QString digits = telephone;
-    if (!allDigits(digits)) {
+    if (!IsAllDigits(digits)) {
         digits.clear();
         for (QChar c : telephone)
             if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
                 digits += c;
     }
     const int total = int(digits.size());
-    if (total <= 4 || !allDigits(digits))
+    if (total <= 4 || !IsAllDigits(digits))
         return digits;
     int k = 0;
     if (digits.startsWith(QLatin1String("02")))

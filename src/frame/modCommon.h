@@ -25,6 +25,8 @@ int KorLen(const QString& text);
 QString LeftByte(const QString& text, int n, bool bNoPad = false);
 // True when part occurs in text (an empty part gives false).
 bool StrContains(const QString& text, const QString& part);
+// True when text is not empty and holds nothing but the digits 0 to 9.
+bool IsAllDigits(const QString& text);
 
 // Formats a telephone number with hyphens (area code, middle part, last four digits).
 // local receives the number without its area code; it is left alone when the number is

@@ -22,6 +22,24 @@ QString tableFieldLine(const QString& table, const QString& field)
     return QStringLiteral("[TABLE]: ") + table + QStringLiteral(",    [FIELD]: ") + field;
 }
 
+// Deletes every index that holds the field. The definition is read again after each
+// deletion: removing a key rebuilds the table, which renames the indexes made by constraints.
+void deleteIndexesOn(dao::Database& db, const QString& table, const QString& field)
+{
+    for (int guard = 0; guard < 64; ++guard) {
+        const dao::TableDef def = db.tableDef(table);
+        const dao::IndexDef* hit = nullptr;
+        for (const dao::IndexDef& idx : def.indexes)
+            if (idx.fields.contains(field, Qt::CaseInsensitive)) {
+                hit = &idx;
+                break;
+            }
+        if (!hit)
+            return;
+        db.deleteIndex(def.name, hit->name);
+    }
+}
+
 dao::DaoError notOpen() { return dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable not set")); }
 
 } // namespace
@@ -58,10 +76,7 @@ bool DAO_DelIndex(dao::Database* db, const QString& table, const QString& field)
     try {
         if (!db)
             throw notOpen();
-        const dao::TableDef def = db->tableDef(table);
-        for (const dao::IndexDef& idx : def.indexes)
-            if (idx.fields.contains(field, Qt::CaseInsensitive))
-                db->deleteIndex(def.name, idx.name);
+        deleteIndexesOn(*db, table, field);
         return true;
     } catch (const dao::DaoError& e) {
         showIndexError(e);
@@ -180,11 +195,8 @@ bool DAO_EditField(dao::Database* db, const QString& table, const QString& field
 
         // One transaction: the indexes go and the column changes together, or nothing changes.
         dao::Transaction tx(*db);
-        if (bDelIndex) {
-            for (const dao::IndexDef& idx : def.indexes)
-                if (idx.fields.contains(field, Qt::CaseInsensitive))
-                    db->deleteIndex(def.name, idx.name);
-        }
+        if (bDelIndex)
+            deleteIndexesOn(*db, def.name, field);
         dao::FieldDef nf = old;
         nf.type = wantType;
         nf.size = wantSize;

@@ -13,22 +13,12 @@
 
 namespace {
 
-bool allDigits(const QString& s)
-{
-    if (s.isEmpty())
-        return false;
-    for (QChar c : s)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return true;
-}
-
 // The text as a whole number written with a digit pattern ("00", "-00-00", ...), as the
 // runtime's number formatting does; a text that is no number stays as it is.
 QString formatNumber(const QString& text, const QString& pattern)
 {
     const QString t = text.trimmed();
-    if (!allDigits(t))
+    if (!IsAllDigits(t))
         return text;
     QString digits = QString::number(t.toLongLong());
     int need = 0;

@@ -133,6 +133,8 @@ private:
     bool m_fixHeight;
 };
 
+void loadSizeAndState(QWidget* frm, const platform::IniFile& ini, double tx, double ty);
+
 } // namespace
 
 bool IsNumericText(const QString& text, double* value)
@@ -232,9 +234,21 @@ void LoadFormIni(QWidget* frm, bool bNoSize, const QString& sSuffix)
     }
     if (moved)
         frm->move(pos);
-    if (bNoSize)
-        return;
+    if (!bNoSize)
+        loadSizeAndState(frm, ini, tx, ty);
 
+    const QList<platform::SpreadGrid*> grids = frm->findChildren<platform::SpreadGrid*>();
+    for (platform::SpreadGrid* spr : grids)
+        if (spr->window() == frm->window())
+            applySpreadIni(spr, ini, spr->Index());
+}
+
+namespace {
+
+void loadSizeAndState(QWidget* frm, const platform::IniFile& ini, double tx, double ty)
+{
+    double v = 0;
+    int px = 0;
     // Width and Height are the outer size; the frame's share is taken off for resize().
     const QSize frameExtra = frm->frameGeometry().size() - frm->geometry().size();
     QSize size = frm->size();
@@ -266,12 +280,9 @@ void LoadFormIni(QWidget* frm, bool bNoSize, const QString& sSuffix)
             frm->setWindowState(s);
         }
     }
-
-    const QList<platform::SpreadGrid*> grids = frm->findChildren<platform::SpreadGrid*>();
-    for (platform::SpreadGrid* spr : grids)
-        if (spr->window() == frm->window())
-            applySpreadIni(spr, ini, spr->Index());
 }
+
+} // namespace
 
 void LoadSpreadIni(platform::SpreadGrid* spr, const QString& sFile, int iIndex)
 {

@@ -4,8 +4,9 @@
 #include <QSize>
 #include <QString>
 
-class QWidget;
+class QKeyEvent;
 class QObject;
+class QWidget;
 
 // Window, focus and keyboard helpers shared by every window.
 
@@ -39,8 +40,13 @@ bool EnterToTab(int KeyCode);
 // The same for combo boxes: Enter or Right moves on, Left moves back.
 bool CmbEnterToTab(int KeyCode);
 // The virtual-key number of a Qt key (Key_Return/Key_Enter 13, arrows 37-40, Escape 27, ...);
-// other keys are returned unchanged.
+// other keys are returned unchanged. Only for keys that are no printable characters: the
+// Qt codes of "%", "&", "'" and "(" equal the virtual-key numbers of the arrow keys.
 int VbKeyCode(int qtKey);
+// The virtual-key number of a key event, as a KeyDown handler receives it: printable
+// characters give the number of the key they are typed with ("(" gives 57, the key 9), so
+// typed text never reads as Enter or an arrow key.
+int VbKeyCode(const QKeyEvent* event);
 // Posts Tab (direction 0) or Shift+Tab (1) to the focused control, without waiting.
 void PostTabKey(int direction);
 

@@ -482,11 +482,7 @@ bool frmMain::Form_Load()
 
     LoadFormIni(this, false, QString());
     Form_Resize();
-    const QRect g = geometryTwips();
-    lLoadLeft = g.x();
-    lLoadTop = g.y();
-    lLoadWidth = g.width();
-    lLoadHeight = g.height();
+    recordLoadGeometry();
 
     cmbGetRinglet->clear();
     CmbSetSize(cmbGetRinglet, 10000, 9000);
@@ -525,14 +521,17 @@ void frmMain::Form_Activate()
         return;
     setWindowTitle(windowTitle() + QStringLiteral(" DB: ") + gsDBFile);
     bFirstActivate = false;
+    // The window system places the window and fits the size from the layout file to its
+    // frame (or maximises it) only when it is shown: that is the geometry the user starts
+    // from, and closing the window without moving it keeps the layout file as it is.
+    recordLoadGeometry();
 
     if (platform::GetSetting(gsTitle, QStringLiteral("Registration"), QStringLiteral("RingletUse")) == QLatin1String("1")) {
         const QString path = platform::programPath(QStringLiteral("CIDsvr"));
         if (QFileInfo(path).isFile())
             platform::prompter().startProgram(path, {}, QString());
         else
-            platform::prompter().messageBox(QStringLiteral("CID서버를 찾을 수 없습니다.\r\n") + path, gsTitle,
-                                            platform::MsgOkOnly);
+            MsgPlain(QStringLiteral("CID서버를 찾을 수 없습니다.\r\n") + path);
         // The hidden caller-ID client is loaded here once it exists.
     }
 
@@ -551,6 +550,16 @@ QRect frmMain::geometryTwips() const
 {
     // Position of the window with its frame, size of the inner area: both as set by the layout file.
     return QRect(toTwips(x(), true), toTwips(y(), false), toTwips(width(), true), toTwips(height(), false));
+}
+
+void frmMain::recordLoadGeometry()
+{
+    bLoadMaximized = windowState().testFlag(Qt::WindowMaximized);
+    const QRect g = geometryTwips();
+    lLoadLeft = g.x();
+    lLoadTop = g.y();
+    lLoadWidth = g.width();
+    lLoadHeight = g.height();
 }
 
 void frmMain::Form_Resize()
@@ -621,8 +630,14 @@ void frmMain::Form_QueryUnload(bool& cancel)
 
 void frmMain::Form_Unload()
 {
+    // A maximised window keeps only its state in the layout file, so its size counts as
+    // changed only when the state itself changed.
+    const bool maximised = windowState().testFlag(Qt::WindowMaximized);
     const QRect g = geometryTwips();
-    if (bLoaded && (g.x() != lLoadLeft || g.y() != lLoadTop || g.width() != lLoadWidth || g.height() != lLoadHeight))
+    const bool changed = (maximised || bLoadMaximized)
+        ? maximised != bLoadMaximized
+        : (g.x() != lLoadLeft || g.y() != lLoadTop || g.width() != lLoadWidth || g.height() != lLoadHeight);
+    if (bLoaded && changed)
         SaveFormIni(this, QString());
     // The caller-ID client is unloaded with the other windows.
     UnloadOtherForms(QStringLiteral("frmMain"));

@@ -135,6 +135,7 @@ private:
     void copyTotals();
     QLabel** infoPanels(int kind) { return kind != 0 ? pnlinfo2 : pnlinfo; }
     QRect geometryTwips() const;
+    void recordLoadGeometry();
 
     bool bLoading = false;
     bool bFirstActivate = false;
@@ -144,4 +145,5 @@ private:
     bool bEnterPressed = false;
     // Window geometry in twips right after the layout file was applied.
     int lLoadLeft = 0, lLoadTop = 0, lLoadWidth = 0, lLoadHeight = 0;
+    bool bLoadMaximized = false;
 };

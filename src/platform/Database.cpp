@@ -3,6 +3,7 @@
 #include "platform/SqlText.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <sqlite3.h>
 
@@ -75,7 +76,11 @@ void midFunc(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         sqlite3_result_error(ctx, "Invalid procedure call or argument (Mid length < 0)", -1);
         return;
     }
-    resultText(ctx, s.mid(int(start - 1), int(qMin<qint64>(len, s.size()))));
+    if (start > s.size()) {
+        resultText(ctx, QString());
+        return;
+    }
+    resultText(ctx, s.mid(qsizetype(start - 1), qsizetype(qMin<qint64>(len, s.size()))));
 }
 
 void registerFunctions(sqlite3* db)
@@ -245,6 +250,9 @@ std::shared_ptr<Database> Database::open(const QString& path, int, bool readOnly
     const QFileInfo fi(path);
     if (path.isEmpty() || !fi.isFile())
         throw DaoError(3024, QStringLiteral("'%1' 파일을 찾을 수 없습니다.").arg(path));
+    // An empty file would silently become a new, table-less database on the first write.
+    if (fi.size() == 0)
+        throw DaoError(3343, QStringLiteral("'%1' 파일은 데이터베이스 형식이 아닙니다.").arg(path));
     std::shared_ptr<Database> db(new Database());
     db->m_path = path;
     db->m_readOnly = readOnly;
@@ -253,6 +261,9 @@ std::shared_ptr<Database> Database::open(const QString& path, int, bool readOnly
     if (rc != SQLITE_OK)
         db->fail(rc);
     sqlite3_extended_result_codes(db->m_db, 1);
+    // A double-quoted name is always a name: a misspelt column must fail (3011), not turn
+    // silently into a text value.
+    sqlite3_db_config(db->m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     db->setBusyTimeout(3000);
     registerFunctions(db->m_db);
     // Reading the schema tells a damaged or foreign file at once.
@@ -334,12 +345,16 @@ qint64 Database::execute(const QString& sql, const QVariantList& params)
 {
     Stmt st;
     st.s = prepareStmt(*this, sql, params);
+    const sqlite3_int64 before = sqlite3_total_changes64(m_db);
     int rc;
     while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
         fail(rc);
-    m_recordsAffected = sqlite3_stmt_readonly(st.s) ? 0 : sqlite3_changes64(m_db);
+    // sqlite3_changes64 keeps the count of the last INSERT/UPDATE/DELETE, so a statement that
+    // changed nothing itself (DDL, BEGIN, COMMIT, an UPDATE that matched no row) reports 0.
+    m_recordsAffected = (sqlite3_stmt_readonly(st.s) || sqlite3_total_changes64(m_db) == before)
+        ? 0 : sqlite3_changes64(m_db);
     return m_recordsAffected;
 }
 
@@ -402,6 +417,8 @@ std::unique_ptr<Recordset> Database::openRecordset(const QString& sql, int type,
     std::unique_ptr<Recordset> rs(new Recordset(this, stmt, dynaset && hidden > 0, table, hidden));
     if (!dynaset)
         rs->fetchAll(); // a snapshot is read at once and holds no lock afterwards
+    else
+        rs->probe();    // a dynaset is read when first used; a locked file or a bad query fails here
     return rs;
 }
 
@@ -606,8 +623,33 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
     if (!target.isEmpty())
         execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4")
                     .arg(quoteIdent(tmp), target.join(QStringLiteral(", ")), source.join(QStringLiteral(", ")), quoteIdent(table)));
+    // The database-filled key never hands out a number again, even one of a deleted row:
+    // carry its high-water mark over to the new table.
+    QVariant highWater;
+    if (inlinePk) {
+        try {
+            highWater = scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table});
+        } catch (const DaoError&) {
+            // no sqlite_sequence yet: nothing to carry over
+        }
+    }
+    // Indexes created by statement are made again from their own statement, so a partial
+    // index keeps its WHERE clause and an expression index its expressions.
+    QHash<QString, QString> indexSql;
+    {
+        auto rs = openRecordset(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"),
+                                dbOpenSnapshot, {table});
+        for (; !rs->eof(); rs->moveNext())
+            indexSql.insert(rs->text(0).toUpper(), rs->text(1));
+    }
     execute(QStringLiteral("DROP TABLE %1").arg(quoteIdent(table)));
     execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoteIdent(tmp), quoteIdent(table)));
+    if (inlinePk && !highWater.isNull()) {
+        const qint64 seq = highWater.toLongLong();
+        if (execute(QStringLiteral("UPDATE sqlite_sequence SET seq = ? WHERE name = ? AND seq < ?"), {seq, table, seq}) == 0
+            && !scalar(QStringLiteral("SELECT 1 FROM sqlite_sequence WHERE name = ?"), {table}).isValid())
+            execute(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?)"), {table, seq});
+    }
     for (const IndexDef& idx : indexes) {
         if (idx.primary)
             continue;
@@ -620,6 +662,11 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
         }
         if (!ok)
             continue;
+        const QString original = indexSql.value(idx.name.toUpper());
+        if (!original.isEmpty()) {
+            execute(original);
+            continue;
+        }
         QString iname = idx.name;
         if (iname.startsWith(QLatin1String("sqlite_autoindex")))
             iname = table + QLatin1Char('_') + idx.fields.join(QLatin1Char('_'));

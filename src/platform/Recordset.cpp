@@ -16,6 +16,35 @@ QString formatNumber(double d)
         return QString::number(qint64(d));
     return QString::number(d, 'g', 15);
 }
+
+// A number kept in the 64 bits of a payload.
+template <typename T> quint64 toPayload(T v)
+{
+    static_assert(sizeof(T) == sizeof(quint64));
+    quint64 payload;
+    std::memcpy(&payload, &v, sizeof v);
+    return payload;
+}
+template <typename T> T fromPayload(quint64 payload)
+{
+    static_assert(sizeof(T) == sizeof(quint64));
+    T v;
+    std::memcpy(&v, &payload, sizeof v);
+    return v;
+}
+
+// A text or blob kept in the byte pool: the payload is the offset of a 32-bit length
+// followed by the bytes.
+struct PooledBytes {
+    const char* data;
+    qsizetype size;
+};
+PooledBytes pooledBytes(const char* pool, quint64 offset)
+{
+    quint32 len;
+    std::memcpy(&len, pool + offset, sizeof len);
+    return {pool + offset + sizeof len, qsizetype(len)};
+}
 } // namespace
 
 Recordset::Recordset(Database* db, sqlite3_stmt* stmt, bool dynaset, const QString& table, int hiddenColumns)
@@ -52,37 +81,39 @@ void Recordset::fetchAll() const
     const int n = storedColumns();
     int rc;
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+        quint64* vals = m_vals.reserveMore(size_t(n));
+        quint8* types = m_types.reserveMore(size_t(n));
         for (int c = 0; c < n; ++c) {
             const int type = sqlite3_column_type(m_stmt, c);
             quint64 payload = 0;
             switch (type) {
-            case SQLITE_INTEGER: {
-                const qint64 v = sqlite3_column_int64(m_stmt, c);
-                std::memcpy(&payload, &v, sizeof v);
+            case SQLITE_INTEGER:
+                payload = toPayload(qint64(sqlite3_column_int64(m_stmt, c)));
                 break;
-            }
-            case SQLITE_FLOAT: {
-                const double v = sqlite3_column_double(m_stmt, c);
-                std::memcpy(&payload, &v, sizeof v);
+            case SQLITE_FLOAT:
+                payload = toPayload(sqlite3_column_double(m_stmt, c));
                 break;
-            }
             case SQLITE_TEXT:
             case SQLITE_BLOB: {
                 const void* p = type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_column_text(m_stmt, c))
                                                     : sqlite3_column_blob(m_stmt, c);
                 const quint32 len = quint32(sqlite3_column_bytes(m_stmt, c));
                 payload = quint64(m_bytes.size());
-                m_bytes.append(reinterpret_cast<const char*>(&len), sizeof len);
+                char* dst = m_bytes.reserveMore(sizeof len + len);
+                std::memcpy(dst, &len, sizeof len);
                 if (len)
-                    m_bytes.append(static_cast<const char*>(p), qsizetype(len));
+                    std::memcpy(dst + sizeof len, p, len);
+                m_bytes.commit(sizeof len + len);
                 break;
             }
             default:
                 break;
             }
-            m_vals.push_back(payload);
-            m_types.push_back(quint8(type));
+            vals[c] = payload;
+            types[c] = quint8(type);
         }
+        m_vals.commit(size_t(n));
+        m_types.commit(size_t(n));
         ++m_rows;
     }
     sqlite3_stmt* stmt = m_stmt;
@@ -92,6 +123,21 @@ void Recordset::fetchAll() const
         m_db->fail(rc);
     }
     sqlite3_finalize(stmt);
+}
+
+void Recordset::probe()
+{
+    if (!m_stmt)
+        return;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+        sqlite3_reset(m_stmt); // holds no lock until the rows are read
+        return;
+    }
+    sqlite3_stmt* stmt = m_stmt;
+    m_stmt = nullptr;
+    sqlite3_finalize(stmt);
+    m_db->fail(rc);
 }
 
 bool Recordset::eof() const
@@ -170,25 +216,17 @@ QVariant Recordset::storedValue(qint64 row, int column) const
     const size_t at = size_t(row) * size_t(storedColumns()) + size_t(column);
     const quint64 payload = m_vals[at];
     switch (m_types[at]) {
-    case tInt: {
-        qint64 v;
-        std::memcpy(&v, &payload, sizeof v);
-        return QVariant(v);
-    }
-    case tFloat: {
-        double v;
-        std::memcpy(&v, &payload, sizeof v);
-        return QVariant(v);
-    }
+    case tInt:
+        return QVariant(fromPayload<qint64>(payload));
+    case tFloat:
+        return QVariant(fromPayload<double>(payload));
     case tText: {
-        quint32 len;
-        std::memcpy(&len, m_bytes.constData() + payload, sizeof len);
-        return QVariant(QString::fromUtf8(m_bytes.constData() + payload + sizeof len, qsizetype(len)));
+        const PooledBytes b = pooledBytes(m_bytes.data(), payload);
+        return QVariant(QString::fromUtf8(b.data, b.size));
     }
     case tBlob: {
-        quint32 len;
-        std::memcpy(&len, m_bytes.constData() + payload, sizeof len);
-        return QVariant(QByteArray(m_bytes.constData() + payload + sizeof len, qsizetype(len)));
+        const PooledBytes b = pooledBytes(m_bytes.data(), payload);
+        return QVariant(QByteArray(b.data, b.size));
     }
     default:
         return QVariant();
@@ -197,7 +235,7 @@ QVariant Recordset::storedValue(qint64 row, int column) const
 
 QVariant Recordset::value(int index) const
 {
-    if (m_editMode == 2) // a new record being built: its values are the buffer
+    if (m_editMode != 0) // a record being edited or built: its values are the buffer
         return m_buffer.value(m_hidden + checkedIndex(index));
     requireCurrent();
     return storedValue(m_pos, m_hidden + checkedIndex(index));
@@ -221,20 +259,13 @@ QString Recordset::text(int index) const
         const size_t at = size_t(m_pos) * size_t(storedColumns()) + size_t(m_hidden + checkedIndex(index));
         const quint64 payload = m_vals[at];
         switch (m_types[at]) {
-        case tInt: {
-            qint64 v;
-            std::memcpy(&v, &payload, sizeof v);
-            return QString::number(v);
-        }
-        case tFloat: {
-            double v;
-            std::memcpy(&v, &payload, sizeof v);
-            return formatNumber(v);
-        }
+        case tInt:
+            return QString::number(fromPayload<qint64>(payload));
+        case tFloat:
+            return formatNumber(fromPayload<double>(payload));
         case tText: {
-            quint32 len;
-            std::memcpy(&len, m_bytes.constData() + payload, sizeof len);
-            return QString::fromUtf8(m_bytes.constData() + payload + sizeof len, qsizetype(len));
+            const PooledBytes b = pooledBytes(m_bytes.data(), payload);
+            return QString::fromUtf8(b.data, b.size);
         }
         case tNull:
             return QString();
@@ -353,11 +384,39 @@ void Recordset::update()
                                            .arg(quoteIdent(m_table), sets.join(QStringLiteral(", "))), params);
         if (n == 0)
             throw DaoError(3167, QStringLiteral("레코드가 삭제되었습니다."));
+        try {
+            refreshEdited(rowid);
+        } catch (const DaoError&) {
+            // The row is written; it then shows the values as they were given.
+        }
         m_changed[m_pos] = m_buffer;
         m_lastRowId = rowid;
     }
     m_editMode = 0;
     m_buffer.clear();
+}
+
+void Recordset::refreshEdited(qint64 rowid)
+{
+    // The row now holds what the table made of the new values (a number given as text is
+    // stored as a number): read those back so the recordset shows what is stored.
+    QStringList cols;
+    QList<int> at;
+    for (int i = 0; i < m_names.size(); ++i) {
+        if (!m_dirty[size_t(m_hidden + i)])
+            continue;
+        cols << quoteIdent(m_origins[i]);
+        at << m_hidden + i;
+    }
+    if (cols.isEmpty())
+        return;
+    auto rs = m_db->openRecordset(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                      .arg(cols.join(QStringLiteral(", ")), quoteIdent(m_table)),
+                                  dbOpenSnapshot, {rowid});
+    if (rs->eof())
+        return;
+    for (int i = 0; i < at.size(); ++i)
+        m_buffer[at[i]] = rs->value(i);
 }
 
 void Recordset::cancelUpdate()

@@ -7,12 +7,52 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <cstdlib>
 #include <map>
+#include <new>
 #include <vector>
 
 struct sqlite3_stmt;
 
 namespace dao {
+
+namespace detail {
+// A growable array of plain values for the row store. Growing goes through realloc, which
+// moves large blocks by remapping pages instead of copying them.
+template <class T>
+class PodArray {
+public:
+    PodArray() = default;
+    PodArray(const PodArray&) = delete;
+    PodArray& operator=(const PodArray&) = delete;
+    ~PodArray() { std::free(m_p); }
+    size_t size() const { return m_n; }
+    const T* data() const { return m_p; }
+    T* data() { return m_p; }
+    const T& operator[](size_t i) const { return m_p[i]; }
+    // Makes room for `more` further values and returns where they go; commit(n) then counts them.
+    T* reserveMore(size_t more)
+    {
+        if (m_n + more > m_cap) {
+            size_t cap = m_cap ? m_cap : 4096;
+            while (cap < m_n + more)
+                cap *= 2;
+            void* p = std::realloc(m_p, cap * sizeof(T));
+            if (!p)
+                throw std::bad_alloc();
+            m_p = static_cast<T*>(p);
+            m_cap = cap;
+        }
+        return m_p + m_n;
+    }
+    void commit(size_t n) { m_n += n; }
+
+private:
+    T* m_p = nullptr;
+    size_t m_n = 0;
+    size_t m_cap = 0;
+};
+} // namespace detail
 
 class Database;
 
@@ -68,6 +108,8 @@ private:
     friend class Database;
     Recordset(Database* db, sqlite3_stmt* stmt, bool dynaset, const QString& table, int hiddenColumns);
     void fetchAll() const;      // reads every row of the query into the store
+    void probe();               // runs the query to its first row and back: errors show at open
+    void refreshEdited(qint64 rowid); // reads the rewritten columns back after an Update
     void requireCurrent() const;
     int checkedIndex(int index) const;
     int storedColumns() const { return m_hidden + int(m_names.size()); }
@@ -83,9 +125,9 @@ private:
     QHash<QString, int> m_index;  // upper-cased name -> visible index
     // Stored rows, row-major: one 64-bit payload and one type byte per cell. Text and blobs
     // live in m_bytes as a 32-bit length followed by the bytes; the payload is the offset.
-    mutable std::vector<quint64> m_vals;
-    mutable std::vector<quint8> m_types;
-    mutable QByteArray m_bytes;
+    mutable detail::PodArray<quint64> m_vals;
+    mutable detail::PodArray<quint8> m_types;
+    mutable detail::PodArray<char> m_bytes;
     mutable qint64 m_rows = 0;
     qint64 m_pos = 0;             // current row; == m_rows means EOF, -1 means BOF
     std::map<qint64, QVariantList> m_changed; // rows rewritten through Edit/Update (stored columns)

@@ -43,7 +43,7 @@ bool clsCharge::FindCharge(RecordsetPtr& objRec, const QString& ChargeCode, cons
     return findInto(objRec,
                     QStringLiteral("SELECT * FROM Charge WHERE CName LIKE ?") + QLatin1String(dao::kLikeEscape)
                         + QStringLiteral(" ORDER BY Code;"),
-                    {dao::likeContains(ChargeName)});
+                    {dao::likeFromWildcards(QLatin1Char('*') + ChargeName + QLatin1Char('*'))});
 }
 
 QString clsCharge::NextCode()

@@ -26,7 +26,8 @@ public:
     void SaveCharge();
     void UpdateCharge();
     void DeleteCharge();
-    // By code when ChargeCode is not empty, else every person whose name contains ChargeName.
+    // By code when ChargeCode is not empty, else every person whose name contains ChargeName
+    // (a * or ? in it stays a wildcard; % and _ are matched as themselves).
     bool FindCharge(RecordsetPtr& objRec, const QString& ChargeCode = QString(),
                     const QString& ChargeName = QString());
     QString NextCode();

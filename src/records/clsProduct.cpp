@@ -7,9 +7,10 @@ dao::Database* clsProduct::database() const { return gDB.get(); }
 
 const QStringList& clsProduct::etcPriceColumns()
 {
+    // The prices and stock levels: the Single columns the value is meant for. The whole-number
+    // columns (pieces per unit, tax kind) are not set from a Single this way.
     static const QStringList cols = {QStringLiteral("BuyPrice"), QStringLiteral("SalePrice"),
-                                     QStringLiteral("BaseStock"), QStringLiteral("FairStock"),
-                                     QStringLiteral("PPices"), QStringLiteral("PTax")};
+                                     QStringLiteral("BaseStock"), QStringLiteral("FairStock")};
     return cols;
 }
 
@@ -20,6 +21,7 @@ void clsProduct::SaveClass()
         CNextCode(); // shows the message of the failed open
         return;
     }
+    std::optional<dao::DaoError> failure;
     try {
         // The code is read and stored under one write lock, so two workstations saving at
         // the same moment get different codes.
@@ -27,14 +29,18 @@ void clsProduct::SaveClass()
         const QString code = CNextCode();
         if (code.isEmpty())
             return; // the code could not be read: nothing is stored
-        if (saveRecord(QStringLiteral("SELECT * FROM PClass ORDER BY Code"),
-                       {{QStringLiteral("Code"), code},
-                        {QStringLiteral("ClassName"), m_sClassName},
-                        {QStringLiteral("Used"), m_bUsed}}))
+        if (addRecord(QStringLiteral("SELECT * FROM PClass ORDER BY Code"),
+                      {{QStringLiteral("Code"), code},
+                       {QStringLiteral("ClassName"), m_sClassName},
+                       {QStringLiteral("Used"), m_bUsed}},
+                      failure))
             tx.commit();
     } catch (const dao::DaoError& err) {
-        showSaveError(err);
+        failure = err;
     }
+    // Shown once the lock is given up, so other workstations are not kept waiting on the box.
+    if (failure)
+        showSaveError(*failure);
 }
 
 void clsProduct::UpdateClass()

@@ -40,8 +40,8 @@ public:
     // Deletes class sClassCode and its products, in one transaction.
     void DeleteClass();
     void SaveInitProduct();
-    // Sets one numeric column of product SCODE. Only the numeric columns of Product are
-    // accepted; any other name throws dao::DaoError 3011 and changes nothing.
+    // Sets one price or stock-level column of product SCODE (BuyPrice, SalePrice, BaseStock,
+    // FairStock); any other name throws dao::DaoError 3011 and changes nothing.
     void SaveEtcPrice(const QString& sFieldName, double TPrice);
     void UpdateProduct();
     void DeleteProduct();

@@ -41,19 +41,18 @@ dao::Database& clsRecordBase::requireDatabase() const
     return *db;
 }
 
-bool clsRecordBase::saveRecord(const QString& selectSql, const FieldList& fields,
-                               const QString& confirmText, int confirmDelay)
+bool clsRecordBase::addRecord(const QString& selectSql, const FieldList& fields,
+                              std::optional<dao::DaoError>& failure)
 {
+    failure.reset();
     RecordsetPtr rs;
     if (!DAO_OpenDynaset(database(), rs, selectSql))
         return false;
-    bool added = false;
     try {
         rs->addNew();
         for (const auto& f : fields)
             rs->setValue(f.first, f.second);
         rs->update();
-        added = true;
     } catch (const dao::DaoError& err) {
         try {
             if (rs && rs->editMode() != 0)
@@ -61,13 +60,25 @@ bool clsRecordBase::saveRecord(const QString& selectSql, const FieldList& fields
         } catch (const dao::DaoError&) {
         }
         CloseRS(rs);
-        showSaveError(err);
+        failure = err;
         return false;
     }
     CloseRS(rs);
-    if (added && !confirmText.isEmpty())
+    return true;
+}
+
+bool clsRecordBase::saveRecord(const QString& selectSql, const FieldList& fields,
+                               const QString& confirmText, int confirmDelay)
+{
+    std::optional<dao::DaoError> failure;
+    if (!addRecord(selectSql, fields, failure)) {
+        if (failure)
+            showSaveError(*failure);
+        return false;
+    }
+    if (!confirmText.isEmpty())
         showConfirmation(confirmText, confirmDelay);
-    return added;
+    return true;
 }
 
 qint64 clsRecordBase::execute(const QString& sql, const QVariantList& params)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 // The shape every trade record class shares: save through a dynaset, update and delete by
 // one statement with a test of the affected count, find into the caller's recordset,
@@ -40,6 +41,11 @@ protected:
     // True when the row was added.
     bool saveRecord(const QString& selectSql, const FieldList& fields,
                     const QString& confirmText = QString(), int confirmDelay = 500);
+    // The adding part of saveRecord, for a save that runs inside a transaction: an engine
+    // error is handed back in failure (nothing shown), so the caller can end the
+    // transaction before the save-error box waits for the user. A failed open has shown
+    // its own message and leaves failure empty. True when the row was added.
+    bool addRecord(const QString& selectSql, const FieldList& fields, std::optional<dao::DaoError>& failure);
     // The save-error box for err.
     static void showSaveError(const dao::DaoError& err);
 

@@ -67,22 +67,25 @@ void clsStock::UpdateCurStock()
                    {m_sPCode}, QStringLiteral("현재고량을 수정하는 중 오류가 발생했습니다."));
 }
 
+void clsStock::addMovement(const QString& column, double change, double stockChange, const QString& failText)
+{
+    executeChecked(QStringLiteral("UPDATE Stock SET %1 = IFNULL(%1, 0) + ?, "
+                                  "CurStock = IFNULL(CurStock, 0) + ? WHERE PCode = ?").arg(column),
+                   {change, stockChange, m_sPCode}, failText);
+}
+
 void clsStock::UpdateInStock()
 {
     const double change = m_siInStock - m_siOldStock;
-    executeChecked(QStringLiteral("UPDATE Stock SET InStock = IFNULL(InStock, 0) + ?, "
-                                  "CurStock = IFNULL(CurStock, 0) + ? WHERE PCode = ?"),
-                   {change, change, m_sPCode},
-                   QStringLiteral("현재 입고수량을 갱신하는 중 오류가 발생했습니다."));
+    addMovement(QStringLiteral("InStock"), change, change,
+                QStringLiteral("현재 입고수량을 갱신하는 중 오류가 발생했습니다."));
 }
 
 void clsStock::UpdateOutStock()
 {
     const double change = m_siOutStock - m_siOldStock;
-    executeChecked(QStringLiteral("UPDATE Stock SET OutStock = IFNULL(OutStock, 0) + ?, "
-                                  "CurStock = IFNULL(CurStock, 0) - ? WHERE PCode = ?"),
-                   {change, change, m_sPCode},
-                   QStringLiteral("현재 출고수량을 갱신하는 중 오류가 발생했습니다."));
+    addMovement(QStringLiteral("OutStock"), change, -change,
+                QStringLiteral("현재 출고수량을 갱신하는 중 오류가 발생했습니다."));
 }
 
 bool clsStock::FindStock()

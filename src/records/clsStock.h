@@ -41,6 +41,8 @@ public:
 private:
     double readColumn(const QString& column);
     void setBase(const QString& failText);
+    // Adds change to the running column (InStock or OutStock) and stockChange to CurStock.
+    void addMovement(const QString& column, double change, double stockChange, const QString& failText);
 
     QString m_sPCode, m_sPName, m_sPNorm, m_sClassCode, m_sClassName;
     double m_siBaseCount = 0, m_siInStock = 0, m_siOutStock = 0, m_siCurStock = 0, m_siOldStock = 0;

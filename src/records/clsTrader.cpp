@@ -60,13 +60,17 @@ bool clsTrader::FindTrader(RecordsetPtr& objRec, const QString& TraderCode, cons
 {
     if (!TraderCode.isEmpty())
         return findInto(objRec, QStringLiteral("SELECT * FROM Trader WHERE Code = ? ORDER BY Code;"), {TraderCode});
+    // Each text is looked for anywhere in its column; a * or ? the caller typed stays a
+    // wildcard, % and _ are matched as themselves.
+    const auto anywhere = [](const QString& text) {
+        return dao::likeFromWildcards(QLatin1Char('*') + text + QLatin1Char('*'));
+    };
     const QString like = QStringLiteral(" LIKE ?") + QLatin1String(dao::kLikeEscape);
     return findInto(objRec,
                     QStringLiteral("SELECT * FROM Trader WHERE C_Name") + like + QStringLiteral(" OR U_Name") + like
                         + QStringLiteral(" OR Phone") + like + QStringLiteral(" OR Addr2") + like
                         + QStringLiteral(" ORDER BY Code;"),
-                    {dao::likeContains(TraderComp), dao::likeContains(TraderName), dao::likeContains(TraderPhone),
-                     dao::likeContains(TraderAddr)});
+                    {anywhere(TraderComp), anywhere(TraderName), anywhere(TraderPhone), anywhere(TraderAddr)});
 }
 
 void clsTrader::DeleteTrader(const QString& TraderCode)

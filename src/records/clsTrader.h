@@ -31,7 +31,8 @@ public:
     void Update_Charge();
     bool TraderList(RecordsetPtr& recObj);
     // By code when TraderCode is not empty, else every party whose company name, name,
-    // telephone or second address line contains the corresponding text.
+    // telephone or second address line contains the corresponding text (a * or ? in a text
+    // stays a wildcard; % and _ are matched as themselves).
     bool FindTrader(RecordsetPtr& objRec, const QString& TraderCode = QString(),
                     const QString& TraderComp = QString(), const QString& TraderName = QString(),
                     const QString& TraderPhone = QString(), const QString& TraderAddr = QString());

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using testsupport::ScriptedPrompter;
@@ -26,6 +27,11 @@ class TestLogin : public QObject {
         QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral("CREATE TABLE user (userid TEXT, pass TEXT);") + rows));
         gDB = dao::Database::open(dbFile);
     }
+    // The user table holding the one row ("사장", pass).
+    static QVariantList bossWith(const QString& pass)
+    {
+        return {QVariant(QVariantList{QStringLiteral("사장"), pass})};
+    }
     QVariantList userRows()
     {
         QVariantList out;
@@ -33,6 +39,16 @@ class TestLogin : public QObject {
         for (; !rs->eof(); rs->moveNext())
             out << QVariant(QVariantList{rs->value(0), rs->value(1)});
         return out;
+    }
+    // Shows the password window as a person sees it, ready for typing into the first box.
+    static bool showWithFocusOnFirstBox(frmpass& frm)
+    {
+        frm.show();
+        if (!QTest::qWaitForWindowExposed(&frm))
+            return false;
+        frm.activateWindow();
+        frm.txtInput[0]->setFocus();
+        return QTest::qWaitFor([&] { return frm.txtInput[0]->hasFocus(); });
     }
     // A modal answer that types each entry into the password box and presses Enter.
     static std::function<int(QDialog&)> typing(const QStringList& entries, QList<QString>* boxAfterEach = nullptr)
@@ -212,14 +228,14 @@ private slots:
             frm.cmdSearch_Click();
             QCOMPARE(p.lastMessage().text, QStringLiteral("기존의 비밀번호가 일치하지 않습니다"));
             QCOMPARE(frm.result(), 0);
-            QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("abc")}}));
+            QCOMPARE(userRows(), bossWith(QStringLiteral("abc")));
             // A password with quotes is stored exactly.
             frm.txtInput[0]->setText(QStringLiteral("abc"));
             frm.txtInput[1]->setText(QStringLiteral("it's \"q\"'; --"));
             frm.cmdSearch_Click();
             QCOMPARE(frm.result(), int(QDialog::Accepted));
         }
-        QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("it's \"q\"'; --")}}));
+        QCOMPARE(userRows(), bossWith(QStringLiteral("it's \"q\"'; --")));
         p.modalAnswers << typing({QStringLiteral("it's \"q\"'; --")});
         QVERIFY(frmSplash::RunLogin());
         QCOMPARE(p.messages().size(), 1);
@@ -249,6 +265,46 @@ private slots:
         QCOMPARE(p.lastMessage().text, QStringLiteral("보안을 위해 암호를 설정해 주시기 바랍니다."));
     }
 
+    void enterWalksTheBoxesAndConfirms()
+    {
+        makeUserTable(QStringLiteral("INSERT INTO user VALUES ('사장', 'abc');"));
+        ScriptedPrompter p;
+        frmpass frm;
+        QVERIFY(showWithFocusOnFirstBox(frm));
+        QTest::keyClicks(frm.txtInput[0], QStringLiteral("abc"));
+        QTest::keyClick(frm.txtInput[0], Qt::Key_Return);
+        QTRY_VERIFY(frm.txtInput[1]->hasFocus());
+        QTest::keyClicks(frm.txtInput[1], QStringLiteral("xyz"));
+        QTest::keyClick(frm.txtInput[1], Qt::Key_Down);
+        QTRY_VERIFY(frm.cmdSearch->hasFocus());
+        QCOMPARE(frm.result(), 0); // moving on does not confirm
+        QTest::keyClick(frm.cmdSearch, Qt::Key_Return);
+        QCOMPARE(frm.result(), int(QDialog::Accepted));
+        QCOMPARE(userRows(), bossWith(QStringLiteral("xyz")));
+    }
+
+    void passwordsWithBracketsAndAmpersands()
+    {
+        // "(" "&" "%" "'" share their key numbers with the arrow keys; typed, they stay text.
+        makeUserTable(QStringLiteral("INSERT INTO user VALUES ('사장', 'a(b&c%d''e');"));
+        ScriptedPrompter p;
+        {
+            frmpass frm;
+            QVERIFY(showWithFocusOnFirstBox(frm));
+            QTest::keyClicks(frm.txtInput[0], QStringLiteral("a(b&c%d'e"));
+            QCoreApplication::processEvents();
+            QVERIFY(frm.txtInput[0]->hasFocus());
+            QCOMPARE(frm.txtInput[0]->text(), QStringLiteral("a(b&c%d'e"));
+            frm.txtInput[1]->setText(QStringLiteral("(co)&1"));
+            frm.cmdSearch_Click();
+            QCOMPARE(frm.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(userRows(), bossWith(QStringLiteral("(co)&1")));
+        p.modalAnswers << typing({QStringLiteral("(co)&1")});
+        QVERIFY(frmSplash::RunLogin());
+        QVERIFY(p.messages().isEmpty());
+    }
+
     void newPasswordOnEmptyTable()
     {
         makeUserTable(QString());
@@ -271,7 +327,7 @@ private slots:
         QCOMPARE(frm.result(), 0);
         QCOMPARE(p.messages().size(), 1);
         QVERIFY(p.lastMessage().text.contains(QStringLiteral("in procedure cmd검색_Click of Form frmpass")));
-        QCOMPARE(userRows(), (QVariantList{QVariantList{QStringLiteral("사장"), QStringLiteral("abc")}}));
+        QCOMPARE(userRows(), bossWith(QStringLiteral("abc")));
     }
 
     void noticeCheckBoxStoresSetting()

@@ -55,6 +55,16 @@ private slots:
         QVERIFY(!IsMobileNumber(QStringLiteral("011234567")));
     }
 
+    // Only ASCII digits count: wide or other-script digits would not survive toLongLong.
+    void allDigits()
+    {
+        QVERIFY(IsAllDigits(QStringLiteral("0123456789")));
+        QVERIFY(!IsAllDigits(QString()));
+        QVERIFY(!IsAllDigits(QStringLiteral("-12")));
+        QVERIFY(!IsAllDigits(QStringLiteral("12 3")));
+        QVERIFY(!IsAllDigits(QStringLiteral("１２３")));
+    }
+
     void byteWidths()
     {
         QCOMPARE(KorLen(QStringLiteral("가a")), 3);

@@ -68,8 +68,19 @@ private slots:
         QVERIFY(!DAO_OpenSnapshot(db, rs, QStringLiteral("SELECT * FROM maechul")));
         QCOMPARE(p.lastMessage().title, QStringLiteral("MDB 오류"));
         QVERIFY(p.lastMessage().text.endsWith(QStringLiteral("\rSELECT * FROM maechul")));
+        // The same for a dynaset: the lock is reported by the open, not by the first read.
+        QVERIFY(!DAO_OpenDynaset(db, rs, QStringLiteral("SELECT * FROM maechul WHERE id = ?"), {1}));
+        QVERIFY(!rs);
+        QCOMPARE(p.lastMessage().title, QStringLiteral("MDB 오류"));
+        QVERIFY(p.lastMessage().text.endsWith(QStringLiteral("\rSELECT * FROM maechul WHERE id = ?")));
         other->execute(QStringLiteral("ROLLBACK"));
         QVERIFY(DAO_OpenSnapshot(db, rs, QStringLiteral("SELECT * FROM maechul")));
+        // An open dynaset holds no lock: another workstation can still write.
+        RecordsetPtr dyn;
+        QVERIFY(DAO_OpenDynaset(db, dyn, QStringLiteral("SELECT * FROM maechul")));
+        other->setBusyTimeout(30);
+        QCOMPARE(other->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (1, 'a')")), qint64(1));
+        CloseRS(dyn);
     }
 
     void nextNumberAndCount()
@@ -82,6 +93,10 @@ private slots:
         db->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (70000, 'big')"));
         QCOMPARE(DAO_NextNo(db.get(), QStringLiteral("maechul"), QStringLiteral("id")), qint64(70001));
         QCOMPARE(DAO_NextNo(db.get(), QStringLiteral("nothere"), QStringLiteral("id")), qint64(-1));
+        // A missing column is an error too, not a text value to take the maximum of.
+        p.clear();
+        QCOMPARE(DAO_NextNo(db.get(), QStringLiteral("maechul"), QStringLiteral("nothere")), qint64(-1));
+        QCOMPARE(p.lastMessage().title, QStringLiteral("Query"));
         QCOMPARE(RecCount(db.get(), QStringLiteral("maechul")), qint64(3));
         QCOMPARE(RecCount(db.get(), QStringLiteral("maechul"), QStringLiteral(" WHERE name = ?"), {QStringLiteral("A")}), qint64(1));
         QCOMPARE(RecCount(nullptr, QStringLiteral("maechul")), qint64(0));
@@ -160,6 +175,24 @@ private slots:
         QVERIFY(p.lastMessage().text.startsWith(QStringLiteral("Error ")));
         QVERIFY(p.lastMessage().text.contains(QStringLiteral(") in procedure DAO_EditField of Module modDao")));
         QVERIFY(!db->inTransaction());
+    }
+
+    void delIndexOnKeyAndConstraint()
+    {
+        // The field is in the primary key and in a unique constraint: removing the key rebuilds
+        // the table, and the constraint's index must still be found and removed.
+        testsupport::ScriptedPrompter p;
+        auto db = fresh();
+        db->execute(QStringLiteral("CREATE TABLE k (code TEXT(10) NOT NULL, other TEXT(5), "
+                                   "CONSTRAINT k_pk PRIMARY KEY (code), UNIQUE (code, other))"));
+        db->execute(QStringLiteral("CREATE INDEX k_other ON k (other)"));
+        db->execute(QStringLiteral("INSERT INTO k VALUES ('a', '1'), ('b', '2')"));
+        QVERIFY(DAO_DelIndex(db.get(), QStringLiteral("k"), QStringLiteral("code")));
+        QVERIFY(p.messages().isEmpty());
+        const dao::TableDef t = db->tableDef(QStringLiteral("k"));
+        QCOMPARE(t.indexes.size(), 1);
+        QCOMPARE(t.indexes[0].name, QStringLiteral("k_other"));
+        QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM k")).toInt(), 2);
     }
 
     void delField()

@@ -45,6 +45,14 @@ public:
     }
 };
 
+// Places the window, shows it and waits until it is on the screen.
+bool showAt(TestWindow& w, const QRect& geometry)
+{
+    w.setGeometry(geometry);
+    w.show();
+    return QTest::qWaitForWindowExposed(&w);
+}
+
 QString iniFile() { return FormIniFile(QStringLiteral("frmLayoutTest")); }
 
 QString readRaw(const QString& section, const QString& key)
@@ -81,9 +89,7 @@ private slots:
         QRect original;
         {
             TestWindow w;
-            w.setGeometry(120, 90, 500, 300);
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(showAt(w, QRect(120, 90, 500, 300)));
             original = w.frameGeometry();
             SaveFormIni(&w);
         }
@@ -116,9 +122,7 @@ private slots:
         QPoint framePos;
         {
             TestWindow w;
-            w.setGeometry(150, 100, 600, 450);
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(showAt(w, QRect(150, 100, 600, 450)));
             framePos = w.frameGeometry().topLeft();
             SaveFormIni(&w);
             const QString left = readRaw(QStringLiteral("FormPosition"), QStringLiteral("Left"));
@@ -207,6 +211,16 @@ private slots:
         QCOMPARE(w.spList->FontSize(), 12.0);
         QCOMPARE(w.spList->RowHeight(1), 20.0);
         QCOMPARE(w.spList->RowHeight(0), 22.0);
+        // Without the size the grids are restored all the same.
+        TestWindow n;
+        n.resize(321, 123);
+        LoadFormIni(&n, true);
+        QCOMPARE(n.size(), QSize(321, 123));
+        QCOMPARE(n.spList->ColWidth(2), 17.5);
+        QCOMPARE(n.spDate[1]->ColWidth(1), 11.0);
+        n.spList->SetCol(1);
+        n.spList->SetRow(1);
+        QCOMPARE(n.spList->FontSize(), 12.0);
     }
 
     void badFontSizeKeepsDesign()

@@ -5,6 +5,8 @@
 #include "support/ScriptedPrompter.h"
 
 #include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -114,6 +116,28 @@ private slots:
         delete main;
     }
 
+    void unloadOtherFormsKeepsAWindowThatRefuses()
+    {
+        // A window whose close handler cancels (a question answered "cancel") stays loaded.
+        class Stubborn : public QWidget {
+        protected:
+            void closeEvent(QCloseEvent* e) override { e->ignore(); }
+        };
+        auto& reg = platform::FormRegistry::instance();
+        Stubborn stubborn;
+        QWidget plain;
+        reg.registerForm(&stubborn, QStringLiteral("FrmTradeGraph"));
+        reg.registerForm(&plain, QStringLiteral("FrmPost"));
+        stubborn.show();
+        plain.show();
+        UnloadOtherForms(QStringLiteral("frmMain"));
+        QVERIFY(stubborn.isVisible());
+        QVERIFY(IsFormLoaded(QStringLiteral("FrmTradeGraph")));
+        QVERIFY(!plain.isVisible());
+        QVERIFY(!IsFormLoaded(QStringLiteral("FrmPost")));
+        reg.unregisterForm(&stubborn);
+    }
+
     void enterToTabKeys()
     {
         QWidget w;
@@ -145,6 +169,27 @@ private slots:
         QTRY_VERIFY(b->hasFocus());
         QVERIFY(CmbEnterToTab(39));
         QTRY_VERIFY(c->hasFocus());
+    }
+
+    void keyEventCodes()
+    {
+        const auto code = [](int key, const QString& text, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QKeyEvent e(QEvent::KeyPress, key, mods, text);
+            return VbKeyCode(&e);
+        };
+        QCOMPARE(code(Qt::Key_Return, QStringLiteral("\r")), 13);
+        QCOMPARE(code(Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier), 13);
+        QCOMPARE(code(Qt::Key_Escape, QString()), 27);
+        QCOMPARE(code(Qt::Key_Down, QString()), 40);
+        QCOMPARE(code(Qt::Key_F4, QString()), 115);
+        QCOMPARE(code(Qt::Key_A, QStringLiteral("a")), 65);
+        QCOMPARE(code(Qt::Key_7, QStringLiteral("7")), 55);
+        // Characters whose Qt codes are the arrow keys' numbers are typed text.
+        for (int key : {int(Qt::Key_Percent), int(Qt::Key_Ampersand), int(Qt::Key_Apostrophe), int(Qt::Key_ParenLeft)}) {
+            const int vk = code(key, QString(QChar(key)), Qt::ShiftModifier);
+            QVERIFY2(vk < 37 || vk > 40, qPrintable(QString::number(key)));
+        }
+        QCOMPARE(code(Qt::Key_ParenLeft, QStringLiteral("("), Qt::ShiftModifier), 57);
     }
 
     void topMost()

@@ -159,6 +159,30 @@ private slots:
         QTest::keyClick(second, Qt::Key_Return);
         QTRY_VERIFY(g2.isNull() || !g2->isVisible());
     }
+
+    void floatingMessageReplacedWhileModal()
+    {
+        // A message shown while a modal one is up (from an event handled meanwhile) replaces
+        // it: the modal show ends and each window is deleted exactly once.
+        testsupport::ScriptedPrompter p;
+        QPointer<FrmFloatMsg> modalForm;
+        p.modalAnswers.enqueue([&](QDialog& d) {
+            modalForm = qobject_cast<FrmFloatMsg*>(&d);
+            ShowFloatMsg(QStringLiteral("둘째"), 500, 0);
+            return 0;
+        });
+        ShowFloatMsg(QStringLiteral("첫째"), 500, 1);
+        QVERIFY(modalForm.isNull());
+        auto* shown = qobject_cast<FrmFloatMsg*>(platform::FormRegistry::instance().find(QStringLiteral("FrmFloatMsg")));
+        QVERIFY(shown && shown->text() == QStringLiteral("둘째"));
+        // And a modal one replacing a modal one.
+        p.modalAnswers.enqueue([&](QDialog&) {
+            ShowFloatMsg(QStringLiteral("넷째"), 500, 1);
+            return 0;
+        });
+        ShowFloatMsg(QStringLiteral("셋째"), 500, 1);
+        QVERIFY(!platform::FormRegistry::instance().isLoaded(QStringLiteral("FrmFloatMsg")));
+    }
 };
 
 QTEST_MAIN(TestModMain)

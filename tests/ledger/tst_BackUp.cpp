@@ -1,3 +1,4 @@
+#include "frame/FrmSetPrinter.h"
 #include "frame/frmMsgBackUp.h"
 #include "frame/modBackUp.h"
 #include "frame/modMain.h"
@@ -7,6 +8,8 @@
 #include "support/TestEnv.h"
 
 #include <QFile>
+#include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
@@ -124,6 +127,31 @@ private slots:
         QVERIFY(!IsBackUpDone());
         QCOMPARE(GetBackUpArgs(3), QStringLiteral(" HDDAUTO"));
         QCOMPARE(GetBackUpArgs(7), QString());
+    }
+
+    void printerChoiceIsStoredUnderDrive()
+    {
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter p;
+        {
+            FrmSetPrinter frm;
+            QCOMPARE(frm.windowTitle(), QStringLiteral("프린트 드라이버 설정"));
+            QVERIFY(frm.Spn기본프린터->text().startsWith(QLatin1Char(' ')));
+            frm.List1->clear();
+            frm.List1->addItems({QStringLiteral("Laser 1"), QStringLiteral("사무실 프린터")});
+            frm.List1->setCurrentRow(1);
+            frm.Command1->click();
+            QCOMPARE(frm.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(platform::GetSetting(gsTitle, QStringLiteral("Drive"), gsTitle), QStringLiteral("사무실 프린터"));
+        {
+            // Nothing picked: the stored choice stays.
+            FrmSetPrinter frm;
+            frm.List1->clear();
+            frm.List1->addItems({QStringLiteral("Laser 1")});
+            frm.Command1->click();
+        }
+        QCOMPARE(platform::GetSetting(gsTitle, QStringLiteral("Drive"), gsTitle), QStringLiteral("사무실 프린터"));
     }
 };
 

@@ -7,6 +7,7 @@
 #include "frame/modMain.h"
 #include "ledger/frmMain.h"
 #include "platform/Database.h"
+#include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
@@ -287,6 +288,30 @@ private slots:
             prompter->modalAnswers.enqueue(backupAnswer(2));
             QVERIFY(w->close());
             QVERIFY(QFile::exists(ini));
+        }
+        {
+            // A layout file that maximises the window: the window system sizes it when it is
+            // shown, and closing it unmoved leaves the file alone.
+            platform::IniFile f(ini);
+            QVERIFY(f.load());
+            f.setValue(QStringLiteral("FormPosition"), QStringLiteral("WindowState"), QStringLiteral("2"));
+            QVERIFY(f.save());
+            const QDateTime old = QDateTime::currentDateTime().addDays(-1);
+            {
+                QFile touch(ini);
+                QVERIFY(touch.open(QIODevice::ReadWrite));
+                QVERIFY(touch.setFileTime(old, QFileDevice::FileModificationTime));
+            }
+            auto w = start();
+            QVERIFY(w);
+            const QSize before = w->size();
+            w->show();
+            QApplication::processEvents();
+            w->Form_Activate();
+            QVERIFY(w->size() != before);
+            prompter->modalAnswers.enqueue(backupAnswer(2));
+            QVERIFY(w->close());
+            QCOMPARE(QFileInfo(ini).lastModified(), old);
         }
     }
 

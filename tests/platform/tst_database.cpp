@@ -4,6 +4,7 @@
 #include "support/TestEnv.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 #include <atomic>
 #include <thread>
@@ -39,6 +40,13 @@ private slots:
         f.write(QByteArray(4096, 'x'));
         f.close();
         QVERIFY_THROWS_EXCEPTION(DaoError, Database::open(junk));
+        // An empty file is no database either; it is left as it is.
+        const QString empty = env.path(QStringLiteral("empty.db"));
+        QFile e(empty);
+        QVERIFY(e.open(QIODevice::WriteOnly));
+        e.close();
+        QVERIFY_THROWS_EXCEPTION(DaoError, Database::open(empty));
+        QCOMPARE(QFileInfo(empty).size(), qint64(0));
     }
 
     void readOnlyRefusesWrites()
@@ -70,6 +78,11 @@ private slots:
         QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM party WHERE name = ?"), {tricky.toUpper()}).toInt(), 1);
         // Updates report how many rows they touched.
         QCOMPARE(db->execute(QStringLiteral("UPDATE party SET tel = ? WHERE id = ?"), {QStringLiteral("02"), 1}), qint64(0));
+        QCOMPARE(db->recordsAffected(), qint64(0));
+        // A statement that changes no row reports 0, not the count of the write before it.
+        db->execute(QStringLiteral("INSERT INTO party (id) VALUES (2), (3)"));
+        QCOMPARE(db->recordsAffected(), qint64(2));
+        QCOMPARE(db->execute(QStringLiteral("CREATE INDEX party_tel ON party(tel)")), qint64(0));
         QCOMPARE(db->recordsAffected(), qint64(0));
         QVERIFY_THROWS_EXCEPTION(DaoError, db->execute(QStringLiteral("SELECT ?"), {}));
     }
@@ -137,6 +150,7 @@ private slots:
         QVERIFY(!ed->eof());
         ed->edit();
         ed->setValue(QStringLiteral("cost"), qint64(80000));
+        QCOMPARE(ed->toInt64(2), qint64(80000)); // the edit buffer while editing
         ed->cancelUpdate();
         QCOMPARE(ed->toInt64(2), qint64(70000));
         ed->edit();
@@ -144,6 +158,12 @@ private slots:
         ed->update();
         QCOMPARE(ed->toInt64(2), qint64(90000));
         QCOMPARE(db->scalar(QStringLiteral("SELECT cost FROM ledger WHERE total_id = ?"), {id}).toLongLong(), qint64(90000));
+        // After Update the recordset shows what the table stored (a number typed as text).
+        ed->edit();
+        ed->setValue(QStringLiteral("cost"), QStringLiteral("95000.0"));
+        ed->update();
+        QCOMPARE(ed->text(2), QStringLiteral("95000"));
+        QCOMPARE(ed->value(2).typeId(), int(QMetaType::LongLong));
         QVERIFY_THROWS_EXCEPTION(DaoError, ed->setValue(0, 1)); // outside Edit/AddNew
 
         // A row deleted meanwhile by someone else is not silently "updated".
@@ -186,6 +206,8 @@ private slots:
         auto db = fresh();
         QCOMPARE(db->scalar(QStringLiteral("SELECT MID('2024-03-15', 1, 7)")).toString(), QStringLiteral("2024-03"));
         QCOMPARE(db->scalar(QStringLiteral("SELECT MID('홍길동전', 2)")).toString(), QStringLiteral("길동전"));
+        QCOMPARE(db->scalar(QStringLiteral("SELECT MID('홍길동전', 4294967297, 2)")).toString(), QString());
+        QCOMPARE(db->scalar(QStringLiteral("SELECT MID('abc', 3, 5)")).toString(), QStringLiteral("c"));
         for (int i = 1; i <= 3; ++i)
             db->execute(QStringLiteral("INSERT INTO ledger (pro_name, cost) VALUES (?, ?)"), {QStringLiteral("n%1").arg(i), i});
         auto rs = db->openRecordset(QStringLiteral("SELECT FIRST(pro_name), LAST(pro_name) FROM (SELECT * FROM ledger ORDER BY total_id)"),
@@ -312,6 +334,15 @@ private slots:
         QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM party")).toInt(), 2);
         QVERIFY(!db->inTransaction());
 
+        // A partial index keeps its condition through a rebuild.
+        db->execute(QStringLiteral("CREATE UNIQUE INDEX party_day ON party(name) WHERE id IS NULL"));
+        FieldDef wider = t.fields[t.fieldIndex(QStringLiteral("memo"))];
+        wider.size = 40;
+        db->alterField(QStringLiteral("party"), QStringLiteral("memo"), wider);
+        QVERIFY(db->scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'party_day'")).toString()
+                    .contains(QStringLiteral("WHERE id IS NULL")));
+        db->execute(QStringLiteral("DROP INDEX party_day"));
+
         // A named primary key survives as such.
         IndexDef pk;
         pk.name = QStringLiteral("party_id");
@@ -324,6 +355,29 @@ private slots:
             found = found || (i.primary && i.name == QLatin1String("party_id"));
         QVERIFY(found);
         QCOMPARE(t.indexes.size(), 2);
+    }
+
+    void rebuildKeepsTheKeyCounter()
+    {
+        // A database-filled key never comes back, not even after the table is rebuilt: another
+        // workstation may still show the deleted row under that key.
+        auto db = fresh();
+        for (int i = 0; i < 3; ++i)
+            db->execute(QStringLiteral("INSERT INTO ledger (pro_name) VALUES ('x')"));
+        db->execute(QStringLiteral("DELETE FROM ledger WHERE total_id = 3"));
+        FieldDef f = db->tableDef(QStringLiteral("ledger")).fields[1];
+        f.size = 10;
+        db->alterField(QStringLiteral("ledger"), QStringLiteral("pro_name"), f);
+        QVERIFY(db->tableDef(QStringLiteral("ledger")).fields[0].autoIncrement);
+        db->execute(QStringLiteral("INSERT INTO ledger (pro_name) VALUES ('y')"));
+        QCOMPARE(db->lastInsertId(), qint64(4));
+        // Also when every row was deleted before the rebuild.
+        db->execute(QStringLiteral("DELETE FROM ledger"));
+        FieldDef cost = db->tableDef(QStringLiteral("ledger")).fields[2];
+        cost.defaultValue = QStringLiteral("0");
+        db->alterField(QStringLiteral("ledger"), QStringLiteral("cost"), cost);
+        db->execute(QStringLiteral("INSERT INTO ledger (pro_name) VALUES ('z')"));
+        QCOMPARE(db->lastInsertId(), qint64(5));
     }
 };
 

@@ -7,10 +7,12 @@
 #include "frame/modMain.h"
 #include "platform/Database.h"
 #include "platform/Recordset.h"
+#include "records/clsStock.h"
 
 #include <QDialog>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace recordtest {
@@ -20,7 +22,8 @@ struct TradeDb {
     testsupport::ScriptedPrompter prompter;
     QString path;
     std::shared_ptr<dao::Database> db;
-    QStringList floats; // texts of the floating confirmations, in order
+    QStringList floats;     // texts of the floating confirmations, in order
+    QList<int> floatDelays; // and how long each one stays
 
     TradeDb()
     {
@@ -35,6 +38,8 @@ struct TradeDb {
             prompter.modalAnswers.enqueue([this](QDialog& d) {
                 const auto* label = d.findChild<QLabel*>(QStringLiteral("lblMsg"));
                 floats << (label ? label->text() : d.objectName());
+                const auto* timer = d.findChild<QTimer*>();
+                floatDelays << (timer ? timer->interval() : -1);
                 return int(QDialog::Accepted);
             });
     }
@@ -49,19 +54,33 @@ struct TradeDb {
             .toLongLong();
     }
     QVariant value(const QString& sqlText, const QVariantList& params = {}) { return db->scalar(sqlText, params); }
+    // Texts of the message boxes. A box that is not the plain one of the record classes
+    // (OK only, no icon, program title) carries its style and title in front.
     QStringList messages() const
     {
         QStringList out;
         for (const auto& c : prompter.messages())
-            out << c.text;
+            out << (c.style == 0 && c.title == gsTitle ? QString()
+                                                       : QStringLiteral("[%1|%2] ").arg(c.style).arg(c.title))
+                    + c.text;
         return out;
     }
     void clear()
     {
         prompter.clear();
         floats.clear();
+        floatDelays.clear();
     }
 };
+
+// Points s at db and opens the stock row of product code with its base count.
+inline void openStock(clsStock& s, const std::shared_ptr<dao::Database>& db, const QString& code, double baseCount)
+{
+    s.SetDatabase(db);
+    s.sPCode(code);
+    s.siBaseCount(baseCount);
+    s.SaveInitStock();
+}
 
 // The codes of a recordset's rows (column `column`), in order.
 inline QStringList column(dao::Recordset& rs, const QString& name)

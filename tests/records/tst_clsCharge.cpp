@@ -53,6 +53,7 @@ private slots:
         c.SaveCharge();
         QVERIFY(t.messages().isEmpty());
         QCOMPARE(t.floats, QStringList{QStringLiteral("자료를 저장하였습니다.")});
+        QCOMPARE(t.floatDelays, QList<int>{500});
         QCOMPARE(t.value(QStringLiteral("SELECT Bigo FROM Charge WHERE Code = '0001'")).toString(),
                  QStringLiteral("it's a note"));
         QCOMPARE(t.value(QStringLiteral("SELECT Tel_Home FROM Charge WHERE Code = '0001'")).toString(),
@@ -125,7 +126,9 @@ private slots:
         QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")),
                  (QStringList{QStringLiteral("0001"), QStringLiteral("0003")}));
 
-        // % and _ in the caller's text are matched as themselves.
+        // A * the caller typed stays a wildcard; % and _ are matched as themselves.
+        QVERIFY(c.FindCharge(rs, QString(), QStringLiteral("김*수")));
+        QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")), QStringList{QStringLiteral("0001")});
         QVERIFY(c.FindCharge(rs, QString(), QStringLiteral("0%_")));
         QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")), QStringList{QStringLiteral("0004")});
 

@@ -24,6 +24,14 @@ class TestClsProduct : public QObject {
         p.sUnit(QStringLiteral("box"));
         p.SaveInitProduct();
     }
+    // Products coded 000001, 000002, ... in the order given, each as {name, class code}.
+    static void addProducts(clsProduct& p, std::initializer_list<std::pair<const char*, const char*>> products)
+    {
+        int code = 0;
+        for (const auto& [name, cls] : products)
+            addProduct(p, QStringLiteral("%1").arg(++code, 6, 10, QLatin1Char('0')), QString::fromUtf8(name),
+                       QString::fromUtf8(cls));
+    }
 
 private slots:
     void classCodes()
@@ -81,13 +89,40 @@ private slots:
         p.sClassName(QStringLiteral("b"));
         p.SaveClass(); // cannot get the write lock: the save-error box, nothing stored
         QCOMPARE(t.messages().size(), 1);
-        QVERIFY(t.messages().first().contains(QStringLiteral("오류번호 : 3261")));
+        QVERIFY(t.messages().first().startsWith(QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.\r\n오류번호 : 3261")));
         other->commit();
         t.clear();
         p.SaveClass();
         QVERIFY(t.messages().isEmpty());
         QCOMPARE(t.value(QStringLiteral("SELECT Code FROM PClass WHERE ClassName = 'b'")).toString(),
                  QStringLiteral("00002"));
+
+        // An engine error while adding: the write lock is given up before the save-error box
+        // waits for the user, so the other workstation can go on writing meanwhile.
+        t.sql(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON PClass BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        other->setBusyTimeout(0);
+        struct Probe : testsupport::ScriptedPrompter {
+            std::function<void()> onBox;
+            int messageBox(const QString& text, const QString& title, int style) override
+            {
+                if (onBox)
+                    onBox();
+                return ScriptedPrompter::messageBox(text, title, style);
+            }
+        } probe;
+        bool otherWrote = false;
+        probe.onBox = [&] {
+            try {
+                other->execute(QStringLiteral("INSERT INTO Charge (Code) VALUES ('0001')"));
+                otherWrote = true;
+            } catch (const dao::DaoError&) {
+            }
+        };
+        p.SaveClass();
+        QCOMPARE(probe.messages().size(), 1);
+        QVERIFY(probe.messages().first().text.startsWith(QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.")));
+        QVERIFY(otherWrote);
+        QCOMPARE(t.count(QStringLiteral("PClass")), 2);
     }
 
     void productSaveUpdateDelete()
@@ -109,7 +144,7 @@ private slots:
         p.SaveInitProduct();
         QCOMPARE(t.count(QStringLiteral("Product")), 2);
         QCOMPARE(t.messages().size(), 1);
-        QVERIFY(t.messages().first().contains(QStringLiteral("오류번호 : 3022")));
+        QVERIFY(t.messages().first().startsWith(QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.\r\n오류번호 : 3022")));
 
         // UpdateProduct keeps the class.
         t.clear();
@@ -155,7 +190,7 @@ private slots:
         QCOMPARE(t.messages(), QStringList{QStringLiteral("SalePrice 데이터를 갱신하는 중 오류가 발생했습니다.")});
 
         p.SCODE(QStringLiteral("000001"));
-        const QStringList refused = {QStringLiteral("PName"), QStringLiteral("Code"),
+        const QStringList refused = {QStringLiteral("PName"), QStringLiteral("Code"), QStringLiteral("PTax"),
                                      QStringLiteral("SalePrice = 0, PName"), QStringLiteral("Nothing")};
         for (const QString& name : refused) {
             bool thrown = false;
@@ -175,11 +210,7 @@ private slots:
         TradeDb t;
         clsProduct p;
         t.sql(QStringLiteral("INSERT INTO PClass (Code, ClassName, Used) VALUES ('00001', 'a', 1), ('00002', 'b', 1)"));
-        addProduct(p, QStringLiteral("000001"), QStringLiteral("a1"), QStringLiteral("00001"));
-        addProduct(p, QStringLiteral("000002"), QStringLiteral("a2"), QStringLiteral("00001"));
-        addProduct(p, QStringLiteral("000003"), QStringLiteral("a3"), QStringLiteral("00001"));
-        addProduct(p, QStringLiteral("000004"), QStringLiteral("b1"), QStringLiteral("00002"));
-        addProduct(p, QStringLiteral("000005"), QStringLiteral("c1"), QStringLiteral("00003"));
+        addProducts(p, {{"a1", "00001"}, {"a2", "00001"}, {"a3", "00001"}, {"b1", "00002"}, {"c1", "00003"}});
 
         p.sClassCode(QStringLiteral("00001"));
         p.DeleteClass();
@@ -235,12 +266,8 @@ private slots:
         TradeDb t;
         clsProduct p;
         t.sql(QStringLiteral("INSERT INTO PClass (Code, ClassName, Used) VALUES ('00001', '과일', 1)"));
-        addProduct(p, QStringLiteral("000001"), QStringLiteral("청사과"), QStringLiteral("00001"));
-        addProduct(p, QStringLiteral("000002"), QStringLiteral("사과"), QStringLiteral("00001"));
-        addProduct(p, QStringLiteral("000003"), QStringLiteral("사과주스 100%"), QStringLiteral("00001"));
-        addProduct(p, QStringLiteral("000004"), QStringLiteral("사과주스 1000"), QStringLiteral("00001"));
-        addProduct(p, QStringLiteral("000005"), QStringLiteral("a_b"), QStringLiteral("00001"));
-        addProduct(p, QStringLiteral("000006"), QStringLiteral("axb"), QStringLiteral("00001"));
+        addProducts(p, {{"청사과", "00001"}, {"사과", "00001"}, {"사과주스 100%", "00001"},
+                        {"사과주스 1000", "00001"}, {"a_b", "00001"}, {"axb", "00001"}});
 
         QVERIFY(p.FindClass(QStringLiteral("00001")));
         QVERIFY(!p.FindClass(QStringLiteral("00002"), QStringLiteral("과일"))); // the code decides
@@ -284,10 +311,7 @@ private slots:
         clsProduct p;
         t.sql(QStringLiteral("INSERT INTO PClass (Code, ClassName, Used) VALUES ('00001', 'a', 0), ('00002', 'b', 1), "
                              "('00003', 'c', 0)"));
-        addProduct(p, QStringLiteral("000001"), QStringLiteral("a1"), QStringLiteral("00001"));
-        addProduct(p, QStringLiteral("000002"), QStringLiteral("b1"), QStringLiteral("00002"));
-        addProduct(p, QStringLiteral("000003"), QStringLiteral("c1"), QStringLiteral("00003"));
-        addProduct(p, QStringLiteral("000004"), QStringLiteral("b2"), QStringLiteral("00002"));
+        addProducts(p, {{"a1", "00001"}, {"b1", "00002"}, {"c1", "00003"}, {"b2", "00002"}});
         t.sql(QStringLiteral("UPDATE Product SET FairStock = 0 WHERE Code = '000004'"));
 
         t.sql(QStringLiteral("INSERT INTO Stock (PCode, CurStock) VALUES ('000002', 4), ('000004', 1), ('000009', 2)"));

@@ -31,16 +31,22 @@ class TestClsTrader : public QObject {
         t.sBigo(QStringLiteral("O'Neil"));
         t.bDeled(false);
     }
+    // The party most cases start from: 000001 "가나상사", filled as above.
+    static void saveFirstParty(clsTrader& tr)
+    {
+        fill(tr, QStringLiteral("000001"), QStringLiteral("가나상사"), 1);
+        tr.SaveTrader();
+    }
 
 private slots:
     void saveStoresEveryMember()
     {
         TradeDb t;
         clsTrader tr;
-        fill(tr, QStringLiteral("000001"), QStringLiteral("가나상사"), 1);
-        tr.SaveTrader();
+        saveFirstParty(tr);
         QVERIFY(t.messages().isEmpty());
         QCOMPARE(t.floats, QStringList{QStringLiteral("자료가 저장되었습니다.")});
+        QCOMPARE(t.floatDelays, QList<int>{700});
         QCOMPARE(t.value(QStringLiteral(
                              "SELECT C_Name||U_Name||Serial||Phone||Fax||DDD||Charge||VAT||Addr1||Addr2||Post||"
                              "Status||Item||OpenDate||CloseDate||EnterDate||Section||TotNoPay||Bigo||bDeled "
@@ -76,8 +82,7 @@ private slots:
     {
         TradeDb t;
         clsTrader tr;
-        fill(tr, QStringLiteral("000001"), QStringLiteral("가나상사"), 1);
-        tr.SaveTrader();
+        saveFirstParty(tr);
         t.clear();
 
         tr.SCODE(QStringLiteral("000002"));
@@ -109,8 +114,7 @@ private slots:
     {
         TradeDb t;
         clsTrader tr;
-        fill(tr, QStringLiteral("000001"), QStringLiteral("가나상사"), 1);
-        tr.SaveTrader();
+        saveFirstParty(tr);
         t.clear();
         tr.UpdateNoPay(30000, 45000);
         QCOMPARE(tr.CurTotNoPay(QStringLiteral("000001")), 115000);
@@ -139,8 +143,7 @@ private slots:
     {
         TradeDb t;
         clsTrader tr;
-        fill(tr, QStringLiteral("000001"), QStringLiteral("가나상사"), 1);
-        tr.SaveTrader();
+        saveFirstParty(tr);
         fill(tr, QStringLiteral("000002"), QStringLiteral("100% 유통"), 0);
         tr.byVAT(2);
         tr.bDeled(true);
@@ -157,7 +160,10 @@ private slots:
 
         QVERIFY(tr.FindTrader(rs, QStringLiteral("000002")));
         QCOMPARE(rs->recordCount(), 1);
-        // Text search: deleted parties included; % matched literally.
+        // Text search: deleted parties included; % matched literally, * a wildcard.
+        QVERIFY(tr.FindTrader(rs, QString(), QStringLiteral("가*사"), QStringLiteral("없음"), QStringLiteral("없음"),
+                              QStringLiteral("없음")));
+        QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")), QStringList{QStringLiteral("000001")});
         QVERIFY(tr.FindTrader(rs, QString(), QStringLiteral("0%"), QStringLiteral("없음"), QStringLiteral("없음"),
                               QStringLiteral("없음")));
         QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")), QStringList{QStringLiteral("000002")});

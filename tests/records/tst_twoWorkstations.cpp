@@ -76,10 +76,7 @@ private slots:
     {
         TradeDb t;
         clsStock init;
-        init.SetDatabase(t.db);
-        init.sPCode(QStringLiteral("000001"));
-        init.siBaseCount(100);
-        init.SaveInitStock();
+        recordtest::openStock(init, t.db, QStringLiteral("000001"), 100);
 
         const int n = 150;
         auto work = [n](std::shared_ptr<dao::Database> db) {
