@@ -1,4 +1,5 @@
 #include "platform/SpreadGrid.h"
+#include "platform/KeyCodes.h"
 #include "platform/SpreadModel.h"
 
 #include <QApplication>
@@ -34,35 +35,6 @@ int shiftState(Qt::KeyboardModifiers m)
     if (m & Qt::ControlModifier) s |= 2;
     if (m & Qt::AltModifier) s |= 4;
     return s;
-}
-
-// Qt key -> virtual-key number as the program's handlers compare them.
-int virtualKey(int key)
-{
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) return key;
-    switch (key) {
-    case Qt::Key_Return: case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Delete: return 46;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    default: return key < 256 ? key : 0;
-    }
 }
 
 // The character code a KeyPress handler sees, 0 when the key types nothing.
@@ -1078,10 +1050,11 @@ void SpreadGrid::keyPressEvent(QKeyEvent* e)
         e->ignore();
         return;
     }
-    int vk = virtualKey(e->key());
+    int vk = platform::virtualKeyCode(e);
+    const int typedVk = vk;
     const int shift = shiftState(e->modifiers());
     emit KeyDown(vk, shift);
-    if (vk == 0) { e->accept(); return; }
+    if (vk == 0 && typedVk != 0) { e->accept(); return; } // the handler swallowed the key
     for (int a = 0; a < 3; ++a) {
         if (d->actionKey[a] == 0 || d->actionKey[a] != vk || shift != 0) continue;
         if (a == 0 && d->editable(d->activeCol, d->activeRow)) {
@@ -1143,11 +1116,12 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         auto* e = static_cast<QKeyEvent*>(event);
         d->editorKey = nullptr;
-        int vk = virtualKey(e->key());
+        int vk = platform::virtualKeyCode(e);
+        const int typedVk = vk;
         const int shift = shiftState(e->modifiers());
         emit KeyDown(vk, shift);
         if (!d->editor) return true; // the handler ended editing
-        if (vk == 0) return true;
+        if (vk == 0 && typedVk != 0) return true; // the handler swallowed the key
         switch (e->key()) {
         case Qt::Key_Return: case Qt::Key_Enter: {
             int ascii = 13;

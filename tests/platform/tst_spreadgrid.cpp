@@ -366,6 +366,25 @@ private slots:
         QCOMPARE(g->editorWidget()->text(), QStringLiteral("keep"));
     }
 
+    // Typed punctuation shares its Qt code with the arrow keys' virtual-key numbers: it must
+    // never reach KeyDown as an arrow, and it must still land in the cell.
+    void typedPunctuationIsNoArrowKey()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(2);
+        g.SetMaxRows(2);
+        QList<int> keys;
+        connect(&g, &SpreadGrid::KeyDown, [&](int& key, int) { keys << key; });
+        g.SetActiveCell(1, 1);
+        QTest::keyClick(&g, '(');
+        QVERIFY(g.IsEditing());
+        QTest::keyClicks(g.editorWidget(), QStringLiteral("%&'"));
+        QVERIFY(!keys.contains(37) && !keys.contains(38) && !keys.contains(39) && !keys.contains(40));
+        QVERIFY(g.IsEditing());
+        QCOMPARE(g.editorWidget()->text(), QStringLiteral("(%&'"));
+        QCOMPARE(g.ActiveRow(), 1);
+    }
+
     void searchColAndRow()
     {
         SpreadGrid g;
