@@ -1,6 +1,6 @@
-// bench-print [ROWS]: the ledger print's copy into total_print (default 100,000 rows) beside a
+// bench-print [ROWS] [PDF]: the ledger print's copy into total_print (default 100,000 rows) beside a
 // bare SQLite loop with one prepared INSERT in one transaction as the reference, then the
-// report of those rows rendered into a PDF file.
+// report of those rows rendered into a PDF file (kept as PDF when given).
 #include "ledger/LedgerPrint.h"
 #include "platform/Database.h"
 #include "platform/ProgramFolder.h"
@@ -130,7 +130,7 @@ int main(int argc, char** argv)
     engine.SetDataFiles(0, file);
     engine.SetFormulas(0, kLedgerTitleFormula);
     engine.SetDestination(platform::ReportEngine::crptToFile);
-    engine.SetPrintFileName(dir.filePath(QStringLiteral("ledger.pdf")));
+    engine.SetPrintFileName(argc > 2 ? QString::fromLocal8Bit(argv[2]) : dir.filePath(QStringLiteral("ledger.pdf")));
     t.restart();
     const bool ok = engine.SetAction(1);
     std::printf("report to PDF: %s, %d pages, %.1f ms, %lld bytes\n", ok ? "ok" : qPrintable(engine.LastErrorString()),

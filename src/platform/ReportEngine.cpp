@@ -340,7 +340,7 @@ bool RenderReport(QPrinter& printer, const ReportDefinition& def, const ReportRo
     const QFontMetrics fmBody(body, &printer);
     const QFontMetrics fmHeading(headingFont, &printer);
     const int line = fmBody.height();
-    const int pad = std::max(1, fmBody.averageCharWidth() / 2);
+    const int pad = std::max(1, fmBody.averageCharWidth());
 
     ReportPageMetrics m;
     m.pageWidth = printer.width();
