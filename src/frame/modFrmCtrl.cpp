@@ -1,4 +1,5 @@
 #include "frame/modFrmCtrl.h"
+#include "platform/KeyCodes.h"
 
 #include "frame/modMsgBox.h"
 #include "platform/FormRegistry.h"
@@ -132,41 +133,7 @@ int VbKeyCode(int qtKey)
     }
 }
 
-int VbKeyCode(const QKeyEvent* event)
-{
-    if (!event)
-        return 0;
-    const int key = event->key();
-    if (key >= 0x01000000 || key == 0)
-        return VbKeyCode(key);
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_Space)
-        return key;
-    // Punctuation: the key it is typed with on the standard layout.
-    switch (key) {
-    case Qt::Key_ParenRight: return 48;
-    case Qt::Key_Exclam: return 49;
-    case Qt::Key_At: return 50;
-    case Qt::Key_NumberSign: return 51;
-    case Qt::Key_Dollar: return 52;
-    case Qt::Key_Percent: return 53;
-    case Qt::Key_AsciiCircum: return 54;
-    case Qt::Key_Ampersand: return 55;
-    case Qt::Key_Asterisk: return 56;
-    case Qt::Key_ParenLeft: return 57;
-    case Qt::Key_Semicolon: case Qt::Key_Colon: return 186;
-    case Qt::Key_Equal: case Qt::Key_Plus: return 187;
-    case Qt::Key_Comma: case Qt::Key_Less: return 188;
-    case Qt::Key_Minus: case Qt::Key_Underscore: return 189;
-    case Qt::Key_Period: case Qt::Key_Greater: return 190;
-    case Qt::Key_Slash: case Qt::Key_Question: return 191;
-    case Qt::Key_QuoteLeft: case Qt::Key_AsciiTilde: return 192;
-    case Qt::Key_BracketLeft: case Qt::Key_BraceLeft: return 219;
-    case Qt::Key_Backslash: case Qt::Key_Bar: return 220;
-    case Qt::Key_BracketRight: case Qt::Key_BraceRight: return 221;
-    case Qt::Key_Apostrophe: case Qt::Key_QuoteDbl: return 222;
-    default: return 0; // another character: no key the program reacts to
-    }
-}
+int VbKeyCode(const QKeyEvent* event) { return platform::virtualKeyCode(event); }
 
 void PostTabKey(int direction)
 {

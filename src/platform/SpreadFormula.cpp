@@ -202,6 +202,8 @@ private:
                     int arg;
                     skip();
                     if (name == QLatin1String("SUM")) {
+                        const int save = m_p;
+                        const size_t nodeCount = m_nodes.size();
                         arg = refOrRange();
                         if (arg == -2) arg = comparison();
                         else {
@@ -209,8 +211,9 @@ private:
                             skip();
                             if (arg >= 0 && m_nodes[arg].kind == SpreadFormula::Ref
                                 && peek() != ',' && peek() != ')') {
-                                fail(QStringLiteral("unsupported SUM argument"));
-                                return -1;
+                                m_nodes.resize(nodeCount);
+                                m_p = save;
+                                arg = comparison();
                             }
                         }
                         if (arg >= 0 && m_nodes[arg].kind == SpreadFormula::Range) m_sums.push_back(arg);

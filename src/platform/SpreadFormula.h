@@ -5,7 +5,8 @@
 // numbers, cell references, ranges (ref:ref), IF(cond, a, b), SUM(arg, ...) and
 // parentheses. References: R<n>C<m> absolute, RC<m> / R[k]C[j] / RC relative to the
 // formula's own cell. Values are numbers; an empty or non-numeric cell counts as 0.
-// Errors (division by zero, a reference to a deleted row, a cycle) give NaN.
+// Division by zero gives an infinite result (shown "#DIV/0!"); a reference to a deleted
+// row or a cycle gives NaN (shown "#VALUE!").
 #include <QString>
 #include <functional>
 #include <memory>

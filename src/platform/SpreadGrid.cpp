@@ -1,4 +1,5 @@
 #include "platform/SpreadGrid.h"
+#include "platform/KeyCodes.h"
 #include "platform/SpreadModel.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -33,35 +35,6 @@ int shiftState(Qt::KeyboardModifiers m)
     if (m & Qt::ControlModifier) s |= 2;
     if (m & Qt::AltModifier) s |= 4;
     return s;
-}
-
-// Qt key -> virtual-key number as the program's handlers compare them.
-int virtualKey(int key)
-{
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) return key;
-    switch (key) {
-    case Qt::Key_Return: case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Delete: return 46;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    default: return key < 256 ? key : 0;
-    }
 }
 
 // The character code a KeyPress handler sees, 0 when the key types nothing.
@@ -343,6 +316,11 @@ struct SpreadGrid::Private {
     void endEdit(bool commit);
     void moveActive(int c, int r);
     void afterStructureChange();
+    // After rows moved under an open editor: the active cell goes on in edit mode.
+    void resumeEdit(bool wasEditing)
+    {
+        if (wasEditing && !editor && !inLeave && editPermanent && gridHasFocus()) startEdit(nullptr);
+    }
     void enterActionMove();
     void handleNavigationKey(int key, Qt::KeyboardModifiers mods);
     void paint(QPainter& p, const QRect& clip);
@@ -363,6 +341,15 @@ void SpreadGrid::Private::startEdit(const QString* initial)
     int ha = int(model.attr(SpreadModel::AHAlign, editCol, editRow));
     if (ha == 1 || (ha < 0 && model.cellType(editCol, editRow) == 12)) editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     else if (ha == 2) editor->setAlignment(Qt::AlignCenter);
+    if (model.cellType(editCol, editRow) == 12) {
+        // a currency cell takes only what can make a number, as the user types it
+        static const QRegularExpression number(QStringLiteral("-?[0-9,]*(\\.[0-9]*)?"));
+        auto* v = new QRegularExpressionValidator(number, editor);
+        editor->setValidator(v);
+        QString first = initial ? *initial : QString();
+        int pos = 0;
+        if (initial && v->validate(first, pos) == QValidator::Invalid) initial = nullptr;
+    }
     editor->setText(initial ? *initial : editOld);
     if (!initial && editReplace) editor->selectAll();
     editor->installEventFilter(q);
@@ -402,9 +389,11 @@ void SpreadGrid::Private::endEdit(bool commit)
     editor = nullptr;
     editorKey = nullptr;
     ed->removeEventFilter(q);
+    // The grid takes the focus before the editor goes: hiding a focused editor would pass
+    // the focus on to the window's next control first (whose focus handlers would run).
+    if (hadFocus) q->setFocus(Qt::OtherFocusReason);
     ed->hide();
     ed->deleteLater();
-    if (hadFocus) q->setFocus(Qt::OtherFocusReason);
     if (changed) model.setText(c, r, newText);
     repaint();
     if (changed) emit q->Change(c, r);
@@ -958,16 +947,20 @@ void SpreadGrid::Refresh()
 void SpreadGrid::DeleteRows(int row, int count)
 {
     if (row < 1 || count < 1 || row > d->model.maxRows()) return;
+    const bool wasEditing = d->editor != nullptr;
     if (d->editor) d->endEdit(true);
     d->model.deleteRows(row, count);
     d->afterStructureChange();
+    d->resumeEdit(wasEditing);
 }
 void SpreadGrid::InsertRows(int row, int count)
 {
     if (row < 1 || count < 1 || row > d->model.maxRows()) return;
+    const bool wasEditing = d->editor != nullptr;
     if (d->editor) d->endEdit(true);
     d->model.insertRows(row, count);
     d->afterStructureChange();
+    d->resumeEdit(wasEditing);
 }
 int SpreadGrid::SearchCol(int col, int rowStart, int rowEnd, const QString& text, int flags) const
 {
@@ -986,15 +979,17 @@ void SpreadGrid::SortRows(int keyCol, bool ascending, int row1, int row2)
 void SpreadGrid::UserSortClick(int col)
 {
     if (col < 1 || col > d->model.maxCols()) return;
+    const bool wasEditing = d->editor != nullptr;
     if (d->editor) d->endEdit(true);
     const bool ascending = (d->sortCol == col) ? !d->sortAscending : true;
     int action = 1;
     emit BeforeUserSort(col, ascending ? 1 : 2, action);
-    if (action == 0) return;
+    if (action == 0) { d->resumeEdit(wasEditing); return; }
     d->sortCol = col;
     d->sortAscending = ascending;
     SortRows(col, ascending, 1, -1);
     emit AfterUserSort(col);
+    d->resumeEdit(wasEditing);
 }
 void SpreadGrid::SetFocus()
 {
@@ -1055,10 +1050,11 @@ void SpreadGrid::keyPressEvent(QKeyEvent* e)
         e->ignore();
         return;
     }
-    int vk = virtualKey(e->key());
+    int vk = platform::virtualKeyCode(e);
+    const int typedVk = vk;
     const int shift = shiftState(e->modifiers());
     emit KeyDown(vk, shift);
-    if (vk == 0) { e->accept(); return; }
+    if (vk == 0 && typedVk != 0) { e->accept(); return; } // the handler swallowed the key
     for (int a = 0; a < 3; ++a) {
         if (d->actionKey[a] == 0 || d->actionKey[a] != vk || shift != 0) continue;
         if (a == 0 && d->editable(d->activeCol, d->activeRow)) {
@@ -1120,11 +1116,12 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         auto* e = static_cast<QKeyEvent*>(event);
         d->editorKey = nullptr;
-        int vk = virtualKey(e->key());
+        int vk = platform::virtualKeyCode(e);
+        const int typedVk = vk;
         const int shift = shiftState(e->modifiers());
         emit KeyDown(vk, shift);
         if (!d->editor) return true; // the handler ended editing
-        if (vk == 0) return true;
+        if (vk == 0 && typedVk != 0) return true; // the handler swallowed the key
         switch (e->key()) {
         case Qt::Key_Return: case Qt::Key_Enter: {
             int ascii = 13;
@@ -1168,6 +1165,11 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
         QTimer::singleShot(0, this, [this, ed]() {
             if (!ed || ed != d->editor || d->gridHasFocus()) return;
             d->endEdit(true);
+            if (d->gridHasFocus()) {
+                // the leave handler took the focus back (after a pick list): editing goes on
+                if (!d->editor && d->editPermanent) d->startEdit(nullptr);
+                return;
+            }
             emit LostFocus();
         });
         return false;

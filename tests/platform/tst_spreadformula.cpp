@@ -72,6 +72,7 @@ private slots:
         QCOMPARE(eval(QStringLiteral("SUM(R1C6:R5C6)"), ctx), QStringLiteral("1500"));
         QCOMPARE(eval(QStringLiteral("SUM(R5C6:R1C6)"), ctx), QStringLiteral("1500"));
         QCOMPARE(eval(QStringLiteral("SUM(R1C6:R2C6, R2C2, 3)"), ctx), QStringLiteral("310"));
+        QCOMPARE(eval(QStringLiteral("SUM(R2C2*2, R1C6:R1C6)"), ctx), QStringLiteral("114")); // an expression as argument
         // large whole amounts stay exact
         ctx.cells[{1, 1}] = 99999999999LL;
         ctx.cells[{1, 2}] = 99999999999LL;

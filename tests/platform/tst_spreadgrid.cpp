@@ -1,9 +1,10 @@
 #include "platform/SpreadGrid.h"
+#include "platform/Prompter.h"
 #include "platform/SpreadModel.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QDialog>
 #include <QLineEdit>
-#include <QTimer>
 #include <QtTest>
 
 using platform::SpreadGrid;
@@ -112,8 +113,11 @@ private slots:
 
         // InsertRows moves the rows below; the sum range grows with them
         g.InsertRows(2, 1);
+        log.entries.clear();
         g.SetText(10, 2, QStringLiteral("500"));
         QCOMPARE(g.GetText(15, 1), QStringLiteral("8500"));
+        QVERIFY(log.entries.contains(QStringLiteral("15,1=8500")));
+        QVERIFY(log.entries.contains(QStringLiteral("17,1=4500")));
 
         // MaxRows cuts rows off: their amounts leave the sum
         log.entries.clear();
@@ -210,59 +214,175 @@ private slots:
         g.EndEdit(true);
     }
 
+    // A leave handler that opens a modal window (a pick list): the editor has committed
+    // before the handler runs, the handler is not entered again while the window is up,
+    // and editing goes on where the handler put the active cell.
     void modalWindowWhileLeavingEditMode()
     {
-        SpreadGrid g;
-        g.SetMaxCols(3);
-        g.SetMaxRows(3);
-        g.SetEditModePermanent(true);
-        int calls = 0;
-        QString seen;
-        connect(&g, &SpreadGrid::EditMode, [&](int c, int r, int mode, bool changed) {
-            if (mode == 1) return;
-            ++calls;
-            seen = g.GetText(c, r); // the editor has committed already
-            QDialog dlg;
-            QTimer::singleShot(20, &dlg, &QDialog::accept);
-            dlg.exec();                   // a modal window inside the handler
-            g.SetActiveCell(3, 2);        // and the handler moves on itself
-            g.SetText(c, r, QStringLiteral("completed"));
-            Q_UNUSED(changed);
+        testsupport::ScriptedPrompter prompter;
+        QWidget w;
+        auto* other = new QLineEdit(&w);
+        auto* g = new SpreadGrid(&w);
+        other->setGeometry(0, 0, 100, 20);
+        g->setGeometry(0, 30, 400, 200);
+        g->SetMaxCols(3);
+        g->SetMaxRows(3);
+        g->SetEditModePermanent(true);
+        QStringList events;
+        int depth = 0, maxDepth = 0;
+        connect(g, &SpreadGrid::EditMode, [&](int c, int r, int mode, bool changed) {
+            events << QStringLiteral("EditMode %1,%2 %3").arg(c).arg(r).arg(mode);
+            if (mode != 0 || !changed) return;
+            maxDepth = std::max(maxDepth, ++depth);
+            events << QStringLiteral("committed=") + g->GetText(c, r);
+            QDialog dlg(&w);
+            platform::prompter().execModal(dlg);
+            g->SetFocus();                    // the focus returns to the grid
+            g->SetText(c, r, QStringLiteral("completed"));
+            g->SetActiveCell(3, 2);           // and the handler moves on itself
+            --depth;
         });
-        g.show();
-        g.SetActiveCell(1, 1);
-        g.StartEdit();
-        QVERIFY(g.IsEditing());
-        g.editorWidget()->setText(QStringLiteral("typed"));
-        QTest::keyClick(g.editorWidget(), Qt::Key_Return);
-        QCOMPARE(calls, 1);
-        QCOMPARE(seen, QStringLiteral("typed"));
-        QCOMPARE(g.GetText(1, 1), QStringLiteral("completed"));
-        QCOMPARE(g.ActiveCol(), 3);
-        QCOMPARE(g.ActiveRow(), 2);
+        connect(g, &SpreadGrid::LostFocus, [&] { events << QStringLiteral("LostFocus"); });
+        // what a real modal window does to the grid: it takes the focus and gives it back
+        auto modal = [&](QDialog& dlg) {
+            auto* field = new QLineEdit(&dlg);
+            dlg.show();
+            QApplication::setActiveWindow(&dlg);
+            field->setFocus();
+            QApplication::processEvents();
+            QTest::keyClick(g, Qt::Key_Return); // input meant for the grid while the window is up
+            dlg.hide();
+            QApplication::setActiveWindow(&w);
+            QApplication::processEvents();
+            return int(QDialog::Accepted);
+        };
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        g->SetActiveCell(1, 1);
+        g->SetFocus();
+        QTRY_VERIFY(g->IsEditing());
+
+        // left with Enter
+        events.clear();
+        prompter.modalAnswers.enqueue(modal);
+        g->editorWidget()->setText(QStringLiteral("typed"));
+        QTest::keyClick(g->editorWidget(), Qt::Key_Return);
+        QApplication::processEvents();
+        QCOMPARE(prompter.calls.size(), 1);
+        QCOMPARE(maxDepth, 1);
+        QCOMPARE(events.mid(0, 2), (QStringList{QStringLiteral("EditMode 1,1 0"), QStringLiteral("committed=typed")}));
+        QCOMPARE(events.filter(QStringLiteral("EditMode")).size(), 2); // the leave, then editing goes on
+        QCOMPARE(events.last(), QStringLiteral("EditMode 3,2 1"));
+        QCOMPARE(g->GetText(1, 1), QStringLiteral("completed"));
+        QCOMPARE(g->ActiveCol(), 3);
+        QCOMPARE(g->ActiveRow(), 2);
+        QVERIFY(g->IsEditing());
+
+        // left because the user clicked another control
+        events.clear();
+        prompter.modalAnswers.enqueue(modal);
+        g->SetActiveCell(2, 3);
+        QTRY_VERIFY(g->IsEditing());
+        g->editorWidget()->setText(QStringLiteral("typed again"));
+        events.clear();
+        other->setFocus(Qt::MouseFocusReason);
+        QTRY_COMPARE(prompter.calls.size(), 2);
+        QApplication::processEvents();
+        QCOMPARE(maxDepth, 1);
+        QCOMPARE(events.value(1), QStringLiteral("committed=typed again"));
+        QCOMPARE(g->GetText(2, 3), QStringLiteral("completed"));
+        // the handler took the focus back: the grid edits the cell it chose
+        QCOMPARE(g->ActiveRow(), 2);
+        QTRY_VERIFY(g->IsEditing());
+        QVERIFY(!events.contains(QStringLiteral("LostFocus")));
     }
 
+    // Leaving edit mode must not pass the focus through other controls of the window:
+    // their focus handlers (select the text, clear a filter) would run on every cell.
+    void leavingEditModeKeepsTheFocusInTheGrid()
+    {
+        QWidget w;
+        auto* first = new QLineEdit(&w);
+        auto* g = new SpreadGrid(&w);
+        first->setGeometry(0, 0, 100, 20);
+        g->setGeometry(0, 30, 400, 200);
+        g->SetMaxCols(3);
+        g->SetMaxRows(3);
+        g->SetEditModePermanent(true);
+        int focusIns = 0;
+        struct Counter : QObject {
+            int& n;
+            explicit Counter(int& c) : n(c) {}
+            bool eventFilter(QObject*, QEvent* e) override { if (e->type() == QEvent::FocusIn) ++n; return false; }
+        } counter(focusIns);
+        first->installEventFilter(&counter);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        g->SetFocus();
+        QTRY_VERIFY(g->IsEditing());
+        focusIns = 0;
+        g->editorWidget()->setText(QStringLiteral("x"));
+        QTest::keyClick(g->editorWidget(), Qt::Key_Return);
+        QTest::keyClick(g->editorWidget(), Qt::Key_Down);
+        g->DeleteRows(3, 1);
+        QApplication::processEvents();
+        QCOMPARE(focusIns, 0);
+        QVERIFY(g->IsEditing());
+        QCOMPARE(g->ActiveRow(), 2);
+    }
+
+    // F2 to F5 are the list windows' own keys: with the grid's action keys off they reach
+    // KeyDown once, change nothing in the grid, and travel on to the window.
     void functionKeysReachKeyDown()
+    {
+        struct Window : QWidget {
+            QList<int> keys;
+            void keyPressEvent(QKeyEvent* e) override { keys << e->key(); }
+        } w;
+        auto* g = new SpreadGrid(&w);
+        g->SetMaxCols(2);
+        g->SetMaxRows(2);
+        g->SetText(1, 1, QStringLiteral("keep"));
+        for (int a = 0; a <= 2; ++a) g->SetActionKey(a, false, false, 0);
+        QList<int> keys;
+        connect(g, &SpreadGrid::KeyDown, [&](int& key, int) { keys << key; });
+        const QList<int> fkeys{Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F5};
+        g->SetActiveCell(1, 1);
+        for (int k : fkeys) QTest::keyClick(g, Qt::Key(k));
+        QCOMPARE(keys, (QList<int>{113, 114, 115, 116}));
+        QCOMPARE(w.keys, fkeys);
+        QCOMPARE(g->GetText(1, 1), QStringLiteral("keep")); // F2 no longer clears the cell
+        QVERIFY(!g->IsEditing());                           // F3 no longer starts editing
+        // also while a cell is being edited
+        keys.clear();
+        w.keys.clear();
+        g->StartEdit();
+        for (int k : fkeys) QTest::keyClick(g->editorWidget(), Qt::Key(k));
+        QCOMPARE(keys, (QList<int>{113, 114, 115, 116}));
+        QCOMPARE(w.keys, fkeys);
+        QVERIFY(g->IsEditing());
+        QCOMPARE(g->editorWidget()->text(), QStringLiteral("keep"));
+    }
+
+    // Typed punctuation shares its Qt code with the arrow keys' virtual-key numbers: it must
+    // never reach KeyDown as an arrow, and it must still land in the cell.
+    void typedPunctuationIsNoArrowKey()
     {
         SpreadGrid g;
         g.SetMaxCols(2);
         g.SetMaxRows(2);
-        g.SetText(1, 1, QStringLiteral("keep"));
-        for (int a = 0; a <= 2; ++a) g.SetActionKey(a, false, false, 0);
         QList<int> keys;
         connect(&g, &SpreadGrid::KeyDown, [&](int& key, int) { keys << key; });
         g.SetActiveCell(1, 1);
-        QTest::keyClick(&g, Qt::Key_F2);
-        QTest::keyClick(&g, Qt::Key_F3);
-        QTest::keyClick(&g, Qt::Key_F4);
-        QTest::keyClick(&g, Qt::Key_F5);
-        QCOMPARE(keys, (QList<int>{113, 114, 115, 116}));
-        QCOMPARE(g.GetText(1, 1), QStringLiteral("keep")); // F2 no longer clears the cell
-        // also while a cell is being edited
-        keys.clear();
-        g.StartEdit();
-        QTest::keyClick(g.editorWidget(), Qt::Key_F4);
-        QCOMPARE(keys, QList<int>{115});
+        QTest::keyClick(&g, '(');
+        QVERIFY(g.IsEditing());
+        QTest::keyClicks(g.editorWidget(), QStringLiteral("%&'"));
+        QVERIFY(!keys.contains(37) && !keys.contains(38) && !keys.contains(39) && !keys.contains(40));
+        QVERIFY(g.IsEditing());
+        QCOMPARE(g.editorWidget()->text(), QStringLiteral("(%&'"));
+        QCOMPARE(g.ActiveRow(), 1);
     }
 
     void searchColAndRow()
@@ -344,6 +464,20 @@ private slots:
         g.editorWidget()->setText(QStringLiteral("2000000")); // above the maximum
         g.EndEdit(true);
         QCOMPARE(g.GetText(2, 2), QStringLiteral("12000"));
+        // keys that cannot make a number are not taken
+        g.StartEdit();
+        g.editorWidget()->clear();
+        QTest::keyClicks(g.editorWidget(), QStringLiteral("-1a5,0x00"));
+        g.EndEdit(true);
+        QCOMPARE(g.GetText(2, 2), QStringLiteral("-15000"));
+        QTest::keyClick(&g, Qt::Key_A); // a letter typed on the cell starts no replacement
+        if (g.IsEditing()) g.EndEdit(true);
+        QCOMPARE(g.GetText(2, 2), QStringLiteral("-15000"));
+        QTest::keyClick(&g, Qt::Key_7);
+        QVERIFY(g.IsEditing());
+        QCOMPARE(g.editorWidget()->text(), QStringLiteral("7"));
+        g.EndEdit(true);
+        QCOMPARE(g.GetText(2, 2), QStringLiteral("7"));
     }
 
     void userSortHooks()
@@ -383,6 +517,46 @@ private slots:
         connect(&g, &SpreadGrid::BeforeUserSort, [](int, int, int& action) { action = 0; });
         g.UserSortClick(1);
         QCOMPARE(g.GetText(2, 1), QStringLiteral("2500"));
+    }
+
+    // Mouse: a header click sorts only with UserColAction 1; a button cell of a locked list
+    // (the call list's answer button) reports its click; the right button reaches MouseDown.
+    void mouseOnHeaderAndButtonCells()
+    {
+        SpreadGrid g;
+        g.resize(400, 200);
+        g.SetMaxCols(3);
+        g.SetMaxRows(3);
+        g.SetRowHeadersShow(false);
+        g.SetColHidden(1, true); // column 2 starts at the left edge
+        const char* amounts[] = {"100", "9", "25"};
+        for (int r = 1; r <= 3; ++r) g.SetText(2, r, QString::fromLatin1(amounts[r - 1]));
+        g.show();
+        const QPoint header(10, 5);
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, header);
+        QCOMPARE(g.GetText(2, 1), QStringLiteral("100")); // no sorting by default
+        g.SetUserColAction(1);
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, header);
+        QCOMPARE(g.GetText(2, 1), QStringLiteral("9"));
+        QCOMPARE(g.GetText(2, 3), QStringLiteral("100"));
+
+        g.SetCol(-1);
+        g.SetRow(-1);
+        g.SetLock(true);
+        g.SetCol(2);
+        g.SetRow(2);
+        g.SetCellType(SpreadGrid::CellTypeButton);
+        QList<int> clicked, buttons;
+        connect(&g, &SpreadGrid::ButtonClicked, [&](int c, int r, int) { clicked << c << r; });
+        connect(&g, &SpreadGrid::MouseDown, [&](int button, int, double, double) { buttons << button; });
+        const int rowH = int(std::lround(g.RowHeight(1) * 96.0 / 72.0));
+        const QPoint row2(10, int(std::lround(g.RowHeight(0) * 96.0 / 72.0)) + rowH + rowH / 2);
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, row2);
+        QCOMPARE(clicked, (QList<int>{2, 2}));
+        QCOMPARE(g.ActiveRow(), 2);
+        QTest::mouseClick(g.viewport(), Qt::RightButton, {}, row2);
+        QCOMPARE(buttons, (QList<int>{1, 2}));
+        QCOMPARE(clicked.size(), 2); // the right button presses no button
     }
 
     void settingsByLevelLastWins()
