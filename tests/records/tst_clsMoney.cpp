@@ -51,20 +51,6 @@ private slots:
         m.sCCode(QStringLiteral("C5"));
         QVERIFY(!m.InOutSumKum(rs));
         QVERIFY(rs);
-        m.SumPerMoney(rs);
-        QCOMPARE(recordtest::column(*rs, QStringLiteral("CuName")),
-                 (QStringList{QStringLiteral("하나"), QStringLiteral("하나"), QString()}));
-
-        // Lists by party and period, or everything ordered by code.
-        m.sCCode(QStringLiteral("C1"));
-        QVERIFY(m.InOutList(rs, true, QStringLiteral("2009-03-01"), QStringLiteral("2009-03-05")));
-        QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")), QStringList{QStringLiteral("000001")});
-        m.sCCode(QString());
-        QVERIFY(m.InOutList(rs));
-        QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")),
-                 (QStringList{QStringLiteral("000001"), QStringLiteral("000002"), QStringLiteral("000009")}));
-        QVERIFY(t.messages().isEmpty());
-
         // An update of a missing code names the kind in use and changes nothing.
         m.byGubun(1);
         m.SCODE(QStringLiteral("000777"));
@@ -74,13 +60,6 @@ private slots:
                                             QStringLiteral("입금 데이터를 삭제하는 중 오류가 발생했습니다.")}));
         QCOMPARE(t.value(QStringLiteral("SELECT TradeKum FROM Deposit")).toLongLong(), 1);
 
-        // A duplicate code: the save-error box, no confirmation, no row.
-        t.clear();
-        pay(m, QStringLiteral("000001"), QStringLiteral("C1"), QStringLiteral("2009-03-02"), 1);
-        QVERIFY(t.floats.isEmpty());
-        QCOMPARE(t.messages().size(), 1);
-        QVERIFY(t.messages().first().startsWith(QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.\r\n오류번호 : 3022")));
-        QCOMPARE(t.count(QStringLiteral("Deposit")), 1);
     }
 };
 

@@ -62,13 +62,6 @@ private slots:
         QCOMPARE(rs->toInt64(rs->fieldIndex(QStringLiteral("SItem"))), 210000);
         QCOMPARE(rs->text(QStringLiteral("FPName")), QStringLiteral("상품0"));
 
-        p.sIssueDate(QStringLiteral("2009-04-05"));
-        p.Update_IssueDate();
-        QCOMPARE(t.count(QStringLiteral("NewAcount"), QStringLiteral("IssueDate = '2009-04-05'")), 3);
-        p.sTaxCode(QStringLiteral("000099"));
-        p.Update_IssueDate();
-        QCOMPARE(t.messages(), QStringList{QStringLiteral("세금계산서의 발행일자를 변경하는 중 오류가 발생했습니다.")});
-
         t.sql(QStringLiteral("INSERT INTO TaxAcount (Serial, CCode, DealYY, DealDate, Section) VALUES "
                              "('S001001', 'C1', '2009', '2009-03-31', '0'), ('S001002', 'C1', '2009', '2009-03-31', '1'), "
                              "('S001003', 'C1', '2008', '2009-03-30', '1')"));

@@ -239,6 +239,33 @@ private slots:
         QCOMPARE(t.messages(), QStringList{QStringLiteral("거래처명을 변경하는 중 오류가 발생했습니다.")});
     }
 
+    void everyListOpens()
+    {
+        LedgerDb t;
+        clsTradeBook b;
+        party(b, 1, QStringLiteral("000001"));
+        b.sDealDate(QStringLiteral("2009-03-00"));
+        b.lTradeKum(1000);
+        b.InitSave_Trader();
+        post(b, QStringLiteral("2009-03-05"), 450, 20, 45, 500);
+        const QString from = QStringLiteral("2009-01-01"), to = QStringLiteral("2009-12-31");
+        RecordsetPtr rs;
+        QVERIFY(b.InitAllPrevKum(rs, QStringLiteral("000001")));
+        QVERIFY(b.All_Transfer_Kum(rs));
+        QVERIFY(!b.InOutList(rs, QString(), from, to));
+        QVERIFY(b.Transfer_Ledger(rs, from, to, QString()));
+        b.SumaryPeriod(rs, from, to);
+        QCOMPARE(rs->recordCount(), 1); // the opening row is no day of its own
+        b.PerYear_Sum(rs);
+        QCOMPARE(rs->toInt64(0), 450);
+        b.PerPeriod_Sum(rs, from, to);
+        QCOMPARE(rs->toInt64(1), 45);
+        QCOMPARE(b.SumAnalysis(from, to), 500);
+        QVERIFY(b.Find_Trader_Init());
+        QVERIFY(b.FindTransferKum(QStringLiteral("000001"), QStringLiteral("2009-03-05")));
+        QVERIFY(t.messages().isEmpty());
+    }
+
     void twoWorkstationsPostToOneParty()
     {
         LedgerDb t;
