@@ -13,6 +13,7 @@
 #include "frame/modMain.h"
 #include "frame/modMsgBox.h"
 #include "frame/modSpread60.h"
+#include "ledger/FrmTradeGraph.h"
 #include "ledger/UpgradeSchema.h"
 #include "platform/FormRegistry.h"
 #include "platform/ProgramFolder.h"
@@ -313,6 +314,14 @@ void frmMain::buildControls()
     connect(btnPasswd, &QPushButton::clicked, this, [this] { btnPasswd_Click(); });
     connect(btnExit, &QPushButton::clicked, this, [this] { close(); });
     // btnPrint and btnGraph start the ledger print and the analysis window once those exist.
+    connect(btnGraph, &QPushButton::clicked, this, [] {
+        // The analysis window is modeless; a second press shows the one already loaded.
+        auto* frm = qobject_cast<FrmTradeGraph*>(platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
+        if (!frm)
+            frm = new FrmTradeGraph();
+        frm->SetTradeGubun(1);
+        FormFocus(frm);
+    });
 
     for (QWidget* w : {static_cast<QWidget*>(txtCName), static_cast<QWidget*>(txtPName),
                        static_cast<QWidget*>(cmbGroup)})
