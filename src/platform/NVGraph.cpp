@@ -80,7 +80,7 @@ GraphScale GraphNiceScale(double lo, double hi, bool wholeValues, int ticks)
     if (wholeValues && step != std::floor(step))
         step = std::ceil(step);
     s.step = step;
-    s.axisMin = std::floor(lo / step - 1e-9) * step;
+    s.axisMin = std::floor(lo / step + 1e-9) * step;
     s.axisMax = std::ceil(hi / step - 1e-9) * step;
     if (s.axisMax <= s.axisMin)
         s.axisMax = s.axisMin + step;
@@ -315,8 +315,18 @@ void ucNVGraph::Render(QPainter& p, const QRectF& area, int page, double dpi) co
             p.drawText(QRectF(-room, -lineH / 2, room, lineH), Qt::AlignRight | Qt::AlignVCenter, t);
             p.restore();
         } else {
-            const QString t = fm.elidedText(name, Qt::ElideRight, s.width() - 2 * px);
-            p.drawText(QRectF(s.left(), s.top() + 3 * px, s.width(), lineH), Qt::AlignHCenter | Qt::AlignTop, t);
+            // A name wider than its column wraps onto as many lines as the margin holds.
+            const QRectF box(s.left() + 1 * px, s.top() + 3 * px, s.width() - 2 * px, s.height() - 4 * px);
+            const int lines = std::max(1, int(box.height() / lineH));
+            const QRectF need = fm.boundingRect(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, name);
+            p.save();
+            p.setClipRect(QRectF(box.left(), box.top(), box.width(), lines * lineH));
+            if (need.height() <= lines * lineH + 0.5)
+                p.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, name);
+            else
+                p.drawText(QRectF(box.left(), box.top(), box.width(), lineH), Qt::AlignHCenter | Qt::AlignTop,
+                           fm.elidedText(name, Qt::ElideRight, box.width()));
+            p.restore();
         }
     }
     p.restore();
