@@ -14,6 +14,7 @@
 #include "frame/modMsgBox.h"
 #include "frame/modSpread60.h"
 #include "ledger/FrmClient_write.h"
+#include "ledger/FrmTradeGraph.h"
 #include "ledger/LedgerPrint.h"
 #include "ledger/UpgradeSchema.h"
 #include "platform/FormRegistry.h"
@@ -316,7 +317,14 @@ void frmMain::buildControls()
     connect(btnPasswd, &QPushButton::clicked, this, [this] { btnPasswd_Click(); });
     connect(btnExit, &QPushButton::clicked, this, [this] { close(); });
     connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrint_Click(); });
-    // btnGraph starts the analysis window once that exists.
+    connect(btnGraph, &QPushButton::clicked, this, [] {
+        // The analysis window is modeless; a second press shows the one already loaded.
+        auto* frm = qobject_cast<FrmTradeGraph*>(platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
+        if (!frm)
+            frm = new FrmTradeGraph();
+        frm->SetTradeGubun(1);
+        FormFocus(frm);
+    });
 
     for (QWidget* w : {static_cast<QWidget*>(txtCName), static_cast<QWidget*>(txtPName),
                        static_cast<QWidget*>(cmbGroup)})
