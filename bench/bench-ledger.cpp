@@ -36,7 +36,7 @@ public:
     }
     bool inputBox(const QString&, const QString&, QString&) override { return false; }
     int popupMenu(const QStringList&, const QPoint&) override { return -1; }
-    bool chooseColor(quint32&) override { return false; }
+    bool chooseColor(quint32&, const QString&) override { return false; }
     int execModal(QDialog& dialog) override
     {
         if (auto* login = qobject_cast<frmSplash*>(&dialog))

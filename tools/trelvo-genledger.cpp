@@ -51,7 +51,7 @@ public:
         report(items.join(QLatin1Char('|')));
         return -1;
     }
-    bool chooseColor(quint32&) override { return report(QStringLiteral("colour dialog")); }
+    bool chooseColor(quint32&, const QString&) override { return report(QStringLiteral("colour dialog")); }
     int execModal(QDialog&) override { return report(QStringLiteral("modal window")); }
     bool startProgram(const QString& program, const QStringList&, const QString&) override { return report(program); }
 

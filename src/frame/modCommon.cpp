@@ -281,9 +281,8 @@ QString GetPrevDay(const QString& sDate, bool bKeepFirst)
 
 long ShowColorDlg(const QString& title, long colour)
 {
-    Q_UNUSED(title);
     quint32 c = quint32(colour) & 0xFFFFFF;
-    if (!platform::prompter().chooseColor(c))
+    if (!platform::prompter().chooseColor(c, title))
         return -1;
     return long(c);
 }

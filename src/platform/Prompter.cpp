@@ -85,10 +85,10 @@ int QtPrompter::popupMenu(const QStringList& items, const QPoint& globalPos)
     return chosen ? int(actions.indexOf(chosen)) : -1;
 }
 
-bool QtPrompter::chooseColor(quint32& color)
+bool QtPrompter::chooseColor(quint32& color, const QString& title)
 {
     const QColor initial(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-    const QColor c = QColorDialog::getColor(initial, QApplication::activeWindow());
+    const QColor c = QColorDialog::getColor(initial, QApplication::activeWindow(), title);
     if (!c.isValid())
         return false;
     color = quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);

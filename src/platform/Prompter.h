@@ -41,7 +41,7 @@ public:
     // Returns the index of the chosen item, or -1 when the menu was dismissed.
     virtual int popupMenu(const QStringList& items, const QPoint& globalPos) = 0;
     // Colour dialog; colours are 24-bit with red in the low byte. False when cancelled.
-    virtual bool chooseColor(quint32& color) = 0;
+    virtual bool chooseColor(quint32& color, const QString& title = QString()) = 0;
     // Shows a window modally and returns its result code (QDialog::exec()).
     virtual int execModal(QDialog& dialog) = 0;
     // Starts another program without waiting for it; false when it could not be started.
@@ -64,7 +64,7 @@ public:
     int messageBox(const QString& text, const QString& title, int style) override;
     bool inputBox(const QString& prompt, const QString& title, QString& value) override;
     int popupMenu(const QStringList& items, const QPoint& globalPos) override;
-    bool chooseColor(quint32& color) override;
+    bool chooseColor(quint32& color, const QString& title = QString()) override;
     int execModal(QDialog& dialog) override;
     bool startProgram(const QString& program, const QStringList& arguments,
                       const QString& workingFolder) override;

@@ -48,9 +48,9 @@ int ScriptedPrompter::popupMenu(const QStringList& items, const QPoint&)
     return menuAnswers.isEmpty() ? -1 : menuAnswers.dequeue();
 }
 
-bool ScriptedPrompter::chooseColor(quint32& color)
+bool ScriptedPrompter::chooseColor(quint32& color, const QString& title)
 {
-    calls << Call{QStringLiteral("color"), QString(), QString::number(color), 0};
+    calls << Call{QStringLiteral("color"), title, QString::number(color), 0};
     if (colorAnswers.isEmpty())
         return false;
     const QVariant v = colorAnswers.dequeue();

@@ -42,7 +42,7 @@ public:
     int messageBox(const QString& text, const QString& title, int style) override;
     bool inputBox(const QString& prompt, const QString& title, QString& value) override;
     int popupMenu(const QStringList& items, const QPoint& globalPos) override;
-    bool chooseColor(quint32& color) override;
+    bool chooseColor(quint32& color, const QString& title = QString()) override;
     int execModal(QDialog& dialog) override;
     bool startProgram(const QString& program, const QStringList& arguments,
                       const QString& workingFolder) override;
