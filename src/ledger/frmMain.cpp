@@ -13,6 +13,7 @@
 #include "frame/modMain.h"
 #include "frame/modMsgBox.h"
 #include "frame/modSpread60.h"
+#include "frame/modSpreadMenu.h"
 #include "ledger/UpgradeSchema.h"
 #include "ledger/VoucherWriter.h"
 #include "platform/FormRegistry.h"
@@ -939,8 +940,8 @@ void frmMain::print_total_input()
 
 namespace {
 
-// Stand-ins for the pick lists and the edit confirmation until those units join this
-// branch: an exact registered name is taken, anything else counts as no pick.
+// Stand-ins for the pick lists until the selection helpers join this branch: an exact
+// registered name is taken, anything else counts as no pick.
 QString pickRegisteredName(const QString& table, const QString& text)
 {
     if (!gDB || text.isEmpty())
@@ -975,21 +976,6 @@ QString pickClient(long kind, QString& text, QLineEdit* codeBox, QWidget*, long,
     return name;
 }
 
-bool confirmCellEdit(platform::SpreadGrid* spr, const QVariant& vOld, int lCol, int lRow, bool bDefaultYes,
-                     QString sMsg)
-{
-    if (sMsg.isEmpty())
-        sMsg = QStringLiteral("정말 수정하시겠습니까?");
-    const bool yes = MsgYesNo(sMsg + QStringLiteral("\r\n이전 데이터: ") + vOld.toString(), QString(), bDefaultYes)
-        == platform::AnswerYes;
-    if (!yes)
-        spr->SetText(lCol, lRow, vOld.toString());
-    spr->SetFocus();
-    return yes;
-}
-
-void showGridMenu(QWidget*, platform::SpreadGrid*, bool, const QString&, bool, bool) {}
-
 } // namespace
 
 void frmMain::spList_EditMode(int Col, int Row, int Mode, bool ChangeMade)
@@ -1013,7 +999,7 @@ void frmMain::spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade)
 {
     // A voucher above the last one was saved before: a change to it is confirmed first.
     if (ChangeMade && Row < spList->MaxRows() - 1) {
-        if (!confirmCellEdit(spList, sOldCellText, Col, Row, true, QString()))
+        if (!ReallyEdit(spList, sOldCellText, Col, Row, true, QString()))
             return;
     }
 
@@ -1254,5 +1240,5 @@ void frmMain::spList_MouseDown(int button, int shift, double x, double y)
     Q_UNUSED(x);
     Q_UNUSED(y);
     if (button == 2)
-        showGridMenu(this, spList, false, QString(), false, true);
+        ShowSpreadMenu(this, spList, false, QString(), false, true);
 }

@@ -397,6 +397,18 @@ private slots:
         QCOMPARE(cell(*w, 2, 2), QStringLiteral("가'전"));
     }
 
+    // The right button opens the grid menu with the subtotal items and no report columns.
+    void rightClickOpensGridMenu()
+    {
+        auto w = start();
+        QVERIFY(w);
+        QTest::mouseClick(w->spList->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
+        QCOMPARE(prompter->calls.size(), 1);
+        QCOMPARE(prompter->calls[0].kind, QStringLiteral("menu"));
+        QVERIFY(prompter->calls[0].text.contains(QStringLiteral("【소계】숨김/보기")));
+        QVERIFY(!prompter->calls[0].text.contains(QStringLiteral("【보고서】")));
+    }
+
     // The write-back unit alone: only the grid's voucher fields reach a statement.
     void writerRefusesOtherColumns()
     {
