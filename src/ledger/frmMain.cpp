@@ -13,6 +13,7 @@
 #include "frame/modMain.h"
 #include "frame/modMsgBox.h"
 #include "frame/modSpread60.h"
+#include "ledger/FrmClient_write.h"
 #include "ledger/UpgradeSchema.h"
 #include "platform/FormRegistry.h"
 #include "platform/ProgramFolder.h"
@@ -665,7 +666,13 @@ void frmMain::btnClientEdit_Click(int index)
     const qint64 id = txtCurClient[index]->text().toLongLong();
     if (id == 0)
         return;
-    // The party editor opens here on party id of kind index once it exists.
+    FrmClient_write editor(this);
+    editor.AddEditMode(2);
+    editor.busiMode(index);
+    editor.CCode(id);
+    editor.CallForm(this);
+    SetFormPosition(&editor, txtCurClient[index], 0, 3, 0, 0);
+    platform::prompter().execModal(editor);
     spList->setFocus();
 }
 
