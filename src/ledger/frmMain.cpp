@@ -14,8 +14,10 @@
 #include "frame/modMsgBox.h"
 #include "frame/modSpread60.h"
 #include "frame/modSpreadMenu.h"
+#include "ledger/FrmClient_write.h"
 #include "ledger/UpgradeSchema.h"
 #include "ledger/VoucherWriter.h"
+#include "ledger/modMain_SelData.h"
 #include "platform/FormRegistry.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
@@ -671,7 +673,13 @@ void frmMain::btnClientEdit_Click(int index)
     const qint64 id = txtCurClient[index]->text().toLongLong();
     if (id == 0)
         return;
-    // The party editor opens here on party id of kind index once it exists.
+    FrmClient_write editor(this);
+    editor.AddEditMode(2);
+    editor.busiMode(index);
+    editor.CCode(id);
+    editor.CallForm(this);
+    SetFormPosition(&editor, txtCurClient[index], 0, 3, 0, 0);
+    platform::prompter().execModal(editor);
     spList->setFocus();
 }
 
@@ -940,24 +948,9 @@ void frmMain::print_total_input()
 
 namespace {
 
-// Stand-ins for the pick lists until the selection helpers join this branch: an exact
-// registered name is taken, anything else counts as no pick.
-QString pickRegisteredName(const QString& table, const QString& text)
-{
-    if (!gDB || text.isEmpty())
-        return QString();
-    const QVariant v = gDB->scalar(QStringLiteral("SELECT name FROM ") + table + QStringLiteral(" WHERE name = ?"), {text});
-    return v.isNull() ? QString() : v.toString();
-}
-
-QString pickGroup(QString& text, QWidget*, long, bool) { return pickRegisteredName(QStringLiteral("group_name"), text); }
-
-QString pickProduct(QString& text, QWidget*, long, bool, QString&)
-{
-    return pickRegisteredName(QStringLiteral("product"), text);
-}
-
-QString pickClient(long kind, QString& text, QLineEdit* codeBox, QWidget*, long, bool)
+// Stand-in for the party selection until it joins this branch: a party registered under
+// exactly the typed name is taken, anything else counts as no pick.
+QString pickClient(long kind, const QString& text, QLineEdit* codeBox, QWidget*, long, bool)
 {
     codeBox->clear();
     if (!gDB || text.isEmpty())
@@ -1035,10 +1028,10 @@ void frmMain::spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade)
     case ColProName: {
         QString name;
         if (Col == ColGroup) {
-            name = pickGroup(text, txtCode, 0, true);
+            name = SelectGroup(text, txtCode, 0, true);
         } else {
-            QString group = GetSpreadText(spList, ColGroup, Row);
-            name = pickProduct(text, txtCode, 0, true, group);
+            const QString group = GetSpreadText(spList, ColGroup, Row);
+            name = SelectProduct(text, txtCode, 0, true, group);
         }
         spList->SetFocus();
         if (name.isEmpty() || name == sOldCellText) {

@@ -44,7 +44,7 @@ public:
     // Writes one field of the voucher of a grid row.
     bool RecUpdate(long& Col, long& Row, QVariant& vNewValue);
     // The party editor reports a saved party; the box of that kind shows it again.
-    void SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd = false);
+    Q_INVOKABLE void SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd = false);
 
 public:
     explicit frmMain(QWidget* parent = nullptr);
