@@ -616,6 +616,9 @@ void frmMain::closeEvent(QCloseEvent* e)
         e->accept();
         return;
     }
+    // A cell still in edit mode is left first, so what was typed into it is written.
+    if (spList->IsEditing())
+        spList->EndEdit(true);
     bool cancel = false;
     Form_QueryUnload(cancel);
     if (cancel) {

@@ -1,5 +1,6 @@
 #include "LedgerFixture.h"
 
+#include "frame/frmMsgBackUp.h"
 #include "frame/frmSplash.h"
 #include "frame/modBackUp.h"
 #include "frame/modMain.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 // Editing the voucher grid of the main window: every cell that leaves edit mode is written
@@ -405,6 +407,29 @@ private slots:
         QVERIFY(type(*w, 2, 2, QStringLiteral("가'전")));
         QCOMPARE(voucherCount(), 1);
         QCOMPARE(cell(*w, 2, 2), QStringLiteral("가'전"));
+    }
+
+    // Closing the window while a cell is still being edited writes what was typed.
+    void closingWritesTheOpenCell()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (total_id, maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " (5, '2024-03-01', 0, 'TV', '', 0, '', 0, '2024-03-05', 0, '', 0, 0);")));
+        auto w = start();
+        QVERIFY(w);
+        w->spList->SetActiveCell(10, 1);
+        QVERIFY(w->spList->IsEditing());
+        QTest::keyClicks(w->spList->editorWidget(), QStringLiteral("4200"));
+        prompter->modalAnswers.enqueue([](QDialog& d) {
+            if (auto* b = qobject_cast<frmMsgBackUp*>(&d)) {
+                b->cmdResult(2)->click();
+                return b->result();
+            }
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(w->close());
+        QCOMPARE(field(5, QStringLiteral("maechul_cost")).toLongLong(), 4200);
     }
 
     // The right button opens the grid menu with the subtotal items and no report columns.
