@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -79,7 +80,7 @@ NameSelForm::NameSelForm(NameList list, const QString& formName, const QString& 
     layout->addLayout(searchRow);
     layout->addWidget(spList, 1);
     layout->addLayout(buttons);
-    resize(360, 420);
+    resize(340, 420);
 
     connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
     connect(cmdEdit, &QPushButton::clicked, this, [this] { cmdEdit_Click(); });
@@ -333,10 +334,23 @@ bool NameSelForm::eventFilter(QObject* watched, QEvent* e)
             txtName_KeyPress(ascii);
             return true;
         }
+    } else if (e->type() == QEvent::Resize && watched == spList) {
+        fitNameColumn();
     } else if (e->type() == QEvent::FocusIn && watched == txtName) {
         SelectAllText(txtName);
     }
     return QDialog::eventFilter(watched, e);
+}
+
+void NameSelForm::fitNameColumn()
+{
+    // the one column of names fills the list's width
+    spList->SetUnitType(2);
+    // (the grid's own width: its viewport follows only after this resize has been handled)
+    const int px = spList->width() - 2 * spList->frameWidth() - spList->verticalScrollBar()->sizeHint().width();
+    const double inner = px * TwipsPerPixelX() - spList->ColWidth(0) - 30;
+    spList->SetColWidth(1, qMax(1200.0, inner));
+    spList->SetUnitType(0);
 }
 
 void NameSelForm::keyPressEvent(QKeyEvent* e)

@@ -63,6 +63,7 @@ protected:
     void Form_Load();
     bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void fitNameColumn();
     void watchKeys(QWidget* w);
     // The row the buttons act on: the active row when it holds a name, else 0.
     int selectedRow() const;

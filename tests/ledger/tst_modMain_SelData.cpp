@@ -1,5 +1,7 @@
 #include "NameListFixture.h"
 
+#include "ledger/FrmClient_Sel.h"
+#include "ledger/FrmClient_write.h"
 #include "ledger/FrmGroup_sel.h"
 #include "ledger/FrmProduct_sel.h"
 #include "ledger/frmMain.h"
@@ -184,6 +186,77 @@ private slots:
         name = QStringLiteral("O'Neil");
         QVERIFY(AddProduct(name));
         QCOMPARE(Fixture::column(QStringLiteral("SELECT COUNT(*) FROM product WHERE name = 'O''Neil'")), QStringList{"1"});
+    }
+
+    void partyByNameFillsTheCodeBox()
+    {
+        Fixture f(QStringLiteral("INSERT INTO maechul (id, name) VALUES (40001, '한빛상사'), (2, '한빛전자'), (3, '다온');"
+                                 "INSERT INTO maeip (id, name) VALUES (7, '한빛상사');"));
+        QLineEdit code;
+        code.setText(QStringLiteral("99"));
+        QCOMPARE(SelectClient(1, QStringLiteral("다온"), &code, nullptr, 2, true), QStringLiteral("다온"));
+        QCOMPARE(code.text(), QStringLiteral("3"));
+        QCOMPARE(SelectClient(0, QStringLiteral("한빛"), &code, nullptr, 2, true), QStringLiteral("한빛상사"));
+        QCOMPARE(code.text(), QStringLiteral("7")); // the purchase party, not the sales party
+        QCOMPARE(f.modalCount(), 0);
+
+        // several: picked in the list (an id above 16 bits)
+        f.prompter.modalAnswers.enqueue([](QDialog& d) {
+            auto* l = qobject_cast<FrmClient_Sel*>(&d);
+            if (!l)
+                return int(QDialog::Rejected);
+            l->spList->SetActiveCell(1, 1);
+            l->cmdSel->click();
+            return d.result();
+        });
+        QCOMPARE(SelectClient(1, QStringLiteral("한빛"), &code, nullptr, 2, true), QStringLiteral("한빛상사"));
+        QCOMPARE(code.text(), QStringLiteral("40001"));
+        // closed without a pick: the code box stays empty
+        QCOMPARE(SelectClient(1, QStringLiteral("한빛"), &code, nullptr, 2, true), QString());
+        QCOMPARE(code.text(), QString());
+        QCOMPARE(f.prompter.calls.last().title, QStringLiteral("FrmClient_Sel"));
+        // without a code box nothing happens
+        QCOMPARE(SelectClient(1, QStringLiteral("다온"), nullptr, nullptr, 2, true), QString());
+    }
+
+    void missingPartyIsRegisteredThroughTheEditor()
+    {
+        Fixture f;
+        QLineEdit code;
+        // not asking: the information only
+        QCOMPARE(SelectClient(0, QStringLiteral("새공급"), &code, nullptr, 2, false), QString());
+        QCOMPARE(f.prompter.lastMessage().text, QStringLiteral("검색한 매입처가 등록되어 있지 않습니다."));
+        QCOMPARE(f.prompter.lastMessage().title, QStringLiteral("매입처 검색"));
+
+        // the question defaults to Yes; the editor is proposed the typed name and saves it
+        QString proposed;
+        f.prompter.msgAnswers.enqueue(platform::AnswerYes);
+        f.prompter.modalAnswers.enqueue([&proposed](QDialog& d) {
+            auto* e = qobject_cast<FrmClient_write*>(&d);
+            if (!e)
+                return int(QDialog::Rejected);
+            proposed = e->txtInput[0]->text();
+            e->btnSave_Click();
+            return d.result();
+        });
+        QCOMPARE(SelectClient(1, QStringLiteral("새고객"), &code, nullptr, 2, true), QStringLiteral("새고객"));
+        QCOMPARE(proposed, QStringLiteral("새고객"));
+        QCOMPARE(code.text(), QStringLiteral("1"));
+        const auto q = f.prompter.messages().at(1);
+        QCOMPARE(q.text, QStringLiteral("검색한 매출처가 등록되어 있지 않습니다.\r\n매출처를 등록하겠습니까?"));
+        QCOMPARE(q.title, QStringLiteral("매출처 검색"));
+        QCOMPARE(q.style, int(platform::MsgStyleYesNo));
+        QCOMPARE(Fixture::column(QStringLiteral("SELECT name FROM maechul WHERE id = 1")), QStringList{QStringLiteral("새고객")});
+
+        // the editor closed without saving: "0" and no name
+        f.prompter.clear();
+        f.prompter.msgAnswers.enqueue(platform::AnswerYes);
+        QCOMPARE(SelectClient(0, QString(), &code, nullptr, 2, true), QString());
+        QCOMPARE(code.text(), QStringLiteral("0"));
+        QCOMPARE(f.prompter.messages().first().text, QStringLiteral("등록된 매입처가 없습니다.\r\n신규 등록하겠습니까?"));
+        // answered No: nothing at all
+        QCOMPARE(SelectClient(0, QStringLiteral("x"), &code, nullptr, 2, true), QString());
+        QCOMPARE(code.text(), QString());
     }
 
     void readOnlyDatabaseReportsTheFailure()
