@@ -15,12 +15,14 @@
 #include "frame/modSpread60.h"
 #include "frame/modSpreadMenu.h"
 #include "ledger/FrmClient_write.h"
+#include "ledger/LedgerPrint.h"
 #include "ledger/UpgradeSchema.h"
 #include "ledger/VoucherWriter.h"
 #include "ledger/modMain_SelData.h"
 #include "platform/FormRegistry.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
+#include "platform/ReportEngine.h"
 #include "platform/SettingsStore.h"
 #include "platform/SpreadGrid.h"
 
@@ -316,7 +318,8 @@ void frmMain::buildControls()
     connect(btnRefresh, &QPushButton::clicked, this, [this] { RefreshList(); });
     connect(btnPasswd, &QPushButton::clicked, this, [this] { btnPasswd_Click(); });
     connect(btnExit, &QPushButton::clicked, this, [this] { close(); });
-    // btnPrint and btnGraph start the ledger print and the analysis window once those exist.
+    connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrint_Click(); });
+    // btnGraph starts the analysis window once that exists.
 
     for (QWidget* w : {static_cast<QWidget*>(txtCName), static_cast<QWidget*>(txtPName),
                        static_cast<QWidget*>(cmbGroup)})
@@ -942,8 +945,40 @@ bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
     return !telno.isEmpty();
 }
 
-void frmMain::print_total_input()
+bool frmMain::print_total_input()
 {
+    try {
+        if (!gDB)
+            throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Data Base MDB가 선언되지 않았습니다."));
+        FillTotalPrint(*gDB, LedgerPrintRows(spList));
+        return true;
+    } catch (const dao::DaoError& err) {
+        ShowProcError(err.number(), err.description(), QStringLiteral("print_total_input"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+        return false;
+    }
+}
+
+void frmMain::btnPrint_Click()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool filled = print_total_input();
+    QString expected;
+    const QString reportFile = filled ? LedgerReportFile(&expected) : QString();
+    QApplication::restoreOverrideCursor();
+    if (!filled)
+        return; // the rows of an earlier print are not printed as this one
+    if (reportFile.isEmpty()) {
+        MsgWarn(QStringLiteral("보고서 파일을 찾을 수 없습니다.\r\n") + QDir::toNativeSeparators(expected));
+        return;
+    }
+    if (!report)
+        report = std::make_unique<platform::ReportEngine>(this);
+    report->SetReportFileName(reportFile);
+    report->SetDataFiles(0, gsDBFile);
+    report->SetFormulas(0, kLedgerTitleFormula);
+    if (!report->SetAction(1))
+        MsgWarn(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n") + report->LastErrorString());
 }
 
 // ---------------------------------------------------------------------------------------
