@@ -984,31 +984,6 @@ void frmMain::btnPrint_Click()
 // ---------------------------------------------------------------------------------------
 // Voucher cell editing and write-back
 
-namespace {
-
-// Stand-in for the party selection until it joins this branch: a party registered under
-// exactly the typed name is taken, anything else counts as no pick.
-QString pickClient(long kind, const QString& text, QLineEdit* codeBox, QWidget*, long, bool)
-{
-    codeBox->clear();
-    if (!gDB || text.isEmpty())
-        return QString();
-    RecordsetPtr rs;
-    const QString table = kind == 0 ? QStringLiteral("maeip") : QStringLiteral("maechul");
-    if (!DAO_OpenSnapshot(gDB, rs, QStringLiteral("SELECT id, name FROM ") + table + QStringLiteral(" WHERE name = ?"),
-                          {text}))
-        return QString();
-    QString name;
-    if (!rs->eof()) {
-        codeBox->setText(rs->text(0));
-        name = rs->text(1);
-    }
-    CloseRS(rs);
-    return name;
-}
-
-} // namespace
-
 void frmMain::spList_EditMode(int Col, int Row, int Mode, bool ChangeMade)
 {
     if (Mode == 1) {
@@ -1084,7 +1059,7 @@ void frmMain::spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade)
     case ColMaechulName: {
         txtCode->clear();
         const long kind = Col == ColMaeipName ? 0 : 1;
-        const QString name = pickClient(kind, text, txtCode, pnlTop, 2, true);
+        const QString name = SelectClient(kind, text, txtCode, pnlTop, 2, true);
         spList->SetFocus();
         if (txtCode->text().isEmpty()) {
             refuse();
