@@ -1096,9 +1096,14 @@ void frmMain::spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade)
         // The group shortcut: the product "관리비" is picked and the voucher created at once.
         sOldCellText.clear();
         spList->SetText(ColProName, Row, QStringLiteral("관리비"));
-        gbAutoPickProduct = true;
-        spList_LeaveEditMode(ColProName, Row, Mode, true);
-        gbAutoPickProduct = false;
+        struct AutoPick { // set only for this one pick, also when it fails with an error
+            AutoPick() { gbAutoPickProduct = true; }
+            ~AutoPick() { gbAutoPickProduct = false; }
+        };
+        {
+            AutoPick autoPick;
+            spList_LeaveEditMode(ColProName, Row, Mode, true);
+        }
         spList->SetActiveCell(ColMaechulName, Row);
         return;
     } else if (Col == ColMaeipDate || Col == ColMaechulDate || Col == ColGroup) {
