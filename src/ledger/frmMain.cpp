@@ -13,10 +13,13 @@
 #include "frame/modMain.h"
 #include "frame/modMsgBox.h"
 #include "frame/modSpread60.h"
+#include "frame/modSpreadMenu.h"
 #include "ledger/FrmClient_write.h"
 #include "ledger/FrmTradeGraph.h"
 #include "ledger/LedgerPrint.h"
 #include "ledger/UpgradeSchema.h"
+#include "ledger/VoucherWriter.h"
+#include "ledger/modMain_SelData.h"
 #include "platform/FormRegistry.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
@@ -341,6 +344,10 @@ void frmMain::buildControls()
     connect(spList, &platform::SpreadGrid::BeforeUserSort, this, &frmMain::spList_BeforeUserSort);
     connect(spList, &platform::SpreadGrid::AfterUserSort, this, &frmMain::spList_AfterUserSort);
     connect(spList, &platform::SpreadGrid::ColWidthChange, this, &frmMain::spList_ColWidthChange);
+    connect(spList, &platform::SpreadGrid::EditMode, this, &frmMain::spList_EditMode);
+    connect(spList, &platform::SpreadGrid::KeyDown, this, &frmMain::spList_KeyDown);
+    connect(spList, &platform::SpreadGrid::KeyPress, this, &frmMain::spList_KeyPress);
+    connect(spList, &platform::SpreadGrid::MouseDown, this, &frmMain::spList_MouseDown);
     connect(spList, &platform::SpreadGrid::LeaveCell, this,
             [this](int, int row, int, int newRow, bool&) {
                 if (newRow != row && newRow > 0) {
@@ -620,6 +627,9 @@ void frmMain::closeEvent(QCloseEvent* e)
         e->accept();
         return;
     }
+    // A cell still in edit mode is left first, so what was typed into it is written.
+    if (spList->IsEditing())
+        spList->EndEdit(true);
     bool cancel = false;
     Form_QueryUnload(cancel);
     if (cancel) {
@@ -979,10 +989,275 @@ void frmMain::btnPrint_Click()
         MsgWarn(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n") + report->LastErrorString());
 }
 
+// ---------------------------------------------------------------------------------------
+// Voucher cell editing and write-back
+
+void frmMain::spList_EditMode(int Col, int Row, int Mode, bool ChangeMade)
+{
+    if (Mode == 1) {
+        sOldCellText = GetSpreadText(spList, Col, Row);
+        bEnterPressed = false;
+        return;
+    }
+    try {
+        spList_LeaveEditMode(Col, Row, Mode, ChangeMade);
+    } catch (const dao::DaoError& err) {
+        // Nothing half-done stays in the cell: it shows what the database holds.
+        spList->SetText(Col, Row, sOldCellText);
+        ShowProcError(err.number(), err.description(), QStringLiteral("spList_EditMode"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+    }
+}
+
+void frmMain::spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade)
+{
+    // A voucher above the last one was saved before: a change to it is confirmed first.
+    if (ChangeMade && Row < spList->MaxRows() - 1) {
+        if (!ReallyEdit(spList, sOldCellText, Col, Row, true, QString()))
+            return;
+    }
+
+    QString text = GetSpreadText(spList, Col, Row);
+    // Enter on an empty group, product or party cell opens its pick list.
+    const bool lookup = text.isEmpty() && bEnterPressed
+        && (Col == ColGroup || Col == ColProName || Col == ColMaeipName || Col == ColMaechulName);
+    if (!ChangeMade && !lookup)
+        return;
+
+    auto refuse = [&] {
+        spList->SetText(Col, Row, sOldCellText);
+        spList->SetActiveCell(Col, Row);
+    };
+
+    // ---- completion by column
+    switch (Col) {
+    case ColMaeipDate:
+    case ColMaechulDate:
+        if (!text.isEmpty()) {
+            if (!CheckDateText(text)) {
+                refuse();
+                return;
+            }
+            spList->SetText(Col, Row, text);
+            sDefaultDate = GetSpreadText(spList, Col, Row);
+        }
+        // A new voucher's sales date follows its purchase date.
+        if (Row == spList->MaxRows() && Col == ColMaeipDate)
+            spList->SetText(ColMaechulDate, Row, text);
+        break;
+    case ColGroup:
+    case ColProName: {
+        QString name;
+        if (Col == ColGroup) {
+            name = SelectGroup(text, txtCode, 0, true);
+        } else {
+            const QString group = GetSpreadText(spList, ColGroup, Row);
+            name = SelectProduct(text, txtCode, 0, true, group);
+        }
+        spList->SetFocus();
+        if (name.isEmpty() || name == sOldCellText) {
+            refuse();
+            return;
+        }
+        spList->SetText(Col, Row, name);
+        text = name;
+        break;
+    }
+    case ColMaeipName:
+    case ColMaechulName: {
+        txtCode->clear();
+        const long kind = Col == ColMaeipName ? 0 : 1;
+        const QString name = SelectClient(kind, text, txtCode, pnlTop, 2, true);
+        spList->SetFocus();
+        if (txtCode->text().isEmpty()) {
+            refuse();
+            return;
+        }
+        const QString id = txtCode->text();
+        spList->SetText(Col - 1, Row, id);
+        spList->SetText(Col, Row, name);
+        text = name;
+        DispClientInfo(int(kind), id.toLongLong());
+        break;
+    }
+    default:
+        break;
+    }
+
+    // ---- write-back
+    bool written = false;
+    if (Row < spList->MaxRows()) {
+        long field = (Col == ColMaeipName || Col == ColMaechulName) ? Col - 1 : Col;
+        QVariant value = field == Col ? QVariant(text) : QVariant(GetSpreadText(spList, int(field), Row));
+        long row = Row;
+        written = RecUpdate(field, row, value);
+    } else if (Col == ColProName) {
+        qint64 id = 0;
+        if (!GetSpreadText(spList, ColProName, Row).isEmpty() && RecAddNew(Row, id)) {
+            spList->SetText(ColKey, Row, QString::number(id));
+            for (int c : {ColMaeipCost, ColMaechulCost, ColUseCost})
+                spList->SetText(c, Row, QStringLiteral("0"));
+            AddBlankRow();
+            written = true;
+        }
+    } else if (Col == ColGroup && text == QStringLiteral("서버")) {
+        // The group shortcut: the product "관리비" is picked and the voucher created at once.
+        sOldCellText.clear();
+        spList->SetText(ColProName, Row, QStringLiteral("관리비"));
+        struct AutoPick { // set only for this one pick, also when it fails with an error
+            AutoPick() { gbAutoPickProduct = true; }
+            ~AutoPick() { gbAutoPickProduct = false; }
+        };
+        {
+            AutoPick autoPick;
+            spList_LeaveEditMode(ColProName, Row, Mode, true);
+        }
+        spList->SetActiveCell(ColMaechulName, Row);
+        return;
+    } else if (Col == ColMaeipDate || Col == ColMaechulDate || Col == ColGroup) {
+        return; // kept in the blank row for the voucher to come
+    } else {
+        MsgInfo(QStringLiteral("상품명을 먼저 입력하세요."));
+        spList->SetActiveCell(ColProName, Row);
+        spList->SetFocus();
+    }
+
+    if (written) {
+        if (GetSpreadText(spList, ColKey, Row).toLongLong() >= 1 && Col == ColMaechulName) {
+            txtCName->setText(text);
+            RefreshList();
+            spList->SetActiveCell(ColMaechulCost, spList->MaxRows() - 1);
+        }
+        return;
+    }
+    spList->SetText(Col, Row, sOldCellText);
+}
+
+bool frmMain::RecAddNew(int Row, qint64& id)
+{
+    try {
+        if (!gDB)
+            throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+        NewVoucher v;
+        v.maeipDate = GetSpreadText(spList, ColMaeipDate, Row);
+        v.groupName = GetSpreadText(spList, ColGroup, Row);
+        v.proName = GetSpreadText(spList, ColProName, Row);
+        v.maechulDate = GetSpreadText(spList, ColMaechulDate, Row);
+        if (InsertVoucher(*gDB, v, id))
+            return true;
+        MsgInfo(QStringLiteral("자료 저장중 오류가 발생했습니다."));
+    } catch (const dao::DaoError& err) {
+        ShowProcError(err.number(), err.description(), QStringLiteral("RecAddNew"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+    }
+    return false;
+}
+
 bool frmMain::RecUpdate(long& Col, long& Row, QVariant& vNewValue)
 {
-    Q_UNUSED(Col);
-    Q_UNUSED(Row);
-    Q_UNUSED(vNewValue);
+    const qint64 id = GetSpreadText(spList, ColKey, int(Row)).toLongLong();
+    if (id == 0) {
+        MsgWarn(QStringLiteral("전표코드 정의 오류입니다."));
+        return false;
+    }
+    try {
+        if (!gDB)
+            throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+        // Only a column of the grid's own list of voucher fields is ever named in the statement.
+        const QString field = spList->ColID(int(Col));
+        QVariant value;
+        if (!VoucherFieldValue(field, vNewValue.toString(), value))
+            throw dao::DaoError(13, QStringLiteral("Type mismatch"));
+        QString nameField;
+        QVariant name;
+        if (Col == ColMaeipCode) {
+            nameField = QStringLiteral("maeip_name");
+            name = GetSpreadText(spList, ColMaeipName, int(Row));
+        } else if (Col == ColMaechulCode) {
+            nameField = QStringLiteral("maechul_name");
+            name = GetSpreadText(spList, ColMaechulName, int(Row));
+        }
+        if (UpdateVoucherField(*gDB, id, field, value, nameField, name) == VoucherWrite::NotFound) {
+            // Deleted by another workstation meanwhile: nothing is written, nothing recreated.
+            MsgWarn(QStringLiteral("전표코드[%1]에 해당하는 자료를 찾을 수 없습니다.").arg(id));
+            return false;
+        }
+        return true;
+    } catch (const dao::DaoError& err) {
+        ShowErrMsg(QStringLiteral("자료를 수정하는 중 오류가 발생했습니다."), err);
+    }
     return false;
+}
+
+void frmMain::RecDelete()
+{
+    try {
+        int row = spList->ActiveRow();
+        const qint64 id = GetSpreadText(spList, ColKey, row).toLongLong();
+        if (id == 0) {
+            MsgInfo(QStringLiteral("삭제할 전표자료를 선택하세요."));
+            spList->SetFocus();
+            return;
+        }
+        spList->SetOperationMode(platform::SpreadGrid::OpModeRow);
+        const bool yes = MsgYesNo(QStringLiteral("선택된 전표자료를 정말로 삭제 하시겠습니까?"), QStringLiteral("전표 삭제"),
+                                  false)
+            == platform::AnswerYes;
+        if (yes && RecDelete_Sub(id)) {
+            // Typing not yet written into the deleted voucher's cell goes with it.
+            spList->EndEdit(false);
+            SpreadDeleteRow(spList, row, true, true);
+            // Fitting the rows to the data drops a blank row whose dates were emptied: the
+            // last row must stay the blank one, or the next edit would take a voucher for it.
+            if (spList->MaxRows() == 0 || !GetSpreadText(spList, ColKey, spList->MaxRows()).isEmpty())
+                AddBlankRow();
+            SetSumFormulas();
+        }
+        spList->SetOperationMode(platform::SpreadGrid::OpModeNormal);
+        spList->Refresh();
+        spList->SetFocus();
+    } catch (const dao::DaoError& err) {
+        spList->SetOperationMode(platform::SpreadGrid::OpModeNormal);
+        ShowProcError(err.number(), err.description(), QStringLiteral("RecDelete"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+    }
+}
+
+bool frmMain::RecDelete_Sub(qint64 id)
+{
+    try {
+        if (!gDB)
+            throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+        if (DeleteVoucher(*gDB, id))
+            return true;
+        MsgInfo(QStringLiteral("자료삭제중 오류가 발생했습니다."));
+    } catch (const dao::DaoError& err) {
+        ShowProcError(err.number(), err.description(), QStringLiteral("RecDelete_Sub"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+    }
+    return false;
+}
+
+void frmMain::spList_KeyDown(int& keyCode, int shift)
+{
+    Q_UNUSED(shift);
+    if (keyCode == 115) { // F4
+        RecDelete();
+        keyCode = 0;
+    }
+}
+
+void frmMain::spList_KeyPress(int& keyAscii)
+{
+    if (keyAscii == 13)
+        bEnterPressed = true;
+}
+
+void frmMain::spList_MouseDown(int button, int shift, double x, double y)
+{
+    Q_UNUSED(shift);
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+    if (button == 2)
+        ShowSpreadMenu(this, spList, false, QString(), false, true);
 }

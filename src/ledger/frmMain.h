@@ -139,6 +139,15 @@ private:
     void spList_ColWidthChange(int col1, int col2);
     void spDate_Change(int index);
     void copyTotals();
+    // ---- cell editing and write-back
+    void spList_EditMode(int Col, int Row, int Mode, bool ChangeMade);
+    void spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade);
+    void spList_KeyDown(int& keyCode, int shift);
+    void spList_KeyPress(int& keyAscii);
+    void spList_MouseDown(int button, int shift, double x, double y);
+    bool RecAddNew(int Row, qint64& id);
+    void RecDelete();
+    bool RecDelete_Sub(qint64 id);
     QLabel** infoPanels(int kind) { return kind != 0 ? pnlinfo2 : pnlinfo; }
     QRect geometryTwips() const;
     void recordLoadGeometry();

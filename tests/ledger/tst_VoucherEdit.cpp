@@ -1,0 +1,465 @@
+#include "LedgerFixture.h"
+
+#include "frame/frmMsgBackUp.h"
+#include "frame/frmSplash.h"
+#include "frame/modBackUp.h"
+#include "frame/modMain.h"
+#include "ledger/VoucherWriter.h"
+#include "ledger/frmMain.h"
+#include "platform/Database.h"
+#include "platform/Prompter.h"
+#include "platform/SettingsStore.h"
+#include "platform/SpreadGrid.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QDir>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+// Editing the voucher grid of the main window: every cell that leaves edit mode is written
+// to total at once, refused or failed input gives the old text back, F4 deletes.
+class tst_VoucherEdit : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TestEnv> env;
+    std::unique_ptr<testsupport::ScriptedPrompter> prompter;
+    QString dbFile;
+
+    std::unique_ptr<frmMain> start()
+    {
+        prompter->modalAnswers.enqueue([](QDialog& d) {
+            if (auto* s = qobject_cast<frmSplash*>(&d))
+                s->txtPassword_KeyDown(13);
+            return d.result();
+        });
+        auto w = std::make_unique<frmMain>();
+        if (!w->Form_Load())
+            return nullptr;
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        if (!QTest::qWaitForWindowActive(w.get()))
+            return nullptr;
+        w->spList->SetFocus();
+        prompter->clear();
+        return w;
+    }
+
+    // Types text into a cell as the input method commits it (Hangul included) and leaves
+    // the cell with Enter.
+    static bool type(frmMain& w, int col, int row, const QString& text)
+    {
+        w.spList->SetFocus();
+        w.spList->SetActiveCell(col, row);
+        if (!w.spList->IsEditing())
+            w.spList->StartEdit();
+        QLineEdit* ed = w.spList->editorWidget();
+        if (!ed)
+            return false;
+        ed->selectAll();
+        ed->del();
+        if (!text.isEmpty()) {
+            QInputMethodEvent commit;
+            commit.setCommitString(text);
+            QApplication::sendEvent(ed, &commit);
+        }
+        QTest::keyClick(ed, Qt::Key_Return);
+        return true;
+    }
+
+    static void pressF4(frmMain& w, int row)
+    {
+        w.spList->SetFocus();
+        w.spList->SetActiveCell(3, row);
+        QWidget* target = w.spList->editorWidget() ? static_cast<QWidget*>(w.spList->editorWidget()) : w.spList;
+        QTest::keyClick(target, Qt::Key_F4);
+    }
+
+    static QString cell(frmMain& w, int col, int row) { return w.spList->GetText(col, row); }
+    static QString total(frmMain& w, int col) { return w.spTotal->GetText(col, 1); }
+
+    QVariant field(qint64 id, const QString& name)
+    {
+        return gDB->scalar(QStringLiteral("SELECT ") + name + QStringLiteral(" FROM total WHERE total_id = ?"), {id});
+    }
+    qint64 voucherCount() { return gDB->scalar(QStringLiteral("SELECT COUNT(*) FROM total")).toLongLong(); }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<testsupport::TestEnv>();
+        prompter = std::make_unique<testsupport::ScriptedPrompter>();
+        ResetBackUpDone();
+        QCoreApplication::setApplicationName(QStringLiteral("Trelvo"));
+        gsTitle = QStringLiteral("Trelvo");
+        gDB.reset();
+        platform::setClock([] { return QDateTime(QDate(2024, 3, 20), QTime(10, 0)); });
+        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("1"));
+        QDir(env->folder()).mkpath(QStringLiteral("Dbs"));
+        dbFile = env->path(QStringLiteral("Dbs/trelvoDB.mdb"));
+        QVERIFY(ledgertest::makeDatabase(dbFile, ledgertest::oldMainSchema(), QStringLiteral(
+            "INSERT INTO user (userid, pass) VALUES ('Trelvo', NULL);"
+            "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES"
+            " (40000, '김''s 상회', '02-555-1234', '', '', '', ''), (12, '이상회', '', '', '', '', '');"
+            "INSERT INTO maeip (id, name, tel, phone, zipcode, address, memo) VALUES"
+            " (7, '공급''사', '031-1', '', '', '', '');"
+            "INSERT INTO product (name) VALUES ('TV'), ('O''Neil 냉장고'), ('관리비'), ('관리비(월)');"
+            "INSERT INTO group_name (name) VALUES ('가''전'), ('서버');")));
+    }
+
+    void cleanup()
+    {
+        gDB.reset();
+        prompter.reset();
+        env.reset();
+        platform::setClock({});
+    }
+
+    // The blank row: dates are completed and offered, nothing is stored until the product
+    // is there; then the voucher is inserted with its own key and a new blank row follows.
+    void newVoucherFromTheBlankRow()
+    {
+        auto w = start();
+        QVERIFY(w);
+        // Another workstation inserts right after this one: the key read back must still be ours.
+        gDB->execute(QStringLiteral(
+            "CREATE TRIGGER other_workstation AFTER INSERT ON total WHEN NEW.pro_name = 'TV'"
+            " BEGIN INSERT INTO total (pro_name, maechul_date) VALUES ('다른자리', '1999-01-01'); END;"));
+        QCOMPARE(w->spList->MaxRows(), 1);
+
+        QVERIFY(type(*w, 1, 1, QStringLiteral("0315")));
+        QCOMPARE(cell(*w, 1, 1), QStringLiteral("2024-03-15"));
+        QCOMPARE(cell(*w, 7, 1), QStringLiteral("2024-03-15"));
+        QCOMPARE(w->DefaultDate(), QStringLiteral("2024-03-15"));
+        QCOMPARE(voucherCount(), 0);
+
+        // An amount before the product is refused and the cursor goes to the product.
+        QVERIFY(type(*w, 10, 1, QStringLiteral("500")));
+        QCOMPARE(prompter->messages().size(), 1);
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("상품명을 먼저 입력하세요."));
+        QCOMPARE(cell(*w, 10, 1), QString());
+        QCOMPARE(w->spList->ActiveCol(), 3);
+        QCOMPARE(w->spList->ActiveRow(), 1);
+        QCOMPARE(voucherCount(), 0);
+
+        // Enter on the empty product cell opens the product list; closed without a pick,
+        // nothing is stored.
+        prompter->clear();
+        QVERIFY(type(*w, 3, 1, QString()));
+        QCOMPARE(prompter->calls.size(), 1);
+        QCOMPARE(prompter->calls[0].kind, QStringLiteral("modal"));
+        QCOMPARE(prompter->calls[0].title, QStringLiteral("FrmProduct_sel"));
+        QCOMPARE(voucherCount(), 0);
+        QCOMPARE(w->spList->MaxRows(), 1);
+
+        QVERIFY(type(*w, 3, 1, QStringLiteral("TV")));
+        QCOMPARE(voucherCount(), 2);
+        const qint64 id = cell(*w, 13, 1).toLongLong();
+        QCOMPARE(field(id, QStringLiteral("pro_name")).toString(), QStringLiteral("TV"));
+        QCOMPARE(field(id, QStringLiteral("maeip_date")).toString(), QStringLiteral("2024-03-15"));
+        QCOMPARE(field(id, QStringLiteral("maechul_date")).toString(), QStringLiteral("2024-03-15"));
+        QCOMPARE(field(id, QStringLiteral("group_name")).toString(), QString());
+        QCOMPARE(field(id, QStringLiteral("maeip_name")).toString(), QString());
+        for (const char* f : {"maeip_cost", "maechul_cost", "maechul_usecost", "maeip_code", "maechul_code"})
+            QCOMPARE(field(id, QLatin1String(f)).toLongLong(), 0);
+        for (int c : {6, 10, 11})
+            QCOMPARE(cell(*w, c, 1), QStringLiteral("0"));
+        QCOMPARE(w->spList->MaxRows(), 2);
+        QCOMPARE(cell(*w, 13, 2), QString());
+        QCOMPARE(cell(*w, 1, 2), QStringLiteral("2024-03-15"));
+        QCOMPARE(cell(*w, 7, 2), QStringLiteral("2024-03-15"));
+
+        // Emptying the blank row's purchase date empties its sales date too.
+        QVERIFY(type(*w, 1, 2, QString()));
+        QCOMPARE(cell(*w, 7, 2), QString());
+        QCOMPARE(prompter->messages().size(), 0);
+    }
+
+    // Every column of the last voucher is written as it leaves edit mode, quotes and Hangul
+    // unchanged, amounts beyond 32 bits intact, the totals following; nothing is asked.
+    void eachColumnIsWrittenBack()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (total_id, maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " (5, '2024-03-01', 0, 'TV', '', 0, '', 0, '2024-03-05', 0, '', 0, 0);")));
+        auto w = start();
+        QVERIFY(w);
+        QCOMPARE(w->spList->MaxRows(), 2);
+
+        QVERIFY(type(*w, 1, 1, QStringLiteral("20240202")));
+        QCOMPARE(field(5, QStringLiteral("maeip_date")).toString(), QStringLiteral("2024-02-02"));
+        QCOMPARE(cell(*w, 7, 1), QStringLiteral("2024-03-05")); // only the blank row copies the date
+        QVERIFY(type(*w, 2, 1, QStringLiteral("가'전")));
+        QCOMPARE(field(5, QStringLiteral("group_name")).toString(), QStringLiteral("가'전"));
+        QVERIFY(type(*w, 3, 1, QStringLiteral("O'Neil 냉장고")));
+        QCOMPARE(field(5, QStringLiteral("pro_name")).toString(), QStringLiteral("O'Neil 냉장고"));
+        QVERIFY(type(*w, 5, 1, QStringLiteral("공급'사")));
+        QCOMPARE(field(5, QStringLiteral("maeip_code")).toLongLong(), 7);
+        QCOMPARE(field(5, QStringLiteral("maeip_name")).toString(), QStringLiteral("공급'사"));
+        QCOMPARE(w->txtCurClient[0]->text(), QStringLiteral("7"));
+        QVERIFY(type(*w, 6, 1, QStringLiteral("50,000,000,000")));
+        QCOMPARE(field(5, QStringLiteral("maeip_cost")).toLongLong(), Q_INT64_C(50000000000));
+        QVERIFY(type(*w, 7, 1, QStringLiteral("0318")));
+        QCOMPARE(field(5, QStringLiteral("maechul_date")).toString(), QStringLiteral("2024-03-18"));
+        QCOMPARE(w->DefaultDate(), QStringLiteral("2024-03-18"));
+        QVERIFY(type(*w, 10, 1, QStringLiteral("60000000000")));
+        QVERIFY(type(*w, 11, 1, QStringLiteral("1000")));
+        QCOMPARE(field(5, QStringLiteral("maechul_cost")).toLongLong(), Q_INT64_C(60000000000));
+        QCOMPARE(field(5, QStringLiteral("maechul_usecost")).toLongLong(), 1000);
+        QCOMPARE(total(*w, 6).toLongLong(), Q_INT64_C(50000000000));
+        QCOMPARE(total(*w, 10).toLongLong(), Q_INT64_C(60000000000));
+        QCOMPARE(total(*w, 12).toLongLong(), Q_INT64_C(9999999000));
+        QCOMPARE(prompter->messages().size(), 0);
+
+        // The sales party: written with its name, shown, the party's vouchers listed, and
+        // the cursor on the sales amount.
+        QVERIFY(type(*w, 9, 1, QStringLiteral("김's 상회")));
+        QCOMPARE(field(5, QStringLiteral("maechul_code")).toLongLong(), 40000);
+        QCOMPARE(field(5, QStringLiteral("maechul_name")).toString(), QStringLiteral("김's 상회"));
+        QCOMPARE(w->txtCurClient[1]->text(), QStringLiteral("40000"));
+        QCOMPARE(w->txtCName->text(), QStringLiteral("김's 상회"));
+        QCOMPARE(w->spList->ActiveCol(), 10);
+        QCOMPARE(w->spList->ActiveRow(), 1);
+        QCOMPARE(prompter->messages().size(), 0);
+    }
+
+    // Refused input and failed writes: the old text returns, the database keeps its value,
+    // the message says what happened and nothing reports success.
+    void refusedAndFailedWritesRestoreTheCell()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (total_id, maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " (5, '2024-03-01', 0, 'TV', '', 0, '', 100, '2024-03-05', 0, '', 0, 0);")));
+        auto w = start();
+        QVERIFY(w);
+
+        // February 30th is no date.
+        QVERIFY(type(*w, 7, 1, QStringLiteral("0230")));
+        QCOMPARE(prompter->messages().size(), 1);
+        QVERIFY(prompter->lastMessage().text.startsWith(QStringLiteral("[0230]는 날짜형식이 아닙니다.")));
+        QCOMPARE(cell(*w, 7, 1), QStringLiteral("2024-03-05"));
+        QCOMPARE(field(5, QStringLiteral("maechul_date")).toString(), QStringLiteral("2024-03-05"));
+        QCOMPARE(w->spList->ActiveCol(), 7);
+        QCOMPARE(w->DefaultDate(), QStringLiteral("2024-03-20"));
+
+        // An amount out of range or not a number is not taken.
+        QVERIFY(type(*w, 6, 1, QStringLiteral("200000000000")));
+        QCOMPARE(cell(*w, 6, 1), QStringLiteral("100"));
+        QCOMPARE(field(5, QStringLiteral("maeip_cost")).toLongLong(), 100);
+
+        // An unregistered product or party: no pick, nothing written.
+        prompter->clear();
+        QVERIFY(type(*w, 3, 1, QStringLiteral("없는상품")));
+        QCOMPARE(cell(*w, 3, 1), QStringLiteral("TV"));
+        QCOMPARE(field(5, QStringLiteral("pro_name")).toString(), QStringLiteral("TV"));
+        QVERIFY(type(*w, 9, 1, QStringLiteral("없는거래처")));
+        QCOMPARE(cell(*w, 9, 1), QString());
+        QCOMPARE(cell(*w, 8, 1), QStringLiteral("0"));
+        QCOMPARE(field(5, QStringLiteral("maechul_code")).toLongLong(), 0);
+
+        // Deleted by another workstation meanwhile: said so, not recreated.
+        prompter->clear();
+        gDB->execute(QStringLiteral("DELETE FROM total WHERE total_id = 5"));
+        QVERIFY(type(*w, 10, 1, QStringLiteral("700")));
+        QCOMPARE(prompter->messages().size(), 1);
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("전표코드[5]에 해당하는 자료를 찾을 수 없습니다."));
+        QCOMPARE(prompter->lastMessage().style, int(platform::MsgStyleWarn));
+        QCOMPARE(cell(*w, 10, 1), QStringLiteral("0"));
+        QCOMPARE(voucherCount(), 0);
+
+        // A database that refuses writes: the error box, the old text, no new voucher row.
+        gDB->execute(QStringLiteral("INSERT INTO total (total_id, pro_name, maechul_cost) VALUES (5, 'TV', 0)"));
+        gDB = dao::Database::open(dbFile, 0, true);
+        prompter->clear();
+        QVERIFY(type(*w, 10, 1, QStringLiteral("700")));
+        QCOMPARE(prompter->messages().size(), 1);
+        QVERIFY(prompter->lastMessage().text.startsWith(QStringLiteral("자료를 수정하는 중 오류가 발생했습니다.\r\n오류번호 : ")));
+        QCOMPARE(prompter->lastMessage().title, QStringLiteral("오류"));
+        QCOMPARE(cell(*w, 10, 1), QStringLiteral("0"));
+        QCOMPARE(field(5, QStringLiteral("maechul_cost")).toLongLong(), 0);
+
+        prompter->clear();
+        QVERIFY(type(*w, 3, 2, QStringLiteral("TV")));
+        QCOMPARE(prompter->messages().size(), 1);
+        QVERIFY(prompter->lastMessage().text.contains(QStringLiteral("in procedure RecAddNew of Form frmMain")));
+        QCOMPARE(cell(*w, 3, 2), QString());
+        QCOMPARE(cell(*w, 13, 2), QString());
+        QCOMPARE(w->spList->MaxRows(), 2);
+        QCOMPARE(voucherCount(), 1);
+    }
+
+    // The last voucher is written without a question; once another voucher is below, a
+    // change asks first and No leaves the database as it was.
+    void olderVouchersAskBeforeChange()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (total_id, maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " (1, '2024-03-01', 0, 'TV', '', 0, '', 0, '2024-03-05', 0, '', 1500, 0),"
+            " (2, '2024-03-01', 0, 'TV', '', 0, '', 0, '2024-03-06', 0, '', 0, 0);")));
+        auto w = start();
+        QVERIFY(w);
+        QCOMPARE(w->spList->MaxRows(), 3);
+
+        QVERIFY(type(*w, 10, 2, QStringLiteral("800")));
+        QCOMPARE(prompter->messages().size(), 0);
+        QCOMPARE(field(2, QStringLiteral("maechul_cost")).toLongLong(), 800);
+
+        prompter->msgAnswers.enqueue(platform::AnswerNo);
+        QVERIFY(type(*w, 10, 1, QStringLiteral("2000")));
+        QCOMPARE(prompter->messages().size(), 1);
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("정말 수정하시겠습니까?\r\n이전 데이터: 1500"));
+        QCOMPARE(prompter->lastMessage().style, int(platform::MsgStyleYesNo));
+        QCOMPARE(cell(*w, 10, 1), QStringLiteral("1500"));
+        QCOMPARE(field(1, QStringLiteral("maechul_cost")).toLongLong(), 1500);
+        QCOMPARE(total(*w, 10).toLongLong(), 2300);
+
+        prompter->msgAnswers.enqueue(platform::AnswerYes);
+        QVERIFY(type(*w, 10, 1, QStringLiteral("2000")));
+        QCOMPARE(field(1, QStringLiteral("maechul_cost")).toLongLong(), 2000);
+        QCOMPARE(total(*w, 10).toLongLong(), 2800);
+        QCOMPARE(total(*w, 12).toLongLong(), 2800);
+
+        // Leaving a cell unchanged asks nothing.
+        prompter->clear();
+        QVERIFY(type(*w, 10, 1, QStringLiteral("2000")));
+        QCOMPARE(prompter->messages().size(), 0);
+    }
+
+    // F4: the blank row has nothing to delete; a voucher goes after Yes (No preselected),
+    // from the table and the grid, and the totals drop.
+    void deleteWithF4()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (total_id, maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " (1, '2024-03-01', 0, 'TV', '', 0, '', 100, '2024-03-05', 0, '', 1500, 0),"
+            " (2, '2024-03-01', 0, 'TV', '', 0, '', 200, '2024-03-06', 0, '', 700, 0);")));
+        auto w = start();
+        QVERIFY(w);
+        QCOMPARE(total(*w, 10).toLongLong(), 2200);
+
+        pressF4(*w, 3);
+        QCOMPARE(prompter->messages().size(), 1);
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("삭제할 전표자료를 선택하세요."));
+        QCOMPARE(voucherCount(), 2);
+
+        prompter->clear();
+        pressF4(*w, 1); // unanswered: No
+        QCOMPARE(prompter->messages().size(), 1);
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("선택된 전표자료를 정말로 삭제 하시겠습니까?"));
+        QCOMPARE(prompter->lastMessage().title, QStringLiteral("전표 삭제"));
+        QCOMPARE(prompter->lastMessage().style, int(platform::MsgStyleYesNoDefNo));
+        QCOMPARE(voucherCount(), 2);
+        QCOMPARE(w->spList->MaxRows(), 3);
+
+        // The blank row's dates were emptied: it must stay the last row after the deletion.
+        QVERIFY(type(*w, 1, 3, QString()));
+        prompter->msgAnswers.enqueue(platform::AnswerYes);
+        pressF4(*w, 1);
+        QCOMPARE(voucherCount(), 1);
+        QVERIFY(field(1, QStringLiteral("total_id")).isNull());
+        QCOMPARE(w->spList->MaxRows(), 2);
+        QCOMPARE(cell(*w, 13, 1), QStringLiteral("2"));
+        QCOMPARE(cell(*w, 13, 2), QString());
+        QCOMPARE(total(*w, 10).toLongLong(), 700);
+        QCOMPARE(total(*w, 6).toLongLong(), 200);
+        QCOMPARE(w->spList->OperationMode(), 0);
+
+        // Deleted elsewhere meanwhile: said so, the row stays.
+        gDB->execute(QStringLiteral("DELETE FROM total"));
+        prompter->clear();
+        prompter->msgAnswers.enqueue(platform::AnswerYes);
+        pressF4(*w, 1);
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("자료삭제중 오류가 발생했습니다."));
+        QCOMPARE(w->spList->MaxRows(), 2);
+    }
+
+    // The group "서버" in the blank row picks the product "관리비" exactly, creates the
+    // voucher and moves on to its sales party.
+    void serverGroupShortcut()
+    {
+        auto w = start();
+        QVERIFY(w);
+        QVERIFY(type(*w, 2, 1, QStringLiteral("서버")));
+        QCOMPARE(voucherCount(), 1);
+        const qint64 id = cell(*w, 13, 1).toLongLong();
+        QVERIFY(id >= 1);
+        QCOMPARE(field(id, QStringLiteral("group_name")).toString(), QStringLiteral("서버"));
+        QCOMPARE(field(id, QStringLiteral("pro_name")).toString(), QStringLiteral("관리비"));
+        QCOMPARE(cell(*w, 3, 1), QStringLiteral("관리비"));
+        QCOMPARE(w->spList->MaxRows(), 2);
+        QCOMPARE(w->spList->ActiveCol(), 9);
+        QCOMPARE(w->spList->ActiveRow(), 1);
+        QVERIFY(!gbAutoPickProduct);
+        QCOMPARE(prompter->messages().size(), 0);
+
+        // Any other group stays in the blank row until the product comes.
+        QVERIFY(type(*w, 2, 2, QStringLiteral("가'전")));
+        QCOMPARE(voucherCount(), 1);
+        QCOMPARE(cell(*w, 2, 2), QStringLiteral("가'전"));
+    }
+
+    // Closing the window while a cell is still being edited writes what was typed.
+    void closingWritesTheOpenCell()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (total_id, maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " (5, '2024-03-01', 0, 'TV', '', 0, '', 0, '2024-03-05', 0, '', 0, 0);")));
+        auto w = start();
+        QVERIFY(w);
+        w->spList->SetActiveCell(10, 1);
+        QVERIFY(w->spList->IsEditing());
+        QTest::keyClicks(w->spList->editorWidget(), QStringLiteral("4200"));
+        prompter->modalAnswers.enqueue([](QDialog& d) {
+            if (auto* b = qobject_cast<frmMsgBackUp*>(&d)) {
+                b->cmdResult(2)->click();
+                return b->result();
+            }
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(w->close());
+        QCOMPARE(field(5, QStringLiteral("maechul_cost")).toLongLong(), 4200);
+    }
+
+    // The right button opens the grid menu with the subtotal items and no report columns.
+    void rightClickOpensGridMenu()
+    {
+        auto w = start();
+        QVERIFY(w);
+        QTest::mouseClick(w->spList->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
+        QCOMPARE(prompter->calls.size(), 1);
+        QCOMPARE(prompter->calls[0].kind, QStringLiteral("menu"));
+        QVERIFY(prompter->calls[0].text.contains(QStringLiteral("【소계】숨김/보기")));
+        QVERIFY(!prompter->calls[0].text.contains(QStringLiteral("【보고서】")));
+    }
+
+    // The write-back unit alone: only the grid's voucher fields reach a statement.
+    void writerRefusesOtherColumns()
+    {
+        auto db = dao::Database::open(dbFile);
+        QVERIFY(db);
+        db->execute(QStringLiteral("INSERT INTO total (total_id, pro_name) VALUES (9, 'TV')"));
+        QVERIFY(IsVoucherField(QStringLiteral("maechul_cost")));
+        for (const char* bad : {"total_id", "pro_code", "pro_name = 'x', maeip_cost", ""}) {
+            bool threw = false;
+            try {
+                UpdateVoucherField(*db, 9, QLatin1String(bad), QStringLiteral("x"));
+            } catch (const dao::DaoError& e) {
+                threw = e.number() == dao::errObjectNotFound;
+            }
+            QVERIFY2(threw, bad);
+        }
+        QCOMPARE(db->scalar(QStringLiteral("SELECT pro_name FROM total WHERE total_id = 9")).toString(),
+                 QStringLiteral("TV"));
+        QCOMPARE(UpdateVoucherField(*db, 10, QStringLiteral("pro_name"), QStringLiteral("TV")), VoucherWrite::NotFound);
+        QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM total")).toLongLong(), 1);
+    }
+};
+
+QTEST_MAIN(tst_VoucherEdit)
+#include "tst_VoucherEdit.moc"
