@@ -94,7 +94,7 @@ FrmClient_Sel::FrmClient_Sel(QWidget* parent) : QDialog(parent)
     layout->addLayout(top);
     layout->addWidget(spList, 1);
     layout->addLayout(buttons);
-    resize(640, 420);
+    resize(700, 420);
 
     txtName->installEventFilter(this);
     spList->installEventFilter(this);
@@ -123,7 +123,7 @@ void FrmClient_Sel::designList()
     CommonSpreadDesign(spList, true, true, true, true, true);
     spList->SetMaxCols(kCols);
     static const char* const headers[kCols] = {"상호명", "전화", "주소", "메모", "코드"};
-    static const double widths[kCols] = {20, 14, 30, 16, 6};
+    static const double widths[kCols] = {16, 12, 24, 12, 6};
     for (int c = 0; c < kCols; ++c) {
         spList->SetText(c + 1, 0, QString::fromUtf8(headers[c]));
         spList->SetColWidth(c + 1, widths[c]);

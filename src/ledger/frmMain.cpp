@@ -14,10 +14,13 @@
 #include "frame/modMsgBox.h"
 #include "frame/modSpread60.h"
 #include "ledger/FrmClient_write.h"
+#include "ledger/FrmTradeGraph.h"
+#include "ledger/LedgerPrint.h"
 #include "ledger/UpgradeSchema.h"
 #include "platform/FormRegistry.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
+#include "platform/ReportEngine.h"
 #include "platform/SettingsStore.h"
 #include "platform/SpreadGrid.h"
 
@@ -313,7 +316,15 @@ void frmMain::buildControls()
     connect(btnRefresh, &QPushButton::clicked, this, [this] { RefreshList(); });
     connect(btnPasswd, &QPushButton::clicked, this, [this] { btnPasswd_Click(); });
     connect(btnExit, &QPushButton::clicked, this, [this] { close(); });
-    // btnPrint and btnGraph start the ledger print and the analysis window once those exist.
+    connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrint_Click(); });
+    connect(btnGraph, &QPushButton::clicked, this, [] {
+        // The analysis window is modeless; a second press shows the one already loaded.
+        auto* frm = qobject_cast<FrmTradeGraph*>(platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
+        if (!frm)
+            frm = new FrmTradeGraph();
+        frm->SetTradeGubun(1);
+        FormFocus(frm);
+    });
 
     for (QWidget* w : {static_cast<QWidget*>(txtCName), static_cast<QWidget*>(txtPName),
                        static_cast<QWidget*>(cmbGroup)})
@@ -932,8 +943,40 @@ bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
     return !telno.isEmpty();
 }
 
-void frmMain::print_total_input()
+bool frmMain::print_total_input()
 {
+    try {
+        if (!gDB)
+            throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Data Base MDB가 선언되지 않았습니다."));
+        FillTotalPrint(*gDB, LedgerPrintRows(spList));
+        return true;
+    } catch (const dao::DaoError& err) {
+        ShowProcError(err.number(), err.description(), QStringLiteral("print_total_input"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+        return false;
+    }
+}
+
+void frmMain::btnPrint_Click()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool filled = print_total_input();
+    QString expected;
+    const QString reportFile = filled ? LedgerReportFile(&expected) : QString();
+    QApplication::restoreOverrideCursor();
+    if (!filled)
+        return; // the rows of an earlier print are not printed as this one
+    if (reportFile.isEmpty()) {
+        MsgWarn(QStringLiteral("보고서 파일을 찾을 수 없습니다.\r\n") + QDir::toNativeSeparators(expected));
+        return;
+    }
+    if (!report)
+        report = std::make_unique<platform::ReportEngine>(this);
+    report->SetReportFileName(reportFile);
+    report->SetDataFiles(0, gsDBFile);
+    report->SetFormulas(0, kLedgerTitleFormula);
+    if (!report->SetAction(1))
+        MsgWarn(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n") + report->LastErrorString());
 }
 
 bool frmMain::RecUpdate(long& Col, long& Row, QVariant& vNewValue)
