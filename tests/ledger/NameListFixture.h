@@ -42,13 +42,6 @@ struct Fixture {
             out << rs->text(0);
         return out;
     }
-    QStringList messageTexts() const
-    {
-        QStringList out;
-        for (const auto& c : prompter.messages())
-            out << c.text;
-        return out;
-    }
     int modalCount() const
     {
         int n = 0;
