@@ -133,6 +133,18 @@ bool clsRecordBase::readValue(const QString& sql, const QVariantList& params, QV
     return found;
 }
 
+bool clsRecordBase::readRow(const QString& sql, const QVariantList& params, QVariantList& values)
+{
+    values.clear();
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(database(), rs, sql, params))
+        return false;
+    for (int i = 0; i < rs->fieldCount(); ++i)
+        values << (rs->eof() ? QVariant() : rs->value(i));
+    CloseRS(rs);
+    return true;
+}
+
 QString clsRecordBase::nextCode(const QString& table, const QString& column, int width)
 {
     // The numeric value, not the text, is compared: a code grown past the width ("100000"

@@ -65,6 +65,9 @@ protected:
     // open failed; opened tells the two apart.
     bool readValue(const QString& sql, const QVariantList& params, QVariant& value,
                    bool* opened = nullptr);
+    // Every column of the first row of sql into values (one null QVariant per column when
+    // there is no row). False when the query could not be opened (its message has been shown).
+    bool readRow(const QString& sql, const QVariantList& params, QVariantList& values);
     // The next code of table.column: the highest numeric value of the codes plus one, with
     // zeros in front to width digits; formatCode(1) on an empty table; "" when the query
     // could not be opened (its message has been shown). Callers that store the code hold a

@@ -1,0 +1,565 @@
+#include "records/clsTradeBook.h"
+
+#include "frame/modCommon.h"
+#include "frame/modDate.h"
+#include "platform/Prompter.h"
+#include "platform/SqlText.h"
+#include "records/modRecords.h"
+
+#include <optional>
+
+namespace {
+
+// An open that failed while the write lock was held; its message is shown once the lock is
+// given up, so other workstations do not wait on the box.
+struct OpenFailure {
+    dao::DaoError err;
+    QString sql;
+};
+
+RecordsetPtr openQuiet(dao::Database* db, const QString& sql, const QVariantList& params,
+                       std::optional<OpenFailure>& failure)
+{
+    if (!db) {
+        failure = OpenFailure{dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable not set")), sql};
+        return nullptr;
+    }
+    try {
+        return db->openRecordset(sql, dao::dbOpenSnapshot, params);
+    } catch (const dao::DaoError& e) {
+        failure = OpenFailure{e, sql};
+        return nullptr;
+    }
+}
+
+void showOpenFailure(const std::optional<OpenFailure>& failure)
+{
+    if (failure)
+        ShowRecordsetError(failure->err.number(), failure->err.description(), failure->sql);
+}
+
+qint64 amount(const QVariantList& row, int i) { return row.value(i).toLongLong(); } // Null counts 0
+
+const QString kNotOpening = QStringLiteral("NOT DealDate LIKE '%-00'");
+
+} // namespace
+
+dao::Database* clsTradeBook::database() const { return dbTradeBook.get(); }
+
+QString clsTradeBook::book() const
+{
+    if (m_byGubun == 0)
+        return QStringLiteral("PurchBook");
+    if (m_byGubun == 1)
+        return QStringLiteral("SaleBook");
+    return QString();
+}
+
+QString clsTradeBook::kindWord() const
+{
+    return m_byGubun == 0 ? QStringLiteral("매입") : QStringLiteral("매출");
+}
+
+// --- rows -------------------------------------------------------------------------------
+
+bool clsTradeBook::Find_Trader_Init_Ledger()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return false;
+    return exists(QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND DealDate = ?;").arg(b), {m_sCCode, m_sDealDate});
+}
+
+void clsTradeBook::InitSave_Trader()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    executeChecked(QStringLiteral("INSERT INTO %1(CCode, CName, DealDate, TradeKum) VALUES (?, ?, ?, ?);").arg(b),
+                   {m_sCCode, m_sCName, m_sDealDate, m_lTradeKum},
+                   QStringLiteral("원장의 초기 거래처 데이터를 저장하는 중 오류가 발생했습니다."));
+}
+
+void clsTradeBook::SaveTradeBook()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    const QString lookup = QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND DealDate = ? AND InOutGubun Is Null").arg(b);
+    const QVariantList key{m_sCCode, m_sDealDate};
+    std::optional<OpenFailure> failure;
+    qint64 changed = -1;
+    dao::Database* db = database();
+    if (!db) {
+        openQuiet(db, lookup, key, failure);
+    } else {
+        // The lookup and the write hold one write lock, so two workstations posting to the
+        // same party and day neither lose an amount nor make two day rows.
+        dao::Transaction tx(*db);
+        RecordsetPtr rs = openQuiet(db, lookup, key, failure);
+        if (rs) {
+            const bool found = rs->recordCount() > 0;
+            CloseRS(rs);
+            if (found) {
+                changed = db->execute(QStringLiteral("UPDATE %1 SET TradeKum = IFNULL(TradeKum, 0) + ?, "
+                                                     "DC = IFNULL(DC, 0) + ?, VatKum = IFNULL(VatKum, 0) + ?, "
+                                                     "SumKum = IFNULL(SumKum, 0) + ? "
+                                                     "WHERE CCode = ? AND DealDate = ? AND InOutGubun Is Null")
+                                          .arg(b),
+                                      {m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum, m_sCCode, m_sDealDate});
+            } else {
+                db->execute(QStringLiteral("INSERT INTO %1 (CCode, CName, DealDate, TradeKum, DC, VatKum, SumKum) "
+                                           "VALUES (?, ?, ?, ?, ?, ?, ?)")
+                                .arg(b),
+                            {m_sCCode, m_sCName, m_sDealDate, m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum});
+            }
+            tx.commit();
+        }
+    }
+    showOpenFailure(failure);
+    if (changed == 0)
+        showPlainBox(kindWord() + QStringLiteral("원장 데이터를 갱신하는 중 오류가 발생했습니다."));
+}
+
+void clsTradeBook::UpdateTradeBook(bool bAdd)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    const QString dayRow = QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND DealDate = ? AND Code Is Null").arg(b);
+    const QString tradeLine =
+        QStringLiteral("SELECT * FROM %1 WHERE Code = ?").arg(m_byGubun == 0 ? QStringLiteral("Purchase")
+                                                                             : QStringLiteral("Sale"));
+    const QVariantList key{m_sCCode, m_sDealDate};
+    std::optional<OpenFailure> failure;
+    qint64 changed = -1;
+    dao::Database* db = database();
+    if (!db) {
+        openQuiet(db, dayRow, key, failure);
+    } else {
+        // Each day-row amount becomes  stored - old share + new share, computed by the engine
+        // under the write lock, so a posting of another workstation in between still counts.
+        dao::Transaction tx(*db);
+        RecordsetPtr rs = openQuiet(db, dayRow, key, failure);
+        bool ok = rs != nullptr;
+        CloseRS(rs);
+        qint64 oldShare[4] = {0, 0, 0, 0};
+        qint64 newShare[4] = {m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum};
+        if (ok && !bAdd) {
+            RecordsetPtr line = openQuiet(m_objDB.get(), tradeLine, {m_SCODE}, failure);
+            if (!line) {
+                ok = false; // the line could not be read: nothing is written
+            } else if (line->recordCount() > 0) {
+                const char* cols[4] = {"TradeKum", "DC", "VatKum", "SumKum"};
+                for (int i = 0; i < 4; ++i)
+                    oldShare[i] = line->value(QLatin1String(cols[i])).toLongLong();
+            } else {
+                for (qint64& v : newShare)
+                    v = 0; // the line is unknown: the day row keeps its amounts
+            }
+            CloseRS(line);
+        }
+        if (ok) {
+            QVariantList params{m_sDealDate};
+            for (int i = 0; i < 4; ++i)
+                params << oldShare[i] << newShare[i];
+            params << m_sCCode << m_sDealDate;
+            changed = db->execute(QStringLiteral("UPDATE %1 SET DealDate = ?, "
+                                                 "TradeKum = IFNULL(TradeKum, 0) - ? + ?, DC = IFNULL(DC, 0) - ? + ?, "
+                                                 "VatKum = IFNULL(VatKum, 0) - ? + ?, SumKum = IFNULL(SumKum, 0) - ? + ? "
+                                                 "WHERE CCode = ? AND DealDate = ? AND Code Is Null")
+                                      .arg(b),
+                                  params);
+            tx.commit();
+        }
+    }
+    showOpenFailure(failure);
+    if (changed == 0)
+        showPlainBox(kindWord() + QStringLiteral("원장 데이터를 갱신하는 중 오류가 발생했습니다."));
+}
+
+void clsTradeBook::DeleteTradeBook()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    QString sql = QStringLiteral("DELETE FROM %1 WHERE CCode = ?").arg(b);
+    QVariantList params{m_sCCode};
+    if (!m_sDealDate.isEmpty()) {
+        sql += QStringLiteral(" AND DealDate = ?");
+        params << m_sDealDate;
+    }
+    executeChecked(sql + QLatin1Char(';'), params,
+                   kindWord() + QStringLiteral("원장 데이터를 삭제하는 중 오류가 발생했습니다."));
+}
+
+void clsTradeBook::DeleteTradeBook_ALL_Per_Trader()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    execute(QStringLiteral("DELETE FROM %1 WHERE CCode = ?;").arg(b), {m_sCCode});
+}
+
+void clsTradeBook::SaveInOutKum()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    saveRecord(QStringLiteral("SELECT * FROM %1").arg(b),
+               {{QStringLiteral("Code"), m_SCODE},
+                {QStringLiteral("CCode"), m_sCCode},
+                {QStringLiteral("CName"), m_sCName},
+                {QStringLiteral("DealDate"), m_sDealDate},
+                {QStringLiteral("TradeKum"), qint64(0)},
+                {QStringLiteral("VatKum"), qint64(0)},
+                {QStringLiteral("DC"), qint64(0)},
+                {QStringLiteral("SumKum"), qint64(0)},
+                {QStringLiteral("InOutKum"), m_lInOutKum},
+                {QStringLiteral("InOutGubun"), m_sInOutGubun},
+                {QStringLiteral("NoteCode"), m_sNoteCode}});
+}
+
+void clsTradeBook::UpdateInOutKum()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    executeChecked(QStringLiteral("UPDATE %1 SET InOutKum = ? WHERE Code = ? AND CCode = ? AND DealDate = ? "
+                                  "AND InOutGubun = ?;").arg(b),
+                   {m_lInOutKum, m_SCODE, m_sCCode, m_sDealDate, m_sInOutGubun},
+                   QStringLiteral("입출금 내역을 저장하는 중 오류가 발생했습니다."));
+}
+
+void clsTradeBook::Update_Trader_Name()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    qint64 n = 0;
+    try {
+        n = execute(QStringLiteral("UPDATE %1 SET CName = ? WHERE CCode = ?;").arg(b), {m_sCName, m_sCCode});
+    } catch (const dao::DaoError&) {
+        // the engine's errors are not reported here; nothing was renamed
+    }
+    if (n == 0)
+        showPlainBox(QStringLiteral("거래처명을 변경하는 중 오류가 발생했습니다."));
+}
+
+void clsTradeBook::DeleteInOut()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    executeChecked(QStringLiteral("DELETE FROM %1 WHERE Code = ? AND CCode = ? AND DealDate = ?;").arg(b),
+                   {m_SCODE, m_sCCode, m_sDealDate},
+                   (m_byGubun == 0 ? QStringLiteral("출금") : QStringLiteral("입금"))
+                       + QStringLiteral(" 데이터를 삭제하는 중 오류가 발생했습니다."));
+}
+
+bool clsTradeBook::Find_Trader_Init()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return false;
+    return exists(QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND DealDate = ? AND Code Is Null").arg(b),
+                  {m_sCCode, m_sDealDate});
+}
+
+bool clsTradeBook::Find_InOut_List()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return false;
+    return exists(QStringLiteral("SELECT * FROM %1 WHERE Code = ? AND CCode = ? AND DealDate = ?").arg(b),
+                  {m_SCODE, m_sCCode, m_sDealDate});
+}
+
+bool clsTradeBook::FindTransferKum(const QString& SCODE, const QString& sDate)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return false;
+    return exists(QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND DealDate = ?").arg(b), {SCODE, sDate});
+}
+
+bool clsTradeBook::FindTradeList()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return false;
+    return exists(QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND %2;").arg(b, kNotOpening), {m_sCCode});
+}
+
+qint64 clsTradeBook::InitPrevKum()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return 0;
+    QVariant v;
+    readValue(QStringLiteral("SELECT TradeKum FROM %1 WHERE CCode = ? AND DealDate = ?").arg(b),
+              {m_sCCode, year() + QLatin1Char('-') + month() + QStringLiteral("-00")}, v);
+    return v.toLongLong();
+}
+
+bool clsTradeBook::InitAllPrevKum(RecordsetPtr& recObj, const QString& SCODE)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return false;
+    QString sql = QStringLiteral("SELECT CCode, CName, TradeKum FROM %1 WHERE DealDate = ? ").arg(b);
+    QVariantList params{year() + QLatin1Char('-') + month() + QStringLiteral("-00")};
+    if (!SCODE.isEmpty()) {
+        sql += QStringLiteral("AND CCode = ? ");
+        params << SCODE;
+    }
+    return findInto(recObj, sql + QStringLiteral("ORDER BY CCode;"), params);
+}
+
+bool clsTradeBook::All_Transfer_Kum(RecordsetPtr& recObj)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return false;
+    return findInto(recObj,
+                    QStringLiteral("SELECT * FROM %1 WHERE DealDate LIKE ?").arg(b) + QLatin1String(dao::kLikeEscape)
+                        + QStringLiteral(" ORDER BY CCode;"),
+                    {dao::likeEscape(year()) + QStringLiteral("-%-00")});
+}
+
+// --- sums and balances --------------------------------------------------------------------
+
+bool clsTradeBook::sumMovements(const QString& from, const QString& to, const QString& extra,
+                                const QVariantList& extraParams, qint64& trades, qint64& payments)
+{
+    trades = payments = 0;
+    QVariantList row;
+    if (!readRow(QStringLiteral("SELECT Sum(SumKum) AS SSum, Sum(InOutKum) AS SInOut FROM %1 "
+                                "WHERE CCode = ? AND DealDate BETWEEN ? AND ?")
+                         .arg(book())
+                     + extra,
+                 QVariantList{m_sCCode, from, to} + extraParams, row))
+        return false;
+    trades = amount(row, 0);
+    payments = amount(row, 1);
+    return true;
+}
+
+qint64 clsTradeBook::SumPrevKum(bool bFinal, bool bInitKum)
+{
+    if (book().isEmpty())
+        return 0;
+    const qint64 opening = bInitKum ? InitPrevKum() : 0;
+    const QString first = m_sDealDate.left(7) + QStringLiteral("-01");
+    if (m_sDealDate.right(2) == QLatin1String("01"))
+        return opening;
+    const QString last = bFinal ? GetLastDate(first.left(4), first.mid(5, 2)) : GetPrevDay(m_sDealDate, true);
+    qint64 trades = 0, payments = 0;
+    if (!sumMovements(first, last, QString(), {}, trades, payments))
+        return 0;
+    return trades + opening - payments;
+}
+
+qint64 clsTradeBook::SumPeriodSum(const QString& sDate1, const QString& sDate2)
+{
+    if (book().isEmpty())
+        return 0;
+    const qint64 opening = InitPrevKum();
+    qint64 trades = 0, payments = 0;
+    if (!sumMovements(sDate1.left(7) + QStringLiteral("-01"), sDate2, QString(), {}, trades, payments))
+        return 0;
+    return opening + trades - payments;
+}
+
+qint64 clsTradeBook::RetNonKum(const QString& sDate1, const QString& sDate2)
+{
+    if (book().isEmpty())
+        return 0;
+    qint64 trades = 0, payments = 0;
+    if (!sumMovements(sDate1, sDate2, QStringLiteral(" AND ") + kNotOpening, {}, trades, payments))
+        return 0;
+    return InitPrevKum() + trades - payments;
+}
+
+qint64 clsTradeBook::SumTradeKum()
+{
+    if (book().isEmpty())
+        return 0;
+    qint64 trades = 0, payments = 0;
+    sumMovements(year() + QLatin1Char('-') + month() + QStringLiteral("-01"), GetLastDate(year(), month()),
+                 QStringLiteral(" AND NOT DealDate LIKE ?") + QLatin1String(dao::kLikeEscape),
+                 {dao::likeEscape(year()) + QStringLiteral("-%-00")}, trades, payments);
+    return trades;
+}
+
+qint64 clsTradeBook::SumInOutKum()
+{
+    if (book().isEmpty())
+        return 0;
+    qint64 trades = 0, payments = 0;
+    sumMovements(year() + QLatin1Char('-') + month() + QStringLiteral("-01"), GetLastDate(year(), month()),
+                 QStringLiteral(" AND NOT DealDate LIKE ?") + QLatin1String(dao::kLikeEscape),
+                 {dao::likeEscape(year()) + QStringLiteral("-%-00")}, trades, payments);
+    return payments;
+}
+
+qint64 clsTradeBook::SumAnalysis(const QString& sDate1, const QString& sDate2)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return 0;
+    QVariant v;
+    readValue(QStringLiteral("SELECT Sum(SumKum) AS SSum FROM %1 WHERE DealDate BETWEEN ? AND ? AND %2").arg(b, kNotOpening),
+              {sDate1, sDate2}, v);
+    return v.toLongLong();
+}
+
+void clsTradeBook::SumMonth()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SSale, Sum(DC) AS SDC, Sum(VatKum) AS SVat, "
+                                 "Sum(SumKum) AS STrade FROM %1 WHERE DealDate BETWEEN ? AND ?").arg(b);
+    QVariantList params{year() + QLatin1Char('-') + month() + QStringLiteral("-01"), GetLastDate(year(), month())};
+    if (!m_sCCode.isEmpty()) {
+        sql += QStringLiteral(" AND CCode = ?");
+        params << m_sCCode;
+    }
+    QVariantList row;
+    if (!readRow(sql, params, row))
+        return; // the totals keep their values
+    gdSumTradeKum = amount(row, 0);
+    gdSumDC = amount(row, 1);
+    gdSumVatKum = amount(row, 2);
+    gdSumSumKum = amount(row, 3);
+}
+
+void clsTradeBook::SumYear()
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    // The year's trades and payments of the year of sDealDate.
+    QString sql = QStringLiteral("SELECT Sum(SumKum) AS STrade, Sum(InOutKum) AS SInOut FROM %1 "
+                                 "WHERE DealDate BETWEEN ? AND ? AND %2").arg(b, kNotOpening);
+    QVariantList params{year() + QStringLiteral("-01-01"), year() + QStringLiteral("-12-31")};
+    if (!m_sCCode.isEmpty()) {
+        sql += QStringLiteral(" AND CCode = ?");
+        params << m_sCCode;
+    }
+    QVariantList yearRow;
+    if (!readRow(sql, params, yearRow))
+        return;
+    // The balance of today's month: its opening amount and its movements.
+    const QDate today = platform::today();
+    const QString ty = today.toString(QStringLiteral("yyyy")), tm = today.toString(QStringLiteral("MM"));
+    QVariantList openingRow;
+    if (!readRow(QStringLiteral("SELECT TradeKum FROM %1 WHERE CCode = ? AND DealDate = ? ORDER BY DealDate;").arg(b),
+                 {m_sCCode, ty + QLatin1Char('-') + tm + QStringLiteral("-00")}, openingRow))
+        return;
+    QVariantList monthRow;
+    if (!readRow(QStringLiteral("SELECT Sum(SumKum) AS SSumTrade, Sum(InOutKum) AS SSumInOut FROM %1 "
+                                "WHERE DealDate BETWEEN ? AND ? AND CCode = ?;").arg(b),
+                 {ty + QLatin1Char('-') + tm + QStringLiteral("-01"), GetLastDate(ty, tm), m_sCCode}, monthRow))
+        return;
+    gdSumTradeKum = InitPrevKum();
+    gdSumVatKum = amount(yearRow, 0);
+    gdSumDC = amount(yearRow, 1);
+    gdSumSumKum = amount(openingRow, 0) + amount(monthRow, 0) - amount(monthRow, 1);
+}
+
+bool clsTradeBook::InOutList(RecordsetPtr& recObj, const QString& SCODE, const QString& sDate1, const QString& sDate2)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return false;
+    QString sql = QStringLiteral("SELECT CCode, CName, DealDate, InOutKum, InOutGubun, NoteCode FROM %1 "
+                                 "WHERE DealDate BETWEEN ? AND ? AND Not InOutGubun IS NULL ").arg(b);
+    QVariantList params{sDate1, sDate2};
+    if (!SCODE.isEmpty()) {
+        sql += QStringLiteral("AND CCode = ? ");
+        params << SCODE;
+    }
+    return findInto(recObj, sql + QStringLiteral("ORDER BY CCode, DealDate;"), params);
+}
+
+bool clsTradeBook::Transfer_Ledger(RecordsetPtr& recObj, const QString& sDate1, const QString& sDate2,
+                                   const QString& SCODE)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return false;
+    QString sql = QStringLiteral("SELECT CCode, CName, Sum(SumKum) AS SSum, Sum(InOutKum) AS SInOut FROM %1 "
+                                 "WHERE DealDate BETWEEN ? AND ? ").arg(b);
+    QVariantList params{sDate1, sDate2};
+    if (!SCODE.isEmpty()) {
+        sql += QStringLiteral("AND CCode = ? ");
+        params << SCODE;
+    }
+    return findInto(recObj, sql + QStringLiteral("GROUP BY CCode, CName ORDER BY CCode;"), params);
+}
+
+void clsTradeBook::SumaryPeriod(RecordsetPtr& recObj, const QString& sDate1, const QString& sDate2)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    findInto(recObj,
+             QStringLiteral("SELECT DealDate, Sum(SumKum) AS SSum, Sum(InOutKum) AS SInOut FROM %1 "
+                            "WHERE DealDate BETWEEN ? AND ? AND CCode = ? AND %2 "
+                            "GROUP BY DealDate ORDER BY DealDate;").arg(b, kNotOpening),
+             {sDate1, sDate2, m_sCCode});
+}
+
+void clsTradeBook::PerMonth_Sum(RecordsetPtr& recObj, bool bPeriod, const QString& sDate1, const QString& sDate2)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SumKum, Sum(VatKum) AS SumVat FROM %1 "
+                                 "WHERE DealDate BETWEEN ? AND ?").arg(b);
+    QVariantList params;
+    if (bPeriod) {
+        params << sDate1 << sDate2;
+        sql += QStringLiteral(" AND ") + kNotOpening;
+    } else {
+        const QString prefix = year() + QLatin1Char('-') + month() + QLatin1Char('-');
+        params << prefix + QStringLiteral("01") << prefix + GetLastDate(year(), month()).right(2);
+    }
+    if (!m_sCCode.isEmpty()) {
+        sql += QStringLiteral(" AND CCode = ?");
+        params << m_sCCode;
+    }
+    findInto(recObj, sql, params);
+}
+
+void clsTradeBook::PerYear_Sum(RecordsetPtr& recObj)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SumKum, Sum(VatKum) AS SumVat FROM %1 "
+                                 "WHERE DealDate BETWEEN ? AND ? AND %2 AND InOutGubun Is Null ").arg(b, kNotOpening);
+    QVariantList params{year() + QStringLiteral("-01-01"), m_sDealDate};
+    if (!m_sCCode.isEmpty()) {
+        sql += QStringLiteral("AND CCode = ?");
+        params << m_sCCode;
+    }
+    findInto(recObj, sql, params);
+}
+
+void clsTradeBook::PerPeriod_Sum(RecordsetPtr& recObj, const QString& sStartDate, const QString& sEndDate)
+{
+    const QString b = book();
+    if (b.isEmpty())
+        return;
+    QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SumKum, Sum(VatKum) AS SumVat FROM %1 "
+                                 "WHERE DealDate BETWEEN ? AND ? AND %2 ").arg(b, kNotOpening);
+    QVariantList params{sStartDate, sEndDate};
+    if (!m_sCCode.isEmpty()) {
+        sql += QStringLiteral("AND CCode = ?");
+        params << m_sCCode;
+    }
+    findInto(recObj, sql, params);
+}

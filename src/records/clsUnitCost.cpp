@@ -1,0 +1,72 @@
+#include "records/clsUnitCost.h"
+
+#include "frame/modMain.h"
+
+dao::Database* clsUnitCost::database() const { return gDB.get(); }
+
+std::optional<qint64> clsUnitCost::NextUnitCode()
+{
+    QVariant max;
+    bool opened = false;
+    readValue(QStringLiteral("SELECT Max(Code) AS MCode FROM SpecialUnit"), {}, max, &opened);
+    if (!opened)
+        return std::nullopt;
+    return max.isNull() ? 0 : max.toLongLong() + 1;
+}
+
+void clsUnitCost::SaveUnit()
+{
+    dao::Database* db = database();
+    if (!db) {
+        NextUnitCode(); // shows the message of the failed open
+        return;
+    }
+    std::optional<dao::DaoError> failure;
+    try {
+        // The code is read and stored under one write lock, so two workstations saving at
+        // the same moment get different codes.
+        dao::Transaction tx(*db);
+        const std::optional<qint64> code = NextUnitCode();
+        if (!code)
+            return; // the code could not be read: nothing is stored
+        if (addRecord(QStringLiteral("SELECT * FROM SpecialUnit ORDER BY Code;"),
+                      {{QStringLiteral("Code"), *code},
+                       {QStringLiteral("AppDate"), m_sAppDate},
+                       {QStringLiteral("AppUnit"), m_siAppUnit},
+                       {QStringLiteral("CCode"), m_sCCode},
+                       {QStringLiteral("PCode"), m_sPCode}},
+                      failure))
+            tx.commit();
+    } catch (const dao::DaoError& err) {
+        failure = err;
+    }
+    // Shown once the lock is given up, so other workstations are not kept waiting on the box.
+    if (failure)
+        showSaveError(*failure);
+}
+
+void clsUnitCost::UpdateUnit(qint64 UnitCode)
+{
+    executeChecked(QStringLiteral("UPDATE SpecialUnit SET AppDate = ?, AppUnit = ? WHERE Code = ?"),
+                   {m_sAppDate, m_siAppUnit, UnitCode},
+                   QStringLiteral("특별단가 데이터를 갱신하는 중 오류가 발생했습니다."));
+}
+
+void clsUnitCost::DeleteUnit()
+{
+    executeChecked(QStringLiteral("DELETE FROM SpecialUnit WHERE Code = ?"), {m_lCode},
+                   QStringLiteral("특별단가 데이터를 삭제하는 중 오류가 발생했습니다."),
+                   QStringLiteral("자료를 삭제하였습니다."));
+}
+
+bool clsUnitCost::FindPrevCost(RecordsetPtr& objRec, double PrevUnit)
+{
+    QString sql = QStringLiteral("SELECT Code, AppDate, AppUnit FROM SpecialUnit WHERE CCode = ? AND PCode = ? ");
+    QVariantList params{m_sCCode, m_sPCode};
+    if (PrevUnit != 0) {
+        sql += QStringLiteral("AND AppUnit = ? ");
+        params << PrevUnit;
+    }
+    sql += QStringLiteral("ORDER BY AppDate;");
+    return findInto(objRec, sql, params);
+}

@@ -1,0 +1,225 @@
+#include "frame/ModWinApi.h"
+#include "frame/modFormIni.h"
+#include "frame/modMain.h"
+#include "frame/modSpread60.h"
+#include "frame/modSpreadMenu.h"
+#include "platform/IniFile.h"
+#include "platform/SpreadGrid.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using platform::SpreadGrid;
+
+namespace {
+
+class MenuWindow : public QWidget {
+public:
+    SpreadGrid* spList;
+    MenuWindow()
+    {
+        setObjectName(QStringLiteral("frmMenuTest"));
+        spList = new SpreadGrid(this);
+        spList->SetName(QStringLiteral("spList"));
+        spList->SetMaxCols(4);
+        spList->SetMaxRows(8);
+        for (int r = 1; r <= 7; ++r)
+            spList->SetText(2, r, QString::number(r * 100));
+    }
+};
+
+QString iniFile() { return FormIniFile(QStringLiteral("frmMenuTest")); }
+
+QString stored(const QString& key)
+{
+    return ReadIniValue(iniFile(), QStringLiteral("spList_General"), key);
+}
+
+} // namespace
+
+class TestModSpreadMenu : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testsupport::TestEnv> env;
+
+private slots:
+    void init()
+    {
+        gsTitle = QStringLiteral("TrelvoTest");
+        env = std::make_unique<testsupport::TestEnv>();
+    }
+    void cleanup() { env.reset(); }
+
+    void popupMenuIdsSeparatorsAndGreyedItems()
+    {
+        testsupport::ScriptedPrompter p;
+        const QStringList items{QStringLiteral("01하나"), QStringLiteral("-"), QStringLiteral("X"),
+                                QStringLiteral("07일곱"), QStringLiteral("12열둘"), QStringLiteral("00닫기")};
+        // Shown: 하나, separator, 일곱 (greyed), 열둘, 닫기; then dismissed and out of range.
+        p.menuAnswers << 0 << 1 << 2 << 3 << 4 << -1 << 9;
+        for (long expected : {1L, 0L, 0L, 12L, 0L, 0L, 0L})
+            QCOMPARE(ShowPopupMenu(nullptr, items), expected);
+        QCOMPARE(p.calls.first().text, QStringLiteral("하나||일곱|열둘|닫기"));
+    }
+
+    void rowHeightAskedUntilInRangeAndStored()
+    {
+        testsupport::ScriptedPrompter p;
+        {
+            MenuWindow w;
+            p.menuAnswers << 0;
+            p.inputAnswers << QStringLiteral("7") << QStringLiteral("101") << QStringLiteral("20");
+            ShowSpreadMenu(&w, w.spList, false, QString(), false, true);
+            QCOMPARE(p.calls.size(), 4); // the menu and three questions
+            QCOMPARE(w.spList->RowHeight(7), 20.0);
+            QCOMPARE(w.spList->RowHeight(0), 22.0);
+            QCOMPARE(stored(QStringLiteral("RowHeight")), QStringLiteral("20"));
+        }
+        MenuWindow again;
+        LoadFormIni(&again, true);
+        QCOMPARE(again.spList->RowHeight(3), 20.0);
+    }
+
+    void rowHeightZeroCancelAndSameValue()
+    {
+        testsupport::ScriptedPrompter p;
+        MenuWindow w;
+        const double designed = w.spList->RowHeight(1);
+        p.inputAnswers << QVariant() << QString::number(int(designed)); // cancel, the value in effect
+        DoSpreadMenuItem(SpreadMenuRowHeight, &w, w.spList, QString());
+        DoSpreadMenuItem(SpreadMenuRowHeight, &w, w.spList, QString());
+        QVERIFY(!QFile::exists(iniFile()));
+        // 0 keeps the present height and stores "0"; text that is no number counts as 0.
+        p.inputAnswers << QStringLiteral("0") << QStringLiteral("abc");
+        DoSpreadMenuItem(SpreadMenuRowHeight, &w, w.spList, QString());
+        QCOMPARE(stored(QStringLiteral("RowHeight")), QStringLiteral("0"));
+        DoSpreadMenuItem(SpreadMenuRowHeight, &w, w.spList, QString());
+        QCOMPARE(p.calls.size(), 4);
+        QCOMPARE(w.spList->RowHeight(1), designed);
+    }
+
+    void fontSizeAppliesToCellsAndHeader()
+    {
+        testsupport::ScriptedPrompter p;
+        MenuWindow w;
+        p.inputAnswers << QStringLiteral("61") << QStringLiteral("7") << QStringLiteral("14");
+        DoSpreadMenuItem(SpreadMenuFontSize, &w, w.spList, QStringLiteral("_b"));
+        QCOMPARE(p.calls.size(), 3);
+        for (int r : {0, 1, 8}) {
+            w.spList->SetCol(3);
+            w.spList->SetRow(r);
+            QCOMPARE(w.spList->FontSize(), 14.0);
+        }
+        QCOMPARE(ReadIniValue(FormIniFile(QStringLiteral("frmMenuTest"), QStringLiteral("_b")),
+                              QStringLiteral("spList_General"), QStringLiteral("FontSize")),
+                 QStringLiteral("14"));
+    }
+
+    void resetDeletesTheLayoutFile()
+    {
+        testsupport::ScriptedPrompter p;
+        MenuWindow w;
+        SaveSpreadIni_Gn(&w, w.spList, QStringLiteral("RowHeight"), QStringLiteral("30"));
+        p.msgAnswers << platform::AnswerNo << platform::AnswerYes;
+        DoSpreadMenuItem(SpreadMenuReset, &w, w.spList, QString());
+        QVERIFY(QFile::exists(iniFile()));
+        QCOMPARE(p.lastMessage().style, int(platform::MsgStyleYesNo));
+        DoSpreadMenuItem(SpreadMenuReset, &w, w.spList, QString());
+        QVERIFY(!QFile::exists(iniFile()));
+        QVERIFY(p.lastMessage().text.startsWith(QStringLiteral("초기화를 완료하였습니다.")));
+    }
+
+    void resetThatCannotDeleteDoesNotReportSuccess()
+    {
+        testsupport::ScriptedPrompter p;
+        MenuWindow w;
+        QVERIFY(QDir().mkpath(iniFile() + QStringLiteral("/blocked"))); // cannot be removed as a file
+        p.msgAnswers << platform::AnswerYes;
+        DoSpreadMenuItem(SpreadMenuReset, &w, w.spList, QString());
+        QCOMPARE(p.messages().size(), 2);
+        QVERIFY(p.lastMessage().text.contains(QStringLiteral("DelFormIni")));
+    }
+
+    void subtotalRowsToggleWithoutTouchingData()
+    {
+        testsupport::ScriptedPrompter p;
+        MenuWindow w;
+        SpreadGrid* g = w.spList;
+        for (int r : {3, 6}) {
+            g->SetCol(0);
+            g->SetRow(r);
+            g->SetCellTag(QStringLiteral("subtot"));
+        }
+        g->SetRefStyle(2);
+        g->SetCol(3);
+        g->SetRow(8);
+        g->SetFormula(QStringLiteral("SUM(R1C2:R7C2)"));
+        auto hidden = [g] {
+            QList<int> rows;
+            for (int r = 1; r <= g->MaxRows(); ++r)
+                if (g->RowHidden(r))
+                    rows << r;
+            return rows;
+        };
+        DoSpreadMenuItem(SpreadMenuSubtot, &w, g, QString());
+        QCOMPARE(hidden(), (QList<int>{3, 6}));
+        DoSpreadMenuItem(SpreadMenuSubtot, &w, g, QString());
+        QCOMPARE(hidden(), QList<int>());
+        DoSpreadMenuItem(SpreadMenuOnlySubtot, &w, g, QString());
+        QCOMPARE(hidden(), (QList<int>{1, 2, 4, 5, 7, 8}));
+        DoSpreadMenuItem(SpreadMenuSubtot, &w, g, QString()); // each item toggles its own rows
+        QCOMPARE(hidden().size(), 8);
+        // Rows, values and sums are untouched.
+        QCOMPARE(g->MaxRows(), 8);
+        QCOMPARE(g->GetText(2, 7), QStringLiteral("700"));
+        QCOMPARE(g->GetText(3, 8), QStringLiteral("2800"));
+    }
+
+    void reportColumnsWindow()
+    {
+        testsupport::ScriptedPrompter p;
+        MenuWindow w;
+        int listed = -1;
+        p.modalAnswers << [&listed](QDialog& d) {
+            listed = d.findChild<QListWidget*>(QStringLiteral("List1"))->count();
+            return int(QDialog::Rejected);
+        };
+        DoSpreadMenuItem(SpreadMenuRptCol, &w, w.spList, QString());
+        QCOMPARE(p.calls.last().title, QStringLiteral("FrmSprRPTCol"));
+        QCOMPARE(listed, 4);
+    }
+
+    void reallyEditAnswers()
+    {
+        testsupport::ScriptedPrompter p;
+        MenuWindow w;
+        SpreadGrid* g = w.spList;
+        CommonSpreadDesign(g, false, false, true, true, true);
+        auto colours = [g] {
+            g->SetCol(2);
+            g->SetRow(4);
+            return qMakePair(g->BackColor(), g->ForeColor());
+        };
+        const auto before = colours();
+
+        g->SetText(2, 4, QStringLiteral("999"));
+        p.msgAnswers << platform::AnswerYes << platform::AnswerNo;
+        QVERIFY(ReallyEdit(g, QStringLiteral("400"), 2, 4, true));
+        QCOMPARE(g->GetText(2, 4), QStringLiteral("999"));
+        QCOMPARE(p.lastMessage().text, QStringLiteral("정말 수정하시겠습니까?\r\n이전 데이터: 400"));
+        QCOMPARE(colours(), before);
+
+        QVERIFY(!ReallyEdit(g, QStringLiteral("400"), 2, 4, false, QStringLiteral("바꿀까요?")));
+        QCOMPARE(g->GetText(2, 4), QStringLiteral("400"));
+        QCOMPARE(p.lastMessage().style, int(platform::MsgStyleYesNoDefNo));
+        QVERIFY(p.lastMessage().text.startsWith(QStringLiteral("바꿀까요?\r\n")));
+        QCOMPARE(colours(), before);
+    }
+};
+
+QTEST_MAIN(TestModSpreadMenu)
+#include "tst_modSpreadMenu.moc"

@@ -1,0 +1,78 @@
+// Tax invoices: codes, serials, sums per invoice and the register.
+#include "RecordTestUtil.h"
+
+#include "records/clsPrintTax.h"
+#include "records/modRecords.h"
+
+using recordtest::TradeDb;
+
+class TestClsPrintTax : public QObject {
+    Q_OBJECT
+
+    struct TaxDb : TradeDb {
+        TaxDb() { dbTax = db; }
+        ~TaxDb() { dbTax.reset(); }
+    };
+
+private slots:
+    void serialNumbers()
+    {
+        TaxDb t;
+        clsPrintTax p;
+        QCOMPARE(p.Create_Serial(QStringLiteral("A001")), QStringLiteral("A001001"));
+        for (int i = 1; i <= 5; ++i)
+            t.sql(QStringLiteral("INSERT INTO TaxAcount (Serial) VALUES (?)"), {QStringLiteral("A001%1").arg(i, 3, 10, QLatin1Char('0'))});
+        t.sql(QStringLiteral("INSERT INTO TaxAcount (Serial) VALUES ('A002999'), ('A_01003')"));
+        QCOMPARE(p.Create_Serial(QStringLiteral("A001xyz")), QStringLiteral("A001006"));
+        QCOMPARE(p.Create_Serial(QStringLiteral("A_01")), QStringLiteral("A_01004"));
+        QCOMPARE(p.Create_Serial(QStringLiteral("A%01")), QStringLiteral("A%01001")); // % is no wildcard
+        QCOMPARE(p.Create_Serial(QStringLiteral("A002")), QStringLiteral("A0021000"));
+        t.sql(QStringLiteral("INSERT INTO TaxAcount (Serial) VALUES ('A0021000')"));
+        QCOMPARE(p.Create_Serial(QStringLiteral("A002")), QStringLiteral("A0021001"));
+        QCOMPARE(clsPrintTax::Next_Serial(QStringLiteral("B123009")), QStringLiteral("B123010"));
+        QCOMPARE(clsPrintTax::Next_Serial(QStringLiteral("B1231000")), QStringLiteral("B1231001"));
+        QVERIFY(t.messages().isEmpty());
+    }
+
+    void invoicesAndTheRegister()
+    {
+        TaxDb t;
+        clsPrintTax p;
+        QCOMPARE(p.NextCode(), QStringLiteral("000001"));
+        p.sTaxCode(QStringLiteral("000041"));
+        p.sSaleCode(QStringLiteral("C1"));
+        p.sSaleName(QStringLiteral("하나"));
+        p.sDealDate(QStringLiteral("2009-03-31"));
+        p.sIssueDate(QStringLiteral("2009-04-01"));
+        const qint64 amounts[] = {1000, 3000000000LL, 500};
+        for (int i = 0; i < 3; ++i) {
+            p.sPName(QStringLiteral("상품%1").arg(i));
+            p.lTradeKum(amounts[i]);
+            p.lVatKum(amounts[i] / 10);
+            p.iItem(QStringLiteral(" 70000 ")); // no 16-bit wrap
+            p.InitSaveTax();
+        }
+        QCOMPARE(p.NextCode(), QStringLiteral("000042"));
+
+        RecordsetPtr rs;
+        QVERIFY(p.Display_Data(rs));
+        QCOMPARE(rs->recordCount(), 1);
+        QCOMPARE(rs->toInt64(rs->fieldIndex(QStringLiteral("STrade"))), 3000001500LL);
+        QCOMPARE(rs->toInt64(rs->fieldIndex(QStringLiteral("SSum"))), 3300001650LL);
+        QCOMPARE(rs->toInt64(rs->fieldIndex(QStringLiteral("SItem"))), 210000);
+        QCOMPARE(rs->text(QStringLiteral("FPName")), QStringLiteral("상품0"));
+
+        t.sql(QStringLiteral("INSERT INTO TaxAcount (Serial, CCode, DealYY, DealDate, Section) VALUES "
+                             "('S001001', 'C1', '2009', '2009-03-31', '0'), ('S001002', 'C1', '2009', '2009-03-31', '1'), "
+                             "('S001003', 'C1', '2008', '2009-03-30', '1')"));
+        p.sDealYY(QStringLiteral("2009"));
+        p.sDealDate(QStringLiteral("2009-03-30"));
+        QVERIFY(p.Find_TaxList(rs, 0));
+        QCOMPARE(recordtest::column(*rs, QStringLiteral("Serial")), QStringList{QStringLiteral("S001001")});
+        QVERIFY(p.Find_TaxList(rs, 1));
+        QCOMPARE(recordtest::column(*rs, QStringLiteral("Serial")), QStringList{QStringLiteral("S001003")});
+    }
+};
+
+QTEST_MAIN(TestClsPrintTax)
+#include "tst_clsPrintTax.moc"
