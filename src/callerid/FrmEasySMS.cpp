@@ -7,7 +7,6 @@
 #include "frame/modMsgBox.h"
 #include "platform/ActiveSMS.h"
 #include "platform/FormRegistry.h"
-#include "platform/KeyCodes.h"
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
 

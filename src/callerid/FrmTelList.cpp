@@ -160,24 +160,24 @@ void FrmTelList::buildControls()
     }
     designGrid(spList[0], {QStringLiteral("일자"), QStringLiteral("시간"), QStringLiteral("전화번호"),
                            QStringLiteral("고객명"), QStringLiteral("수신자")},
-               {10, 8, 14, 16, 10});
+               {9, 7, 11, 13, 8});
     designGrid(spList[1], {QStringLiteral("일자"), QStringLiteral("시간"), QStringLiteral("전화번호"),
                            QStringLiteral("수신자")},
-               {10, 8, 14, 10});
+               {9, 7, 11, 8});
     designGrid(spList[2], {QStringLiteral("일자"), QStringLiteral("시간"), QStringLiteral("전화번호"),
                            QStringLiteral("고객명")},
-               {10, 8, 14, 14});
+               {9, 7, 11, 10});
 
     auto* right = new QVBoxLayout;
     right->addLayout(boxes[1], 1);
     right->addLayout(boxes[2], 1);
     auto* body = new QHBoxLayout;
-    body->addLayout(boxes[0], 3);
-    body->addLayout(right, 2);
+    body->addLayout(boxes[0], 11);
+    body->addLayout(right, 9);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(body, 1);
-    resize(980, 560);
+    resize(1020, 560);
 
     for (QPushButton* b : {cmdQuery[0], cmdQuery[1], cmdQuery[2], cmdSum, cmdClose})
         b->setAutoDefault(false);
