@@ -17,10 +17,13 @@
 #include "frame/modMain.h"
 #include "frame/modMsgBox.h"
 #include "frame/modSpread60.h"
+#include "ledger/FrmClient_write.h"
+#include "ledger/LedgerPrint.h"
 #include "ledger/UpgradeSchema.h"
 #include "platform/FormRegistry.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
+#include "platform/ReportEngine.h"
 #include "platform/SettingsStore.h"
 #include "platform/SpreadGrid.h"
 
@@ -318,7 +321,8 @@ void frmMain::buildControls()
     connect(btnRefresh, &QPushButton::clicked, this, [this] { RefreshList(); });
     connect(btnPasswd, &QPushButton::clicked, this, [this] { btnPasswd_Click(); });
     connect(btnExit, &QPushButton::clicked, this, [this] { close(); });
-    // btnPrint and btnGraph start the ledger print and the analysis window once those exist.
+    connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrint_Click(); });
+    // btnGraph starts the analysis window once that exists.
     connect(chkUseRinglet, &QCheckBox::clicked, this, [this] { chkUseRinglet_Click(); });
     connect(cmdTelList, &QPushButton::clicked, this, [this] { cmdTelList_Click(); });
     connect(cmdSMS, &QPushButton::clicked, this, [this] {
@@ -677,7 +681,13 @@ void frmMain::btnClientEdit_Click(int index)
     const qint64 id = txtCurClient[index]->text().toLongLong();
     if (id == 0)
         return;
-    // The party editor opens here on party id of kind index once it exists.
+    FrmClient_write editor(this);
+    editor.AddEditMode(2);
+    editor.busiMode(index);
+    editor.CCode(id);
+    editor.CallForm(this);
+    SetFormPosition(&editor, txtCurClient[index], 0, 3, 0, 0);
+    platform::prompter().execModal(editor);
     spList->setFocus();
 }
 
@@ -1037,8 +1047,40 @@ bool frmMain::cmdSMS_Click()
     return true;
 }
 
-void frmMain::print_total_input()
+bool frmMain::print_total_input()
 {
+    try {
+        if (!gDB)
+            throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Data Base MDB가 선언되지 않았습니다."));
+        FillTotalPrint(*gDB, LedgerPrintRows(spList));
+        return true;
+    } catch (const dao::DaoError& err) {
+        ShowProcError(err.number(), err.description(), QStringLiteral("print_total_input"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+        return false;
+    }
+}
+
+void frmMain::btnPrint_Click()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool filled = print_total_input();
+    QString expected;
+    const QString reportFile = filled ? LedgerReportFile(&expected) : QString();
+    QApplication::restoreOverrideCursor();
+    if (!filled)
+        return; // the rows of an earlier print are not printed as this one
+    if (reportFile.isEmpty()) {
+        MsgWarn(QStringLiteral("보고서 파일을 찾을 수 없습니다.\r\n") + QDir::toNativeSeparators(expected));
+        return;
+    }
+    if (!report)
+        report = std::make_unique<platform::ReportEngine>(this);
+    report->SetReportFileName(reportFile);
+    report->SetDataFiles(0, gsDBFile);
+    report->SetFormulas(0, kLedgerTitleFormula);
+    if (!report->SetAction(1))
+        MsgWarn(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n") + report->LastErrorString());
 }
 
 bool frmMain::RecUpdate(long& Col, long& Row, QVariant& vNewValue)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -15,6 +16,7 @@ class QPushButton;
 class QToolButton;
 
 namespace platform { class SpreadGrid; }
+namespace platform { class ReportEngine; }
 
 // True only while the voucher grid picks the product for the group shortcut "서버".
 extern bool gbAutoPickProduct;
@@ -39,12 +41,13 @@ public:
     // ---- the window's interface to other windows
     // An incoming call (the caller-ID client hands the number over). True when telno is not empty.
     bool InputFromRinglet(QString& telno, bool& bMine);
-    // Rebuilds total_print from the listed vouchers.
-    void print_total_input();
+    // Rebuilds total_print from the listed vouchers. False (after a message) when the table
+    // could not be written; it is then left as it was.
+    bool print_total_input();
     // Writes one field of the voucher of a grid row.
     bool RecUpdate(long& Col, long& Row, QVariant& vNewValue);
     // The party editor reports a saved party; the box of that kind shows it again.
-    void SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd = false);
+    Q_INVOKABLE void SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd = false);
 
 public:
     explicit frmMain(QWidget* parent = nullptr);
@@ -91,6 +94,8 @@ public:
     QPushButton* btnGraph = nullptr;
     QPushButton* btnPasswd = nullptr;
     QPushButton* btnExit = nullptr;
+    // prints the ledger; made on the first print
+    std::unique_ptr<platform::ReportEngine> report;
     // caller ID
     QCheckBox* chkUseRinglet = nullptr;
     QPushButton* cmdTelList = nullptr;
@@ -134,6 +139,7 @@ private:
     void btnMonthView_Click(int index);
     void btnClientEdit_Click(int index);
     void btnPasswd_Click();
+    void btnPrint_Click();
     void spList_Change(int col, int row);
     void spList_BeforeUserSort(int col, int state, int& defaultAction);
     void spList_AfterUserSort(int col);

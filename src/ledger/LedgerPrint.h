@@ -1,0 +1,41 @@
+#pragma once
+// The ledger print: the vouchers listed in the main window's grid are copied into the table
+// total_print, which the report file LedgerList.rpt in the report folder prints.
+#include <QString>
+#include <QVector>
+
+namespace dao { class Database; }
+namespace platform { class SpreadGrid; }
+
+// One printed voucher, as total_print holds it (group_name is not filled).
+struct LedgerPrintRow {
+    QString maeip_date;
+    QString pro_name;
+    QString maeip_name;
+    qint64 maeip_cost = 0;
+    QString maechul_date;
+    QString maechul_name;
+    qint64 maechul_cost = 0;
+    qint64 maechul_usecost = 0;
+};
+
+// The report file's name in the report folder and the title formula passed to it.
+inline const QString kLedgerReportName = QStringLiteral("LedgerList.rpt");
+inline const QString kLedgerTitleFormula = QStringLiteral("Title = 'Kestrune'");
+
+// An amount as the grid shows it: separators and blanks are ignored, an empty or unreadable
+// text is 0, a fraction is rounded to a whole amount.
+qint64 LedgerPrintAmount(const QString& text);
+
+// Every voucher row of the voucher grid (rows 1 to MaxRows - 1, in the order shown; the blank
+// input row at the end is left out).
+QVector<LedgerPrintRow> LedgerPrintRows(platform::SpreadGrid* spList);
+
+// Replaces the rows of total_print by these rows, in this order, in one transaction: either
+// all are there afterwards or the table is as it was. Throws dao::DaoError on failure.
+void FillTotalPrint(dao::Database& db, const QVector<LedgerPrintRow>& rows);
+
+// The report file in the report folder (gsRptPath). When it is not there yet, the copy shipped
+// with the program (Rpt/LedgerList.rpt in the program folder) is put there first. Returns the
+// path of the file that exists, or an empty string; expectedPath receives where it belongs.
+QString LedgerReportFile(QString* expectedPath = nullptr);

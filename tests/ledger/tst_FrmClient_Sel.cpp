@@ -1,0 +1,233 @@
+#include "frame/modMain.h"
+#include "ledger/FrmClient_Sel.h"
+#include "ledger/FrmClient_write.h"
+#include "ledger/UpgradeSchema.h"
+#include "ledger/frmMain.h"
+#include "platform/Database.h"
+#include "platform/Prompter.h"
+#include "platform/SpreadGrid.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestEnv.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+// The party list: the literal search, the result string, picking, the keys, and adding,
+// editing and deleting through the editor.
+class tst_FrmClient_Sel : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TestEnv> env;
+    std::unique_ptr<testsupport::ScriptedPrompter> prompter;
+
+    static QString col(FrmClient_Sel& w, int c, int r) { return w.spList->GetText(c, r); }
+    static QStringList names(FrmClient_Sel& w)
+    {
+        QStringList out;
+        for (int r = 1; r <= w.spList->MaxRows(); ++r)
+            out << col(w, 1, r);
+        return out;
+    }
+    QVariant scalar(const QString& sql) { return gDB->scalar(sql); }
+
+    // A modal answer for the editor: records its caption and name, types a name, saves.
+    std::function<int(QDialog&)> editorSaves(const QString& newName, QString* seen = nullptr)
+    {
+        return [newName, seen](QDialog& d) {
+            auto* w = qobject_cast<FrmClient_write*>(&d);
+            if (!w)
+                return 0;
+            if (seen)
+                *seen = w->windowTitle() + QLatin1Char('|') + w->txtInput[0]->text();
+            w->txtInput[0]->setText(newName);
+            w->btnSave->click();
+            return w->result();
+        };
+    }
+    static std::function<int(QDialog&)> ignore() { return [](QDialog&) { return 0; }; }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<testsupport::TestEnv>();
+        prompter = std::make_unique<testsupport::ScriptedPrompter>();
+        gsTitle = QStringLiteral("Trelvo");
+        const QString file = env->path(QStringLiteral("trelvoDB.mdb"));
+        QVERIFY(testsupport::createDatabase(file, QStringLiteral("main")));
+        gDB = dao::Database::open(file);
+        UpgradeSchema(gDB.get());
+        gDB->execute(QStringLiteral(
+            "INSERT INTO maechul (id, name, tel, address, memo) VALUES"
+            " (40000, '김상회', '02-555-1234', '서울', '단골'), (2, 'A%B', '', '', ''), (3, 'AxB', '', '', ''),"
+            " (4, 'a_b', '', '', ''), (5, 'ab', '', '', ''), (6, 'O''Neil', '', '', ''), (7, '김밥집', '', '', '')"));
+        gDB->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (1, '공급사')"));
+        prompter->clear();
+    }
+
+    void cleanup()
+    {
+        gDB.reset();
+        prompter.reset();
+        env.reset();
+    }
+
+    void searchMatchesTheTextLiterally()
+    {
+        FrmClient_Sel w;
+        w.mode(1);
+        QCOMPARE(w.windowTitle(), QStringLiteral("매출처 검색"));
+        QCOMPARE(w.FindRecords(QString()), qint64(7)); // everything, in name order
+        QCOMPARE(names(w).first(), QStringLiteral("A%B"));
+        QCOMPARE(w.Result(), QString());
+        QCOMPARE(w.FindRecords(QStringLiteral("%")), qint64(1));
+        QCOMPARE(w.Result(), QStringLiteral("2") + QChar(0) + QStringLiteral("A%B"));
+        QCOMPARE(w.FindRecords(QStringLiteral("_")), qint64(1));
+        QCOMPARE(col(w, 1, 1), QStringLiteral("a_b"));
+        QCOMPARE(w.FindRecords(QStringLiteral("'")), qint64(1));
+        QCOMPARE(col(w, 1, 1), QStringLiteral("O'Neil"));
+        QCOMPARE(w.FindRecords(QStringLiteral("김")), qint64(2));
+        QCOMPARE(w.FindRecords(QStringLiteral("없는이름")), qint64(0));
+        QVERIFY(prompter->messages().isEmpty());
+
+        // a single hit above 16 bits: id, NUL, name, with every column shown
+        FrmClient_Sel one;
+        one.mode(1);
+        QCOMPARE(one.FindRecords(QStringLiteral("상회")), qint64(1));
+        const QStringList parts = one.Result().split(QChar(0));
+        QCOMPARE(parts, (QStringList{QStringLiteral("40000"), QStringLiteral("김상회")}));
+        QCOMPARE(col(one, 2, 1), QStringLiteral("02-555-1234"));
+        QCOMPARE(col(one, 4, 1), QStringLiteral("단골"));
+
+        FrmClient_Sel buy;
+        buy.mode(0);
+        QCOMPARE(buy.windowTitle(), QStringLiteral("매입처 검색"));
+        QCOMPARE(buy.FindRecords(QString()), qint64(1));
+    }
+
+    void keysOfTheList()
+    {
+        FrmClient_Sel w;
+        w.mode(1);
+        w.FindRecords(QStringLiteral("김"));
+        w.show();
+
+        // Enter in the search box searches (and nothing else)
+        w.txtName->setText(QStringLiteral("a"));
+        QTest::keyClick(w.txtName, Qt::Key_Return);
+        QCOMPARE(w.spList->MaxRows(), 4); // A%B, a_b, ab, AxB
+        QCOMPARE(w.result(), 0);
+
+        // F5 searches again and shows a party another workstation added
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (8, 'abc')"));
+        QTest::keyClick(w.spList, Qt::Key_F5);
+        QCOMPARE(w.spList->MaxRows(), 5);
+
+        // F2 opens the editor for a new party of the list's kind
+        QString seen;
+        prompter->modalAnswers << editorSaves(QStringLiteral("새 거래처"), &seen) << ignore();
+        QTest::keyClick(w.spList, Qt::Key_F2);
+        QCOMPARE(seen, QStringLiteral("신규 거래처 등록(매출처)|"));
+        QCOMPARE(w.spList->MaxRows(), 6);
+        QCOMPARE(col(w, 1, 6), QStringLiteral("새 거래처")); // last row, outside the name order
+        QCOMPARE(col(w, 5, 6), QStringLiteral("40001"));
+        QCOMPARE(w.spList->ActiveRow(), 6);
+
+        // F3 edits the active row and rewrites it in place
+        const int axb = int(names(w).indexOf(QStringLiteral("AxB"))) + 1;
+        QVERIFY(axb > 0);
+        w.spList->SetActiveCell(1, axb);
+        prompter->modalAnswers << editorSaves(QStringLiteral("AxB2"), &seen) << ignore();
+        QTest::keyClick(w.txtName, Qt::Key_F3);
+        QCOMPARE(seen, QStringLiteral("기존 거래처 수정(매출처)|AxB"));
+        QCOMPARE(col(w, 1, axb), QStringLiteral("AxB2"));
+        QCOMPARE(w.spList->MaxRows(), 6);
+
+        // F4 asks before deleting; No is the default
+        prompter->clear();
+        QTest::keyClick(w.spList, Qt::Key_F4);
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("AxB2을(를) 정말 삭제하시겠습니까?"));
+        QCOMPARE(prompter->lastMessage().style, int(platform::MsgStyleYesNoDefNo));
+        QCOMPARE(w.spList->MaxRows(), 6);
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maechul WHERE id = 3")).toInt(), 1);
+
+        // Enter in the list picks the active row
+        w.spList->SetActiveCell(1, 6);
+        QTest::keyClick(w.spList, Qt::Key_Return);
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(w.Result(), QStringLiteral("40001") + QChar(0) + QStringLiteral("새 거래처"));
+
+        // Escape closes without a pick
+        FrmClient_Sel e;
+        e.mode(1);
+        e.FindRecords(QStringLiteral("김"));
+        e.show();
+        QTest::keyClick(e.spList, Qt::Key_Escape);
+        QVERIFY(!e.isVisible());
+        QCOMPARE(e.result(), int(QDialog::Rejected));
+        QCOMPARE(e.Result(), QString());
+    }
+
+    void pickAndEditNeedARow()
+    {
+        FrmClient_Sel w;
+        w.mode(1);
+        QCOMPARE(w.FindRecords(QStringLiteral("없는이름")), qint64(0));
+        w.cmdSel_Click();
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("리스트에서 자료를 선택하세요."));
+        QCOMPARE(w.result(), 0);
+        w.cmdEdit_Click();
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("수정할 자료를 먼저 선택하세요."));
+        w.cmdDel_Click();
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("삭제할 자료를 먼저 선택하세요."));
+
+        // a double click picks the row clicked
+        w.FindRecords(QStringLiteral("김"));
+        w.spList->SetActiveCell(1, 2);
+        w.spList_DblClick(1, 2);
+        QCOMPARE(w.Result(), QStringLiteral("40000") + QChar(0) + QStringLiteral("김상회"));
+    }
+
+    void deletionClearsTheMainWindowsBox()
+    {
+        frmMain main;
+        main.DispClientInfo(1, 40000);
+        main.DispClientInfo(0, 1);
+        QCOMPARE(main.txtCurClient[1]->text(), QStringLiteral("40000"));
+
+        FrmClient_Sel w;
+        w.mode(1);
+        w.FindRecords(QStringLiteral("김"));
+        w.spList->SetActiveCell(1, 2); // 김상회 (40000)
+        prompter->msgAnswers << platform::AnswerYes;
+        w.cmdDel_Click();
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maechul WHERE id = 40000")).toInt(), 0);
+        QCOMPARE(names(w), QStringList{QStringLiteral("김밥집")});
+        QCOMPARE(main.txtCurClient[1]->text(), QString());
+        QCOMPARE(main.pnlinfo2[0]->text(), QString());
+        QVERIFY(!main.btnClientEdit[1]->isEnabled());
+        QCOMPARE(main.txtCurClient[0]->text(), QStringLiteral("1")); // the other kind stays
+
+        // deleting a party the box does not show leaves the box alone
+        main.DispClientInfo(1, 7);
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (9, '김치')"));
+        w.FindRecords(QStringLiteral("김치"));
+        prompter->msgAnswers << platform::AnswerYes;
+        w.cmdDel_Click();
+        QCOMPARE(w.spList->MaxRows(), 0); // the last row went
+        QCOMPARE(main.pnlinfo2[0]->text(), QStringLiteral("김밥집"));
+
+        // a row another workstation deleted already
+        w.FindRecords(QStringLiteral("김밥"));
+        gDB->execute(QStringLiteral("DELETE FROM maechul WHERE id = 7"));
+        prompter->msgAnswers << platform::AnswerYes;
+        w.cmdDel_Click();
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("삭제중 오류가 발생하였습니다."));
+        QCOMPARE(w.spList->MaxRows(), 1);
+    }
+};
+
+QTEST_MAIN(tst_FrmClient_Sel)
+#include "tst_FrmClient_Sel.moc"

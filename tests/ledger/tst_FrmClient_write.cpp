@@ -1,0 +1,366 @@
+#include "frame/modMain.h"
+#include "ledger/FrmClient_write.h"
+#include "ledger/UpgradeSchema.h"
+#include "ledger/frmMain.h"
+#include "platform/Database.h"
+#include "platform/Prompter.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestEnv.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSemaphore>
+#include <QThread>
+#include <QtTest>
+
+// Records the call-backs of the editor, as a calling window receives them.
+class CallBackSink : public QObject {
+    Q_OBJECT
+public:
+    struct Call { qint64 code; int kind; bool add; };
+    QList<Call> calls;
+    Q_INVOKABLE void SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd = false)
+    {
+        calls << Call{ncode, nBusiMode, bAdd};
+    }
+};
+
+// The party editor: numbering under one write lock, the byte limit of the name, the
+// duplicate and rename questions, the call-back and the main window's edit button.
+class tst_FrmClient_write : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TestEnv> env;
+    std::unique_ptr<testsupport::ScriptedPrompter> prompter;
+    QString dbFile;
+
+    QVariant scalar(const QString& sql, const QVariantList& params = {}) { return gDB->scalar(sql, params); }
+
+    // An editor for a new party of the kind, name typed in.
+    static void fillNew(FrmClient_write& w, int kind, const QString& name)
+    {
+        w.AddEditMode(1);
+        w.busiMode(kind);
+        w.txtInput[0]->setText(name);
+    }
+
+    bool savedMessageShown() const
+    {
+        for (const auto& c : prompter->calls)
+            if (c.kind == QLatin1String("modal") && c.title == QLatin1String("FrmFloatMsg"))
+                return true;
+        return false;
+    }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<testsupport::TestEnv>();
+        prompter = std::make_unique<testsupport::ScriptedPrompter>();
+        gsTitle = QStringLiteral("Trelvo");
+        dbFile = env->path(QStringLiteral("trelvoDB.mdb"));
+        QVERIFY(testsupport::createDatabase(dbFile, QStringLiteral("main")));
+        gDB = dao::Database::open(dbFile);
+        UpgradeSchema(gDB.get());
+        prompter->clear();
+    }
+
+    void cleanup()
+    {
+        gDB.reset();
+        prompter.reset();
+        env.reset();
+    }
+
+    void newPartiesTakeTheNextIdAndWriteEmptyTexts()
+    {
+        CallBackSink sink;
+        FrmClient_write w;
+        fillNew(w, 1, QStringLiteral("첫거래처"));
+        w.CallForm(&sink);
+        w.btnSave_Click();
+        QCOMPARE(w.CCode(), qint64(1)); // first party of an empty table
+        QCOMPARE(w.CName(), QStringLiteral("첫거래처"));
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(savedMessageShown());
+        QCOMPARE(sink.calls.size(), 1);
+        QCOMPARE(sink.calls[0].code, qint64(1));
+        QCOMPARE(sink.calls[0].kind, 1);
+        QVERIFY(sink.calls[0].add);
+        // empty boxes are zero-length texts, never Null
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maechul WHERE id = 1 AND tel = '' AND tel6 = ''"
+                                       " AND memo = '' AND phone IS NOT NULL")).toInt(), 1);
+
+        // ids above 16 bits go on counting
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (41000, 'x')"));
+        FrmClient_write w2;
+        fillNew(w2, 1, QStringLiteral("O'Neil & Co"));
+        w2.btnSave_Click();
+        QCOMPARE(w2.CCode(), qint64(41001));
+        QCOMPARE(scalar(QStringLiteral("SELECT name FROM maechul WHERE id = 41001")).toString(), QStringLiteral("O'Neil & Co"));
+        // the other kind numbers on its own
+        FrmClient_write w3;
+        fillNew(w3, 0, QStringLiteral("공급사"));
+        w3.btnSave_Click();
+        QCOMPARE(w3.CCode(), qint64(1));
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maeip")).toInt(), 1);
+    }
+
+    void numberIsTakenUnderTheWriteLock()
+    {
+        // Another workstation inserts the next number and holds its transaction open for a
+        // moment: this save must wait and take the number after it, not the same one.
+        QSemaphore locked;
+        QThread* other = QThread::create([this, &locked] {
+            auto db = dao::Database::open(dbFile);
+            db->beginImmediate();
+            db->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (1, 'other')"));
+            locked.release();
+            QThread::msleep(400);
+            db->commit();
+        });
+        other->start();
+        locked.acquire();
+        gDB->setBusyTimeout(10000);
+        FrmClient_write w;
+        fillNew(w, 0, QStringLiteral("mine"));
+        w.btnSave_Click();
+        other->wait();
+        delete other;
+        QVERIFY2(prompter->messages().isEmpty(), qPrintable(prompter->lastMessage().text));
+        QCOMPARE(w.CCode(), qint64(2));
+        QCOMPARE(scalar(QStringLiteral("SELECT name FROM maeip WHERE id = 2")).toString(), QStringLiteral("mine"));
+
+        // A lock that is not released in time: the save fails visibly and writes nothing.
+        auto holder = dao::Database::open(dbFile);
+        holder->beginImmediate();
+        gDB->setBusyTimeout(50);
+        prompter->clear();
+        CallBackSink sink;
+        FrmClient_write w2;
+        fillNew(w2, 0, QStringLiteral("blocked"));
+        w2.CallForm(&sink);
+        w2.btnSave_Click();
+        holder->rollback();
+        QVERIFY(prompter->lastMessage().text.startsWith(QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.")));
+        QCOMPARE(w2.CCode(), qint64(0));
+        QVERIFY(sink.calls.isEmpty());
+        QVERIFY(!savedMessageShown());
+        QCOMPARE(w2.result(), 0); // the window stays open
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maeip WHERE name = 'blocked'")).toInt(), 0);
+        // the next attempt numbers anew
+        gDB->setBusyTimeout(5000);
+        w2.btnSave_Click();
+        QCOMPARE(w2.CCode(), qint64(3));
+    }
+
+    void nameLimitCountsCodePageBytes()
+    {
+        const QString hangul25 = QString(25, QChar(0xAC00)); // 가 x 25 = 50 bytes
+        struct Case { QString name; bool saved; };
+        const Case cases[] = {
+            {hangul25, true},
+            {QString(26, QChar(0xAC00)), false},               // 26 characters, 52 bytes
+            {QString(24, QChar(0xAC00)) + QStringLiteral("ab"), true},  // 50 bytes
+            {QString(24, QChar(0xAC00)) + QStringLiteral("abc"), false}, // 51 bytes
+            {QString(50, QLatin1Char('x')), true},
+            {QStringLiteral("   "), true}, // blanks are a name
+        };
+        for (const Case& c : cases) {
+            prompter->clear();
+            prompter->msgAnswers.enqueue(platform::AnswerYes); // a same-name question, if any
+            FrmClient_write w;
+            fillNew(w, 1, c.name);
+            w.btnSave_Click();
+            QCOMPARE(w.CCode() > 0, c.saved);
+            if (!c.saved)
+                QCOMPARE(prompter->lastMessage().text, QStringLiteral("상호명이 너무깁니다. 최대길이는 50(한글25자)입니다."));
+        }
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maechul")).toInt(), 4);
+
+        prompter->clear();
+        FrmClient_write empty;
+        fillNew(empty, 1, QString());
+        empty.btnSave_Click();
+        QCOMPARE(empty.CCode(), qint64(0));
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("[상호명]은(는) 필수 입력 사항입니다."));
+    }
+
+    void sameNameAsksWithNoAsDefault()
+    {
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (5, '동명'), (6, '다른')"));
+        FrmClient_write w;
+        fillNew(w, 1, QStringLiteral("동명"));
+        w.btnSave_Click(); // unscripted: No
+        QCOMPARE(prompter->lastMessage().style, int(platform::MsgStyleYesNoDefNo));
+        QCOMPARE(w.CCode(), qint64(0));
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maechul")).toInt(), 2);
+
+        // editing keeps its own name without a question; another party of that name asks
+        prompter->clear();
+        FrmClient_write e;
+        e.AddEditMode(2);
+        e.busiMode(1);
+        e.CCode(6);
+        e.btnSave_Click();
+        QVERIFY(prompter->messages().isEmpty());
+        QCOMPARE(e.CCode(), qint64(6));
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (7, '다른')"));
+        FrmClient_write e2;
+        e2.AddEditMode(2);
+        e2.busiMode(1);
+        e2.CCode(6);
+        e2.btnSave_Click();
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("이미 같은 이름이 등록 되어 있습니다.\r\n그래도, 저장하시겠습니까?"));
+        QCOMPARE(e2.CCode(), qint64(0));
+    }
+
+    void renameReachesOnlyThisPartysVouchersWhenAsked()
+    {
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name, tel, tel3) VALUES (40000, '옛이름', '02-1', '031-3'),"
+                                    " (2, '옛이름', '', '')"));
+        gDB->execute(QStringLiteral("INSERT INTO total (maechul_code, maechul_name, maeip_code, maeip_name) VALUES"
+                                    " (40000, '옛이름', 0, ''), (40000, '옛이름', 0, ''), (2, '옛이름', 0, ''),"
+                                    " (0, '', 40000, '옛이름')"));
+        const QString renameQuestion =
+            QStringLiteral("전표에 이미 등록된 동일한 거래처의 이름도 변경 하시겠습니까?\r\n(동일 거래처코드만 변경)");
+
+        // No (the default): the party changes, its vouchers keep the old name
+        FrmClient_write w;
+        w.AddEditMode(2);
+        w.busiMode(1);
+        w.CCode(40000);
+        QCOMPARE(w.windowTitle(), QStringLiteral("기존 거래처 수정(매출처)"));
+        QVERIFY(!w.ChkContinueAdd->isVisibleTo(&w));
+        QCOMPARE(w.txtInput[7]->text(), QStringLiteral("031-3"));
+        w.txtInput[0]->setText(QStringLiteral("새이름"));
+        w.btnSave_Click();
+        QCOMPARE(prompter->lastMessage().text, renameQuestion);
+        QCOMPARE(prompter->lastMessage().style, int(platform::MsgStyleYesNoDefNo));
+        QCOMPARE(scalar(QStringLiteral("SELECT name FROM maechul WHERE id = 40000")).toString(), QStringLiteral("새이름"));
+        QCOMPARE(scalar(QStringLiteral("SELECT tel3 FROM maechul WHERE id = 40000")).toString(), QStringLiteral("031-3"));
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM total WHERE maechul_name = '옛이름'")).toInt(), 3);
+
+        // Yes: only the vouchers with this party's sales code follow
+        prompter->clear();
+        FrmClient_write y;
+        y.AddEditMode(2);
+        y.busiMode(1);
+        y.CCode(40000);
+        y.txtInput[0]->setText(QStringLiteral("새이름2"));
+        prompter->msgAnswers << platform::AnswerYes;
+        y.btnSave_Click();
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("전표에서 2건의 자료가 변경되었습니다."));
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM total WHERE maechul_code = 40000 AND maechul_name = '새이름2'")).toInt(), 2);
+        QCOMPARE(scalar(QStringLiteral("SELECT maechul_name FROM total WHERE maechul_code = 2")).toString(), QStringLiteral("옛이름"));
+        QCOMPARE(scalar(QStringLiteral("SELECT maeip_name FROM total WHERE maeip_code = 40000")).toString(), QStringLiteral("옛이름"));
+
+        // an unchanged name asks nothing; a change of letter case is a change
+        gDB->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (9, 'abc')"));
+        prompter->clear();
+        FrmClient_write same;
+        same.AddEditMode(2);
+        same.busiMode(0);
+        same.CCode(9);
+        same.btnSave_Click();
+        QVERIFY(prompter->messages().isEmpty());
+        FrmClient_write cased;
+        cased.AddEditMode(2);
+        cased.busiMode(0);
+        cased.CCode(9);
+        cased.txtInput[0]->setText(QStringLiteral("ABC"));
+        cased.btnSave_Click();
+        QCOMPARE(prompter->lastMessage().text, renameQuestion);
+    }
+
+    void editOfAVanishedRowWritesItBackUnderItsId()
+    {
+        gDB->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (33000, '사라진곳')"));
+        FrmClient_write w;
+        w.AddEditMode(2);
+        w.busiMode(0);
+        w.CCode(33000);
+        gDB->execute(QStringLiteral("DELETE FROM maeip WHERE id = 33000")); // another workstation
+        w.txtInput[1]->setText(QStringLiteral("0212345678"));
+        w.txtInput_Validate(1);
+        QCOMPARE(w.txtInput[1]->text(), QStringLiteral("02-1234-5678"));
+        w.btnSave_Click();
+        QCOMPARE(w.CCode(), qint64(33000));
+        QCOMPARE(scalar(QStringLiteral("SELECT tel FROM maeip WHERE id = 33000")).toString(), QStringLiteral("02-1234-5678"));
+
+        // a party missing already when loading cannot be saved
+        prompter->clear();
+        FrmClient_write none;
+        none.AddEditMode(2);
+        none.busiMode(0);
+        none.CCode(777);
+        none.txtInput[0]->setText(QStringLiteral("유령"));
+        none.btnSave_Click();
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("CODE 생성 및 정의 오류입니다."));
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maeip WHERE id = 777 OR id = -1")).toInt(), 0);
+    }
+
+    void continueAddingSavesOneRowPerSave()
+    {
+        CallBackSink sink;
+        FrmClient_write w;
+        w.AddEditMode(1);
+        w.busiMode(0);
+        w.CallForm(&sink);
+        w.ChkContinueAdd->setChecked(true);
+        for (const char* name : {"하나", "둘"}) {
+            w.txtInput[0]->setText(QString::fromUtf8(name));
+            w.txtInput[5]->setText(QStringLiteral("memo"));
+            w.btnSave_Click();
+            QCOMPARE(w.txtInput[0]->text(), QString());
+            QCOMPARE(w.txtInput[5]->text(), QString());
+            QCOMPARE(w.result(), 0);
+        }
+        QCOMPARE(sink.calls.size(), 2);
+        QCOMPARE(sink.calls[1].code, qint64(2));
+        QVERIFY(sink.calls[1].add);
+        QCOMPARE(scalar(QStringLiteral("SELECT name FROM maeip WHERE id = 2")).toString(), QStringLiteral("둘"));
+        w.btnCancel_Click();
+        QCOMPARE(w.CCode(), qint64(2));
+
+        // opened with a proposed name and cancelled: nothing saved
+        FrmClient_write d;
+        d.AddEditMode(1);
+        d.busiMode(1);
+        d.DefaultName(QStringLiteral("제안"));
+        QVERIFY(!d.ChkContinueAdd->isVisibleTo(&d));
+        QCOMPARE(d.txtInput[0]->text(), QStringLiteral("제안"));
+        d.btnCancel_Click();
+        QCOMPARE(d.CCode(), qint64(0));
+        QCOMPARE(d.CName(), QString());
+    }
+
+    void mainWindowEditButtonRefreshesItsBox()
+    {
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name, tel) VALUES (40000, '김상회', '02-555-1234')"));
+        frmMain main;
+        main.DispClientInfo(1, 40000);
+        QCOMPARE(main.pnlinfo2[0]->text(), QStringLiteral("김상회"));
+        QString opened;
+        prompter->modalAnswers.enqueue([&opened](QDialog& d) {
+            auto* w = qobject_cast<FrmClient_write*>(&d);
+            if (!w)
+                return 0;
+            opened = w->windowTitle() + QLatin1Char('|') + w->txtInput[0]->text();
+            w->txtInput[0]->setText(QStringLiteral("김상회2"));
+            w->txtInput[1]->setText(QStringLiteral("0255512345"));
+            w->btnSave->click();
+            return w->result();
+        });
+        main.btnClientEdit[1]->setEnabled(true);
+        main.btnClientEdit[1]->click();
+        QCOMPARE(opened, QStringLiteral("기존 거래처 수정(매출처)|김상회"));
+        QCOMPARE(main.pnlinfo2[0]->text(), QStringLiteral("김상회2"));
+        QCOMPARE(main.txtCurClient[1]->text(), QStringLiteral("40000"));
+    }
+};
+
+QTEST_MAIN(tst_FrmClient_write)
+#include "tst_FrmClient_write.moc"

@@ -1,0 +1,255 @@
+// The ledger print of the main window: the listed vouchers are copied into total_print (all or
+// nothing), and the report file in the report folder prints them with the title formula.
+#include "LedgerFixture.h"
+
+#include "frame/frmSplash.h"
+#include "frame/modBackUp.h"
+#include "frame/modMain.h"
+#include "ledger/LedgerPrint.h"
+#include "ledger/frmMain.h"
+#include "platform/Database.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Prompter.h"
+#include "platform/Recordset.h"
+#include "platform/ReportEngine.h"
+#include "platform/SettingsStore.h"
+#include "platform/SpreadGrid.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QtTest>
+
+class tst_print : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TestEnv> env;
+    std::unique_ptr<testsupport::ScriptedPrompter> prompter;
+    QString dbFile;
+    QString rptFolder;
+
+    std::unique_ptr<frmMain> start()
+    {
+        prompter->modalAnswers.enqueue([](QDialog& d) {
+            if (auto* s = qobject_cast<frmSplash*>(&d))
+                s->txtPassword_KeyDown(13);
+            return d.result();
+        });
+        auto w = std::make_unique<frmMain>();
+        if (!w->Form_Load())
+            return nullptr;
+        prompter->clear();
+        return w;
+    }
+
+    // total_print as stored, in stored order: one line per row.
+    static QStringList printTable()
+    {
+        QStringList out;
+        auto rs = gDB->openRecordset(QStringLiteral(
+            "SELECT maeip_date, pro_name, maeip_name, maeip_cost, maechul_date, maechul_name, maechul_cost,"
+            " maechul_usecost, typeof(maeip_cost) FROM total_print ORDER BY rowid"), dao::dbOpenSnapshot);
+        for (; !rs->eof(); rs->moveNext())
+            out << QStringList{rs->text(0), rs->text(1), rs->text(2), QString::number(rs->toInt64(3)), rs->text(4),
+                               rs->text(5), QString::number(rs->toInt64(6)), QString::number(rs->toInt64(7)),
+                               rs->text(8)}
+                       .join(QLatin1Char('|'));
+        return out;
+    }
+
+    // The voucher rows of the grid in the same form (rows 1 to MaxRows - 1).
+    static QStringList gridVouchers(platform::SpreadGrid* g)
+    {
+        QStringList out;
+        auto amount = [g](int c, int r) { return QString::number(LedgerPrintAmount(g->GetText(c, r))); };
+        for (int r = 1; r < g->MaxRows(); ++r)
+            out << QStringList{g->GetText(1, r), g->GetText(3, r), g->GetText(5, r), amount(6, r), g->GetText(7, r),
+                               g->GetText(9, r), amount(10, r), amount(11, r), QStringLiteral("integer")}
+                       .join(QLatin1Char('|'));
+        return out;
+    }
+
+    static void putShippedReport(const QString& path)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile::remove(path);
+        QVERIFY(QFile::copy(QStringLiteral(TRELVO_SOURCE_DIR "/assets/Rpt/LedgerList.rpt"), path));
+    }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<testsupport::TestEnv>();
+        prompter = std::make_unique<testsupport::ScriptedPrompter>();
+        ResetBackUpDone();
+        QCoreApplication::setApplicationName(QStringLiteral("Trelvo"));
+        gsTitle = QStringLiteral("Trelvo");
+        gDB.reset();
+        platform::setClock([] { return QDateTime(QDate(2024, 3, 20), QTime(10, 0)); });
+        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("1"));
+        rptFolder = env->path(QStringLiteral("Reports"));
+        QDir().mkpath(rptFolder);
+        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("Rpt경로"), rptFolder);
+        QDir(env->folder()).mkpath(QStringLiteral("Dbs"));
+        dbFile = env->path(QStringLiteral("Dbs/trelvoDB.mdb"));
+        QVERIFY(ledgertest::makeDatabase(dbFile, ledgertest::oldMainSchema(), QStringLiteral(
+            "INSERT INTO user (userid, pass) VALUES ('Trelvo', NULL);"
+            "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES"
+            " (40000, '김상회', '02-555-1234', '', '', '', '');"
+            "INSERT INTO total (total_id, maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " (70000, '2024-03-01', 0, 'TV', '가전', 7, '공급사', 1000, '2024-03-05', 40000, '김상회', 1500, 100),"
+            " (2, '2024-03-02', 0, 'O''Neil 냉장고', '가전', 0, '', 200000000000, '2024-03-05', 0, '', 0, 0),"
+            " (3, '2024-03-02', 0, '세탁기', '대형', 0, '', 300, '2024-03-03', 0, '', 400, 50),"
+            " (4, '2024-01-02', 0, '오디오', '대형', 0, '', 1, '2024-02-03', 0, '', 4, 0);"
+            "INSERT INTO total_print (pro_name, maeip_cost) VALUES ('지난 인쇄', 1), ('지난 인쇄 2', 2);")));
+    }
+
+    void cleanup()
+    {
+        gDB.reset();
+        prompter.reset();
+        env.reset();
+        platform::setClock({});
+    }
+
+    void copiesTheListedVouchersInTheirOrder()
+    {
+        auto w = start();
+        QVERIFY(w);
+        QCOMPARE(w->spList->MaxRows(), 4); // three vouchers of the period and the blank row
+        QVERIFY(w->print_total_input());
+        QStringList rows = printTable();
+        QCOMPARE(rows, gridVouchers(w->spList));
+        QCOMPARE(rows.size(), 3);
+        QVERIFY(!rows.join(QString()).contains(QStringLiteral("지난 인쇄")));
+        QVERIFY(rows.contains(QStringLiteral(
+            "2024-03-02|O'Neil 냉장고||200000000000|2024-03-05||0|0|integer"))); // quote and 64-bit amount intact
+
+        // a header sort: printed in the order shown, the blank row still left out
+        w->spList->UserSortClick(6);
+        QVERIFY(w->print_total_input());
+        rows = printTable();
+        QCOMPARE(rows, gridVouchers(w->spList));
+        QVERIFY(rows[0].contains(QStringLiteral("세탁기")));
+        QVERIFY(rows[2].contains(QStringLiteral("O'Neil")));
+
+        // an emptied amount cell is printed as 0
+        w->spList->SetText(10, 1, QString());
+        QVERIFY(w->print_total_input());
+        QCOMPARE(printTable().value(0).section(QLatin1Char('|'), 6, 6), QStringLiteral("0"));
+
+        // a party search prints that party's vouchers only
+        w->cmbGu->setCurrentIndex(0);
+        w->txtCName->setText(QStringLiteral("김상"));
+        w->RefreshList();
+        QVERIFY(w->print_total_input());
+        rows = printTable();
+        QCOMPARE(rows, (QStringList{QStringLiteral("2024-03-01|TV|공급사|1000|2024-03-05|김상회|1500|100|integer")}));
+
+        // an empty list empties the table
+        w->txtCName->setText(QStringLiteral("없는 거래처"));
+        w->RefreshList();
+        QCOMPARE(w->spList->MaxRows(), 1);
+        QVERIFY(w->print_total_input());
+        QCOMPARE(printTable(), QStringList());
+        QCOMPARE(prompter->messages().size(), 0);
+    }
+
+    void failedCopyKeepsTheLastPrintAndPrintsNothing()
+    {
+        auto w = start();
+        QVERIFY(w);
+        gDB->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON total_print WHEN NEW.pro_name = '세탁기'"
+                                    " BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
+        const QStringList before = printTable();
+        QCOMPARE(before.size(), 2);
+
+        QVERIFY(!w->print_total_input());
+        QCOMPARE(printTable(), before); // the earlier rows were not deleted either
+        QCOMPARE(prompter->messages().size(), 1);
+        QVERIFY(prompter->lastMessage().text.contains(QStringLiteral("print_total_input")));
+        QVERIFY(!gDB->inTransaction());
+
+        prompter->clear();
+        w->btnPrint->click();
+        QCOMPARE(prompter->messages().size(), 1); // the error, and no report of the old rows
+        for (const auto& c : prompter->calls)
+            QVERIFY(c.kind != QLatin1String("modal"));
+        QCOMPARE(printTable(), before);
+    }
+
+    void missingReportFileIsReported()
+    {
+        auto w = start();
+        QVERIFY(w);
+        w->btnPrint->click();
+        QCOMPARE(prompter->messages().size(), 1);
+        QCOMPARE(prompter->lastMessage().text,
+                 QStringLiteral("보고서 파일을 찾을 수 없습니다.\r\n")
+                     + QDir::toNativeSeparators(QDir(rptFolder).filePath(kLedgerReportName)));
+        for (const auto& c : prompter->calls)
+            QVERIFY(c.kind != QLatin1String("modal"));
+        QCOMPARE(printTable().size(), 3); // the list itself was copied
+        QVERIFY(w->isEnabled());
+    }
+
+    void shippedReportIsInstalledAndPreviewed()
+    {
+        putShippedReport(platform::programPath(QStringLiteral("Rpt/") + kLedgerReportName));
+        auto w = start();
+        QVERIFY(w);
+        QString title;
+        int previewPages = 0;
+        prompter->modalAnswers.enqueue([&](QDialog& d) {
+            title = d.windowTitle();
+            if (auto* preview = d.findChild<QPrintPreviewWidget*>()) {
+                preview->updatePreview();
+                previewPages = preview->pageCount();
+            }
+            return int(QDialog::Rejected);
+        });
+        w->btnPrint->click();
+        QCOMPARE(prompter->messages().size(), 0);
+        const QString installed = QDir(rptFolder).filePath(kLedgerReportName);
+        QVERIFY(QFile::exists(installed));
+        QVERIFY(w->report);
+        QCOMPARE(w->report->ReportFileName(), installed);
+        QCOMPARE(w->report->DataFiles(0), gsDBFile);
+        QCOMPARE(w->report->Formulas(0), QStringLiteral("Title = 'Kestrune'"));
+        QCOMPARE(title, QStringLiteral("Kestrune"));
+        QCOMPARE(previewPages, 1);
+        QCOMPARE(w->report->PagesPrinted(), 1);
+        QCOMPARE(w->report->LastErrorNumber(), 0);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void damagedReportFileIsReportedAndKept()
+    {
+        putShippedReport(platform::programPath(QStringLiteral("Rpt/") + kLedgerReportName));
+        const QString own = QDir(rptFolder).filePath(kLedgerReportName);
+        {
+            QFile f(own);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[Report]\nTable=total_print\n"); // no columns
+        }
+        auto w = start();
+        QVERIFY(w);
+        w->btnPrint->click();
+        QCOMPARE(prompter->messages().size(), 1);
+        QVERIFY(prompter->lastMessage().text.startsWith(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n")));
+        QCOMPARE(w->report->LastErrorNumber(), int(platform::ReportEngine::rptErrDefinition));
+        QFile f(own);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("[Report]\nTable=total_print\n")); // the user's file is not replaced
+    }
+};
+
+QTEST_MAIN(tst_print)
+#include "tst_print.moc"
