@@ -18,6 +18,7 @@
 #include "frame/modMsgBox.h"
 #include "frame/modSpread60.h"
 #include "ledger/FrmClient_write.h"
+#include "ledger/FrmTradeGraph.h"
 #include "ledger/LedgerPrint.h"
 #include "ledger/UpgradeSchema.h"
 #include "platform/FormRegistry.h"
@@ -322,7 +323,14 @@ void frmMain::buildControls()
     connect(btnPasswd, &QPushButton::clicked, this, [this] { btnPasswd_Click(); });
     connect(btnExit, &QPushButton::clicked, this, [this] { close(); });
     connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrint_Click(); });
-    // btnGraph starts the analysis window once that exists.
+    connect(btnGraph, &QPushButton::clicked, this, [] {
+        // The analysis window is modeless; a second press shows the one already loaded.
+        auto* frm = qobject_cast<FrmTradeGraph*>(platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
+        if (!frm)
+            frm = new FrmTradeGraph();
+        frm->SetTradeGubun(1);
+        FormFocus(frm);
+    });
     connect(chkUseRinglet, &QCheckBox::clicked, this, [this] { chkUseRinglet_Click(); });
     connect(cmdTelList, &QPushButton::clicked, this, [this] { cmdTelList_Click(); });
     connect(cmdSMS, &QPushButton::clicked, this, [this] {

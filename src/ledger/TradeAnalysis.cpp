@@ -1,0 +1,105 @@
+#include "ledger/TradeAnalysis.h"
+
+#include "platform/Recordset.h"
+
+#include <cmath>
+
+QString TradeGroupKey(int groupKind)
+{
+    switch (groupKind) {
+    case TradeByDay:
+        return QStringLiteral("maechul_date");
+    case TradeByMonth:
+        return QStringLiteral("MID(maechul_date,1,7)");
+    case TradeByYear:
+        return QStringLiteral("MID(maechul_date,1,4)");
+    case TradeByProduct:
+        return QStringLiteral("pro_name");
+    case TradeByGroup:
+        return QStringLiteral("group_name");
+    default:
+        return QString();
+    }
+}
+
+bool TradeFoldsByName(int groupKind)
+{
+    return groupKind == TradeByYear || groupKind == TradeByProduct || groupKind == TradeByGroup;
+}
+
+SqlStatement BuildTradeQuery(const TradeQuery& q)
+{
+    SqlStatement st;
+    const QString key = TradeGroupKey(q.groupKind);
+    if (key.isEmpty())
+        return st;
+    st.sql = QStringLiteral("SELECT ") + key + QStringLiteral(", COUNT(*)");
+    if (q.tradeGubun != 0)
+        st.sql += QStringLiteral(", SUM(IIF(maechul_cost=0,0, maechul_cost-maeip_cost-maechul_usecost))");
+    else
+        st.sql += QStringLiteral(", SUM(maeip_cost)");
+    st.sql += QStringLiteral(" FROM total WHERE maechul_date BETWEEN ? AND ? AND maechul_cost <> 0");
+    st.params << q.dateFrom << q.dateTo;
+    if (!q.group.isEmpty()) {
+        st.sql += QStringLiteral(" AND group_name = ?");
+        st.params << q.group;
+    }
+    if (!q.product.isEmpty()) {
+        st.sql += QStringLiteral(" AND pro_name = ?");
+        st.params << q.product;
+    }
+    st.sql += QStringLiteral(" GROUP BY ") + key + QStringLiteral(" ORDER BY ") + key;
+    return st;
+}
+
+qint64 TradeAmountValue(const QVariant& v)
+{
+    if (v.isNull() || !v.isValid())
+        return 0;
+    switch (v.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::ULongLong:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+        return v.toLongLong();
+    default:
+        break;
+    }
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        return 0;
+    return qint64(std::llround(d));
+}
+
+void TradeGraphFolder::addRow(const QVariant& name, const QVariant& count, const QVariant& sum)
+{
+    const QString text = name.isNull() ? QString() : name.toString();
+    int pos = -1;
+    if (m_byName) {
+        auto it = m_index.constFind(text);
+        if (it != m_index.constEnd())
+            pos = it.value();
+    }
+    if (pos < 0) {
+        pos = int(m_items.size());
+        m_items.push_back(TradeGraphItem());
+        if (m_byName)
+            m_index.insert(text, pos);
+    }
+    TradeGraphItem& item = m_items[pos];
+    item.Name = text;
+    if (!count.isNull())
+        item.Count += TradeAmountValue(count);
+    if (!sum.isNull())
+        item.Amount += TradeAmountValue(sum);
+}
+
+void TradeGraphFolder::addRows(dao::Recordset& rs)
+{
+    while (!rs.eof()) {
+        addRow(rs.value(0), rs.value(1), rs.value(2));
+        rs.moveNext();
+    }
+}

@@ -1,0 +1,197 @@
+#include "platform/NVGraph.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestEnv.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QtTest>
+
+using namespace platform;
+
+// The graph control: paging, the value axis, where bars and points go, colours on the
+// drawing, and printing through the printer question.
+class tst_nvgraph : public QObject {
+    Q_OBJECT
+
+    static void fill(ucNVGraph& g, int n, double base = 10)
+    {
+        for (int i = 0; i < n; ++i) {
+            double v = base + i;
+            QString name = QStringLiteral("P%1").arg(i);
+            g.AddGraphData(v, name);
+        }
+    }
+
+private slots:
+    void pagingBoundaries()
+    {
+        QCOMPARE(GraphPageCount(0, 50), 1);
+        QCOMPARE(GraphPageCount(1, 50), 1);
+        QCOMPARE(GraphPageCount(50, 50), 1);
+        QCOMPARE(GraphPageCount(51, 50), 2);
+        QCOMPARE(GraphPageCount(100, 50), 2);
+        QCOMPARE(GraphPageCount(7, 0), 7);   // fewer than one column counts as one
+        QCOMPARE(GraphPageCount(7, -3), 7);
+        QCOMPARE(GraphPageCount(2000000000, 1), 2000000000);
+
+        int first = -1, count = -1;
+        GraphPageRange(51, 50, 2, first, count);
+        QCOMPARE(first, 50);
+        QCOMPARE(count, 1);
+        GraphPageRange(51, 50, 9, first, count); // beyond the last page: the last page
+        QCOMPARE(first, 50);
+        QCOMPARE(count, 1);
+        GraphPageRange(51, 50, 0, first, count);
+        QCOMPARE(first, 0);
+        QCOMPARE(count, 50);
+        GraphPageRange(0, 50, 1, first, count);
+        QCOMPARE(count, 0);
+
+        ucNVGraph g;
+        fill(g, 120);
+        g.SetMaxCols(50);
+        QCOMPARE(g.PageCount(), 3);
+        int page = 7;
+        g.DrawGraph(page);
+        QCOMPARE(page, 3); // handed back clamped
+        QCOMPARE(g.CurrentPage(), 3);
+        g.ClearData();
+        QCOMPARE(g.DataCount(), 0L);
+        QCOMPARE(g.PageCount(), 1);
+        g.DrawGraph(); // without a page: the page drawn last, clamped to the new count
+        QCOMPARE(g.CurrentPage(), 1);
+    }
+
+    void valueAxis()
+    {
+        GraphScale s = GraphNiceScale(3, 47, true);
+        QCOMPARE(s.axisMin, 0.0);
+        QVERIFY(s.axisMax >= 47);
+        QCOMPARE(s.step, 10.0);
+
+        s = GraphNiceScale(-22000, 50000, true);
+        QVERIFY(s.axisMin <= -22000 && s.axisMin > -22000 - s.step - 1);
+        QVERIFY(s.axisMax >= 50000 && s.axisMax < 50000 + s.step + 1);
+
+        s = GraphNiceScale(0, 0, true); // nothing but zeros still gives an axis
+        QCOMPARE(s.axisMin, 0.0);
+        QVERIFY(s.axisMax > 0);
+
+        s = GraphNiceScale(1, 3, true); // counts never get fractional steps
+        QVERIFY(s.step >= 1);
+        s = GraphNiceScale(0.1, 0.9, false);
+        QVERIFY(s.step < 1);
+
+        s = GraphNiceScale(-5, -1, true); // all negative: 0 is the top
+        QCOMPARE(s.axisMax, 0.0);
+        QVERIFY(s.axisMin <= -5);
+    }
+
+    void layoutOfBarsAndPoints()
+    {
+        const QRectF area(0, 0, 600, 400);
+        const GraphLayout L = ComputeGraphLayout(area, {10, -5, 0}, 50, 20, 10, 30);
+        QCOMPARE(L.plot, QRectF(50, 20, 540, 350));
+        QCOMPARE(L.bars.size(), 3);
+        QCOMPARE(L.columns.size(), 3);
+        QCOMPARE(L.columns[1].left(), 50 + 180.0);
+        QCOMPARE(L.columns[1].top(), L.plot.bottom());
+        // a positive bar stands on the zero line, a negative one hangs from it
+        QCOMPARE(L.bars[0].bottom(), L.zeroY);
+        QVERIFY(L.bars[0].top() < L.zeroY);
+        QCOMPARE(L.bars[1].top(), L.zeroY);
+        QVERIFY(L.bars[1].bottom() > L.zeroY);
+        QCOMPARE(L.bars[2].height(), 0.0);
+        // the point sits at the column centre, on the bar's end
+        QCOMPARE(L.points[0].x(), L.columns[0].center().x());
+        QCOMPARE(L.points[0].y(), L.bars[0].top());
+        QCOMPARE(L.points[1].y(), L.bars[1].bottom());
+        // value 10 lies as far above 0 as the scale says
+        const double perUnit = L.plot.height() / (L.scale.axisMax - L.scale.axisMin);
+        QVERIFY(qAbs((L.zeroY - L.points[0].y()) - 10 * perUnit) < 1e-6);
+    }
+
+    void valueTextsAndUnits()
+    {
+        QCOMPARE(GraphValueText(1234567), QStringLiteral("1,234,567"));
+        QCOMPARE(GraphValueText(-2500), QStringLiteral("-2,500"));
+        QCOMPARE(GraphValueText(12.5), QStringLiteral("12.5"));
+        QCOMPARE(GraphValueText(0.125), QStringLiteral("0.13"));
+        QCOMPARE(GraphValueText(-0.001), QStringLiteral("0"));
+        QCOMPARE(GraphValueText(9.0e15), QStringLiteral("9,000,000,000,000,000"));
+        QCOMPARE(GraphUnitDivisor(0), 1.0);
+        QCOMPARE(GraphUnitDivisor(2), 10000.0);
+        QCOMPARE(GraphUnitDivisor(99), 1.0);
+
+        ucNVGraph g;
+        QComboBox types, units;
+        g.FillGraphTypeList(&types);
+        g.FillDataUnitList(&units);
+        QCOMPARE(types.count(), GraphTypeNames().size());
+        QCOMPARE(units.count(), GraphDataUnitNames().size());
+    }
+
+    void coloursOnTheDrawing()
+    {
+        QCOMPARE(GraphColor(255), QColor(255, 0, 0));          // red is the low byte
+        QCOMPARE(GraphColor(16711680), QColor(0, 0, 255));     // blue the high one
+        QCOMPARE(GraphColor(0x00FF00), QColor(0, 255, 0));
+
+        ucNVGraph g;
+        double v = 100;
+        QString n = QStringLiteral("A");
+        g.AddGraphData(v, n);
+        g.SetBarColor(0x00FF00);
+        QImage img(400, 300, QImage::Format_RGB32);
+        {
+            QPainter p(&img);
+            g.Render(p, QRectF(0, 0, 400, 300), 1, 96);
+        }
+        // the middle of the one bar
+        const QPoint mid(int(img.width() * 0.55), int(img.height() * 0.5));
+        QCOMPARE(QColor(img.pixel(mid)), QColor(0, 255, 0));
+
+        g.SetBarFill(false);
+        {
+            QPainter p(&img);
+            g.Render(p, QRectF(0, 0, 400, 300), 1, 96);
+        }
+        QCOMPARE(QColor(img.pixel(mid)), QColor(Qt::white));
+    }
+
+    void printingAsksFirst()
+    {
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter prompter;
+        ucNVGraph g;
+        fill(g, 120);
+        g.SetMaxCols(50);
+
+        QVERIFY(!g.PrintGraph(QStringLiteral("제목"))); // cancelled: nothing printed
+        QCOMPARE(prompter.calls.size(), 1);
+        QCOMPARE(prompter.calls[0].kind, QStringLiteral("modal"));
+        QCOMPARE(prompter.calls[0].title, QStringLiteral("PrintDialog"));
+
+        const QString pdf = env.path(QStringLiteral("graph.pdf"));
+        prompter.modalAnswers.enqueue([pdf](QDialog& d) {
+            auto* dlg = qobject_cast<QPrintDialog*>(&d);
+            if (!dlg)
+                return int(QDialog::Rejected);
+            dlg->printer()->setOutputFormat(QPrinter::PdfFormat);
+            dlg->printer()->setOutputFileName(pdf);
+            return int(QDialog::Accepted);
+        });
+        QVERIFY(g.PrintGraph(QStringLiteral("월별 매출")));
+        QFile f(pdf);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 3);
+    }
+};
+
+QTEST_MAIN(tst_nvgraph)
+#include "tst_nvgraph.moc"
