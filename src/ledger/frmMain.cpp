@@ -1,5 +1,9 @@
 #include "ledger/frmMain.h"
 
+#include "callerid/FrmEasySMS.h"
+#include "callerid/FrmRCidClient.h"
+#include "callerid/FrmTelList.h"
+#include "callerid/IncomingCall.h"
 #include "frame/FrmInitMsg.h"
 #include "frame/frmSplash.h"
 #include "frame/frmpass.h"
@@ -39,6 +43,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -328,6 +334,12 @@ void frmMain::buildControls()
         frm->SetTradeGubun(1);
         FormFocus(frm);
     });
+    connect(chkUseRinglet, &QCheckBox::clicked, this, [this] { chkUseRinglet_Click(); });
+    connect(cmdTelList, &QPushButton::clicked, this, [this] { cmdTelList_Click(); });
+    connect(cmdSMS, &QPushButton::clicked, this, [this] {
+        if (!cmdSMS_Click())
+            QCoreApplication::exit(0); // the message server is out of reach: the program ends here
+    });
 
     for (QWidget* w : {static_cast<QWidget*>(txtCName), static_cast<QWidget*>(txtPName),
                        static_cast<QWidget*>(cmbGroup)})
@@ -551,7 +563,7 @@ void frmMain::Form_Activate()
             platform::prompter().startProgram(path, {}, QString());
         else
             MsgPlain(QStringLiteral("CID서버를 찾을 수 없습니다.\r\n") + path);
-        // The hidden caller-ID client is loaded here once it exists.
+        loadCallerIdClient();
     }
 
     spList->setFocus();
@@ -661,7 +673,7 @@ void frmMain::Form_Unload()
         : (g.x() != lLoadLeft || g.y() != lLoadTop || g.width() != lLoadWidth || g.height() != lLoadHeight);
     if (bLoaded && changed)
         SaveFormIni(this, QString());
-    // The caller-ID client is unloaded with the other windows.
+    FrmRCidClient::Unload();
     UnloadOtherForms(QStringLiteral("frmMain"));
 }
 
@@ -949,8 +961,108 @@ void frmMain::SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd)
 
 bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
 {
-    Q_UNUSED(bMine);
-    return !telno.isEmpty();
+    if (telno.isEmpty())
+        return false;
+    cmbGetRinglet->setEditText(telno);
+    QString local;
+    const QString formatted = FormatTelNo(telno, local);
+    ClearClientInfo(1);
+    if (local.isEmpty()) {
+        pnlinfoSales->setText(QStringLiteral("알수 없는 전화번호 형식입니다.(") + cmbGetRinglet->currentText()
+                              + QLatin1Char(')'));
+        return true;
+    }
+
+    QVariantList params;
+    const QString sql = CallerLookupSql(local, params);
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(gDB, rs, sql, params))
+        return true;
+    QString name;
+    const QString received = cmbGetRinglet->currentText();
+    try {
+        if (rs->eof()) {
+            pnlinfoSales->setText(QStringLiteral("등록되지 않은 전화번호 입니다.(") + received + QLatin1Char(')'));
+        } else {
+            QCoreApplication::processEvents(); // pending events run once
+            const CallerInfo c = ReadCaller(*rs);
+            name = c.name;
+            pnlinfo2[0]->setText(c.name);
+            pnlinfo2[1]->setText(c.tel);
+            pnlinfo2[3]->setText(c.phone);
+            pnlinfo2[2]->setText(c.zipcode);
+            pnlinfo2[4]->setText(c.address);
+            pnlinfo2[5]->setText(c.memo);
+            txtCurClient[1]->setText(QString::number(c.id));
+            // A search text being typed is kept.
+            if (txtCName->text().isEmpty() || focusWidget() != txtCName)
+                txtCName->setText(c.name);
+            pnlinfoSales->setText(c.products);
+        }
+        const QDateTime now = platform::now();
+        cmbGetRinglet->insertItem(0, CallHistoryLine(formatted, now, pnlinfo2[0]->text(), pnlinfoSales->text()));
+        cmbGetRinglet->setEditText(received); // the list grows; the box keeps the number
+        CloseRS(rs);
+
+        const QString sdate = now.toString(QStringLiteral("yyyy-MM-dd"));
+        const QString stime = now.toString(QStringLiteral("HH:mm:ss"));
+        // Only the workstation whose server heard the call stores it.
+        if (bMine) {
+            if (!gDB)
+                throw dao::DaoError(91, QStringLiteral("Object variable or With block variable not set"));
+            InsertCallRecord(*gDB, sdate, stime, telno, name);
+        }
+        if (IsFormLoaded(QStringLiteral("FrmTelList")))
+            if (FrmTelList* list = FrmTelList::Instance())
+                list->AddNewCall(sdate, stime, telno, name);
+        cmdTelList_Click();
+    } catch (const dao::DaoError& err) {
+        CloseRS(rs);
+        ShowProcError(err.number(), err.description(), QStringLiteral("InputFromRinglet"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+    }
+    return true;
+}
+
+void frmMain::loadCallerIdClient()
+{
+    QPointer<frmMain> self(this);
+    FrmRCidClient::Load([self](QString& telno, bool& bMine) { return self ? self->InputFromRinglet(telno, bMine) : false; });
+}
+
+void frmMain::chkUseRinglet_Click()
+{
+    // The box is also set from the stored setting during start-up; only the user's clicks count.
+    if (!isVisible())
+        return;
+    if (!chkUseRinglet->isChecked()) {
+        FrmRCidClient::Unload();
+        platform::SaveSetting(gsTitle, QStringLiteral("Registration"), QStringLiteral("RingletUse"), QStringLiteral("0"));
+    } else {
+        loadCallerIdClient();
+        platform::SaveSetting(gsTitle, QStringLiteral("Registration"), QStringLiteral("RingletUse"), QStringLiteral("1"));
+    }
+}
+
+void frmMain::cmdTelList_Click()
+{
+    FormFocus(FrmTelList::Load());
+}
+
+bool frmMain::cmdSMS_Click()
+{
+    FrmEasySMS* sms = FrmEasySMS::Load();
+    if (!sms)
+        return false;
+    FormFocus(sms);
+    const QString text = cmbGetRinglet->currentText();
+    if (!text.isEmpty()) {
+        sms->lstTelNo->clear();
+        sms->lstTelNo->addItem(NumberOfHistoryLine(text));
+        sms->UpdateRecipientCount();
+        sms->cmdSubmit->setFocus();
+    }
+    return true;
 }
 
 bool frmMain::print_total_input()

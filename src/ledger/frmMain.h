@@ -101,6 +101,13 @@ public:
     QPushButton* cmdTelList = nullptr;
     QComboBox* cmbGetRinglet = nullptr;
     QPushButton* cmdSMS = nullptr;
+    // Switches the caller-ID client on or off (only while the window is visible).
+    void chkUseRinglet_Click();
+    // Shows the call list.
+    void cmdTelList_Click();
+    // Opens the text-message window for the last caller. False when the message server
+    // cannot be reached: the program then ends.
+    bool cmdSMS_Click();
 
     platform::SpreadGrid* spList = nullptr;
     platform::SpreadGrid* spTotal = nullptr;
@@ -148,6 +155,7 @@ private:
     bool RecAddNew(int Row, qint64& id);
     void RecDelete();
     bool RecDelete_Sub(qint64 id);
+    void loadCallerIdClient();
     QLabel** infoPanels(int kind) { return kind != 0 ? pnlinfo2 : pnlinfo; }
     QRect geometryTwips() const;
     void recordLoadGeometry();

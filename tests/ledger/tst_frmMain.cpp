@@ -1,5 +1,6 @@
 #include "LedgerFixture.h"
 
+#include "callerid/FrmRCidClient.h"
 #include "frame/frmMsgBackUp.h"
 #include "frame/frmSplash.h"
 #include "frame/modBackUp.h"
@@ -75,6 +76,7 @@ private slots:
         gsTitle = QStringLiteral("Trelvo");
         gDB.reset();
         platform::setClock([] { return QDateTime(QDate(2024, 3, 20), QTime(10, 0)); });
+        FrmRCidClient::SetListenPort(0); // the caller-ID client never takes the port of a running program
         platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("1"));
         QDir(env->folder()).mkpath(QStringLiteral("Dbs"));
         dbFile = env->path(QStringLiteral("Dbs/trelvoDB.mdb"));

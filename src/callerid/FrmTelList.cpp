@@ -1,0 +1,388 @@
+#include "callerid/FrmTelList.h"
+
+#include "frame/modDao.h"
+#include "frame/modGlobal.h"
+#include "frame/modMain.h"
+#include "frame/modMsgBox.h"
+#include "frame/modSpread60.h"
+#include "platform/DaoError.h"
+#include "platform/FormRegistry.h"
+#include "platform/Prompter.h"
+#include "platform/SettingsStore.h"
+#include "platform/SpreadGrid.h"
+#include "platform/SqlText.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using platform::SpreadGrid;
+
+namespace {
+
+const QString kFormName = QStringLiteral("FrmTelList");
+
+// Columns of grid 0 (today's calls).
+enum : int { ColDate = 1, ColTime = 2, ColTel = 3, ColName = 4, ColAnswered = 5, ColSeq = 6 };
+
+QString todayText() { return platform::today().toString(QStringLiteral("yyyy-MM-dd")); }
+
+// Empties the grid, then copies the rows of the statement into it, one column per field.
+void fillGrid(SpreadGrid* g, const QString& sql, const QVariantList& params, const QStringList& fields,
+              const char* procedure)
+{
+    g->SetMaxRows(0);
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(gDB, rs, sql, params))
+        return;
+    try {
+        if (!rs->eof()) {
+            rs->moveLast();
+            g->SetMaxRows(int(rs->recordCount()));
+            rs->moveFirst();
+        }
+        int row = 1;
+        for (; !rs->eof(); rs->moveNext(), ++row)
+            for (int c = 0; c < fields.size(); ++c)
+                g->SetText(c + 1, row, rs->text(fields[c]));
+    } catch (const dao::DaoError& e) {
+        ShowProcError(e.number(), e.description(), QString::fromLatin1(procedure), QStringLiteral("Form"), kFormName);
+    }
+    CloseRS(rs);
+    if (g->MaxRows() > 0)
+        g->SetActiveCell(1, 1);
+}
+
+void setButtonCell(SpreadGrid* g, int col, int row)
+{
+    g->SetCol(col);
+    g->SetRow(row);
+    g->SetCellType(SpreadGrid::CellTypeButton);
+}
+
+void designGrid(SpreadGrid* g, const QStringList& headers, const QList<double>& widths)
+{
+    g->SetMaxCols(headers.size() + 1); // the last column holds the call's key
+    g->SetMaxRows(0);
+    for (int c = 0; c < headers.size(); ++c) {
+        g->SetText(c + 1, 0, headers[c]);
+        g->SetColWidth(c + 1, widths.value(c, 10));
+    }
+    g->SetColHidden(headers.size() + 1, true);
+    g->SetColWidth(0, 3.5);
+}
+
+} // namespace
+
+FrmTelList* FrmTelList::Instance()
+{
+    return qobject_cast<FrmTelList*>(platform::FormRegistry::instance().find(kFormName));
+}
+
+FrmTelList* FrmTelList::Load()
+{
+    if (FrmTelList* w = Instance())
+        return w;
+    auto* w = new FrmTelList;
+    w->Form_Load();
+    return w;
+}
+
+FrmTelList::FrmTelList(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(kFormName);
+    setWindowTitle(QStringLiteral("전화 리스트"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    platform::FormRegistry::instance().registerForm(this, kFormName);
+}
+
+FrmTelList::~FrmTelList()
+{
+    platform::FormRegistry::instance().unregisterForm(this);
+}
+
+void FrmTelList::closeEvent(QCloseEvent* e)
+{
+    platform::FormRegistry::instance().unregisterForm(this);
+    e->accept();
+}
+
+void FrmTelList::buildControls()
+{
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("내이름:"), this));
+    txtMyName = new QLineEdit(this);
+    txtMyName->setObjectName(QStringLiteral("txtMyName"));
+    txtMyName->setFixedWidth(110);
+    top->addWidget(txtMyName);
+    top->addSpacing(12);
+    lblTot = new QLabel(this);
+    lblTot->setObjectName(QStringLiteral("lblTot"));
+    top->addWidget(lblTot);
+    top->addStretch(1);
+    cmdSum = new QPushButton(QStringLiteral("월집계"), this);
+    cmdSum->setObjectName(QStringLiteral("cmdSum"));
+    cmdClose = new QPushButton(QStringLiteral("닫기"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    top->addWidget(cmdSum);
+    top->addWidget(cmdClose);
+
+    static const char* const labels[3] = {"[전체 수신리스트]", "[고객의 최근 수신내역]", "[나의 최근 수신내역]"};
+    QVBoxLayout* boxes[3];
+    for (int i = 0; i < 3; ++i) {
+        auto* head = new QHBoxLayout;
+        head->addWidget(new QLabel(QString::fromUtf8(labels[i]), this));
+        head->addStretch(1);
+        cmdQuery[i] = new QPushButton(QStringLiteral("조회"), this);
+        cmdQuery[i]->setObjectName(QStringLiteral("cmdQuery"));
+        cmdQuery[i]->setProperty("Index", i);
+        head->addWidget(cmdQuery[i]);
+        spList[i] = new SpreadGrid(this);
+        spList[i]->setObjectName(QStringLiteral("spList"));
+        spList[i]->SetName(QStringLiteral("spList"));
+        spList[i]->SetIndex(i);
+        spList[i]->setProperty("Index", i);
+        boxes[i] = new QVBoxLayout;
+        boxes[i]->addLayout(head);
+        boxes[i]->addWidget(spList[i], 1);
+        connect(cmdQuery[i], &QPushButton::clicked, this, [this, i] { cmdQuery_Click(i); });
+        connect(spList[i], &SpreadGrid::ButtonClicked, this,
+                [this, i](int col, int row, int down) { spList_ButtonClicked(i, col, row, down); });
+        connect(spList[i], &SpreadGrid::LeaveCell, this,
+                [this, i](int col, int row, int newCol, int newRow, bool& cancel) {
+                    spList_LeaveCell(i, col, row, newCol, newRow, cancel);
+                });
+    }
+    designGrid(spList[0], {QStringLiteral("일자"), QStringLiteral("시간"), QStringLiteral("전화번호"),
+                           QStringLiteral("고객명"), QStringLiteral("수신자")},
+               {9, 7, 11, 13, 8});
+    designGrid(spList[1], {QStringLiteral("일자"), QStringLiteral("시간"), QStringLiteral("전화번호"),
+                           QStringLiteral("수신자")},
+               {9, 7, 11, 8});
+    designGrid(spList[2], {QStringLiteral("일자"), QStringLiteral("시간"), QStringLiteral("전화번호"),
+                           QStringLiteral("고객명")},
+               {9, 7, 11, 10});
+
+    auto* right = new QVBoxLayout;
+    right->addLayout(boxes[1], 1);
+    right->addLayout(boxes[2], 1);
+    auto* body = new QHBoxLayout;
+    body->addLayout(boxes[0], 11);
+    body->addLayout(right, 9);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(body, 1);
+    resize(1020, 560);
+
+    for (QPushButton* b : {cmdQuery[0], cmdQuery[1], cmdQuery[2], cmdSum, cmdClose})
+        b->setAutoDefault(false);
+    connect(cmdSum, &QPushButton::clicked, this, [this] { cmdSum_Click(); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
+    connect(txtMyName, &QLineEdit::textChanged, this, [this] { txtMyName_Change(); });
+}
+
+void FrmTelList::Form_Load()
+{
+    m_loading = true;
+    txtMyName->setText(platform::GetSetting(gsTitle, QStringLiteral("Config"), QStringLiteral("MyName")));
+    m_loading = false;
+    InitListGrids();
+    cmdQuery_Click(0);
+    cmdQuery_Click(2);
+}
+
+void FrmTelList::InitListGrids()
+{
+    CommonSpreadDesign(spList[0], true, true, true, false, true);
+    CommonSpreadDesign(spList[1], true, true, true, true, true);
+    CommonSpreadDesign(spList[2], true, true, true, true, true);
+}
+
+void FrmTelList::txtMyName_Change()
+{
+    if (!isVisible() || m_loading)
+        return;
+    platform::SaveSetting(gsTitle, QStringLiteral("Config"), QStringLiteral("MyName"), txtMyName->text());
+}
+
+void FrmTelList::cmdQuery_Click(int Index)
+{
+    switch (Index) {
+    case 0: ShowTodayCalls(); break;
+    case 1: ShowCallerHistory(spList[0]->ActiveRow()); break;
+    case 2: ShowMyCalls(); break;
+    default: break;
+    }
+}
+
+void FrmTelList::cmdSum_Click()
+{
+    MsgPlain(QStringLiteral("개발중"));
+}
+
+void FrmTelList::ShowTodayCalls()
+{
+    SpreadGrid* g = spList[0];
+    fillGrid(g,
+             QStringLiteral("SELECT t.sdate, t.stime, t.stel, t.cname, t.sdam, t.seq FROM tellist AS t"
+                            " WHERE t.sdate = ? ORDER BY t.sdate DESC, t.stime DESC, t.seq DESC"),
+             {todayText()},
+             {QStringLiteral("sdate"), QStringLiteral("stime"), QStringLiteral("stel"), QStringLiteral("cname"),
+              QStringLiteral("sdam"), QStringLiteral("seq")},
+             "ShowTodayCalls");
+    for (int r = 1; r <= g->MaxRows(); ++r)
+        if (g->GetText(ColAnswered, r).trimmed().isEmpty())
+            setButtonCell(g, ColAnswered, r);
+    if (g->MaxRows() > 0) {
+        g->SetActiveCell(1, 1);
+        ShowCallerHistory(1);
+    } else {
+        spList[1]->SetMaxRows(0);
+    }
+}
+
+void FrmTelList::ShowCallerHistory(int row)
+{
+    const QString cname = spList[0]->GetText(ColName, row);
+    const QString stel = spList[0]->GetText(ColTel, row);
+    // A caller with a name is followed by name across all numbers, one without by number.
+    const QString where = cname.isEmpty() ? QStringLiteral(" WHERE stel = ?") : QStringLiteral(" WHERE cname = ?");
+    fillGrid(spList[1],
+             QStringLiteral("SELECT t.sdate, t.stime, t.stel, t.sdam, t.seq FROM tellist AS t") + where
+                 + QStringLiteral(" ORDER BY t.sdate DESC, t.stime DESC, t.seq DESC LIMIT 20"),
+             {cname.isEmpty() ? stel : cname},
+             {QStringLiteral("sdate"), QStringLiteral("stime"), QStringLiteral("stel"), QStringLiteral("sdam"),
+              QStringLiteral("seq")},
+             "ShowCallerHistory");
+}
+
+void FrmTelList::ShowMyCalls()
+{
+    const QString name = txtMyName->text();
+    const qint64 today = RecCount(gDB.get(), QStringLiteral("tellist"),
+                                  QStringLiteral(" WHERE sdam = ? AND sdate = ?"), {name, todayText()});
+    const qint64 month = RecCount(
+        gDB.get(), QStringLiteral("tellist"), QStringLiteral(" WHERE sdam = ? AND sdate LIKE ?") + QLatin1String(dao::kLikeEscape),
+        {name, dao::likeStartsWith(platform::today().toString(QStringLiteral("yyyy-MM")))});
+    lblTot->setText(QStringLiteral("금일:") + QString::number(today) + QStringLiteral("건, 금월:")
+                    + QString::number(month) + QStringLiteral("건"));
+    fillGrid(spList[2],
+             QStringLiteral("SELECT t.sdate, t.stime, t.stel, t.cname, t.seq FROM tellist AS t WHERE sdam = ?"
+                            " ORDER BY t.sdate DESC, t.stime DESC, t.seq DESC LIMIT 20"),
+             {name},
+             {QStringLiteral("sdate"), QStringLiteral("stime"), QStringLiteral("stel"), QStringLiteral("cname"),
+              QStringLiteral("seq")},
+             "ShowMyCalls");
+}
+
+void FrmTelList::AddNewCall(const QString& sDate, const QString& sTime, const QString& sTelNo, const QString& sCust)
+{
+    SpreadGrid* g = spList[0];
+    g->SetMaxRows(g->MaxRows() + 1);
+    g->InsertRows(1, 1);
+    g->SetText(ColDate, 1, sDate);
+    g->SetText(ColTime, 1, sTime);
+    g->SetText(ColTel, 1, sTelNo);
+    g->SetText(ColName, 1, sCust);
+    g->SetText(ColAnswered, 1, QString());
+    g->SetText(ColSeq, 1, QString());
+    g->SetActiveCell(1, 1);
+    g->SetTopRow(1);
+    setButtonCell(g, ColAnswered, 1);
+    ShowCallerHistory(1);
+}
+
+void FrmTelList::spList_LeaveCell(int Index, int Col, int Row, int NewCol, int NewRow, bool& Cancel)
+{
+    Q_UNUSED(Col);
+    Q_UNUSED(NewCol);
+    Q_UNUSED(Cancel);
+    if (Index == 0 && NewRow != Row && NewRow >= 1)
+        ShowCallerHistory(NewRow);
+}
+
+qint64 FrmTelList::ClaimCall(dao::Database* db, qint64 seq, const QString& name)
+{
+    if (!db)
+        return 0;
+    try {
+        // Nobody has answered yet: the empty text (or no value at all in rows of older files).
+        return db->execute(QStringLiteral("UPDATE tellist SET sdam = ? WHERE seq = ? AND (sdam = '' OR sdam IS NULL)"),
+                           {name, seq});
+    } catch (const dao::DaoError&) {
+        return 0;
+    }
+}
+
+void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDown)
+{
+    Q_UNUSED(ButtonDown);
+    if (Index != 0 || Col != ColAnswered || Row < 1)
+        return;
+    SpreadGrid* g = spList[0];
+    if (txtMyName->text().isEmpty()) {
+        MsgInfo(QStringLiteral("먼저 자신의 이름을 입력하세요."));
+        txtMyName->setFocus();
+        return;
+    }
+    if (!g->GetText(ColAnswered, Row).isEmpty())
+        return;
+    const qint64 rowSeq = qRound64(g->GetText(ColSeq, Row).trimmed().toDouble());
+
+    QString sql = QStringLiteral("SELECT t.seq, t.sdam FROM tellist AS t");
+    QVariantList params;
+    if (rowSeq < 1) {
+        // A call added live stands for the newest stored call from that number.
+        sql += QStringLiteral(" WHERE stel = ? ORDER BY sdate DESC, stime DESC, seq DESC LIMIT 1");
+        params << g->GetText(ColTel, Row);
+    } else {
+        sql += QStringLiteral(" WHERE seq = ?");
+        params << rowSeq;
+    }
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(gDB, rs, sql, params))
+        return;
+    qint64 seq = 0;
+    try {
+        if (rs->eof()) {
+            CloseRS(rs);
+            MsgInfo(QStringLiteral("이미 다른 사람이 눌렀거나 해당자료를 찾을 수 없습니다."));
+            return;
+        }
+        if (!rs->text(QStringLiteral("sdam")).isEmpty()) {
+            CloseRS(rs);
+            MsgInfo(QStringLiteral("이미 다른 사람이 눌렀습니다."));
+            return;
+        }
+        seq = rs->toInt64(0);
+    } catch (const dao::DaoError& e) {
+        CloseRS(rs);
+        ShowProcError(e.number(), e.description(), QStringLiteral("spList_ButtonClicked"), QStringLiteral("Form"),
+                      kFormName);
+        return;
+    }
+    CloseRS(rs);
+
+    const QString name = txtMyName->text();
+    if (ClaimCall(gDB.get(), seq, name) >= 1) {
+        g->SetCol(ColAnswered);
+        g->SetRow(Row);
+        g->SetCellType(SpreadGrid::CellTypeEdit);
+        g->SetTypeHAlign(SpreadGrid::HAlignCenter);
+        g->SetTypeVAlign(SpreadGrid::VAlignCenter);
+        g->SetText(ColAnswered, Row, name);
+        SpreadGrid* mine = spList[2];
+        mine->SetMaxRows(mine->MaxRows() + 1);
+        mine->InsertRows(1, 1);
+        for (int c = 1; c <= 4; ++c)
+            mine->SetText(c, 1, g->GetText(c, Row));
+        mine->SetText(5, 1, QString::number(seq));
+    } else {
+        MsgInfo(QStringLiteral("자료 처리중 오류가 발생했습니다."));
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace dao { class Database; }
+namespace platform { class SpreadGrid; }
+
+// The call list ("전화 리스트"), shared by every workstation on the database: today's calls
+// (grid 0, an answer button in every row nobody has answered yet), the recent calls of the
+// caller in the selected row (grid 1) and the recent calls this user answered (grid 2).
+// Pressing a row's button claims the call for the user named in "내이름:".
+class FrmTelList : public QWidget {
+    Q_OBJECT
+public:
+    // The loaded call list, loading it first when needed (its load fills the grids).
+    static FrmTelList* Load();
+    static FrmTelList* Instance(); // nullptr when not loaded
+
+    explicit FrmTelList(QWidget* parent = nullptr);
+    ~FrmTelList() override;
+
+    // A new call at the top of grid 0, with an answer button, and that caller's history.
+    void AddNewCall(const QString& sDate, const QString& sTime, const QString& sTelNo, const QString& sCust);
+
+    void Form_Load();
+    void InitListGrids();
+    void ShowTodayCalls();
+    void ShowCallerHistory(int row);
+    void ShowMyCalls();
+    void cmdQuery_Click(int Index);
+    void cmdSum_Click();
+    void spList_ButtonClicked(int Index, int Col, int Row, int ButtonDown);
+
+    // Writes name as the one who answered call seq, only while nobody has: the database
+    // decides between simultaneous claims. Returns the number of rows changed (0 when the
+    // call was taken already or the database refused).
+    static qint64 ClaimCall(dao::Database* db, qint64 seq, const QString& name);
+
+    QLineEdit* txtMyName = nullptr;
+    platform::SpreadGrid* spList[3] = {};
+    QLabel* lblTot = nullptr;
+    QPushButton* cmdQuery[3] = {};
+    QPushButton* cmdSum = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildControls();
+    void txtMyName_Change();
+    void spList_LeaveCell(int Index, int Col, int Row, int NewCol, int NewRow, bool& Cancel);
+    bool m_loading = false;
+};

@@ -1,0 +1,71 @@
+#include "callerid/IncomingCall.h"
+
+#include "platform/Database.h"
+#include "platform/Recordset.h"
+#include "platform/SqlText.h"
+
+QString CallerLookupSql(const QString& local, QVariantList& params)
+{
+    static const char* const telColumns[] = {"tel", "tel2", "tel3", "tel4", "tel5", "tel6", "phone"};
+    const QString pattern = dao::likeEndsWith(local);
+    QStringList conditions;
+    params.clear();
+    for (const char* col : telColumns) {
+        conditions << QStringLiteral("maechul.%1 LIKE ?%2").arg(QLatin1String(col), QLatin1String(dao::kLikeEscape));
+        params << pattern;
+    }
+    return QStringLiteral(
+               "SELECT DISTINCT ifnull(total.pro_name, '') || '(' || ifnull(total.maechul_date, '') || ')' AS PName,"
+               " total.maechul_date, maechul.name AS MName, maechul.tel, maechul.memo, maechul.phone,"
+               " maechul.zipcode, maechul.address, maechul.id"
+               " FROM maechul LEFT JOIN total ON total.maechul_code = maechul.id"
+               " WHERE (")
+        + conditions.join(QStringLiteral(" OR ")) + QStringLiteral(") ORDER BY total.maechul_date DESC");
+}
+
+CallerInfo ReadCaller(dao::Recordset& rs)
+{
+    CallerInfo c;
+    if (rs.eof())
+        return c;
+    c.found = true;
+    c.name = rs.text(QStringLiteral("MName"));
+    c.tel = rs.text(QStringLiteral("tel"));
+    c.phone = rs.text(QStringLiteral("phone"));
+    c.zipcode = rs.text(QStringLiteral("zipcode"));
+    c.address = rs.text(QStringLiteral("address"));
+    c.memo = rs.text(QStringLiteral("memo"));
+    c.id = rs.toInt64(rs.fieldIndex(QStringLiteral("id")));
+    c.products = rs.text(QStringLiteral("PName"));
+    for (rs.moveNext(); !rs.eof(); rs.moveNext())
+        c.products += QStringLiteral(", ") + rs.text(QStringLiteral("PName"));
+    return c;
+}
+
+QString CallHistoryLine(const QString& formatted, const QDateTime& when, const QString& name, const QString& sales)
+{
+    QString number = formatted.leftJustified(15, QLatin1Char(' '));
+    if (formatted.size() >= 15)
+        number = formatted + QLatin1Char(' ');
+    return number + when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char(' ') + name
+        + QStringLiteral(" [제품: ") + sales + QLatin1Char(']');
+}
+
+QString NumberOfHistoryLine(const QString& line)
+{
+    QString column = line.left(15);
+    // A number longer than the column runs on to the blank after it.
+    if (line.size() > 15 && !column.contains(QLatin1Char(' ')) && line.at(15) != QLatin1Char(' ')) {
+        const int blank = line.indexOf(QLatin1Char(' '), 15);
+        column = blank < 0 ? line : line.left(blank);
+    }
+    return column.trimmed().remove(QLatin1Char('-'));
+}
+
+qint64 InsertCallRecord(dao::Database& db, const QString& sdate, const QString& stime, const QString& stel,
+                        const QString& cname)
+{
+    db.execute(QStringLiteral("INSERT INTO tellist (sdate, stime, stel, cname, sdam) VALUES (?, ?, ?, ?, '')"),
+               {sdate, stime, stel, cname});
+    return db.lastInsertId();
+}

@@ -1,0 +1,172 @@
+#include "CallerIdFixture.h"
+
+#include "callerid/FrmTelList.h"
+#include "frame/modFrmCtrl.h"
+#include "platform/SpreadGrid.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+using calleridtest::Fixture;
+
+namespace {
+
+// Calls of today (2024-03-20) and earlier; seq 2 is answered already.
+const char* const kCalls =
+    "INSERT INTO tellist (seq, sdate, stime, stel, cname, sdam) VALUES"
+    " (1, '2024-03-20', '09:00:00', '0255551234', '김상회', ''),"
+    " (2, '2024-03-20', '10:00:00', '0311112222', '', '이순신'),"
+    " (3, '2024-03-20', '11:30:00', '01099998888', '김상회', NULL),"
+    " (4, '2024-03-02', '08:00:00', '0255551234', '김상회', '홍길동'),"
+    " (5, '2024-02-28', '08:00:00', '0311112222', '', '홍길동'),"
+    " (6, '2024-03-19', '17:00:00', '0311112222', '', '');";
+
+FrmTelList* openList()
+{
+    FrmTelList* w = FrmTelList::Load();
+    FormFocus(w);
+    return w;
+}
+
+} // namespace
+
+// The shared call list: today's calls, a caller's history, the user's own calls and the
+// claim of an unanswered call, which only the first of several users gets.
+class tst_FrmTelList : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listsAndCounts()
+    {
+        Fixture f(QString::fromUtf8(kCalls));
+        f.openDb();
+        platform::SaveSetting(gsTitle, QStringLiteral("Config"), QStringLiteral("MyName"), QStringLiteral("홍길동"));
+        FrmTelList* w = openList();
+        platform::SpreadGrid* today = w->spList[0];
+        QCOMPARE(today->MaxRows(), 3);
+        QCOMPARE(today->GetText(6, 1), QStringLiteral("3")); // newest first
+        QCOMPARE(today->GetText(6, 3), QStringLiteral("1"));
+        QCOMPARE(today->GetText(5, 2), QStringLiteral("이순신"));
+        today->SetCol(5);
+        today->SetRow(1); // no value yet counts as unanswered
+        QCOMPARE(today->CellType(), int(platform::SpreadGrid::CellTypeButton));
+        today->SetRow(2);
+        QVERIFY(today->CellType() != int(platform::SpreadGrid::CellTypeButton));
+        // the caller of row 1 followed by name across numbers
+        QCOMPARE(w->spList[1]->MaxRows(), 3);
+        QCOMPARE(w->spList[1]->GetText(5, 3), QStringLiteral("4"));
+        // a caller without a name followed by number
+        w->ShowCallerHistory(2);
+        QCOMPARE(w->spList[1]->MaxRows(), 3);
+        QCOMPARE(w->spList[1]->GetText(1, 3), QStringLiteral("2024-02-28"));
+        // this user: nothing today, one call this month, two in all
+        QCOMPARE(w->lblTot->text(), QStringLiteral("금일:0건, 금월:1건"));
+        QCOMPARE(w->spList[2]->MaxRows(), 2);
+        // the name typed is stored at once, the one put in at load was not written back
+        w->txtMyName->setText(QStringLiteral("이"));
+        QCOMPARE(platform::GetSetting(gsTitle, QStringLiteral("Config"), QStringLiteral("MyName")), QStringLiteral("이"));
+        w->cmdQuery_Click(2);
+        QCOMPARE(w->lblTot->text(), QStringLiteral("금일:0건, 금월:0건"));
+    }
+
+    void noCallsToday()
+    {
+        Fixture f;
+        f.openDb();
+        FrmTelList* w = openList();
+        QCOMPARE(w->spList[0]->MaxRows(), 0);
+        QCOMPARE(w->spList[1]->MaxRows(), 0);
+        QCOMPARE(w->lblTot->text(), QStringLiteral("금일:0건, 금월:0건"));
+        QCOMPARE(f.prompter->messages().size(), 0);
+    }
+
+    void claimRequiresAName()
+    {
+        Fixture f(QString::fromUtf8(kCalls));
+        f.openDb();
+        FrmTelList* w = openList();
+        w->spList_ButtonClicked(0, 5, 3, 0);
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("먼저 자신의 이름을 입력하세요."));
+        QCOMPARE(f.calls().at(0).section(QLatin1Char('|'), 4), QString());
+    }
+
+    void claimWritesTheNameOnce()
+    {
+        Fixture f(QString::fromUtf8(kCalls));
+        f.openDb();
+        FrmTelList* w = openList();
+        w->txtMyName->setText(QStringLiteral("O'Neil")); // a quote is a name like any other
+        w->spList_ButtonClicked(0, 5, 3, 0);             // row 3: seq 1
+        QCOMPARE(f.prompter->messages().size(), 0);
+        QCOMPARE(f.calls().at(0), QStringLiteral("2024-03-20|09:00:00|0255551234|김상회|O'Neil"));
+        platform::SpreadGrid* today = w->spList[0];
+        QCOMPARE(today->GetText(5, 3), QStringLiteral("O'Neil"));
+        today->SetCol(5);
+        today->SetRow(3);
+        QCOMPARE(today->CellType(), int(platform::SpreadGrid::CellTypeEdit));
+        QCOMPARE(w->spList[2]->GetText(5, 1), QStringLiteral("1"));
+        QCOMPARE(w->spList[2]->GetText(3, 1), QStringLiteral("0255551234"));
+        // pressing again does nothing
+        w->spList_ButtonClicked(0, 5, 3, 0);
+        QCOMPARE(f.prompter->messages().size(), 0);
+    }
+
+    void secondClaimerLoses()
+    {
+        Fixture f(QString::fromUtf8(kCalls));
+        f.openDb();
+        // two workstations on the same file: the database decides
+        auto other = dao::Database::open(f.dbFile);
+        QCOMPARE(FrmTelList::ClaimCall(other.get(), 1, QStringLiteral("이순신")), qint64(1));
+        QCOMPARE(FrmTelList::ClaimCall(gDB.get(), 1, QStringLiteral("홍길동")), qint64(0));
+        QCOMPARE(FrmTelList::ClaimCall(gDB.get(), 3, QStringLiteral("홍길동")), qint64(1)); // no value counts as empty
+        QCOMPARE(f.calls().at(0).section(QLatin1Char('|'), 4), QStringLiteral("이순신"));
+        QCOMPARE(f.calls().at(2).section(QLatin1Char('|'), 4), QStringLiteral("홍길동"));
+
+        // the window was filled before another workstation claimed seq 6's sibling row
+        FrmTelList* w = FrmTelList::Load();
+        w->txtMyName->setText(QStringLiteral("홍길동"));
+        f.prompter->clear();
+        QCOMPARE(w->spList[0]->GetText(6, 3), QStringLiteral("1"));
+        w->spList[0]->SetText(5, 3, QString()); // as shown before the other claim
+        w->spList_ButtonClicked(0, 5, 3, 0);
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("이미 다른 사람이 눌렀습니다."));
+        QCOMPARE(f.calls().at(0).section(QLatin1Char('|'), 4), QStringLiteral("이순신"));
+
+        // a locked file makes the claim fail with the claim's own message, nothing else
+        auto locker = dao::Database::open(f.dbFile);
+        locker->setBusyTimeout(0);
+        gDB->setBusyTimeout(0);
+        locker->beginImmediate();
+        QCOMPARE(FrmTelList::ClaimCall(gDB.get(), 6, QStringLiteral("홍길동")), qint64(0));
+        locker->rollback();
+    }
+
+    void liveRowClaimsTheNewestStoredCall()
+    {
+        Fixture f(QString::fromUtf8(kCalls));
+        f.openDb();
+        FrmTelList* w = openList();
+        w->txtMyName->setText(QStringLiteral("홍길동"));
+        // another workstation stored a new call from 0311112222 and this one shows it live
+        gDB->execute(QStringLiteral("INSERT INTO tellist (sdate, stime, stel, cname, sdam) VALUES"
+                                    " ('2024-03-20', '14:00:00', '0311112222', '', '')"));
+        w->AddNewCall(QStringLiteral("2024-03-20"), QStringLiteral("14:00:00"), QStringLiteral("0311112222"), QString());
+        QCOMPARE(w->spList[0]->MaxRows(), 4);
+        QCOMPARE(w->spList[0]->GetText(6, 1), QString());
+        QCOMPARE(w->spList[1]->GetText(3, 1), QStringLiteral("0311112222"));
+        w->spList_ButtonClicked(0, 5, 1, 0);
+        QCOMPARE(f.prompter->messages().size(), 0);
+        QCOMPARE(f.calls().last(), QStringLiteral("2024-03-20|14:00:00|0311112222||홍길동"));
+        QCOMPARE(f.calls().at(5).section(QLatin1Char('|'), 4), QString()); // the older call stays open
+        QCOMPARE(w->spList[2]->GetText(5, 1), QStringLiteral("7"));
+        // a live row whose call is not stored at all
+        w->AddNewCall(QStringLiteral("2024-03-20"), QStringLiteral("14:10:00"), QStringLiteral("0100000000"), QString());
+        w->spList_ButtonClicked(0, 5, 1, 0);
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("이미 다른 사람이 눌렀거나 해당자료를 찾을 수 없습니다."));
+    }
+};
+
+QTEST_MAIN(tst_FrmTelList)
+#include "tst_FrmTelList.moc"

@@ -1,0 +1,288 @@
+#include "CallerIdFixture.h"
+
+#include "callerid/FrmTelList.h"
+#include "frame/frmMsgBackUp.h"
+#include "callerid/IncomingCall.h"
+#include "frame/modCommon.h"
+#include "frame/modFrmCtrl.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SpreadGrid.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QPushButton>
+#include <QUdpSocket>
+#include <QtTest>
+
+using calleridtest::Fixture;
+
+namespace {
+
+const char* const kParties =
+    "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo, tel2, tel3, tel4, tel5, tel6) VALUES"
+    " (40000, '김상회', '', '010-9999-0001', '06236', '서울 강남구', '단골', '', '02-555-1234', '', '', ''),"
+    " (12, '이가게', '031-555-1234', '', '', '', '', '', '', '', '', ''),"
+    " (13, '박상점', '02-555-12345', '', '', '', '', '', '', '', '', ''),"
+    " (14, '최상사', '555-1234-9', '', '', '', '', '', '', '', '', ''),"
+    " (15, '오''브라이언', '', '010-7777-8888', '', '', '', '', '', '', '', '');"
+    "INSERT INTO total (maechul_code, maechul_name, pro_name, maechul_date) VALUES"
+    " (40000, '김상회', 'TV', '2024-03-01'), (40000, '김상회', '냉장고', '2024-03-10'),"
+    " (12, '이가게', '오디오', '2024-03-15'), (13, '박상점', '세탁기', '2024-03-19');";
+
+// Sends one datagram to the client from the workstation's own address (or from addr).
+bool sendFrom(const QString& addr, quint16 port, const QByteArray& payload)
+{
+    QUdpSocket s;
+    if (!s.bind(QHostAddress(addr), 0))
+        return false;
+    return s.writeDatagram(payload, QHostAddress(QHostAddress::LocalHost), port) == payload.size();
+}
+
+} // namespace
+
+// The road of an incoming call: datagram, log line, caller lookup, history, call record,
+// call list; and the client's socket as the check box switches it.
+class tst_incomingCall : public QObject {
+    Q_OBJECT
+
+private slots:
+    void datagramTravelsToTheCallList()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.startMain();
+        QVERIFY(w);
+        platform::SaveSetting(gsTitle, QStringLiteral("Registration"), QStringLiteral("RingletUse"), QStringLiteral("1"));
+        w->Form_Activate(); // first activation: server program (missing here) and the client
+        QCOMPARE(f.prompter->lastMessage().text,
+                 QStringLiteral("CID서버를 찾을 수 없습니다.\r\n") + platform::programPath(QStringLiteral("CIDsvr")));
+        FrmRCidClient* client = FrmRCidClient::Instance();
+        QVERIFY(client);
+        QVERIFY(client->IsBound());
+        const QString own = client->LocalIP();
+        QVERIFY(!own.isEmpty());
+        if (!sendFrom(own, client->BoundPort(), "025551234"))
+            QSKIP("cannot send from the workstation's own address here");
+        QTRY_VERIFY_WITH_TIMEOUT(IsFormLoaded(QStringLiteral("FrmTelList")), 5000);
+
+        // the log line: payload, sender, own address
+        QCOMPARE(f.readLog(), QStringLiteral("025551234, R:") + own + QStringLiteral(", L:") + own + QStringLiteral("\r\n"));
+        // the lookup: the party of the newest voucher; products of every party ending in 555-1234
+        QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
+        QCOMPARE(w->pnlinfo2[1]->text(), QStringLiteral("031-555-1234"));
+        QCOMPARE(w->txtCurClient[1]->text(), QStringLiteral("12"));
+        QCOMPARE(w->txtCName->text(), QStringLiteral("이가게"));
+        QCOMPARE(w->pnlinfoSales->text(),
+                 QStringLiteral("오디오(2024-03-15), 냉장고(2024-03-10), TV(2024-03-01)"));
+        // the history line and the number as received
+        QCOMPARE(w->cmbGetRinglet->count(), 1);
+        QCOMPARE(w->cmbGetRinglet->itemText(0),
+                 QStringLiteral("02-555-1234    2024-03-20 14:05:09 이가게 [제품: 오디오(2024-03-15), 냉장고(2024-03-10), TV(2024-03-01)]"));
+        QCOMPARE(w->cmbGetRinglet->currentText(), QStringLiteral("025551234"));
+        // the call record, stored once by this workstation
+        QCOMPARE(f.calls(), QStringList{QStringLiteral("2024-03-20|14:05:09|025551234|이가게|")});
+        FrmTelList* list = FrmTelList::Instance();
+        QCOMPARE(list->spList[0]->MaxRows(), 1);
+        QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("025551234"));
+        QCOMPARE(list->spList[0]->GetText(6, 1), QString::number(1));
+
+        // a second call while the list is open arrives at its top as a live row
+        QVERIFY(sendFrom(own, client->BoundPort(), "01077778888"));
+        QTRY_COMPARE_WITH_TIMEOUT(list->spList[0]->MaxRows(), 2, 5000);
+        QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("01077778888"));
+        QCOMPARE(list->spList[0]->GetText(4, 1), QStringLiteral("오'브라이언")); // a quote in a name is stored as it is
+        QCOMPARE(list->spList[0]->GetText(6, 1), QString());
+        QCOMPARE(list->spList[0]->CellType(), int(platform::SpreadGrid::CellTypeButton));
+        QCOMPARE(f.calls().size(), 2);
+        QCOMPARE(f.calls().at(1), QStringLiteral("2024-03-20|14:05:09|01077778888|오'브라이언|"));
+        QCOMPARE(w->pnlinfoSales->text(), QStringLiteral("()")); // a party without vouchers
+        QCOMPARE(w->cmbGetRinglet->count(), 2);
+        QVERIFY(w->cmbGetRinglet->itemText(0).startsWith(QStringLiteral("010-7777-8888  2024-03-20")));
+        QCOMPARE(f.prompter->messages().size(), 1); // only the missing server program
+    }
+
+    void anotherWorkstationsCallIsShownNotStored()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.startMain();
+        QVERIFY(w);
+        w->cmdTelList_Click();
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        client->HandleDatagram("025551234", QStringLiteral("10.1.2.3"));
+        QCOMPARE(f.readLog(), QStringLiteral("025551234, R:10.1.2.3, L:") + own + QStringLiteral("\r\n"));
+        QCOMPARE(f.calls(), QStringList());
+        FrmTelList* list = FrmTelList::Instance();
+        QCOMPARE(list->spList[0]->MaxRows(), 1);
+        QCOMPARE(list->spList[0]->GetText(4, 1), QStringLiteral("이가게"));
+        // the same datagram from this workstation is stored
+        client->HandleDatagram("025551234", own);
+        QCOMPARE(f.calls().size(), 1);
+    }
+
+    void lookupMatchesTheEndOfTheNumberOnly()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        f.openDb();
+        auto lookup = [](const QString& number) {
+            QString local;
+            FormatTelNo(number, local);
+            QVariantList params;
+            const QString sql = CallerLookupSql(local, params);
+            auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
+            QStringList names;
+            for (; !rs->eof(); rs->moveNext())
+                if (!names.contains(rs->text(QStringLiteral("MName"))))
+                    names << rs->text(QStringLiteral("MName"));
+            return names;
+        };
+        // 02-555-12345 and 555-1234-9 contain the number but do not end with it
+        QCOMPARE(lookup(QStringLiteral("025551234")), (QStringList{QStringLiteral("이가게"), QStringLiteral("김상회")}));
+        // the area code takes no part: a mobile number with the same local part finds them too
+        QCOMPARE(lookup(QStringLiteral("0105551234")), (QStringList{QStringLiteral("이가게"), QStringLiteral("김상회")}));
+        // a party without vouchers is found through its mobile column
+        QCOMPARE(lookup(QStringLiteral("01077778888")), QStringList{QStringLiteral("오'브라이언")});
+        QCOMPARE(lookup(QStringLiteral("0299998888")), QStringList());
+    }
+
+    void unusableAndUnknownNumbers()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.startMain();
+        QVERIFY(w);
+        QString telno = QStringLiteral("12345");
+        bool mine = true;
+        QVERIFY(w->InputFromRinglet(telno, mine));
+        QCOMPARE(w->pnlinfoSales->text(), QStringLiteral("알수 없는 전화번호 형식입니다.(12345)"));
+        QCOMPARE(w->cmbGetRinglet->count(), 0);
+        QCOMPARE(f.calls(), QStringList());
+        QVERIFY(!IsFormLoaded(QStringLiteral("FrmTelList")));
+
+        telno = QStringLiteral("0311112222");
+        QVERIFY(w->InputFromRinglet(telno, mine));
+        QCOMPARE(w->cmbGetRinglet->itemText(0),
+                 QStringLiteral("031-111-2222   2024-03-20 14:05:09  [제품: 등록되지 않은 전화번호 입니다.(0311112222)]"));
+        QCOMPARE(w->pnlinfo2[0]->text(), QString());
+        QCOMPARE(f.calls(), QStringList{QStringLiteral("2024-03-20|14:05:09|0311112222||")});
+
+        telno.clear();
+        QVERIFY(!w->InputFromRinglet(telno, mine));
+        QCOMPARE(w->cmbGetRinglet->count(), 1);
+    }
+
+    void searchTextBeingTypedIsKept()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.startMain();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->txtCName->setFocus();
+        w->txtCName->setText(QStringLiteral("김"));
+        QString telno = QStringLiteral("025551234");
+        bool mine = false;
+        w->InputFromRinglet(telno, mine);
+        QCOMPARE(w->txtCName->text(), QStringLiteral("김"));
+        QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
+    }
+
+    void smsButtonTakesTheNumberColumn()
+    {
+        QCOMPARE(NumberOfHistoryLine(QStringLiteral("02-555-1234    2024-03-20 14:05:09 x [제품: ]")),
+                 QStringLiteral("025551234"));
+        QCOMPARE(NumberOfHistoryLine(QStringLiteral(" 010-1234-5678 ")), QStringLiteral("01012345678"));
+        const QString longLine = CallHistoryLine(QStringLiteral("0012-3456-7890-1234"), QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)),
+                                                 QString(), QString());
+        QCOMPARE(NumberOfHistoryLine(longLine), QStringLiteral("0012345678901234"));
+    }
+
+    void checkBoxSwitchesTheClient()
+    {
+        Fixture f;
+        auto w = f.startMain();
+        QVERIFY(w);
+        auto ringletUse = [] {
+            return platform::GetSetting(gsTitle, QStringLiteral("Registration"), QStringLiteral("RingletUse"));
+        };
+        // hidden window: a click changes nothing
+        w->chkUseRinglet->click();
+        QCOMPARE(ringletUse(), QString());
+        QVERIFY(!FrmRCidClient::Instance());
+
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->chkUseRinglet->setChecked(false);
+        w->chkUseRinglet->click(); // on
+        QCOMPARE(ringletUse(), QStringLiteral("1"));
+        QVERIFY(FrmRCidClient::Instance() && FrmRCidClient::Instance()->IsBound());
+        const quint16 port = FrmRCidClient::Instance()->BoundPort();
+        w->chkUseRinglet->click(); // off: the socket closes
+        QCOMPARE(ringletUse(), QStringLiteral("0"));
+        QVERIFY(!FrmRCidClient::Instance());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        {
+            QUdpSocket probe; // the port is free again
+            QVERIFY(probe.bind(QHostAddress::AnyIPv4, port));
+        }
+        w->chkUseRinglet->click(); // on again: bound anew
+        QCOMPARE(ringletUse(), QStringLiteral("1"));
+        QVERIFY(FrmRCidClient::Instance()->IsBound());
+        // closing the main window unloads the client with it
+        f.prompter->modalAnswers.enqueue([](QDialog& d) {
+            if (auto* b = qobject_cast<frmMsgBackUp*>(&d))
+                b->cmdResult(2)->click(); // close without a backup
+            return d.result();
+        });
+        w->close();
+        QVERIFY(!FrmRCidClient::Instance());
+    }
+
+    void portInUseIsReportedAndTheClientStaysLoaded()
+    {
+        Fixture f;
+        QUdpSocket holder;
+        QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0));
+        FrmRCidClient::SetListenPort(holder.localPort());
+        FrmRCidClient* c = FrmRCidClient::Load({});
+        QVERIFY(c);
+        QVERIFY(!c->IsBound());
+        QVERIFY(f.prompter->lastMessage().text.startsWith(QStringLiteral("Error 10048 (")));
+        QVERIFY(f.prompter->lastMessage().text.endsWith(QStringLiteral(") in procedure Form_Load of Form FrmRCidClient")));
+        QVERIFY(IsFormLoaded(QStringLiteral("FrmRCidClient")));
+    }
+
+    void serverProgramSendsToTheClient()
+    {
+        Fixture f;
+        FrmRCidClient::SetListenPort(FrmRCidClient::kDefaultPort);
+        {
+            QUdpSocket probe;
+            if (!probe.bind(QHostAddress::AnyIPv4, FrmRCidClient::kDefaultPort))
+                QSKIP("port 16580 is taken by another program");
+        }
+        QStringList got;
+        FrmRCidClient* c = FrmRCidClient::Load([&got](QString& t, bool&) {
+            got << t;
+            return true;
+        });
+        QVERIFY(c->IsBound());
+        QCOMPARE(c->BoundPort(), FrmRCidClient::kDefaultPort);
+        QProcess p;
+        p.start(QStringLiteral(TRELVO_BINARY_DIR "/bin/CIDsvr"), {QStringLiteral("0212345678")});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        p.start(QStringLiteral(TRELVO_BINARY_DIR "/bin/CIDsvr"), {});
+        QVERIFY(p.waitForStarted(10000));
+        p.write("01011112222\n\n0313334444\n");
+        p.closeWriteChannel();
+        QVERIFY(p.waitForFinished(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(got.size(), 3, 5000);
+        QCOMPARE(got, (QStringList{QStringLiteral("0212345678"), QStringLiteral("01011112222"), QStringLiteral("0313334444")}));
+    }
+};
+
+QTEST_MAIN(tst_incomingCall)
+#include "tst_incomingCall.moc"
