@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
-#include <sqlite3.h>
 
 namespace {
 
@@ -63,63 +62,23 @@ QVector<LedgerPrintRow> LedgerPrintRows(platform::SpreadGrid* spList)
     return rows;
 }
 
-namespace {
-
-// One INSERT prepared once and run for every row.
-class PreparedInsert {
-public:
-    PreparedInsert(dao::Database& db, const char* sql) : m_db(db)
-    {
-        const int rc = sqlite3_prepare_v2(db.handle(), sql, -1, &m_st, nullptr);
-        if (rc != SQLITE_OK)
-            db.fail(rc);
-    }
-    ~PreparedInsert() { sqlite3_finalize(m_st); }
-    PreparedInsert(const PreparedInsert&) = delete;
-    PreparedInsert& operator=(const PreparedInsert&) = delete;
-
-    void text(int i, const QString& v)
-    {
-        const QByteArray u = v.toUtf8();
-        check(sqlite3_bind_text(m_st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT));
-    }
-    void int64(int i, qint64 v) { check(sqlite3_bind_int64(m_st, i, v)); }
-    void run()
-    {
-        const int rc = sqlite3_step(m_st);
-        if (rc != SQLITE_DONE)
-            m_db.fail(rc); // the statement is finalised with the message read
-        sqlite3_reset(m_st);
-    }
-
-private:
-    void check(int rc)
-    {
-        if (rc != SQLITE_OK)
-            m_db.fail(rc);
-    }
-    dao::Database& m_db;
-    sqlite3_stmt* m_st = nullptr;
-};
-
-} // namespace
-
 void FillTotalPrint(dao::Database& db, const QVector<LedgerPrintRow>& rows)
 {
     dao::Transaction tx(db);
     db.execute(QStringLiteral("DELETE FROM total_print"));
-    PreparedInsert insert(db, "INSERT INTO total_print(maeip_date, pro_name, maeip_name, maeip_cost, maechul_date,"
-                              " maechul_name, maechul_cost, maechul_usecost) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    const auto insert = db.prepare(QStringLiteral(
+        "INSERT INTO total_print(maeip_date, pro_name, maeip_name, maeip_cost, maechul_date, maechul_name,"
+        " maechul_cost, maechul_usecost) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const auto& r : rows) {
-        insert.text(1, r.maeip_date);
-        insert.text(2, r.pro_name);
-        insert.text(3, r.maeip_name);
-        insert.int64(4, r.maeip_cost);
-        insert.text(5, r.maechul_date);
-        insert.text(6, r.maechul_name);
-        insert.int64(7, r.maechul_cost);
-        insert.int64(8, r.maechul_usecost);
-        insert.run();
+        insert->bind(1, r.maeip_date);
+        insert->bind(2, r.pro_name);
+        insert->bind(3, r.maeip_name);
+        insert->bind(4, r.maeip_cost);
+        insert->bind(5, r.maechul_date);
+        insert->bind(6, r.maechul_name);
+        insert->bind(7, r.maechul_cost);
+        insert->bind(8, r.maechul_usecost);
+        insert->run();
     }
     tx.commit();
 }

@@ -308,7 +308,8 @@ void Database::fail(int rc, const QString& context) const
     throw DaoError(errGeneric, msg);
 }
 
-static sqlite3_stmt* prepareStmt(const Database& db, const QString& sql, const QVariantList& params)
+// Compiles one statement (a second statement in the text is refused).
+static sqlite3_stmt* compileStmt(const Database& db, const QString& sql)
 {
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* stmt = nullptr;
@@ -324,6 +325,12 @@ static sqlite3_stmt* prepareStmt(const Database& db, const QString& sql, const Q
         sqlite3_finalize(stmt);
         throw DaoError(errGeneric, QStringLiteral("한 번에 한 SQL 문만 실행할 수 있습니다."));
     }
+    return stmt;
+}
+
+static sqlite3_stmt* prepareStmt(const Database& db, const QString& sql, const QVariantList& params)
+{
+    sqlite3_stmt* stmt = compileStmt(db, sql);
     if (sqlite3_bind_parameter_count(stmt) != params.size()) {
         const int expected = sqlite3_bind_parameter_count(stmt);
         sqlite3_finalize(stmt);
@@ -356,6 +363,64 @@ qint64 Database::execute(const QString& sql, const QVariantList& params)
     m_recordsAffected = (sqlite3_stmt_readonly(st.s) || sqlite3_total_changes64(m_db) == before)
         ? 0 : sqlite3_changes64(m_db);
     return m_recordsAffected;
+}
+
+std::unique_ptr<PreparedStatement> Database::prepare(const QString& sql)
+{
+    return std::unique_ptr<PreparedStatement>(new PreparedStatement(*this, compileStmt(*this, sql)));
+}
+
+PreparedStatement::~PreparedStatement() { sqlite3_finalize(m_stmt); }
+
+qint64 PreparedStatement::execute(const QVariantList& params)
+{
+    const int expected = sqlite3_bind_parameter_count(m_stmt);
+    if (expected != params.size())
+        throw DaoError(errGeneric, QStringLiteral("SQL parameter count mismatch: %1 expected, %2 given")
+                                       .arg(expected).arg(params.size()));
+    try {
+        for (int i = 0; i < params.size(); ++i)
+            bindValue(m_db, m_stmt, i + 1, params[i]);
+    } catch (...) {
+        sqlite3_clear_bindings(m_stmt);
+        throw;
+    }
+    return run();
+}
+
+void PreparedStatement::bind(int index, const QString& text)
+{
+    const QByteArray b = text.toUtf8();
+    const int rc = sqlite3_bind_text64(m_stmt, index, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT,
+                                       SQLITE_UTF8);
+    if (rc != SQLITE_OK)
+        m_db.fail(rc);
+}
+
+void PreparedStatement::bind(int index, qint64 value)
+{
+    const int rc = sqlite3_bind_int64(m_stmt, index, value);
+    if (rc != SQLITE_OK)
+        m_db.fail(rc);
+}
+
+qint64 PreparedStatement::run()
+{
+    // whatever happens, the statement is ready for the next values afterwards
+    struct Ready {
+        sqlite3_stmt* s;
+        ~Ready() { sqlite3_reset(s); sqlite3_clear_bindings(s); }
+    } ready{m_stmt};
+    sqlite3* db = m_db.handle();
+    const sqlite3_int64 before = sqlite3_total_changes64(db);
+    int rc;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        m_db.fail(rc); // the message is read before the statement is reset
+    m_db.m_recordsAffected = (sqlite3_stmt_readonly(m_stmt) || sqlite3_total_changes64(db) == before)
+        ? 0 : sqlite3_changes64(db);
+    return m_db.m_recordsAffected;
 }
 
 qint64 Database::lastInsertId() const { return sqlite3_last_insert_rowid(m_db); }

@@ -9,12 +9,14 @@
 #include <memory>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace dao {
 
 enum RecordsetType : int { dbOpenDynaset = 2, dbOpenSnapshot = 4 };
 
 class Recordset;
+class PreparedStatement;
 
 // One open database file (SQLite standing in for the original engine).
 //  - open() never creates a file; a read-only open refuses every write.
@@ -45,6 +47,9 @@ public:
 
     std::unique_ptr<Recordset> openRecordset(const QString& sql, int type = dbOpenDynaset,
                                              const QVariantList& params = {});
+    // One statement compiled once and then run many times with other values (a bulk copy
+    // inside one Transaction). Same rules as execute(): one statement, "?" for every value.
+    std::unique_ptr<PreparedStatement> prepare(const QString& sql);
 
     // Table definitions.
     QStringList tableNames() const;
@@ -75,6 +80,7 @@ public:
 private:
     Database() = default;
     friend class Recordset;
+    friend class PreparedStatement;
     void rebuildTable(const QString& table, const QList<FieldDef>& fields, const QList<IndexDef>& indexes,
                       const QStringList& copyFrom);
 
@@ -83,6 +89,32 @@ private:
     bool m_readOnly = false;
     qint64 m_recordsAffected = 0;
     int m_txDepth = 0;
+};
+
+// A statement of Database::prepare(). It belongs to its database and must not outlive it.
+class PreparedStatement {
+public:
+    ~PreparedStatement();
+    PreparedStatement(const PreparedStatement&) = delete;
+    PreparedStatement& operator=(const PreparedStatement&) = delete;
+
+    // Binds params (exactly as many as the text has "?") and runs the statement once.
+    // Returns (and the database remembers) the number of rows it changed. Throws DaoError
+    // as Database::execute does; the statement stays usable for the next values.
+    qint64 execute(const QVariantList& params = {});
+
+    // The same for tight loops, without QVariant: bind the values of this run by position
+    // (1 = the first "?"; one left unbound is Null), then run(). Values are not kept for
+    // the next run.
+    void bind(int index, const QString& text);
+    void bind(int index, qint64 value);
+    qint64 run();
+
+private:
+    friend class Database;
+    PreparedStatement(Database& db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {}
+    Database& m_db;
+    sqlite3_stmt* m_stmt;
 };
 
 // Scoped write transaction: BEGIN IMMEDIATE on construction (a savepoint when one is already

@@ -278,6 +278,62 @@ private slots:
         QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM party")).toInt(), 1);
     }
 
+    // A statement prepared once and run with other values each time: every run writes its own
+    // values, a refused run leaves the statement usable, and a rollback undoes all runs.
+    void preparedStatementRunsManyTimes()
+    {
+        auto db = fresh();
+        db->execute(QStringLiteral("CREATE UNIQUE INDEX party_id ON party(id)"));
+        {
+            Transaction tx(*db);
+            auto ins = db->prepare(QStringLiteral("INSERT INTO party (id, name, amount) VALUES (?, ?, ?)"));
+            QCOMPARE(ins->execute({1, QStringLiteral("O'Neil"), qint64(300000000000LL)}), qint64(1));
+            QCOMPARE(ins->execute({2, QVariant(), 5}), qint64(1));
+            try {
+                ins->execute({1, QStringLiteral("twice"), 0});
+                QFAIL("a duplicate key was written");
+            } catch (const DaoError& e) {
+                QCOMPARE(e.number(), long(errDuplicateKey));
+            }
+            QVERIFY_THROWS_EXCEPTION(DaoError, ins->execute({3, QStringLiteral("too few")}));
+            QCOMPARE(ins->execute({3, QStringLiteral("c"), 7}), qint64(1)); // still usable
+            QCOMPARE(db->recordsAffected(), qint64(1));
+            // typed binding: a refused run's values do not ride along into the next run
+            ins->bind(1, qint64(3));
+            ins->bind(2, QStringLiteral("stale"));
+            QVERIFY_THROWS_EXCEPTION(DaoError, ins->run());
+            ins->bind(1, qint64(4));
+            QCOMPARE(ins->run(), qint64(1));
+            tx.commit();
+        }
+        auto rs = db->openRecordset(QStringLiteral("SELECT id, name, amount FROM party ORDER BY id"), dbOpenSnapshot);
+        QStringList rows;
+        for (; !rs->eof(); rs->moveNext())
+            rows << QStringLiteral("%1|%2|%3|%4").arg(rs->toInt64(0)).arg(rs->text(1)).arg(rs->value(1).isNull())
+                        .arg(rs->toInt64(2));
+        QCOMPARE(rows, (QStringList{"1|O'Neil|0|300000000000", "2||1|5", "3|c|0|7", "4||1|0"}));
+
+        {
+            Transaction tx(*db);
+            auto upd = db->prepare(QStringLiteral("UPDATE party SET amount = amount + ? WHERE id = ?"));
+            QCOMPARE(upd->execute({10, 1}), qint64(1));
+            QCOMPARE(upd->execute({10, 99}), qint64(0));
+        } // not committed
+        QCOMPARE(db->scalar(QStringLiteral("SELECT amount FROM party WHERE id = 1")).toLongLong(), qint64(300000000000LL));
+
+        QVERIFY_THROWS_EXCEPTION(DaoError, db->prepare(QStringLiteral("DELETE FROM party; DROP TABLE party")));
+        try {
+            db->prepare(QStringLiteral("INSERT INTO nowhere (id) VALUES (?)"));
+            QFAIL("a statement on a missing table was prepared");
+        } catch (const DaoError& e) {
+            QCOMPARE(e.number(), long(errObjectNotFound));
+        }
+        auto ro = Database::open(file, 0, true);
+        auto roIns = ro->prepare(QStringLiteral("INSERT INTO party (id) VALUES (?)"));
+        QVERIFY_THROWS_EXCEPTION(DaoError, roIns->execute({50}));
+        QVERIFY(db->hasTable(QStringLiteral("party")));
+    }
+
     void tableDefinitions()
     {
         auto db = fresh();
