@@ -104,12 +104,12 @@ bool LoadReportDefinition(const QString& path, ReportDefinition& def, QString& e
         return false;
     }
     for (int i = 1; i <= count; ++i) {
-        const QString spec = ini.value(columns, QString::number(i));
-        const QStringList parts = spec.split(QLatin1Char('|'));
+        const QString entry = ini.value(columns, QString::number(i));
+        const QStringList parts = entry.split(QLatin1Char('|'));
         ReportColumn col;
         col.field = parts.value(0).trimmed();
         if (!isIdentifier(col.field)) {
-            error = QStringLiteral("보고서 파일의 %1번째 열이 바르게 적혀 있지 않습니다: %2").arg(i).arg(spec);
+            error = QStringLiteral("보고서 파일의 %1번째 열이 바르게 적혀 있지 않습니다: %2").arg(i).arg(entry);
             return false;
         }
         col.caption = parts.value(1).trimmed();
