@@ -345,7 +345,7 @@ private slots:
         QCOMPARE(prompter->messages().size(), 0);
     }
 
-    // F4: the blank row has nothing to delete; a voucher goes after Yes (No preselected),
+    // F4: the blank row has nothing to delete; a voucher goes after Yes (Yes preselected),
     // from the table and the grid, and the totals drop.
     void deleteWithF4()
     {
@@ -360,18 +360,23 @@ private slots:
         QCOMPARE(voucherCount(), 2);
 
         prompter->clear();
-        pressF4(*w, 1); // unanswered: No
+        prompter->msgAnswers.enqueue(platform::AnswerNo);
+        pressF4(*w, 1);
         QCOMPARE(prompter->messages().size(), 1);
         QCOMPARE(prompter->lastMessage().text, QStringLiteral("선택된 전표자료를 정말로 삭제 하시겠습니까?"));
         QCOMPARE(prompter->lastMessage().title, QStringLiteral("전표 삭제"));
-        QCOMPARE(prompter->lastMessage().style, int(platform::MsgStyleYesNoDefNo));
+        QCOMPARE(prompter->lastMessage().style, int(platform::MsgStyleYesNo));
         QCOMPARE(voucherCount(), 2);
         QCOMPARE(w->spList->MaxRows(), 3);
 
         // The blank row's dates were emptied: it must stay the last row after the deletion.
+        // What is being typed into the deleted voucher goes with it: no write, no pick list.
         QVERIFY(type(*w, 1, 3, QString()));
+        QVERIFY(typeInto(*w, 3, 1, QStringLiteral("가방")));
+        prompter->clear();
         prompter->msgAnswers.enqueue(platform::AnswerYes);
         pressF4(*w, 1);
+        QCOMPARE(prompter->calls.size(), 1);
         QCOMPARE(voucherCount(), 1);
         QVERIFY(field(1, QStringLiteral("total_id")).isNull());
         QCOMPARE(w->spList->MaxRows(), 2);
