@@ -469,6 +469,35 @@ private slots:
         QCOMPARE(field(1, QStringLiteral("maechul_cost")).toLongLong(), 1500);
     }
 
+    // A product typed into the blank row makes the voucher however the cell is left.
+    void newVoucherWhicheverWayTheProductIsLeft_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"Tab", "click cell", "F3", "header sort", "refresh button", "close"})
+            QTest::addRow("%s", how) << QString::fromLatin1(how);
+    }
+
+    void newVoucherWhicheverWayTheProductIsLeft()
+    {
+        QFETCH(QString, how);
+        QVERIFY(addVouchers({{1, 100, "2024-03-05", 1500}}));
+        auto w = start(true);
+        QVERIFY(w);
+        QLineEdit* ed = typeInto(*w, 3, 2, QStringLiteral("가방"));
+        QVERIFY(ed);
+        leave(*w, ed, how);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(voucherCount(), 2);
+        QCOMPARE(gDB->scalar(QStringLiteral("SELECT pro_name FROM total WHERE total_id <> 1")).toString(),
+                 QStringLiteral("가방"));
+        QCOMPARE(prompter->messages().size(), 0);
+        if (how != QLatin1String("close")) {
+            QCOMPARE(w->spList->MaxRows(), 3);
+            QCOMPARE(cell(*w, 13, 3), QString()); // the blank row stays last
+        }
+    }
+
     // A Hangul syllable still being composed belongs to what was typed: leaving the cell
     // takes it along ("가" alone would match two products and pick none).
     void syllableBeingComposedIsWrittenToo_data()
