@@ -193,16 +193,6 @@ private slots:
         QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
     }
 
-    void smsButtonTakesTheNumberColumn()
-    {
-        QCOMPARE(NumberOfHistoryLine(QStringLiteral("02-555-1234    2024-03-20 14:05:09 x [제품: ]")),
-                 QStringLiteral("025551234"));
-        QCOMPARE(NumberOfHistoryLine(QStringLiteral(" 010-1234-5678 ")), QStringLiteral("01012345678"));
-        const QString longLine = CallHistoryLine(QStringLiteral("0012-3456-7890-1234"), QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)),
-                                                 QString(), QString());
-        QCOMPARE(NumberOfHistoryLine(longLine), QStringLiteral("0012345678901234"));
-    }
-
     void checkBoxSwitchesTheClient()
     {
         Fixture f;
