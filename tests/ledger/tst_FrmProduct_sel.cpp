@@ -46,18 +46,18 @@ private slots:
         FrmProduct_sel w;
         QCOMPARE(w.cmbGroup->count(), 3); // the empty entry and both groups
         w.Group(QStringLiteral("주변기기"));
-        QCOMPARE(w.FindRecords(QString()), 2L);
+        QCOMPARE(w.FindRecords(QString()), qint64(2));
         QCOMPARE(rows(w), (QStringList{QStringLiteral("마우스"), QStringLiteral("키보드")}));
         QCOMPARE(w.Result(), QString());
-        QCOMPARE(w.FindRecords(QStringLiteral("t")), 1L); // a text lists by itself
+        QCOMPARE(w.FindRecords(QStringLiteral("t")), qint64(1)); // a text lists by itself
         QCOMPARE(w.Result(), QStringLiteral("TV"));
         gbAutoPickProduct = true; // the whole name only
-        QCOMPARE(w.FindRecords(QStringLiteral("키보")), 0L);
+        QCOMPARE(w.FindRecords(QStringLiteral("키보")), qint64(0));
         gbAutoPickProduct = false;
 
         FrmGroup_sel g; // never compares the whole name
         gbAutoPickProduct = true;
-        QCOMPARE(g.FindRecords(QStringLiteral("가")), 1L);
+        QCOMPARE(g.FindRecords(QStringLiteral("가")), qint64(1));
     }
 
     void renameCarriesIntoTheVouchersOnlyOnYes()
