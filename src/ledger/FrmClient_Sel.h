@@ -25,9 +25,6 @@ public:
     void cmdEdit_Click() override;
     void cmdDel_Click() override;
 
-    int Kind() const { return iKind; }
-    QString TableName() const { return sTable; }
-
 protected:
     QString RowResult(int row) const override;
 
