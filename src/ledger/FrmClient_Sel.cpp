@@ -89,7 +89,7 @@ void FrmClient_Sel::SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd)
             row = spList->MaxRows();
         }
         // (a vanished party, or no row to rewrite: never the header row)
-        if (!rs->eof() && row >= 1) {
+        if (!rs->eof() && row >= 1 && row <= spList->MaxRows()) {
             for (int c = 0; c < kCols; ++c)
                 spList->SetText(c + 1, row, rs->text(c));
             spList->SetActiveCell(qMax(1, spList->ActiveCol()), row);

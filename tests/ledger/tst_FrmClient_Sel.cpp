@@ -1,13 +1,10 @@
-#include "frame/modMain.h"
+#include "NameListFixture.h"
+
 #include "ledger/FrmClient_Sel.h"
 #include "ledger/FrmClient_write.h"
-#include "ledger/UpgradeSchema.h"
 #include "ledger/frmMain.h"
-#include "platform/Database.h"
 #include "platform/Prompter.h"
 #include "platform/SpreadGrid.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TestEnv.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -20,8 +17,8 @@
 class tst_FrmClient_Sel : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::TestEnv> env;
-    std::unique_ptr<testsupport::ScriptedPrompter> prompter;
+    std::unique_ptr<namelisttest::Fixture> f;
+    testsupport::ScriptedPrompter* prompter = nullptr;
 
     static QString col(FrmClient_Sel& w, int c, int r) { return w.spList->GetText(c, r); }
     static QStringList names(FrmClient_Sel& w)
@@ -52,27 +49,15 @@ class tst_FrmClient_Sel : public QObject {
 private slots:
     void init()
     {
-        env = std::make_unique<testsupport::TestEnv>();
-        prompter = std::make_unique<testsupport::ScriptedPrompter>();
-        gsTitle = QStringLiteral("Trelvo");
-        const QString file = env->path(QStringLiteral("trelvoDB.mdb"));
-        QVERIFY(testsupport::createDatabase(file, QStringLiteral("main")));
-        gDB = dao::Database::open(file);
-        UpgradeSchema(gDB.get());
-        gDB->execute(QStringLiteral(
+        f = std::make_unique<namelisttest::Fixture>(QStringLiteral(
             "INSERT INTO maechul (id, name, tel, address, memo) VALUES"
             " (40000, '김상회', '02-555-1234', '서울', '단골'), (2, 'A%B', '', '', ''), (3, 'AxB', '', '', ''),"
-            " (4, 'a_b', '', '', ''), (5, 'ab', '', '', ''), (6, 'O''Neil', '', '', ''), (7, '김밥집', '', '', '')"));
-        gDB->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (1, '공급사')"));
-        prompter->clear();
+            " (4, 'a_b', '', '', ''), (5, 'ab', '', '', ''), (6, 'O''Neil', '', '', ''), (7, '김밥집', '', '', '');"
+            "INSERT INTO maeip (id, name) VALUES (1, '공급사');"));
+        QVERIFY(f->ok);
+        prompter = &f->prompter;
     }
-
-    void cleanup()
-    {
-        gDB.reset();
-        prompter.reset();
-        env.reset();
-    }
+    void cleanup() { f.reset(); }
 
     void searchMatchesTheTextLiterally()
     {

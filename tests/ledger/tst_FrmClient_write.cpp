@@ -1,11 +1,8 @@
-#include "frame/modMain.h"
+#include "NameListFixture.h"
+
 #include "ledger/FrmClient_write.h"
-#include "ledger/UpgradeSchema.h"
 #include "ledger/frmMain.h"
-#include "platform/Database.h"
 #include "platform/Prompter.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TestEnv.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -32,8 +29,8 @@ public:
 class tst_FrmClient_write : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::TestEnv> env;
-    std::unique_ptr<testsupport::ScriptedPrompter> prompter;
+    std::unique_ptr<namelisttest::Fixture> f;
+    testsupport::ScriptedPrompter* prompter = nullptr;
     QString dbFile;
 
     QVariant scalar(const QString& sql, const QVariantList& params = {}) { return gDB->scalar(sql, params); }
@@ -67,22 +64,12 @@ class tst_FrmClient_write : public QObject {
 private slots:
     void init()
     {
-        env = std::make_unique<testsupport::TestEnv>();
-        prompter = std::make_unique<testsupport::ScriptedPrompter>();
-        gsTitle = QStringLiteral("Trelvo");
-        dbFile = env->path(QStringLiteral("trelvoDB.mdb"));
-        QVERIFY(testsupport::createDatabase(dbFile, QStringLiteral("main")));
-        gDB = dao::Database::open(dbFile);
-        UpgradeSchema(gDB.get());
-        prompter->clear();
+        f = std::make_unique<namelisttest::Fixture>();
+        QVERIFY(f->ok);
+        prompter = &f->prompter;
+        dbFile = gDB->name();
     }
-
-    void cleanup()
-    {
-        gDB.reset();
-        prompter.reset();
-        env.reset();
-    }
+    void cleanup() { f.reset(); }
 
     void newPartiesTakeTheNextIdAndWriteEmptyTexts()
     {
