@@ -1,8 +1,13 @@
 // The caller-ID server stand-in: sends each caller's number as one UDP datagram to the
-// caller-ID client on this workstation (127.0.0.1, port 16580). Numbers come from the
-// command line, or, when none is given, one per line from standard input (an empty line
-// is skipped). Exit status 0 when every datagram went out, 1 otherwise.
+// caller-ID client on this workstation (127.0.0.1, port 16580). The datagrams leave from the
+// workstation's own address (the first IPv4 address of its host name, as the client looks
+// it up), so the client stores the call as one its own server heard.
+// Numbers come from the command line, or, when none is given, one per line from standard
+// input (an empty line is skipped). A terminal is read only when it is this program's own:
+// started in the background by the main program, it leaves alone the terminal the main
+// program was started from. Exit status 0 when every datagram went out, 1 otherwise.
 #include "ToolSupport.h"
+#include "callerid/modHostInfo.h"
 #include "frame/modCommon.h"
 
 #include <QCoreApplication>
@@ -10,6 +15,9 @@
 #include <QStringList>
 #include <QTextStream>
 #include <QUdpSocket>
+
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,12 +34,22 @@ bool sendNumber(QUdpSocket& socket, const QString& number)
     return true;
 }
 
+// Standard input is a file or a pipe, or the controlling terminal of this process.
+bool standardInputIsOurs()
+{
+    return !isatty(STDIN_FILENO) || tcgetsid(STDIN_FILENO) != -1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QUdpSocket socket;
+    // An address that cannot be bound leaves the choice to the system.
+    const QString own = HostIPv4Address(QString());
+    if (!own.isEmpty())
+        socket.bind(QHostAddress(own), 0);
     bool ok = true;
     const QStringList args = app.arguments().mid(1);
     if (!args.isEmpty()) {
@@ -39,6 +57,8 @@ int main(int argc, char** argv)
             ok = sendNumber(socket, number) && ok;
         return ok ? 0 : 1;
     }
+    if (!standardInputIsOurs())
+        return 0;
     QTextStream in(stdin);
     QString line;
     while (in.readLineInto(&line)) {

@@ -264,13 +264,22 @@ void FrmTelList::ShowCallerHistory(int row)
 void FrmTelList::ShowMyCalls()
 {
     const QString name = txtMyName->text();
-    const qint64 today = RecCount(gDB.get(), QStringLiteral("tellist"),
-                                  QStringLiteral(" WHERE sdam = ? AND sdate = ?"), {name, todayText()});
-    const qint64 month = RecCount(
-        gDB.get(), QStringLiteral("tellist"), QStringLiteral(" WHERE sdam = ? AND sdate LIKE ?") + QLatin1String(dao::kLikeEscape),
-        {name, dao::likeStartsWith(platform::today().toString(QStringLiteral("yyyy-MM")))});
+    // Without a name no call is this user's: the empty name is what every unanswered call
+    // carries, and those are nobody's yet.
+    qint64 today = 0, month = 0;
+    if (!name.isEmpty()) {
+        today = RecCount(gDB.get(), QStringLiteral("tellist"), QStringLiteral(" WHERE sdam = ? AND sdate = ?"),
+                         {name, todayText()});
+        month = RecCount(gDB.get(), QStringLiteral("tellist"),
+                         QStringLiteral(" WHERE sdam = ? AND sdate LIKE ?") + QLatin1String(dao::kLikeEscape),
+                         {name, dao::likeStartsWith(platform::today().toString(QStringLiteral("yyyy-MM")))});
+    }
     lblTot->setText(QStringLiteral("금일:") + QString::number(today) + QStringLiteral("건, 금월:")
                     + QString::number(month) + QStringLiteral("건"));
+    if (name.isEmpty()) {
+        spList[2]->SetMaxRows(0);
+        return;
+    }
     fillGrid(spList[2],
              QStringLiteral("SELECT t.sdate, t.stime, t.stel, t.cname, t.seq FROM tellist AS t WHERE sdam = ?"
                             " ORDER BY t.sdate DESC, t.stime DESC, t.seq DESC LIMIT 20"),

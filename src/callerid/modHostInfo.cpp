@@ -4,7 +4,6 @@
 
 #include <QHostAddress>
 #include <QHostInfo>
-#include <QList>
 
 namespace {
 
@@ -49,6 +48,25 @@ QString DottedAddress(const unsigned char* bytes, int length)
     return text;
 }
 
+QString HostIPv4Address(const QString& hostName)
+{
+    const QString name = hostName.isEmpty() ? QHostInfo::localHostName().trimmed() : hostName;
+    if (name.isEmpty())
+        return QString();
+    const QHostInfo info = QHostInfo::fromName(name);
+    if (info.error() != QHostInfo::NoError)
+        return QString();
+    for (const QHostAddress& a : info.addresses()) {
+        if (a.protocol() != QAbstractSocket::IPv4Protocol)
+            continue;
+        const quint32 ip = a.toIPv4Address();
+        const unsigned char bytes[4] = {static_cast<unsigned char>(ip >> 24), static_cast<unsigned char>(ip >> 16),
+                                        static_cast<unsigned char>(ip >> 8), static_cast<unsigned char>(ip)};
+        return DottedAddress(bytes, 4);
+    }
+    return QString();
+}
+
 QString GetHostIPAddress(QString& sHostName)
 {
     if (!SocketsInitialize())
@@ -63,20 +81,12 @@ QString GetHostIPAddress(QString& sHostName)
             return QString();
         }
     }
-    const QHostInfo info = QHostInfo::fromName(name);
-    QList<QHostAddress> v4;
-    for (const QHostAddress& a : info.addresses())
-        if (a.protocol() == QAbstractSocket::IPv4Protocol)
-            v4 << a;
-    if (info.error() != QHostInfo::NoError || v4.isEmpty()) {
+    const QString text = HostIPv4Address(name);
+    if (text.isEmpty()) {
         MsgPlain(QStringLiteral("Windows Sockets are not responding. Unable to successfully get Host Name."));
         SocketsCleanup();
         return QString();
     }
-    const quint32 ip = v4.first().toIPv4Address();
-    const unsigned char bytes[4] = {static_cast<unsigned char>(ip >> 24), static_cast<unsigned char>(ip >> 16),
-                                    static_cast<unsigned char>(ip >> 8), static_cast<unsigned char>(ip)};
-    const QString text = DottedAddress(bytes, 4);
     SocketsCleanup();
     return text;
 }

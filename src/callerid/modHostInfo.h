@@ -7,6 +7,9 @@
 // An empty sHostName means this workstation.
 QString GetHostIPAddress(QString& sHostName);
 QString GetHostIPAddress(); // this workstation
+// The same address without any message: "" when the host has no IPv4 address or cannot be
+// looked up. An empty hostName means this workstation.
+QString HostIPv4Address(const QString& hostName);
 
 // Starts the socket layer (version 1.1) and checks it; false after a message when it cannot.
 bool SocketsInitialize();

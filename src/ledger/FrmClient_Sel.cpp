@@ -4,7 +4,6 @@
 #include "frame/modGlobal.h"
 #include "frame/modMain.h"
 #include "frame/modMsgBox.h"
-#include "frame/modSpread60.h"
 #include "ledger/FrmClient_write.h"
 #include "ledger/frmMain.h"
 #include "platform/DaoError.h"
@@ -13,114 +12,25 @@
 #include "platform/SpreadGrid.h"
 #include "platform/SqlText.h"
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
-#include <QPushButton>
-#include <QVBoxLayout>
 #include <cmath>
 
 namespace {
 
-const QString kUnit = QStringLiteral("FrmClient_Sel");
 constexpr int kCols = 5; // name, tel, address, memo, id
 constexpr int kColName = 1;
 constexpr int kColId = 5;
 
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-// Numeric value of a cell, rounded to a whole number (0 for an empty or non-numeric cell).
-qint64 idOf(const QString& text)
-{
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    return ok ? qint64(std::llround(v)) : 0;
-}
-
-void fillRow(platform::SpreadGrid* grid, int row, dao::Recordset& rs)
-{
-    for (int c = 0; c < kCols; ++c)
-        grid->SetText(c + 1, row, rs.text(c));
-}
-
 } // namespace
 
-FrmClient_Sel::FrmClient_Sel(QWidget* parent) : QDialog(parent)
+FrmClient_Sel::FrmClient_Sel(QWidget* parent)
+    : SelListForm(QStringLiteral("FrmClient_Sel"), QStringLiteral("검색"), parent)
 {
-    setObjectName(kUnit);
-    setWindowTitle(QStringLiteral("검색"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (QWidget* main = platform::FormRegistry::instance().find(QStringLiteral("frmMain")))
-        setWindowIcon(main->windowIcon());
-
-    lblName = new QLabel(QStringLiteral("검색어:"), this);
-    lblName->setObjectName(QStringLiteral("lblName"));
-    txtName = new QLineEdit(this);
-    txtName->setObjectName(QStringLiteral("txtName"));
-    spList = new platform::SpreadGrid(this);
-    spList->setObjectName(QStringLiteral("spList"));
-    spList->SetName(QStringLiteral("spList"));
-    auto button = [this](const QString& caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false); // Enter belongs to the search box and the list
-        b->installEventFilter(this);
-        return b;
-    };
-    cmdAdd = button(QStringLiteral("신규(F&2)"), "cmdAdd");
-    cmdEdit = button(QStringLiteral("수정(F&3)"), "cmdEdit");
-    cmdDel = button(QStringLiteral("삭제(F&4)"), "cmdDel");
-    cmdSel = button(QStringLiteral("선택(&S)"), "cmdSel");
-    cmdClose = button(QStringLiteral("닫기(&C)"), "cmdClose");
-
-    auto* top = new QHBoxLayout();
-    top->addWidget(lblName);
-    top->addWidget(txtName, 1);
-    auto* buttons = new QHBoxLayout();
-    buttons->addWidget(cmdAdd);
-    buttons->addWidget(cmdEdit);
-    buttons->addWidget(cmdDel);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSel);
-    buttons->addWidget(cmdClose);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(spList, 1);
-    layout->addLayout(buttons);
     resize(700, 420);
-
-    txtName->installEventFilter(this);
-    spList->installEventFilter(this);
-    spList->viewport()->installEventFilter(this);
-
-    connect(cmdAdd, &QPushButton::clicked, this, &FrmClient_Sel::cmdAdd_Click);
-    connect(cmdEdit, &QPushButton::clicked, this, &FrmClient_Sel::cmdEdit_Click);
-    connect(cmdDel, &QPushButton::clicked, this, &FrmClient_Sel::cmdDel_Click);
-    connect(cmdSel, &QPushButton::clicked, this, &FrmClient_Sel::cmdSel_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &FrmClient_Sel::cmdClose_Click);
-    connect(spList, &platform::SpreadGrid::DblClick, this, &FrmClient_Sel::spList_DblClick);
-    connect(spList, &platform::SpreadGrid::KeyPress, this, &FrmClient_Sel::spList_KeyPress);
-
-    platform::FormRegistry::instance().registerForm(this, kUnit);
-
     // Form_Load
     iKind = -1;
-    designList();
-    sResult.clear();
-}
-
-FrmClient_Sel::~FrmClient_Sel() { platform::FormRegistry::instance().unregisterForm(this); }
-
-void FrmClient_Sel::designList()
-{
-    CommonSpreadDesign(spList, true, true, true, true, true);
+    Form_Load();
     spList->SetMaxCols(kCols);
     static const char* const headers[kCols] = {"상호명", "전화", "주소", "메모", "코드"};
     static const double widths[kCols] = {16, 12, 24, 12, 6};
@@ -145,45 +55,22 @@ void FrmClient_Sel::mode(int iMode)
     }
 }
 
-void FrmClient_Sel::Refresh_Sheet()
+QString FrmClient_Sel::SearchSql(QVariantList& params) const
 {
-    WaitCursor wait;
-    spList->SetMaxRows(0);
+    params.clear();
     QString sql = QStringLiteral("SELECT name, tel, address, memo, id FROM ") + dao::quoteIdent(sTable);
-    QVariantList params;
     const QString word = txtName->text();
     if (!word.isEmpty()) {
         // the text is matched literally, as any part of the name
         sql += QStringLiteral(" WHERE name LIKE ?") + QLatin1String(dao::kLikeEscape);
         params << dao::likeContains(word);
     }
-    sql += QStringLiteral(" ORDER BY name");
-    RecordsetPtr rs;
-    if (!DAO_OpenSnapshot(gDB, rs, sql, params))
-        return;
-    try {
-        const qint64 n = rs->recordCount();
-        spList->SetReDraw(false);
-        spList->SetMaxRows(int(n));
-        int row = 0;
-        for (rs->moveFirst(); !rs->eof() && row < n; rs->moveNext())
-            fillRow(spList, ++row, *rs);
-        spList->SetReDraw(true);
-    } catch (const dao::DaoError& e) {
-        spList->SetReDraw(true);
-        ShowProcError(e.number(), e.description(), QStringLiteral("Refresh_Sheet"), QStringLiteral("Form"), kUnit);
-    }
-    CloseRS(rs);
+    return sql + QStringLiteral(" ORDER BY name COLLATE NOCASE");
 }
 
-qint64 FrmClient_Sel::FindRecords(const QString& sFWord)
+QString FrmClient_Sel::RowResult(int row) const
 {
-    txtName->setText(sFWord);
-    Refresh_Sheet();
-    const int n = spList->MaxRows();
-    if (n == 1)
-        sResult = spList->GetText(kColId, 1) + QChar(0) + spList->GetText(kColName, 1);
-    return n;
+    return spList->GetText(kColId, row) + QChar(0) + spList->GetText(kColName, row);
 }
 
 void FrmClient_Sel::SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd)
@@ -196,42 +83,36 @@ void FrmClient_Sel::SyncUpdateClient(qint64 ncode, int nBusiMode, bool bAdd)
                           {ncode}))
         return;
     try {
-        if (rs->eof()) {
-            CloseRS(rs);
-            return;
-        }
         int row = spList->ActiveRow();
-        if (bAdd) {
+        if (bAdd && !rs->eof()) {
             spList->SetMaxRows(spList->MaxRows() + 1);
             row = spList->MaxRows();
         }
-        if (row < 1) { // no row to rewrite: never the header row
-            CloseRS(rs);
-            return;
+        // (a vanished party, or no row to rewrite: never the header row)
+        if (!rs->eof() && row >= 1 && row <= spList->MaxRows()) {
+            for (int c = 0; c < kCols; ++c)
+                spList->SetText(c + 1, row, rs->text(c));
+            spList->SetActiveCell(qMax(1, spList->ActiveCol()), row);
         }
-        fillRow(spList, row, *rs);
-        spList->SetActiveCell(qMax(1, spList->ActiveCol()), row);
     } catch (const dao::DaoError& e) {
-        ShowProcError(e.number(), e.description(), QStringLiteral("SyncUpdateClient"), QStringLiteral("Form"), kUnit);
+        ShowProcError(e.number(), e.description(), QStringLiteral("SyncUpdateClient"), QStringLiteral("Form"), m_formName);
     }
     CloseRS(rs);
 }
 
 // ---------------------------------------------------------------------------------------
-// Picking, adding, editing, deleting
+// Adding, editing, deleting
 
-void FrmClient_Sel::cmdSel_Click()
+// The id in the active row, rounded to a whole number (0 for no row or an empty cell).
+qint64 FrmClient_Sel::selectedId() const
 {
-    const int row = spList->ActiveRow();
-    if (row < 1 || row > spList->MaxRows()) {
-        MsgInfo(QStringLiteral("리스트에서 자료를 선택하세요."));
-        return;
-    }
-    sResult = spList->GetText(kColId, row) + QChar(0) + spList->GetText(kColName, row);
-    accept();
+    const int row = selectedRow();
+    if (row < 1)
+        return 0;
+    bool ok = false;
+    const double v = spList->GetText(kColId, row).trimmed().toDouble(&ok);
+    return ok ? qint64(std::llround(v)) : 0;
 }
-
-void FrmClient_Sel::cmdClose_Click() { reject(); }
 
 void FrmClient_Sel::openEditor(long editMode, qint64 id)
 {
@@ -250,8 +131,7 @@ void FrmClient_Sel::cmdAdd_Click() { openEditor(1, 0); }
 
 void FrmClient_Sel::cmdEdit_Click()
 {
-    const int row = spList->ActiveRow();
-    const qint64 id = row >= 1 && row <= spList->MaxRows() ? idOf(spList->GetText(kColId, row)) : 0;
+    const qint64 id = selectedId();
     if (id == 0) {
         MsgInfo(QStringLiteral("수정할 자료를 먼저 선택하세요."));
         return;
@@ -261,14 +141,13 @@ void FrmClient_Sel::cmdEdit_Click()
 
 void FrmClient_Sel::cmdDel_Click()
 {
-    int row = spList->ActiveRow();
-    const qint64 id = row >= 1 && row <= spList->MaxRows() ? idOf(spList->GetText(kColId, row)) : 0;
+    const qint64 id = selectedId();
     if (id == 0) {
         MsgInfo(QStringLiteral("삭제할 자료를 먼저 선택하세요."));
         return;
     }
-    const QString name = spList->GetText(kColName, row);
-    if (MsgYesNo(name + QStringLiteral("을(를) 정말 삭제하시겠습니까?"), QString(), false) != platform::AnswerYes)
+    const int row = selectedRow();
+    if (!confirmDelete(spList->GetText(kColName, row)))
         return;
     qint64 affected = 0;
     try {
@@ -279,13 +158,8 @@ void FrmClient_Sel::cmdDel_Click()
         ShowErrMsg(QStringLiteral("삭제중 오류가 발생하였습니다."), e);
         return;
     }
-    if (affected == 0) {
-        MsgInfo(QStringLiteral("삭제중 오류가 발생하였습니다."));
-        return;
-    }
-    SpreadDeleteRow(spList, row, true, true);
-    clearMainWindowBox(id);
-    spList->setFocus();
+    if (removeDeletedRow(row, affected))
+        clearMainWindowBox(id);
 }
 
 // A party box of the main window that still shows the deleted party is cleared (the main
@@ -300,62 +174,4 @@ void FrmClient_Sel::clearMainWindowBox(qint64 id)
         return;
     QMetaObject::invokeMethod(main, "SyncUpdateClient", Qt::DirectConnection, Q_ARG(qint64, id), Q_ARG(int, iKind),
                               Q_ARG(bool, false));
-}
-
-// ---------------------------------------------------------------------------------------
-// Keys
-
-void FrmClient_Sel::Form_KeyDown(int keyCode)
-{
-    switch (keyCode) {
-    case 113: cmdAdd_Click(); break;
-    case 114: cmdEdit_Click(); break;
-    case 115: cmdDel_Click(); break;
-    case 116: Refresh_Sheet(); break;
-    case 27: cmdClose_Click(); break;
-    default: break;
-    }
-}
-
-void FrmClient_Sel::txtName_KeyPress(int& keyAscii)
-{
-    if (keyAscii == 13) {
-        keyAscii = 0;
-        Refresh_Sheet();
-    }
-}
-
-void FrmClient_Sel::spList_DblClick(int col, int row)
-{
-    Q_UNUSED(col);
-    if (row > 0)
-        cmdSel_Click();
-}
-
-void FrmClient_Sel::spList_KeyPress(int& keyAscii)
-{
-    if (keyAscii == 13 && spList->ActiveRow() > 0) {
-        keyAscii = 0;
-        cmdSel_Click();
-    }
-}
-
-bool FrmClient_Sel::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        // the window sees the function keys and Escape before its controls
-        const int key = VbKeyCode(static_cast<QKeyEvent*>(event));
-        if ((key >= 113 && key <= 116) || key == 27) {
-            Form_KeyDown(key);
-            return true;
-        }
-        if (watched == txtName && key == 13) {
-            int ascii = 13;
-            txtName_KeyPress(ascii);
-            return true;
-        }
-    } else if (event->type() == QEvent::FocusIn && watched == txtName) {
-        SelectAllText(txtName);
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -188,8 +188,9 @@ void FrmClient_write::busiMode(int iBusiMode)
 
 void FrmClient_write::ClearInputs()
 {
-    for (int i = 0; i <= 5; ++i)
-        txtInput[i]->clear();
+    // all eleven boxes: the next party must not take over the last one's further numbers
+    for (QLineEdit* box : txtInput)
+        box->clear();
     sLoadedName.clear();
     lRecordId = -1;
     if (txtInput[0]->isVisible())

@@ -48,9 +48,6 @@ public:
     bool txtInput_KeyPress(int index, int keyAscii);
     void txtInput_Validate(int index);
 
-    QString TableName() const { return sTable; }
-    qint64 RecordId() const { return lRecordId; }
-
     // ---- controls; txtInput: 0 name, 1 tel, 2 phone, 3 zipcode, 4 address, 5 memo,
     // 6..10 tel2..tel6
     QLabel* pnlTitle[6] = {};

@@ -1312,8 +1312,7 @@ void frmMain::RecDelete()
             return;
         }
         spList->SetOperationMode(platform::SpreadGrid::OpModeRow);
-        const bool yes = MsgYesNo(QStringLiteral("선택된 전표자료를 정말로 삭제 하시겠습니까?"), QStringLiteral("전표 삭제"),
-                                  false)
+        const bool yes = MsgYesNo(QStringLiteral("선택된 전표자료를 정말로 삭제 하시겠습니까?"), QStringLiteral("전표 삭제"))
             == platform::AnswerYes;
         if (yes && RecDelete_Sub(id)) {
             // Typing not yet written into the deleted voucher's cell goes with it.

@@ -16,9 +16,19 @@ namespace {
 
 QWidget* ownerOf(QWidget* anchor) { return anchor ? anchor->window() : nullptr; }
 
+// Shows the list below the anchor for the user to pick from. Only a pick in the shown list
+// counts: closing it chooses nothing, even when the search had a single hit.
+QString pickInShownList(SelListForm& list, QWidget* ctlAnchor, long lHMode)
+{
+    SetFormPosition(&list, ctlAnchor, lHMode, 3, 0, 0);
+    if (platform::prompter().execModal(list) != QDialog::Accepted)
+        return QString();
+    return list.Result();
+}
+
 // The common frame of the group and product selection, once the list has searched.
 // bShowSingle: show the list even for a single hit (a product list without a typed name).
-QString pickFromList(NameSelForm& list, NameList kind, const QString& sName, long n, QWidget* ctlAnchor, long lHMode,
+QString pickFromList(NameSelForm& list, NameList kind, const QString& sName, qint64 n, QWidget* ctlAnchor, long lHMode,
                      bool bAskAdd, bool bShowSingle)
 {
     const bool group = kind == NameList::Group;
@@ -39,12 +49,7 @@ QString pickFromList(NameSelForm& list, NameList kind, const QString& sName, lon
     }
     if (n == 1 && !bShowSingle)
         return list.Result();
-    SetFormPosition(&list, ctlAnchor, lHMode, 3, 0, 0);
-    // Only a pick in the shown list counts: closing it chooses nothing, even when the search
-    // had a single hit.
-    if (platform::prompter().execModal(list) != QDialog::Accepted)
-        return QString();
-    return list.Result();
+    return pickInShownList(list, ctlAnchor, lHMode);
 }
 
 } // namespace
@@ -52,7 +57,7 @@ QString pickFromList(NameSelForm& list, NameList kind, const QString& sName, lon
 QString SelectGroup(const QString& sName, QWidget* ctlAnchor, long lHMode, bool bAskAdd)
 {
     FrmGroup_sel list(ownerOf(ctlAnchor));
-    const long n = list.FindRecords(sName);
+    const qint64 n = list.FindRecords(sName);
     return pickFromList(list, NameList::Group, sName, n, ctlAnchor, lHMode, bAskAdd, false);
 }
 
@@ -60,7 +65,7 @@ QString SelectProduct(const QString& sName, QWidget* ctlAnchor, long lHMode, boo
 {
     FrmProduct_sel list(ownerOf(ctlAnchor));
     list.Group(sGroup);
-    const long n = list.FindRecords(sName);
+    const qint64 n = list.FindRecords(sName);
     return pickFromList(list, NameList::Product, sName, n, ctlAnchor, lHMode, bAskAdd, sName.isEmpty());
 }
 
@@ -100,11 +105,7 @@ QString SelectClient(long lBusiMode, const QString& sName, QLineEdit* txtCode, Q
         txtCode->setText(QString::number(editor.CCode()));
         return editor.CName();
     }
-    if (n >= 2) {
-        SetFormPosition(&list, ctlAnchor, lHMode, 3, 0, 0);
-        platform::prompter().execModal(list);
-    }
-    const QString result = list.Result();
+    const QString result = n >= 2 ? pickInShownList(list, ctlAnchor, lHMode) : list.Result();
     const int cut = result.indexOf(QChar(0));
     if (result.isEmpty() || cut < 0)
         return QString();

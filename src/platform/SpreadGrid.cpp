@@ -3,6 +3,8 @@
 #include "platform/SpreadModel.h"
 
 #include <QApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -78,6 +80,7 @@ struct SpreadGrid::Private {
     QLineEdit* editor = nullptr;
     int editCol = 0, editRow = 0;
     QString editOld;
+    QString editPreedit; // what the input method is still composing in the editor
     bool inLeave = false;
     int moveSerial = 0;
     const QKeyEvent* editorKey = nullptr; // a key passed on by the editor
@@ -335,6 +338,7 @@ void SpreadGrid::Private::startEdit(const QString* initial)
     editCol = activeCol;
     editRow = activeRow;
     editOld = model.text(editCol, editRow);
+    editPreedit.clear();
     editor = new QLineEdit(q->viewport());
     editor->setFrame(false);
     editor->setFont(cellFont(editCol, editRow));
@@ -366,8 +370,19 @@ void SpreadGrid::Private::endEdit(bool commit)
     if (!editor || inLeave) return;
     inLeave = true;
     const int c = editCol, r = editRow;
-    QString newText = editor->text();
     const bool hadFocus = editor->hasFocus();
+    if (commit && !editPreedit.isEmpty()) {
+        // A syllable still being composed (Hangul) is part of what was typed: the input
+        // method hands it over, or, when it does not (the focus has gone elsewhere), it is
+        // taken as the editor shows it.
+        if (hadFocus) QGuiApplication::inputMethod()->commit();
+        if (!editPreedit.isEmpty()) {
+            QInputMethodEvent done;
+            done.setCommitString(editPreedit);
+            QCoreApplication::sendEvent(editor, &done);
+        }
+    }
+    QString newText = editor->text();
     bool changed = false;
     if (commit && newText != editOld) {
         if (model.cellType(c, r) == 12 && !newText.trimmed().isEmpty()) {
@@ -1156,6 +1171,10 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
             return false;
         }
         d->editorKey = e; // unused keys (F-keys) go on to the window, past the grid
+        return false;
+    }
+    if (event->type() == QEvent::InputMethod) {
+        d->editPreedit = static_cast<QInputMethodEvent*>(event)->preeditString();
         return false;
     }
     if (event->type() == QEvent::FocusOut) {

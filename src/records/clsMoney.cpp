@@ -2,11 +2,7 @@
 
 QString clsMoney::table() const
 {
-    if (m_byGubun == 0)
-        return QStringLiteral("Payment");
-    if (m_byGubun == 1)
-        return QStringLiteral("Deposit");
-    return QString();
+    return tableOfKind(m_byGubun, QStringLiteral("Payment"), QStringLiteral("Deposit"));
 }
 
 QString clsMoney::kindWord() const
@@ -34,39 +30,27 @@ void clsMoney::SaveTrade()
 
 void clsMoney::UpdateTrade()
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return;
-    executeChecked(QStringLiteral("UPDATE %1 SET DealDate = ?, TradeKum = ?, NoteCode = ?, Charge = ?, Bigo = ? "
-                                  "WHERE Code = ?").arg(t),
-                   {m_sDealDate, m_lTradeKum, m_sNoteCode, m_sCharge, m_sBigo, m_SCODE},
-                   kindWord() + QStringLiteral(" 데이터를 갱신하는 중 오류가 발생했습니다."));
+    executeOn(table(), QStringLiteral("UPDATE %1 SET DealDate = ?, TradeKum = ?, NoteCode = ?, Charge = ?, Bigo = ? "
+                                      "WHERE Code = ?"),
+              {m_sDealDate, m_lTradeKum, m_sNoteCode, m_sCharge, m_sBigo, m_SCODE},
+              kindWord() + QStringLiteral(" 데이터를 갱신하는 중 오류가 발생했습니다."));
 }
 
 void clsMoney::Update_TradeKum()
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return;
-    executeChecked(QStringLiteral("UPDATE %1 SET TradeKum = ? WHERE Code = ?;").arg(t), {m_lTradeKum, m_SCODE},
-                   kindWord() + QStringLiteral(" 데이터를 갱신하는 중 오류가 발생했습니다."));
+    executeOn(table(), QStringLiteral("UPDATE %1 SET TradeKum = ? WHERE Code = ?;"), {m_lTradeKum, m_SCODE},
+              kindWord() + QStringLiteral(" 데이터를 갱신하는 중 오류가 발생했습니다."));
 }
 
 void clsMoney::DeleteTrade()
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return;
-    executeChecked(QStringLiteral("DELETE FROM %1 WHERE Code = ?").arg(t), {m_SCODE},
-                   kindWord() + QStringLiteral(" 데이터를 삭제하는 중 오류가 발생했습니다."));
+    executeOn(table(), QStringLiteral("DELETE FROM %1 WHERE Code = ?"), {m_SCODE},
+              kindWord() + QStringLiteral(" 데이터를 삭제하는 중 오류가 발생했습니다."));
 }
 
 void clsMoney::DeleteInOut_ALL_Per_Trader()
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return;
-    execute(QStringLiteral("DELETE FROM %1 WHERE CCode = ?;").arg(t), {m_sCCode});
+    executeOn(table(), QStringLiteral("DELETE FROM %1 WHERE CCode = ?;"), {m_sCCode}); // the count is not read
 }
 
 QString clsMoney::NextCode()
@@ -113,21 +97,5 @@ void clsMoney::SumPerMoney(RecordsetPtr& recObj, bool /*bTot*/)
 
 bool clsMoney::InOutSumKum(RecordsetPtr& recObj)
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return false;
-    QString sql = QStringLiteral("SELECT %1.CCode, Last(Trader.C_Name) AS LCName, Sum(%1.TradeKum) AS SSum "
-                                 "FROM %1 LEFT JOIN Trader ON %1.CCode = Trader.Code ")
-                      .arg(t);
-    QVariantList params;
-    if (!m_sCCode.isEmpty()) {
-        sql += QStringLiteral("WHERE %1.CCode = ? ").arg(t);
-        params << m_sCCode;
-    }
-    sql += QStringLiteral("GROUP BY %1.CCode ORDER BY %1.CCode").arg(t);
-    try {
-        return findInto(recObj, sql, params);
-    } catch (const dao::DaoError&) {
-        return false; // this member ignores the engine's errors
-    }
+    return sumPerParty(recObj, table(), QStringLiteral("TradeKum"), m_sCCode);
 }

@@ -16,31 +16,15 @@ const QStringList& clsProduct::etcPriceColumns()
 
 void clsProduct::SaveClass()
 {
-    dao::Database* db = database();
-    if (!db) {
-        CNextCode(); // shows the message of the failed open
-        return;
-    }
-    std::optional<dao::DaoError> failure;
-    try {
-        // The code is read and stored under one write lock, so two workstations saving at
-        // the same moment get different codes.
-        dao::Transaction tx(*db);
-        const QString code = CNextCode();
-        if (code.isEmpty())
-            return; // the code could not be read: nothing is stored
-        if (addRecord(QStringLiteral("SELECT * FROM PClass ORDER BY Code"),
-                      {{QStringLiteral("Code"), code},
-                       {QStringLiteral("ClassName"), m_sClassName},
-                       {QStringLiteral("Used"), m_bUsed}},
-                      failure))
-            tx.commit();
-    } catch (const dao::DaoError& err) {
-        failure = err;
-    }
-    // Shown once the lock is given up, so other workstations are not kept waiting on the box.
-    if (failure)
-        showSaveError(*failure);
+    saveNumbered(
+        [this]() -> QVariant {
+            const QString code = CNextCode();
+            return code.isEmpty() ? QVariant() : QVariant(code);
+        },
+        QStringLiteral("SELECT * FROM PClass ORDER BY Code"),
+        {{QStringLiteral("Code"), QVariant()},
+         {QStringLiteral("ClassName"), m_sClassName},
+         {QStringLiteral("Used"), m_bUsed}});
 }
 
 void clsProduct::UpdateClass()

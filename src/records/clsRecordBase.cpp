@@ -81,6 +81,52 @@ bool clsRecordBase::saveRecord(const QString& selectSql, const FieldList& fields
     return true;
 }
 
+bool clsRecordBase::saveNumbered(const std::function<QVariant()>& proposeCode, const QString& selectSql,
+                                 FieldList fields)
+{
+    dao::Database* db = database();
+    if (!db) {
+        proposeCode(); // shows the message of the failed open
+        return false;
+    }
+    std::optional<dao::DaoError> failure;
+    bool added = false;
+    try {
+        dao::Transaction tx(*db);
+        const QVariant code = proposeCode();
+        if (code.isNull())
+            return false; // the code could not be read: nothing is stored
+        fields.first().second = code;
+        if (addRecord(selectSql, fields, failure)) {
+            tx.commit();
+            added = true;
+        }
+    } catch (const dao::DaoError& err) {
+        failure = err;
+    }
+    // Shown once the lock is given up, so other workstations are not kept waiting on the box.
+    if (failure)
+        showSaveError(*failure);
+    return added;
+}
+
+QString clsRecordBase::tableOfKind(int byGubun, const QString& purchaseSide, const QString& salesSide)
+{
+    if (byGubun == 0)
+        return purchaseSide;
+    if (byGubun == 1)
+        return salesSide;
+    return QString();
+}
+
+void clsRecordBase::addCondition(QString& sql, QVariantList& params, const QString& piece, const QString& value)
+{
+    if (value.isEmpty())
+        return;
+    sql += piece;
+    params << value;
+}
+
 qint64 clsRecordBase::execute(const QString& sql, const QVariantList& params)
 {
     return requireDatabase().execute(sql, params);
@@ -95,6 +141,34 @@ qint64 clsRecordBase::executeChecked(const QString& sql, const QVariantList& par
     else if (!confirmText.isEmpty())
         showConfirmation(confirmText);
     return n;
+}
+
+void clsRecordBase::executeOn(const QString& table, const QString& sqlTemplate, const QVariantList& params,
+                              const QString& failText)
+{
+    if (table.isEmpty())
+        return;
+    if (failText.isEmpty())
+        execute(sqlTemplate.arg(table), params);
+    else
+        executeChecked(sqlTemplate.arg(table), params, failText);
+}
+
+bool clsRecordBase::sumPerParty(RecordsetPtr& rs, const QString& table, const QString& column, const QString& party)
+{
+    if (table.isEmpty())
+        return false;
+    QString sql = QStringLiteral("SELECT %1.CCode, Last(Trader.C_Name) AS LCName, Sum(%1.%2) AS SSum "
+                                 "FROM %1 LEFT JOIN Trader ON %1.CCode = Trader.Code ")
+                      .arg(table, column);
+    QVariantList params;
+    addCondition(sql, params, QStringLiteral("WHERE %1.CCode = ? ").arg(table), party);
+    sql += QStringLiteral("GROUP BY %1.CCode ORDER BY %1.CCode").arg(table);
+    try {
+        return findInto(rs, sql, params);
+    } catch (const dao::DaoError&) {
+        return false; // these sums ignore the engine's errors
+    }
 }
 
 bool clsRecordBase::findInto(RecordsetPtr& rs, const QString& sql, const QVariantList& params)

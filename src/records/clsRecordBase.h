@@ -5,6 +5,7 @@
 #include <QPair>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -48,6 +49,18 @@ protected:
     bool addRecord(const QString& selectSql, const FieldList& fields, std::optional<dao::DaoError>& failure);
     // The save-error box for err.
     static void showSaveError(const dao::DaoError& err);
+    // Adds a row under a code proposed at that moment: the first field takes the code that
+    // proposeCode returns, and reading it and adding the row hold one write lock, so two
+    // workstations saving at once get different codes. A null code (the query could not be
+    // opened; its message has been shown) stores nothing. An engine error shows the
+    // save-error box once the lock is given up. True when the row was added.
+    bool saveNumbered(const std::function<QVariant()>& proposeCode, const QString& selectSql, FieldList fields);
+
+    // The table of a pair chosen by byGubun: 0 the purchase side, 1 the sales side, "" for
+    // any other kind (the member then runs no statement).
+    static QString tableOfKind(int byGubun, const QString& purchaseSide, const QString& salesSide);
+    // Appends piece (holding one "?") and binds value, only when value is not empty.
+    static void addCondition(QString& sql, QVariantList& params, const QString& piece, const QString& value);
 
     // Executes one statement; throws dao::DaoError (91 without a database).
     qint64 execute(const QString& sql, const QVariantList& params = {});
@@ -55,6 +68,10 @@ protected:
     // otherwise confirmText (if any) floats. Returns the count.
     qint64 executeChecked(const QString& sql, const QVariantList& params, const QString& failText,
                           const QString& confirmText = QString());
+    // sqlTemplate with %1 the table of a pair: executeChecked with failText, or a plain execute
+    // that reads no count when failText is empty. Nothing runs when table is "".
+    void executeOn(const QString& table, const QString& sqlTemplate, const QVariantList& params,
+                   const QString& failText = QString());
 
     // Opens sql as a snapshot into the caller's recordset; true when it opened and has rows.
     // An opened recordset stays in rs, empty or not.
@@ -68,6 +85,10 @@ protected:
     // Every column of the first row of sql into values (one null QVariant per column when
     // there is no row). False when the query could not be opened (its message has been shown).
     bool readRow(const QString& sql, const QVariantList& params, QVariantList& values);
+    // Sum of column per party of table, with the party's name from Trader: CCode, LCName
+    // and SSum, one row per party ordered by code; only party's row when party is not empty.
+    // The engine's errors are ignored (false). False when table is "".
+    bool sumPerParty(RecordsetPtr& rs, const QString& table, const QString& column, const QString& party);
     // The next code of table.column: the highest numeric value of the codes plus one, with
     // zeros in front to width digits; formatCode(1) on an empty table; "" when the query
     // could not be opened (its message has been shown). Callers that store the code hold a

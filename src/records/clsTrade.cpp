@@ -6,11 +6,7 @@
 
 QString clsTrade::table() const
 {
-    if (m_byGubun == 0)
-        return QStringLiteral("Purchase");
-    if (m_byGubun == 1)
-        return QStringLiteral("Sale");
-    return QString();
+    return tableOfKind(m_byGubun, QStringLiteral("Purchase"), QStringLiteral("Sale"));
 }
 
 QString clsTrade::paymentTable() const
@@ -46,58 +42,39 @@ void clsTrade::SaveInitTrade()
 
 void clsTrade::SaveInitPrice()
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return;
-    executeChecked(QStringLiteral("UPDATE %1 SET Quantity = ?, UnitCost = ?, DC = ?, VatKum = ?, TradeKum = ?, "
-                                  "SumKum = ? WHERE Code = ?").arg(t),
-                   {m_siQuantity, m_siUnitCost, m_lDC, m_lVatKum, m_lTradeKum, m_lSumKum, m_SCODE},
-                   kindWord() + QStringLiteral(" 데이터를 갱신하는 중 오류가 발생했습니다."));
+    executeOn(table(), QStringLiteral("UPDATE %1 SET Quantity = ?, UnitCost = ?, DC = ?, VatKum = ?, TradeKum = ?, "
+                                      "SumKum = ? WHERE Code = ?"),
+              {m_siQuantity, m_siUnitCost, m_lDC, m_lVatKum, m_lTradeKum, m_lSumKum, m_SCODE},
+              kindWord() + QStringLiteral(" 데이터를 갱신하는 중 오류가 발생했습니다."));
 }
 
 void clsTrade::UpdatePrice()
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return;
-    executeChecked(QStringLiteral("UPDATE %1 SET VatKum = ?, SumKum = ? WHERE Code = ?").arg(t),
-                   {m_lVatKum, m_lSumKum, m_SCODE},
-                   kindWord() + QStringLiteral(" 내역 데이터를 갱신하는 중 오류가 발생했습니다."));
+    executeOn(table(), QStringLiteral("UPDATE %1 SET VatKum = ?, SumKum = ? WHERE Code = ?"),
+              {m_lVatKum, m_lSumKum, m_SCODE}, kindWord() + QStringLiteral(" 내역 데이터를 갱신하는 중 오류가 발생했습니다."));
 }
 
 void clsTrade::UpDateDate()
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return;
-    executeChecked(QStringLiteral("UPDATE %1 SET DealDate = ? WHERE Code = ?").arg(t), {m_sDealDate, m_SCODE},
-                   QStringLiteral("거래일자를 갱신하는 중 오류가 발생했습니다."));
+    executeOn(table(), QStringLiteral("UPDATE %1 SET DealDate = ? WHERE Code = ?"), {m_sDealDate, m_SCODE},
+              QStringLiteral("거래일자를 갱신하는 중 오류가 발생했습니다."));
 }
 
 void clsTrade::UpdateNorm()
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return;
-    executeChecked(QStringLiteral("UPDATE %1 SET PNorm = ? WHERE Code = ?").arg(t), {m_sPNorm, m_SCODE},
-                   QStringLiteral("상품 규격을 변경하는 중 오류가 발생했습니다."));
+    executeOn(table(), QStringLiteral("UPDATE %1 SET PNorm = ? WHERE Code = ?"), {m_sPNorm, m_SCODE},
+              QStringLiteral("상품 규격을 변경하는 중 오류가 발생했습니다."));
 }
 
 void clsTrade::DeleteTrade()
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return;
-    executeChecked(QStringLiteral("DELETE FROM %1 WHERE Code = ?").arg(t), {m_SCODE},
-                   kindWord() + QStringLiteral(" 데이터를 삭제하는 중 오류가 발생했습니다."));
+    executeOn(table(), QStringLiteral("DELETE FROM %1 WHERE Code = ?"), {m_SCODE},
+              kindWord() + QStringLiteral(" 데이터를 삭제하는 중 오류가 발생했습니다."));
 }
 
 void clsTrade::DeleteTrade_ALL_Per_Trader()
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return;
-    execute(QStringLiteral("DELETE FROM %1 WHERE CCode = ?;").arg(t), {m_sCCode});
+    executeOn(table(), QStringLiteral("DELETE FROM %1 WHERE CCode = ?;"), {m_sCCode}); // the count is not read
 }
 
 double clsTrade::SumQuantity(const QString& sDate1, const QString& sDate2)
@@ -127,10 +104,7 @@ void clsTrade::SumDaliy()
     QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SSale, Sum(DC) AS SDC, Sum(VatKum) AS SVat, "
                                  "Sum(SumKum) AS STrade FROM %1 WHERE DealDate = ?").arg(t);
     QVariantList params{m_sDealDate};
-    if (!m_sCCode.isEmpty()) {
-        sql += QStringLiteral(" AND CCode = ?");
-        params << m_sCCode;
-    }
+    addCondition(sql, params, QStringLiteral(" AND CCode = ?"), m_sCCode);
     QVariantList row;
     if (!readRow(sql, params, row))
         return;
@@ -196,14 +170,8 @@ bool clsTrade::TradeList(RecordsetPtr& recObj, const QString& sCode1, const QStr
                           "Sum(VatKum) AS SVat, Sum(DC) AS SDC, Sum(SumKum) AS SSum FROM %1 ").arg(t);
     sql += QStringLiteral("WHERE DealDate BETWEEN ? AND ? ");
     QVariantList params{sDate1, sDate2};
-    if (!sCode1.isEmpty()) {
-        sql += QStringLiteral("AND CCode = ? ");
-        params << sCode1;
-    }
-    if (!sCode2.isEmpty()) {
-        sql += QStringLiteral("AND PCode = ? ");
-        params << sCode2;
-    }
+    addCondition(sql, params, QStringLiteral("AND CCode = ? "), sCode1);
+    addCondition(sql, params, QStringLiteral("AND PCode = ? "), sCode2);
     sql += perProduct ? QStringLiteral("GROUP BY PCode, PName, PNorm, UnitCost ORDER BY PCode;")
                       : QStringLiteral("GROUP BY CCode, PCode, PName, PNorm, DealDate, UnitCost ORDER BY DealDate;");
     return findInto(recObj, sql, params);
@@ -220,33 +188,14 @@ void clsTrade::SumPerTrader(RecordsetPtr& recObj)
                       "FROM %1 LEFT JOIN Trader ON %1.CCode = Trader.Code ")
                       .arg(t);
     QVariantList params;
-    if (!m_sCCode.isEmpty()) {
-        sql += QStringLiteral("WHERE %1.CCode = ? ").arg(t);
-        params << m_sCCode;
-    }
+    addCondition(sql, params, QStringLiteral("WHERE %1.CCode = ? ").arg(t), m_sCCode);
     sql += QStringLiteral("GROUP BY %1.CCode, %1.DealDate ORDER BY %1.CCode, %1.DealDate").arg(t);
     findInto(recObj, sql, params);
 }
 
 bool clsTrade::TradeSumKum(RecordsetPtr& recObj)
 {
-    const QString t = table();
-    if (t.isEmpty())
-        return false;
-    QString sql = QStringLiteral("SELECT %1.CCode, Last(Trader.C_Name) AS LCName, Sum(%1.SumKum) AS SSum "
-                                 "FROM %1 LEFT JOIN Trader ON %1.CCode = Trader.Code ")
-                      .arg(t);
-    QVariantList params;
-    if (!m_sCCode.isEmpty()) {
-        sql += QStringLiteral("WHERE %1.CCode = ? ").arg(t);
-        params << m_sCCode;
-    }
-    sql += QStringLiteral("GROUP BY %1.CCode ORDER BY %1.CCode").arg(t);
-    try {
-        return findInto(recObj, sql, params);
-    } catch (const dao::DaoError&) {
-        return false; // this member ignores the engine's errors
-    }
+    return sumPerParty(recObj, table(), QStringLiteral("SumKum"), m_sCCode);
 }
 
 double clsTrade::SumPerStock()
@@ -269,14 +218,8 @@ void clsTrade::SumAnalysis(RecordsetPtr& recObj, const QString& SCODE, const QSt
         "Sale.PNorm AS FPNorm, Sale.PCode AS PPCode FROM Product LEFT JOIN Sale ON Sale.PCode = Product.Code "
         "WHERE Sale.DealDate BETWEEN ? AND ? ");
     QVariantList params{sDate1, sDate2};
-    if (!SCODE.isEmpty()) {
-        sql += QStringLiteral("AND Sale.CCode = ? ");
-        params << SCODE;
-    }
-    if (!sPCode.isEmpty()) {
-        sql += QStringLiteral("AND Sale.PCode = ? ");
-        params << sPCode;
-    }
+    addCondition(sql, params, QStringLiteral("AND Sale.CCode = ? "), SCODE);
+    addCondition(sql, params, QStringLiteral("AND Sale.PCode = ? "), sPCode);
     sql += QStringLiteral("GROUP BY Sale.CCode, Sale.PCode, Sale.PNorm, Sale.PName ORDER BY Sale.CCode;");
     findInto(recObj, sql, params);
 }
@@ -295,10 +238,7 @@ double clsTrade::TotalQuantity(const QString& sDate1, const QString& sDate2, con
         sql += QStringLiteral("WHERE DealDate = ? ");
         params << sDate1;
     }
-    if (!SCODE.isEmpty()) {
-        sql += QStringLiteral("AND CCode = ?;");
-        params << SCODE;
-    }
+    addCondition(sql, params, QStringLiteral("AND CCode = ?;"), SCODE);
     QVariant v;
     readValue(sql, params, v);
     return v.toDouble();
@@ -315,14 +255,8 @@ void clsTrade::SumPerCharge(RecordsetPtr& recObj, const QString& SCODE, const QS
     auto conditions = [&](const QString& tab) {
         QString c = QStringLiteral("WHERE %1.DealDate BETWEEN ? AND ? ").arg(tab);
         params << sDate1 << sDate2;
-        if (!SCODE.isEmpty()) {
-            c += QStringLiteral("AND %1.CCode = ? ").arg(tab);
-            params << SCODE;
-        }
-        if (!sCharge.isEmpty()) {
-            c += QStringLiteral("AND %1.Charge = ? ").arg(tab);
-            params << sCharge;
-        }
+        addCondition(c, params, QStringLiteral("AND %1.CCode = ? ").arg(tab), SCODE);
+        addCondition(c, params, QStringLiteral("AND %1.Charge = ? ").arg(tab), sCharge);
         return c;
     };
     QString sql = QStringLiteral("SELECT Mid(%1.DealDate, 6, 2) AS DDate, 1 AS Gubun, %1.Charge AS SCCharge, "
@@ -356,10 +290,7 @@ bool clsTrade::SumResult(RecordsetPtr& recObj, const QString& sCharge)
         return false;
     QString sql = QStringLiteral("SELECT Charge, Sum(SumKum) AS SSum FROM %1 ").arg(t);
     QVariantList params;
-    if (!sCharge.isEmpty()) {
-        sql += QStringLiteral("WHERE Charge = ? ");
-        params << sCharge;
-    }
+    addCondition(sql, params, QStringLiteral("WHERE Charge = ? "), sCharge);
     sql += QStringLiteral("GROUP BY Charge ORDER BY Charge;");
     return findInto(recObj, sql, params);
 }
@@ -389,10 +320,7 @@ bool clsTrade::ReTrade(RecordsetPtr& recObj, const QString& SCODE, const QString
                                  "Code FROM %1 WHERE DealDate BETWEEN ? AND ? ")
                       .arg(t);
     QVariantList params{sDate1, sDate2};
-    if (!SCODE.isEmpty()) {
-        sql += QStringLiteral("AND CCode = ? ");
-        params << SCODE;
-    }
+    addCondition(sql, params, QStringLiteral("AND CCode = ? "), SCODE);
     sql += QStringLiteral("AND Quantity < 0 ORDER BY PName;");
     return findInto(recObj, sql, params);
 }

@@ -6,6 +6,7 @@
 #include "platform/SqlText.h"
 #include "records/modRecords.h"
 
+#include <functional>
 #include <optional>
 
 namespace {
@@ -38,6 +39,33 @@ void showOpenFailure(const std::optional<OpenFailure>& failure)
         ShowRecordsetError(failure->err.number(), failure->err.description(), failure->sql);
 }
 
+// Looks up the party's day row with lookup and then runs write, under one write lock, so
+// two workstations posting to the same party and day neither lose an amount nor make two
+// day rows. write gets whether the day row exists and returns the count of its statement,
+// or nothing when it wrote nothing. An open that failed is shown once the lock is given up,
+// so other workstations do not wait on the box. The count of write, if it wrote.
+using DayRowWrite = std::function<std::optional<qint64>(dao::Database&, bool, std::optional<OpenFailure>&)>;
+std::optional<qint64> writeDayRow(dao::Database* db, const QString& lookup, const QVariantList& key,
+                                  const DayRowWrite& write)
+{
+    std::optional<OpenFailure> failure;
+    std::optional<qint64> changed;
+    if (!db) {
+        openQuiet(db, lookup, key, failure);
+    } else {
+        dao::Transaction tx(*db);
+        if (RecordsetPtr rs = openQuiet(db, lookup, key, failure)) {
+            const bool found = rs->recordCount() > 0;
+            CloseRS(rs);
+            changed = write(*db, found, failure);
+            if (changed)
+                tx.commit();
+        }
+    }
+    showOpenFailure(failure);
+    return changed;
+}
+
 qint64 amount(const QVariantList& row, int i) { return row.value(i).toLongLong(); } // Null counts 0
 
 const QString kNotOpening = QStringLiteral("NOT DealDate LIKE '%-00'");
@@ -48,11 +76,7 @@ dao::Database* clsTradeBook::database() const { return dbTradeBook.get(); }
 
 QString clsTradeBook::book() const
 {
-    if (m_byGubun == 0)
-        return QStringLiteral("PurchBook");
-    if (m_byGubun == 1)
-        return QStringLiteral("SaleBook");
-    return QString();
+    return tableOfKind(m_byGubun, QStringLiteral("PurchBook"), QStringLiteral("SaleBook"));
 }
 
 QString clsTradeBook::kindWord() const
@@ -72,12 +96,9 @@ bool clsTradeBook::Find_Trader_Init_Ledger()
 
 void clsTradeBook::InitSave_Trader()
 {
-    const QString b = book();
-    if (b.isEmpty())
-        return;
-    executeChecked(QStringLiteral("INSERT INTO %1(CCode, CName, DealDate, TradeKum) VALUES (?, ?, ?, ?);").arg(b),
-                   {m_sCCode, m_sCName, m_sDealDate, m_lTradeKum},
-                   QStringLiteral("원장의 초기 거래처 데이터를 저장하는 중 오류가 발생했습니다."));
+    executeOn(book(), QStringLiteral("INSERT INTO %1(CCode, CName, DealDate, TradeKum) VALUES (?, ?, ?, ?);"),
+              {m_sCCode, m_sCName, m_sDealDate, m_lTradeKum},
+              QStringLiteral("원장의 초기 거래처 데이터를 저장하는 중 오류가 발생했습니다."));
 }
 
 void clsTradeBook::SaveTradeBook()
@@ -85,38 +106,18 @@ void clsTradeBook::SaveTradeBook()
     const QString b = book();
     if (b.isEmpty())
         return;
-    const QString lookup = QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND DealDate = ? AND InOutGubun Is Null").arg(b);
-    const QVariantList key{m_sCCode, m_sDealDate};
-    std::optional<OpenFailure> failure;
-    qint64 changed = -1;
-    dao::Database* db = database();
-    if (!db) {
-        openQuiet(db, lookup, key, failure);
-    } else {
-        // The lookup and the write hold one write lock, so two workstations posting to the
-        // same party and day neither lose an amount nor make two day rows.
-        dao::Transaction tx(*db);
-        RecordsetPtr rs = openQuiet(db, lookup, key, failure);
-        if (rs) {
-            const bool found = rs->recordCount() > 0;
-            CloseRS(rs);
-            if (found) {
-                changed = db->execute(QStringLiteral("UPDATE %1 SET TradeKum = IFNULL(TradeKum, 0) + ?, "
-                                                     "DC = IFNULL(DC, 0) + ?, VatKum = IFNULL(VatKum, 0) + ?, "
-                                                     "SumKum = IFNULL(SumKum, 0) + ? "
-                                                     "WHERE CCode = ? AND DealDate = ? AND InOutGubun Is Null")
-                                          .arg(b),
-                                      {m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum, m_sCCode, m_sDealDate});
-            } else {
-                db->execute(QStringLiteral("INSERT INTO %1 (CCode, CName, DealDate, TradeKum, DC, VatKum, SumKum) "
-                                           "VALUES (?, ?, ?, ?, ?, ?, ?)")
-                                .arg(b),
-                            {m_sCCode, m_sCName, m_sDealDate, m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum});
-            }
-            tx.commit();
-        }
-    }
-    showOpenFailure(failure);
+    const auto changed = writeDayRow(
+        database(), QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND DealDate = ? AND InOutGubun Is Null").arg(b),
+        {m_sCCode, m_sDealDate}, [&](dao::Database& db, bool found, std::optional<OpenFailure>&) {
+            if (!found)
+                return db.execute(QStringLiteral("INSERT INTO %1 (CCode, CName, DealDate, TradeKum, DC, VatKum, "
+                                                 "SumKum) VALUES (?, ?, ?, ?, ?, ?, ?)").arg(b),
+                                  {m_sCCode, m_sCName, m_sDealDate, m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum});
+            return db.execute(QStringLiteral("UPDATE %1 SET TradeKum = IFNULL(TradeKum, 0) + ?, DC = IFNULL(DC, 0) + ?, "
+                                             "VatKum = IFNULL(VatKum, 0) + ?, SumKum = IFNULL(SumKum, 0) + ? "
+                                             "WHERE CCode = ? AND DealDate = ? AND InOutGubun Is Null").arg(b),
+                              {m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum, m_sCCode, m_sDealDate});
+        });
     if (changed == 0)
         showPlainBox(kindWord() + QStringLiteral("원장 데이터를 갱신하는 중 오류가 발생했습니다."));
 }
@@ -126,79 +127,56 @@ void clsTradeBook::UpdateTradeBook(bool bAdd)
     const QString b = book();
     if (b.isEmpty())
         return;
-    const QString dayRow = QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND DealDate = ? AND Code Is Null").arg(b);
-    const QString tradeLine =
-        QStringLiteral("SELECT * FROM %1 WHERE Code = ?").arg(m_byGubun == 0 ? QStringLiteral("Purchase")
-                                                                             : QStringLiteral("Sale"));
-    const QVariantList key{m_sCCode, m_sDealDate};
-    std::optional<OpenFailure> failure;
-    qint64 changed = -1;
-    dao::Database* db = database();
-    if (!db) {
-        openQuiet(db, dayRow, key, failure);
-    } else {
-        // Each day-row amount becomes  stored - old share + new share, computed by the engine
-        // under the write lock, so a posting of another workstation in between still counts.
-        dao::Transaction tx(*db);
-        RecordsetPtr rs = openQuiet(db, dayRow, key, failure);
-        bool ok = rs != nullptr;
-        CloseRS(rs);
-        qint64 oldShare[4] = {0, 0, 0, 0};
-        qint64 newShare[4] = {m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum};
-        if (ok && !bAdd) {
-            RecordsetPtr line = openQuiet(m_objDB.get(), tradeLine, {m_SCODE}, failure);
-            if (!line) {
-                ok = false; // the line could not be read: nothing is written
-            } else if (line->recordCount() > 0) {
+    // Each day-row amount becomes  stored - old share + new share, computed by the engine
+    // under the write lock, so a posting of another workstation in between still counts.
+    const auto changed = writeDayRow(
+        database(), QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND DealDate = ? AND Code Is Null").arg(b),
+        {m_sCCode, m_sDealDate},
+        [&](dao::Database& db, bool, std::optional<OpenFailure>& failure) -> std::optional<qint64> {
+            qint64 oldShare[4] = {0, 0, 0, 0};
+            qint64 newShare[4] = {m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum};
+            if (!bAdd) {
+                RecordsetPtr line = openQuiet(m_objDB.get(),
+                                              QStringLiteral("SELECT * FROM %1 WHERE Code = ?")
+                                                  .arg(tableOfKind(m_byGubun, QStringLiteral("Purchase"),
+                                                                   QStringLiteral("Sale"))),
+                                              {m_SCODE}, failure);
+                if (!line)
+                    return std::nullopt; // the line could not be read: nothing is written
                 const char* cols[4] = {"TradeKum", "DC", "VatKum", "SumKum"};
-                for (int i = 0; i < 4; ++i)
-                    oldShare[i] = line->value(QLatin1String(cols[i])).toLongLong();
-            } else {
-                for (qint64& v : newShare)
-                    v = 0; // the line is unknown: the day row keeps its amounts
+                for (int i = 0; i < 4; ++i) {
+                    if (line->recordCount() > 0)
+                        oldShare[i] = line->value(QLatin1String(cols[i])).toLongLong();
+                    else
+                        newShare[i] = 0; // the line is unknown: the day row keeps its amounts
+                }
+                CloseRS(line);
             }
-            CloseRS(line);
-        }
-        if (ok) {
             QVariantList params{m_sDealDate};
             for (int i = 0; i < 4; ++i)
                 params << oldShare[i] << newShare[i];
-            params << m_sCCode << m_sDealDate;
-            changed = db->execute(QStringLiteral("UPDATE %1 SET DealDate = ?, "
-                                                 "TradeKum = IFNULL(TradeKum, 0) - ? + ?, DC = IFNULL(DC, 0) - ? + ?, "
-                                                 "VatKum = IFNULL(VatKum, 0) - ? + ?, SumKum = IFNULL(SumKum, 0) - ? + ? "
-                                                 "WHERE CCode = ? AND DealDate = ? AND Code Is Null")
-                                      .arg(b),
-                                  params);
-            tx.commit();
-        }
-    }
-    showOpenFailure(failure);
+            return db.execute(QStringLiteral("UPDATE %1 SET DealDate = ?, TradeKum = IFNULL(TradeKum, 0) - ? + ?, "
+                                             "DC = IFNULL(DC, 0) - ? + ?, VatKum = IFNULL(VatKum, 0) - ? + ?, "
+                                             "SumKum = IFNULL(SumKum, 0) - ? + ? "
+                                             "WHERE CCode = ? AND DealDate = ? AND Code Is Null").arg(b),
+                              params << m_sCCode << m_sDealDate);
+        });
     if (changed == 0)
         showPlainBox(kindWord() + QStringLiteral("원장 데이터를 갱신하는 중 오류가 발생했습니다."));
 }
 
 void clsTradeBook::DeleteTradeBook()
 {
-    const QString b = book();
-    if (b.isEmpty())
-        return;
-    QString sql = QStringLiteral("DELETE FROM %1 WHERE CCode = ?").arg(b);
+    QString sql = QStringLiteral("DELETE FROM %1 WHERE CCode = ?");
     QVariantList params{m_sCCode};
-    if (!m_sDealDate.isEmpty()) {
-        sql += QStringLiteral(" AND DealDate = ?");
-        params << m_sDealDate;
-    }
-    executeChecked(sql + QLatin1Char(';'), params,
-                   kindWord() + QStringLiteral("원장 데이터를 삭제하는 중 오류가 발생했습니다."));
+    addCondition(sql, params, QStringLiteral(" AND DealDate = ?"), m_sDealDate);
+    executeOn(book(), sql + QLatin1Char(';'), params,
+              kindWord() + QStringLiteral("원장 데이터를 삭제하는 중 오류가 발생했습니다."));
 }
 
 void clsTradeBook::DeleteTradeBook_ALL_Per_Trader()
 {
-    const QString b = book();
-    if (b.isEmpty())
-        return;
-    execute(QStringLiteral("DELETE FROM %1 WHERE CCode = ?;").arg(b), {m_sCCode});
+    executeOn(book(), QStringLiteral("DELETE FROM %1 WHERE CCode = ?;"), {m_sCCode}); // the count is not read
 }
 
 void clsTradeBook::SaveInOutKum()
@@ -222,13 +200,10 @@ void clsTradeBook::SaveInOutKum()
 
 void clsTradeBook::UpdateInOutKum()
 {
-    const QString b = book();
-    if (b.isEmpty())
-        return;
-    executeChecked(QStringLiteral("UPDATE %1 SET InOutKum = ? WHERE Code = ? AND CCode = ? AND DealDate = ? "
-                                  "AND InOutGubun = ?;").arg(b),
-                   {m_lInOutKum, m_SCODE, m_sCCode, m_sDealDate, m_sInOutGubun},
-                   QStringLiteral("입출금 내역을 저장하는 중 오류가 발생했습니다."));
+    executeOn(book(), QStringLiteral("UPDATE %1 SET InOutKum = ? WHERE Code = ? AND CCode = ? AND DealDate = ? "
+                                     "AND InOutGubun = ?;"),
+              {m_lInOutKum, m_SCODE, m_sCCode, m_sDealDate, m_sInOutGubun},
+              QStringLiteral("입출금 내역을 저장하는 중 오류가 발생했습니다."));
 }
 
 void clsTradeBook::Update_Trader_Name()
@@ -248,13 +223,10 @@ void clsTradeBook::Update_Trader_Name()
 
 void clsTradeBook::DeleteInOut()
 {
-    const QString b = book();
-    if (b.isEmpty())
-        return;
-    executeChecked(QStringLiteral("DELETE FROM %1 WHERE Code = ? AND CCode = ? AND DealDate = ?;").arg(b),
-                   {m_SCODE, m_sCCode, m_sDealDate},
-                   (m_byGubun == 0 ? QStringLiteral("출금") : QStringLiteral("입금"))
-                       + QStringLiteral(" 데이터를 삭제하는 중 오류가 발생했습니다."));
+    executeOn(book(), QStringLiteral("DELETE FROM %1 WHERE Code = ? AND CCode = ? AND DealDate = ?;"),
+              {m_SCODE, m_sCCode, m_sDealDate},
+              (m_byGubun == 0 ? QStringLiteral("출금") : QStringLiteral("입금"))
+                  + QStringLiteral(" 데이터를 삭제하는 중 오류가 발생했습니다."));
 }
 
 bool clsTradeBook::Find_Trader_Init()
@@ -309,10 +281,7 @@ bool clsTradeBook::InitAllPrevKum(RecordsetPtr& recObj, const QString& SCODE)
         return false;
     QString sql = QStringLiteral("SELECT CCode, CName, TradeKum FROM %1 WHERE DealDate = ? ").arg(b);
     QVariantList params{year() + QLatin1Char('-') + month() + QStringLiteral("-00")};
-    if (!SCODE.isEmpty()) {
-        sql += QStringLiteral("AND CCode = ? ");
-        params << SCODE;
-    }
+    addCondition(sql, params, QStringLiteral("AND CCode = ? "), SCODE);
     return findInto(recObj, sql + QStringLiteral("ORDER BY CCode;"), params);
 }
 
@@ -381,25 +350,27 @@ qint64 clsTradeBook::RetNonKum(const QString& sDate1, const QString& sDate2)
     return InitPrevKum() + trades - payments;
 }
 
-qint64 clsTradeBook::SumTradeKum()
+void clsTradeBook::monthMovements(qint64& trades, qint64& payments)
 {
+    trades = payments = 0;
     if (book().isEmpty())
-        return 0;
-    qint64 trades = 0, payments = 0;
+        return;
     sumMovements(year() + QLatin1Char('-') + month() + QStringLiteral("-01"), GetLastDate(year(), month()),
                  QStringLiteral(" AND NOT DealDate LIKE ?") + QLatin1String(dao::kLikeEscape),
                  {dao::likeEscape(year()) + QStringLiteral("-%-00")}, trades, payments);
+}
+
+qint64 clsTradeBook::SumTradeKum()
+{
+    qint64 trades = 0, payments = 0;
+    monthMovements(trades, payments);
     return trades;
 }
 
 qint64 clsTradeBook::SumInOutKum()
 {
-    if (book().isEmpty())
-        return 0;
     qint64 trades = 0, payments = 0;
-    sumMovements(year() + QLatin1Char('-') + month() + QStringLiteral("-01"), GetLastDate(year(), month()),
-                 QStringLiteral(" AND NOT DealDate LIKE ?") + QLatin1String(dao::kLikeEscape),
-                 {dao::likeEscape(year()) + QStringLiteral("-%-00")}, trades, payments);
+    monthMovements(trades, payments);
     return payments;
 }
 
@@ -422,10 +393,7 @@ void clsTradeBook::SumMonth()
     QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SSale, Sum(DC) AS SDC, Sum(VatKum) AS SVat, "
                                  "Sum(SumKum) AS STrade FROM %1 WHERE DealDate BETWEEN ? AND ?").arg(b);
     QVariantList params{year() + QLatin1Char('-') + month() + QStringLiteral("-01"), GetLastDate(year(), month())};
-    if (!m_sCCode.isEmpty()) {
-        sql += QStringLiteral(" AND CCode = ?");
-        params << m_sCCode;
-    }
+    addCondition(sql, params, QStringLiteral(" AND CCode = ?"), m_sCCode);
     QVariantList row;
     if (!readRow(sql, params, row))
         return; // the totals keep their values
@@ -444,10 +412,7 @@ void clsTradeBook::SumYear()
     QString sql = QStringLiteral("SELECT Sum(SumKum) AS STrade, Sum(InOutKum) AS SInOut FROM %1 "
                                  "WHERE DealDate BETWEEN ? AND ? AND %2").arg(b, kNotOpening);
     QVariantList params{year() + QStringLiteral("-01-01"), year() + QStringLiteral("-12-31")};
-    if (!m_sCCode.isEmpty()) {
-        sql += QStringLiteral(" AND CCode = ?");
-        params << m_sCCode;
-    }
+    addCondition(sql, params, QStringLiteral(" AND CCode = ?"), m_sCCode);
     QVariantList yearRow;
     if (!readRow(sql, params, yearRow))
         return;
@@ -477,10 +442,7 @@ bool clsTradeBook::InOutList(RecordsetPtr& recObj, const QString& SCODE, const Q
     QString sql = QStringLiteral("SELECT CCode, CName, DealDate, InOutKum, InOutGubun, NoteCode FROM %1 "
                                  "WHERE DealDate BETWEEN ? AND ? AND Not InOutGubun IS NULL ").arg(b);
     QVariantList params{sDate1, sDate2};
-    if (!SCODE.isEmpty()) {
-        sql += QStringLiteral("AND CCode = ? ");
-        params << SCODE;
-    }
+    addCondition(sql, params, QStringLiteral("AND CCode = ? "), SCODE);
     return findInto(recObj, sql + QStringLiteral("ORDER BY CCode, DealDate;"), params);
 }
 
@@ -493,10 +455,7 @@ bool clsTradeBook::Transfer_Ledger(RecordsetPtr& recObj, const QString& sDate1, 
     QString sql = QStringLiteral("SELECT CCode, CName, Sum(SumKum) AS SSum, Sum(InOutKum) AS SInOut FROM %1 "
                                  "WHERE DealDate BETWEEN ? AND ? ").arg(b);
     QVariantList params{sDate1, sDate2};
-    if (!SCODE.isEmpty()) {
-        sql += QStringLiteral("AND CCode = ? ");
-        params << SCODE;
-    }
+    addCondition(sql, params, QStringLiteral("AND CCode = ? "), SCODE);
     return findInto(recObj, sql + QStringLiteral("GROUP BY CCode, CName ORDER BY CCode;"), params);
 }
 
@@ -527,10 +486,7 @@ void clsTradeBook::PerMonth_Sum(RecordsetPtr& recObj, bool bPeriod, const QStrin
         const QString prefix = year() + QLatin1Char('-') + month() + QLatin1Char('-');
         params << prefix + QStringLiteral("01") << prefix + GetLastDate(year(), month()).right(2);
     }
-    if (!m_sCCode.isEmpty()) {
-        sql += QStringLiteral(" AND CCode = ?");
-        params << m_sCCode;
-    }
+    addCondition(sql, params, QStringLiteral(" AND CCode = ?"), m_sCCode);
     findInto(recObj, sql, params);
 }
 
@@ -542,10 +498,7 @@ void clsTradeBook::PerYear_Sum(RecordsetPtr& recObj)
     QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SumKum, Sum(VatKum) AS SumVat FROM %1 "
                                  "WHERE DealDate BETWEEN ? AND ? AND %2 AND InOutGubun Is Null ").arg(b, kNotOpening);
     QVariantList params{year() + QStringLiteral("-01-01"), m_sDealDate};
-    if (!m_sCCode.isEmpty()) {
-        sql += QStringLiteral("AND CCode = ?");
-        params << m_sCCode;
-    }
+    addCondition(sql, params, QStringLiteral("AND CCode = ?"), m_sCCode);
     findInto(recObj, sql, params);
 }
 
@@ -557,9 +510,6 @@ void clsTradeBook::PerPeriod_Sum(RecordsetPtr& recObj, const QString& sStartDate
     QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SumKum, Sum(VatKum) AS SumVat FROM %1 "
                                  "WHERE DealDate BETWEEN ? AND ? AND %2 ").arg(b, kNotOpening);
     QVariantList params{sStartDate, sEndDate};
-    if (!m_sCCode.isEmpty()) {
-        sql += QStringLiteral("AND CCode = ?");
-        params << m_sCCode;
-    }
+    addCondition(sql, params, QStringLiteral("AND CCode = ?"), m_sCCode);
     findInto(recObj, sql, params);
 }

@@ -90,6 +90,8 @@ private:
     // Σ SumKum and Σ InOutKum of the party between two dates; false when not opened.
     bool sumMovements(const QString& from, const QString& to, const QString& extra, const QVariantList& extraParams,
                       qint64& trades, qint64& payments);
+    // Σ SumKum and Σ InOutKum of the party in the month of sDealDate (0 when not opened).
+    void monthMovements(qint64& trades, qint64& payments);
 
     int m_byGubun = 0;
     QString m_SCODE, m_sCCode, m_sCName, m_sDealDate;

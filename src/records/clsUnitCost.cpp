@@ -16,33 +16,17 @@ std::optional<qint64> clsUnitCost::NextUnitCode()
 
 void clsUnitCost::SaveUnit()
 {
-    dao::Database* db = database();
-    if (!db) {
-        NextUnitCode(); // shows the message of the failed open
-        return;
-    }
-    std::optional<dao::DaoError> failure;
-    try {
-        // The code is read and stored under one write lock, so two workstations saving at
-        // the same moment get different codes.
-        dao::Transaction tx(*db);
-        const std::optional<qint64> code = NextUnitCode();
-        if (!code)
-            return; // the code could not be read: nothing is stored
-        if (addRecord(QStringLiteral("SELECT * FROM SpecialUnit ORDER BY Code;"),
-                      {{QStringLiteral("Code"), *code},
-                       {QStringLiteral("AppDate"), m_sAppDate},
-                       {QStringLiteral("AppUnit"), m_siAppUnit},
-                       {QStringLiteral("CCode"), m_sCCode},
-                       {QStringLiteral("PCode"), m_sPCode}},
-                      failure))
-            tx.commit();
-    } catch (const dao::DaoError& err) {
-        failure = err;
-    }
-    // Shown once the lock is given up, so other workstations are not kept waiting on the box.
-    if (failure)
-        showSaveError(*failure);
+    saveNumbered(
+        [this]() -> QVariant {
+            const std::optional<qint64> code = NextUnitCode();
+            return code ? QVariant(*code) : QVariant();
+        },
+        QStringLiteral("SELECT * FROM SpecialUnit ORDER BY Code;"),
+        {{QStringLiteral("Code"), QVariant()},
+         {QStringLiteral("AppDate"), m_sAppDate},
+         {QStringLiteral("AppUnit"), m_siAppUnit},
+         {QStringLiteral("CCode"), m_sCCode},
+         {QStringLiteral("PCode"), m_sPCode}});
 }
 
 void clsUnitCost::UpdateUnit(qint64 UnitCode)

@@ -33,51 +33,21 @@ inline void unloadAll()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-struct Fixture {
-    std::unique_ptr<testsupport::TestEnv> env = std::make_unique<testsupport::TestEnv>();
-    std::unique_ptr<testsupport::ScriptedPrompter> prompter = std::make_unique<testsupport::ScriptedPrompter>();
-    QString dbFile;
-
+struct Fixture : ledgertest::MainWindowFixture {
     // data: further SQL run on the file before the window opens.
     explicit Fixture(const QString& data = QString())
     {
-        ResetBackUpDone();
-        QCoreApplication::setApplicationName(QStringLiteral("Trelvo"));
-        gsTitle = QStringLiteral("Trelvo");
-        gDB.reset();
-        platform::setClock([] { return QDateTime(QDate(2024, 3, 20), QTime(14, 5, 9)); });
-        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("1"));
-        FrmRCidClient::SetListenPort(0); // any free port: never the one of a running program
-        QDir(env->folder()).mkpath(QStringLiteral("Dbs"));
-        dbFile = env->path(QStringLiteral("Dbs/trelvoDB.mdb"));
-        ledgertest::makeDatabase(dbFile, ledgertest::upgradedMainSchema(),
-                                 QStringLiteral("INSERT INTO user (userid, pass) VALUES ('Trelvo', NULL);") + data);
+        setUpMain(ledgertest::upgradedMainSchema(), data, QTime(14, 5, 9));
     }
 
     ~Fixture()
     {
         unloadAll();
-        gDB.reset();
-        prompter.reset();
-        env.reset();
-        platform::setClock({});
-        FrmRCidClient::SetListenPort(FrmRCidClient::kDefaultPort);
+        tearDownMain();
     }
 
     // The main window after the login (no password set: Enter logs in).
-    std::unique_ptr<frmMain> startMain()
-    {
-        prompter->modalAnswers.enqueue([](QDialog& d) {
-            if (auto* s = qobject_cast<frmSplash*>(&d))
-                s->txtPassword_KeyDown(13);
-            return d.result();
-        });
-        auto w = std::make_unique<frmMain>();
-        if (!w->Form_Load())
-            return nullptr;
-        prompter->clear();
-        return w;
-    }
+    std::unique_ptr<frmMain> startMain() { return start(); }
 
     // Opens the database file in the main global only (no window).
     void openDb() { gDB = dao::Database::open(dbFile); }

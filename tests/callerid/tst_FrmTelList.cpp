@@ -81,11 +81,14 @@ private slots:
         QCOMPARE(f.prompter->messages().size(), 0);
     }
 
-    void claimRequiresAName()
+    void noNameNoCallsAndNoClaim()
     {
         Fixture f(QString::fromUtf8(kCalls));
         f.openDb();
         FrmTelList* w = openList();
+        // without a name no call is this user's, not even the unanswered ones
+        QCOMPARE(w->lblTot->text(), QStringLiteral("금일:0건, 금월:0건"));
+        QCOMPARE(w->spList[2]->MaxRows(), 0);
         w->spList_ButtonClicked(0, 5, 3, 0);
         QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("먼저 자신의 이름을 입력하세요."));
         QCOMPARE(f.calls().at(0).section(QLatin1Char('|'), 4), QString());

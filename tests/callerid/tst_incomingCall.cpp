@@ -18,6 +18,10 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
 using calleridtest::Fixture;
 
 namespace {
@@ -189,16 +193,6 @@ private slots:
         QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
     }
 
-    void smsButtonTakesTheNumberColumn()
-    {
-        QCOMPARE(NumberOfHistoryLine(QStringLiteral("02-555-1234    2024-03-20 14:05:09 x [제품: ]")),
-                 QStringLiteral("025551234"));
-        QCOMPARE(NumberOfHistoryLine(QStringLiteral(" 010-1234-5678 ")), QStringLiteral("01012345678"));
-        const QString longLine = CallHistoryLine(QStringLiteral("0012-3456-7890-1234"), QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)),
-                                                 QString(), QString());
-        QCOMPARE(NumberOfHistoryLine(longLine), QStringLiteral("0012345678901234"));
-    }
-
     void checkBoxSwitchesTheClient()
     {
         Fixture f;
@@ -264,8 +258,10 @@ private slots:
                 QSKIP("port 16580 is taken by another program");
         }
         QStringList got;
-        FrmRCidClient* c = FrmRCidClient::Load([&got](QString& t, bool&) {
+        QList<bool> mine;
+        FrmRCidClient* c = FrmRCidClient::Load([&got, &mine](QString& t, bool& m) {
             got << t;
+            mine << m;
             return true;
         });
         QVERIFY(c->IsBound());
@@ -281,6 +277,32 @@ private slots:
         QVERIFY(p.waitForFinished(10000));
         QTRY_COMPARE_WITH_TIMEOUT(got.size(), 3, 5000);
         QCOMPARE(got, (QStringList{QStringLiteral("0212345678"), QStringLiteral("01011112222"), QStringLiteral("0313334444")}));
+        // sent from the workstation's own address: the client stores these calls as its own
+        QCOMPARE(mine, (QList<bool>{true, true, true}));
+    }
+
+    void serverStartedInTheBackgroundLeavesTheTerminalAlone()
+    {
+        // Started by the main program, the server has no terminal of its own; the one it
+        // inherits as standard input belongs to the user's shell and is not read.
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+            QSKIP("no pseudo terminal here");
+        const QByteArray slave = ptsname(master);
+        QProcess p;
+        p.setChildProcessModifier([slave] {
+            setsid();
+            const int fd = ::open(slave.constData(), O_RDWR | O_NOCTTY);
+            if (fd >= 0)
+                dup2(fd, STDIN_FILENO);
+        });
+        p.start(QStringLiteral(TRELVO_BINARY_DIR "/bin/CIDsvr"), {});
+        const bool ended = p.waitForFinished(5000);
+        if (!ended)
+            p.kill();
+        ::close(master);
+        QVERIFY(ended);
+        QCOMPARE(p.exitCode(), 0);
     }
 };
 

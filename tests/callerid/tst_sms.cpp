@@ -1,6 +1,7 @@
 #include "CallerIdFixture.h"
 
 #include "callerid/FrmEasySMS.h"
+#include "callerid/IncomingCall.h"
 #include "callerid/modVeltSMS.h"
 #include "frame/modCommon.h"
 #include "frame/modFrmCtrl.h"
@@ -93,7 +94,6 @@ private slots:
         FakeSMS fake;
         fake.connectCode = 5;
         QVERIFY(!SMS_Start(&fake));
-        QCOMPARE(fake.ServerAddress, kSmsServerAddress);
         QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("알수 없는 오류가 발생했습니다.\r\n오류코드:5"));
         QCOMPARE(f.prompter->lastMessage().style, int(platform::MsgCritical));
         fake.loginCode = -4;
@@ -177,7 +177,6 @@ private slots:
         QCOMPARE(platform::GetSetting(gsTitle, QStringLiteral("SMSMSG"), QStringLiteral("LastMsg")), QStringLiteral("안녕하세요"));
         QCOMPARE(platform::GetSetting(gsTitle, QStringLiteral("SMSConfig"), QStringLiteral("최근회신번호")),
                  QStringLiteral("0212345678"));
-        QVERIFY(w->LoggedIn());
     }
 
     void failureStopsAtTheFailingRecipient()
@@ -325,6 +324,11 @@ private slots:
         QCOMPARE(FrmEasySMS::Instance(), sms);
         QCOMPARE(listed(sms), QStringList{QStringLiteral("01012345678")});
         QCOMPARE(sms->lblCountTelNo->text(), QStringLiteral("1명"));
+        // the number as received, and a number longer than the number column
+        QCOMPARE(NumberOfHistoryLine(QStringLiteral(" 010-1234-5678 ")), QStringLiteral("01012345678"));
+        const QString longLine = CallHistoryLine(QStringLiteral("0012-3456-7890-1234"),
+                                                 QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)), QString(), QString());
+        QCOMPARE(NumberOfHistoryLine(longLine), QStringLiteral("0012345678901234"));
     }
 };
 

@@ -1,3 +1,5 @@
+#include "GridWindowFixture.h"
+
 #include "frame/FrmSprRPTCol.h"
 #include "frame/modFormIni.h"
 #include "frame/modMain.h"
@@ -18,19 +20,8 @@ using platform::SpreadGrid;
 namespace {
 
 // An owner window with a five-column grid whose third column is hidden.
-class OwnerWindow : public QWidget {
-public:
-    SpreadGrid* spList;
-    OwnerWindow()
-    {
-        setObjectName(QStringLiteral("frmOwner"));
-        spList = new SpreadGrid(this);
-        spList->SetName(QStringLiteral("spList"));
-        spList->SetMaxCols(5);
-        for (int c = 1; c <= 5; ++c)
-            spList->SetText(c, 0, QStringLiteral("H%1").arg(c));
-        spList->SetColHidden(3, true);
-    }
+struct OwnerWindow : frametest::GridWindow {
+    OwnerWindow() : GridWindow(QStringLiteral("frmOwner"), 5, 0) { spList->SetColHidden(3, true); }
 };
 
 QString ownerIni() { return FormIniFile(QStringLiteral("frmOwner")); }
@@ -47,17 +38,12 @@ QString listed(const FrmSprRPTCol& f)
 
 } // namespace
 
-class TestFrmSprRPTCol : public QObject {
+class TestFrmSprRPTCol : public QObject, frametest::FolderFixture {
     Q_OBJECT
-    std::unique_ptr<testsupport::TestEnv> env;
 
 private slots:
-    void init()
-    {
-        gsTitle = QStringLiteral("TrelvoTest");
-        env = std::make_unique<testsupport::TestEnv>();
-    }
-    void cleanup() { env.reset(); }
+    void init() { setUpFolder(); }
+    void cleanup() { tearDownFolder(); }
 
     void selectionRoundTrip()
     {

@@ -1,3 +1,5 @@
+#include "GridWindowFixture.h"
+
 #include "frame/ModWinApi.h"
 #include "frame/modFormIni.h"
 #include "frame/modMain.h"
@@ -18,16 +20,12 @@ using platform::SpreadGrid;
 
 namespace {
 
-class MenuWindow : public QWidget {
-public:
-    SpreadGrid* spList;
-    MenuWindow()
+using frametest::GridWindow;
+
+// The grid menu's window: eight rows, 100 to 700 in column 2 of rows 1 to 7.
+struct MenuWindow : GridWindow {
+    MenuWindow() : GridWindow(QStringLiteral("frmMenuTest"), 4, 8)
     {
-        setObjectName(QStringLiteral("frmMenuTest"));
-        spList = new SpreadGrid(this);
-        spList->SetName(QStringLiteral("spList"));
-        spList->SetMaxCols(4);
-        spList->SetMaxRows(8);
         for (int r = 1; r <= 7; ++r)
             spList->SetText(2, r, QString::number(r * 100));
     }
@@ -42,17 +40,12 @@ QString stored(const QString& key)
 
 } // namespace
 
-class TestModSpreadMenu : public QObject {
+class TestModSpreadMenu : public QObject, frametest::FolderFixture {
     Q_OBJECT
-    std::unique_ptr<testsupport::TestEnv> env;
 
 private slots:
-    void init()
-    {
-        gsTitle = QStringLiteral("TrelvoTest");
-        env = std::make_unique<testsupport::TestEnv>();
-    }
-    void cleanup() { env.reset(); }
+    void init() { setUpFolder(); }
+    void cleanup() { tearDownFolder(); }
 
     void popupMenuIdsSeparatorsAndGreyedItems()
     {

@@ -1,8 +1,26 @@
 #pragma once
-// Small databases for the ledger tests, written with the SQLite API directly.
+// Small databases for the ledger tests, written with the SQLite API directly, and the main
+// window started on one of them.
+#include "callerid/FrmRCidClient.h"
+#include "frame/frmMsgBackUp.h"
+#include "frame/frmSplash.h"
+#include "frame/modBackUp.h"
+#include "frame/modMain.h"
+#include "ledger/frmMain.h"
+#include "platform/Database.h"
+#include "platform/Prompter.h"
+#include "platform/SettingsStore.h"
+#include "platform/SpreadGrid.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
 #include <QString>
+#include <QTest>
+#include <functional>
+#include <memory>
 
 namespace ledgertest {
 
@@ -43,5 +61,84 @@ inline bool makeDatabase(const QString& path, const QString& schema, const QStri
 {
     return testsupport::runSqlScript(path, schema + data);
 }
+
+// A scratch program folder and settings store, scripted prompts, the clock at 2024-03-20
+// (time as given), no first-start notice, the caller-ID client on a free port, and the main
+// database at its default place Dbs/trelvoDB.mdb made from schema and data, with the user
+// "Trelvo" without a password. A test class derives from it (setUpMain in init, tearDownMain
+// in cleanup), or a fixture of its own does.
+class MainWindowFixture {
+public:
+    std::unique_ptr<testsupport::TestEnv> env;
+    std::unique_ptr<testsupport::ScriptedPrompter> prompter;
+    QString dbFile;
+
+    bool setUpMain(const QString& schema, const QString& data = QString(), const QTime& time = QTime(10, 0))
+    {
+        env = std::make_unique<testsupport::TestEnv>();
+        prompter = std::make_unique<testsupport::ScriptedPrompter>();
+        ResetBackUpDone();
+        QCoreApplication::setApplicationName(QStringLiteral("Trelvo"));
+        gsTitle = QStringLiteral("Trelvo");
+        gDB.reset();
+        platform::setClock([time] { return QDateTime(QDate(2024, 3, 20), time); });
+        FrmRCidClient::SetListenPort(0); // never the port of a running program
+        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("1"));
+        QDir(env->folder()).mkpath(QStringLiteral("Dbs"));
+        dbFile = env->path(QStringLiteral("Dbs/trelvoDB.mdb"));
+        return makeDatabase(dbFile, schema,
+                            QStringLiteral("INSERT INTO user (userid, pass) VALUES ('Trelvo', NULL);") + data);
+    }
+
+    void tearDownMain()
+    {
+        gDB.reset();
+        prompter.reset();
+        env.reset();
+        platform::setClock({});
+        FrmRCidClient::SetListenPort(FrmRCidClient::kDefaultPort);
+    }
+
+    // Logs in with Enter (the database has no password yet).
+    static std::function<int(QDialog&)> loginAnswer()
+    {
+        return [](QDialog& d) {
+            if (auto* s = qobject_cast<frmSplash*>(&d))
+                s->txtPassword_KeyDown(13);
+            return d.result();
+        };
+    }
+
+    // Answers the backup offer on closing with button index (2: no backup, the window closes).
+    static std::function<int(QDialog&)> backupAnswer(int index)
+    {
+        return [index](QDialog& d) {
+            if (auto* w = qobject_cast<frmMsgBackUp*>(&d)) {
+                w->cmdResult(index)->click();
+                return w->result();
+            }
+            return int(QDialog::Rejected);
+        };
+    }
+
+    // The main window after the login, with the prompts of the start cleared. shown: also
+    // shown and active with the voucher grid focused, as typing into it needs.
+    std::unique_ptr<frmMain> start(bool shown = false)
+    {
+        prompter->modalAnswers.enqueue(loginAnswer());
+        auto w = std::make_unique<frmMain>();
+        if (!w->Form_Load())
+            return nullptr;
+        if (shown) {
+            w->show();
+            QApplication::setActiveWindow(w.get());
+            if (!QTest::qWaitForWindowActive(w.get()))
+                return nullptr;
+            w->spList->SetFocus();
+        }
+        prompter->clear();
+        return w;
+    }
+};
 
 } // namespace ledgertest

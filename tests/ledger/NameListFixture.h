@@ -1,5 +1,5 @@
 #pragma once
-// A small upgraded main database for the selection and name-list tests, opened as gDB.
+// A small upgraded main database for the selection, list and party editor tests, opened as gDB.
 #include "frame/modMain.h"
 #include "ledger/UpgradeSchema.h"
 #include "platform/Database.h"

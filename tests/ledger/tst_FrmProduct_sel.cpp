@@ -36,6 +36,16 @@ class tst_FrmProduct_sel : public QObject {
     }
     static void select(NameSelForm& w, const QString& name) { w.spList->SetActiveCell(1, rows(w).indexOf(name) + 1); }
     static QString count(const QString& where) { return Fixture::column(QStringLiteral("SELECT COUNT(*) FROM ") + where).value(0); }
+    // Renames the listed name `from` through the edit button: `to` typed into the prompt,
+    // the voucher question answered as given (unscripted: the default No).
+    static void rename(Fixture& f, NameSelForm& w, const QString& from, const QString& to, bool vouchersToo = false)
+    {
+        select(w, from);
+        f.prompter.inputAnswers.enqueue(to);
+        if (vouchersToo)
+            f.prompter.msgAnswers.enqueue(platform::AnswerYes);
+        w.cmdEdit_Click();
+    }
 
 private slots:
     void init() { gbAutoPickProduct = false; }
@@ -46,18 +56,18 @@ private slots:
         FrmProduct_sel w;
         QCOMPARE(w.cmbGroup->count(), 3); // the empty entry and both groups
         w.Group(QStringLiteral("주변기기"));
-        QCOMPARE(w.FindRecords(QString()), 2L);
+        QCOMPARE(w.FindRecords(QString()), qint64(2));
         QCOMPARE(rows(w), (QStringList{QStringLiteral("마우스"), QStringLiteral("키보드")}));
         QCOMPARE(w.Result(), QString());
-        QCOMPARE(w.FindRecords(QStringLiteral("t")), 1L); // a text lists by itself
+        QCOMPARE(w.FindRecords(QStringLiteral("t")), qint64(1)); // a text lists by itself
         QCOMPARE(w.Result(), QStringLiteral("TV"));
         gbAutoPickProduct = true; // the whole name only
-        QCOMPARE(w.FindRecords(QStringLiteral("키보")), 0L);
+        QCOMPARE(w.FindRecords(QStringLiteral("키보")), qint64(0));
         gbAutoPickProduct = false;
 
         FrmGroup_sel g; // never compares the whole name
         gbAutoPickProduct = true;
-        QCOMPARE(g.FindRecords(QStringLiteral("가")), 1L);
+        QCOMPARE(g.FindRecords(QStringLiteral("가")), qint64(1));
     }
 
     void renameCarriesIntoTheVouchersOnlyOnYes()
@@ -65,33 +75,31 @@ private slots:
         Fixture f(data());
         FrmProduct_sel w;
         w.FindRecords(QString());
-        select(w, QStringLiteral("TV"));
-        f.prompter.inputAnswers.enqueue(QStringLiteral("텔레비전"));
-        f.prompter.msgAnswers.enqueue(platform::AnswerYes);
-        w.cmdEdit_Click();
+        rename(f, w, QStringLiteral("TV"), QStringLiteral("텔레비전"), true);
         QCOMPARE(f.prompter.messages().first().style, int(platform::MsgStyleYesNoDefNo));
         QCOMPARE(f.prompter.lastMessage().text, QStringLiteral("전표에서 2건의 자료가 변경되었습니다.")); // "tv" too
         QCOMPARE(w.spList->GetText(1, w.spList->ActiveRow()), QStringLiteral("텔레비전"));
         QCOMPARE(count(QStringLiteral("total WHERE pro_name = '텔레비전'")), QStringLiteral("2"));
 
         // No (the default): only the list changes
-        select(w, QStringLiteral("키보드"));
-        f.prompter.inputAnswers.enqueue(QStringLiteral("자판"));
-        w.cmdEdit_Click();
+        rename(f, w, QStringLiteral("키보드"), QStringLiteral("자판"));
         QCOMPARE(count(QStringLiteral("product WHERE name = '자판'")), QStringLiteral("1"));
         QCOMPARE(count(QStringLiteral("total WHERE pro_name = '키보드'")), QStringLiteral("2"));
 
-        // another product's name is a duplicate; a change of case only is not
+        // the same name, or a cancelled prompt: nothing changes, nothing is asked
         f.prompter.clear();
+        rename(f, w, QStringLiteral("마우스"), QStringLiteral("마우스"));
         select(w, QStringLiteral("마우스"));
-        f.prompter.inputAnswers.enqueue(QStringLiteral("자판"));
+        f.prompter.inputAnswers.enqueue(QVariant());
         w.cmdEdit_Click();
+        QVERIFY(f.prompter.messages().isEmpty());
+
+        // another product's name is a duplicate; a change of case only is not
+        rename(f, w, QStringLiteral("마우스"), QStringLiteral("자판"));
         QCOMPARE(f.prompter.lastMessage().text, QStringLiteral("이미 같은 이름이 등록 되어 있습니다."));
-        select(w, QStringLiteral("텔레비전"));
-        gDB->execute(QStringLiteral("UPDATE product SET name = 'Tv' WHERE name = '텔레비전'"));
-        w.spList->SetText(1, w.spList->ActiveRow(), QStringLiteral("Tv"));
-        f.prompter.inputAnswers.enqueue(QStringLiteral("TV"));
-        w.cmdEdit_Click();
+        QCOMPARE(count(QStringLiteral("product WHERE name = '마우스'")), QStringLiteral("1"));
+        rename(f, w, QStringLiteral("텔레비전"), QStringLiteral("Tv"));
+        rename(f, w, QStringLiteral("Tv"), QStringLiteral("TV"));
         QCOMPARE(Fixture::column(QStringLiteral("SELECT name FROM product WHERE name = 'TV' COLLATE BINARY")), QStringList{"TV"});
     }
 
@@ -101,10 +109,7 @@ private slots:
         gDB->execute(QStringLiteral("CREATE TRIGGER no_change BEFORE UPDATE ON total BEGIN SELECT RAISE(ABORT, 'locked'); END"));
         FrmProduct_sel w;
         w.FindRecords(QString());
-        select(w, QStringLiteral("키보드"));
-        f.prompter.inputAnswers.enqueue(QStringLiteral("자판"));
-        f.prompter.msgAnswers.enqueue(platform::AnswerYes);
-        w.cmdEdit_Click();
+        rename(f, w, QStringLiteral("키보드"), QStringLiteral("자판"), true);
         QVERIFY(f.prompter.lastMessage().text.contains(QStringLiteral("in procedure cmdEdit_Click of Form FrmProduct_sel")));
         QCOMPARE(count(QStringLiteral("product WHERE name = '키보드'")), QStringLiteral("1"));
         QCOMPARE(rows(w).indexOf(QStringLiteral("키보드")) >= 0, true);
@@ -115,13 +120,9 @@ private slots:
         Fixture f(data());
         FrmGroup_sel g;
         g.FindRecords(QString());
-        select(g, QStringLiteral("가전"));
-        f.prompter.inputAnswers.enqueue(QStringLiteral("소형가전제품류"));
-        g.cmdEdit_Click();
+        rename(f, g, QStringLiteral("가전"), QStringLiteral("소형가전제품류"));
         QCOMPARE(f.prompter.lastMessage().text, QStringLiteral("그룹명은 6자까지 입력할 수 있습니다."));
-        f.prompter.inputAnswers.enqueue(QStringLiteral("소형가전"));
-        f.prompter.msgAnswers.enqueue(platform::AnswerYes);
-        g.cmdEdit_Click();
+        rename(f, g, QStringLiteral("가전"), QStringLiteral("소형가전"), true);
         QCOMPARE(count(QStringLiteral("total WHERE group_name = '소형가전'")), QStringLiteral("2"));
     }
 

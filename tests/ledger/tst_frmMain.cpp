@@ -26,75 +26,22 @@
 
 // The main window over a small ledger: start-up, the list and its totals, sorting, the
 // party boxes, the caption and the shutdown.
-class tst_frmMain : public QObject {
+class tst_frmMain : public QObject, ledgertest::MainWindowFixture {
     Q_OBJECT
-
-    std::unique_ptr<testsupport::TestEnv> env;
-    std::unique_ptr<testsupport::ScriptedPrompter> prompter;
-    QString dbFile;
-
-    static std::function<int(QDialog&)> backupAnswer(int index)
-    {
-        return [index](QDialog& d) {
-            if (auto* w = qobject_cast<frmMsgBackUp*>(&d)) {
-                w->cmdResult(index)->click();
-                return w->result();
-            }
-            return int(QDialog::Rejected);
-        };
-    }
-
-    // Logs in with Enter (the new database has no password yet).
-    static std::function<int(QDialog&)> loginAnswer()
-    {
-        return [](QDialog& d) {
-            if (auto* s = qobject_cast<frmSplash*>(&d))
-                s->txtPassword_KeyDown(13);
-            return d.result();
-        };
-    }
-
-    std::unique_ptr<frmMain> start()
-    {
-        prompter->modalAnswers.enqueue(loginAnswer());
-        auto w = std::make_unique<frmMain>();
-        if (!w->Form_Load())
-            return nullptr;
-        prompter->clear(); // the login's notice that no password is set
-        return w;
-    }
 
     static QString text(platform::SpreadGrid* g, int col, int row) { return g->GetText(col, row); }
 
 private slots:
     void init()
     {
-        env = std::make_unique<testsupport::TestEnv>();
-        prompter = std::make_unique<testsupport::ScriptedPrompter>();
-        ResetBackUpDone();
-        QCoreApplication::setApplicationName(QStringLiteral("Trelvo"));
-        gsTitle = QStringLiteral("Trelvo");
-        gDB.reset();
-        platform::setClock([] { return QDateTime(QDate(2024, 3, 20), QTime(10, 0)); });
-        FrmRCidClient::SetListenPort(0); // the caller-ID client never takes the port of a running program
-        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("1"));
-        QDir(env->folder()).mkpath(QStringLiteral("Dbs"));
-        dbFile = env->path(QStringLiteral("Dbs/trelvoDB.mdb"));
-        QVERIFY(ledgertest::makeDatabase(dbFile, ledgertest::oldMainSchema(), QStringLiteral(
-            "INSERT INTO user (userid, pass) VALUES ('Trelvo', NULL);"
+        QVERIFY(setUpMain(ledgertest::oldMainSchema(), QStringLiteral(
             "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES"
             " (40000, '김상회', '02-555-1234', '010-9999-0001', '06236', '서울 강남구', '단골');"
             "INSERT INTO maeip (id, name, tel, phone, zipcode, address, memo) VALUES"
             " (7, '공급사', '031-1', '', '', '', '');")));
     }
 
-    void cleanup()
-    {
-        gDB.reset();
-        prompter.reset();
-        env.reset();
-        platform::setClock({});
-    }
+    void cleanup() { tearDownMain(); }
 
     void emptyResultGivesOneBlankRow()
     {

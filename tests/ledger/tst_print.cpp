@@ -25,27 +25,10 @@
 #include <QPushButton>
 #include <QtTest>
 
-class tst_print : public QObject {
+class tst_print : public QObject, ledgertest::MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::TestEnv> env;
-    std::unique_ptr<testsupport::ScriptedPrompter> prompter;
-    QString dbFile;
     QString rptFolder;
-
-    std::unique_ptr<frmMain> start()
-    {
-        prompter->modalAnswers.enqueue([](QDialog& d) {
-            if (auto* s = qobject_cast<frmSplash*>(&d))
-                s->txtPassword_KeyDown(13);
-            return d.result();
-        });
-        auto w = std::make_unique<frmMain>();
-        if (!w->Form_Load())
-            return nullptr;
-        prompter->clear();
-        return w;
-    }
 
     // total_print as stored, in stored order: one line per row.
     static QStringList printTable()
@@ -93,21 +76,7 @@ class tst_print : public QObject {
 private slots:
     void init()
     {
-        env = std::make_unique<testsupport::TestEnv>();
-        prompter = std::make_unique<testsupport::ScriptedPrompter>();
-        ResetBackUpDone();
-        QCoreApplication::setApplicationName(QStringLiteral("Trelvo"));
-        gsTitle = QStringLiteral("Trelvo");
-        gDB.reset();
-        platform::setClock([] { return QDateTime(QDate(2024, 3, 20), QTime(10, 0)); });
-        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("1"));
-        rptFolder = env->path(QStringLiteral("Reports"));
-        QDir().mkpath(rptFolder);
-        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("Rpt경로"), rptFolder);
-        QDir(env->folder()).mkpath(QStringLiteral("Dbs"));
-        dbFile = env->path(QStringLiteral("Dbs/trelvoDB.mdb"));
-        QVERIFY(ledgertest::makeDatabase(dbFile, ledgertest::oldMainSchema(), QStringLiteral(
-            "INSERT INTO user (userid, pass) VALUES ('Trelvo', NULL);"
+        QVERIFY(setUpMain(ledgertest::oldMainSchema(), QStringLiteral(
             "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES"
             " (40000, '김상회', '02-555-1234', '', '', '', '');"
             "INSERT INTO total (total_id, maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
@@ -117,15 +86,12 @@ private slots:
             " (3, '2024-03-02', 0, '세탁기', '대형', 0, '', 300, '2024-03-03', 0, '', 400, 50),"
             " (4, '2024-01-02', 0, '오디오', '대형', 0, '', 1, '2024-02-03', 0, '', 4, 0);"
             "INSERT INTO total_print (pro_name, maeip_cost) VALUES ('지난 인쇄', 1), ('지난 인쇄 2', 2);")));
+        rptFolder = env->path(QStringLiteral("Reports"));
+        QDir().mkpath(rptFolder);
+        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("Rpt경로"), rptFolder);
     }
 
-    void cleanup()
-    {
-        gDB.reset();
-        prompter.reset();
-        env.reset();
-        platform::setClock({});
-    }
+    void cleanup() { tearDownMain(); }
 
     void copiesTheListedVouchersInTheirOrder()
     {

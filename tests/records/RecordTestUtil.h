@@ -24,6 +24,7 @@ struct TradeDb {
     std::shared_ptr<dao::Database> db;
     QStringList floats;     // texts of the floating confirmations, in order
     QList<int> floatDelays; // and how long each one stays
+    QList<std::shared_ptr<dao::Database>*> shared;
 
     TradeDb()
     {
@@ -43,7 +44,20 @@ struct TradeDb {
                 return int(QDialog::Accepted);
             });
     }
-    ~TradeDb() { gDB.reset(); }
+    ~TradeDb()
+    {
+        for (auto* handle : shared)
+            handle->reset();
+        gDB.reset();
+    }
+
+    // Points one of the shared handles of the record classes (dbNote, dbTax, dbEstimate,
+    // dbTradeBook) at this database until the test ends.
+    void share(std::shared_ptr<dao::Database>& handle)
+    {
+        handle = db;
+        shared << &handle;
+    }
 
     void sql(const QString& text, const QVariantList& params = {}) { db->execute(text, params); }
     qint64 count(const QString& table, const QString& where = QString(), const QVariantList& params = {})

@@ -9,11 +9,6 @@ using recordtest::TradeDb;
 class TestClsEstimate : public QObject {
     Q_OBJECT
 
-    struct EstimateDb : TradeDb {
-        EstimateDb() { dbEstimate = db; }
-        ~EstimateDb() { dbEstimate.reset(); }
-    };
-
     static void head(clsEstimate& e, const QString& code, const QString& date)
     {
         e.SCODE(code);
@@ -28,7 +23,8 @@ class TestClsEstimate : public QObject {
 private slots:
     void codesAreCountedPerMonth()
     {
-        EstimateDb t;
+        TradeDb t;
+        t.share(dbEstimate);
         clsEstimate e;
         e.sEDate(QStringLiteral("2009-03-15"));
         QCOMPARE(e.NextCode(), QStringLiteral("200903001"));
@@ -49,7 +45,8 @@ private slots:
 
     void linesAndDeletion()
     {
-        EstimateDb t;
+        TradeDb t;
+        t.share(dbEstimate);
         clsEstimate e;
         QCOMPARE(e.NextSeq(), 1);
         head(e, QStringLiteral("200903001"), QStringLiteral("2009-03-02"));

@@ -32,7 +32,6 @@ private slots:
         QCOMPARE(m.NextCode(), QStringLiteral("000001"));
         pay(m, QStringLiteral("000001"), QStringLiteral("C1"), QStringLiteral("2009-03-02"), 300);
         QCOMPARE(t.floats, QStringList{QStringLiteral("자료를 저장하였습니다.")});
-        QCOMPARE(t.floatDelays, QList<int>{500});
         pay(m, QStringLiteral("000009"), QStringLiteral("C1"), QStringLiteral("2009-03-09"), 5000000000LL);
         pay(m, QStringLiteral("000002"), QStringLiteral("C9"), QStringLiteral("2009-03-05"), 70);
         QCOMPARE(m.NextCode(), QStringLiteral("000010"));
@@ -60,6 +59,16 @@ private slots:
                                             QStringLiteral("입금 데이터를 삭제하는 중 오류가 발생했습니다.")}));
         QCOMPARE(t.value(QStringLiteral("SELECT TradeKum FROM Deposit")).toLongLong(), 1);
 
+        // An update rewrites date, amount, note, person and remarks; party and kind stay.
+        t.clear();
+        m.SCODE(QStringLiteral("000001"));
+        m.sCName(QStringLiteral("바뀐 이름"));
+        m.bySection(3);
+        m.sBigo(QStringLiteral("it's"));
+        m.UpdateTrade();
+        QCOMPARE(t.value(QStringLiteral("SELECT CCode || CName || Section || Bigo || TradeKum FROM Deposit")).toString(),
+                 QStringLiteral("C1이름C10it's1"));
+        QVERIFY(t.messages().isEmpty());
     }
 };
 

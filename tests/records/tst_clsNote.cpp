@@ -1,11 +1,8 @@
-// Promissory notes and special unit prices.
+// Promissory notes.
 #include "RecordTestUtil.h"
 
 #include "records/clsNote.h"
-#include "records/clsUnitCost.h"
 #include "records/modRecords.h"
-
-#include <thread>
 
 using recordtest::TradeDb;
 
@@ -23,7 +20,7 @@ private slots:
     void notesAreKnownByCodePartyAndDate()
     {
         TradeDb t;
-        dbNote = t.db;
+        t.share(dbNote);
         clsNote n;
         n.byGubun(1);
         n.byNote(2);
@@ -58,57 +55,6 @@ private slots:
         n.DeleteNote();
         QCOMPARE(t.count(QStringLiteral("BillNote")), 2);
         QCOMPARE(t.count(QStringLiteral("BillNote"), QStringLiteral("CCode = 'C2'")), 0);
-        dbNote.reset();
-    }
-
-    void specialUnitPrices()
-    {
-        TradeDb t;
-        clsUnitCost u;
-        u.sCCode(QStringLiteral("C1"));
-        u.sPCode(QStringLiteral("P1"));
-        const double prices[] = {1500, 1234.5, 1500};
-        const char* dates[] = {"2009-05-01", "2009-01-01", "2009-03-01"};
-        for (int i = 0; i < 3; ++i) {
-            u.siAppUnit(prices[i]);
-            u.sAppDate(QString::fromLatin1(dates[i]));
-            u.SaveUnit();
-        }
-        QCOMPARE(t.value(QStringLiteral("SELECT group_concat(Code) FROM SpecialUnit")).toString(), QStringLiteral("0,1,2"));
-        QCOMPARE(u.lCode(), 0); // saving does not set the code
-
-        RecordsetPtr rs;
-        QVERIFY(u.FindPrevCost(rs));
-        QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")), (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0")}));
-        QVERIFY(u.FindPrevCost(rs, 1500));
-        QCOMPARE(recordtest::column(*rs, QStringLiteral("Code")), (QStringList{QStringLiteral("2"), QStringLiteral("0")}));
-        QVERIFY(u.FindPrevCost(rs, 1234.5));
-        QCOMPARE(rs->recordCount(), 1);
-
-        u.lCode(1);
-        u.DeleteUnit();
-        QCOMPARE(t.floats, QStringList{QStringLiteral("자료를 삭제하였습니다.")});
-        u.SaveUnit();
-        QCOMPARE(t.value(QStringLiteral("SELECT MAX(Code) FROM SpecialUnit")).toLongLong(), 3);
-
-        // Two workstations saving at once get distinct codes.
-        struct Station : clsUnitCost {
-            std::shared_ptr<dao::Database> db;
-            dao::Database* database() const override { return db.get(); }
-        };
-        auto work = [&t] {
-            Station s;
-            s.db = dao::Database::open(t.path);
-            s.db->setBusyTimeout(30000);
-            for (int i = 0; i < 50; ++i)
-                s.SaveUnit();
-        };
-        std::thread a(work), b(work);
-        a.join();
-        b.join();
-        QCOMPARE(t.count(QStringLiteral("SpecialUnit")), 103);
-        QCOMPARE(t.value(QStringLiteral("SELECT MAX(Code) FROM SpecialUnit")).toLongLong(), 103);
-        QVERIFY(t.messages().isEmpty());
     }
 };
 

@@ -9,15 +9,11 @@ using recordtest::TradeDb;
 class TestClsPrintTax : public QObject {
     Q_OBJECT
 
-    struct TaxDb : TradeDb {
-        TaxDb() { dbTax = db; }
-        ~TaxDb() { dbTax.reset(); }
-    };
-
 private slots:
     void serialNumbers()
     {
-        TaxDb t;
+        TradeDb t;
+        t.share(dbTax);
         clsPrintTax p;
         QCOMPARE(p.Create_Serial(QStringLiteral("A001")), QStringLiteral("A001001"));
         for (int i = 1; i <= 5; ++i)
@@ -36,7 +32,8 @@ private slots:
 
     void invoicesAndTheRegister()
     {
-        TaxDb t;
+        TradeDb t;
+        t.share(dbTax);
         clsPrintTax p;
         QCOMPARE(p.NextCode(), QStringLiteral("000001"));
         p.sTaxCode(QStringLiteral("000041"));

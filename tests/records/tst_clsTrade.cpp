@@ -8,14 +8,15 @@ using recordtest::TradeDb;
 
 namespace {
 
-void addLine(clsTrade& tr, const QString& code, const QString& party, const QString& product, const QString& date,
+// Saves line code of party and product on date, with VAT vat on top of the amount trade.
+void addLine(clsTrade& tr, const char* code, const char* party, const char* product, const char* date,
              double quantity, double unitCost, qint64 trade, qint64 vat)
 {
-    tr.SCODE(code);
-    tr.sCCode(party);
-    tr.sPCode(product);
-    tr.sPName(QStringLiteral("상품") + product);
-    tr.sDealDate(date);
+    tr.SCODE(QString::fromLatin1(code));
+    tr.sCCode(QString::fromLatin1(party));
+    tr.sPCode(QString::fromLatin1(product));
+    tr.sPName(QStringLiteral("상품") + QString::fromLatin1(product));
+    tr.sDealDate(QString::fromLatin1(date));
     tr.siQuantity(quantity);
     tr.siUnitCost(unitCost);
     tr.lTradeKum(trade);
@@ -67,15 +68,18 @@ private slots:
         tr.SetDatabase(t.db);
         tr.byGubun(1);
         QCOMPARE(tr.NextCode(), QStringLiteral("000001"));
-        addLine(tr, QStringLiteral("000123"), QStringLiteral("C1"), QStringLiteral("P1"), QStringLiteral("2009-03-01"), 2, 500, 1000, 100);
+        addLine(tr, "000123", "C1", "P1", "2009-03-01", 2, 500, 1000, 100);
         QCOMPARE(tr.NextCode(), QStringLiteral("000124"));
         tr.byGubun(0);
         QCOMPARE(tr.NextCode(), QStringLiteral("000001")); // purchases are numbered on their own
         QCOMPARE(t.count(QStringLiteral("Purchase")), 0);
-        tr.byGubun(2);
-        QCOMPARE(tr.NextCode(), QString()); // no table for another kind
+        tr.byGubun(2); // another kind has no table: nothing is read or written
+        QCOMPARE(tr.NextCode(), QString());
         tr.SaveInitTrade();
+        tr.DeleteTrade();
+        tr.DeleteTrade_ALL_Per_Trader();
         QCOMPARE(t.count(QStringLiteral("Purchase")) + t.count(QStringLiteral("Sale")), 1);
+        QVERIFY(t.messages().isEmpty());
 
         // An update of a missing line names the kind and changes nothing.
         tr.byGubun(1);
@@ -84,7 +88,6 @@ private slots:
         tr.UpdatePrice();
         QCOMPARE(t.messages(), QStringList{QStringLiteral("매출 내역 데이터를 갱신하는 중 오류가 발생했습니다.")});
         QCOMPARE(t.value(QStringLiteral("SELECT VatKum FROM Sale")).toLongLong(), 100);
-
     }
 
     void quantitiesAndDayTotals()
@@ -92,10 +95,10 @@ private slots:
         TradeDb t;
         clsTrade tr;
         tr.SetDatabase(t.db);
-        addLine(tr, QStringLiteral("000001"), QStringLiteral("C1"), QStringLiteral("P1"), QStringLiteral("2009-03-01"), 2, 500, 1000, 100);
-        addLine(tr, QStringLiteral("000002"), QStringLiteral("C1"), QStringLiteral("P1"), QStringLiteral("2009-03-02"), 3.5, 500, 1750, 175);
-        addLine(tr, QStringLiteral("000003"), QStringLiteral("C2"), QStringLiteral("P1"), QStringLiteral("2009-03-03"), -1, 500, -500, -50);
-        addLine(tr, QStringLiteral("000004"), QStringLiteral("C2"), QStringLiteral("P2"), QStringLiteral("2009-03-02"), 7, 10, 70, 7);
+        addLine(tr, "000001", "C1", "P1", "2009-03-01", 2, 500, 1000, 100);
+        addLine(tr, "000002", "C1", "P1", "2009-03-02", 3.5, 500, 1750, 175);
+        addLine(tr, "000003", "C2", "P1", "2009-03-03", -1, 500, -500, -50);
+        addLine(tr, "000004", "C2", "P2", "2009-03-02", 7, 10, 70, 7);
         tr.sPCode(QStringLiteral("P1"));
         QCOMPARE(tr.SumQuantity(), 4.5);
         QCOMPARE(tr.SumQuantity(QStringLiteral("2009-03-02")), 3.5);
@@ -124,11 +127,11 @@ private slots:
         clsTrade tr;
         tr.SetDatabase(t.db);
         tr.byGubun(1);
-        addLine(tr, QStringLiteral("000001"), QStringLiteral("C1"), QStringLiteral("P1"), QStringLiteral("2009-03-01"), 1, 500, 500, 50);
-        addLine(tr, QStringLiteral("000002"), QStringLiteral("C1"), QStringLiteral("P1"), QStringLiteral("2009-03-20"), 1, 600, 600, 60);
-        addLine(tr, QStringLiteral("000003"), QStringLiteral("C1"), QStringLiteral("P1"), QStringLiteral("2009-03-21"), 1, 0, 0, 0);
-        addLine(tr, QStringLiteral("000004"), QStringLiteral("C2"), QStringLiteral("P1"), QStringLiteral("2009-03-21"), 1, 700, 700, 70);
-        addLine(tr, QStringLiteral("000005"), QStringLiteral("C1"), QStringLiteral("P2"), QStringLiteral("2009-04-02"), 2, 100, 200, 20);
+        addLine(tr, "000001", "C1", "P1", "2009-03-01", 1, 500, 500, 50);
+        addLine(tr, "000002", "C1", "P1", "2009-03-20", 1, 600, 600, 60);
+        addLine(tr, "000003", "C1", "P1", "2009-03-21", 1, 0, 0, 0);
+        addLine(tr, "000004", "C2", "P1", "2009-03-21", 1, 700, 700, 70);
+        addLine(tr, "000005", "C1", "P2", "2009-04-02", 2, 100, 200, 20);
 
         // Per product and unit price: a product sold at two prices gives two rows.
         RecordsetPtr rs;

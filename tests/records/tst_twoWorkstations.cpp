@@ -1,48 +1,44 @@
-// Two workstations (two connections to one file) saving and moving stock at the same time.
+// Two workstations (two connections to one file) saving, posting and moving stock at the
+// same time: no code is given twice and no amount is lost.
 #include "RecordTestUtil.h"
 
 #include "records/clsProduct.h"
 #include "records/clsStock.h"
+#include "records/clsTradeBook.h"
 #include "records/clsTrader.h"
+#include "records/clsUnitCost.h"
 
+#include <functional>
 #include <thread>
 
 using recordtest::TradeDb;
 
 namespace {
 
-// The gDB classes, pointed at one workstation's own connection.
-class StationProduct : public clsProduct {
+// A record class pointed at one workstation's own connection.
+template <class Record>
+class Station : public Record {
 public:
-    explicit StationProduct(dao::Database* db) : m_station(db) {}
+    explicit Station(std::shared_ptr<dao::Database> db) : m_db(std::move(db)) {}
+
 protected:
-    dao::Database* database() const override { return m_station; }
+    dao::Database* database() const override { return m_db.get(); }
+
 private:
-    dao::Database* m_station;
+    std::shared_ptr<dao::Database> m_db;
 };
 
-class StationTrader : public clsTrader {
-public:
-    explicit StationTrader(dao::Database* db) : m_station(db) {}
-protected:
-    dao::Database* database() const override { return m_station; }
-private:
-    dao::Database* m_station;
-};
-
-std::shared_ptr<dao::Database> station(const QString& path)
+// Runs work on two connections to path at once (station 0 and 1) and waits for both.
+void onTwoStations(const QString& path, const std::function<void(std::shared_ptr<dao::Database>, int)>& work)
 {
-    auto db = dao::Database::open(path);
-    db->setBusyTimeout(30000);
-    return db;
-}
-
-template <typename Fn>
-void runTogether(Fn a, Fn b)
-{
-    std::thread ta(a), tb(b);
-    ta.join();
-    tb.join();
+    std::shared_ptr<dao::Database> db[2];
+    for (auto& d : db) {
+        d = dao::Database::open(path);
+        d->setBusyTimeout(30000);
+    }
+    std::thread a(work, db[0], 0), b(work, db[1], 1);
+    a.join();
+    b.join();
 }
 
 } // namespace
@@ -51,25 +47,27 @@ class TestTwoWorkstations : public QObject {
     Q_OBJECT
 
 private slots:
-    void classCodesStayDistinct()
+    void codesStayDistinct()
     {
         TradeDb t;
-        auto dbA = station(t.path), dbB = station(t.path);
         const int n = 60;
-        auto work = [n](std::shared_ptr<dao::Database> db, const char* name) {
-            return [n, db, name] {
-                StationProduct p(db.get());
-                p.sClassName(QString::fromLatin1(name));
-                p.bUsed(true);
-                for (int i = 0; i < n; ++i)
-                    p.SaveClass();
-            };
-        };
-        runTogether<std::function<void()>>(work(dbA, "A"), work(dbB, "B"));
+        onTwoStations(t.path, [n](std::shared_ptr<dao::Database> db, int station) {
+            Station<clsProduct> p(db);
+            p.sClassName(QString::number(station));
+            p.bUsed(true);
+            Station<clsUnitCost> u(db);
+            for (int i = 0; i < n; ++i) {
+                p.SaveClass();
+                u.SaveUnit();
+            }
+        });
         QVERIFY(t.messages().isEmpty());
         QCOMPARE(t.count(QStringLiteral("PClass")), 2 * n);
         QCOMPARE(t.value(QStringLiteral("SELECT MAX(Code) FROM PClass")).toString(), QStringLiteral("00120"));
-        QCOMPARE(t.count(QStringLiteral("PClass"), QStringLiteral("ClassName = 'A'")), n);
+        QCOMPARE(t.count(QStringLiteral("PClass"), QStringLiteral("ClassName = '0'")), n);
+        // Special unit prices are numbered from 0.
+        QCOMPARE(t.count(QStringLiteral("SpecialUnit")), 2 * n);
+        QCOMPARE(t.value(QStringLiteral("SELECT MAX(Code) FROM SpecialUnit")).toLongLong(), 2 * n - 1);
     }
 
     void noMovementIsLost()
@@ -77,27 +75,23 @@ private slots:
         TradeDb t;
         clsStock init;
         recordtest::openStock(init, t.db, QStringLiteral("000001"), 100);
-
         const int n = 150;
-        auto work = [n](std::shared_ptr<dao::Database> db) {
-            return [n, db] {
-                clsStock s;
-                s.SetDatabase(db);
-                s.sPCode(QStringLiteral("000001"));
-                for (int i = 0; i < n; ++i) {
-                    s.siOldStock(0);
-                    s.siInStock(2);
-                    s.UpdateInStock();
-                    s.siOutStock(1);
-                    s.UpdateOutStock();
-                    // A correction of the receipt just made: 2 becomes 3.
-                    s.siInStock(3);
-                    s.siOldStock(2);
-                    s.UpdateInStock();
-                }
-            };
-        };
-        runTogether<std::function<void()>>(work(station(t.path)), work(station(t.path)));
+        onTwoStations(t.path, [n](std::shared_ptr<dao::Database> db, int) {
+            clsStock s;
+            s.SetDatabase(db);
+            s.sPCode(QStringLiteral("000001"));
+            for (int i = 0; i < n; ++i) {
+                s.siOldStock(0);
+                s.siInStock(2);
+                s.UpdateInStock();
+                s.siOutStock(1);
+                s.UpdateOutStock();
+                // A correction of the receipt just made: 2 becomes 3.
+                s.siInStock(3);
+                s.siOldStock(2);
+                s.UpdateInStock();
+            }
+        });
         QVERIFY(t.messages().isEmpty());
         QCOMPARE(init.CurInStock(), 3.0 * 2 * n);
         QCOMPARE(init.CurOutStock(), 1.0 * 2 * n);
@@ -109,20 +103,47 @@ private slots:
         TradeDb t;
         t.sql(QStringLiteral("INSERT INTO Trader (Code, C_Name, TotNoPay) VALUES ('000001', 'a', 1000)"));
         const int n = 150;
-        auto work = [n](std::shared_ptr<dao::Database> db) {
-            return [n, db] {
-                StationTrader tr(db.get());
-                tr.SCODE(QStringLiteral("000001"));
-                for (int i = 0; i < n; ++i) {
-                    tr.UpdateNoPay(0, 500);
-                    tr.UpdateNoPay(500, 300);
-                }
-            };
-        };
-        runTogether<std::function<void()>>(work(station(t.path)), work(station(t.path)));
+        onTwoStations(t.path, [n](std::shared_ptr<dao::Database> db, int) {
+            Station<clsTrader> tr(db);
+            tr.SCODE(QStringLiteral("000001"));
+            for (int i = 0; i < n; ++i) {
+                tr.UpdateNoPay(0, 500);
+                tr.UpdateNoPay(500, 300);
+            }
+        });
         QVERIFY(t.messages().isEmpty());
         clsTrader tr;
         QCOMPARE(tr.CurTotNoPay(QStringLiteral("000001")), 1000 + 2 * n * 300);
+    }
+
+    void noLedgerPostingIsLost()
+    {
+        TradeDb t;
+        const int n = 100;
+        onTwoStations(t.path, [n](std::shared_ptr<dao::Database> db, int) {
+            Station<clsTradeBook> b(db);
+            b.byGubun(1);
+            b.sDealDate(QStringLiteral("2009-05-01"));
+            for (int i = 0; i < n; ++i) {
+                // Both stations make the party's first posting of the day at once.
+                b.sCCode(QString::number(i));
+                b.lTradeKum(100);
+                b.lDC(1);
+                b.lVatKum(10);
+                b.lSumKum(110);
+                b.SaveTradeBook();
+                b.lTradeKum(7);
+                b.lDC(0);
+                b.lVatKum(0);
+                b.lSumKum(7);
+                b.UpdateTradeBook(true);
+            }
+        });
+        QVERIFY(t.messages().isEmpty());
+        // Per party one day row holding the postings of both workstations.
+        QCOMPARE(t.count(QStringLiteral("SaleBook")), n);
+        QCOMPARE(t.count(QStringLiteral("SaleBook"),
+                         QStringLiteral("TradeKum = 214 AND DC = 2 AND VatKum = 20 AND SumKum = 234")), n);
     }
 };
 
