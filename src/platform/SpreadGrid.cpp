@@ -83,6 +83,9 @@ struct SpreadGrid::Private {
     QString editPreedit; // what the input method is still composing in the editor
     bool inLeave = false;
     int moveSerial = 0;
+    // The active cell was to be scrolled into view while the grid was hidden, when the
+    // viewport has no size yet: it is done again once the grid is shown.
+    bool ensurePending = false;
     const QKeyEvent* editorKey = nullptr; // a key passed on by the editor
 
     int sortCol = 0;
@@ -249,6 +252,7 @@ struct SpreadGrid::Private {
 
     void ensureVisible(int c, int r)
     {
+        ensurePending = !q->isVisible();
         if (r >= 1 && r <= model.maxRows() && !model.rowHidden(r)) {
             int vi = visIndexOfRow(r);
             QScrollBar* vs = q->verticalScrollBar();
@@ -360,6 +364,9 @@ void SpreadGrid::Private::startEdit(const QString* initial)
     QObject::connect(editor, &QLineEdit::textEdited, q, [this]() {
         if (editor) emit q->EditChange(editCol, editRow);
     });
+    // The cell being edited is scrolled into view: an editor outside the viewport would be
+    // hidden, and a hidden editor cannot hold the focus (it would pass to the next control).
+    ensureVisible(editCol, editRow);
     placeEditor();
     if (gridHasFocus() || q->hasFocus()) editor->setFocus(Qt::OtherFocusReason);
     emit q->EditMode(editCol, editRow, 1, false);
@@ -731,6 +738,7 @@ int SpreadGrid::TopRow() const { return const_cast<Private*>(d.get())->topRow();
 void SpreadGrid::SetTopRow(int row)
 {
     if (row < 1) row = 1;
+    d->ensurePending = false;
     d->updateScrollBars();
     verticalScrollBar()->setValue(d->visIndexOfRow(row));
     d->repaint();
@@ -1041,6 +1049,7 @@ bool SpreadGrid::viewportEvent(QEvent* e)
         d->paint(p, static_cast<QPaintEvent*>(e)->rect());
         return true;
     }
+    if (e->type() == QEvent::Show && d->ensurePending) d->ensureVisible(d->activeCol, d->activeRow);
     return QAbstractScrollArea::viewportEvent(e);
 }
 

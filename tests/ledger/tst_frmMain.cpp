@@ -61,6 +61,44 @@ private slots:
         QCOMPARE(prompter->messages().size(), 0);
     }
 
+    // A list longer than the window opens on its blank input row, and what is typed first
+    // goes into that row, not into the period field at the top of the window.
+    void startShowsTheBlankRowForTyping()
+    {
+        QString data;
+        for (int i = 1; i <= 80; ++i)
+            data += QStringLiteral("INSERT INTO total (maeip_date, pro_name, group_name, maeip_code, maeip_cost,"
+                                   " maechul_date, maechul_code, maechul_cost, maechul_usecost) VALUES"
+                                   " ('2024-03-05', '상품%1', 'CPU', 0, 100, '2024-03-10', 0, 0, 0);").arg(i);
+        QVERIFY(gDB == nullptr);
+        QVERIFY(testsupport::runSqlScript(dbFile, data));
+        // The login and the first-start notice are really shown over the hidden window.
+        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("0"));
+        auto shownAnswer = [](std::function<int(QDialog&)> answer) {
+            return [answer](QDialog& d) {
+                d.show();
+                QApplication::processEvents();
+                const int r = answer ? answer(d) : int(QDialog::Accepted);
+                d.hide();
+                return r;
+            };
+        };
+        prompter->modalAnswers.enqueue(shownAnswer(loginAnswer()));
+        prompter->modalAnswers.enqueue(shownAnswer({}));
+        auto w = std::make_unique<frmMain>();
+        QVERIFY(w->Form_Load());
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QCOMPARE(w->spList->MaxRows(), 81);
+        QVERIFY(w->spList->TopRow() > 40);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+        QVERIFY(w->spList->IsEditing());
+        QCOMPARE(w->spList->ActiveRow(), 81);
+        QCOMPARE(w->spList->editorWidget()->text(), QStringLiteral("x"));
+        QCOMPARE(text(w->spDate[0], 1, 1), QStringLiteral("2024-03-01"));
+    }
+
     void listTotalsAndSortKeepBlankRowLast()
     {
         QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(

@@ -641,6 +641,38 @@ private slots:
         QVERIFY(g.IsEditing());
     }
 
+    // The last row made active while the window is still hidden (a list filled at start-up)
+    // is in view once the window shows; typing into an active cell scrolled out of view
+    // brings it back and keeps the focus in the grid, not in the window's next control.
+    void activeCellIsInViewForTyping()
+    {
+        QWidget w;
+        auto* g = new SpreadGrid(&w);
+        auto* other = new QLineEdit(&w);
+        g->SetMaxCols(3);
+        g->SetMaxRows(200);
+        g->SetEditModePermanent(true);
+        g->SetActiveCell(2, 200);
+        g->setGeometry(0, 0, 400, 200);
+        other->setGeometry(0, 210, 100, 20);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(g->TopRow() > 150);
+        g->SetFocus();
+        QTRY_VERIFY(g->IsEditing());
+        g->EndEdit(true);
+        g->SetTopRow(1); // scrolled away, as with the mouse wheel
+        QVERIFY(g->TopRow() == 1);
+        QTest::keyClick(g, Qt::Key_A);
+        QVERIFY(g->IsEditing());
+        QVERIFY(g->editorWidget()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_B);
+        QCOMPARE(g->editorWidget()->text(), QStringLiteral("ab"));
+        QVERIFY(g->TopRow() > 150);
+        QVERIFY(other->text().isEmpty());
+    }
+
     void rowTagsAndHiddenRowsMoveWithTheirRows()
     {
         SpreadGrid g;
