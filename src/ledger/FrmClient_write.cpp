@@ -386,13 +386,23 @@ void FrmClient_write::btnPost_Click()
         platform::prompter().execModal(post);
     }
     QLineEdit* address = txtInput[4];
-    address->setFocus();
     if (!address->text().isEmpty()) {
-        // the user goes on typing after the district
+        // The user goes on typing after the district: the caret goes to the end once the box
+        // has the focus. After the postal list the window gets its focus back only when it is
+        // active again, and the box's focus handler would then select the whole address.
         address->setText(address->text() + QLatin1Char(' '));
-        address->deselect();
-        address->setCursorPosition(int(address->text().size()));
+        bCaretToEnd = true;
     }
+    address->setFocus();
+    if (address->hasFocus())
+        placeCaretAtEnd(address);
+}
+
+void FrmClient_write::placeCaretAtEnd(QLineEdit* box)
+{
+    bCaretToEnd = false;
+    box->deselect();
+    box->setCursorPosition(int(box->text().size()));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -440,7 +450,10 @@ bool FrmClient_write::eventFilter(QObject* watched, QEvent* event)
     if (index >= 0) {
         switch (event->type()) {
         case QEvent::FocusIn:
-            SelectAllText(txtInput[index]);
+            if (index == 4 && bCaretToEnd)
+                placeCaretAtEnd(txtInput[index]);
+            else
+                SelectAllText(txtInput[index]);
             break;
         case QEvent::FocusOut:
             txtInput_Validate(index);

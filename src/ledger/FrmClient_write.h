@@ -66,6 +66,7 @@ private:
     bool SaveClient(bool bNew);
     void proposeRename();
     int boxIndex(const QObject* o) const;
+    void placeCaretAtEnd(QLineEdit* box);
 
     int iKind = -1;
     QString sTable;
@@ -75,4 +76,6 @@ private:
     QString sSavedName;
     QString sLoadedName;
     QPointer<QObject> callForm;
+    // After a postal pick: the address box puts its caret at the end when it gets the focus.
+    bool bCaretToEnd = false;
 };

@@ -1,5 +1,6 @@
 #include "NameListFixture.h"
 
+#include "frame/FrmPost.h"
 #include "ledger/FrmClient_write.h"
 #include "ledger/frmMain.h"
 #include "platform/Prompter.h"
@@ -311,6 +312,46 @@ private slots:
         d.btnCancel_Click();
         QCOMPARE(d.CCode(), qint64(0));
         QCOMPARE(d.CName(), QString());
+    }
+
+    // After a pick in the postal list the user types the rest of the address after the
+    // district: the caret stands at its end, nothing is selected, also when the editor gets
+    // its focus back only once the list has closed.
+    void postalPickLeavesTheCaretAfterTheDistrict()
+    {
+        const QString postFile = f->env.path(QStringLiteral("dbpost.mdb"));
+        QVERIFY(testsupport::createDatabase(postFile, QStringLiteral("post"))); // several places in 역삼동
+        gsPostDBFile = postFile;
+        FrmClient_write w;
+        fillNew(w, 1, QStringLiteral("새거래처"));
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.txtInput[3]->setFocus();
+        w.txtInput[3]->setText(QStringLiteral("역삼"));
+        prompter->modalAnswers.enqueue([](QDialog& d) { // the list is shown and takes the focus
+            auto* post = qobject_cast<FrmPost*>(&d);
+            if (!post)
+                return 0;
+            post->show();
+            QApplication::setActiveWindow(post);
+            if (!QTest::qWaitForWindowActive(post))
+                return 0;
+            post->PickRow(0);
+            return post->result();
+        });
+        QTest::keyClick(w.txtInput[3], Qt::Key_Return);
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTRY_VERIFY(w.txtInput[4]->hasFocus());
+        QVERIFY(!w.txtInput[3]->text().isEmpty());
+        QVERIFY(!w.txtInput[4]->hasSelectedText());
+        QTest::keyClicks(w.txtInput[4], QStringLiteral("12"));
+        QCOMPARE(w.txtInput[4]->text(), QStringLiteral("서울특별시 강남구 역삼동 12"));
+        // any later visit of the box selects its text, as every box does
+        w.txtInput[5]->setFocus();
+        w.txtInput[4]->setFocus();
+        QVERIFY(w.txtInput[4]->hasSelectedText());
     }
 
     void mainWindowEditButtonRefreshesItsBox()
