@@ -122,6 +122,7 @@ void FrmSprRPTCol::cmdSave_Click()
         MsgWarn(QStringLiteral("설정할 그리드가 없습니다."));
         return;
     }
+    platform::IniFileLock lock(iniFile());
     platform::IniFile ini(iniFile());
     bool ok = ini.load();
     if (ok) {

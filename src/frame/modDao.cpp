@@ -157,6 +157,10 @@ bool DAO_AddField(dao::Database* db, const QString& table, const QString& field,
     applyDefault(f, defaultValue);
     try {
         dao::Transaction tx(*db);
+        // Looked at again under the write lock: another workstation starting at the same
+        // moment may have added it meanwhile.
+        if (db->tableDef(table).fieldIndex(field) >= 0)
+            return false;
         db->appendField(table, f);
         if (!fillSql.isEmpty())
             db->execute(fillSql);
@@ -195,6 +199,13 @@ bool DAO_EditField(dao::Database* db, const QString& table, const QString& field
 
         // One transaction: the indexes go and the column changes together, or nothing changes.
         dao::Transaction tx(*db);
+        {
+            // Another workstation starting at the same moment may have changed it meanwhile.
+            const dao::TableDef now = db->tableDef(table);
+            const int i = now.fieldIndex(field);
+            if (i >= 0 && now.fields[i].type == wantType && now.fields[i].size == wantSize)
+                return false;
+        }
         if (bDelIndex)
             deleteIndexesOn(*db, def.name, field);
         dao::FieldDef nf = old;

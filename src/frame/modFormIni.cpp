@@ -45,6 +45,7 @@ QString gridName(const platform::SpreadGrid* spr)
 bool writeValue(const QString& file, const QString& section, const QString& key, const QString& value,
                 QString* error = nullptr)
 {
+    platform::IniFileLock lock(file);
     platform::IniFile ini(file);
     if (!ini.load()) {
         if (error)
@@ -302,7 +303,9 @@ void SaveFormIni(QWidget* frm, const QString& sSuffix)
     if (state.testFlag(Qt::WindowMinimized))
         return;
     const bool maximised = state.testFlag(Qt::WindowMaximized);
-    platform::IniFile ini(FormIniFile(FormName(frm), sSuffix));
+    const QString file = FormIniFile(FormName(frm), sSuffix);
+    platform::IniFileLock lock(file);
+    platform::IniFile ini(file);
     if (!ini.load())
         return;
     ini.setValue(kPosition, QStringLiteral("WindowState"), QString::number(maximised ? 2 : 0));

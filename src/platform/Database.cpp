@@ -260,6 +260,10 @@ std::shared_ptr<Database> Database::open(const QString& path, int, bool readOnly
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db->m_db, flags, nullptr);
     if (rc != SQLITE_OK)
         db->fail(rc);
+    // A file (or folder, which must take the journal) that may not be written would open
+    // read-only without a word, and every later write would fail one by one: refuse it here.
+    if (!readOnly && (sqlite3_db_readonly(db->m_db, "main") == 1 || !QFileInfo(fi.absolutePath()).isWritable()))
+        throw DaoError(errReadOnly, QStringLiteral("'%1' 파일에 쓸 수 없습니다(읽기 전용).").arg(path));
     sqlite3_extended_result_codes(db->m_db, 1);
     // A double-quoted name is always a name: a misspelt column must fail (3011), not turn
     // silently into a text value.

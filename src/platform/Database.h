@@ -19,7 +19,8 @@ class Recordset;
 class PreparedStatement;
 
 // One open database file (SQLite standing in for the original engine).
-//  - open() never creates a file; a read-only open refuses every write.
+//  - open() never creates a file; a read-only open refuses every write. A read-write open of
+//    a file (or folder) that may not be written fails with 3027 instead of opening read-only.
 //  - The file uses a rollback journal (no WAL) and a busy timeout, so several workstations
 //    can share it on a network folder.
 //  - Every failure throws DaoError: 3011 for a missing table or column, 3261 when another

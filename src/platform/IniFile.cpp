@@ -3,12 +3,24 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QTextStream>
 
 namespace platform {
 
 IniFile::IniFile(const QString& path) : m_path(path) {}
+
+IniFileLock::IniFileLock(const QString& iniPath)
+{
+    QDir().mkpath(QFileInfo(iniPath).absolutePath());
+    m_lock = std::make_unique<QLockFile>(iniPath + QStringLiteral(".lock"));
+    m_lock->setStaleLockTime(10000);
+    if (!m_lock->tryLock(5000))
+        m_lock.reset(); // never wait for ever: write without the lock
+}
+
+IniFileLock::~IniFileLock() = default;
 
 bool IniFile::load()
 {

@@ -1,7 +1,10 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
+
+class QLockFile;
 
 namespace platform {
 
@@ -35,6 +38,20 @@ private:
 
     QString m_path;
     std::vector<Section> m_sections;
+};
+
+// Held by a writer from load() to save(): a lock file "<file>.lock" beside the INI file, so
+// that two programs changing other keys of one file at the same moment lose none of them.
+// Waits a few seconds at most; a writer that does not get it goes on without it.
+class IniFileLock {
+public:
+    explicit IniFileLock(const QString& iniPath);
+    ~IniFileLock();
+    IniFileLock(const IniFileLock&) = delete;
+    IniFileLock& operator=(const IniFileLock&) = delete;
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
 };
 
 } // namespace platform

@@ -54,6 +54,7 @@ QString GetSetting(const QString& application, const QString& section, const QSt
 void SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value)
 {
+    IniFileLock lock(settingsFile(application));
     IniFile ini(settingsFile(application));
     ini.load();
     ini.setValue(section, key, value);
@@ -62,6 +63,7 @@ void SaveSetting(const QString& application, const QString& section, const QStri
 
 void DeleteSetting(const QString& application, const QString& section, const QString& key)
 {
+    IniFileLock lock(settingsFile(application));
     IniFile ini(settingsFile(application));
     ini.load();
     if (key.isEmpty())

@@ -6,6 +6,7 @@
 #include "support/ScriptedPrompter.h"
 
 #include <QtTest>
+#include <thread>
 
 // The start-up upgrade on an old file and on one that is already up to date.
 class tst_UpgradeSchema : public QObject {
@@ -118,6 +119,38 @@ private slots:
         UpgradeSchema(db.get());
         QCOMPARE(fieldNames(*db, QStringLiteral("maeip")).size(), 7);
         QCOMPARE(prompter.messages().size(), 0);
+    }
+
+    // Two workstations start on an old file at the same moment: the second one waits for the
+    // first one's change and then finds its work done; it shows no error and adds nothing twice.
+    void twoWorkstationsStartingAtOnce()
+    {
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter prompter;
+        const QString path = env.path(QStringLiteral("old.mdb"));
+        QString schema = ledgertest::oldMainSchema();
+        schema.replace(QStringLiteral("group_name TEXT(50)"), QStringLiteral("group_name TEXT(6)"));
+        schema.replace(QStringLiteral("CREATE TABLE group_name (name TEXT(50));"),
+                       QStringLiteral("CREATE TABLE group_name (name TEXT(6) NOT NULL, CONSTRAINT group_name_name PRIMARY KEY (name));"));
+        QVERIFY(ledgertest::makeDatabase(path, schema, QStringLiteral(
+            "INSERT INTO maechul (id, name) VALUES (1, '가'); INSERT INTO maeip (id, name) VALUES (2, '나');")));
+
+        auto first = dao::Database::open(path);
+        auto second = dao::Database::open(path);
+        // The first workstation is half-way: its telephone columns are not committed yet.
+        first->beginImmediate();
+        UpgradeSchema(first.get());
+        QCOMPARE(prompter.messages().size(), 0);
+        std::thread commitLater([&] {
+            QThread::msleep(300);
+            first->commit();
+        });
+        UpgradeSchema(second.get());
+        commitLater.join();
+        QCOMPARE(prompter.messages().size(), 0);
+        for (const QString& t : {QStringLiteral("maechul"), QStringLiteral("maeip")})
+            QCOMPARE(fieldNames(*second, t).size(), 12);
+        QCOMPARE(rows(*second, QStringLiteral("SELECT id, name, tel6 FROM maechul")), QStringList{QStringLiteral("1|가|")});
     }
 };
 

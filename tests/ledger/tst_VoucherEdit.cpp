@@ -525,6 +525,39 @@ private slots:
         QVERIFY(!prompter->calls[0].text.contains(QStringLiteral("【보고서】")));
     }
 
+    // Another workstation holds the write lock longer than this one waits: the user is told,
+    // the cell shows what the database holds, no voucher appears; once the lock is gone the
+    // same typing lands.
+    void writeMeetingAHeldLockIsReported()
+    {
+        QVERIFY(addVouchers({{5, 100, "2024-03-05", 0}}));
+        auto w = start(true);
+        QVERIFY(w);
+        auto other = dao::Database::open(dbFile);
+        other->beginImmediate();
+        gDB->setBusyTimeout(50);
+
+        QVERIFY(type(*w, 10, 1, QStringLiteral("700")));
+        QCOMPARE(prompter->messages().size(), 1);
+        QVERIFY(prompter->lastMessage().text.startsWith(QStringLiteral("자료를 수정하는 중 오류가 발생했습니다.\r\n오류번호 : 3261")));
+        QCOMPARE(cell(*w, 10, 1), QStringLiteral("0"));
+
+        prompter->clear();
+        QVERIFY(type(*w, 3, 2, QStringLiteral("TV")));
+        QCOMPARE(prompter->messages().size(), 1);
+        QVERIFY(prompter->lastMessage().text.startsWith(QStringLiteral("Error 3261 (")));
+        QCOMPARE(cell(*w, 13, 2), QString());
+        QCOMPARE(w->spList->MaxRows(), 2);
+
+        other->rollback();
+        prompter->clear();
+        QVERIFY(type(*w, 10, 1, QStringLiteral("700")));
+        QVERIFY(type(*w, 3, 2, QStringLiteral("TV")));
+        QCOMPARE(prompter->messages().size(), 0);
+        QCOMPARE(field(5, QStringLiteral("maechul_cost")).toLongLong(), 700);
+        QCOMPARE(voucher(cell(*w, 13, 2).toLongLong()), QStringLiteral("2024-03-20||TV|0||0|2024-03-20|0||0|0"));
+    }
+
     // The write-back unit alone: only the grid's voucher fields reach a statement.
     void writerRefusesOtherColumns()
     {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <thread>
 
 using namelisttest::Fixture;
 using namelisttest::voucher;
@@ -135,6 +136,23 @@ private slots:
         QVERIFY(!AddProduct(name));
         QCOMPARE(f.prompter.calls.last().text, QStringLiteral("신규등록 할 상품명을 입력하세요."));
         QVERIFY(f.prompter.messages().isEmpty());
+
+        // another workstation registers the same name at the same moment: stored once
+        {
+            auto other = dao::Database::open(gDB->name());
+            other->beginImmediate();
+            other->execute(QStringLiteral("INSERT INTO product (name) VALUES ('동시상품')"));
+            std::thread later([&] {
+                QThread::msleep(300);
+                other->commit();
+            });
+            name = QStringLiteral("동시상품");
+            const bool added = AddProduct(name);
+            later.join();
+            QVERIFY(!added);
+            QCOMPARE(f.prompter.lastMessage().text, QStringLiteral("이미 같은 이름이 등록 되어 있습니다."));
+            QCOMPARE(Fixture::column(QStringLiteral("SELECT name FROM product WHERE name = '동시상품'")).size(), 1);
+        }
 
         // a failed insert is reported, never taken for success
         gDB = dao::Database::open(gDB->name(), 0, true);

@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <atomic>
 #include <thread>
+#include <unistd.h>
 
 using namespace dao;
 
@@ -59,6 +60,27 @@ private slots:
         } catch (const DaoError& e) {
             QCOMPARE(e.number(), long(errReadOnly));
         }
+    }
+
+    void writeProtectedFileIsNotOpenedForWriting()
+    {
+        if (::geteuid() == 0)
+            QSKIP("the superuser may write any file");
+        fresh();
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const QByteArray before = [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        try {
+            Database::open(file);
+            QFAIL("a write-protected file was opened for writing");
+        } catch (const DaoError& e) {
+            QCOMPARE(e.number(), long(errReadOnly));
+        }
+        // Reading it is still allowed, and nothing was written.
+        QVERIFY(Database::open(file, 0, true)->scalar(QStringLiteral("SELECT COUNT(*) FROM party")).isValid());
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void valuesRoundTripAsBoundParameters()
