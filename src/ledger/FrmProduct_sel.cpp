@@ -94,7 +94,11 @@ bool FrmProduct_sel::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == cmbGroup) {
         if (e->type() == QEvent::FocusIn && isVisible()) {
-            cmbGroup_GotFocus();
+            // Entered from the keyboard only: the focus coming back from the closed list, or
+            // from a click that opens the list itself, opens nothing.
+            const auto reason = static_cast<QFocusEvent*>(e)->reason();
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+                cmbGroup_GotFocus();
         } else if (e->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(e);
             const int code = VbKeyCode(k);

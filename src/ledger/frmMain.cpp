@@ -737,7 +737,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
         } else if (watched == txtPName) {
             SelectAllText(txtPName);
         } else if (watched == cmbGroup) {
-            CmbShowList(false);
+            // Entered from the keyboard: the list drops. The focus coming back from the closed
+            // list, or from a click that opens the list itself, opens nothing.
+            const auto reason = static_cast<QFocusEvent*>(e)->reason();
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+                CmbShowList(false);
         }
     } else if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);

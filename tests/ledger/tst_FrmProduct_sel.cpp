@@ -5,6 +5,7 @@
 #include "ledger/frmMain.h"
 #include "platform/SpreadGrid.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QtTest>
@@ -68,6 +69,29 @@ private slots:
         FrmGroup_sel g; // never compares the whole name
         gbAutoPickProduct = true;
         QCOMPARE(g.FindRecords(QStringLiteral("가")), qint64(1));
+    }
+
+    // Tabbing into the group combo drops its list; the pick keeps, since the focus coming
+    // back from the closed list (or from a click) opens nothing again.
+    void groupListOpensOnlyWhenEntered()
+    {
+        Fixture f(data());
+        FrmProduct_sel w;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.cmbGroup->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(w.cmbGroup->view()->isVisible());
+        QTest::keyClick(w.cmbGroup->view(), Qt::Key_Down);
+        QTest::keyClick(w.cmbGroup->view(), Qt::Key_Return);
+        QTRY_VERIFY(!w.cmbGroup->view()->isVisible());
+        for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::MouseFocusReason}) {
+            QFocusEvent back(QEvent::FocusIn, reason);
+            QCoreApplication::sendEvent(w.cmbGroup, &back);
+            QApplication::processEvents();
+        }
+        QVERIFY(!w.cmbGroup->view()->isVisible());
+        QCOMPARE(w.cmbGroup->currentText(), QStringLiteral("가전"));
     }
 
     void renameCarriesIntoTheVouchersOnlyOnYes()

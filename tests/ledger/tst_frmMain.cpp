@@ -15,6 +15,7 @@
 #include "platform/SpreadGrid.h"
 #include "support/ScriptedPrompter.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -97,6 +98,32 @@ private slots:
         QCOMPARE(w->spList->ActiveRow(), 81);
         QCOMPARE(w->spList->editorWidget()->text(), QStringLiteral("x"));
         QCOMPARE(text(w->spDate[0], 1, 1), QStringLiteral("2024-03-01"));
+    }
+
+    // The group filter drops its list when the user tabs into it; picking from the list
+    // gives the focus back to the combo, which must not open the list again: the pick would
+    // be lost and the open list would swallow the next click.
+    void groupComboOpensOnlyWhenEntered()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (maeip_date, pro_name, group_name, maechul_date) VALUES ('2024-03-05', 'a', 'CPU', '2024-03-10');"
+            "INSERT INTO total (maeip_date, pro_name, group_name, maechul_date) VALUES ('2024-03-05', 'b', 'HDD', '2024-03-10');")));
+        auto w = start(true);
+        QVERIFY(w);
+        QVERIFY(w->cmbGroup->count() == 3);
+        w->txtPName->setFocus();
+        QTest::keyClick(w->txtPName, Qt::Key_Tab);
+        QTRY_VERIFY(w->cmbGroup->view()->isVisible());
+        QTest::keyClick(w->cmbGroup->view(), Qt::Key_Down);
+        QTest::keyClick(w->cmbGroup->view(), Qt::Key_Return);
+        QTRY_VERIFY(!w->cmbGroup->view()->isVisible());
+        for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::MouseFocusReason, Qt::ActiveWindowFocusReason}) {
+            QFocusEvent back(QEvent::FocusIn, reason);
+            QCoreApplication::sendEvent(w->cmbGroup, &back);
+            QApplication::processEvents();
+            QVERIFY2(!w->cmbGroup->view()->isVisible(), qPrintable(QString::number(reason)));
+        }
+        QCOMPARE(w->cmbGroup->currentText(), QStringLiteral("CPU"));
     }
 
     void listTotalsAndSortKeepBlankRowLast()
