@@ -1,9 +1,11 @@
 #include "NameListFixture.h"
 
 #include "frame/FrmPost.h"
+#include "ledger/FrmClient_Sel.h"
 #include "ledger/FrmClient_write.h"
 #include "ledger/frmMain.h"
 #include "platform/Prompter.h"
+#include "platform/SpreadGrid.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -152,6 +154,58 @@ private slots:
         gDB->setBusyTimeout(5000);
         w2.btnSave_Click();
         QCOMPARE(w2.CCode(), qint64(3));
+    }
+
+    // An id once in use is never handed out again: not the id of a deleted party, whether a
+    // voucher still names it or not, and not a code that vouchers hold without a party.
+    void noIdIsHandedOutTwice()
+    {
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (1, '하나'), (2, '둘')"));
+        const auto deleteFromList = [this](int kind, const QString& name) {
+            FrmClient_Sel list;
+            list.mode(kind);
+            if (list.FindRecords(name) != 1)
+                return false;
+            list.spList->SetActiveCell(1, 1);
+            prompter->msgAnswers << platform::AnswerYes;
+            list.cmdDel_Click();
+            return list.spList->MaxRows() == 0;
+        };
+        const auto addNew = [](int kind, const QString& name) {
+            FrmClient_write w;
+            fillNew(w, kind, name);
+            w.btnSave_Click();
+            return w.CCode();
+        };
+        QVERIFY(deleteFromList(1, QStringLiteral("둘"))); // stored before, no voucher
+        QCOMPARE(addNew(1, QStringLiteral("셋")), qint64(3));
+        QVERIFY(deleteFromList(1, QStringLiteral("셋"))); // made by the editor
+        prompter->clear();
+        QCOMPARE(addNew(1, QStringLiteral("넷")), qint64(4));
+
+        // purchase codes of vouchers whose party is gone; the sales codes do not count here
+        gDB->execute(QStringLiteral("INSERT INTO total (maechul_code, maechul_name, maeip_code, maeip_name) VALUES"
+                                    " (70, '어디', 9, '옛공급사')"));
+        QCOMPARE(addNew(0, QStringLiteral("공급사")), qint64(10));
+        QCOMPARE(addNew(1, QStringLiteral("다섯")), qint64(71));
+        QVERIFY(prompter->messages().isEmpty());
+
+        // ids are 32-bit: the last one is given, the one after it refused
+        gDB->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (2147483646, '끝에서둘째')"));
+        QCOMPARE(addNew(0, QStringLiteral("마지막")), qint64(2147483647));
+        prompter->clear();
+        CallBackSink sink;
+        FrmClient_write w;
+        fillNew(w, 0, QStringLiteral("넘침"));
+        w.CallForm(&sink);
+        w.btnSave_Click();
+        QCOMPARE(prompter->lastMessage().text,
+                 QStringLiteral("거래처 코드가 최대값(2,147,483,647)에 이르러 새 거래처를 등록할 수 없습니다."));
+        QCOMPARE(w.CCode(), qint64(0));
+        QCOMPARE(w.result(), 0); // the window stays open
+        QVERIFY(sink.calls.isEmpty());
+        QVERIFY(!savedMessageShown());
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maeip WHERE name = '넘침' OR id > 2147483647")).toInt(), 0);
     }
 
     void nameLimitCountsCodePageBytes()
