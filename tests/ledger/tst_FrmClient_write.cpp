@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QThread>
@@ -264,6 +266,53 @@ private slots:
         e2.btnSave_Click();
         QCOMPARE(prompter->messages().size(), 1); // the same question
         QCOMPARE(e2.CCode(), qint64(0));
+    }
+
+    // Two workstations save a new party of the same name at the same moment: both counted no
+    // such name before either had saved. The one that writes second sees the other's row
+    // under the write lock and asks; answered No, the name is stored once.
+    void sameNameFromTwoWorkstationsIsAskedAbout()
+    {
+        const QString name = QStringLiteral("동시손님");
+        const QString question = QStringLiteral("msg:이미 같은 이름이 등록 되어 있습니다.\r\n그래도, 저장하시겠습니까?");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess station[2];
+        for (QProcess& p : station) {
+            p.setProcessEnvironment(env);
+            p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            p.start(QStringLiteral(TRELVO_BINARY_DIR "/tests/ledger_party_station"),
+                    {dbFile, QStringLiteral("1"), name});
+        }
+        for (QProcess& p : station) {
+            QVERIFY(p.waitForStarted(10000));
+            QVERIFY(p.waitForReadyRead(20000));
+            QCOMPARE(p.readLine().trimmed(), QByteArray("ready"));
+        }
+        // A third workstation is busy writing: both find no such name and wait for the lock.
+        auto busy = dao::Database::open(dbFile);
+        busy->beginImmediate();
+        busy->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (500, '다른일')"));
+        for (QProcess& p : station) {
+            p.write("go\n");
+            p.waitForBytesWritten(5000);
+        }
+        QThread::msleep(800);
+        busy->commit();
+
+        QString out[2];
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(station[i].waitForFinished(20000));
+            QCOMPARE(station[i].exitCode(), 0);
+            out[i] = QString::fromUtf8(station[i].readAllStandardOutput());
+        }
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maechul WHERE name = ?"), {name}).toInt(), 1);
+        const qint64 id = scalar(QStringLiteral("SELECT id FROM maechul WHERE name = ?"), {name}).toLongLong();
+        // one saved without a question, the other asked once and saved nothing
+        const QString saved = QStringLiteral("code:%1\n").arg(id);
+        const int saver = out[0] == saved ? 0 : 1;
+        QCOMPARE(out[saver], saved);
+        QCOMPARE(out[1 - saver], question + QStringLiteral("\ncode:0\n"));
     }
 
     void renameReachesOnlyThisPartysVouchersWhenAsked()
