@@ -6,6 +6,8 @@
 #include "platform/Prompter.h"
 #include "platform/SqlText.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kModule = QStringLiteral("modDao");
@@ -54,6 +56,45 @@ qint64 DAO_NextNo(dao::Database* db, const QString& table, const QString& field)
         next = rs->toInt64(0) + 1;
     CloseRS(rs);
     return next;
+}
+
+namespace {
+
+// The highest id handed out or deleted, per table. Made on first use, so that files that
+// never numbered a row this way stay as they are.
+void ensureUsedNoTable(dao::Database& db)
+{
+    db.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS id_seq (name TEXT(50) PRIMARY KEY, seq LONG NOT NULL)"));
+}
+
+} // namespace
+
+qint64 DAO_NextFreeNo(dao::Database* db, const QString& table, const QString& field, const QString& refTable,
+                      const QString& refField)
+{
+    qint64 next = DAO_NextNo(db, table, field);
+    if (next == -1)
+        return -1;
+    const qint64 aboveRefs = DAO_NextNo(db, refTable, refField);
+    if (aboveRefs == -1)
+        return -1;
+    next = std::max(next, aboveRefs);
+    ensureUsedNoTable(*db);
+    const QVariant used = db->scalar(QStringLiteral("SELECT seq FROM id_seq WHERE name = ?"), {table});
+    if (!used.isNull())
+        next = std::max(next, used.toLongLong() + 1);
+    DAO_MarkNoUsed(db, table, next);
+    return next;
+}
+
+void DAO_MarkNoUsed(dao::Database* db, const QString& table, qint64 no)
+{
+    if (!db)
+        throw notOpen();
+    ensureUsedNoTable(*db);
+    db->execute(QStringLiteral("INSERT INTO id_seq (name, seq) VALUES (?, ?)"
+                               " ON CONFLICT (name) DO UPDATE SET seq = max(seq, excluded.seq)"),
+                {table, no});
 }
 
 qint64 RecCount(dao::Database* db, const QString& table, const QString& where, const QVariantList& params)

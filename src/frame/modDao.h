@@ -10,6 +10,16 @@
 // MAX(field) + 1, 1 on an empty table, -1 when the query fails. A caller that inserts the
 // number must hold a dao::Transaction around both.
 qint64 DAO_NextNo(dao::Database* db, const QString& table, const QString& field);
+// The next id of table.field that was never in use: one above MAX(field), above
+// MAX(refField) of refTable (codes that other rows still hold) and above every id of the
+// table handed out or deleted before (DAO_MarkNoUsed); the id counts as handed out from then
+// on. -1 when a MAX query fails (its message shown); other failures throw. Run it inside the
+// dao::Transaction that inserts the row.
+qint64 DAO_NextFreeNo(dao::Database* db, const QString& table, const QString& field, const QString& refTable,
+                      const QString& refField);
+// Remembers that id no of table was in use (a row being deleted), so that DAO_NextFreeNo never
+// hands it out again. Throws on failure; run it in the transaction that deletes the row.
+void DAO_MarkNoUsed(dao::Database* db, const QString& table, qint64 no);
 // Row count of table with an optional where-clause (" WHERE ..." with ? placeholders).
 qint64 RecCount(dao::Database* db, const QString& table, const QString& where = QString(),
                 const QVariantList& params = {});

@@ -1,5 +1,6 @@
 #include "ledger/FrmClient_Sel.h"
 
+#include "frame/modDao.h"
 #include "frame/modFrmCtrl.h"
 #include "frame/modGlobal.h"
 #include "frame/modMain.h"
@@ -153,7 +154,12 @@ void FrmClient_Sel::cmdDel_Click()
     try {
         if (!gDB)
             throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+        // The id stays in use: vouchers may still hold it, and a new party must not take it.
+        dao::Transaction tx(*gDB);
+        DAO_MarkNoUsed(gDB.get(), sTable, id);
         affected = gDB->execute(QStringLiteral("DELETE FROM ") + dao::quoteIdent(sTable) + QStringLiteral(" WHERE id = ?"), {id});
+        if (affected > 0)
+            tx.commit();
     } catch (const dao::DaoError& e) {
         ShowErrMsg(QStringLiteral("삭제중 오류가 발생하였습니다."), e);
         return;

@@ -24,6 +24,8 @@
 #include <QMetaObject>
 #include <QPushButton>
 
+#include <limits>
+
 namespace {
 
 // Box index -> column, in the order the record is written and read.
@@ -239,14 +241,12 @@ void FrmClient_write::btnSave_Click()
         return;
     }
 
-    QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + dao::quoteIdent(sTable) + QStringLiteral(" WHERE name = ?");
-    QVariantList params{name};
-    if (lEditMode == 2) {
-        sql += QStringLiteral(" and id <> ?");
-        params << lRecordId;
-    }
+    // Same-name parties are counted before asking and again under the write lock of the save:
+    // a party of that name another workstation saved meanwhile is asked about as well. The
+    // question is never shown while the lock is held.
+    const SameNameQuery sameName = sameNameQuery(name);
     RecordsetPtr rs;
-    if (!DAO_OpenSnapshot(gDB, rs, sql, params))
+    if (!DAO_OpenSnapshot(gDB, rs, sameName.sql, sameName.params))
         return;
     qint64 count = 0;
     try {
@@ -258,13 +258,20 @@ void FrmClient_write::btnSave_Click()
         return;
     }
     CloseRS(rs);
-    if (count > 0
-        && MsgYesNo(QStringLiteral("이미 같은 이름이 등록 되어 있습니다.\r\n그래도, 저장하시겠습니까?"), QString(), false)
-               != platform::AnswerYes)
-        return;
-
-    if (!SaveClient(lEditMode == 1))
-        return;
+    qint64 agreed = 0; // same-name parties the user has agreed to
+    for (;;) {
+        if (count > agreed) {
+            if (MsgYesNo(QStringLiteral("이미 같은 이름이 등록 되어 있습니다.\r\n그래도, 저장하시겠습니까?"), QString(), false)
+                != platform::AnswerYes)
+                return;
+            agreed = count;
+        }
+        const SaveResult saved = SaveClient(lEditMode == 1, agreed, count);
+        if (saved == SaveFailed)
+            return;
+        if (saved == SaveDone)
+            break;
+    }
     lSavedCode = lRecordId;
     sSavedName = name;
 
@@ -311,22 +318,46 @@ void FrmClient_write::proposeRename()
     MsgInfo(QStringLiteral("전표에서 ") + QString::number(changed) + QStringLiteral("건의 자료가 변경되었습니다."));
 }
 
-bool FrmClient_write::SaveClient(bool bNew)
+FrmClient_write::SameNameQuery FrmClient_write::sameNameQuery(const QString& name) const
+{
+    SameNameQuery q;
+    q.sql = QStringLiteral("SELECT COUNT(*) FROM ") + dao::quoteIdent(sTable) + QStringLiteral(" WHERE name = ?");
+    q.params << name;
+    if (lEditMode == 2) {
+        q.sql += QStringLiteral(" and id <> ?");
+        q.params << lRecordId;
+    }
+    return q;
+}
+
+FrmClient_write::SaveResult FrmClient_write::SaveClient(bool bNew, qint64 agreedSameName, qint64& sameName)
 {
     if (!gDB) {
         MsgWarn(QStringLiteral("CODE 생성 및 정의 오류입니다."));
-        return false;
+        return SaveFailed;
     }
-    bool noCode = false;
+    enum { Written, NoCode, TooLarge, NameTaken } outcome = Written;
     try {
-        // The number is read and inserted under one write lock, so two workstations never
-        // take the same id.
+        // The name is counted, the number read and the row written under one write lock, so
+        // two workstations never take the same id nor both miss each other's party.
         dao::Transaction tx(*gDB);
-        if (bNew)
-            lRecordId = DAO_NextNo(gDB.get(), sTable, QStringLiteral("id"));
-        if (lRecordId == -1) {
-            noCode = true;
+        const SameNameQuery q = sameNameQuery(txtInput[0]->text());
+        const qint64 now = gDB->scalar(q.sql, q.params).toLongLong();
+        if (now > agreedSameName) {
+            sameName = now;
+            outcome = NameTaken;
         } else {
+            if (bNew) {
+                // Never an id that vouchers still hold (a deleted party's) nor one given before.
+                lRecordId = DAO_NextFreeNo(gDB.get(), sTable, QStringLiteral("id"), QStringLiteral("total"),
+                                           sTable + QStringLiteral("_code"));
+                if (lRecordId > std::numeric_limits<qint32>::max())
+                    outcome = TooLarge;
+            }
+            if (lRecordId == -1)
+                outcome = NoCode;
+        }
+        if (outcome == Written) {
             const QString table = dao::quoteIdent(sTable);
             QVariantList values;
             QStringList columns;
@@ -356,13 +387,22 @@ bool FrmClient_write::SaveClient(bool bNew)
         if (bNew)
             lRecordId = -1;
         ShowErrMsg(QStringLiteral("자료를 저장하는 중 오류가 발생했습니다."), e);
-        return false;
+        return SaveFailed;
     }
-    if (noCode) {
+    switch (outcome) {
+    case Written:
+        return SaveDone;
+    case NameTaken:
+        return SaveAskAgain;
+    case NoCode:
         MsgWarn(QStringLiteral("CODE 생성 및 정의 오류입니다."));
-        return false;
+        return SaveFailed;
+    case TooLarge:
+        lRecordId = -1;
+        MsgWarn(QStringLiteral("거래처 코드가 최대값(2,147,483,647)에 이르러 새 거래처를 등록할 수 없습니다."));
+        return SaveFailed;
     }
-    return true;
+    return SaveFailed;
 }
 
 void FrmClient_write::btnCancel_Click() { reject(); }

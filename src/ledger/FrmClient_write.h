@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+#include <QVariantList>
 
 class QCheckBox;
 class QLabel;
@@ -63,7 +64,17 @@ protected:
 private:
     void ClearInputs();
     void LoadClient(qint64 id);
-    bool SaveClient(bool bNew);
+    enum SaveResult { SaveDone, SaveFailed, SaveAskAgain };
+    struct SameNameQuery {
+        QString sql;
+        QVariantList params;
+    };
+    // Other parties of the kind with this name (the edited party itself left out).
+    SameNameQuery sameNameQuery(const QString& name) const;
+    // Writes the record unless, under the write lock, more same-name parties exist than
+    // agreedSameName: then nothing is written, sameName gets their count and the user is to
+    // be asked again (SaveAskAgain).
+    SaveResult SaveClient(bool bNew, qint64 agreedSameName, qint64& sameName);
     void proposeRename();
     int boxIndex(const QObject* o) const;
     void placeCaretAtEnd(QLineEdit* box);

@@ -320,7 +320,8 @@ qint64 clsTradeBook::SumPrevKum(bool bFinal, bool bInitKum)
         return 0;
     const qint64 opening = bInitKum ? InitPrevKum() : 0;
     const QString first = m_sDealDate.left(7) + QStringLiteral("-01");
-    if (m_sDealDate.right(2) == QLatin1String("01"))
+    // Nothing lies before the 1st of the month; the month's end is another matter.
+    if (!bFinal && m_sDealDate.right(2) == QLatin1String("01"))
         return opening;
     const QString last = bFinal ? GetLastDate(first.left(4), first.mid(5, 2)) : GetPrevDay(m_sDealDate, true);
     qint64 trades = 0, payments = 0;

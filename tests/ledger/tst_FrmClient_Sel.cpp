@@ -1,3 +1,4 @@
+#include "LedgerFixture.h"
 #include "NameListFixture.h"
 
 #include "ledger/FrmClient_Sel.h"
@@ -6,6 +7,7 @@
 #include "platform/Prompter.h"
 #include "platform/SpreadGrid.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -187,6 +189,76 @@ private slots:
         w.cmdDel_Click();
         QCOMPARE(prompter->lastMessage().text, QStringLiteral("삭제중 오류가 발생하였습니다."));
         QCOMPARE(w.spList->MaxRows(), 1);
+    }
+
+    // A deleted party's vouchers keep its id: a party added afterwards must not take it, or
+    // the telephone search and the rename question would treat them as the new party's.
+    void deletedPartysIdStaysWithItsVouchers()
+    {
+        f.reset();
+        struct MainWindow : ledgertest::MainWindowFixture {
+            ~MainWindow() { tearDownMain(); }
+        } m;
+        QVERIFY(m.setUpMain(ledgertest::oldMainSchema(), QStringLiteral(
+            "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES"
+            " (1, '가게일', '', '', '', '', ''), (2, '가게이', '', '', '', '', ''),"
+            " (3, '옛거래처', '02-333-4444', '', '', '', '');"
+            "INSERT INTO total (maeip_date, pro_name, maeip_code, maeip_name, maeip_cost, maechul_date,"
+            " maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " ('2024-03-02', 'TV', 0, '', 100, '2024-03-05', 3, '옛거래처', 150, 0);")));
+        auto main = m.start();
+        QVERIFY(main);
+        auto& prompts = *m.prompter;
+
+        FrmClient_Sel list;
+        list.mode(1);
+        QCOMPARE(list.FindRecords(QString()), qint64(3));
+        list.show();
+        list.spList->SetActiveCell(1, int(names(list).indexOf(QStringLiteral("옛거래처"))) + 1);
+        prompts.msgAnswers << platform::AnswerYes;
+        QTest::keyClick(list.spList, Qt::Key_F4);
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maechul WHERE id = 3")).toInt(), 0);
+        QCOMPARE(scalar(QStringLiteral("SELECT maechul_code || maechul_name FROM total")).toString(),
+                 QStringLiteral("3옛거래처"));
+
+        // a new party with a mobile number, typed into the editor
+        prompts.modalAnswers << [](QDialog& d) {
+            auto* w = qobject_cast<FrmClient_write*>(&d);
+            if (!w)
+                return 0;
+            w->show();
+            QApplication::setActiveWindow(w);
+            if (!QTest::qWaitForWindowActive(w))
+                return 0;
+            w->txtInput[0]->setText(QStringLiteral("새손님"));
+            w->txtInput[2]->setFocus();
+            QTest::keyClicks(w->txtInput[2], QStringLiteral("01099998888"));
+            QTest::keyClick(w->txtInput[2], Qt::Key_Return); // leaving the box formats it
+            QTest::mouseClick(w->btnSave, Qt::LeftButton);
+            return w->result();
+        } << ignore();
+        QTest::keyClick(list.spList, Qt::Key_F2);
+        const qint64 id = scalar(QStringLiteral("SELECT id FROM maechul WHERE name = '새손님'")).toLongLong();
+        QCOMPARE(id, qint64(4));
+        QCOMPARE(scalar(QStringLiteral("SELECT phone FROM maechul WHERE id = 4")).toString(), QStringLiteral("010-9999-8888"));
+        QCOMPARE(col(list, 5, list.spList->MaxRows()), QStringLiteral("4"));
+
+        // the main window's telephone search finds the new party, not the old voucher
+        main->cmbGu->setCurrentIndex(2);
+        main->txtCName->setText(QStringLiteral("9999-8888"));
+        QTest::keyClick(main->txtCName, Qt::Key_Return);
+        for (int r = 1; r <= main->spList->MaxRows(); ++r)
+            for (int c = 1; c <= 13; ++c)
+                QVERIFY2(!main->spList->GetText(c, r).contains(QStringLiteral("옛거래처")), qPrintable(QString::number(r)));
+
+        // renaming the new party, Yes to the voucher question: the old voucher keeps its name
+        prompts.clear();
+        prompts.modalAnswers << editorSaves(QStringLiteral("새손님2")) << ignore();
+        prompts.msgAnswers << platform::AnswerYes;
+        QTest::keyClick(list.spList, Qt::Key_F3);
+        QCOMPARE(prompts.lastMessage().text, QStringLiteral("전표에서 0건의 자료가 변경되었습니다."));
+        QCOMPARE(scalar(QStringLiteral("SELECT name FROM maechul WHERE id = 4")).toString(), QStringLiteral("새손님2"));
+        QCOMPARE(scalar(QStringLiteral("SELECT maechul_name FROM total")).toString(), QStringLiteral("옛거래처"));
     }
 };
 

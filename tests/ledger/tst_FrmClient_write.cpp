@@ -1,13 +1,17 @@
 #include "NameListFixture.h"
 
 #include "frame/FrmPost.h"
+#include "ledger/FrmClient_Sel.h"
 #include "ledger/FrmClient_write.h"
 #include "ledger/frmMain.h"
 #include "platform/Prompter.h"
+#include "platform/SpreadGrid.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QThread>
@@ -154,6 +158,58 @@ private slots:
         QCOMPARE(w2.CCode(), qint64(3));
     }
 
+    // An id once in use is never handed out again: not the id of a deleted party, whether a
+    // voucher still names it or not, and not a code that vouchers hold without a party.
+    void noIdIsHandedOutTwice()
+    {
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (1, '하나'), (2, '둘')"));
+        const auto deleteFromList = [this](int kind, const QString& name) {
+            FrmClient_Sel list;
+            list.mode(kind);
+            if (list.FindRecords(name) != 1)
+                return false;
+            list.spList->SetActiveCell(1, 1);
+            prompter->msgAnswers << platform::AnswerYes;
+            list.cmdDel_Click();
+            return list.spList->MaxRows() == 0;
+        };
+        const auto addNew = [](int kind, const QString& name) {
+            FrmClient_write w;
+            fillNew(w, kind, name);
+            w.btnSave_Click();
+            return w.CCode();
+        };
+        QVERIFY(deleteFromList(1, QStringLiteral("둘"))); // stored before, no voucher
+        QCOMPARE(addNew(1, QStringLiteral("셋")), qint64(3));
+        QVERIFY(deleteFromList(1, QStringLiteral("셋"))); // made by the editor
+        prompter->clear();
+        QCOMPARE(addNew(1, QStringLiteral("넷")), qint64(4));
+
+        // purchase codes of vouchers whose party is gone; the sales codes do not count here
+        gDB->execute(QStringLiteral("INSERT INTO total (maechul_code, maechul_name, maeip_code, maeip_name) VALUES"
+                                    " (70, '어디', 9, '옛공급사')"));
+        QCOMPARE(addNew(0, QStringLiteral("공급사")), qint64(10));
+        QCOMPARE(addNew(1, QStringLiteral("다섯")), qint64(71));
+        QVERIFY(prompter->messages().isEmpty());
+
+        // ids are 32-bit: the last one is given, the one after it refused
+        gDB->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (2147483646, '끝에서둘째')"));
+        QCOMPARE(addNew(0, QStringLiteral("마지막")), qint64(2147483647));
+        prompter->clear();
+        CallBackSink sink;
+        FrmClient_write w;
+        fillNew(w, 0, QStringLiteral("넘침"));
+        w.CallForm(&sink);
+        w.btnSave_Click();
+        QCOMPARE(prompter->lastMessage().text,
+                 QStringLiteral("거래처 코드가 최대값(2,147,483,647)에 이르러 새 거래처를 등록할 수 없습니다."));
+        QCOMPARE(w.CCode(), qint64(0));
+        QCOMPARE(w.result(), 0); // the window stays open
+        QVERIFY(sink.calls.isEmpty());
+        QVERIFY(!savedMessageShown());
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maeip WHERE name = '넘침' OR id > 2147483647")).toInt(), 0);
+    }
+
     void nameLimitCountsCodePageBytes()
     {
         const QString hangul25 = QString(25, QChar(0xAC00)); // 가 x 25 = 50 bytes
@@ -210,6 +266,53 @@ private slots:
         e2.btnSave_Click();
         QCOMPARE(prompter->messages().size(), 1); // the same question
         QCOMPARE(e2.CCode(), qint64(0));
+    }
+
+    // Two workstations save a new party of the same name at the same moment: both counted no
+    // such name before either had saved. The one that writes second sees the other's row
+    // under the write lock and asks; answered No, the name is stored once.
+    void sameNameFromTwoWorkstationsIsAskedAbout()
+    {
+        const QString name = QStringLiteral("동시손님");
+        const QString question = QStringLiteral("msg:이미 같은 이름이 등록 되어 있습니다.\r\n그래도, 저장하시겠습니까?");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess station[2];
+        for (QProcess& p : station) {
+            p.setProcessEnvironment(env);
+            p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            p.start(QStringLiteral(TRELVO_BINARY_DIR "/tests/ledger_party_station"),
+                    {dbFile, QStringLiteral("1"), name});
+        }
+        for (QProcess& p : station) {
+            QVERIFY(p.waitForStarted(10000));
+            QVERIFY(p.waitForReadyRead(20000));
+            QCOMPARE(p.readLine().trimmed(), QByteArray("ready"));
+        }
+        // A third workstation is busy writing: both find no such name and wait for the lock.
+        auto busy = dao::Database::open(dbFile);
+        busy->beginImmediate();
+        busy->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (500, '다른일')"));
+        for (QProcess& p : station) {
+            p.write("go\n");
+            p.waitForBytesWritten(5000);
+        }
+        QThread::msleep(800);
+        busy->commit();
+
+        QString out[2];
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(station[i].waitForFinished(20000));
+            QCOMPARE(station[i].exitCode(), 0);
+            out[i] = QString::fromUtf8(station[i].readAllStandardOutput());
+        }
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maechul WHERE name = ?"), {name}).toInt(), 1);
+        const qint64 id = scalar(QStringLiteral("SELECT id FROM maechul WHERE name = ?"), {name}).toLongLong();
+        // one saved without a question, the other asked once and saved nothing
+        const QString saved = QStringLiteral("code:%1\n").arg(id);
+        const int saver = out[0] == saved ? 0 : 1;
+        QCOMPARE(out[saver], saved);
+        QCOMPARE(out[1 - saver], question + QStringLiteral("\ncode:0\n"));
     }
 
     void renameReachesOnlyThisPartysVouchersWhenAsked()

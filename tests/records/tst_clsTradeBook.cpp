@@ -170,7 +170,9 @@ private slots:
         QCOMPARE(prev("2009-03-10", false, true), 1200);
         QCOMPARE(prev("2009-03-05", false, true), 1000); // the 5th itself is not yet counted
         QCOMPARE(prev("2009-03-01", false, true), 1000);
-        QCOMPARE(prev("2009-03-01", true, true), 1000);
+        // to the end of the month whichever day of it is given
+        QCOMPARE(prev("2009-03-01", true, true), 1200);
+        QCOMPARE(prev("2009-03-01", true, false), 200);
         QCOMPARE(prev("2009-03-10", true, true), 1200);
         QCOMPARE(prev("2009-03-10", true, false), 200);
 
