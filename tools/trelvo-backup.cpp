@@ -12,11 +12,17 @@
 // Database files are copied through SQLite's online backup, which takes a consistent
 // picture of a file even while another program writes it; rollback journals are left out;
 // other files are copied as they are. Exit code 0 when every archive was written.
+//
+// The program that starts it has closed by then, so a backup that fails is reported here:
+// in a window of its own ("데이터 백업") that names the folder and the reason, and on
+// standard error. Where no window can be seen (no display, or the off-screen platform) the
+// report goes to standard error only.
 #include "ToolSupport.h"
 
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -26,6 +32,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <sqlite3.h>
+
+#include <memory>
 
 namespace {
 
@@ -37,6 +45,52 @@ struct Mode {
     QString subfolder;
     QString tag;
 };
+
+// What went wrong, gathered for the report: the folder concerned and the reason.
+struct Failure {
+    QString label; // "백업 폴더" or "데이터베이스 폴더"
+    QString folder;
+    QString reason;
+};
+QList<Failure>& failures()
+{
+    static QList<Failure> list;
+    return list;
+}
+void fail(const QString& label, const QString& folder, const QString& reason)
+{
+    failures().append({label, QDir::toNativeSeparators(folder), reason});
+}
+const QString kBackupFolder = QStringLiteral("백업 폴더");
+const QString kDatabaseFolder = QStringLiteral("데이터베이스 폴더");
+
+bool windowCanBeSeen()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.startsWith("offscreen") || platform.startsWith("minimal"))
+        return false;
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
+        return true;
+    return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+}
+
+// Tells the person who asked for the backup that it failed; returns the exit code.
+int report(bool window, int code)
+{
+    QString text = QStringLiteral("데이터 백업을 하지 못했습니다.");
+    for (const Failure& f : failures()) {
+        text += QStringLiteral("\r\n\r\n");
+        if (!f.label.isEmpty())
+            text += f.label + QStringLiteral(": ") + f.folder + QStringLiteral("\r\n");
+        text += f.reason;
+    }
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    err() << plain << Qt::endl;
+    if (window)
+        platform::prompter().messageBox(text, QStringLiteral("데이터 백업"), platform::MsgCritical);
+    return code;
+}
 
 bool modeFor(const QString& arg, Mode& mode)
 {
@@ -148,10 +202,13 @@ bool stageFolder(const QString& folder, const QString& stage, const QStringList&
         if (isSqliteFile(path)) {
             if (!backupDatabase(path, target, error)) {
                 err() << "데이터압축: " << QDir::toNativeSeparators(path) << ": " << error << Qt::endl;
+                fail(kDatabaseFolder, folder, QStringLiteral("데이터베이스 파일을 복사하지 못했습니다: ")
+                                                  + QDir::toNativeSeparators(path) + QStringLiteral(" (") + error + QLatin1Char(')'));
                 ok = false;
             }
         } else if (!QFile::copy(path, target)) {
             err() << "데이터압축: cannot copy " << QDir::toNativeSeparators(path) << Qt::endl;
+            fail(kDatabaseFolder, folder, QStringLiteral("파일을 복사하지 못했습니다: ") + QDir::toNativeSeparators(path));
             ok = false;
         }
     }
@@ -164,18 +221,24 @@ bool writeArchive(const QString& stageParent, const QString& name, const QString
     QFile::remove(part);
     QProcess tar;
     tar.start(QStringLiteral("tar"), {QStringLiteral("-czf"), part, QStringLiteral("-C"), stageParent, name});
+    const QString folder = QFileInfo(archive).absolutePath();
     if (!tar.waitForStarted()) {
         err() << "데이터압축: cannot start tar" << Qt::endl;
+        fail(kBackupFolder, folder, QStringLiteral("압축 프로그램(tar)을 실행할 수 없습니다."));
         return false;
     }
     tar.waitForFinished(-1);
     if (tar.exitStatus() != QProcess::NormalExit || tar.exitCode() != 0) {
-        err() << "데이터압축: tar failed: " << QString::fromLocal8Bit(tar.readAllStandardError()) << Qt::endl;
+        const QString why = QString::fromLocal8Bit(tar.readAllStandardError()).trimmed();
+        err() << "데이터압축: tar failed: " << why << Qt::endl;
+        fail(kBackupFolder, folder, QStringLiteral("백업 파일을 쓰지 못했습니다: ") + QDir::toNativeSeparators(archive)
+                                        + (why.isEmpty() ? QString() : QStringLiteral("\r\n") + why));
         QFile::remove(part);
         return false;
     }
     if (!QFile::rename(part, archive)) {
         err() << "데이터압축: cannot write " << QDir::toNativeSeparators(archive) << Qt::endl;
+        fail(kBackupFolder, folder, QStringLiteral("백업 파일을 쓰지 못했습니다: ") + QDir::toNativeSeparators(archive));
         QFile::remove(part);
         return false;
     }
@@ -188,7 +251,9 @@ QString backupRoot() { return QDir::homePath() + QStringLiteral("/Trelvo/Backup"
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const bool window = windowCanBeSeen();
+    std::unique_ptr<QCoreApplication> application(window ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
+    QCoreApplication& app = *application;
 
     // The program passes its mode as one parameter text (" SERVERUP"); take every word.
     QList<Mode> modes;
@@ -197,7 +262,8 @@ int main(int argc, char** argv)
             Mode m;
             if (!modeFor(word, m)) {
                 err() << "데이터압축: unknown mode " << word << " (use SERVERUP, AS or HDDAUTO)" << Qt::endl;
-                return 2;
+                fail(QString(), QString(), QStringLiteral("알 수 없는 백업 방식입니다: ") + word);
+                return report(window, 2);
             }
             modes.append(m);
         }
@@ -209,14 +275,19 @@ int main(int argc, char** argv)
     folder = QDir::fromNativeSeparators(folder);
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         err() << "데이터압축: the database folder is not set or does not exist: \"" << folder << "\"" << Qt::endl;
-        return 1;
+        if (folder.isEmpty())
+            fail(QString(), QString(), QStringLiteral("백업할 데이터베이스 폴더가 설정되어 있지 않습니다."));
+        else
+            fail(kDatabaseFolder, folder, QStringLiteral("데이터베이스 폴더가 없습니다."));
+        return report(window, 1);
     }
     folder = QDir(folder).canonicalPath();
 
     QTemporaryDir tmp;
     if (!tmp.isValid()) {
         err() << "데이터압축: no temporary folder" << Qt::endl;
-        return 1;
+        fail(QStringLiteral("임시 폴더"), QDir::tempPath(), QStringLiteral("임시 폴더를 만들 수 없습니다."));
+        return report(window, 1);
     }
     QString name = QFileInfo(folder).fileName();
     if (name.isEmpty())
@@ -228,15 +299,14 @@ int main(int argc, char** argv)
     QStringList skip = {QDir(root).absolutePath(), QDir(root).canonicalPath()};
     skip.removeAll(QString());
     if (!stageFolder(folder, stage, skip))
-        return 1;
+        return report(window, 1);
 
     const QString stamp = platform::now().toString(QStringLiteral("yyyyMMdd_HHmmss"));
-    int failures = 0;
     for (const Mode& m : modes) {
         const QString dest = m.subfolder.isEmpty() ? root : QDir(root).filePath(m.subfolder);
         if (!QDir().mkpath(dest)) {
             err() << "데이터압축: cannot create " << QDir::toNativeSeparators(dest) << Qt::endl;
-            ++failures;
+            fail(kBackupFolder, dest, QStringLiteral("백업 폴더를 만들 수 없습니다."));
             continue;
         }
         QString archive = QDir(dest).filePath(QStringLiteral("Trelvo_%1%2.tar.gz").arg(stamp, m.tag));
@@ -244,8 +314,6 @@ int main(int argc, char** argv)
             archive = QDir(dest).filePath(QStringLiteral("Trelvo_%1%2_%3.tar.gz").arg(stamp, m.tag).arg(n));
         if (writeArchive(tmp.path(), name, archive))
             out() << QDir::toNativeSeparators(archive) << Qt::endl;
-        else
-            ++failures;
     }
-    return failures ? 1 : 0;
+    return failures().isEmpty() ? 0 : report(window, 1);
 }

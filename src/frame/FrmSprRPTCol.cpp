@@ -124,7 +124,7 @@ void FrmSprRPTCol::cmdSave_Click()
     }
     platform::IniFileLock lock(iniFile());
     platform::IniFile ini(iniFile());
-    bool ok = ini.load();
+    bool ok = lock.isLocked() && ini.load();
     if (ok) {
         const QString section = iniSection();
         for (int i = 0; i < List1->count(); ++i)

@@ -47,7 +47,7 @@ bool writeValue(const QString& file, const QString& section, const QString& key,
 {
     platform::IniFileLock lock(file);
     platform::IniFile ini(file);
-    if (!ini.load()) {
+    if (!lock.isLocked() || !ini.load()) {
         if (error)
             *error = QStringLiteral("Path/File access error");
         return false;
@@ -306,7 +306,7 @@ void SaveFormIni(QWidget* frm, const QString& sSuffix)
     const QString file = FormIniFile(FormName(frm), sSuffix);
     platform::IniFileLock lock(file);
     platform::IniFile ini(file);
-    if (!ini.load())
+    if (!lock.isLocked() || !ini.load())
         return;
     ini.setValue(kPosition, QStringLiteral("WindowState"), QString::number(maximised ? 2 : 0));
     if (!maximised) {

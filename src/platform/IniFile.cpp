@@ -7,20 +7,209 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace platform {
 
 IniFile::IniFile(const QString& path) : m_path(path) {}
 
-IniFileLock::IniFileLock(const QString& iniPath)
+#ifdef Q_OS_LINUX
+namespace {
+
+// Bytes of the lock file that carry the locks (open-file-description locks, so that every
+// opening, also in another thread, counts as a writer of its own; the system drops them
+// when the file is closed or the process ends).
+constexpr off_t kTurnstile = 0; // taken before the write lock and given back once that is held
+constexpr off_t kWrite = 1;     // the lock itself
+constexpr off_t kPresent = 2;   // shared by everyone who holds or waits for the lock
+
+bool lockByte(int fd, short type, off_t byte, bool wait)
 {
-    QDir().mkpath(QFileInfo(iniPath).absolutePath());
-    m_lock = std::make_unique<QLockFile>(iniPath + QStringLiteral(".lock"));
-    m_lock->setStaleLockTime(10000);
-    if (!m_lock->tryLock(5000))
-        m_lock.reset(); // never wait for ever: write without the lock
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = byte;
+    fl.l_len = 1;
+    int rc;
+    do
+        rc = ::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl);
+    while (rc < 0 && errno == EINTR);
+    return rc == 0;
 }
 
-IniFileLock::~IniFileLock() = default;
+} // namespace
+#endif
+
+IniFileLock::IniFileLock(const QString& iniPath) : m_lockPath(iniPath + QStringLiteral(".lock"))
+{
+    QDir().mkpath(QFileInfo(iniPath).absolutePath());
+#ifdef Q_OS_LINUX
+    const QByteArray name = QFile::encodeName(m_lockPath);
+    for (;;) {
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return; // the folder cannot be written: neither can the file
+        // Writers queue at the turnstile: the one that holds it is next, so a writer that has
+        // just let go cannot take the lock again before those already waiting.
+        if (!lockByte(fd, F_RDLCK, kPresent, true) || !lockByte(fd, F_WRLCK, kTurnstile, true)
+            || !lockByte(fd, F_WRLCK, kWrite, true)) {
+            ::close(fd);
+            return;
+        }
+        lockByte(fd, F_UNLCK, kTurnstile, false);
+        // A holder that finds nobody waiting removes the lock file as it lets go; when the
+        // name no longer leads to the file we locked, start again on the file there now.
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev
+            && held.st_ino == named.st_ino) {
+            m_fd = fd;
+            return;
+        }
+        ::close(fd);
+    }
+#else
+    m_lock = std::make_unique<QLockFile>(m_lockPath);
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->lock())
+        m_lock.reset();
+#endif
+}
+
+IniFileLock::~IniFileLock()
+{
+#ifdef Q_OS_LINUX
+    if (m_fd >= 0) {
+        // Nobody else holds the shared byte: nobody waits, and the file can go.
+        if (lockByte(m_fd, F_WRLCK, kPresent, false))
+            ::unlink(QFile::encodeName(m_lockPath).constData());
+        ::close(m_fd);
+    }
+#endif
+}
+
+bool IniFileLock::isLocked() const
+{
+#ifdef Q_OS_LINUX
+    return m_fd >= 0;
+#else
+    return m_lock != nullptr;
+#endif
+}
+
+namespace {
+
+bool hasLineBreak(const QString& s)
+{
+    return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
+}
+
+bool startsWithQuote(const QString& s) { return s.startsWith(QLatin1Char('"')); }
+
+bool plainSection(const QString& name)
+{
+    return !hasLineBreak(name) && name == name.trimmed() && !name.contains(QLatin1Char(']'))
+        && !startsWithQuote(name);
+}
+
+bool plainKey(const QString& key)
+{
+    return !key.isEmpty() && !hasLineBreak(key) && key == key.trimmed() && !key.contains(QLatin1Char('='))
+        && !key.startsWith(QLatin1Char('[')) && !key.startsWith(QLatin1Char(';')) && !startsWithQuote(key);
+}
+
+bool plainValue(const QString& value)
+{
+    return !hasLineBreak(value) && value == value.trimmed()
+        && !(value.size() >= 2 && startsWithQuote(value) && value.endsWith(QLatin1Char('"')));
+}
+
+QString quoted(const QString& s)
+{
+    QString out;
+    out.reserve(s.size() + 2);
+    out += QLatin1Char('"');
+    for (const QChar c : s) {
+        switch (c.unicode()) {
+        case '\\': out += QLatin1String("\\\\"); break;
+        case '"': out += QLatin1String("\\\""); break;
+        case '\r': out += QLatin1String("\\r"); break;
+        case '\n': out += QLatin1String("\\n"); break;
+        default: out += c;
+        }
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+// Reads a quoted name or value starting at text[pos] (the opening quote); on success pos
+// is just past the closing quote.
+bool readQuoted(const QString& text, int& pos, QString& out)
+{
+    if (pos >= text.size() || text.at(pos) != QLatin1Char('"'))
+        return false;
+    out.clear();
+    for (int i = pos + 1; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('"')) {
+            pos = i + 1;
+            return true;
+        }
+        if (c == QLatin1Char('\\') && i + 1 < text.size()) {
+            const QChar n = text.at(i + 1);
+            if (n == QLatin1Char('\\') || n == QLatin1Char('"')) {
+                out += n;
+                ++i;
+                continue;
+            }
+            if (n == QLatin1Char('r') || n == QLatin1Char('n')) {
+                out += n == QLatin1Char('r') ? QLatin1Char('\r') : QLatin1Char('\n');
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return false;
+}
+
+void skipBlanks(const QString& text, int& pos)
+{
+    while (pos < text.size() && text.at(pos).isSpace())
+        ++pos;
+}
+
+// A quoted header: ["name"] (whatever follows the bracket is ignored, as on a plain one).
+bool readQuotedHeader(const QString& trimmed, QString& name)
+{
+    int pos = 1;
+    if (!readQuoted(trimmed, pos, name))
+        return false;
+    skipBlanks(trimmed, pos);
+    return pos < trimmed.size() && trimmed.at(pos) == QLatin1Char(']');
+}
+
+// A quoted entry: "key"="value", nothing else on the line.
+bool readQuotedEntry(const QString& trimmed, QString& key, QString& value)
+{
+    int pos = 0;
+    if (!readQuoted(trimmed, pos, key))
+        return false;
+    skipBlanks(trimmed, pos);
+    if (pos >= trimmed.size() || trimmed.at(pos) != QLatin1Char('='))
+        return false;
+    ++pos;
+    skipBlanks(trimmed, pos);
+    if (!readQuoted(trimmed, pos, value))
+        return false;
+    return pos == trimmed.size();
+}
+
+} // namespace
 
 bool IniFile::load()
 {
@@ -40,12 +229,15 @@ bool IniFile::load()
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
             continue;
         if (trimmed.startsWith(QLatin1Char('['))) {
-            const int close = trimmed.indexOf(QLatin1Char(']'));
-            if (close < 0) { // damaged header: skip the entries below it
-                current = nullptr;
-                continue;
+            QString name;
+            if (!readQuotedHeader(trimmed, name)) {
+                const int close = trimmed.indexOf(QLatin1Char(']'));
+                if (close < 0) { // damaged header: skip the entries below it
+                    current = nullptr;
+                    continue;
+                }
+                name = trimmed.mid(1, close - 1).trimmed();
             }
-            const QString name = trimmed.mid(1, close - 1).trimmed();
             current = findSection(name);
             if (!current) {
                 m_sections.push_back(Section{name, {}});
@@ -53,15 +245,20 @@ bool IniFile::load()
             }
             continue;
         }
-        const int eq = line.indexOf(QLatin1Char('='));
-        if (!current || eq <= 0)
+        if (!current)
             continue;
-        const QString key = line.left(eq).trimmed();
-        if (key.isEmpty())
-            continue;
-        QString value = line.mid(eq + 1).trimmed();
-        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
-            value = value.mid(1, value.size() - 2);
+        QString key, value;
+        if (!startsWithQuote(trimmed) || !readQuotedEntry(trimmed, key, value)) {
+            const int eq = line.indexOf(QLatin1Char('='));
+            if (eq <= 0)
+                continue;
+            key = line.left(eq).trimmed();
+            if (key.isEmpty())
+                continue;
+            value = line.mid(eq + 1).trimmed();
+            if (value.size() >= 2 && startsWithQuote(value) && value.endsWith(QLatin1Char('"')))
+                value = value.mid(1, value.size() - 2);
+        }
         bool found = false;
         for (auto& e : current->entries) {
             if (e.key.compare(key, Qt::CaseInsensitive) == 0) { // first occurrence wins, as on Windows
@@ -83,9 +280,13 @@ bool IniFile::save() const
         return false;
     QString out;
     for (const auto& s : m_sections) {
-        out += QLatin1Char('[') + s.name + QLatin1String("]\n");
-        for (const auto& e : s.entries)
-            out += e.key + QLatin1Char('=') + e.value + QLatin1Char('\n');
+        out += QLatin1Char('[') + (plainSection(s.name) ? s.name : quoted(s.name)) + QLatin1String("]\n");
+        for (const auto& e : s.entries) {
+            if (plainKey(e.key) && plainValue(e.value))
+                out += e.key + QLatin1Char('=') + e.value + QLatin1Char('\n');
+            else
+                out += quoted(e.key) + QLatin1Char('=') + quoted(e.value) + QLatin1Char('\n');
+        }
     }
     f.write(out.toUtf8());
     return f.commit();
@@ -129,15 +330,13 @@ void IniFile::setValue(const QString& section, const QString& key, const QString
         m_sections.push_back(Section{section, {}});
         s = &m_sections.back();
     }
-    QString clean = value;
-    clean.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     for (auto& e : s->entries) {
         if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
-            e.value = clean;
+            e.value = value;
             return;
         }
     }
-    s->entries.push_back(Entry{key, clean});
+    s->entries.push_back(Entry{key, value});
 }
 
 void IniFile::removeKey(const QString& section, const QString& key)

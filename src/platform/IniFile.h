@@ -11,6 +11,18 @@ namespace platform {
 // A plain INI file read and written as UTF-8 text. Section and key names compare without
 // regard to case, and keep the spelling they were first written with. A line that cannot be
 // understood is skipped, so a damaged file still yields every entry that can be read.
+//
+// Lines are read as INI files always were: "[section]", "key=value" with blanks around key
+// and value dropped and one pair of double quotes around the value taken off, ";" comments.
+// Every name and value that such a line can carry unchanged is written that way. Only what
+// it cannot carry (line breaks, blanks at either end, quotes around a value, an empty key,
+// "=" or a leading "[" or ";" in a key, "]" in a section name, a name starting with a
+// quote) is written quoted, name and value alike:
+//     "key=1"="  two\r\nlines  "        ["a]b"]
+// Inside the quotes a backslash escapes '\\', '"', 'r' (CR) and 'n' (LF); any other
+// backslash stands for itself. Only a line starting with a quote (a header with '["') is
+// read this way, and keys and section names never started so before, so older files read
+// as they always did.
 class IniFile {
 public:
     explicit IniFile(const QString& path = QString());
@@ -40,9 +52,12 @@ private:
     std::vector<Section> m_sections;
 };
 
-// Held by a writer from load() to save(): a lock file "<file>.lock" beside the INI file, so
-// that two programs changing other keys of one file at the same moment lose none of them.
-// Waits a few seconds at most; a writer that does not get it goes on without it.
+// Held by a writer from load() to save(): a lock on the file "<file>.lock" beside the INI
+// file, so that two programs changing other keys of one file at the same moment lose none
+// of them. Waits as long as another writer really holds it (a writer holds it only while
+// it reads and writes the small file); the system lets go of the lock of a process that
+// ends, however it ends. Each holder removes the lock file as it lets go. A writer that does not get
+// the lock (the folder cannot be written) must not write.
 class IniFileLock {
 public:
     explicit IniFileLock(const QString& iniPath);
@@ -50,7 +65,11 @@ public:
     IniFileLock(const IniFileLock&) = delete;
     IniFileLock& operator=(const IniFileLock&) = delete;
 
+    bool isLocked() const;
+
 private:
+    QString m_lockPath;
+    int m_fd = -1;
     std::unique_ptr<QLockFile> m_lock;
 };
 

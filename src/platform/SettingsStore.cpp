@@ -55,8 +55,11 @@ void SaveSetting(const QString& application, const QString& section, const QStri
                  const QString& value)
 {
     IniFileLock lock(settingsFile(application));
+    if (!lock.isLocked())
+        return;
     IniFile ini(settingsFile(application));
-    ini.load();
+    if (!ini.load())
+        return;
     ini.setValue(section, key, value);
     ini.save();
 }
@@ -64,8 +67,11 @@ void SaveSetting(const QString& application, const QString& section, const QStri
 void DeleteSetting(const QString& application, const QString& section, const QString& key)
 {
     IniFileLock lock(settingsFile(application));
+    if (!lock.isLocked())
+        return;
     IniFile ini(settingsFile(application));
-    ini.load();
+    if (!ini.load())
+        return;
     if (key.isEmpty())
         ini.removeSection(section);
     else

@@ -6,7 +6,8 @@ namespace platform {
 // The per-user settings store: text values addressed by (application, section, key).
 // Each application name has one INI file in the settings folder, which is
 // $TRELVO_SETTINGS_DIR when set, else "trelvo" under the user's configuration folder.
-// Every write goes to disk at once.
+// Every write goes to disk at once, under the file's lock (several copies of the program may
+// write one file at the same moment); every name and value reads back exactly as written.
 QString settingsFolder();
 void setSettingsFolder(const QString& folder); // tests point the store at a scratch folder
 QString settingsFile(const QString& application);

@@ -297,6 +297,36 @@ private slots:
         w->close();
     }
 
+    // The last message and a favourite of several lines, with blanks and quotes at either end,
+    // come back as they were when the window opens again.
+    void messagesOfSeveralLinesAreKept()
+    {
+        Fixture f;
+        setAccount(QStringLiteral("shop"), QStringLiteral("pw"), 10);
+        FrmEasySMS* w = openWindow();
+        QVERIFY(w);
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        const QString message = QStringLiteral(" \"오늘\" 특가\n내일까지 ");
+        w->txtText->setPlainText(message);
+        w->txtFavoMsg[1]->setFocus();
+        QTest::keyClicks(w->txtFavoMsg[1], QStringLiteral("\"Thanks\""));
+        QTest::keyClick(w->txtFavoMsg[1], Qt::Key_Return);
+        QTest::keyClicks(w->txtFavoMsg[1], QStringLiteral("  see you "));
+        w->txtText->setFocus();
+        addNumbers(w, {QStringLiteral("01011112222")});
+        w->cmdSubmit->click();
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("1건이 전송되었습니다."));
+        w->close();
+        delete w;
+
+        auto* again = new FrmEasySMS(nullptr, std::make_unique<FakeSMS>());
+        QVERIFY(again->Form_Load());
+        QCOMPARE(again->txtText->toPlainText(), message);
+        QCOMPARE(again->txtFavoMsg[1]->toPlainText(), QStringLiteral("\"Thanks\"\n  see you "));
+        delete again;
+    }
+
     void unreachableServerEndsTheProgram()
     {
         Fixture f;

@@ -95,6 +95,7 @@ private slots:
     void backupOfADatabaseBeingWritten();
     void backupRollsBackAnInterruptedWrite();
     void backupFailsWithoutFolderOrWithUnknownMode();
+    void failedBackupIsReportedNamingTheFolder();
 };
 
 void TstTools::mkdbCreatesBothFilesOnce()
@@ -421,6 +422,37 @@ void TstTools::backupFailsWithoutFolderOrWithUnknownMode()
     QVERIFY(r.code != 0);
     QVERIFY(!QDir(b.home + QStringLiteral("/Trelvo/Backup")).exists()
             || QDir(b.home + QStringLiteral("/Trelvo/Backup")).entryList(QDir::Files).isEmpty());
+}
+
+// The program has closed when the compressor runs, so a backup that fails is reported by
+// the compressor itself, in a window naming the folder. Where no window can be seen (here:
+// the off-screen platform) the same report goes to standard error.
+void TstTools::failedBackupIsReportedNamingTheFolder()
+{
+    BackupEnv b;
+    QVERIFY(testsupport::createDatabase(b.dbs + QStringLiteral("/trelvoDB.mdb"), QStringLiteral("main")));
+    b.pe.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The backup folder cannot be made: a plain file stands where its parent would be.
+    QFile blocker(b.home + QStringLiteral("/Trelvo"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString server = QDir::toNativeSeparators(b.home + QStringLiteral("/Trelvo/Backup/Server"));
+    const QString as = QDir::toNativeSeparators(b.home + QStringLiteral("/Trelvo/Backup/AS"));
+    Run r = b.backup({QStringLiteral(" SERVERUP"), QStringLiteral("AS")});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("데이터 백업을 하지 못했습니다.")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("백업 폴더: ") + server + QStringLiteral("\n백업 폴더를 만들 수 없습니다.")),
+             qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("백업 폴더: ") + as + QStringLiteral("\n백업 폴더를 만들 수 없습니다.")),
+             qPrintable(r.err));
+
+    // A database folder that is gone is named as well.
+    const QString gone = b.env.path(QStringLiteral("gone"));
+    platform::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"), gone);
+    r = b.backup({});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("데이터 백업을 하지 못했습니다.")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("데이터베이스 폴더: ") + QDir::toNativeSeparators(gone)), qPrintable(r.err));
 }
 
 QTEST_GUILESS_MAIN(TstTools)
