@@ -407,7 +407,15 @@ private slots:
         // The blank row offers today's date in its purchase date; a voucher's purchase amount is 300.
         const int col = blankRow ? 1 : 6;
         const int row = blankRow ? w->spList->MaxRows() : rowOf(*w, 2);
-        w->spList->SetActiveCell(col, row);
+        // The cursor goes there by keys, from the blank row's group cell where the list starts.
+        for (int n = 0; n < 20 && w->spList->ActiveRow() > row; ++n)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        for (int n = 0; n < 20 && w->spList->ActiveCol() < col; ++n)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        for (int n = 0; n < 20 && w->spList->ActiveCol() > col; ++n)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(w->spList->ActiveCol(), col);
+        QCOMPARE(w->spList->ActiveRow(), row);
         QLineEdit* ed = w->spList->editorWidget();
         QVERIFY(ed);
         QCOMPARE(ed->selectedText(), blankRow ? QStringLiteral("2024-03-20") : QStringLiteral("300"));
