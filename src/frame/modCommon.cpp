@@ -174,19 +174,60 @@ QString LeftByte(const QString& text, int n, bool bNoPad)
     return out;
 }
 
+namespace {
+
+// A character of a typed telephone number: the full-width forms of ASCII characters (an
+// input method's digits, hyphens and brackets) and the ideographic blank stand for their
+// ASCII forms.
+QChar narrowTelChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= 0xFF01 && u <= 0xFF5E)
+        return QChar(char16_t(u - 0xFF01 + 0x21));
+    if (u == 0x3000)
+        return QLatin1Char(' ');
+    return c;
+}
+
+// The characters that only separate the parts of a number.
+bool isTelSeparator(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('-') || c == QLatin1Char('(') || c == QLatin1Char(')')
+        || c == QLatin1Char('.');
+}
+
+} // namespace
+
 QString FormatTelNo(const QString& telephone, QString& local)
 {
     if (telephone.size() < 6)
         return telephone;
-    QString digits = telephone;
-    if (!IsAllDigits(digits)) {
-        digits.clear();
-        for (QChar c : telephone)
-            if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-                digits += c;
+    QString text;
+    text.reserve(telephone.size());
+    for (QChar c : telephone)
+        text += narrowTelChar(c);
+    // "+82" before the number is the country code of Korea: the number goes on as a
+    // national one, whose leading 0 it stands for.
+    qsizetype from = 0;
+    while (from < text.size() && text.at(from) == QLatin1Char(' '))
+        ++from;
+    const bool korea = text.mid(from, 3) == QLatin1String("+82");
+    if (korea)
+        from += 3;
+    // Only digits and separators make a number; any other character (an extension in
+    // words, "#", "~", letters) means the text is more than a number and stays as typed.
+    QString digits;
+    for (qsizetype i = from; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digits += c;
+        else if (!isTelSeparator(c))
+            return telephone;
     }
+    if (korea && !digits.isEmpty() && !digits.startsWith(QLatin1Char('0')))
+        digits.prepend(QLatin1Char('0'));
     const int total = int(digits.size());
-    if (total <= 4 || !IsAllDigits(digits))
+    if (total <= 4)
         return digits;
     int k = 0;
     if (digits.startsWith(QLatin1String("02")))

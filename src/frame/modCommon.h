@@ -29,8 +29,10 @@ bool StrContains(const QString& text, const QString& part);
 bool IsAllDigits(const QString& text);
 
 // Formats a telephone number with hyphens (area code, middle part, last four digits).
-// local receives the number without its area code; it is left alone when the number is
-// returned unformatted. Never fails.
+// A number is digits (full-width ones too) and the separators blank, hyphen, brackets and
+// dot, optionally after "+82" (read as the leading 0); a text holding anything else is
+// returned as it is. local receives the number without its area code; it is left alone
+// when the number is returned unformatted. Never fails.
 QString FormatTelNo(const QString& telephone, QString& local);
 QString FormatTelNo(const QString& telephone);
 // True when the number begins with "01" and has 10 or more characters.

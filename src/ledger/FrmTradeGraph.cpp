@@ -289,7 +289,7 @@ void FrmTradeGraph::SendGraphData()
     if (!counts && !optGraphValue[1]->isChecked())
         return;
     for (const TradeGraphItem& item : m_items) {
-        double value = double(counts ? item.Count : item.Amount);
+        double value = counts ? double(item.Count) : item.Amount.toDouble();
         QString name = item.Name;
         m_graph->AddData(value, name);
     }

@@ -35,9 +35,9 @@ SqlStatement BuildTradeQuery(const TradeQuery& q)
         return st;
     st.sql = QStringLiteral("SELECT ") + key + QStringLiteral(", COUNT(*)");
     if (q.tradeGubun != 0)
-        st.sql += QStringLiteral(", SUM(IIF(maechul_cost=0,0, maechul_cost-maeip_cost-maechul_usecost))");
+        st.sql += QStringLiteral(", CURSUM(IIF(maechul_cost=0,0, maechul_cost-maeip_cost-maechul_usecost))");
     else
-        st.sql += QStringLiteral(", SUM(maeip_cost)");
+        st.sql += QStringLiteral(", CURSUM(maeip_cost)");
     st.sql += QStringLiteral(" FROM total WHERE maechul_date BETWEEN ? AND ? AND maechul_cost <> 0");
     st.params << q.dateFrom << q.dateTo;
     if (!q.group.isEmpty()) {
@@ -52,25 +52,49 @@ SqlStatement BuildTradeQuery(const TradeQuery& q)
     return st;
 }
 
-qint64 TradeAmountValue(const QVariant& v)
+double Currency::toDouble() const
+{
+    // The whole part and the fraction apart, so that a large amount keeps its decimals.
+    return double(units / kScale) + double(units % kScale) / double(kScale);
+}
+
+QString Currency::toString() const
+{
+    const quint64 magnitude = units < 0 ? quint64(0) - quint64(units) : quint64(units);
+    QString s = QString::number(magnitude / quint64(kScale));
+    if (const quint64 fraction = magnitude % quint64(kScale)) {
+        QString decimals = QString::number(fraction).rightJustified(4, QLatin1Char('0'));
+        while (decimals.endsWith(QLatin1Char('0')))
+            decimals.chop(1);
+        s += QLatin1Char('.') + decimals;
+    }
+    return units < 0 ? QLatin1Char('-') + s : s;
+}
+
+qint64 TradeCountValue(const QVariant& v)
 {
     if (v.isNull() || !v.isValid())
         return 0;
-    switch (v.typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-    case QMetaType::ULongLong:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-        return v.toLongLong();
-    default:
-        break;
-    }
     bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    return ok ? n : 0;
+}
+
+Currency TradeSumValue(const QVariant& v)
+{
+    if (v.isNull() || !v.isValid())
+        return Currency();
+    bool ok = false;
+    if (v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float) {
+        const qint64 units = v.toLongLong(&ok);
+        if (ok)
+            return Currency::fromUnits(units);
+    }
+    // not a whole number of ten-thousandths: the nearest one
     const double d = v.toDouble(&ok);
-    if (!ok || !std::isfinite(d))
-        return 0;
-    return qint64(std::llround(d));
+    if (!ok || !std::isfinite(d) || std::fabs(d) >= 9.2e18)
+        return Currency();
+    return Currency::fromUnits(qint64(std::llround(d)));
 }
 
 void TradeGraphFolder::addRow(const QVariant& name, const QVariant& count, const QVariant& sum)
@@ -91,9 +115,9 @@ void TradeGraphFolder::addRow(const QVariant& name, const QVariant& count, const
     TradeGraphItem& item = m_items[pos];
     item.Name = text;
     if (!count.isNull())
-        item.Count += TradeAmountValue(count);
+        item.Count += TradeCountValue(count);
     if (!sum.isNull())
-        item.Amount += TradeAmountValue(sum);
+        item.Amount += TradeSumValue(sum);
 }
 
 void TradeGraphFolder::addRows(dao::Recordset& rs)

@@ -19,11 +19,31 @@ enum TradeGroupKind : int {
     TradeByGroup = 4    // "그룹별" group name
 };
 
+// An amount of the Currency type: a 64-bit count of ten-thousandths, four decimals, exact.
+struct Currency {
+    static constexpr qint64 kScale = 10000;
+    qint64 units = 0; // ten-thousandths
+
+    static Currency fromUnits(qint64 u) { return Currency{u}; }
+    Currency& operator+=(Currency o)
+    {
+        units += o.units;
+        return *this;
+    }
+    bool operator==(Currency o) const { return units == o.units; }
+    bool operator!=(Currency o) const { return units != o.units; }
+    // The nearest Double (the graph takes its values as Doubles).
+    double toDouble() const;
+    // Plain decimal text, without separators and without trailing zeros: "3667300.25",
+    // "-0.0008", "1000".
+    QString toString() const;
+};
+
 // One point of the graph.
 struct TradeGraphItem {
     QString Name;       // the group key's text ("" for Null)
     qint64 Count = 0;   // number of vouchers
-    qint64 Amount = 0;  // summed amount of the value kind
+    Currency Amount;    // summed amount of the value kind
 };
 
 // What the query window asks for. Texts are used as typed: a filter of blanks filters on
@@ -42,8 +62,9 @@ QString TradeGroupKey(int groupKind);
 // True when rows of that grouping are merged into points by name (year, product, group).
 bool TradeFoldsByName(int groupKind);
 
-// The grouped statement: key, COUNT(*), the summed value; only sold vouchers (sales amount
-// not 0) of the period. Empty sql for an unknown grouping. Every value is bound.
+// The grouped statement: key, COUNT(*), the summed value in ten-thousandths (summed exactly,
+// never in binary fractions); only sold vouchers (sales amount not 0) of the period. Empty
+// sql for an unknown grouping. Every value is bound.
 SqlStatement BuildTradeQuery(const TradeQuery& q);
 
 // Folds the rows of a grouped query into points.
@@ -51,7 +72,8 @@ class TradeGraphFolder {
 public:
     explicit TradeGraphFolder(int groupKind) : m_byName(TradeFoldsByName(groupKind)) {}
     void clear() { m_items.clear(); m_index.clear(); }
-    // Adds one row (name, count, sum); Null count or sum adds nothing.
+    // Adds one row (name, count, sum in ten-thousandths as the query gives it); Null count or
+    // sum adds nothing.
     void addRow(const QVariant& name, const QVariant& count, const QVariant& sum);
     // Adds every row of rs from its current position on.
     void addRows(dao::Recordset& rs);
@@ -63,5 +85,7 @@ private:
     QHash<QString, int> m_index; // name -> position, for merging by name
 };
 
-// A database value read as a 64-bit whole amount ("" / Null as 0, fractions rounded).
-qint64 TradeAmountValue(const QVariant& v);
+// A count of the query read as a 64-bit whole number ("" / Null as 0).
+qint64 TradeCountValue(const QVariant& v);
+// A sum of the query (ten-thousandths) read as Currency ("" / Null as 0).
+Currency TradeSumValue(const QVariant& v);

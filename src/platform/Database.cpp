@@ -7,6 +7,9 @@
 #include <QRegularExpression>
 #include <sqlite3.h>
 
+#include <cmath>
+#include <limits>
+
 namespace dao {
 
 namespace {
@@ -83,6 +86,100 @@ void midFunc(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     resultText(ctx, s.mid(qsizetype(start - 1), qsizetype(qMin<qint64>(len, s.size()))));
 }
 
+// CURSUM(x): the sum of amounts as the Currency type holds them, a 64-bit count of
+// ten-thousandths, added up exactly (the engine's SUM adds fractions in binary floating
+// point). Each value is taken to the nearest ten-thousandth: a whole number as it is, a
+// plain decimal text digit by digit, anything else as the engine reads it as a number.
+
+// A plain decimal text ("-1234.5678", blanks around allowed) as ten-thousandths; false when
+// the text is not of that form. ok is false when it does not fit in 64 bits.
+bool decimalTextUnits(const char* p, int n, qint64& units, bool& ok)
+{
+    int i = 0;
+    while (i < n && p[i] == ' ')
+        ++i;
+    while (n > i && p[n - 1] == ' ')
+        --n;
+    bool negative = false;
+    if (i < n && (p[i] == '-' || p[i] == '+'))
+        negative = p[i++] == '-';
+    quint64 whole = 0;
+    int digits = 0;
+    ok = true;
+    for (; i < n && p[i] >= '0' && p[i] <= '9'; ++i, ++digits)
+        if (__builtin_mul_overflow(whole, quint64(10), &whole) || __builtin_add_overflow(whole, quint64(p[i] - '0'), &whole))
+            ok = false;
+    quint64 fraction = 0;
+    int places = 0;
+    bool roundUp = false;
+    if (i < n && p[i] == '.') {
+        for (++i; i < n && p[i] >= '0' && p[i] <= '9'; ++i, ++digits) {
+            if (places < 4) {
+                fraction = fraction * 10 + quint64(p[i] - '0');
+                ++places;
+            } else if (places == 4) {
+                roundUp = p[i] >= '5'; // half away from zero, as the other values
+                ++places;
+            }
+        }
+    }
+    if (i != n || digits == 0)
+        return false;
+    for (; places < 4; ++places)
+        fraction *= 10;
+    quint64 magnitude = 0;
+    if (__builtin_mul_overflow(whole, quint64(10000), &magnitude) || __builtin_add_overflow(magnitude, fraction + (roundUp ? 1 : 0), &magnitude)
+        || magnitude > quint64(std::numeric_limits<qint64>::max()))
+        ok = false;
+    if (ok)
+        units = negative ? -qint64(magnitude) : qint64(magnitude);
+    return true;
+}
+
+// One value as ten-thousandths; false when it does not fit in 64 bits.
+bool currencyUnits(sqlite3_value* v, qint64& units)
+{
+    if (sqlite3_value_type(v) == SQLITE_INTEGER)
+        return !__builtin_mul_overflow(sqlite3_value_int64(v), qint64(10000), &units);
+    if (sqlite3_value_type(v) == SQLITE_TEXT) {
+        bool ok = true;
+        if (decimalTextUnits(reinterpret_cast<const char*>(sqlite3_value_text(v)), sqlite3_value_bytes(v), units, ok))
+            return ok;
+    }
+    const double d = sqlite3_value_double(v);
+    if (!std::isfinite(d) || std::fabs(d) >= 9.2e14)
+        return false;
+    // The whole part and the fraction apart: both are exact, and the fraction times 10000 is
+    // then off by far less than half a ten-thousandth.
+    const double whole = std::trunc(d);
+    units = qint64(whole) * 10000 + qint64(std::llround((d - whole) * 10000.0));
+    return true;
+}
+
+struct CurSumState { qint64 units; bool seen; bool overflow; };
+
+void curSumStep(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* st = static_cast<CurSumState*>(sqlite3_aggregate_context(ctx, sizeof(CurSumState)));
+    if (!st || sqlite3_value_type(argv[0]) == SQLITE_NULL)
+        return;
+    st->seen = true;
+    qint64 units = 0;
+    if (!currencyUnits(argv[0], units) || __builtin_add_overflow(st->units, units, &st->units))
+        st->overflow = true;
+}
+
+void curSumFinal(sqlite3_context* ctx)
+{
+    auto* st = static_cast<CurSumState*>(sqlite3_aggregate_context(ctx, 0));
+    if (!st || !st->seen)
+        sqlite3_result_null(ctx);
+    else if (st->overflow)
+        sqlite3_result_error(ctx, "Overflow", -1);
+    else
+        sqlite3_result_int64(ctx, st->units);
+}
+
 void registerFunctions(sqlite3* db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -90,6 +187,7 @@ void registerFunctions(sqlite3* db)
     sqlite3_create_function_v2(db, "LAST", 1, flags, nullptr, nullptr, lastStep, firstLastFinal, nullptr);
     sqlite3_create_function_v2(db, "MID", 2, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "MID", 3, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "CURSUM", 1, flags, nullptr, nullptr, curSumStep, curSumFinal, nullptr);
 }
 
 // ---- statements --------------------------------------------------------------------

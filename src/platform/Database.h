@@ -27,7 +27,10 @@ class PreparedStatement;
 //    connection holds the lock, 3022 for a duplicate key, otherwise SQLite's own text.
 //  - Values are always bound: "?" placeholders in the text, values in params.
 //  - Extra SQL functions: FIRST(x) and LAST(x) aggregates (the first/last non-group value in
-//    the order the rows are visited), MID(text, start[, length]) (LEFT and RIGHT are keywords here: use substr).
+//    the order the rows are visited), MID(text, start[, length]) (LEFT and RIGHT are keywords here: use substr),
+//    CURSUM(x) aggregate: amounts summed exactly as Currency, the result a 64-bit count of
+//    ten-thousandths (each value taken to the nearest ten-thousandth; NULL when there is no
+//    value; an "Overflow" error beyond 64 bits).
 class Database {
 public:
     static std::shared_ptr<Database> open(const QString& path, int options = 0, bool readOnly = false);

@@ -81,6 +81,16 @@ struct SpreadGrid::Private {
     int editCol = 0, editRow = 0;
     QString editOld;
     QString editPreedit; // what the input method is still composing in the editor
+    // The editor's caret and selection when it lost the focus with the cell still being
+    // edited; given back when the focus returns to it (a line edit drops its selection on
+    // losing the focus, and typing would then append to a cell entered in replace mode).
+    struct EditorState {
+        bool saved = false;
+        QString text;
+        int cursor = 0;
+        int selStart = -1;
+        int selLength = 0;
+    } editorState;
     bool inLeave = false;
     int moveSerial = 0;
     // The active cell was to be scrolled into view while the grid was hidden, when the
@@ -313,6 +323,31 @@ struct SpreadGrid::Private {
         if (!editor->isVisible()) editor->show();
     }
 
+    void saveEditorState()
+    {
+        if (!editor) return;
+        editorState.saved = true;
+        editorState.text = editor->text();
+        editorState.cursor = editor->cursorPosition();
+        editorState.selStart = editor->selectionStart();
+        editorState.selLength = int(editor->selectedText().size());
+    }
+    void restoreEditorState()
+    {
+        if (!editor || !editorState.saved) return;
+        editorState.saved = false;
+        if (editor->text() != editorState.text) return; // changed meanwhile: left as it is now
+        if (editorState.selStart >= 0 && editorState.selLength > 0) {
+            // the caret goes back to the end of the selection it was at
+            if (editorState.cursor == editorState.selStart)
+                editor->setSelection(editorState.selStart + editorState.selLength, -editorState.selLength);
+            else
+                editor->setSelection(editorState.selStart, editorState.selLength);
+        } else {
+            editor->setCursorPosition(editorState.cursor);
+        }
+    }
+
     bool gridHasFocus() const
     {
         QWidget* f = QApplication::focusWidget();
@@ -343,6 +378,7 @@ void SpreadGrid::Private::startEdit(const QString* initial)
     editRow = activeRow;
     editOld = model.text(editCol, editRow);
     editPreedit.clear();
+    editorState = EditorState();
     editor = new QLineEdit(q->viewport());
     editor->setFrame(false);
     editor->setFont(cellFont(editCol, editRow));
@@ -1016,6 +1052,12 @@ void SpreadGrid::UserSortClick(int col)
 }
 void SpreadGrid::SetFocus()
 {
+    // With a cell being edited the focus goes to its editor directly: passing through the
+    // grid would take it from the editor first.
+    if (d->editor && d->editor->isVisible()) {
+        d->editor->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     setFocus(Qt::OtherFocusReason);
     if (d->editor) d->editor->setFocus(Qt::OtherFocusReason);
 }
@@ -1186,7 +1228,12 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
         d->editPreedit = static_cast<QInputMethodEvent*>(event)->preeditString();
         return false;
     }
+    if (event->type() == QEvent::FocusIn) {
+        d->restoreEditorState();
+        return false;
+    }
     if (event->type() == QEvent::FocusOut) {
+        d->saveEditorState(); // before the line edit drops its selection
         auto* fe = static_cast<QFocusEvent*>(event);
         if (fe->reason() == Qt::PopupFocusReason || fe->reason() == Qt::ActiveWindowFocusReason) return false;
         QPointer<QLineEdit> ed = d->editor;

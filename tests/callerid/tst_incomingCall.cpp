@@ -149,6 +149,8 @@ private slots:
         QCOMPARE(lookup(QStringLiteral("0105551234")), (QStringList{QStringLiteral("이가게"), QStringLiteral("김상회")}));
         // a party without vouchers is found through its mobile column
         QCOMPARE(lookup(QStringLiteral("01077778888")), QStringList{QStringLiteral("오'브라이언")});
+        // the same mobile number in its international form
+        QCOMPARE(lookup(QStringLiteral("+82-10-7777-8888")), QStringList{QStringLiteral("오'브라이언")});
         QCOMPARE(lookup(QStringLiteral("0299998888")), QStringList());
     }
 

@@ -32,8 +32,25 @@ private slots:
         QTest::newRow("02 + 4 digits") << "021234" << "021234" << untouched;
         QTest::newRow("02 + 4 digits hyphen") << "02-1234" << "021234" << untouched;
         QTest::newRow("02 + 5 digits") << "0212345" << "02-1-2345" << "1-2345";
-        QTest::newRow("few digits") << "tel:123" << "123" << untouched;
-        QTest::newRow("no digits") << "abcdefg" << "" << untouched;
+        QTest::newRow("few digits") << "(((12))" << "12" << untouched;
+        QTest::newRow("dots") << "031.123.4567" << "031-123-4567" << "123-4567";
+        // Anything but digits and the usual separators: the text is kept as typed, since
+        // dropping the rest would make another number (or nothing) of it.
+        QTest::newRow("extension in words") << "02-123-4567 내선 12" << "02-123-4567 내선 12" << untouched;
+        QTest::newRow("extension after #") << "02-123-4567#12" << "02-123-4567#12" << untouched;
+        QTest::newRow("two numbers") << "02-123-4567~8" << "02-123-4567~8" << untouched;
+        QTest::newRow("no digits") << "abcdefg" << "abcdefg" << untouched;
+        QTest::newRow("few digits with a letter") << "tel:123" << "tel:123" << untouched;
+        QTest::newRow("other country") << "+1-212-555-0100" << "+1-212-555-0100" << untouched;
+        // Full-width digits (and separators) are digits; +82 is the national 0.
+        QTest::newRow("full-width digits") << "０２-１２３-４５６７" << "02-123-4567" << "123-4567";
+        QTest::newRow("full-width all") << "０２－１２３－４５６７" << "02-123-4567" << "123-4567";
+        QTest::newRow("full-width only digits") << "０２１２３４５６７" << "02-123-4567" << "123-4567";
+        QTest::newRow("+82 mobile") << "+82-10-1234-5678" << "010-1234-5678" << "1234-5678";
+        QTest::newRow("+82 Seoul") << "+82 2 123 4567" << "02-123-4567" << "123-4567";
+        QTest::newRow("+82 without separators") << "+82212345678" << "02-1234-5678" << "1234-5678";
+        QTest::newRow("+82 with the 0 kept") << "+82 (0)31-123-4567" << "031-123-4567" << "123-4567";
+        QTest::newRow("+ later in the text") << "010+1234-5678" << "010+1234-5678" << untouched;
     }
 
     void formatTelNo()

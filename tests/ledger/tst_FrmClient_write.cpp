@@ -8,6 +8,7 @@
 #include "platform/SpreadGrid.h"
 
 #include <QCheckBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -56,6 +57,21 @@ class tst_FrmClient_write : public QObject {
         w.CCode(id);
         if (!name.isNull())
             w.txtInput[0]->setText(name);
+    }
+
+    // Types text as the keyboard does: ASCII by key, anything else (Hangul, full-width
+    // characters) as the input method commits it.
+    static void typeKeys(QWidget* box, const QString& text)
+    {
+        for (QChar c : text) {
+            if (c.unicode() < 0x80) {
+                QTest::keyClick(box, c.toLatin1());
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(box, &commit);
+            }
+        }
     }
 
     bool savedMessageShown() const
@@ -380,6 +396,37 @@ private slots:
         none.btnSave_Click();
         QCOMPARE(prompter->lastMessage().text, QStringLiteral("CODE 생성 및 정의 오류입니다."));
         QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maeip WHERE id = 777 OR id = -1")).toInt(), 0);
+    }
+
+    // Leaving a telephone box formats a number but keeps a text that is more than a number
+    // (an extension in words) as typed; it is saved as it stands.
+    void leavingATelephoneBoxKeepsWhatIsNoPlainNumber()
+    {
+        FrmClient_write w;
+        fillNew(w, 1, QStringLiteral("내선손님"));
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const struct { int box; QString typed, shown; } boxes[] = {
+            {1, QStringLiteral("02-123-4567 내선 12"), QStringLiteral("02-123-4567 내선 12")},
+            {2, QStringLiteral("+82-10-1234-5678"), QStringLiteral("010-1234-5678")},
+            {6, QStringLiteral("０２-１２３-４５６７"), QStringLiteral("02-123-4567")},
+            {7, QStringLiteral("02-123-4567#12"), QStringLiteral("02-123-4567#12")},
+        };
+        for (const auto& b : boxes) {
+            w.txtInput[b.box]->setFocus();
+            QTRY_VERIFY(w.txtInput[b.box]->hasFocus());
+            typeKeys(w.txtInput[b.box], b.typed);
+            QCOMPARE(w.txtInput[b.box]->text(), b.typed);
+            QTest::keyClick(w.txtInput[b.box], Qt::Key_Tab);
+            QTRY_VERIFY(!w.txtInput[b.box]->hasFocus());
+            QCOMPARE(w.txtInput[b.box]->text(), b.shown);
+        }
+        w.btnSave->click();
+        QCOMPARE(w.CCode(), qint64(1));
+        QCOMPARE(scalar(QStringLiteral("SELECT tel || '|' || phone || '|' || tel2 || '|' || tel3 FROM maechul WHERE id = 1"))
+                     .toString(),
+                 QStringLiteral("02-123-4567 내선 12|010-1234-5678|02-123-4567|02-123-4567#12"));
     }
 
     void continueAddingSavesOneRowPerSave()

@@ -50,7 +50,7 @@ class tst_TradeAnalysis : public QObject {
     {
         QStringList out;
         for (const TradeGraphItem& i : items)
-            out << QStringLiteral("%1:%2:%3").arg(i.Name).arg(i.Count).arg(i.Amount);
+            out << QStringLiteral("%1:%2:%3").arg(i.Name).arg(i.Count).arg(i.Amount.toString());
         return out.join(QLatin1Char(' '));
     }
     static QString graphPoints(platform::ucNVGraph* g)
@@ -138,11 +138,11 @@ private slots:
                  QStringLiteral(":2:30 가전:4:2800 컴퓨터:1:100"));
 
         TradeGraphFolder byName(TradeByYear), byRow(TradeByDay);
-        for (TradeGraphFolder* f : {&byName, &byRow}) {
-            f->addRow(QStringLiteral("A"), 1, 10);
+        for (TradeGraphFolder* f : {&byName, &byRow}) { // sums in ten-thousandths, as the query gives them
+            f->addRow(QStringLiteral("A"), 1, 100000);
             f->addRow(QVariant(), 2, QVariant()); // Null sum adds nothing
-            f->addRow(QStringLiteral("A"), QVariant(), 5);
-            f->addRow(QStringLiteral("a"), 1, 1); // names compare with case
+            f->addRow(QStringLiteral("A"), QVariant(), 50000);
+            f->addRow(QStringLiteral("a"), 1, 10000); // names compare with case
         }
         QCOMPARE(describe(byName.items()), QStringLiteral("A:1:15 :2:0 a:1:1"));
         QCOMPARE(describe(byRow.items()), QStringLiteral("A:1:10 :2:0 A:0:5 a:1:1"));
@@ -160,7 +160,7 @@ private slots:
         QVERIFY(!st.sql.contains(QStringLiteral("가전")));
         QCOMPARE(st.params.size(), 4);
         QCOMPARE(st.sql,
-                 QStringLiteral("SELECT maechul_date, COUNT(*), SUM(IIF(maechul_cost=0,0, maechul_cost-maeip_cost-maechul_usecost))"
+                 QStringLiteral("SELECT maechul_date, COUNT(*), CURSUM(IIF(maechul_cost=0,0, maechul_cost-maeip_cost-maechul_usecost))"
                                 " FROM total WHERE maechul_date BETWEEN ? AND ? AND maechul_cost <> 0"
                                 " AND group_name = ? AND pro_name = ? GROUP BY maechul_date ORDER BY maechul_date"));
         // a quote is only a filter text; blanks filter on blanks
@@ -171,6 +171,43 @@ private slots:
         QVERIFY(run(q).isEmpty());
         QVERIFY(gDB->hasTable(QStringLiteral("total")));
         QVERIFY(BuildTradeQuery(query(7, "a", "b")).sql.isEmpty());
+    }
+
+    // Amounts with decimals, as files of the old program may hold them, are summed exactly to
+    // four decimals (no binary fractions adding up to another amount) and reach the graph
+    // with their decimals.
+    void amountsWithDecimalsAreSummedExactly()
+    {
+        gDB->execute(QStringLiteral(
+            "INSERT INTO total (pro_name, group_name, maeip_cost, maechul_date, maechul_cost, maechul_usecost) VALUES"
+            " ('TV', '가전', 0.1, '2009-10-10', 1000000.1, 0.2),"
+            " ('TV', '가전', 0.2, '2009-10-10', 2000000.1, 0),"
+            " ('TV', '가전', 0, '2009-10-10', 667300.55, 0),"
+            " ('펜', '문구', 0, '2009-10-11', 0.0003, 0),"
+            " ('펜', '문구', 0, '2009-10-11', 0.0003, 0),"
+            " ('펜', '문구', 0.0001, '2009-10-11', 0.0003, 0),"
+            " ('펜', '문구', 1.5, '2009-10-12', 1, 0.25)"));
+        QCOMPARE(describe(run(query(TradeByDay, "2009-10-01", "2009-10-31"))),
+                 QStringLiteral("2009-10-10:3:3667300.25 2009-10-11:3:0.0008 2009-10-12:1:-0.75"));
+        QCOMPARE(describe(run(query(TradeByDay, "2009-10-01", "2009-10-31", 0))),
+                 QStringLiteral("2009-10-10:3:0.3 2009-10-11:3:0.0001 2009-10-12:1:1.5"));
+        QCOMPARE(describe(run(query(TradeByMonth, "2009-10-01", "2009-11-30"))),
+                 QStringLiteral("2009-10:7:3667299.5008 2009-11:6:2630"));
+        QCOMPARE(describe(run(query(TradeByGroup, "2009-10-01", "2009-10-31"))),
+                 QStringLiteral("가전:3:3667300.25 문구:4:-0.7492"));
+
+        FrmTradeGraph w;
+        w.txtDate[0]->setText(QStringLiteral("2009-10-01"));
+        w.txtDate[1]->setText(QStringLiteral("2009-10-31"));
+        w.show();
+        w.btnGraph_Click();
+        QPointer<FrmNVGraph> g = w.GraphWindow();
+        QVERIFY(g);
+        QCOMPARE(g->NVGraph->DataCount(), 3);
+        QCOMPARE(g->NVGraph->Value(0), 3667300.25);
+        QCOMPARE(platform::GraphValueText(g->NVGraph->Value(0)), QStringLiteral("3,667,300.25"));
+        QCOMPARE(g->NVGraph->Value(1), 0.0008);
+        QCOMPARE(g->NVGraph->Value(2), -0.75);
     }
 
     // ---------------------------------------------------------------- query window

@@ -387,6 +387,66 @@ private slots:
         QCOMPARE(w->spList->MaxRows(), 2);
     }
 
+    // A cell entered in replace mode is still replaced by typing once a question or a message
+    // about the delete key has been answered: the grid takes the focus back without the
+    // editor losing its selection.
+    void typingAfterAQuestionReplacesTheCell_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"F4 answered No", "F4 on the blank row", "grid focused again"})
+            QTest::addRow("%s", how) << QString::fromLatin1(how);
+    }
+
+    void typingAfterAQuestionReplacesTheCell()
+    {
+        QFETCH(QString, how);
+        QVERIFY(addVouchers({{1, 100, "2024-03-05", 1500}, {2, 300, "2024-03-06", 700}}));
+        auto w = start(true);
+        QVERIFY(w);
+        const bool blankRow = how == QLatin1String("F4 on the blank row");
+        // The blank row offers today's date in its purchase date; a voucher's purchase amount is 300.
+        const int col = blankRow ? 1 : 6;
+        const int row = blankRow ? w->spList->MaxRows() : rowOf(*w, 2);
+        // The cursor goes there by keys, from the blank row's group cell where the list starts.
+        for (int n = 0; n < 20 && w->spList->ActiveRow() > row; ++n)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        for (int n = 0; n < 20 && w->spList->ActiveCol() < col; ++n)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        for (int n = 0; n < 20 && w->spList->ActiveCol() > col; ++n)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(w->spList->ActiveCol(), col);
+        QCOMPARE(w->spList->ActiveRow(), row);
+        QLineEdit* ed = w->spList->editorWidget();
+        QVERIFY(ed);
+        QCOMPARE(ed->selectedText(), blankRow ? QStringLiteral("2024-03-20") : QStringLiteral("300"));
+        QCOMPARE(QApplication::focusWidget(), ed);
+
+        if (how == QLatin1String("grid focused again")) {
+            w->spList->SetFocus();
+            w->spList->setFocus();
+        } else {
+            if (!blankRow)
+                prompter->msgAnswers.enqueue(platform::AnswerNo);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+            QCOMPARE(prompter->messages().size(), 1);
+            QCOMPARE(prompter->lastMessage().text, blankRow ? QStringLiteral("삭제할 전표자료를 선택하세요.")
+                                                            : QStringLiteral("선택된 전표자료를 정말로 삭제 하시겠습니까?"));
+        }
+        QCOMPARE(w->spList->editorWidget(), ed);
+        QTest::keyClicks(QApplication::focusWidget(), blankRow ? QStringLiteral("0315") : QStringLiteral("5"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+
+        if (blankRow) {
+            QCOMPARE(cell(*w, 1, row), QStringLiteral("2024-03-15"));
+            QCOMPARE(w->DefaultDate(), QStringLiteral("2024-03-15"));
+            QCOMPARE(prompter->messages().size(), 1); // no date message
+        } else {
+            QCOMPARE(field(2, QStringLiteral("maeip_cost")).toLongLong(), 5);
+            QCOMPARE(cell(*w, 6, rowOf(*w, 2)), QStringLiteral("5"));
+        }
+        QCOMPARE(voucherCount(), 2);
+    }
+
     // The group "서버" in the blank row picks the product "관리비" exactly, creates the
     // voucher and moves on to its sales party.
     void serverGroupShortcut()

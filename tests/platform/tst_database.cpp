@@ -238,6 +238,37 @@ private slots:
         QCOMPARE(rs->text(1), QStringLiteral("n3"));
     }
 
+    // CURSUM adds amounts as Currency does, in ten-thousandths, exactly: whole numbers, binary
+    // fractions and decimal texts alike, where SUM adds binary fractions with their errors.
+    void currencySumIsExact()
+    {
+        auto db = fresh();
+        auto sum = [&](const QString& values) {
+            db->execute(QStringLiteral("DELETE FROM ledger"));
+            db->execute(QStringLiteral("INSERT INTO ledger (cost) VALUES ") + values);
+            return db->scalar(QStringLiteral("SELECT CURSUM(cost) FROM ledger"));
+        };
+        QCOMPARE(sum(QStringLiteral("(1000000.1), (2000000.1), (667300.05)")).toLongLong(), Q_INT64_C(36673002500));
+        QCOMPARE(sum(QStringLiteral("(0.1), (0.1), (0.1), (0.1), (0.1), (0.1), (0.1), (0.1), (0.1), (0.1)")).toLongLong(),
+                 Q_INT64_C(10000));
+        QCOMPARE(sum(QStringLiteral("(-0.0001), (-2.5), (3), (NULL), (0.00005)")).toLongLong(), Q_INT64_C(5000));
+        QCOMPARE(sum(QStringLiteral("(50000000000), (60000000000), (0.0001)")).toLongLong(), Q_INT64_C(1100000000000001));
+        QVERIFY(sum(QStringLiteral("(NULL)")).isNull());
+        QVERIFY(db->scalar(QStringLiteral("SELECT CURSUM(cost) FROM ledger WHERE 0")).isNull());
+        // texts of a column without numeric affinity: read digit by digit, beyond a Double's digits
+        db->execute(QStringLiteral("CREATE TABLE old (v TEXT)"));
+        db->execute(QStringLiteral("INSERT INTO old VALUES ('123456789012.3456'), (' -0.0002 '), (''), ('abc'), (NULL), ('2.5e1')"));
+        QCOMPARE(db->scalar(QStringLiteral("SELECT CURSUM(v) FROM old")).toLongLong(), Q_INT64_C(1234567890123454) + 250000);
+        // beyond 64 bits: an error, never a wrong sum
+        bool overflow = false;
+        try {
+            sum(QStringLiteral("(900000000000000), (9000000000000000)"));
+        } catch (const DaoError& e) {
+            overflow = e.description().contains(QStringLiteral("Overflow"));
+        }
+        QVERIFY(overflow);
+    }
+
     void lockedAndSerialisedWriters()
     {
         fresh();

@@ -641,6 +641,56 @@ private slots:
         QVERIFY(g.IsEditing());
     }
 
+    // The grid taking the focus while its editor is open (after a question, a message, a
+    // window of the program) gives the editor back as it was: a cell entered in replace mode
+    // is replaced by typing, a caret the user placed stays where it was.
+    void focusComingBackKeepsTheEditorAsItWas()
+    {
+        QWidget w;
+        auto* g = new SpreadGrid(&w);
+        auto* other = new QLineEdit(&w);
+        g->setGeometry(0, 0, 400, 200);
+        other->setGeometry(0, 210, 100, 20);
+        g->SetMaxCols(3);
+        g->SetMaxRows(3);
+        g->SetEditModePermanent(true);
+        g->SetEditModeReplace(true);
+        g->SetText(2, 1, QStringLiteral("300"));
+        g->SetText(2, 2, QStringLiteral("300"));
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        g->SetFocus();
+        g->SetActiveCell(2, 1);
+        QLineEdit* ed = g->editorWidget();
+        QVERIFY(ed);
+        QCOMPARE(ed->selectedText(), QStringLiteral("300"));
+
+        g->SetFocus();
+        g->setFocus(Qt::OtherFocusReason);
+        g->viewport()->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(g->editorWidget(), ed);
+        QCOMPARE(QApplication::focusWidget(), ed);
+        QCOMPARE(ed->selectedText(), QStringLiteral("300"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_5);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(g->GetText(2, 1), QStringLiteral("5"));
+
+        // A caret placed by the user inside the text stays there.
+        g->SetActiveCell(2, 2);
+        ed = g->editorWidget();
+        QVERIFY(ed);
+        QTest::keyClick(ed, Qt::Key_End);
+        QTest::keyClick(ed, Qt::Key_Left);
+        g->SetFocus();
+        g->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(QApplication::focusWidget(), ed);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_9);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(g->GetText(2, 2), QStringLiteral("3090"));
+        QVERIFY(other->text().isEmpty());
+    }
+
     // The last row made active while the window is still hidden (a list filled at start-up)
     // is in view once the window shows; typing into an active cell scrolled out of view
     // brings it back and keeps the focus in the grid, not in the window's next control.
