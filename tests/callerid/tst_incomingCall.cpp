@@ -9,7 +9,11 @@
 #include "platform/SpreadGrid.h"
 
 #include <QCheckBox>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkDatagram>
@@ -18,6 +22,9 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include <QElapsedTimer>
+
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
@@ -279,6 +286,64 @@ private slots:
         QCOMPARE(got, (QStringList{QStringLiteral("0212345678"), QStringLiteral("01011112222"), QStringLiteral("0313334444")}));
         // sent from the workstation's own address: the client stores these calls as its own
         QCOMPARE(mine, (QList<bool>{true, true, true}));
+    }
+
+    // Handling a call costs the same however many calls the day's list already holds: 100
+    // or 20,000 calls of today (a quarter of them from each of two callers of the batches),
+    // the call list open. The two sizes take turns, a few batches each, and the medians are
+    // compared, so that a busy machine weighs on both alike. Each stored call is committed
+    // without waiting for the disk: that wait is the disk's, the same for any list.
+    void handlingCostsTheSameOnALongDay()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.startMain();
+        QVERIFY(w);
+        gDB->execute(QStringLiteral("PRAGMA synchronous = OFF"));
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        auto other = dao::Database::open(f.dbFile);
+        const auto storeToday = [&other](int count) {
+            other->execute(QStringLiteral("DELETE FROM tellist"));
+            other->execute(QStringLiteral(
+                "INSERT INTO tellist (sdate, stime, stel, cname, sdam)"
+                " WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?)"
+                " SELECT '2024-03-20', printf('%02d:%02d:%02d', 8 + (i / 3600) % 6, (i / 60) % 60, i % 60),"
+                " CASE i % 4 WHEN 0 THEN '025551234' WHEN 1 THEN '0311000007' ELSE printf('0311%06d', i % 300) END,"
+                " CASE i % 4 WHEN 0 THEN '이가게' ELSE '' END,"
+                " CASE WHEN i % 3 = 0 THEN '홍길동' ELSE '' END FROM n"), {count});
+        };
+        static const char* const numbers[] = {"025551234", "0311000007", "01077778888", "0299998888"};
+        QMap<int, QList<double>> perCall; // list size -> ms per call of each batch
+        int sent = 0;
+        for (int round = 0; round < 3; ++round) {
+            for (int stored : {100, 20000}) {
+                if (FrmTelList* list = FrmTelList::Instance())
+                    list->close();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                storeToday(stored);
+                w->cmdTelList_Click(); // the list opens with today's calls
+                QCOMPARE(FrmTelList::Instance()->spList[0]->MaxRows(), stored);
+                for (int b = 0; b < 3; ++b) {
+                    QElapsedTimer t;
+                    t.start();
+                    for (int i = 0; i < 20; ++i, ++sent)
+                        client->HandleDatagram(numbers[sent % 4], own);
+                    perCall[stored] << double(t.nsecsElapsed()) / 20.0 / 1e6;
+                }
+                QCOMPARE(FrmTelList::Instance()->spList[0]->MaxRows(), stored + 60);
+            }
+        }
+        QCOMPARE(f.calls().size(), 20000 + 60);
+        QCOMPARE(f.prompter->messages().size(), 0);
+        const auto median = [](QList<double> v) {
+            std::sort(v.begin(), v.end());
+            return v.at(v.size() / 2);
+        };
+        const double shortDay = median(perCall[100]);
+        const double longDay = median(perCall[20000]);
+        qInfo("per call: %.3f ms with 100 calls of today stored, %.3f ms with 20000", shortDay, longDay);
+        QVERIFY2(longDay <= 2.0 * shortDay,
+                 qPrintable(QStringLiteral("%1 ms against %2 ms").arg(longDay).arg(shortDay)));
     }
 
     void serverStartedInTheBackgroundLeavesTheTerminalAlone()
