@@ -115,6 +115,85 @@ private slots:
         QCOMPARE(f.prompter->messages().size(), 1); // only the missing server program
     }
 
+    // A datagram that cannot carry a telephone number, from any address, is logged on one
+    // line and dropped: no box, and the next call is handled at once.
+    void junkFromTheNetworkNeverHoldsUpTheNextCall()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.startMain();
+        QVERIFY(w);
+        w->cmdTelList_Click();
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        QVERIFY(client->IsBound());
+        const QString own = client->LocalIP();
+        const quint16 port = client->BoundPort();
+        FrmTelList* list = FrmTelList::Instance();
+        // another workstation (a loopback address that is not this one's)
+        const QString other = own == QLatin1String("127.0.0.2") ? QStringLiteral("127.0.0.3") : QStringLiteral("127.0.0.2");
+        const QByteArray digits(60000, '5');
+        QVERIFY(sendFrom(other, port, digits));
+        QVERIFY(sendFrom(other, port, "0311112222"));
+        QTRY_COMPARE_WITH_TIMEOUT(list->spList[0]->MaxRows(), 1, 1000);
+        QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("0311112222"));
+        QCOMPARE(f.prompter->messages().size(), 0);
+
+        if (own.isEmpty() || !sendFrom(own, port, digits))
+            QSKIP("cannot send from the workstation's own address here");
+        QVERIFY(sendFrom(own, port, "02555" + QByteArray(1, '\0') + "1234"));
+        QVERIFY(sendFrom(own, port, "025551234\r\n"));
+        QVERIFY(sendFrom(own, port, QByteArray("010-1234-5678-9012-3456"))); // 23 characters
+        QVERIFY(sendFrom(own, port, QByteArray("01012345678901234")));       // 17 digits
+        QVERIFY(sendFrom(own, port, "025551234"));
+        QTRY_COMPARE_WITH_TIMEOUT(list->spList[0]->MaxRows(), 2, 1000);
+        QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("025551234"));
+        QCOMPARE(f.calls(), QStringList{QStringLiteral("2024-03-20|14:05:09|025551234|이가게|")});
+        QCOMPARE(f.prompter->messages().size(), 0);
+        QCOMPARE(w->cmbGetRinglet->count(), 2);
+
+        // every datagram has its line, the dropped ones cut short and without control characters
+        const QStringList lines = f.readLog().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 8);
+        for (const QString& line : lines) {
+            QVERIFY2(line.size() < 200, qPrintable(line.left(200)));
+            for (QChar c : line)
+                QVERIFY(c.category() != QChar::Other_Control);
+        }
+        QCOMPARE(lines.at(1), QStringLiteral("0311112222, R:") + other + QStringLiteral(", L:") + own);
+        QVERIFY(lines.at(0).contains(QStringLiteral("60000")));
+        QVERIFY(lines.at(0).endsWith(QStringLiteral(", R:") + other + QStringLiteral(", L:") + own));
+        QVERIFY(lines.at(3).contains(QStringLiteral("02555\\x001234")));
+        QCOMPARE(lines.at(7), QStringLiteral("025551234, R:") + own + QStringLiteral(", L:") + own);
+    }
+
+    // Numbers as the caller-ID server sends them are handled as before; text that cannot
+    // be a number from this workstation's own address is not stored.
+    void onlyPossibleNumbersAreStored()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.startMain();
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        const QList<QByteArray> kept = {"0311112222", "010-7777-8888", "02)555-1234", "050512345678",
+                                        "+82-505-1234-5678"};
+        const QList<QByteArray> dropped = {
+            QByteArray(20, '1'),        // more digits than any number
+            "0505123456789",            // 13 digits
+            QByteArray("0311112222\0", 11), "\t0311112222", "0311112222\x7f",
+            "031 111 2222 ext 1234 5",  // 23 characters
+        };
+        for (const QByteArray& p : dropped + kept)
+            client->HandleDatagram(p, own);
+        QStringList stored;
+        for (const QString& c : f.calls())
+            stored << c.section(QLatin1Char('|'), 2, 2);
+        QCOMPARE(stored, (QStringList{QStringLiteral("0311112222"), QStringLiteral("010-7777-8888"),
+                                      QStringLiteral("02)555-1234"), QStringLiteral("050512345678"),
+                                      QStringLiteral("+82-505-1234-5678")}));
+        QCOMPARE(f.prompter->messages().size(), 0);
+        QCOMPARE(f.readLog().count(QStringLiteral("\r\n")), dropped.size() + kept.size());
+    }
+
     void anotherWorkstationsCallIsShownNotStored()
     {
         Fixture f(QString::fromUtf8(kParties));
