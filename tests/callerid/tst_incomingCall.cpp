@@ -279,6 +279,57 @@ private slots:
         QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
     }
 
+    // The caller history drops down at the newest call, opened with the mouse or the keys,
+    // and the box keeps showing the number as received.
+    void historyOpensAtTheNewestCall()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        QComboBox* cmb = w->cmbGetRinglet;
+        const auto callFrom = [&](int i) {
+            client->HandleDatagram("0311" + QByteArray::number(100000 + i), QStringLiteral("10.1.2.3"));
+        };
+        for (int i = 1; i <= 40; ++i)
+            callFrom(i);
+        QCOMPARE(cmb->count(), 40);
+        QVERIFY(cmb->itemText(0).startsWith(QStringLiteral("031-110-0040")));
+        QCOMPARE(cmb->currentText(), QStringLiteral("0311100040"));
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+
+        const auto expectNewestOnTop = [cmb](const QString& newest) {
+            QTRY_VERIFY(cmb->view()->isVisible());
+            QCOMPARE(cmb->view()->currentIndex().row(), 0);
+            QCOMPARE(cmb->view()->indexAt(QPoint(4, 4)).row(), 0);
+            QVERIFY(cmb->view()->currentIndex().data().toString().startsWith(newest));
+            QTest::keyClick(cmb->view(), Qt::Key_Escape);
+            QTRY_VERIFY(!cmb->view()->isVisible());
+        };
+        // the mouse on the arrow
+        QStyleOptionComboBox opt;
+        opt.initFrom(cmb);
+        opt.editable = true;
+        opt.frame = true;
+        const QRect arrow = cmb->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, cmb);
+        QTest::mouseClick(cmb, Qt::LeftButton, Qt::NoModifier, arrow.center());
+        expectNewestOnTop(QStringLiteral("031-110-0040"));
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(cmb->currentText(), QStringLiteral("0311100040"));
+
+        // one more call, then the keys
+        callFrom(41);
+        QCOMPARE(cmb->currentText(), QStringLiteral("0311100041"));
+        QTest::mouseClick(cmb->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(cmb->lineEdit(), Qt::Key_Down, Qt::AltModifier);
+        expectNewestOnTop(QStringLiteral("031-110-0041"));
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(cmb->currentText(), QStringLiteral("0311100041"));
+    }
+
     void checkBoxSwitchesTheClient()
     {
         Fixture f;
