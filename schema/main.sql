@@ -93,6 +93,8 @@ CREATE TABLE tellist (
     sdam  TEXT(50) DEFAULT ''
 );
 CREATE INDEX tellist_sdate ON tellist (sdate, stime);
-CREATE INDEX tellist_stel ON tellist (stel);
+-- one caller's newest calls, by name and by number
+CREATE INDEX tellist_cname_time ON tellist (cname, sdate, stime);
+CREATE INDEX tellist_stel_time ON tellist (stel, sdate, stime);
 
 COMMIT;

@@ -1,5 +1,6 @@
 #include "callerid/FrmRCidClient.h"
 
+#include "callerid/IncomingCall.h"
 #include "callerid/modHostInfo.h"
 #include "frame/modCommon.h"
 #include "frame/modMsgBox.h"
@@ -124,6 +125,13 @@ void FrmRCidClient::HandleDatagram(const QByteArray& payload, const QString& rem
 {
     QString telno = FromAnsi(payload);
     bool bMine = (remoteIP == sLocalIP);
+    // Any host of the network can send here: what cannot be a telephone number is logged
+    // on one short line and goes no further, so it never reaches the lookup or the call
+    // list and never holds up the next call.
+    if (!IsPossibleTelNo(telno)) {
+        WriteLog(DroppedPayloadText(telno) + QStringLiteral(", R:") + remoteIP + QStringLiteral(", L:") + sLocalIP);
+        return;
+    }
     WriteLog(telno + QStringLiteral(", R:") + remoteIP + QStringLiteral(", L:") + sLocalIP);
     if (m_handler) {
         CallHandler handler = m_handler; // the handler may unload this window

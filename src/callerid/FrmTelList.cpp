@@ -263,7 +263,8 @@ void FrmTelList::ShowCallerHistory(int row)
 
 void FrmTelList::ShowMyCalls()
 {
-    const QString name = txtMyName->text();
+    // A name of blanks is no name.
+    const QString name = txtMyName->text().trimmed().isEmpty() ? QString() : txtMyName->text();
     // Without a name no call is this user's: the empty name is what every unanswered call
     // carries, and those are nobody's yet.
     qint64 today = 0, month = 0;
@@ -320,9 +321,12 @@ qint64 FrmTelList::ClaimCall(dao::Database* db, qint64 seq, const QString& name)
     if (!db)
         return 0;
     try {
-        // Nobody has answered yet: the empty text (or no value at all in rows of older files).
-        return db->execute(QStringLiteral("UPDATE tellist SET sdam = ? WHERE seq = ? AND (sdam = '' OR sdam IS NULL)"),
-                           {name, seq});
+        // Nobody has answered yet: the empty text, blanks (also the wide blank of Korean
+        // input), or no value at all in rows of older files.
+        return db->execute(
+            QStringLiteral("UPDATE tellist SET sdam = ? WHERE seq = ?"
+                           " AND (trim(sdam, char(32, 9, 160, 12288)) = '' OR sdam IS NULL)"),
+            {name, seq});
     } catch (const dao::DaoError&) {
         return 0;
     }
@@ -334,12 +338,13 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
     if (Index != 0 || Col != ColAnswered || Row < 1)
         return;
     SpreadGrid* g = spList[0];
-    if (txtMyName->text().isEmpty()) {
+    // A name of blanks is no name, and a call that such a name took is still unanswered.
+    if (txtMyName->text().trimmed().isEmpty()) {
         MsgInfo(QStringLiteral("먼저 자신의 이름을 입력하세요."));
         txtMyName->setFocus();
         return;
     }
-    if (!g->GetText(ColAnswered, Row).isEmpty())
+    if (!g->GetText(ColAnswered, Row).trimmed().isEmpty())
         return;
     const qint64 rowSeq = qRound64(g->GetText(ColSeq, Row).trimmed().toDouble());
 
@@ -363,7 +368,7 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
             MsgInfo(QStringLiteral("이미 다른 사람이 눌렀거나 해당자료를 찾을 수 없습니다."));
             return;
         }
-        if (!rs->text(QStringLiteral("sdam")).isEmpty()) {
+        if (!rs->text(QStringLiteral("sdam")).trimmed().isEmpty()) {
             CloseRS(rs);
             MsgInfo(QStringLiteral("이미 다른 사람이 눌렀습니다."));
             return;

@@ -4,6 +4,47 @@
 #include "platform/Recordset.h"
 #include "platform/SqlText.h"
 
+namespace {
+
+constexpr int kMaxTelNoChars = 20;   // tellist.stel
+constexpr int kMaxNationalDigits = 12; // 0505-1234-5678
+
+bool isControl(QChar c) { return c.category() == QChar::Other_Control; }
+
+} // namespace
+
+bool IsPossibleTelNo(const QString& text)
+{
+    if (text.size() > kMaxTelNoChars)
+        return false;
+    int digits = 0;
+    for (QChar c : text) {
+        if (isControl(c))
+            return false;
+        if (c.isDigit())
+            ++digits;
+    }
+    const QString start = text.trimmed();
+    const bool international = (start.startsWith(QLatin1Char('+')) || start.startsWith(QChar(0xFF0B)))
+        && start.size() >= 3 && start.at(1).digitValue() == 8 && start.at(2).digitValue() == 2;
+    return digits <= kMaxNationalDigits + (international ? 1 : 0);
+}
+
+QString DroppedPayloadText(const QString& text)
+{
+    constexpr int kShown = 24;
+    QString shown;
+    for (QChar c : text.left(kShown)) {
+        if (isControl(c))
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    if (text.size() > kShown)
+        shown += QStringLiteral("...");
+    return QStringLiteral("dropped (%1 characters): ").arg(text.size()) + shown;
+}
+
 QString CallerLookupSql(const QString& local, QVariantList& params)
 {
     static const char* const telColumns[] = {"tel", "tel2", "tel3", "tel4", "tel5", "tel6", "phone"};

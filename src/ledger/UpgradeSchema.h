@@ -3,7 +3,8 @@
 
 // Brings an opened main database to the layout the program expects: group names of six
 // characters (with the primary index on group_name.name when that column had to change) and
-// the extra telephone columns tel2..tel6 of both party tables. Every step is a no-op when the
+// the extra telephone columns tel2..tel6 of both party tables, and the call list's indexes for
+// a caller's newest calls (by name and by number). Every step is a no-op when the
 // database already has it, so running it on every start changes nothing the second time.
 // The schema helpers report and absorb their own failures; start-up always goes on.
 void UpgradeSchema(dao::Database* db);

@@ -1005,7 +1005,9 @@ bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
         }
         const QDateTime now = platform::now();
         cmbGetRinglet->insertItem(0, CallHistoryLine(formatted, now, pnlinfo2[0]->text(), pnlinfoSales->text()));
-        cmbGetRinglet->setEditText(received); // the list grows; the box keeps the number
+        // The list drops down at the newest line; the box keeps the number as received.
+        cmbGetRinglet->setCurrentIndex(0);
+        cmbGetRinglet->setEditText(received);
         CloseRS(rs);
 
         const QString sdate = now.toString(QStringLiteral("yyyy-MM-dd"));

@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace platform {
@@ -653,7 +654,7 @@ void SpreadModel::setAttr(Attr a, int c, int r, double v)
     if (c == -1 && r == -1) { L.hasSheet = true; L.sheet = e; }
     else if (c == -1) L.rows[r] = e;
     else if (r == -1) L.cols[c] = e;
-    else L.cells[key(c, r)] = e;
+    else L.cells[cellKey(L, c, r)] = e;
 }
 
 double SpreadModel::attr(Attr a, int c, int r) const
@@ -676,7 +677,7 @@ bool SpreadModel::explicitAttr(Attr a, int c, int r, double& out) const
         if (it != L.rows.end() && (!best || it->second.stamp > best->stamp)) best = &it->second;
     }
     if (!L.cells.empty()) {
-        auto it = L.cells.find(key(c, r));
+        auto it = L.cells.find(cellKey(L, c, r));
         if (it != L.cells.end() && (!best || it->second.stamp > best->stamp)) best = &it->second;
     }
     if (!best) return false;
@@ -789,39 +790,80 @@ void SpreadModel::setRowHidden(int r, bool b)
 
 // ---------------------------------------------------------------- rows
 
-void SpreadModel::remapRows(const std::function<int(int)>& newRowOf, bool moveFormulas)
+void SpreadModel::remapRows(const std::function<int(int)>& newRowOf, bool moveFormulas, bool attrCellsMoved)
 {
-    auto remapCellMap = [&](auto& m) {
+    // Inserting and deleting rows keep the order of the rows that stay, so every entry is
+    // relinked under its new key at the end of the map: no entry is copied or allocated
+    // again.
+    auto remapCellMap = [&](auto& m, const auto& rowOf, const auto& keyOf) {
         std::remove_reference_t<decltype(m)> out;
-        for (auto& [k, v] : m) {
-            int r = keyRow(k);
-            if (r < 1) { out.emplace(k, std::move(v)); continue; }
-            int nr = newRowOf(r);
-            if (nr >= 1) out.emplace(key(keyCol(k), nr), std::move(v));
+        while (!m.empty()) {
+            auto node = m.extract(m.begin());
+            const int r = rowOf(node.key());
+            if (r >= 1) {
+                const int nr = newRowOf(r);
+                if (nr < 1) continue;
+                node.key() = keyOf(keyCol(node.key()), nr);
+            }
+            out.insert(out.end(), std::move(node));
         }
         m.swap(out);
     };
+    const auto plainRow = [](qint64 k) { return keyRow(k); };
+    const auto plainKey = [](int c, int r) { return key(c, r); };
     auto remapRowMap = [&](auto& m) {
         std::remove_reference_t<decltype(m)> out;
-        for (auto& [r, v] : m) {
-            if (r < 1) { out.emplace(r, std::move(v)); continue; }
-            int nr = newRowOf(r);
-            if (nr >= 1) out.emplace(nr, std::move(v));
+        while (!m.empty()) {
+            auto node = m.extract(m.begin());
+            if (node.key() >= 1) {
+                const int nr = newRowOf(node.key());
+                if (nr < 1) continue;
+                node.key() = nr;
+            }
+            out.insert(out.end(), std::move(node));
         }
         m.swap(out);
     };
     for (AttrLevel& L : m_attrs) {
         remapRowMap(L.rows);
-        remapCellMap(L.cells);
+        if (!attrCellsMoved)
+            remapCellMap(L.cells, [&L](qint64 k) { return cellRow(L, k); },
+                         [&L](int c, int r) { return cellKey(L, c, r); });
     }
-    remapCellMap(m_tags);
-    if (moveFormulas) remapCellMap(m_cellFormulas);
+    remapCellMap(m_tags, plainRow, plainKey);
+    if (moveFormulas) remapCellMap(m_cellFormulas, plainRow, plainKey);
     remapRowMap(m_rowHeights);
     std::set<int> hidden;
     for (int r : m_hiddenRows) { int nr = newRowOf(r); if (nr >= 1) hidden.insert(nr); }
     m_hiddenRows.swap(hidden);
     for (Column& col : m_cols) col.cellFormulas = 0;
     for (auto& [k, cf] : m_cellFormulas) m_cols[size_t(keyCol(k))].cellFormulas++;
+}
+
+void SpreadModel::shiftAttrCellsAtTop(int n, int lastRow)
+{
+    for (AttrLevel& L : m_attrs) {
+        if (L.cells.empty()) {
+            L.cellRowShift = 0;
+            continue;
+        }
+        if (n < 0) // the first -n rows go
+            L.cells.erase(L.cells.lower_bound(cellKey(L, 0, 1)), L.cells.lower_bound(cellKey(L, 0, 1 - n)));
+        L.cellRowShift += n;
+        L.cells.erase(L.cells.lower_bound(cellKey(L, 0, lastRow + 1)), L.cells.end());
+        if (std::abs(L.cellRowShift) > kCellRowBase / 4) {
+            // far from the base after very many rows: the cells go back to their own rows
+            std::map<qint64, AttrEntry> out;
+            while (!L.cells.empty()) {
+                auto node = L.cells.extract(L.cells.begin());
+                const int r = cellRow(L, node.key());
+                if (r >= 1) node.key() = key(keyCol(node.key()), r + kCellRowBase);
+                out.insert(out.end(), std::move(node));
+            }
+            L.cells.swap(out);
+            L.cellRowShift = 0;
+        }
+    }
 }
 
 void SpreadModel::deleteRows(int r, int n)
@@ -833,7 +875,8 @@ void SpreadModel::deleteRows(int r, int n)
         col.v.erase(col.v.begin() + (r - 1), col.v.begin() + (r - 1 + n));
         col.v.resize(size_t(m_maxRows), 0);
     }
-    remapRows([r, n](int x) { return x < r ? x : (x < r + n ? 0 : x - n); });
+    if (r == 1) shiftAttrCellsAtTop(-n, m_maxRows);
+    remapRows([r, n](int x) { return x < r ? x : (x < r + n ? 0 : x - n); }, true, r == 1);
     for (auto& [k, cf] : m_cellFormulas) cf.f->adjustRows(r, -n);
     for (Column& col : m_cols) if (col.formula && col.formula->hasAbsoluteRows()) col.formula->adjustRows(r, -n);
     if (m_recalc) recalcAll(true); else m_dirty = true;
@@ -848,7 +891,8 @@ void SpreadModel::insertRows(int r, int n)
         col.v.insert(col.v.begin() + (r - 1), size_t(n), 0);
         col.v.resize(size_t(m_maxRows));
     }
-    remapRows([r, n, maxR](int x) { return x < r ? x : (x + n > maxR ? 0 : x + n); });
+    if (r == 1) shiftAttrCellsAtTop(n, maxR);
+    remapRows([r, n, maxR](int x) { return x < r ? x : (x + n > maxR ? 0 : x + n); }, true, r == 1);
     for (auto& [k, cf] : m_cellFormulas) cf.f->adjustRows(r, n);
     for (Column& col : m_cols) if (col.formula && col.formula->hasAbsoluteRows()) col.formula->adjustRows(r, n);
     if (m_recalc) recalcAll(true); else m_dirty = true;

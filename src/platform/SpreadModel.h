@@ -105,7 +105,11 @@ private:
         AttrEntry sheet;
         std::unordered_map<int, AttrEntry> cols;
         std::map<int, AttrEntry> rows;
+        // Cells of data rows are kept under their row less cellRowShift (plus a base that
+        // keeps them above the header row), so that rows inserted or deleted at the top of
+        // the sheet move every cell at once; see cellKey and cellRow.
         std::map<qint64, AttrEntry> cells;
+        int cellRowShift = 0;
     };
     struct CellFormula {
         std::shared_ptr<SpreadFormula> f;
@@ -130,6 +134,19 @@ private:
     static qint64 key(int c, int r) { return (qint64(r) << 32) | quint32(c); }
     static int keyRow(qint64 k) { return int(k >> 32); }
     static int keyCol(qint64 k) { return int(quint32(k & 0xFFFFFFFF)); }
+    static constexpr int kCellRowBase = 1 << 30;
+    static qint64 cellKey(const AttrLevel& L, int c, int r)
+    {
+        return r >= 1 ? key(c, r - L.cellRowShift + kCellRowBase) : key(c, r);
+    }
+    static int cellRow(const AttrLevel& L, qint64 k)
+    {
+        const int stored = keyRow(k);
+        return stored >= 1 ? stored + L.cellRowShift - kCellRowBase : stored;
+    }
+    // Rows from 1 on move down by n (n > 0) or up by -n, the first -n rows going: the
+    // attribute cells follow at once; rows beyond lastRow go.
+    void shiftAttrCellsAtTop(int n, int lastRow);
 
     quint64 encode(const QString& s);
     QString decode(quint64 v) const;
@@ -147,7 +164,8 @@ private:
     bool hasFormulas() const { return !m_cellFormulas.empty() || m_colFormulaCount > 0; }
     void removeCellFormula(qint64 k);
     void clearColumnValues(int c);
-    void remapRows(const std::function<int(int)>& newRowOf, bool moveFormulas = true);
+    // attrCellsMoved: the attribute cells were moved already (shiftAttrCellsAtTop).
+    void remapRows(const std::function<int(int)>& newRowOf, bool moveFormulas = true, bool attrCellsMoved = false);
     void notifyChanged(int c, int r, const QString& text);
     void resetPoolIfEmpty();
 

@@ -8,6 +8,9 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
+
 using calleridtest::Fixture;
 
 namespace {
@@ -27,6 +30,34 @@ FrmTelList* openList()
     FrmTelList* w = FrmTelList::Load();
     FormFocus(w);
     return w;
+}
+
+// The middle of a cell of a grid scrolled to its top left, in viewport coordinates (column
+// widths in character widths of the grid's font, row heights in points).
+QPoint cellCenter(platform::SpreadGrid* g, int col, int row)
+{
+    const QFontMetricsF fm(g->font());
+    const double charPx = std::max(1.0, std::max(fm.horizontalAdvance(QLatin1Char('0')), fm.averageCharWidth()) + 1.0);
+    const auto colPx = [&](int c) {
+        if ((c == 0 && !g->RowHeadersShow()) || (c > 0 && g->ColHidden(c)))
+            return 0;
+        return int(std::lround(g->ColWidth(c) * charPx));
+    };
+    const auto rowPx = [&](int r) { return int(std::lround(g->RowHeight(r) * 96.0 / 72.0)); };
+    int x = 0, y = g->ColHeadersShow() ? rowPx(0) : 0;
+    for (int c = 0; c < col; ++c)
+        x += colPx(c);
+    for (int r = 1; r < row; ++r)
+        y += rowPx(r);
+    return QPoint(x + colPx(col) / 2, y + rowPx(row) / 2);
+}
+
+// Presses the button of a row of today's calls with the mouse.
+void pressAnswerButton(FrmTelList* w, int row)
+{
+    platform::SpreadGrid* g = w->spList[0];
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier, cellCenter(g, 5, row));
+    QCOMPARE(g->ActiveRow(), row);
 }
 
 } // namespace
@@ -92,6 +123,45 @@ private slots:
         w->spList_ButtonClicked(0, 5, 3, 0);
         QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("먼저 자신의 이름을 입력하세요."));
         QCOMPARE(f.calls().at(0).section(QLatin1Char('|'), 4), QString());
+    }
+
+    // A name of blanks is no name: pressing a call's button asks for a name and claims
+    // nothing, and such a name has no calls of its own. A call that a name of blanks took
+    // before is still open, and a real name claims it.
+    void nameOfBlanksIsNoName()
+    {
+        Fixture f(QString::fromUtf8(kCalls)
+                  + QStringLiteral("INSERT INTO tellist (seq, sdate, stime, stel, cname, sdam) VALUES"
+                                   " (7, '2024-03-20', '12:00:00', '0277776666', '', '   ');"));
+        f.openDb();
+        FrmTelList* w = openList();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QStringList before = f.calls();
+        QTest::mouseClick(w->txtMyName, Qt::LeftButton);
+        QTest::keyClicks(w->txtMyName, QStringLiteral("   "));
+        QCOMPARE(w->txtMyName->text(), QStringLiteral("   "));
+        pressAnswerButton(w, 2); // seq 3, nobody has answered
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("먼저 자신의 이름을 입력하세요."));
+        QCOMPARE(f.calls(), before);
+        QVERIFY(w->txtMyName->hasFocus());
+        QTest::mouseClick(w->cmdQuery[2], Qt::LeftButton);
+        QCOMPARE(w->lblTot->text(), QStringLiteral("금일:0건, 금월:0건"));
+        QCOMPARE(w->spList[2]->MaxRows(), 0);
+
+        // the call answered by blanks shows its button and is claimed by a name
+        platform::SpreadGrid* today = w->spList[0];
+        QCOMPARE(today->GetText(6, 1), QStringLiteral("7"));
+        today->SetCol(5);
+        today->SetRow(1);
+        QCOMPARE(today->CellType(), int(platform::SpreadGrid::CellTypeButton));
+        QTest::keyClick(w->txtMyName, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w->txtMyName, QStringLiteral("Kim"));
+        f.prompter->clear();
+        pressAnswerButton(w, 1);
+        QCOMPARE(f.prompter->messages().size(), 0);
+        QCOMPARE(f.calls().at(6), QStringLiteral("2024-03-20|12:00:00|0277776666||Kim"));
+        QCOMPARE(today->GetText(5, 1), QStringLiteral("Kim"));
+        QCOMPARE(w->spList[2]->GetText(5, 1), QStringLiteral("7"));
     }
 
     void claimWritesTheNameOnce()

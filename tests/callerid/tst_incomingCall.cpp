@@ -9,7 +9,11 @@
 #include "platform/SpreadGrid.h"
 
 #include <QCheckBox>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkDatagram>
@@ -18,6 +22,9 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include <QElapsedTimer>
+
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
@@ -108,6 +115,85 @@ private slots:
         QCOMPARE(f.prompter->messages().size(), 1); // only the missing server program
     }
 
+    // A datagram that cannot carry a telephone number, from any address, is logged on one
+    // line and dropped: no box, and the next call is handled at once.
+    void junkFromTheNetworkNeverHoldsUpTheNextCall()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.startMain();
+        QVERIFY(w);
+        w->cmdTelList_Click();
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        QVERIFY(client->IsBound());
+        const QString own = client->LocalIP();
+        const quint16 port = client->BoundPort();
+        FrmTelList* list = FrmTelList::Instance();
+        // another workstation (a loopback address that is not this one's)
+        const QString other = own == QLatin1String("127.0.0.2") ? QStringLiteral("127.0.0.3") : QStringLiteral("127.0.0.2");
+        const QByteArray digits(60000, '5');
+        QVERIFY(sendFrom(other, port, digits));
+        QVERIFY(sendFrom(other, port, "0311112222"));
+        QTRY_COMPARE_WITH_TIMEOUT(list->spList[0]->MaxRows(), 1, 1000);
+        QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("0311112222"));
+        QCOMPARE(f.prompter->messages().size(), 0);
+
+        if (own.isEmpty() || !sendFrom(own, port, digits))
+            QSKIP("cannot send from the workstation's own address here");
+        QVERIFY(sendFrom(own, port, "02555" + QByteArray(1, '\0') + "1234"));
+        QVERIFY(sendFrom(own, port, "025551234\r\n"));
+        QVERIFY(sendFrom(own, port, QByteArray("010-1234-5678-9012-3456"))); // 23 characters
+        QVERIFY(sendFrom(own, port, QByteArray("01012345678901234")));       // 17 digits
+        QVERIFY(sendFrom(own, port, "025551234"));
+        QTRY_COMPARE_WITH_TIMEOUT(list->spList[0]->MaxRows(), 2, 1000);
+        QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("025551234"));
+        QCOMPARE(f.calls(), QStringList{QStringLiteral("2024-03-20|14:05:09|025551234|이가게|")});
+        QCOMPARE(f.prompter->messages().size(), 0);
+        QCOMPARE(w->cmbGetRinglet->count(), 2);
+
+        // every datagram has its line, the dropped ones cut short and without control characters
+        const QStringList lines = f.readLog().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 8);
+        for (const QString& line : lines) {
+            QVERIFY2(line.size() < 200, qPrintable(line.left(200)));
+            for (QChar c : line)
+                QVERIFY(c.category() != QChar::Other_Control);
+        }
+        QCOMPARE(lines.at(1), QStringLiteral("0311112222, R:") + other + QStringLiteral(", L:") + own);
+        QVERIFY(lines.at(0).contains(QStringLiteral("60000")));
+        QVERIFY(lines.at(0).endsWith(QStringLiteral(", R:") + other + QStringLiteral(", L:") + own));
+        QVERIFY(lines.at(3).contains(QStringLiteral("02555\\x001234")));
+        QCOMPARE(lines.at(7), QStringLiteral("025551234, R:") + own + QStringLiteral(", L:") + own);
+    }
+
+    // Numbers as the caller-ID server sends them are handled as before; text that cannot
+    // be a number from this workstation's own address is not stored.
+    void onlyPossibleNumbersAreStored()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.startMain();
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        const QList<QByteArray> kept = {"0311112222", "010-7777-8888", "02)555-1234", "050512345678",
+                                        "+82-505-1234-5678"};
+        const QList<QByteArray> dropped = {
+            QByteArray(20, '1'),        // more digits than any number
+            "0505123456789",            // 13 digits
+            QByteArray("0311112222\0", 11), "\t0311112222", "0311112222\x7f",
+            "031 111 2222 ext 1234 5",  // 23 characters
+        };
+        for (const QByteArray& p : dropped + kept)
+            client->HandleDatagram(p, own);
+        QStringList stored;
+        for (const QString& c : f.calls())
+            stored << c.section(QLatin1Char('|'), 2, 2);
+        QCOMPARE(stored, (QStringList{QStringLiteral("0311112222"), QStringLiteral("010-7777-8888"),
+                                      QStringLiteral("02)555-1234"), QStringLiteral("050512345678"),
+                                      QStringLiteral("+82-505-1234-5678")}));
+        QCOMPARE(f.prompter->messages().size(), 0);
+        QCOMPARE(f.readLog().count(QStringLiteral("\r\n")), dropped.size() + kept.size());
+    }
+
     void anotherWorkstationsCallIsShownNotStored()
     {
         Fixture f(QString::fromUtf8(kParties));
@@ -193,6 +279,57 @@ private slots:
         w->InputFromRinglet(telno, mine);
         QCOMPARE(w->txtCName->text(), QStringLiteral("김"));
         QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
+    }
+
+    // The caller history drops down at the newest call, opened with the mouse or the keys,
+    // and the box keeps showing the number as received.
+    void historyOpensAtTheNewestCall()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        QComboBox* cmb = w->cmbGetRinglet;
+        const auto callFrom = [&](int i) {
+            client->HandleDatagram("0311" + QByteArray::number(100000 + i), QStringLiteral("10.1.2.3"));
+        };
+        for (int i = 1; i <= 40; ++i)
+            callFrom(i);
+        QCOMPARE(cmb->count(), 40);
+        QVERIFY(cmb->itemText(0).startsWith(QStringLiteral("031-110-0040")));
+        QCOMPARE(cmb->currentText(), QStringLiteral("0311100040"));
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+
+        const auto expectNewestOnTop = [cmb](const QString& newest) {
+            QTRY_VERIFY(cmb->view()->isVisible());
+            QCOMPARE(cmb->view()->currentIndex().row(), 0);
+            QCOMPARE(cmb->view()->indexAt(QPoint(4, 4)).row(), 0);
+            QVERIFY(cmb->view()->currentIndex().data().toString().startsWith(newest));
+            QTest::keyClick(cmb->view(), Qt::Key_Escape);
+            QTRY_VERIFY(!cmb->view()->isVisible());
+        };
+        // the mouse on the arrow
+        QStyleOptionComboBox opt;
+        opt.initFrom(cmb);
+        opt.editable = true;
+        opt.frame = true;
+        const QRect arrow = cmb->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, cmb);
+        QTest::mouseClick(cmb, Qt::LeftButton, Qt::NoModifier, arrow.center());
+        expectNewestOnTop(QStringLiteral("031-110-0040"));
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(cmb->currentText(), QStringLiteral("0311100040"));
+
+        // one more call, then the keys
+        callFrom(41);
+        QCOMPARE(cmb->currentText(), QStringLiteral("0311100041"));
+        QTest::mouseClick(cmb->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(cmb->lineEdit(), Qt::Key_Down, Qt::AltModifier);
+        expectNewestOnTop(QStringLiteral("031-110-0041"));
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(cmb->currentText(), QStringLiteral("0311100041"));
     }
 
     void checkBoxSwitchesTheClient()
@@ -281,6 +418,64 @@ private slots:
         QCOMPARE(got, (QStringList{QStringLiteral("0212345678"), QStringLiteral("01011112222"), QStringLiteral("0313334444")}));
         // sent from the workstation's own address: the client stores these calls as its own
         QCOMPARE(mine, (QList<bool>{true, true, true}));
+    }
+
+    // Handling a call costs the same however many calls the day's list already holds: 100
+    // or 20,000 calls of today (a quarter of them from each of two callers of the batches),
+    // the call list open. The two sizes take turns, a few batches each, and the medians are
+    // compared, so that a busy machine weighs on both alike. Each stored call is committed
+    // without waiting for the disk: that wait is the disk's, the same for any list.
+    void handlingCostsTheSameOnALongDay()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.startMain();
+        QVERIFY(w);
+        gDB->execute(QStringLiteral("PRAGMA synchronous = OFF"));
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        auto other = dao::Database::open(f.dbFile);
+        const auto storeToday = [&other](int count) {
+            other->execute(QStringLiteral("DELETE FROM tellist"));
+            other->execute(QStringLiteral(
+                "INSERT INTO tellist (sdate, stime, stel, cname, sdam)"
+                " WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?)"
+                " SELECT '2024-03-20', printf('%02d:%02d:%02d', 8 + (i / 3600) % 6, (i / 60) % 60, i % 60),"
+                " CASE i % 4 WHEN 0 THEN '025551234' WHEN 1 THEN '0311000007' ELSE printf('0311%06d', i % 300) END,"
+                " CASE i % 4 WHEN 0 THEN '이가게' ELSE '' END,"
+                " CASE WHEN i % 3 = 0 THEN '홍길동' ELSE '' END FROM n"), {count});
+        };
+        static const char* const numbers[] = {"025551234", "0311000007", "01077778888", "0299998888"};
+        QMap<int, QList<double>> perCall; // list size -> ms per call of each batch
+        int sent = 0;
+        for (int round = 0; round < 3; ++round) {
+            for (int stored : {100, 20000}) {
+                if (FrmTelList* list = FrmTelList::Instance())
+                    list->close();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                storeToday(stored);
+                w->cmdTelList_Click(); // the list opens with today's calls
+                QCOMPARE(FrmTelList::Instance()->spList[0]->MaxRows(), stored);
+                for (int b = 0; b < 3; ++b) {
+                    QElapsedTimer t;
+                    t.start();
+                    for (int i = 0; i < 20; ++i, ++sent)
+                        client->HandleDatagram(numbers[sent % 4], own);
+                    perCall[stored] << double(t.nsecsElapsed()) / 20.0 / 1e6;
+                }
+                QCOMPARE(FrmTelList::Instance()->spList[0]->MaxRows(), stored + 60);
+            }
+        }
+        QCOMPARE(f.calls().size(), 20000 + 60);
+        QCOMPARE(f.prompter->messages().size(), 0);
+        const auto median = [](QList<double> v) {
+            std::sort(v.begin(), v.end());
+            return v.at(v.size() / 2);
+        };
+        const double shortDay = median(perCall[100]);
+        const double longDay = median(perCall[20000]);
+        qInfo("per call: %.3f ms with 100 calls of today stored, %.3f ms with 20000", shortDay, longDay);
+        QVERIFY2(longDay <= 2.0 * shortDay,
+                 qPrintable(QStringLiteral("%1 ms against %2 ms").arg(longDay).arg(shortDay)));
     }
 
     void serverStartedInTheBackgroundLeavesTheTerminalAlone()

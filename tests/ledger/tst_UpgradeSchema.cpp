@@ -108,6 +108,65 @@ private slots:
         QCOMPARE(rows(*db, QStringLiteral("SELECT * FROM total")), totalBefore);
     }
 
+    // The call list finds one caller's newest calls, by name or by number, through an index
+    // in the order it shows them (no sort of all that caller's calls): old files get the
+    // indexes at start, files with them are left alone, a read-only file is not touched.
+    void callListReadsACallersNewestCallsByIndex()
+    {
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter prompter;
+        const auto plan = [](dao::Database& db, const QString& where) {
+            auto rs = db.openRecordset(
+                QStringLiteral("EXPLAIN QUERY PLAN SELECT t.sdate, t.stime, t.stel, t.sdam, t.seq FROM tellist AS t")
+                    + where + QStringLiteral(" ORDER BY t.sdate DESC, t.stime DESC, t.seq DESC LIMIT 20"),
+                dao::dbOpenSnapshot, {QStringLiteral("0255551234")});
+            QStringList steps;
+            for (; !rs->eof(); rs->moveNext())
+                steps << rs->text(QStringLiteral("detail"));
+            return steps.join(QLatin1Char(';'));
+        };
+        const auto indexes = [](dao::Database& db) {
+            return rows(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = 'tellist'"
+                                           " AND sql IS NOT NULL ORDER BY name"));
+        };
+        const QStringList both = {QStringLiteral("tellist_cname_time"), QStringLiteral("tellist_stel_time")};
+
+        const QString old = env.path(QStringLiteral("old.mdb"));
+        QVERIFY(ledgertest::makeDatabase(old, ledgertest::oldMainSchema()));
+        {
+            auto ro = dao::Database::open(old, 0, true); // (its columns cannot be added either)
+            UpgradeSchema(ro.get());
+            QCOMPARE(indexes(*ro), QStringList());
+            prompter.clear();
+        }
+        auto db = dao::Database::open(old);
+        QVERIFY(plan(*db, QStringLiteral(" WHERE cname = ?")).contains(QStringLiteral("SCAN")));
+        UpgradeSchema(db.get());
+        QCOMPARE(indexes(*db), both);
+        for (const QString& where : {QStringLiteral(" WHERE cname = ?"), QStringLiteral(" WHERE stel = ?")}) {
+            const QString steps = plan(*db, where);
+            QVERIFY2(steps.contains(QStringLiteral("USING INDEX")) && !steps.contains(QStringLiteral("TEMP B-TREE")),
+                     qPrintable(steps));
+        }
+
+        // a file made before: a number index of its own, no name index
+        const QString shipped = env.path(QStringLiteral("shipped.mdb"));
+        QVERIFY(testsupport::createDatabase(shipped, QStringLiteral("main")));
+        auto sdb = dao::Database::open(shipped);
+        const QStringList fresh = indexes(*sdb);
+        QVERIFY(fresh.contains(QStringLiteral("tellist_cname_time")) && fresh.contains(QStringLiteral("tellist_stel_time")));
+        UpgradeSchema(sdb.get());
+        QCOMPARE(indexes(*sdb), fresh); // a new file has them already
+        sdb->execute(QStringLiteral("DROP INDEX tellist_cname_time"));
+        sdb->execute(QStringLiteral("DROP INDEX tellist_stel_time"));
+        sdb->execute(QStringLiteral("CREATE INDEX tellist_stel ON tellist (stel)"));
+        UpgradeSchema(sdb.get());
+        QVERIFY(indexes(*sdb).contains(QStringLiteral("tellist_stel_time")));
+        const QString steps = plan(*sdb, QStringLiteral(" WHERE stel = ?"));
+        QVERIFY2(!steps.contains(QStringLiteral("TEMP B-TREE")), qPrintable(steps));
+        QCOMPARE(prompter.messages().size(), 0);
+    }
+
     void salesTelephonesMarkBothTablesDone()
     {
         testsupport::TestEnv env;

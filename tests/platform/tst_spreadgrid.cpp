@@ -747,6 +747,63 @@ private slots:
         QCOMPARE(g.CellTag(), QString()); // gone with its row
     }
 
+    // Cell settings move with their rows when rows come or go at the top, as in the middle;
+    // the header row keeps its own, and a row pushed out or deleted takes its settings along.
+    void cellSettingsMoveWithRowsAtTheTop()
+    {
+        SpreadGrid g;
+        g.SetMaxCols(3);
+        g.SetMaxRows(4);
+        const auto setType = [&g](int c, int r, int type) {
+            g.SetCol(c);
+            g.SetRow(r);
+            g.SetCellType(type);
+        };
+        const auto types = [&g](int c) {
+            QList<int> out;
+            for (int r = 0; r <= g.MaxRows(); ++r) {
+                g.SetCol(c);
+                g.SetRow(r);
+                out << g.CellType();
+            }
+            return out;
+        };
+        const int B = SpreadGrid::CellTypeButton, E = SpreadGrid::CellTypeEdit, S = SpreadGrid::CellTypeStaticText;
+        setType(2, 0, S);
+        setType(2, 1, B);
+        setType(2, 3, B);
+        setType(2, 4, S); // the last row
+        g.SetMaxRows(5);
+        g.InsertRows(1, 1); // the last row goes
+        QCOMPARE(types(2), (QList<int>{S, E, B, E, B, S}));
+        g.InsertRows(1, 2); // rows 4 and 5 go
+        QCOMPARE(types(2), (QList<int>{S, E, E, E, B, E}));
+        setType(2, 1, B);
+        g.InsertRows(3, 1); // in the middle
+        QCOMPARE(types(2), (QList<int>{S, B, E, E, E, B}));
+        g.DeleteRows(1, 2);
+        QCOMPARE(types(2), (QList<int>{S, E, E, B, E, E}));
+        g.DeleteRows(3, 1);
+        QCOMPARE(types(2), (QList<int>{S, E, E, E, E, E}));
+        setType(2, 5, B);
+        g.SetMaxRows(4); // the cut row takes its setting along
+        g.SetMaxRows(5);
+        QCOMPARE(types(2), (QList<int>{S, E, E, E, E, E}));
+        setType(2, 1, B);
+        g.SetMaxRows(0);
+        g.SetMaxRows(2);
+        QCOMPARE(types(2), (QList<int>{S, E, E}));
+        setType(2, 2, B);
+        g.InsertRows(1, 1);
+        QCOMPARE(types(2), (QList<int>{S, E, E}));
+        g.SetMaxRows(3);
+        QCOMPARE(types(2), (QList<int>{S, E, E, E}));
+        setType(2, 1, B);
+        g.InsertRows(1, 1);
+        QCOMPARE(types(2), (QList<int>{S, E, B, E}));
+        QCOMPARE(types(1), (QList<int>{E, E, E, E}));
+    }
+
     void unitsAndTwips()
     {
         SpreadGrid g;
