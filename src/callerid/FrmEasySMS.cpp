@@ -476,10 +476,9 @@ bool FrmEasySMS::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::FocusIn) {
-        if (watched == txtUserName || watched == txtPassword || watched == txtDestAddr)
-            static_cast<QLineEdit*>(watched)->selectAll();
-        else if (watched == txtText)
-            txtText->selectAll();
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (watched == txtUserName || watched == txtPassword || watched == txtDestAddr || watched == txtText)
+            SelectAllText(static_cast<QWidget*>(watched), reason);
         for (int i = 0; i < 6; ++i)
             if (watched == txtFavoMsg[i])
                 sFavoOld = txtFavoMsg[i]->toPlainText();

@@ -275,6 +275,52 @@ private slots:
         QCOMPARE(w->lblCountTelNo->text(), QStringLiteral("2명"));
     }
 
+    // A box entered with a click behaves as one entered with Tab: its whole text is selected,
+    // so what is typed replaces it (the number box's hint among them).
+    void boxesEnteredWithTheMouseReplaceTheirText()
+    {
+        Fixture f;
+        auto* fake = new FakeSMS;
+        FrmEasySMS* w = openWindow(fake);
+        QVERIFY(w);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->txtCallback->setFocus();
+
+        QTest::mouseClick(w->txtDestAddr, Qt::LeftButton);
+        QVERIFY(w->txtDestAddr->hasFocus());
+        QCOMPARE(w->txtDestAddr->selectedText(), FrmEasySMS::kDestHint);
+        QTest::keyClicks(w->txtDestAddr, QStringLiteral("01012345678"));
+        QTest::keyClick(w->txtDestAddr, Qt::Key_Return);
+        QCOMPARE(listed(w), QStringList{QStringLiteral("01012345678")});
+
+        QTest::mouseClick(w->txtUserName, Qt::LeftButton);
+        QCOMPARE(w->txtUserName->selectedText(), QStringLiteral("shop"));
+        QTest::keyClicks(w->txtUserName, QStringLiteral("staff"));
+        QTest::mouseClick(w->txtPassword, Qt::LeftButton);
+        QVERIFY(w->txtPassword->hasSelectedText());
+        QTest::keyClicks(w->txtPassword, QStringLiteral("secret"));
+        QTest::mouseClick(w->txtText->viewport(), Qt::LeftButton);
+        QVERIFY(w->txtText->hasFocus());
+        QTest::keyClicks(w->txtText, QStringLiteral("see you"));
+        QCOMPARE(w->txtUserName->text(), QStringLiteral("staff"));
+        QCOMPARE(w->txtPassword->text(), QStringLiteral("secret"));
+        QCOMPARE(w->txtText->toPlainText(), QStringLiteral("see you"));
+
+        // a further click in the box that has the focus puts the caret where it lands
+        const QPoint nearLeft(3, w->txtUserName->height() / 2);
+        QTest::mouseClick(w->txtUserName, Qt::LeftButton, Qt::NoModifier, nearLeft);
+        QTest::mouseClick(w->txtUserName, Qt::LeftButton, Qt::NoModifier, nearLeft);
+        QVERIFY(!w->txtUserName->hasSelectedText());
+        QCOMPARE(w->txtUserName->cursorPosition(), 0);
+
+        w->cmdSubmit->click();
+        QCOMPARE(fake->UserID, QStringLiteral("staff"));
+        QCOMPARE(fake->Password, QStringLiteral("secret"));
+        QCOMPARE(fake->sent, QStringList{QStringLiteral("01012345678|0212345678|see you")});
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("1건이 전송되었습니다."));
+    }
+
     void settingsAreRestoredAtLoad()
     {
         Fixture f;
