@@ -226,8 +226,8 @@ private:
 
 void SelectAllText(QWidget* control, Qt::FocusReason reason)
 {
-    if (!control)
-        return;
+    if (!control || reason == Qt::PopupFocusReason)
+        return; // back from a context menu or a list: the field was never left
     selectWhole(control);
     if (reason == Qt::MouseFocusReason) {
         if (QWidget* target = mouseTargetOf(control))

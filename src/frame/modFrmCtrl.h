@@ -32,7 +32,8 @@ double TwipsPerPixelY();
 // it for the given control. Called when a field gets the focus, with that focus event's
 // reason, so that a field entered with the mouse behaves as one entered with the keyboard:
 // the press that gives the focus puts the caret down and drops the selection, so the whole
-// text is selected once that click ends without a dragged selection.
+// text is selected once that click ends without a dragged selection. A field the focus
+// comes back to from a pop-up (its context menu, a list) keeps the selection it had.
 void SelectActiveText(Qt::FocusReason reason = Qt::OtherFocusReason);
 void SelectAllText(QWidget* control, Qt::FocusReason reason = Qt::OtherFocusReason);
 
