@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QValidator>
 #include <QVBoxLayout>
 
 const QString FrmEasySMS::kDestHint = QStringLiteral("여기에 번호입력");
@@ -59,6 +60,31 @@ void msgInfoBox(const QString& text, const QString& title = QString())
 }
 
 QString countText(int n) { return QString::number(n) + QStringLiteral("명"); }
+
+// The number box holds its hint or digits. Whatever reaches its text, typed, pasted, dropped
+// or handed over by the input method, keeps only its digits.
+class DigitsOrHint : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override
+    {
+        if (input == FrmEasySMS::kDestHint)
+            return Acceptable;
+        QString digits;
+        int caret = 0;
+        for (int i = 0; i < input.size(); ++i) {
+            const QChar c = input.at(i);
+            if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+                digits += c;
+                if (i < pos)
+                    ++caret;
+            }
+        }
+        input = digits;
+        pos = caret;
+        return Acceptable;
+    }
+};
 
 } // namespace
 
@@ -161,6 +187,7 @@ void FrmEasySMS::buildControls()
     rowDest->addWidget(new QLabel(QStringLiteral("받는사람:"), fraSend));
     txtDestAddr = new QLineEdit(kDestHint, fraSend);
     txtDestAddr->setObjectName(QStringLiteral("txtDestAddr"));
+    txtDestAddr->setValidator(new DigitsOrHint(txtDestAddr));
     rowDest->addWidget(txtDestAddr, 1);
     lblCountTelNo = new QLabel(countText(0), fraSend);
     lblCountTelNo->setObjectName(QStringLiteral("lblCountTelNo"));
@@ -476,10 +503,9 @@ bool FrmEasySMS::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::FocusIn) {
-        if (watched == txtUserName || watched == txtPassword || watched == txtDestAddr)
-            static_cast<QLineEdit*>(watched)->selectAll();
-        else if (watched == txtText)
-            txtText->selectAll();
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (watched == txtUserName || watched == txtPassword || watched == txtDestAddr || watched == txtText)
+            SelectAllText(static_cast<QWidget*>(watched), reason);
         for (int i = 0; i < 6; ++i)
             if (watched == txtFavoMsg[i])
                 sFavoOld = txtFavoMsg[i]->toPlainText();
@@ -488,7 +514,9 @@ bool FrmEasySMS::eventFilter(QObject* watched, QEvent* event)
             if (watched == txtFavoMsg[i] && txtFavoMsg[i]->toPlainText() != sFavoOld)
                 saveSetting(QStringLiteral("SMSMSG"), QStringLiteral("FavoMsg") + QString::number(i),
                             txtFavoMsg[i]->toPlainText());
-        if (watched == txtDestAddr) {
+        // Its own context menu does not take the focus out of the number box.
+        const bool popup = static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason;
+        if (watched == txtDestAddr && !popup) {
             // Leaving the box with a number typed adds it, as Enter does, without moving on.
             const QString t = txtDestAddr->text();
             if (!t.isEmpty() && t != kDestHint)
@@ -514,8 +542,10 @@ bool FrmEasySMS::eventFilter(QObject* watched, QEvent* event)
                 AddTypedNumber(true);
                 return true;
             }
+            // Ctrl and Meta make a shortcut (Ctrl+V pastes), not a typed character.
             const QString typed = ke->text();
-            const bool character = !typed.isEmpty() && typed.at(0).isPrint();
+            const bool shortcut = ke->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+            const bool character = !shortcut && !typed.isEmpty() && typed.at(0).isPrint();
             if (character && !(typed.size() == 1 && typed.at(0) >= QLatin1Char('0') && typed.at(0) <= QLatin1Char('9')))
                 return true; // only digits (and Backspace) are typed into the number box
             if (!character && EnterToTab(vk))

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -112,7 +113,7 @@ void FrmFindInSpread::SetFormInit(SpreadGrid* sp, int MinCol, int MaxCol)
 bool FrmFindInSpread::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == txtFindWd && event->type() == QEvent::FocusIn)
-        SelectAllText(txtFindWd);
+        SelectAllText(txtFindWd, static_cast<QFocusEvent*>(event)->reason());
     return QDialog::eventFilter(watched, event);
 }
 

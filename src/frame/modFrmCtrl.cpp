@@ -4,6 +4,7 @@
 #include "frame/modMsgBox.h"
 #include "platform/FormRegistry.h"
 
+#include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
@@ -15,7 +16,9 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVariant>
 #include <QWidget>
 
@@ -85,10 +88,10 @@ void SetFormPosition(QWidget* frm, QWidget* ctlAnchor, long lHMode, long lVMode,
     frm->move(p); // move() places the outer frame of a top-level window
 }
 
-void SelectAllText(QWidget* control)
+namespace {
+
+void selectWhole(QWidget* control)
 {
-    if (!control)
-        return;
     if (auto* e = qobject_cast<QLineEdit*>(control)) {
         if (!e->text().isEmpty())
             e->selectAll();
@@ -107,9 +110,134 @@ void SelectAllText(QWidget* control)
     }
 }
 
-void SelectActiveText()
+// The line edit that shows a field's text, when the field has one.
+QLineEdit* lineEditOf(QWidget* control)
 {
-    SelectAllText(QApplication::focusWidget());
+    if (auto* e = qobject_cast<QLineEdit*>(control))
+        return e;
+    if (auto* c = qobject_cast<QComboBox*>(control))
+        return c->lineEdit();
+    if (qobject_cast<QAbstractSpinBox*>(control))
+        return control->findChild<QLineEdit*>();
+    return nullptr;
+}
+
+bool hasSelection(QWidget* control)
+{
+    if (QLineEdit* e = lineEditOf(control))
+        return e->hasSelectedText();
+    if (auto* t = qobject_cast<QTextEdit*>(control))
+        return t->textCursor().hasSelection();
+    if (auto* pt = qobject_cast<QPlainTextEdit*>(control))
+        return pt->textCursor().hasSelection();
+    return false;
+}
+
+void deselect(QWidget* control)
+{
+    if (QLineEdit* e = lineEditOf(control)) {
+        e->deselect();
+    } else if (auto* t = qobject_cast<QTextEdit*>(control)) {
+        QTextCursor c = t->textCursor();
+        c.clearSelection();
+        t->setTextCursor(c);
+    } else if (auto* pt = qobject_cast<QPlainTextEdit*>(control)) {
+        QTextCursor c = pt->textCursor();
+        c.clearSelection();
+        pt->setTextCursor(c);
+    }
+}
+
+// The widget the mouse presses of a field go to: its line edit, or the viewport of a text box.
+QWidget* mouseTargetOf(QWidget* control)
+{
+    if (QLineEdit* e = lineEditOf(control))
+        return e;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(control))
+        return area->viewport();
+    return control;
+}
+
+// Follows the click that gave a field the focus. The press arrives right after the focus
+// (before anything queued runs); when that click is released with nothing selected, the whole
+// text is selected. A drag keeps the part the user selected. Any other turn ends the watch.
+class SelectOnClickEnd : public QObject {
+public:
+    SelectOnClickEnd(QWidget* field, QWidget* target) : QObject(field), m_field(field), m_target(target)
+    {
+        // Watched from the application: the caller is mostly the field's own event filter,
+        // and a filter put on the field while its filters run would be run for this event again.
+        qApp->installEventFilter(this);
+        QTimer::singleShot(0, this, [this] {
+            if (!m_pressed)
+                finish(); // the focus did not come with a press of this field
+        });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (m_done || !watched->isWidgetType() || (watched != m_field.data() && watched != m_target.data()))
+            return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (watched == m_target.data() && !m_pressed) {
+                // A press inside a selection could start dragging it, and a text box would then
+                // drop the selection only at the release: the press starts from the caret instead.
+                m_pressed = true;
+                deselect(m_field);
+            } else
+                finish();
+            break;
+        case QEvent::MouseButtonRelease:
+            if (watched == m_target.data()) {
+                if (m_pressed && m_field && !hasSelection(m_field))
+                    selectWhole(m_field);
+                finish();
+            }
+            break;
+        case QEvent::MouseButtonDblClick:
+        case QEvent::FocusOut:
+        case QEvent::KeyPress:
+        case QEvent::Hide:
+            finish();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void finish()
+    {
+        m_done = true;
+        qApp->removeEventFilter(this);
+        deleteLater();
+    }
+
+    QPointer<QWidget> m_field;
+    QPointer<QWidget> m_target;
+    bool m_pressed = false;
+    bool m_done = false;
+};
+
+} // namespace
+
+void SelectAllText(QWidget* control, Qt::FocusReason reason)
+{
+    if (!control || reason == Qt::PopupFocusReason)
+        return; // back from a context menu or a list: the field was never left
+    selectWhole(control);
+    if (reason == Qt::MouseFocusReason) {
+        if (QWidget* target = mouseTargetOf(control))
+            new SelectOnClickEnd(control, target);
+    }
+}
+
+void SelectActiveText(Qt::FocusReason reason)
+{
+    SelectAllText(QApplication::focusWidget(), reason);
 }
 
 int VbKeyCode(int qtKey)

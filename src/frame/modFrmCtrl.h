@@ -28,9 +28,14 @@ void SetFormPosition(QWidget* frm, QWidget* ctlAnchor, long lHMode, long lVMode,
 double TwipsPerPixelX();
 double TwipsPerPixelY();
 
-// Selects the whole text of the focused control of the active window.
-void SelectActiveText();
-void SelectAllText(QWidget* control);
+// Selects the whole text of the focused control of the active window; SelectAllText does
+// it for the given control. Called when a field gets the focus, with that focus event's
+// reason, so that a field entered with the mouse behaves as one entered with the keyboard:
+// the press that gives the focus puts the caret down and drops the selection, so the whole
+// text is selected once that click ends without a dragged selection. A field the focus
+// comes back to from a pop-up (its context menu, a list) keeps the selection it had.
+void SelectActiveText(Qt::FocusReason reason = Qt::OtherFocusReason);
+void SelectAllText(QWidget* control, Qt::FocusReason reason = Qt::OtherFocusReason);
 
 // Key codes are the old virtual-key numbers (13 Enter, 37 Left, 38 Up, 39 Right, 40 Down);
 // the corresponding Qt::Key values are understood as well.

@@ -493,7 +493,7 @@ bool FrmClient_write::eventFilter(QObject* watched, QEvent* event)
             if (index == 4 && bCaretToEnd)
                 placeCaretAtEnd(txtInput[index]);
             else
-                SelectAllText(txtInput[index]);
+                SelectAllText(txtInput[index], static_cast<QFocusEvent*>(event)->reason());
             break;
         case QEvent::FocusOut:
             txtInput_Validate(index);

@@ -234,7 +234,7 @@ bool SelListForm::eventFilter(QObject* watched, QEvent* e)
             return true;
         }
     } else if (e->type() == QEvent::FocusIn && watched == txtName) {
-        SelectAllText(txtName);
+        SelectAllText(txtName, static_cast<QFocusEvent*>(e)->reason());
     }
     return QDialog::eventFilter(watched, e);
 }

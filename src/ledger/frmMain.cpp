@@ -732,10 +732,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::FocusIn) {
         if (watched == txtCName) {
-            SelectAllText(txtCName);
+            SelectAllText(txtCName, static_cast<QFocusEvent*>(e)->reason());
             txtPName->clear();
         } else if (watched == txtPName) {
-            SelectAllText(txtPName);
+            SelectAllText(txtPName, static_cast<QFocusEvent*>(e)->reason());
         } else if (watched == cmbGroup) {
             // Entered from the keyboard: the list drops. The focus coming back from the closed
             // list, or from a click that opens the list itself, opens nothing.

@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QClipboard>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -273,6 +275,104 @@ private slots:
         QCOMPARE(listed(w), (QStringList{QStringLiteral("01012345678"), QStringLiteral("01044445555")}));
         QCOMPARE(w->lstTelNo->currentRow(), 1);
         QCOMPARE(w->lblCountTelNo->text(), QStringLiteral("2명"));
+    }
+
+    // A box entered with a click behaves as one entered with Tab: its whole text is selected,
+    // so what is typed replaces it (the number box's hint among them).
+    void boxesEnteredWithTheMouseReplaceTheirText()
+    {
+        Fixture f;
+        auto* fake = new FakeSMS;
+        FrmEasySMS* w = openWindow(fake);
+        QVERIFY(w);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->txtCallback->setFocus();
+
+        QTest::mouseClick(w->txtDestAddr, Qt::LeftButton);
+        QVERIFY(w->txtDestAddr->hasFocus());
+        QCOMPARE(w->txtDestAddr->selectedText(), FrmEasySMS::kDestHint);
+        QTest::keyClicks(w->txtDestAddr, QStringLiteral("01012345678"));
+        QTest::keyClick(w->txtDestAddr, Qt::Key_Return);
+        QCOMPARE(listed(w), QStringList{QStringLiteral("01012345678")});
+
+        QTest::mouseClick(w->txtUserName, Qt::LeftButton);
+        QCOMPARE(w->txtUserName->selectedText(), QStringLiteral("shop"));
+        QTest::keyClicks(w->txtUserName, QStringLiteral("staff"));
+        QTest::mouseClick(w->txtPassword, Qt::LeftButton);
+        QVERIFY(w->txtPassword->hasSelectedText());
+        QTest::keyClicks(w->txtPassword, QStringLiteral("secret"));
+        QTest::mouseClick(w->txtText->viewport(), Qt::LeftButton);
+        QVERIFY(w->txtText->hasFocus());
+        QTest::keyClicks(w->txtText, QStringLiteral("see you"));
+        QCOMPARE(w->txtUserName->text(), QStringLiteral("staff"));
+        QCOMPARE(w->txtPassword->text(), QStringLiteral("secret"));
+        QCOMPARE(w->txtText->toPlainText(), QStringLiteral("see you"));
+
+        // a further click in the box that has the focus puts the caret where it lands
+        const QPoint nearLeft(3, w->txtUserName->height() / 2);
+        QTest::mouseClick(w->txtUserName, Qt::LeftButton, Qt::NoModifier, nearLeft);
+        QTest::mouseClick(w->txtUserName, Qt::LeftButton, Qt::NoModifier, nearLeft);
+        QVERIFY(!w->txtUserName->hasSelectedText());
+        QCOMPARE(w->txtUserName->cursorPosition(), 0);
+
+        w->cmdSubmit->click();
+        QCOMPARE(fake->UserID, QStringLiteral("staff"));
+        QCOMPARE(fake->Password, QStringLiteral("secret"));
+        QCOMPARE(fake->sent, QStringList{QStringLiteral("01012345678|0212345678|see you")});
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("1건이 전송되었습니다."));
+    }
+
+    // What is pasted into the number box, with Ctrl+V or from its context menu, keeps only the
+    // characters typing takes; so does text the input method hands over.
+    void pastedNumberKeepsTheDigitsOnly()
+    {
+        Fixture f;
+        FrmEasySMS* w = openWindow(new FakeSMS);
+        QVERIFY(w);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QLineEdit* box = w->txtDestAddr;
+
+        QTest::mouseClick(box, Qt::LeftButton);
+        QGuiApplication::clipboard()->setText(QStringLiteral("010-1234-5678 abc"));
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box->text(), QStringLiteral("01012345678"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(listed(w), QStringList{QStringLiteral("01012345678")});
+
+        // the context menu's paste goes in at the caret
+        QTest::mouseClick(box, Qt::LeftButton);
+        QVERIFY(box->hasFocus());
+        QTest::keyClicks(box, QStringLiteral("0101"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("\t22-33 가나\n"));
+        const QPoint at = box->rect().center();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, box->mapToGlobal(at));
+        QApplication::sendEvent(box, &menuEvent);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QAction* paste = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->text().startsWith(QLatin1String("&Paste")))
+                paste = a;
+        QVERIFY(paste);
+        QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(paste).center());
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QVERIFY(box->hasFocus());
+        QCOMPARE(box->text(), QStringLiteral("01012233"));
+        QCOMPARE(listed(w), QStringList{QStringLiteral("01012345678")});
+
+        // Hangul from the input method
+        QInputMethodEvent hangul(QString(), {});
+        hangul.setCommitString(QStringLiteral("가1"));
+        QApplication::sendEvent(box, &hangul);
+        QCOMPARE(box->text(), QStringLiteral("010122331"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(listed(w), (QStringList{QStringLiteral("01012345678"), QStringLiteral("010122331")}));
+
+        // the hint itself stays as it is
+        box->setText(FrmEasySMS::kDestHint);
+        QCOMPARE(box->text(), FrmEasySMS::kDestHint);
     }
 
     void settingsAreRestoredAtLoad()

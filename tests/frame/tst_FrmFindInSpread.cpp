@@ -131,6 +131,44 @@ private slots:
         QCOMPARE(again.cboFindDir->currentIndex(), 1);
         QVERIFY(again.chkSameAll->isChecked());
     }
+
+    // The word box selects its whole text when it is entered, with the mouse as with Tab; a
+    // drag across part of it keeps that part, and a click once inside puts the caret down.
+    void wordBoxEnteredWithTheMouse()
+    {
+        FrmFindInSpread f;
+        f.txtFindWd->setText(QStringLiteral("abcdef"));
+        f.show();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.cboFindDir->setFocus();
+        QLineEdit* box = f.txtFindWd;
+        const int y = box->height() / 2;
+        const QPoint start(4, y);
+
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, start);
+        QVERIFY(box->hasFocus());
+        QCOMPARE(box->selectedText(), QStringLiteral("abcdef"));
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, start);
+        QVERIFY(!box->hasSelectedText());
+        QCOMPARE(box->cursorPosition(), 0);
+
+        f.cboFindDir->setFocus();
+        const QPoint end(4 + box->fontMetrics().horizontalAdvance(QStringLiteral("abc")), y);
+        QTest::mousePress(box, Qt::LeftButton, Qt::NoModifier, start);
+        QTest::mouseMove(box, end);
+        QTest::mouseRelease(box, Qt::LeftButton, Qt::NoModifier, end);
+        QVERIFY(box->hasSelectedText());
+        QVERIFY(box->selectedText() != QStringLiteral("abcdef"));
+        QVERIFY(QStringLiteral("abcdef").startsWith(box->selectedText()));
+
+        f.cboFindDir->setFocus();
+        QTest::keyClick(f.cboFindDir, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(box->hasFocus());
+        QCOMPARE(box->selectedText(), QStringLiteral("abcdef"));
+        QTest::keyClicks(box, QStringLiteral("xy"));
+        QCOMPARE(box->text(), QStringLiteral("xy"));
+    }
 };
 
 QTEST_MAIN(TestFrmFindInSpread)
