@@ -132,11 +132,9 @@ struct SpreadGrid::Private {
         for (int r = 1; r <= model.maxRows(); ++r)
             if (!model.rowHidden(r)) visRows.push_back(r);
     }
-    int visibleRowCount()
-    {
-        ensureVis();
-        return model.hiddenRows().empty() ? model.maxRows() : int(visRows.size());
-    }
+    // Hidden rows all lie within the sheet, so the count needs no walk over the rows (hiding
+    // or showing many rows one after another stays linear).
+    int visibleRowCount() const { return model.maxRows() - int(model.hiddenRows().size()); }
     int rowAtVisIndex(int i)
     {
         ensureVis();

@@ -783,7 +783,7 @@ void SpreadModel::setRowHidden(int r, bool b)
         for (int rr = 1; rr <= m_maxRows; ++rr) m_hiddenRows.insert(rr);
         return;
     }
-    if (r < 1) return;
+    if (r < 1 || r > m_maxRows) return; // only rows of the sheet are hidden
     if (b) m_hiddenRows.insert(r); else m_hiddenRows.erase(r);
 }
 

@@ -70,7 +70,7 @@ public:
     double rowHeight(int r) const;            // points
     void setRowHeight(int r, double h);       // -1: every data row, 0: header row
     bool rowHidden(int r) const { return m_hiddenRows.count(r) != 0; }
-    void setRowHidden(int r, bool b);
+    void setRowHidden(int r, bool b);         // rows outside 1..maxRows are ignored
     const std::set<int>& hiddenRows() const { return m_hiddenRows; }
     const std::map<int, double>& rowHeights() const { return m_rowHeights; }
     double defaultRowHeight() const { return m_defaultRowHeight; }

@@ -11,6 +11,7 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -170,6 +171,46 @@ private slots:
         QCOMPARE(g->MaxRows(), 8);
         QCOMPARE(g->GetText(2, 7), QStringLiteral("700"));
         QCOMPARE(g->GetText(3, 8), QStringLiteral("2800"));
+    }
+
+    // Hiding or showing n rows through the menu costs about n steps: four times the rows
+    // take about four times as long (not sixteen). Every fifth row is a subtotal.
+    void onlySubtotalsScalesWithTheRowCount()
+    {
+        testsupport::ScriptedPrompter p;
+        auto timeItem = [](int rows) {
+            GridWindow w(QStringLiteral("frmMenuTest"), 4, rows);
+            SpreadGrid* g = w.spList;
+            w.resize(600, 400);
+            w.show();
+            for (int r = 5; r <= rows; r += 5) {
+                g->SetCol(0);
+                g->SetRow(r);
+                g->SetCellTag(QStringLiteral("subtot"));
+            }
+            qint64 best = -1;
+            for (int round = 0; round < 6; ++round) { // hide, show, hide, ...
+                QElapsedTimer t;
+                t.start();
+                DoSpreadMenuItem(SpreadMenuOnlySubtot, &w, g, QString());
+                QCoreApplication::processEvents(); // the grid draws what is left
+                const qint64 ns = t.nsecsElapsed();
+                if (best < 0 || ns < best)
+                    best = ns;
+                int hidden = 0;
+                for (int r = 1; r <= rows; ++r)
+                    hidden += g->RowHidden(r) ? 1 : 0;
+                if (hidden != (round % 2 == 0 ? rows - rows / 5 : 0))
+                    return qint64(-1);
+            }
+            return best;
+        };
+        const qint64 small = timeItem(8000);
+        const qint64 large = timeItem(32000);
+        QVERIFY(small > 0 && large > 0);
+        const double ratio = double(large) / double(small);
+        qInfo("item 07: 8000 rows %.2f ms, 32000 rows %.2f ms, ratio %.2f", small / 1e6, large / 1e6, ratio);
+        QVERIFY2(ratio < 8.0, qPrintable(QStringLiteral("ratio %1").arg(ratio)));
     }
 
     void reportColumnsWindow()
