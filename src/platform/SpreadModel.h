@@ -55,6 +55,12 @@ public:
     double attr(Attr a, int c, int r) const;        // effective value for a cell (c, r >= 0)
     double attrAt(Attr a, int c, int r) const;      // as read through the Col/Row pointer (-1 allowed)
     bool explicitAttr(Attr a, int c, int r, double& v) const; // false when nothing was set for the cell
+    // What was set for one cell itself (not through its row, column or sheet), so that a
+    // passing change can be undone exactly: restoring "nothing set" removes the cell's setting,
+    // and a setting put back keeps its place among the row, column and sheet settings.
+    struct CellSetting { bool set = false; double v = 0; quint64 stamp = 0; };
+    CellSetting cellSetting(Attr a, int c, int r) const;
+    void restoreCellSetting(Attr a, int c, int r, const CellSetting& s);
     int cellType(int c, int r) const { return int(attr(ACellType, c, r)); }
     bool locked(int c, int r) const { return attr(ALock, c, r) != 0; }
 

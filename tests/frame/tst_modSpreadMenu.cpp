@@ -7,6 +7,7 @@
 #include "frame/modSpreadMenu.h"
 #include "platform/IniFile.h"
 #include "platform/SpreadGrid.h"
+#include "platform/SpreadModel.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
 
@@ -252,6 +253,46 @@ private slots:
         QCOMPARE(p.lastMessage().style, int(platform::MsgStyleYesNoDefNo));
         QVERIFY(p.lastMessage().text.startsWith(QStringLiteral("바꿀까요?\r\n")));
         QCOMPARE(colours(), before);
+    }
+
+    // The question paints the cell for a moment only: afterwards the cell takes the row
+    // stripe of wherever it goes (after a deletion above it or a sort), and a colour of its
+    // own stays its own.
+    void reallyEditLeavesNoColourBehind()
+    {
+        testsupport::ScriptedPrompter p;
+        MenuWindow w;
+        SpreadGrid* g = w.spList;
+        CommonSpreadDesign(g, false, false, true, true, true);
+        const quint32 own = platform::rgbColor(200, 10, 10);
+        g->SetCol(3);
+        g->SetRow(4);
+        g->SetBackColor(own);
+        auto back = [g](int c, int r) {
+            g->SetCol(c);
+            g->SetRow(r);
+            return g->BackColor();
+        };
+        QCOMPARE(back(2, 4), GetEvenRowColor());
+        p.msgAnswers << platform::AnswerYes << platform::AnswerNo;
+        QVERIFY(ReallyEdit(g, QStringLiteral("400"), 2, 4, true));
+        QVERIFY(!ReallyEdit(g, QStringLiteral("400"), 3, 4, true));
+        QCOMPARE(back(3, 4), own);
+
+        g->DeleteRows(1, 1); // row 4 becomes row 3, an odd row
+        QCOMPARE(g->GetText(2, 3), QStringLiteral("400"));
+        QCOMPARE(back(2, 3), GetOddRowColor());
+        QCOMPARE(back(3, 3), own);
+        g->SortRows(2, false, 1, 7); // 700 ... 200: the 400 row goes to row 4
+        QCOMPARE(g->GetText(2, 4), QStringLiteral("400"));
+        QCOMPARE(back(2, 4), GetEvenRowColor());
+        QCOMPARE(back(3, 4), own);
+        // the fore colour is put back the same way
+        g->SetCol(2);
+        g->SetRow(4);
+        double v;
+        QVERIFY(!g->model().explicitAttr(platform::SpreadModel::AForeColor, 2, 4, v));
+        QVERIFY(!g->model().explicitAttr(platform::SpreadModel::ABackColor, 2, 4, v));
     }
 };
 
