@@ -28,9 +28,15 @@
 // Formulas: SetRefStyle(2) (R1C1, the only style understood). A formula set on a whole
 // column (Col c, Row -1) is evaluated per row when needed and applies to rows added later.
 // Formula results follow every change of the cells they depend on (SetText, DeleteRows,
-// InsertRows, MaxRows, user edits); a changed result raises Change for the formula cell.
-// While ReDraw is False nothing is recalculated, drawn or signalled; SetReDraw(true)
-// brings everything up to date once.
+// InsertRows, MaxRows, user edits). Change is raised for a formula cell whose result changed:
+//   - a cell formula (set on one cell): after any of these changes and after SetReDraw(true);
+//   - a column formula (evaluated per row when read, its results are not kept): only when a
+//     SetText or a user edit of a cell it reads through a relative row reference (RC10,
+//     R[-1]C3) changes its result; not after row deletions, insertions, MaxRows or
+//     SetReDraw(true), nor for a column formula with absolute rows or ranges. A caller that
+//     follows such results reads them when it needs them.
+// While ReDraw is False nothing is recalculated, drawn or signalled; SetReDraw(true) brings
+// everything up to date once.
 #include <QAbstractScrollArea>
 #include <QString>
 #include <memory>

@@ -94,7 +94,10 @@ public:
     void setRecalcEnabled(bool on);
     bool recalcEnabled() const { return m_recalc; }
     void recalcAll(bool notify);
-    // Called for each formula cell whose result changed (only while recalculation is enabled).
+    // Called for each formula cell whose result changed (only while recalculation is enabled):
+    // cell formulas after any change; column-formula cells only when setText of a cell they
+    // read through a relative row reference changed their result (their results are not
+    // kept, so recalcAll cannot tell).
     std::function<void(int c, int r)> onChange;
 
     // Formats a number the way a currency cell of (c, r) shows it.
