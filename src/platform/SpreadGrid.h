@@ -38,6 +38,7 @@
 // While ReDraw is False nothing is recalculated, drawn or signalled; SetReDraw(true) brings
 // everything up to date once.
 #include <QAbstractScrollArea>
+#include <QFontMetrics>
 #include <QString>
 #include <memory>
 
@@ -142,6 +143,22 @@ public:
     // The text as displayed (currency cells formatted, formula results shown).
     QString DisplayText(int col, int row) const;
 
+    // What a cell shows of its text in the space it has. A text that fits is shown as it is. A
+    // number that does not fit is shown as an overflow mark ("###", as many '#' as there is
+    // room for, at least one), never as a part of itself; any other text shows its beginning.
+    // whole is false when the cell does not show all of its text (the text tip then shows it).
+    struct CellTextFit { QString shown; bool whole = true; };
+    static CellTextFit FitCellText(const QString& text, bool number, const QFontMetrics& fm, int widthPx);
+    static QString OverflowMark() { return QStringLiteral("###"); }
+    // The display decision for cell (col, row) at the grid's present widths: what is drawn.
+    // Column 0 gives the row number (or the row header's own text).
+    CellTextFit ShownText(int col, int row) const;
+    // The column width (in ColWidth's unit) that shows the display text of (col, row) whole.
+    double MaxTextCellWidth(int col, int row) const;
+    // The width column col is drawn with (in ColWidth's unit): ColWidth, except that the
+    // row-header column is widened to the widest row number of the sheet.
+    double ShownColWidth(int col) const;
+
     // ---- layout
     double ColWidth(int col) const;
     void SetColWidth(int col, double width);     // col -1: all columns, 0: row headers
@@ -191,6 +208,8 @@ public:
     void SetBackColorStyle(int v);
     quint32 SelBackColor() const;
     void SetSelBackColor(quint32 c);
+    // 0 no tips; any other value: resting the mouse on a cell that does not show its whole
+    // text shows the whole text in a tip at the cell.
     int TextTip() const;
     void SetTextTip(int v);
     void SetOddEvenRowColor(quint32 oddBack, quint32 oddFore, quint32 evenBack, quint32 evenFore);
