@@ -204,6 +204,19 @@ struct SpreadGrid::Private {
         return FitCellText(text, number, fm, room);
     }
     void showTextTip(const QPoint& pos, const QPoint& globalPos);
+    // Whether row r lies wholly within a viewport of height h at the present scroll position.
+    bool rowInView(int r, int h)
+    {
+        if (r < 1 || r > model.maxRows() || model.rowHidden(r)) return false;
+        int y = headerHeight();
+        for (int i = q->verticalScrollBar()->value(); y <= h; ++i) {
+            const int rr = rowAtVisIndex(i);
+            if (rr < 1 || rr > r) return false;
+            y += rowPx(rr);
+            if (rr == r) return y <= h;
+        }
+        return false;
+    }
 
     // cell geometry in viewport coordinates; empty when not on screen
     QRect cellRect(int c, int r)
@@ -1146,6 +1159,16 @@ bool SpreadGrid::viewportEvent(QEvent* e)
         return true;
     }
     if (e->type() == QEvent::Show && d->ensurePending) d->ensureVisible(d->activeCol, d->activeRow);
+    if (e->type() == QEvent::Resize && d->redraw) {
+        // The viewport changes size without the grid doing so when a scroll bar comes or goes
+        // (wider columns bring the horizontal one): the scroll ranges follow, and an active
+        // row that was in view stays in view.
+        auto* re = static_cast<QResizeEvent*>(e);
+        const bool lower = re->oldSize().isValid() && re->size().height() < re->oldSize().height();
+        const bool wasInView = lower && d->rowInView(d->activeRow, re->oldSize().height());
+        d->updateScrollBars();
+        if (wasInView) d->ensureVisible(0, d->activeRow);
+    }
     if (e->type() == QEvent::ToolTip) {
         auto* he = static_cast<QHelpEvent*>(e);
         d->showTextTip(he->pos(), he->globalPos());

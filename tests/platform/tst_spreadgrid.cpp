@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QToolTip>
 #include <QtTest>
 
@@ -857,6 +858,34 @@ private slots:
         QCOMPARE(tips, (QStringList{QStringLiteral("-99,998,760,432"), QStringLiteral("2,058,510,200"),
                                     QStringLiteral("25,597,197,200")}));
         QToolTip::hideText();
+    }
+
+    // Columns widened under a grid that shows its last row: the horizontal scroll bar that
+    // comes takes room from the rows, and the active last row stays wholly in view.
+    void activeRowStaysInViewWhenAScrollBarComes()
+    {
+        SpreadGrid g;
+        g.resize(400, 200);
+        g.SetMaxCols(4);
+        g.SetMaxRows(50);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        g.SetActiveCell(1, 50);
+        QVERIFY(!g.horizontalScrollBar()->isVisible());
+        auto lastRowBottom = [&g] {
+            for (const auto& run : testsupport::drawnText(g.viewport()))
+                if (run.text == QStringLiteral("50"))
+                    return run.box.bottom();
+            return qreal(1e9);
+        };
+        QVERIFY(lastRowBottom() <= g.viewport()->height());
+        g.SetColWidth(2, 40); // wider than the grid
+        QTRY_VERIFY(g.horizontalScrollBar()->isVisible());
+        QVERIFY2(lastRowBottom() <= g.viewport()->height(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(lastRowBottom()).arg(g.viewport()->height())));
+        // and the user can scroll to the end
+        g.verticalScrollBar()->setValue(g.verticalScrollBar()->maximum());
+        QVERIFY(lastRowBottom() <= g.viewport()->height());
     }
 
     void insertRowsDropsTheLastRow()
