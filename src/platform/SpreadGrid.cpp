@@ -336,7 +336,8 @@ struct SpreadGrid::Private {
         if (c >= 1 && c <= model.maxCols()) {
             QScrollBar* hs = q->horizontalScrollBar();
             if (c < leftCol()) hs->setValue(c - 1);
-            else {
+            else if (!ensurePending) {
+                // (a hidden grid may not have its real width yet: it scrolls right when shown)
                 const int vw = q->viewport()->width() - rowHeaderWidth();
                 int x = 0;
                 for (int cc = leftCol(); cc <= c; ++cc) x += colPx(cc);

@@ -888,6 +888,27 @@ private slots:
         QVERIFY(lastRowBottom() <= g.viewport()->height());
     }
 
+    // A cell made active while the grid is still hidden and small (a window being set up) is
+    // brought into view when the grid is shown at its real size: the first columns are not
+    // scrolled away because the grid was narrow before.
+    void hiddenGridScrollsOnlyWhenShown()
+    {
+        QWidget window;
+        window.resize(600, 300);
+        auto* g = new SpreadGrid(&window);
+        g->setGeometry(0, 0, 40, 40);
+        g->SetMaxCols(6);
+        g->SetMaxRows(80);
+        for (int c = 1; c <= 6; ++c)
+            g->SetColWidth(c, 15);
+        g->SetActiveCell(2, 80);
+        g->setGeometry(0, 0, 600, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(g->LeftCol(), 1);
+        QVERIFY(g->TopRow() > 60); // the active row is in view
+    }
+
     void insertRowsDropsTheLastRow()
     {
         SpreadGrid g;
