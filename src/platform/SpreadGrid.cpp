@@ -195,7 +195,10 @@ struct SpreadGrid::Private {
             const QString t = c == 0 ? rowHeaderText(r) : model.storedText(c, 0);
             return FitCellText(t, false, QFontMetrics(cellFont(c, r)), w - 2 * kHeaderMargin);
         }
-        const QString text = model.displayText(c, r);
+        return shownText(c, r, w, model.displayText(c, r));
+    }
+    CellTextFit shownText(int c, int r, int w, const QString& text) const
+    {
         const QFontMetrics fm(cellFont(c, r));
         const int room = w - 2 * kCellMargin;
         if (text.isEmpty() || fm.horizontalAdvance(text) <= room) return CellTextFit{text, true};
@@ -669,7 +672,7 @@ void SpreadGrid::Private::paint(QPainter& p, const QRect& clip)
             p.setFont(cellFont(c, r));
             p.setPen(fore);
             p.drawText(rc.adjusted(kCellMargin, 0, -kCellMargin, 0), flags | Qt::TextSingleLine,
-                       shownText(c, r, rc.width()).shown);
+                       shownText(c, r, rc.width(), text).shown);
         }
     }
 
