@@ -206,7 +206,7 @@ struct SpreadGrid::Private {
         const bool number = model.cellType(c, r) == 12 || SpreadModel::parseNumber(text, v);
         return FitCellText(text, number, fm, room);
     }
-    void showTextTip(const QPoint& pos, const QPoint& globalPos);
+    void showTextTip(const QPoint& pos);
     // Whether row r lies wholly within a viewport of height h at the present scroll position.
     bool rowInView(int r, int h)
     {
@@ -727,9 +727,8 @@ void SpreadGrid::Private::paint(QPainter& p, const QRect& clip)
     }
 }
 
-void SpreadGrid::Private::showTextTip(const QPoint& pos, const QPoint& globalPos)
+void SpreadGrid::Private::showTextTip(const QPoint& pos)
 {
-    Q_UNUSED(globalPos);
     int c, r;
     cellAt(pos, c, r);
     QRect rc;
@@ -770,10 +769,9 @@ double SpreadGrid::MaxTextCellWidth(int col, int row) const
     const QString text = col == 0 ? d->rowHeaderText(row) : header ? d->model.storedText(col, 0) : d->model.displayText(col, row);
     const int margin = header ? Private::kHeaderMargin : Private::kCellMargin;
     const int px = QFontMetrics(d->cellFont(col, row)).horizontalAdvance(text) + 2 * margin + 1; // + the grid line
+    if (d->unitType == 2) return double(px * kTwipsPerPixel);
     // ColWidth is drawn rounded to whole pixels: the width asked for rounds to at least px
-    double w = (px + 0.5) / d->charPx();
-    if (d->unitType == 2) w = std::round(w * d->charPx() * kTwipsPerPixel + 0.5 * kTwipsPerPixel);
-    return w;
+    return (px + 0.5) / d->charPx();
 }
 
 double SpreadGrid::ShownColWidth(int col) const
@@ -1175,7 +1173,7 @@ bool SpreadGrid::viewportEvent(QEvent* e)
     }
     if (e->type() == QEvent::ToolTip) {
         auto* he = static_cast<QHelpEvent*>(e);
-        d->showTextTip(he->pos(), he->globalPos());
+        d->showTextTip(he->pos());
         return true;
     }
     return QAbstractScrollArea::viewportEvent(e);
