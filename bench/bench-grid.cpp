@@ -1,6 +1,7 @@
 // Fills the voucher grid's 17 columns the way the main window's refill does, then changes
 // one amount, reads the updated sum and sorts by the sales amount; does the same fill into
 // a QTableWidget for comparison.
+#include "frame/modSpreadMenu.h"
 #include "platform/SpreadGrid.h"
 #include "platform/SpreadModel.h"
 
@@ -171,6 +172,37 @@ int main(int argc, char** argv)
     out << "ours: sort by the sales amount " << t.elapsed() << " ms (first " << grid.GetText(10, 1) << ", last "
         << grid.GetText(10, grid.MaxRows() - 1) << ", margin sum " << grid.GetText(17, 1) << ")\n";
     out.flush();
+
+    // grid menu item 07 (only subtotals / all rows) on 8,000 and 32,000 rows, every fifth a subtotal
+    {
+        auto timeOnlySubtotals = [](int n) {
+            QWidget w;
+            SpreadGrid* g = new SpreadGrid(&w);
+            g->resize(1000, 600);
+            g->SetMaxCols(4);
+            g->SetMaxRows(n);
+            for (int r = 5; r <= n; r += 5) {
+                g->SetCol(0);
+                g->SetRow(r);
+                g->SetCellTag(QStringLiteral("subtot"));
+            }
+            qint64 best = -1;
+            for (int round = 0; round < 4; ++round) {
+                QElapsedTimer tt;
+                tt.start();
+                DoSpreadMenuItem(SpreadMenuOnlySubtot, &w, g, QString());
+                const qint64 ns = tt.nsecsElapsed();
+                if (best < 0 || ns < best) best = ns;
+            }
+            return best / 1e6;
+        };
+        const double ms8 = timeOnlySubtotals(8000);
+        const double ms32 = timeOnlySubtotals(32000);
+        out << "subtot_only_8000_ms=" << QString::number(ms8, 'f', 2) << " subtot_only_32000_ms="
+            << QString::number(ms32, 'f', 2) << " subtot_only_ratio=" << QString::number(ms32 / std::max(1e-6, ms8), 'f', 2)
+            << "\n";
+        out.flush();
+    }
 
     // ---------------- peer
     qint64 peerMs = -1;

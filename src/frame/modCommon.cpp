@@ -288,8 +288,7 @@ void SendTabKey(int direction)
 
 void SetHangulMode(bool bHangul)
 {
-    // The input method decides the mode itself on this platform; the request is kept as a
-    // hint for the input method of the focused control.
+    // Nothing to do: the input method decides the mode itself on this platform.
     Q_UNUSED(bHangul);
 }
 

@@ -47,8 +47,9 @@ QString NullToStr(const QVariant& value);
 // Moves the focus to the next (0) or previous (1) control in tab order.
 void SendTabKey(int direction);
 
-// Asks for Hangul (true) or alphanumeric (false) keyboard input. The input method of this
-// platform keeps its own mode, so this is a request that may have no effect.
+// Would switch the keyboard to Hangul (true) or alphanumeric (false) input. The input
+// methods of this platform keep their mode themselves and take no such request from a
+// program, so this does nothing; the user switches with the input method's own key.
 void SetHangulMode(bool bHangul);
 
 // The day before a "YYYY-MM-DD" date. On the first of a month bKeepFirst keeps the date.

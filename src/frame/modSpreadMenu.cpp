@@ -7,6 +7,7 @@
 #include "frame/modMsgBox.h"
 #include "platform/Prompter.h"
 #include "platform/SpreadGrid.h"
+#include "platform/SpreadModel.h"
 
 #include <QFileInfo>
 #include <cmath>
@@ -172,8 +173,12 @@ bool ReallyEdit(SpreadGrid* spr, const QString& vOld, int lCol, int lRow, bool b
     }
     spr->SetCol(lCol);
     spr->SetRow(lRow);
-    const quint32 back = spr->BackColor();
-    const quint32 fore = spr->ForeColor();
+    // The cell's own colour settings, not the colours it shows: a cell painted by its row
+    // stripe goes back to having no colour of its own, so that it takes the stripe of the
+    // row it is in after a later sort or deletion.
+    using platform::SpreadModel;
+    const SpreadModel::CellSetting back = spr->model().cellSetting(SpreadModel::ABackColor, lCol, lRow);
+    const SpreadModel::CellSetting fore = spr->model().cellSetting(SpreadModel::AForeColor, lCol, lRow);
     spr->SetBackColor(platform::rgbColor(0, 80, 250));
     spr->SetForeColor(platform::rgbColor(255, 255, 128));
 
@@ -182,10 +187,9 @@ bool ReallyEdit(SpreadGrid* spr, const QString& vOld, int lCol, int lRow, bool b
     const int answer = MsgYesNo(sMsg + kCrLf + QStringLiteral("이전 데이터: ") + vOld, QString(), bDefaultYes);
 
     // The question may have let other events run: paint the same cell back.
-    spr->SetCol(lCol);
-    spr->SetRow(lRow);
-    spr->SetBackColor(back);
-    spr->SetForeColor(fore);
+    spr->model().restoreCellSetting(SpreadModel::ABackColor, lCol, lRow, back);
+    spr->model().restoreCellSetting(SpreadModel::AForeColor, lCol, lRow, fore);
+    spr->Refresh();
 
     const bool yes = answer == platform::AnswerYes;
     if (!yes)

@@ -872,6 +872,25 @@ void frmMain::copyTotals()
 {
     for (const auto& pair : kSumPairs)
         spTotal->SetText(totalColumnFor(pair[0]), 1, GetSpreadText(spList, pair[0], 1));
+    fitTotalsRow();
+}
+
+// The totals are shown whole: a total wider than its column widens that column in both grids
+// (the list's column with it, so that each total stays under its column). The row-number
+// column of the list widens with the row count; the totals grid's follows it.
+void frmMain::fitTotalsRow()
+{
+    for (const auto& pair : kSumPairs) {
+        const int c = totalColumnFor(pair[0]);
+        const double needed = spTotal->MaxTextCellWidth(c, 1);
+        if (needed > spList->ColWidth(c)) {
+            spList->SetColWidth(c, needed);
+            spTotal->SetColWidth(c, needed);
+        }
+    }
+    const double rowNumbers = spList->ShownColWidth(0);
+    if (spTotal->ColWidth(0) != rowNumbers)
+        spTotal->SetColWidth(0, rowNumbers);
 }
 
 void frmMain::spList_Change(int col, int row)
@@ -879,8 +898,10 @@ void frmMain::spList_Change(int col, int row)
     if (row != 1)
         return;
     const int target = totalColumnFor(col);
-    if (target)
+    if (target) {
         spTotal->SetText(target, 1, GetSpreadText(spList, col, 1));
+        fitTotalsRow();
+    }
 }
 
 void frmMain::spList_BeforeUserSort(int, int, int&)

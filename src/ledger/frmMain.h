@@ -146,6 +146,7 @@ private:
     void spList_ColWidthChange(int col1, int col2);
     void spDate_Change(int index);
     void copyTotals();
+    void fitTotalsRow();
     // ---- cell editing and write-back
     void spList_EditMode(int Col, int Row, int Mode, bool ChangeMade);
     void spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade);

@@ -272,6 +272,77 @@ ReportLayout LayoutReport(const ReportDefinition& def, const ReportRows& rows, c
         out.colWidth << right - left;
     }
 
+    out.totals = QVector<qint64>(n, 0);
+    for (int i = 0; i < n; ++i) {
+        if (!def.columns[i].total)
+            continue;
+        qint64 t = 0;
+        for (const auto& row : rows)
+            t += ReportAmount(row.value(i));
+        out.totals[i] = t;
+    }
+
+    if (m.amountWidth) {
+        // The widest amount of each numeric column: the largest and the smallest value (the
+        // longest texts; digits are equally wide) and the total.
+        QVector<int> need(n, 0);
+        int needSum = 0;
+        for (int i = 0; i < n; ++i) {
+            if (!def.columns[i].numeric)
+                continue;
+            qint64 lo = 0, hi = 0;
+            for (const auto& row : rows) {
+                const qint64 v = ReportAmount(row.value(i));
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
+            }
+            int w = std::max(m.amountWidth(FormatReportAmount(lo)), m.amountWidth(FormatReportAmount(hi)));
+            if (def.columns[i].total)
+                w = std::max(w, m.amountWidth(FormatReportAmount(out.totals[i])));
+            need[i] = w + 2 * m.cellPadding + 1;
+            needSum += std::max(need[i], out.colWidth[i]);
+        }
+        bool tooNarrow = false;
+        for (int i = 0; i < n; ++i)
+            tooNarrow = tooNarrow || need[i] > out.colWidth[i];
+        // Only when a column is too narrow, and only as far as the page allows: the numeric
+        // columns keep max(own share, need); the text columns share what is left in their proportion.
+        if (tooNarrow && needSum <= m.pageWidth) {
+            double textSum = 0;
+            for (int i = 0; i < n; ++i)
+                if (!def.columns[i].numeric)
+                    textSum += def.columns[i].width;
+            QVector<int> width(n, 0);
+            const int spare = m.pageWidth - needSum;
+            for (int i = 0; i < n; ++i)
+                if (def.columns[i].numeric)
+                    width[i] = std::max(need[i], out.colWidth[i]);
+            double shared = 0;
+            int given = 0;
+            int lastText = -1;
+            for (int i = 0; i < n; ++i) {
+                if (def.columns[i].numeric)
+                    continue;
+                shared += def.columns[i].width;
+                const int upTo = textSum > 0 ? int(std::lround(shared * spare / textSum)) : 0;
+                width[i] = upTo - given;
+                given = upTo;
+                lastText = i;
+            }
+            // rounding, or no text column: the rest goes to the last text (or last) column
+            int total = 0;
+            for (int w : width)
+                total += w;
+            width[lastText >= 0 ? lastText : n - 1] += m.pageWidth - total;
+            int x = 0;
+            for (int i = 0; i < n; ++i) {
+                out.colLeft[i] = x;
+                out.colWidth[i] = width[i];
+                x += width[i];
+            }
+        }
+    }
+
     const int body = m.pageHeight - m.headingHeight - m.captionHeight - m.footerHeight;
     out.rowsPerPage = m.rowHeight > 0 ? std::max(1, body / m.rowHeight) : 1;
     const int count = rows.size();
@@ -284,16 +355,6 @@ ReportLayout LayoutReport(const ReportDefinition& def, const ReportRows& rows, c
             out.pages.back().totals = true;
         else
             out.pages << ReportPageRange{count, 0, true};
-    }
-
-    out.totals = QVector<qint64>(n, 0);
-    for (int i = 0; i < n; ++i) {
-        if (!def.columns[i].total)
-            continue;
-        qint64 t = 0;
-        for (const auto& row : rows)
-            t += ReportAmount(row.value(i));
-        out.totals[i] = t;
     }
     return out;
 }
@@ -329,6 +390,19 @@ bool RenderReport(QPrinter& printer, const ReportDefinition& def, const ReportRo
             : QStringLiteral("인쇄 파일을 만들 수 없습니다: %1").arg(QDir::toNativeSeparators(printer.outputFileName()));
         return false;
     }
+    const bool ok = PaintReport(p, QSize(printer.width(), printer.height()), [&printer] { return printer.newPage(); },
+                                def, rows, printDate, error, pagesPrinted);
+    p.end();
+    return ok;
+}
+
+bool PaintReport(QPainter& p, const QSize& pageSize, const std::function<bool()>& newPage,
+                 const ReportDefinition& def, const ReportRows& rows, const QDate& printDate, QString& error,
+                 int* pagesPrinted)
+{
+    if (pagesPrinted)
+        *pagesPrinted = 0;
+    QPaintDevice* device = p.device();
 
     QFont body(def.fontFamily.isEmpty() ? QStringLiteral("NanumGothic") : def.fontFamily);
     body.setPointSizeF(def.fontSize);
@@ -337,14 +411,17 @@ bool RenderReport(QPrinter& printer, const ReportDefinition& def, const ReportRo
     QFont headingFont = bold;
     headingFont.setPointSizeF(def.fontSize * 1.8);
 
-    const QFontMetrics fmBody(body, &printer);
-    const QFontMetrics fmHeading(headingFont, &printer);
+    const QFontMetrics fmBody(body, device);
+    const QFontMetrics fmHeading(headingFont, device);
+    const QFontMetrics fmBold(bold, device);
     const int line = fmBody.height();
     const int pad = std::max(1, fmBody.averageCharWidth());
 
     ReportPageMetrics m;
-    m.pageWidth = printer.width();
-    m.pageHeight = printer.height();
+    m.pageWidth = pageSize.width();
+    m.pageHeight = pageSize.height();
+    m.cellPadding = pad;
+    m.amountWidth = [&fmBold](const QString& t) { return fmBold.horizontalAdvance(t); }; // totals are bold
     m.rowHeight = line * 135 / 100;
     m.headingHeight = fmHeading.height() * 13 / 10 + line * 2;
     m.captionHeight = line * 16 / 10;
@@ -364,14 +441,35 @@ bool RenderReport(QPrinter& printer, const ReportDefinition& def, const ReportRo
             const QRect cell(layout.colLeft[i] + pad, top, layout.colWidth[i] - 2 * pad, m.rowHeight);
             const Qt::Alignment align = captions ? Qt::AlignHCenter
                                                  : (def.columns[i].numeric ? Qt::AlignRight : Qt::AlignLeft);
-            const QString t = p.fontMetrics().elidedText(texts.value(i), Qt::ElideRight, cell.width());
-            p.drawText(cell, int(align | Qt::AlignVCenter), t);
+            const QString text = texts.value(i);
+            if (captions || !def.columns[i].numeric) {
+                p.drawText(cell, int(align | Qt::AlignVCenter),
+                           p.fontMetrics().elidedText(text, Qt::ElideRight, cell.width()));
+                continue;
+            }
+            // an amount is never cut: one wider than its column is printed smaller
+            const int w = p.fontMetrics().horizontalAdvance(text);
+            if (w <= cell.width()) {
+                p.drawText(cell, int(align | Qt::AlignVCenter), text);
+                continue;
+            }
+            const QFont before = p.font();
+            QFont smaller = before;
+            double size = before.pointSizeF() * cell.width() / std::max(1, w);
+            for (int tries = 0; tries < 8; ++tries) {
+                smaller.setPointSizeF(std::max(1.0, size));
+                if (QFontMetrics(smaller, device).horizontalAdvance(text) <= cell.width() || size <= 1.0)
+                    break;
+                size *= 0.95;
+            }
+            p.setFont(smaller);
+            p.drawText(cell, int(align | Qt::AlignVCenter | Qt::TextDontClip), text);
+            p.setFont(before);
         }
     };
 
     for (int pg = 0; pg < pageCount; ++pg) {
-        if (pg > 0 && !printer.newPage()) {
-            p.end();
+        if (pg > 0 && !newPage()) {
             error = QStringLiteral("%1쪽을 인쇄하지 못했습니다.").arg(pg + 1);
             return false;
         }
@@ -437,7 +535,6 @@ bool RenderReport(QPrinter& printer, const ReportDefinition& def, const ReportRo
         p.drawText(QRect(0, m.pageHeight - m.footerHeight, m.pageWidth, m.footerHeight),
                    int(Qt::AlignHCenter | Qt::AlignBottom), QStringLiteral("%1 / %2").arg(pg + 1).arg(pageCount));
     }
-    p.end();
     if (pagesPrinted)
         *pagesPrinted = pageCount;
     return true;

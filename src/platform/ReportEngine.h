@@ -20,7 +20,9 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
+class QPainter;
 class QPrinter;
 class QWidget;
 
@@ -79,6 +81,11 @@ struct ReportPageMetrics {
     int captionHeight = 0; // the column captions under it
     int rowHeight = 0;     // one detail line, also the totals line
     int footerHeight = 0;  // page number at the bottom of every page
+    // When set: the printed width of an amount text, and the room left and right of a cell's
+    // text. Numeric columns then get at least the width of their widest amount (details and
+    // total), taken from the text columns, so that no amount has to be cut.
+    std::function<int(const QString&)> amountWidth;
+    int cellPadding = 0;
 };
 
 struct ReportPageRange {
@@ -95,6 +102,13 @@ struct ReportLayout {
     QVector<qint64> totals;         // per column; 0 for columns without a total
 };
 ReportLayout LayoutReport(const ReportDefinition& def, const ReportRows& rows, const ReportPageMetrics& m);
+
+// Paints the report with p, one page of pageSize device units after another; newPage is called
+// between pages (false: the page could not be begun, painting stops with a reason). Amounts are
+// printed whole: when even the widened column is too narrow for one, it is printed smaller.
+bool PaintReport(QPainter& p, const QSize& pageSize, const std::function<bool()>& newPage,
+                 const ReportDefinition& def, const ReportRows& rows, const QDate& printDate, QString& error,
+                 int* pagesPrinted = nullptr);
 
 // Orientation, margins and document name of the report.
 void PrepareReportPrinter(QPrinter& printer, const ReportDefinition& def);

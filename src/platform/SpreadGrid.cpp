@@ -16,6 +16,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionHeader>
 #include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 
@@ -142,11 +143,9 @@ struct SpreadGrid::Private {
         for (int r = 1; r <= model.maxRows(); ++r)
             if (!model.rowHidden(r)) visRows.push_back(r);
     }
-    int visibleRowCount()
-    {
-        ensureVis();
-        return model.hiddenRows().empty() ? model.maxRows() : int(visRows.size());
-    }
+    // Hidden rows all lie within the sheet, so the count needs no walk over the rows (hiding
+    // or showing many rows one after another stays linear).
+    int visibleRowCount() const { return model.maxRows() - int(model.hiddenRows().size()); }
     int rowAtVisIndex(int i)
     {
         ensureVis();
@@ -164,7 +163,73 @@ struct SpreadGrid::Private {
     int leftCol() const { return q->horizontalScrollBar()->value() + 1; }
 
     int headerHeight() const { return rowPx(0); }
-    int rowHeaderWidth() const { return colPx(0); }
+    // The row-header column is never narrower than its widest row number.
+    int rowHeaderWidth() const
+    {
+        if (!rowHeadersShow) return 0;
+        return std::max(colPx(0), rowNumberPx());
+    }
+    // Room for the widest row number (the last row's), with the header's margins.
+    mutable int rowNumCacheRows = -1;
+    mutable double rowNumCacheSize = 0;
+    mutable bool rowNumCacheBold = false;
+    mutable int rowNumCachePx = 0;
+    int rowNumberPx() const
+    {
+        const int rows = model.maxRows();
+        if (rows < 1) return 0;
+        const QFont f = cellFont(0, rows);
+        if (rows != rowNumCacheRows || f.pointSizeF() != rowNumCacheSize || f.bold() != rowNumCacheBold) {
+            const QFontMetrics fm(f);
+            const QString last = QString::number(rows);
+            const int text = std::max(fm.horizontalAdvance(last), fm.horizontalAdvance(QString(last.size(), QLatin1Char('0'))));
+            rowNumCacheRows = rows;
+            rowNumCacheSize = f.pointSizeF();
+            rowNumCacheBold = f.bold();
+            rowNumCachePx = text + 2 * kHeaderMargin + 1;
+        }
+        return rowNumCachePx;
+    }
+    static constexpr int kCellMargin = 3;   // left and right of a cell's text
+    static constexpr int kHeaderMargin = 2; // left and right of a header's text
+    QString rowHeaderText(int r) const
+    {
+        QString t = model.storedText(0, r);
+        if (t.isEmpty() && model.cellType(0, r) != 5) t = QString::number(r);
+        return t;
+    }
+    // What cell (c, r) shows in a cell of w pixels (the display decision of the painting).
+    CellTextFit shownText(int c, int r, int w) const
+    {
+        if (c == 0 || r == 0) {
+            const QString t = c == 0 ? rowHeaderText(r) : model.storedText(c, 0);
+            return FitCellText(t, false, QFontMetrics(cellFont(c, r)), w - 2 * kHeaderMargin);
+        }
+        return shownText(c, r, w, model.displayText(c, r));
+    }
+    CellTextFit shownText(int c, int r, int w, const QString& text) const
+    {
+        const QFontMetrics fm(cellFont(c, r));
+        const int room = w - 2 * kCellMargin;
+        if (text.isEmpty() || fm.horizontalAdvance(text) <= room) return CellTextFit{text, true};
+        long double v;
+        const bool number = model.cellType(c, r) == 12 || SpreadModel::parseNumber(text, v);
+        return FitCellText(text, number, fm, room);
+    }
+    void showTextTip(const QPoint& pos);
+    // Whether row r lies wholly within a viewport of height h at the present scroll position.
+    bool rowInView(int r, int h)
+    {
+        if (r < 1 || r > model.maxRows() || model.rowHidden(r)) return false;
+        int y = headerHeight();
+        for (int i = q->verticalScrollBar()->value(); y <= h; ++i) {
+            const int rr = rowAtVisIndex(i);
+            if (rr < 1 || rr > r) return false;
+            y += rowPx(rr);
+            if (rr == r) return y <= h;
+        }
+        return false;
+    }
 
     // cell geometry in viewport coordinates; empty when not on screen
     QRect cellRect(int c, int r)
@@ -284,7 +349,8 @@ struct SpreadGrid::Private {
         if (c >= 1 && c <= model.maxCols()) {
             QScrollBar* hs = q->horizontalScrollBar();
             if (c < leftCol()) hs->setValue(c - 1);
-            else {
+            else if (!ensurePending) {
+                // (a hidden grid may not have its real width yet: it scrolls right when shown)
                 const int vw = q->viewport()->width() - rowHeaderWidth();
                 int x = 0;
                 for (int cc = leftCol(); cc <= c; ++cc) x += colPx(cc);
@@ -639,18 +705,10 @@ void SpreadGrid::Private::paint(QPainter& p, const QRect& clip)
             if (ha < 0) ha = type == 12 ? 1 : 0;
             flags |= ha == 1 ? Qt::AlignRight : ha == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
             flags |= va == 0 ? Qt::AlignTop : va == 1 ? Qt::AlignBottom : Qt::AlignVCenter;
-            double fs = model.attr(SpreadModel::AFontSize, c, r);
-            bool bold = model.attr(SpreadModel::AFontBold, c, r) != 0;
-            if ((fs > 0 && fs != baseFont.pointSizeF()) || bold) {
-                QFont f = baseFont;
-                if (fs > 0) f.setPointSizeF(fs);
-                f.setBold(bold);
-                p.setFont(f);
-            } else {
-                p.setFont(baseFont);
-            }
+            p.setFont(cellFont(c, r));
             p.setPen(fore);
-            p.drawText(rc.adjusted(3, 0, -3, 0), flags | Qt::TextSingleLine, text);
+            p.drawText(rc.adjusted(kCellMargin, 0, -kCellMargin, 0), flags | Qt::TextSingleLine,
+                       shownText(c, r, rc.width(), text).shown);
         }
     }
 
@@ -684,7 +742,7 @@ void SpreadGrid::Private::paint(QPainter& p, const QRect& clip)
         if (model.attr(SpreadModel::AFontBold, c, r) != 0) f.setBold(true);
         p.setFont(f);
         p.setPen(headerText);
-        p.drawText(rc.adjusted(2, 0, -2, 0), Qt::AlignCenter | Qt::TextSingleLine, text);
+        p.drawText(rc.adjusted(kHeaderMargin, 0, -kHeaderMargin, 0), Qt::AlignCenter | Qt::TextSingleLine, text);
     };
     if (hh > 0) {
         for (const auto& [c, cx] : cols) {
@@ -699,12 +757,65 @@ void SpreadGrid::Private::paint(QPainter& p, const QRect& clip)
     }
     if (rw > 0) {
         for (const auto& [r, ry] : rows) {
-            QString t = model.storedText(0, r);
-            if (t.isEmpty() && model.cellType(0, r) != 5) t = QString::number(r);
-            drawHeader(QRect(0, ry.y(), rw, ry.height()), t, 0, r);
+            drawHeader(QRect(0, ry.y(), rw, ry.height()), rowHeaderText(r), 0, r);
         }
         if (hh > 0) drawHeader(QRect(0, 0, rw, hh), model.storedText(0, 0), 0, 0);
     }
+}
+
+void SpreadGrid::Private::showTextTip(const QPoint& pos)
+{
+    int c, r;
+    cellAt(pos, c, r);
+    QRect rc;
+    if (textTip != 0 && c >= 1 && r >= 1) rc = cellRect(c, r);
+    if (rc.isEmpty() || (editor && c == editCol && r == editRow) || model.cellType(c, r) == 7) {
+        QToolTip::hideText();
+        return;
+    }
+    const CellTextFit fit = shownText(c, r, rc.width());
+    if (fit.whole) {
+        QToolTip::hideText();
+        return;
+    }
+    // the tip sits just below the cell and goes when the mouse leaves the cell
+    QToolTip::showText(q->viewport()->mapToGlobal(rc.bottomLeft()), model.displayText(c, r), q->viewport(), rc);
+}
+
+SpreadGrid::CellTextFit SpreadGrid::FitCellText(const QString& text, bool number, const QFontMetrics& fm, int widthPx)
+{
+    if (text.isEmpty() || fm.horizontalAdvance(text) <= widthPx) return CellTextFit{text, true};
+    if (!number) return CellTextFit{text, false};
+    QString mark = OverflowMark();
+    while (mark.size() > 1 && fm.horizontalAdvance(mark) > widthPx) mark.chop(1);
+    return CellTextFit{mark, false};
+}
+
+SpreadGrid::CellTextFit SpreadGrid::ShownText(int col, int row) const
+{
+    if (!d->model.validCell(col, row)) return CellTextFit{};
+    const int w = col == 0 ? d->rowHeaderWidth() : d->colPx(col);
+    return d->shownText(col, row, w);
+}
+
+double SpreadGrid::MaxTextCellWidth(int col, int row) const
+{
+    if (!d->model.validCell(col, row)) return 0;
+    const bool header = col == 0 || row == 0;
+    const QString text = col == 0 ? d->rowHeaderText(row) : header ? d->model.storedText(col, 0) : d->model.displayText(col, row);
+    const int margin = header ? Private::kHeaderMargin : Private::kCellMargin;
+    const int px = QFontMetrics(d->cellFont(col, row)).horizontalAdvance(text) + 2 * margin + 1; // + the grid line
+    if (d->unitType == 2) return double(px * kTwipsPerPixel);
+    // ColWidth is drawn rounded to whole pixels: the width asked for rounds to at least px
+    return (px + 0.5) / d->charPx();
+}
+
+double SpreadGrid::ShownColWidth(int col) const
+{
+    if (col != 0) return ColWidth(col);
+    const double w = double(d->rowHeaderWidth()) / d->charPx();
+    if (d->unitType == 2) return std::round(w * d->charPx() * kTwipsPerPixel);
+    return std::max(w, d->model.colWidth(0));
 }
 
 // ====================================================================== the widget
@@ -1092,6 +1203,21 @@ bool SpreadGrid::viewportEvent(QEvent* e)
         return true;
     }
     if (e->type() == QEvent::Show && d->ensurePending) d->ensureVisible(d->activeCol, d->activeRow);
+    if (e->type() == QEvent::Resize && d->redraw) {
+        // The viewport changes size without the grid doing so when a scroll bar comes or goes
+        // (wider columns bring the horizontal one): the scroll ranges follow, and an active
+        // row that was in view stays in view.
+        auto* re = static_cast<QResizeEvent*>(e);
+        const bool lower = re->oldSize().isValid() && re->size().height() < re->oldSize().height();
+        const bool wasInView = lower && d->rowInView(d->activeRow, re->oldSize().height());
+        d->updateScrollBars();
+        if (wasInView) d->ensureVisible(0, d->activeRow);
+    }
+    if (e->type() == QEvent::ToolTip) {
+        auto* he = static_cast<QHelpEvent*>(e);
+        d->showTextTip(he->pos());
+        return true;
+    }
     return QAbstractScrollArea::viewportEvent(e);
 }
 

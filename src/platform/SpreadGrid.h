@@ -28,10 +28,17 @@
 // Formulas: SetRefStyle(2) (R1C1, the only style understood). A formula set on a whole
 // column (Col c, Row -1) is evaluated per row when needed and applies to rows added later.
 // Formula results follow every change of the cells they depend on (SetText, DeleteRows,
-// InsertRows, MaxRows, user edits); a changed result raises Change for the formula cell.
-// While ReDraw is False nothing is recalculated, drawn or signalled; SetReDraw(true)
-// brings everything up to date once.
+// InsertRows, MaxRows, user edits). Change is raised for a formula cell whose result changed:
+//   - a cell formula (set on one cell): after any of these changes and after SetReDraw(true);
+//   - a column formula (evaluated per row when read, its results are not kept): only when a
+//     SetText or a user edit of a cell it reads through a relative row reference (RC10,
+//     R[-1]C3) changes its result; not after row deletions, insertions, MaxRows or
+//     SetReDraw(true), nor for a column formula with absolute rows or ranges. A caller that
+//     follows such results reads them when it needs them.
+// While ReDraw is False nothing is recalculated, drawn or signalled; SetReDraw(true) brings
+// everything up to date once.
 #include <QAbstractScrollArea>
+#include <QFontMetrics>
 #include <QString>
 #include <memory>
 
@@ -136,6 +143,22 @@ public:
     // The text as displayed (currency cells formatted, formula results shown).
     QString DisplayText(int col, int row) const;
 
+    // What a cell shows of its text in the space it has. A text that fits is shown as it is. A
+    // number that does not fit is shown as an overflow mark ("###", as many '#' as there is
+    // room for, at least one), never as a part of itself; any other text shows its beginning.
+    // whole is false when the cell does not show all of its text (the text tip then shows it).
+    struct CellTextFit { QString shown; bool whole = true; };
+    static CellTextFit FitCellText(const QString& text, bool number, const QFontMetrics& fm, int widthPx);
+    static QString OverflowMark() { return QStringLiteral("###"); }
+    // The display decision for cell (col, row) at the grid's present widths: what is drawn.
+    // Column 0 gives the row number (or the row header's own text).
+    CellTextFit ShownText(int col, int row) const;
+    // The column width (in ColWidth's unit) that shows the display text of (col, row) whole.
+    double MaxTextCellWidth(int col, int row) const;
+    // The width column col is drawn with (in ColWidth's unit): ColWidth, except that the
+    // row-header column is widened to the widest row number of the sheet.
+    double ShownColWidth(int col) const;
+
     // ---- layout
     double ColWidth(int col) const;
     void SetColWidth(int col, double width);     // col -1: all columns, 0: row headers
@@ -185,6 +208,8 @@ public:
     void SetBackColorStyle(int v);
     quint32 SelBackColor() const;
     void SetSelBackColor(quint32 c);
+    // 0 no tips; any other value: resting the mouse on a cell that does not show its whole
+    // text shows the whole text in a tip at the cell.
     int TextTip() const;
     void SetTextTip(int v);
     void SetOddEvenRowColor(quint32 oddBack, quint32 oddFore, quint32 evenBack, quint32 evenFore);

@@ -657,6 +657,21 @@ void SpreadModel::setAttr(Attr a, int c, int r, double v)
     else L.cells[cellKey(L, c, r)] = e;
 }
 
+SpreadModel::CellSetting SpreadModel::cellSetting(Attr a, int c, int r) const
+{
+    const auto& cells = m_attrs[a].cells;
+    auto it = cells.find(key(c, r));
+    if (it == cells.end()) return CellSetting{};
+    return CellSetting{true, it->second.v, it->second.stamp};
+}
+
+void SpreadModel::restoreCellSetting(Attr a, int c, int r, const CellSetting& s)
+{
+    auto& cells = m_attrs[a].cells;
+    if (!s.set) cells.erase(key(c, r));
+    else cells[key(c, r)] = AttrEntry{s.v, s.stamp};
+}
+
 double SpreadModel::attr(Attr a, int c, int r) const
 {
     double v;
@@ -784,7 +799,7 @@ void SpreadModel::setRowHidden(int r, bool b)
         for (int rr = 1; rr <= m_maxRows; ++rr) m_hiddenRows.insert(rr);
         return;
     }
-    if (r < 1) return;
+    if (r < 1 || r > m_maxRows) return; // only rows of the sheet are hidden
     if (b) m_hiddenRows.insert(r); else m_hiddenRows.erase(r);
 }
 

@@ -55,6 +55,12 @@ public:
     double attr(Attr a, int c, int r) const;        // effective value for a cell (c, r >= 0)
     double attrAt(Attr a, int c, int r) const;      // as read through the Col/Row pointer (-1 allowed)
     bool explicitAttr(Attr a, int c, int r, double& v) const; // false when nothing was set for the cell
+    // What was set for one cell itself (not through its row, column or sheet), so that a
+    // passing change can be undone exactly: restoring "nothing set" removes the cell's setting,
+    // and a setting put back keeps its place among the row, column and sheet settings.
+    struct CellSetting { bool set = false; double v = 0; quint64 stamp = 0; };
+    CellSetting cellSetting(Attr a, int c, int r) const;
+    void restoreCellSetting(Attr a, int c, int r, const CellSetting& s);
     int cellType(int c, int r) const { return int(attr(ACellType, c, r)); }
     bool locked(int c, int r) const { return attr(ALock, c, r) != 0; }
 
@@ -70,7 +76,7 @@ public:
     double rowHeight(int r) const;            // points
     void setRowHeight(int r, double h);       // -1: every data row, 0: header row
     bool rowHidden(int r) const { return m_hiddenRows.count(r) != 0; }
-    void setRowHidden(int r, bool b);
+    void setRowHidden(int r, bool b);         // rows outside 1..maxRows are ignored
     const std::set<int>& hiddenRows() const { return m_hiddenRows; }
     const std::map<int, double>& rowHeights() const { return m_rowHeights; }
     double defaultRowHeight() const { return m_defaultRowHeight; }
@@ -88,7 +94,10 @@ public:
     void setRecalcEnabled(bool on);
     bool recalcEnabled() const { return m_recalc; }
     void recalcAll(bool notify);
-    // Called for each formula cell whose result changed (only while recalculation is enabled).
+    // Called for each formula cell whose result changed (only while recalculation is enabled):
+    // cell formulas after any change; column-formula cells only when setText of a cell they
+    // read through a relative row reference changed their result (their results are not
+    // kept, so recalcAll cannot tell).
     std::function<void(int c, int r)> onChange;
 
     // Formats a number the way a currency cell of (c, r) shows it.

@@ -7,10 +7,12 @@
 #include "frame/modSpreadMenu.h"
 #include "platform/IniFile.h"
 #include "platform/SpreadGrid.h"
+#include "platform/SpreadModel.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -172,6 +174,46 @@ private slots:
         QCOMPARE(g->GetText(3, 8), QStringLiteral("2800"));
     }
 
+    // Hiding or showing n rows through the menu costs about n steps: four times the rows
+    // take about four times as long (not sixteen). Every fifth row is a subtotal.
+    void onlySubtotalsScalesWithTheRowCount()
+    {
+        testsupport::ScriptedPrompter p;
+        auto timeItem = [](int rows) {
+            GridWindow w(QStringLiteral("frmMenuTest"), 4, rows);
+            SpreadGrid* g = w.spList;
+            w.resize(600, 400);
+            w.show();
+            for (int r = 5; r <= rows; r += 5) {
+                g->SetCol(0);
+                g->SetRow(r);
+                g->SetCellTag(QStringLiteral("subtot"));
+            }
+            qint64 best = -1;
+            for (int round = 0; round < 6; ++round) { // hide, show, hide, ...
+                QElapsedTimer t;
+                t.start();
+                DoSpreadMenuItem(SpreadMenuOnlySubtot, &w, g, QString());
+                QCoreApplication::processEvents(); // the grid draws what is left
+                const qint64 ns = t.nsecsElapsed();
+                if (best < 0 || ns < best)
+                    best = ns;
+                int hidden = 0;
+                for (int r = 1; r <= rows; ++r)
+                    hidden += g->RowHidden(r) ? 1 : 0;
+                if (hidden != (round % 2 == 0 ? rows - rows / 5 : 0))
+                    return qint64(-1);
+            }
+            return best;
+        };
+        const qint64 small = timeItem(8000);
+        const qint64 large = timeItem(32000);
+        QVERIFY(small > 0 && large > 0);
+        const double ratio = double(large) / double(small);
+        qInfo("item 07: 8000 rows %.2f ms, 32000 rows %.2f ms, ratio %.2f", small / 1e6, large / 1e6, ratio);
+        QVERIFY2(ratio < 8.0, qPrintable(QStringLiteral("ratio %1").arg(ratio)));
+    }
+
     void reportColumnsWindow()
     {
         testsupport::ScriptedPrompter p;
@@ -211,6 +253,46 @@ private slots:
         QCOMPARE(p.lastMessage().style, int(platform::MsgStyleYesNoDefNo));
         QVERIFY(p.lastMessage().text.startsWith(QStringLiteral("바꿀까요?\r\n")));
         QCOMPARE(colours(), before);
+    }
+
+    // The question paints the cell for a moment only: afterwards the cell takes the row
+    // stripe of wherever it goes (after a deletion above it or a sort), and a colour of its
+    // own stays its own.
+    void reallyEditLeavesNoColourBehind()
+    {
+        testsupport::ScriptedPrompter p;
+        MenuWindow w;
+        SpreadGrid* g = w.spList;
+        CommonSpreadDesign(g, false, false, true, true, true);
+        const quint32 own = platform::rgbColor(200, 10, 10);
+        g->SetCol(3);
+        g->SetRow(4);
+        g->SetBackColor(own);
+        auto back = [g](int c, int r) {
+            g->SetCol(c);
+            g->SetRow(r);
+            return g->BackColor();
+        };
+        QCOMPARE(back(2, 4), GetEvenRowColor());
+        p.msgAnswers << platform::AnswerYes << platform::AnswerNo;
+        QVERIFY(ReallyEdit(g, QStringLiteral("400"), 2, 4, true));
+        QVERIFY(!ReallyEdit(g, QStringLiteral("400"), 3, 4, true));
+        QCOMPARE(back(3, 4), own);
+
+        g->DeleteRows(1, 1); // row 4 becomes row 3, an odd row
+        QCOMPARE(g->GetText(2, 3), QStringLiteral("400"));
+        QCOMPARE(back(2, 3), GetOddRowColor());
+        QCOMPARE(back(3, 3), own);
+        g->SortRows(2, false, 1, 7); // 700 ... 200: the 400 row goes to row 4
+        QCOMPARE(g->GetText(2, 4), QStringLiteral("400"));
+        QCOMPARE(back(2, 4), GetEvenRowColor());
+        QCOMPARE(back(3, 4), own);
+        // the fore colour is put back the same way
+        g->SetCol(2);
+        g->SetRow(4);
+        double v;
+        QVERIFY(!g->model().explicitAttr(platform::SpreadModel::AForeColor, 2, 4, v));
+        QVERIFY(!g->model().explicitAttr(platform::SpreadModel::ABackColor, 2, 4, v));
     }
 };
 

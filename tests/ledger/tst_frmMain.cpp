@@ -13,6 +13,7 @@
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
 #include "platform/SpreadGrid.h"
+#include "support/DrawnText.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QAbstractItemView>
@@ -187,6 +188,57 @@ private slots:
         w->Form_KeyDown(27);
         QCOMPARE(w->txtCName->text(), QString());
         QCOMPARE(w->spList->MaxRows(), 2);
+    }
+
+    // A long ledger with totals of eleven digits and more: the totals row and the row numbers
+    // are drawn whole, also after a total grows; the totals stay under their columns.
+    static void checkDrawnWhole(QWidget* viewport, const QStringList& expected)
+    {
+        const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(viewport);
+        QStringList seen;
+        for (const auto& run : runs) {
+            seen << run.text;
+            const bool number = !run.text.isEmpty() && QStringLiteral("-0123456789#").contains(run.text.at(0));
+            if (number && !run.clip.isEmpty())
+                QVERIFY2(run.clip.adjusted(-0.5, -0.5, 0.5, 0.5).contains(run.box),
+                         qPrintable(QStringLiteral("\"%1\" is cut").arg(run.text)));
+        }
+        for (const QString& e : expected)
+            QVERIFY2(seen.contains(e), qPrintable(e + QStringLiteral(" not among: ") + seen.join(QLatin1Char(' '))));
+    }
+
+    void totalsAndRowNumbersShowWhole()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1200)"
+            " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
+            " SELECT '2024-03-01', 0, '서버', '소프트웨어', 0, '', 25000000, '2024-03-05', 0, '', 20000000, 78332300 FROM n;")));
+        auto w = start(true);
+        QVERIFY(w);
+        w->resize(1024, 700);
+        QCOMPARE(w->spList->MaxRows(), 1201);
+        QCOMPARE(text(w->spTotal, 12, 1), QStringLiteral("-99998760000"));
+        QTest::qWait(20);
+        checkDrawnWhole(w->spTotal->viewport(),
+                        {QStringLiteral("30,000,000,000"), QStringLiteral("24,000,000,000"),
+                         QStringLiteral("93,998,760,000"), QStringLiteral("-99,998,760,000")});
+        QVERIFY(!QTest::currentTestFailed());
+        w->spList->SetTopRow(1201);
+        checkDrawnWhole(w->spList->viewport(), {QStringLiteral("1199"), QStringLiteral("1200"), QStringLiteral("1201")});
+        QVERIFY(!QTest::currentTestFailed());
+
+        // a total that grows (an expense of 99,000,000,000 more) widens its column again
+        w->spList->SetText(11, 5, QStringLiteral("99078332300"));
+        QCOMPARE(text(w->spTotal, 11, 1), QStringLiteral("192998760000"));
+        checkDrawnWhole(w->spTotal->viewport(), {QStringLiteral("192,998,760,000")});
+        QVERIFY(!QTest::currentTestFailed());
+
+        // the totals stay under their columns, the row-number column included
+        for (int c = 1; c <= w->spList->MaxCols(); ++c)
+            if (!w->spList->ColHidden(c))
+                QCOMPARE(w->spTotal->ColWidth(c), w->spList->ColWidth(c));
+        QCOMPARE(w->spTotal->ShownColWidth(0), w->spList->ShownColWidth(0));
     }
 
     void partyBoxes()

@@ -1,10 +1,12 @@
 // The report engine: reading report files and formulas, the page layout (columns, page
 // breaks, totals) and running a report into a PDF file, with every failure reported.
+#include "support/DrawnText.h"
 #include "support/TestEnv.h"
 
 #include "platform/ReportEngine.h"
 
 #include <QFile>
+#include <QPainter>
 #include <QtTest>
 
 namespace {
@@ -151,6 +153,65 @@ private slots:
         QCOMPARE(layout.colLeft, (QVector<int>{0, 250, 751}));
         QCOMPARE(layout.colWidth, (QVector<int>{250, 501, 250}));
         QCOMPARE(layout.colLeft.back() + layout.colWidth.back(), 1001);
+    }
+
+    // The shipped ledger report over amounts whose totals have 15 characters and more: every
+    // amount is printed whole (never cut with "…"), the numbers' columns having taken the
+    // room they need from the text columns.
+    void amountsArePrintedWhole()
+    {
+        platform::ReportDefinition def;
+        QString error;
+        QVERIFY2(platform::LoadReportDefinition(kShipped, def, error), qPrintable(error));
+        platform::ReportRows rows;
+        for (int i = 0; i < 40; ++i)
+            rows.push_back({QStringLiteral("2024-03-01"), QStringLiteral("아주 긴 품명이 들어간 상품 %1").arg(i),
+                            QStringLiteral("매입처"), QVariant(qint64(7917736027LL)), QStringLiteral("2024-03-05"),
+                            QStringLiteral("판매처"), QVariant(qint64(99999999999LL)), QVariant(qint64(-2500000000LL))});
+        // totals: 316,709,441,080  3,999,999,999,960  -100,000,000,000
+        const QStringList totals{QStringLiteral("316,709,441,080"), QStringLiteral("3,999,999,999,960"),
+                                 QStringLiteral("-100,000,000,000")};
+
+        // the layout: each numeric column is as wide as its widest amount, with its margins
+        QFont f(QStringLiteral("NanumGothic"));
+        f.setPointSizeF(9);
+        f.setBold(true);
+        const QFontMetrics fm(f);
+        platform::ReportPageMetrics m{1000, 700, 60, 20, 16, 30};
+        m.cellPadding = 4;
+        m.amountWidth = [&fm](const QString& t) { return fm.horizontalAdvance(t); };
+        const auto layout = platform::LayoutReport(def, rows, m);
+        int sum = 0;
+        for (int i = 0; i < def.columns.size(); ++i) {
+            sum += layout.colWidth[i];
+            if (i > 0)
+                QCOMPARE(layout.colLeft[i], layout.colLeft[i - 1] + layout.colWidth[i - 1]);
+            if (def.columns[i].total) {
+                const QString t = platform::FormatReportAmount(layout.totals[i]);
+                QVERIFY2(fm.horizontalAdvance(t) + 2 * m.cellPadding <= layout.colWidth[i], qPrintable(t));
+            }
+        }
+        QCOMPARE(sum, m.pageWidth);
+
+        // the pages as painted
+        testsupport::DrawnTextDevice page(QSize(1100, 780));
+        QPainter p(&page);
+        int pages = 0;
+        QVERIFY2(platform::PaintReport(p, QSize(1100, 780), [] { return true; }, def, rows, QDate(2024, 3, 20), error,
+                                       &pages),
+                 qPrintable(error));
+        p.end();
+        QVERIFY(pages >= 1);
+        QStringList seen;
+        for (const auto& run : page.runs) {
+            seen << run.text;
+            QVERIFY2(!run.text.contains(QChar(0x2026)) || !run.text.at(0).isDigit(), qPrintable(run.text));
+            const bool number = !run.text.isEmpty() && QStringLiteral("-0123456789").contains(run.text.at(0));
+            if (number && !run.clip.isEmpty())
+                QVERIFY2(run.clip.adjusted(-0.5, -0.5, 0.5, 0.5).contains(run.box), qPrintable(run.text + " is cut"));
+        }
+        for (const QString& t : totals + QStringList{QStringLiteral("7,917,736,027"), QStringLiteral("99,999,999,999")})
+            QVERIFY2(seen.contains(t), qPrintable(t + QStringLiteral(" not among: ") + seen.join(QLatin1Char(' '))));
     }
 
     void pagesAndTotals_data()

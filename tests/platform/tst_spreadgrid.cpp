@@ -1,10 +1,13 @@
 #include "platform/SpreadGrid.h"
 #include "platform/Prompter.h"
 #include "platform/SpreadModel.h"
+#include "support/DrawnText.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QtTest>
 
 using platform::SpreadGrid;
@@ -821,6 +824,196 @@ private slots:
         QCOMPARE(g.RowHeight(1), 30.0);
         g.resize(200, 100);
         QCOMPARE(g.Width(), 3000);
+    }
+
+    // A grid like the voucher grid's amounts: 10-character currency columns, a 4-character
+    // text column and row numbers past 999, as drawn on screen.
+    static void setUpNarrowColumns(SpreadGrid& g)
+    {
+        g.resize(700, 300);
+        g.SetMaxCols(3);
+        g.SetMaxRows(1996);
+        g.SetColWidth(0, 3.5);
+        g.SetColWidth(1, 4);
+        for (int c = 2; c <= 3; ++c) {
+            g.SetColWidth(c, 10);
+            g.SetCol(c);
+            g.SetRow(-1);
+            g.SetCellType(SpreadGrid::CellTypeCurrency);
+            g.SetTypeCurrencyMin(-999999999999.0);
+            g.SetTypeCurrencyMax(999999999999.0);
+            g.SetTypeCurrencyShowSymbol(false);
+            g.SetTypeCurrencyDecPlaces(0);
+            g.SetTypeCurrencyShowSep(true);
+        }
+        g.SetText(1, 1994, QStringLiteral("소프트웨어"));
+        g.SetText(1, 1995, QStringLiteral("부품"));
+        g.SetText(2, 1994, QStringLiteral("25597197200"));
+        g.SetText(3, 1994, QStringLiteral("-99998760432"));
+        g.SetText(2, 1995, QStringLiteral("2058510200"));
+        g.SetText(3, 1995, QStringLiteral("-5000"));
+        g.SetText(2, 1996, QStringLiteral("1000"));
+    }
+    static bool showAtTheEnd(SpreadGrid& g)
+    {
+        g.show();
+        if (!QTest::qWaitForWindowExposed(&g))
+            return false;
+        g.SetTopRow(1990); // as far down as it goes
+        return g.TopRow() > 1970;
+    }
+
+    // What the grid draws: every number whole, or the overflow mark, never a part of itself;
+    // the row numbers whole.
+    void numbersAreDrawnWholeOrNotAtAll()
+    {
+        SpreadGrid g;
+        setUpNarrowColumns(g);
+        QVERIFY(showAtTheEnd(g));
+        const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(g.viewport());
+        const QStringList amounts{QStringLiteral("25,597,197,200"), QStringLiteral("-99,998,760,432"),
+                                  QStringLiteral("2,058,510,200"), QStringLiteral("-5,000"), QStringLiteral("1,000")};
+        QStringList seen;
+        for (const auto& run : runs) {
+            const QString t = run.text;
+            long double v;
+            const bool number = platform::SpreadModel::parseNumber(t, v) || t.startsWith(QLatin1Char('#'));
+            if (!number)
+                continue;
+            seen << t;
+            // drawn whole: nothing of it lies outside the space it was given
+            if (!run.clip.isEmpty())
+                QVERIFY2(run.clip.adjusted(-0.5, -0.5, 0.5, 0.5).contains(run.box),
+                         qPrintable(QStringLiteral("%1 is cut").arg(t)));
+            const bool rowNumber = t.toInt() >= 1900 && t.toInt() <= 1996;
+            QVERIFY2(rowNumber || amounts.contains(t) || t == SpreadGrid::OverflowMark(), qPrintable(t));
+        }
+        for (const char* rowNumber : {"1990", "1994", "1996"})
+            QVERIFY2(seen.contains(QLatin1String(rowNumber)), qPrintable(seen.join(QLatin1Char(' '))));
+        // what fits is shown as it is
+        for (const char* fits : {"-5,000", "1,000"})
+            QVERIFY2(seen.contains(QLatin1String(fits)), qPrintable(seen.join(QLatin1Char(' '))));
+        // the row-header column has widened to the row numbers; the stored width is kept
+        QCOMPARE(g.ColWidth(0), 3.5);
+        QVERIFY(g.ShownColWidth(0) > 3.5);
+        QVERIFY(g.ShownText(0, 1996).whole);
+    }
+
+    void displayDecision()
+    {
+        QFont f;
+        f.setPointSizeF(9);
+        const QFontMetrics fm(f);
+        const QString total = QStringLiteral("25,597,197,200");
+        const int w = fm.horizontalAdvance(total);
+        using Fit = SpreadGrid::CellTextFit;
+        const Fit whole = SpreadGrid::FitCellText(total, true, fm, w);
+        QCOMPARE(whole.shown, total);
+        QVERIFY(whole.whole);
+        const Fit cut = SpreadGrid::FitCellText(total, true, fm, w - 1);
+        QCOMPARE(cut.shown, QStringLiteral("###"));
+        QVERIFY(!cut.whole);
+        QCOMPARE(SpreadGrid::FitCellText(total, true, fm, fm.horizontalAdvance(QStringLiteral("#"))).shown,
+                 QStringLiteral("#"));
+        const Fit text = SpreadGrid::FitCellText(QStringLiteral("소프트웨어"), false, fm, 10);
+        QCOMPARE(text.shown, QStringLiteral("소프트웨어")); // drawn from its beginning, cut by the cell
+        QVERIFY(!text.whole);
+
+        // the grid's decision for its cells, and the width that shows a cell whole
+        SpreadGrid g;
+        setUpNarrowColumns(g);
+        QCOMPARE(g.ShownText(2, 1994).shown, QStringLiteral("###"));
+        QCOMPARE(g.ShownText(3, 1995).shown, QStringLiteral("-5,000"));
+        QVERIFY(!g.ShownText(1, 1994).whole);
+        QVERIFY(g.ShownText(1, 1995).whole);
+        g.SetColWidth(3, g.MaxTextCellWidth(3, 1994));
+        QCOMPARE(g.ShownText(3, 1994).shown, QStringLiteral("-99,998,760,432"));
+        g.SetColWidth(3, g.MaxTextCellWidth(3, 1994) - 0.5);
+        QCOMPARE(g.ShownText(3, 1994).shown, QStringLiteral("###"));
+    }
+
+    // Resting the mouse on a cell that does not show its whole text shows it in a tip.
+    void textTipShowsWhatTheCellCannot()
+    {
+        SpreadGrid g;
+        setUpNarrowColumns(g);
+        QVERIFY(showAtTheEnd(g));
+        QPoint software, parts;
+        QList<QPoint> marks;
+        for (const auto& run : testsupport::drawnText(g.viewport())) {
+            if (run.text == QStringLiteral("소프트웨어")) software = run.box.toRect().topLeft() + QPoint(2, 2);
+            if (run.text == QStringLiteral("부품")) parts = run.box.center().toPoint();
+            if (run.text == QStringLiteral("###")) marks << run.box.center().toPoint();
+        }
+        QVERIFY(!software.isNull() && !parts.isNull());
+        auto hover = [&g](const QPoint& at) {
+            QToolTip::hideText();
+            QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000);
+            QHelpEvent e(QEvent::ToolTip, at, g.viewport()->mapToGlobal(at));
+            QCoreApplication::sendEvent(g.viewport(), &e);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(hover(software), QString()); // no tips until asked for
+        g.SetTextTip(1);
+        QCOMPARE(hover(software), QStringLiteral("소프트웨어"));
+        QCOMPARE(hover(parts), QString());
+        // an amount shown as the overflow mark
+        QStringList tips;
+        for (const QPoint& at : marks)
+            tips << hover(at);
+        tips.sort();
+        QCOMPARE(tips, (QStringList{QStringLiteral("-99,998,760,432"), QStringLiteral("2,058,510,200"),
+                                    QStringLiteral("25,597,197,200")}));
+        QToolTip::hideText();
+    }
+
+    // Columns widened under a grid that shows its last row: the horizontal scroll bar that
+    // comes takes room from the rows, and the active last row stays wholly in view.
+    void activeRowStaysInViewWhenAScrollBarComes()
+    {
+        SpreadGrid g;
+        g.resize(400, 200);
+        g.SetMaxCols(4);
+        g.SetMaxRows(50);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        g.SetActiveCell(1, 50);
+        QVERIFY(!g.horizontalScrollBar()->isVisible());
+        auto lastRowBottom = [&g] {
+            for (const auto& run : testsupport::drawnText(g.viewport()))
+                if (run.text == QStringLiteral("50"))
+                    return run.box.bottom();
+            return qreal(1e9);
+        };
+        QVERIFY(lastRowBottom() <= g.viewport()->height());
+        g.SetColWidth(2, 40); // wider than the grid
+        QTRY_VERIFY(g.horizontalScrollBar()->isVisible());
+        QVERIFY2(lastRowBottom() <= g.viewport()->height(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(lastRowBottom()).arg(g.viewport()->height())));
+        // and the user can scroll to the end
+        g.verticalScrollBar()->setValue(g.verticalScrollBar()->maximum());
+        QVERIFY(lastRowBottom() <= g.viewport()->height());
+    }
+
+    // A cell made active while the grid is still hidden and small (a window being set up) is
+    // brought into view when the grid is shown at its real size: the first columns are not
+    // scrolled away because the grid was narrow before.
+    void hiddenGridScrollsOnlyWhenShown()
+    {
+        QWidget window;
+        window.resize(600, 300);
+        auto* g = new SpreadGrid(&window);
+        g->setGeometry(0, 0, 40, 40);
+        g->SetMaxCols(6);
+        g->SetMaxRows(80);
+        for (int c = 1; c <= 6; ++c)
+            g->SetColWidth(c, 15);
+        g->SetActiveCell(2, 80);
+        g->setGeometry(0, 0, 600, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(g->LeftCol(), 1);
+        QVERIFY(g->TopRow() > 60); // the active row is in view
     }
 
     void insertRowsDropsTheLastRow()

@@ -1,0 +1,101 @@
+#pragma once
+// What a widget draws as text: the widget is rendered onto a recording device that keeps
+// each text run with the place it is drawn at (in the widget's coordinates) and its font,
+// so that a test can check what a user sees without reading pixels.
+#include <QFontMetricsF>
+#include <QList>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QRectF>
+#include <QString>
+#include <QWidget>
+#include <climits>
+
+namespace testsupport {
+
+struct DrawnTextRun {
+    QString text;
+    QRectF box;    // where the run lies: from its left end to its right end, font ascent to descent
+    QRectF clip;   // the painter's clip at the time (empty: none)
+};
+
+class DrawnTextDevice : public QPaintDevice {
+public:
+    explicit DrawnTextDevice(const QSize& size) : m_size(size), m_engine(this) {}
+    QList<DrawnTextRun> runs;
+
+    QPaintEngine* paintEngine() const override { return const_cast<Engine*>(&m_engine); }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: return m_size.width();
+        case PdmHeight: return m_size.height();
+        case PdmWidthMM: return m_size.width() * 254 / 960;
+        case PdmHeightMM: return m_size.height() * 254 / 960;
+        case PdmNumColors: return INT_MAX;
+        case PdmDepth: return 32;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 96;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(DrawnTextDevice* dev) : QPaintEngine(QPaintEngine::AllFeatures), m_dev(dev) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawRects(const QRect*, int) override {}
+        void drawLines(const QLineF*, int) override {}
+        void drawLines(const QLine*, int) override {}
+        void drawEllipse(const QRectF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPoints(const QPointF*, int) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawTextItem(const QPointF& p, const QTextItem& ti) override
+        {
+            const QTransform t = painter()->deviceTransform();
+            const QFontMetricsF fm(ti.font());
+            const QRectF local(p.x(), p.y() - fm.ascent(), ti.width(), fm.ascent() + fm.descent());
+            DrawnTextRun run{ti.text(), t.mapRect(local), QRectF()};
+            if (painter()->hasClipping())
+                run.clip = t.mapRect(painter()->clipBoundingRect());
+            m_dev->runs << run;
+        }
+        Type type() const override { return QPaintEngine::User; }
+
+    private:
+        DrawnTextDevice* m_dev;
+    };
+    QSize m_size;
+    Engine m_engine;
+};
+
+// The text runs widget w draws (its children left out), in w's coordinates.
+inline QList<DrawnTextRun> drawnText(QWidget* w)
+{
+    DrawnTextDevice dev(w->size());
+    w->render(&dev, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    return dev.runs;
+}
+
+// The runs whose middle lies inside rect.
+inline QList<DrawnTextRun> runsIn(const QList<DrawnTextRun>& runs, const QRect& rect)
+{
+    QList<DrawnTextRun> out;
+    for (const auto& r : runs)
+        if (QRectF(rect).contains(r.box.center()))
+            out << r;
+    return out;
+}
+
+} // namespace testsupport
