@@ -659,17 +659,18 @@ void SpreadModel::setAttr(Attr a, int c, int r, double v)
 
 SpreadModel::CellSetting SpreadModel::cellSetting(Attr a, int c, int r) const
 {
-    const auto& cells = m_attrs[a].cells;
-    auto it = cells.find(key(c, r));
+    const AttrLevel& L = m_attrs[a];
+    const auto& cells = L.cells;
+    auto it = cells.find(cellKey(L, c, r));
     if (it == cells.end()) return CellSetting{};
     return CellSetting{true, it->second.v, it->second.stamp};
 }
 
 void SpreadModel::restoreCellSetting(Attr a, int c, int r, const CellSetting& s)
 {
-    auto& cells = m_attrs[a].cells;
-    if (!s.set) cells.erase(key(c, r));
-    else cells[key(c, r)] = AttrEntry{s.v, s.stamp};
+    AttrLevel& L = m_attrs[a];
+    if (!s.set) L.cells.erase(cellKey(L, c, r));
+    else L.cells[cellKey(L, c, r)] = AttrEntry{s.v, s.stamp};
 }
 
 double SpreadModel::attr(Attr a, int c, int r) const
