@@ -1,6 +1,7 @@
 #include "support/XDesktop.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QSize>
@@ -55,19 +56,23 @@ bool waitForFramed(QWidget* w)
 
 bool moveByWindowManager(QWidget* w, const QPoint& pos)
 {
+    // Gravity 1 (north-west): the position is that of the frame's top-left corner.
     if (!wmctrl({QStringLiteral("-i"), QStringLiteral("-r"), windowId(w), QStringLiteral("-e"),
-                 QStringLiteral("0,%1,%2,-1,-1").arg(pos.x()).arg(pos.y())}))
+                 QStringLiteral("1,%1,%2,-1,-1").arg(pos.x()).arg(pos.y())}))
         return false;
-    return settle([w, pos] { return w->frameGeometry().topLeft() == pos; });
+    const bool ok = settle([w, pos] { return w->frameGeometry().topLeft() == pos; });
+    if (!ok)
+        qWarning() << "window at" << w->frameGeometry() << "inner" << w->geometry() << "wanted" << pos;
+    return ok;
 }
 
 bool resizeByWindowManager(QWidget* w, const QSize& outer)
 {
-    // wmctrl gives the size of the inside: the frame's share is taken off first.
+    // The size wmctrl gives is that of the inside: the frame's share is taken off first.
     const QSize extra = w->frameGeometry().size() - w->geometry().size();
     const QSize inner = outer - extra;
     if (!wmctrl({QStringLiteral("-i"), QStringLiteral("-r"), windowId(w), QStringLiteral("-e"),
-                 QStringLiteral("0,-1,-1,%1,%2").arg(inner.width()).arg(inner.height())}))
+                 QStringLiteral("1,-1,-1,%1,%2").arg(inner.width()).arg(inner.height())}))
         return false;
     return settle([w, outer] { return w->frameGeometry().size() == outer; });
 }

@@ -1,0 +1,140 @@
+#include "LedgerFixture.h"
+
+#include "frame/modFormIni.h"
+#include "frame/modFrmCtrl.h"
+#include "ledger/frmMain.h"
+#include "platform/IniFile.h"
+#include "support/XDesktop.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtTest>
+
+// The main window on an X server with a window manager: the geometry it was left with is the
+// geometry it opens with, session after session.
+class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
+    Q_OBJECT
+
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    static QString twipsText(int px, bool horizontal)
+    {
+        return QString::number(px * (horizontal ? TwipsPerPixelX() : TwipsPerPixelY()), 'g', 7);
+    }
+
+    // A layout file as a closing session writes it: outer position and size in twips.
+    static bool writeLayout(const QRect& outer)
+    {
+        const QString ini = FormIniFile(QStringLiteral("frmMain"));
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        platform::IniFile f(ini);
+        if (!f.load())
+            return false;
+        const QString s = QStringLiteral("FormPosition");
+        f.setValue(s, QStringLiteral("WindowState"), QStringLiteral("0"));
+        f.setValue(s, QStringLiteral("Left"), twipsText(outer.x(), true));
+        f.setValue(s, QStringLiteral("Top"), twipsText(outer.y(), false));
+        f.setValue(s, QStringLiteral("Width"), twipsText(outer.width(), true));
+        f.setValue(s, QStringLiteral("Height"), twipsText(outer.height(), false));
+        return f.save();
+    }
+
+    static QString stored(const QString& key)
+    {
+        platform::IniFile f(FormIniFile(QStringLiteral("frmMain")));
+        f.load();
+        return f.value(QStringLiteral("FormPosition"), key);
+    }
+
+    bool closeWindow(frmMain* w)
+    {
+        prompter->modalAnswers.enqueue(backupAnswer(2));
+        return w->close();
+    }
+
+private slots:
+    void init() { QVERIFY(setUpMain(ledgertest::oldMainSchema())); }
+    void cleanup() { tearDownMain(); }
+
+    void openingAndClosingKeepsTheStoredGeometry()
+    {
+        const QRect outer(100, 80, 1124, 770);
+        QVERIFY(writeLayout(outer));
+        const QString ini = FormIniFile(QStringLiteral("frmMain"));
+        const QByteArray before = fileBytes(ini);
+        for (int session = 1; session <= 3; ++session) {
+            auto w = start();
+            QVERIFY(w);
+            w->show();
+            QVERIFY(testsupport::waitForFramed(w.get()));
+            QCOMPARE(w->frameGeometry(), outer);
+            QVERIFY(closeWindow(w.get()));
+            QCOMPARE(fileBytes(ini), before);
+        }
+    }
+
+    void aMoveByTheUserIsStoredAsLeft()
+    {
+        const QRect outer(100, 80, 1124, 770);
+        QVERIFY(writeLayout(outer));
+        const QPoint movedTo(260, 190);
+        {
+            auto w = start();
+            QVERIFY(w);
+            w->show();
+            QVERIFY(testsupport::waitForFramed(w.get()));
+            QVERIFY(testsupport::moveByWindowManager(w.get(), movedTo));
+            QVERIFY(closeWindow(w.get()));
+        }
+        QCOMPARE(stored(QStringLiteral("Left")), twipsText(movedTo.x(), true));
+        QCOMPARE(stored(QStringLiteral("Top")), twipsText(movedTo.y(), false));
+        QCOMPARE(stored(QStringLiteral("Width")), twipsText(outer.width(), true));
+        QCOMPARE(stored(QStringLiteral("Height")), twipsText(outer.height(), false));
+        {
+            // ... and the next session opens it there.
+            auto w = start();
+            QVERIFY(w);
+            w->show();
+            QVERIFY(testsupport::waitForFramed(w.get()));
+            QCOMPARE(w->frameGeometry(), QRect(movedTo, outer.size()));
+            QVERIFY(closeWindow(w.get()));
+        }
+    }
+
+    void aResizeByTheUserIsStoredAsLeft()
+    {
+        QVERIFY(writeLayout(QRect(100, 80, 1124, 770)));
+        const QSize resizedTo(900, 640);
+        QRect left;
+        {
+            auto w = start();
+            QVERIFY(w);
+            w->show();
+            QVERIFY(testsupport::waitForFramed(w.get()));
+            QVERIFY(testsupport::resizeByWindowManager(w.get(), resizedTo));
+            left = w->frameGeometry();
+            QVERIFY(closeWindow(w.get()));
+        }
+        QCOMPARE(left.size(), resizedTo);
+        QCOMPARE(stored(QStringLiteral("Left")), twipsText(left.x(), true));
+        QCOMPARE(stored(QStringLiteral("Top")), twipsText(left.y(), false));
+        QCOMPARE(stored(QStringLiteral("Width")), twipsText(resizedTo.width(), true));
+        QCOMPARE(stored(QStringLiteral("Height")), twipsText(resizedTo.height(), false));
+        {
+            auto w = start();
+            QVERIFY(w);
+            w->show();
+            QVERIFY(testsupport::waitForFramed(w.get()));
+            QCOMPARE(w->frameGeometry(), left);
+            QVERIFY(closeWindow(w.get()));
+        }
+    }
+};
+
+QTEST_MAIN(tst_x_frmMain)
+#include "tst_x_frmMain.moc"
