@@ -602,10 +602,12 @@ void frmMain::Form_Resize()
     const MainLayoutTwips l = ComputeMainLayout(w, h, w, h, toTwips(pnlTop->sizeHint().height(), false),
                                                 toTwips(spTotal->height(), false),
                                                 toTwips(pnlBottom->sizeHint().height(), false));
-    if (l.width != w || l.height != h) {
-        resize(toPx(l.width, true), toPx(l.height, false));
-        return; // the resize lays the window out again
-    }
+    // Below the minimum the window is widened (or heightened); the resize lays it out again
+    // when it lands. Compared in pixels: 5000 twips need not be a whole number of pixels,
+    // and the smallest window the minimum allows is laid out all the same.
+    const QSize wanted(qMax(width(), toPx(l.width, true)), qMax(height(), toPx(l.height, false)));
+    if (wanted != size())
+        resize(wanted);
     const int topH = pnlTop->sizeHint().height();
     const int totalH = spTotal->height() > 0 ? spTotal->height() : 24;
     const int bottomH = pnlBottom->sizeHint().height();
