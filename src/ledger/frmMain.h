@@ -13,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QToolButton;
 
 namespace platform { class SpreadGrid; }
@@ -79,6 +80,7 @@ public:
 
     // ---- controls
     QFrame* pnlTop = nullptr;
+    QScrollArea* scrTop = nullptr; // inside pnlTop: scrolls the bar when the window is too small
     platform::SpreadGrid* spDate[2] = {};
     QWidget* udDateCng[2] = {};
     QToolButton* btnMonthView[2] = {};

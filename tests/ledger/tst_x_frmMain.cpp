@@ -6,7 +6,13 @@
 #include "platform/IniFile.h"
 #include "support/XDesktop.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
@@ -133,6 +139,61 @@ private slots:
             QCOMPARE(w->frameGeometry(), left);
             QVERIFY(closeWindow(w.get()));
         }
+    }
+
+    // The controls of the search bar and toolbar as the user sees them: every field, button,
+    // box and caption.
+    static QList<QWidget*> searchBarControls(frmMain* w)
+    {
+        QList<QWidget*> list;
+        for (int i = 0; i < 2; ++i)
+            list << w->spDate[i] << w->udDateCng[i] << w->btnMonthView[i];
+        list << w->chkChain << w->txtPName << w->cmbGroup << w->chkNoSale << w->cmbGu << w->txtCName << w->txtCode
+             << w->btnRefresh << w->btnPrint << w->btnGraph << w->btnPasswd << w->btnExit << w->chkUseRinglet
+             << w->cmdTelList << w->cmbGetRinglet << w->cmdSMS;
+        for (QLabel* l : w->pnlTop->findChildren<QLabel*>())
+            if (!l->text().isEmpty())
+                list << l;
+        return list;
+    }
+
+    void searchBarControlsNeverCoverEachOther()
+    {
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(testsupport::waitForFramed(w.get()));
+        const QList<QWidget*> controls = searchBarControls(w.get());
+        QVERIFY(controls.size() > 20);
+        for (int width : {w->minimumWidth(), 400, 520, 640, 800, 1000, 1260}) {
+            w->resize(width, 700);
+            QTRY_COMPARE(w->width(), width);
+            QApplication::processEvents();
+            const QRect bar(w->pnlTop->mapTo(w.get(), QPoint()), w->pnlTop->size());
+            QVERIFY(bar.bottom() < w->spList->y());
+            QList<QPair<QWidget*, QRect>> shown;
+            for (QWidget* c : controls) {
+                if (!c->isVisibleTo(w.get()))
+                    continue;
+                const QRect r(c->mapTo(w.get(), QPoint()), c->size());
+                const QString what = QStringLiteral("%1 \"%2\" at width %3")
+                                         .arg(c->objectName(), c->property("text").toString())
+                                         .arg(width);
+                QVERIFY2(bar.contains(r), qPrintable(what + QStringLiteral(" lies outside the bar")));
+                // Captions, check boxes and buttons show their whole text.
+                if (qobject_cast<QLabel*>(c) || qobject_cast<QAbstractButton*>(c))
+                    QVERIFY2(c->width() >= c->sizeHint().width(), qPrintable(what + QStringLiteral(" is cut")));
+                else
+                    QVERIFY2(c->width() >= c->minimumSizeHint().width(),
+                             qPrintable(what + QStringLiteral(" is squeezed")));
+                for (const auto& other : shown)
+                    QVERIFY2(!r.intersects(other.second),
+                             qPrintable(what + QStringLiteral(" covers ") + other.first->objectName() + QStringLiteral(" \"")
+                                        + other.first->property("text").toString() + QStringLiteral("\"")));
+                shown << qMakePair(c, r);
+            }
+        }
+        QVERIFY(closeWindow(w.get()));
     }
 };
 
