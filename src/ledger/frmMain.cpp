@@ -386,7 +386,20 @@ void frmMain::buildControls()
     pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
     pnlBottom->setFrameShape(QFrame::StyledPanel);
     pnlBottom->setFrameShadow(QFrame::Raised);
-    auto* bottom = new QHBoxLayout(pnlBottom);
+    // The boxes keep the width their captions need; a narrower window scrolls them sideways.
+    auto* bottomFrame = new QVBoxLayout(pnlBottom);
+    bottomFrame->setContentsMargins(0, 0, 0, 0);
+    scrBottom = new QScrollArea(pnlBottom);
+    scrBottom->setObjectName(QStringLiteral("scrBottom"));
+    scrBottom->setFrameShape(QFrame::NoFrame);
+    scrBottom->setWidgetResizable(true);
+    scrBottom->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrBottom->setFocusPolicy(Qt::NoFocus);
+    bottomFrame->addWidget(scrBottom);
+    QWidget* boxes = new QWidget;
+    boxes->setObjectName(QStringLiteral("boxesBottom"));
+    scrBottom->setWidget(boxes);
+    auto* bottom = new QHBoxLayout(boxes);
     bottom->setContentsMargins(4, 2, 4, 2);
     bottom->setSpacing(6);
     static const char* boxTitles[2] = {"매입처정보", "매출처정보"};
@@ -394,7 +407,7 @@ void frmMain::buildControls()
     static const char* labels[6] = {"상     호 :", "전화번호 :", "우     편 :", "휴대전화 :", "주     소 :",
                                     "메     모 :"};
     for (int kind = 0; kind < 2; ++kind) {
-        auto* box = new QGroupBox(QString::fromUtf8(boxTitles[kind]), pnlBottom);
+        auto* box = new QGroupBox(QString::fromUtf8(boxTitles[kind]), boxes);
         box->setObjectName(kind ? QStringLiteral("fraSalesClient") : QStringLiteral("fraBuyClient"));
         fraClient[kind] = box;
         auto* g = new QGridLayout(box);
@@ -411,6 +424,7 @@ void frmMain::buildControls()
             value->setAutoFillBackground(true);
             value->setBackgroundRole(QPalette::Base);
             value->setMinimumHeight(20);
+            value->setMinimumWidth(60); // a narrow window scrolls the boxes rather than hide a field
             value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
             panels[i] = value;
@@ -613,7 +627,10 @@ void frmMain::Form_Resize()
     // parts leave (with a few rows of the list) and scrolls.
     const int frameW = pnlTop->frameWidth();
     const int totalH = spTotal->height() > 0 ? spTotal->height() : 24;
-    const int bottomH = pnlBottom->sizeHint().height();
+    QWidget* boxes = scrBottom->widget();
+    int bottomH = boxes->sizeHint().height() + 2 * pnlBottom->frameWidth();
+    if (boxes->minimumSizeHint().width() > width() - 2 * pnlBottom->frameWidth())
+        bottomH += scrBottom->horizontalScrollBar()->sizeHint().height();
     QWidget* bar = scrTop->widget();
     int barH = bar->heightForWidth(width() - 2 * frameW) + 2 * frameW;
     if (barH <= 2 * frameW)

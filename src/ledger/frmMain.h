@@ -115,6 +115,7 @@ public:
     platform::SpreadGrid* spTotal = nullptr;
 
     QFrame* pnlBottom = nullptr;
+    QScrollArea* scrBottom = nullptr; // inside pnlBottom: scrolls the boxes sideways in a narrow window
     QGroupBox* fraClient[2] = {};
     QLabel* pnlinfo[6] = {};
     QLabel* pnlinfo2[6] = {};

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -191,6 +192,50 @@ private slots:
                              qPrintable(what + QStringLiteral(" covers ") + other.first->objectName() + QStringLiteral(" \"")
                                         + other.first->property("text").toString() + QStringLiteral("\"")));
                 shown << qMakePair(c, r);
+            }
+        }
+        QVERIFY(closeWindow(w.get()));
+    }
+
+    void partyBoxesNeverCoverEachOther()
+    {
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(testsupport::waitForFramed(w.get()));
+        w->DispClientInfo(1, 40000);
+        QList<QWidget*> controls;
+        for (QWidget* c : w->pnlBottom->findChildren<QWidget*>())
+            if (qobject_cast<QLabel*>(c) || qobject_cast<QAbstractButton*>(c))
+                controls << c;
+        QVERIFY(controls.size() > 20);
+        for (int height : {w->minimumHeight(), 700}) {
+            for (int width : {w->minimumWidth(), 400, 520, 640, 800, 1260}) {
+                w->resize(width, height);
+                QTRY_COMPARE(w->size(), QSize(width, height));
+                QApplication::processEvents();
+                const QRect panel(w->pnlBottom->mapTo(w.get(), QPoint()), w->pnlBottom->size());
+                QVERIFY(w->rect().contains(panel));
+                QList<QPair<QWidget*, QRect>> shown;
+                for (QWidget* c : controls) {
+                    if (!c->isVisibleTo(w.get()))
+                        continue;
+                    const QRect r(c->mapTo(w.get(), QPoint()), c->size());
+                    const QString what = QStringLiteral("%1 \"%2\" at %3x%4")
+                                             .arg(c->objectName(), c->property("text").toString())
+                                             .arg(width)
+                                             .arg(height);
+                    const bool caption = c->objectName().isEmpty() || qobject_cast<QAbstractButton*>(c);
+                    if (caption)
+                        QVERIFY2(c->width() >= c->sizeHint().width() && c->height() >= c->minimumSizeHint().height(),
+                                 qPrintable(what + QStringLiteral(" is cut")));
+                    for (const auto& other : shown)
+                        QVERIFY2(!r.intersects(other.second),
+                                 qPrintable(what + QStringLiteral(" covers ") + other.first->objectName()
+                                            + QStringLiteral(" \"") + other.first->property("text").toString()
+                                            + QStringLiteral("\"")));
+                    shown << qMakePair(c, r);
+                }
             }
         }
         QVERIFY(closeWindow(w.get()));
