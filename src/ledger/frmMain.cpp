@@ -472,6 +472,8 @@ void frmMain::buildControls()
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { Form_KeyDown(27); });
 
+    scrTop->widget()->installEventFilter(this);
+    scrBottom->widget()->installEventFilter(this);
     SetCallerIdCheckBox(chkUseRinglet);
 }
 
@@ -769,6 +771,13 @@ void frmMain::udDateCng_Change(int index, int days)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e)
 {
+    if (e->type() == QEvent::LayoutRequest && (watched == scrTop->widget() || watched == scrBottom->widget())) {
+        // A control of another width may change how the bar wraps or how tall the boxes are.
+        const bool r = QWidget::eventFilter(watched, e);
+        if (isVisible())
+            QMetaObject::invokeMethod(this, [this] { Form_Resize(); }, Qt::QueuedConnection);
+        return r;
+    }
     if (e->type() == QEvent::FocusIn) {
         if (watched == txtCName) {
             SelectAllText(txtCName);
