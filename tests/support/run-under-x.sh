@@ -17,6 +17,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/trelvo-x.XXXXXX")
 xvfb_pid=
 wm_pid=
 cleanup() {
+    [ -n "${watchdog:-}" ] && kill "$watchdog" 2>/dev/null
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
@@ -64,6 +65,13 @@ if [ -z "$up" ]; then
     cat "$work/wm.log" >&2
     exit 1
 fi
+
+# Should this script itself be killed (a test timeout), the server and the window manager
+# go with it.
+wrapper=$$
+( while kill -0 "$wrapper" 2>/dev/null; do sleep 1; done
+  kill "$wm_pid" "$xvfb_pid" 2>/dev/null ) >/dev/null 2>&1 &
+watchdog=$!
 
 QT_QPA_PLATFORM=xcb "$@"
 rc=$?
