@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev sqlite3
-          fonts-nanum xvfb xauth tar gzip)
+          fonts-nanum xvfb xauth tar gzip
+          qt6-qpa-plugins openbox wmctrl)
 
 install_missing() {
     local missing=()

@@ -97,13 +97,15 @@ void applySpreadIni(platform::SpreadGrid* spr, const platform::IniFile& ini, int
     }
 }
 
-// A window that has not been shown yet does not know the size of its frame. The outer size
-// read from the file is then applied to the inside at first, and corrected once the window
-// is shown and its frame is known.
+// A window that has not been shown yet does not know the size of its frame: the outer size
+// read from the file is applied to the inside at first. Some window systems put the frame
+// around the window at once when it is shown, others (X11 window managers) only a moment
+// later. Once the frame is there, the inside is fitted so that the outer size is the stored
+// one, and the frame is put at the stored position.
 class OuterSizeFixer : public QObject {
 public:
-    OuterSizeFixer(QWidget* frm, bool fixWidth, bool fixHeight)
-        : QObject(frm), m_frm(frm), m_fixWidth(fixWidth), m_fixHeight(fixHeight)
+    OuterSizeFixer(QWidget* frm, bool fixWidth, bool fixHeight, bool fixPos, const QPoint& pos)
+        : QObject(frm), m_frm(frm), m_fixWidth(fixWidth), m_fixHeight(fixHeight), m_fixPos(fixPos), m_pos(pos)
     {
         frm->installEventFilter(this);
     }
@@ -111,30 +113,66 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_frm && event->type() == QEvent::Show) {
-            m_frm->removeEventFilter(this);
-            const QSize extra = m_frm->frameGeometry().size() - m_frm->geometry().size();
-            if (!(m_frm->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
-                QSize size = m_frm->size();
-                if (m_fixWidth)
-                    size.setWidth(qMax(0, size.width() - extra.width()));
-                if (m_fixHeight)
-                    size.setHeight(qMax(0, size.height() - extra.height()));
-                if (size != m_frm->size())
-                    m_frm->resize(size);
-            }
-            deleteLater();
+        if (watched != m_frm)
+            return false;
+        switch (event->type()) {
+        case QEvent::Show:
+            m_shown = true;
+            fitToFrame();
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::WindowActivate:
+        case QEvent::Paint:
+            if (m_shown)
+                fitToFrame();
+            break;
+        case QEvent::Hide:
+            if (m_shown)
+                done(); // closed before any frame came: the window system draws none
+            break;
+        default:
+            break;
         }
         return false;
     }
 
 private:
+    void fitToFrame()
+    {
+        const QSize extra = m_frm->frameGeometry().size() - m_frm->geometry().size();
+        if (extra.width() == 0 && extra.height() == 0)
+            return; // no frame yet
+        done(); // once: the fitting below raises events of its own
+        if (!(m_frm->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+            QSize size = m_frm->size();
+            if (m_fixWidth)
+                size.setWidth(qMax(0, size.width() - extra.width()));
+            if (m_fixHeight)
+                size.setHeight(qMax(0, size.height() - extra.height()));
+            if (size != m_frm->size())
+                m_frm->resize(size);
+            if (m_fixPos && m_frm->frameGeometry().topLeft() != m_pos)
+                m_frm->move(m_pos);
+        }
+    }
+
+    void done()
+    {
+        m_frm->removeEventFilter(this);
+        deleteLater();
+    }
+
     QWidget* m_frm;
     bool m_fixWidth;
     bool m_fixHeight;
+    bool m_fixPos;
+    QPoint m_pos;
+    bool m_shown = false;
 };
 
-void loadSizeAndState(QWidget* frm, const platform::IniFile& ini, double tx, double ty);
+// Applies the stored size and state; tells which of width and height were applied.
+void loadSizeAndState(QWidget* frm, const platform::IniFile& ini, double tx, double ty, bool& width, bool& height);
 
 } // namespace
 
@@ -235,8 +273,13 @@ void LoadFormIni(QWidget* frm, bool bNoSize, const QString& sSuffix)
     }
     if (moved)
         frm->move(pos);
+    bool width = false;
+    bool height = false;
     if (!bNoSize)
-        loadSizeAndState(frm, ini, tx, ty);
+        loadSizeAndState(frm, ini, tx, ty, width, height);
+    const bool frameKnown = frm->frameGeometry().size() != frm->geometry().size();
+    if ((moved || width || height) && frm->isWindow() && !frm->isVisible() && !frameKnown)
+        new OuterSizeFixer(frm, width, height, moved, pos);
 
     const QList<platform::SpreadGrid*> grids = frm->findChildren<platform::SpreadGrid*>();
     for (platform::SpreadGrid* spr : grids)
@@ -246,15 +289,13 @@ void LoadFormIni(QWidget* frm, bool bNoSize, const QString& sSuffix)
 
 namespace {
 
-void loadSizeAndState(QWidget* frm, const platform::IniFile& ini, double tx, double ty)
+void loadSizeAndState(QWidget* frm, const platform::IniFile& ini, double tx, double ty, bool& width, bool& height)
 {
     double v = 0;
     int px = 0;
     // Width and Height are the outer size; the frame's share is taken off for resize().
     const QSize frameExtra = frm->frameGeometry().size() - frm->geometry().size();
     QSize size = frm->size();
-    bool width = false;
-    bool height = false;
     if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Width")), &v) && toPixels(v, tx, px)) {
         size.setWidth(qMax(0, px - frameExtra.width()));
         width = true;
@@ -263,11 +304,8 @@ void loadSizeAndState(QWidget* frm, const platform::IniFile& ini, double tx, dou
         size.setHeight(qMax(0, px - frameExtra.height()));
         height = true;
     }
-    if (width || height) {
+    if (width || height)
         frm->resize(size.boundedTo(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
-        if (!frm->isVisible() && frm->isWindow())
-            new OuterSizeFixer(frm, width, height);
-    }
     if (IsNumericText(readValue(ini, kPosition, QStringLiteral("WindowState")), &v)) {
         const int wanted = int(v);
         const Qt::WindowStates now = frm->windowState();

@@ -414,6 +414,7 @@ void FrmClient_write::btnPost_Click()
 {
     FrmPost post(this);
     post.SetObject(txtInput[3], txtInput[4]);
+    const QString addressBefore = txtInput[4]->text();
     const int result = post.InitForm(txtInput[3]->text().trimmed());
     if (result == 0) {
         MsgBoxPlain(QStringLiteral("해당하는 주소가 검색되지 않습니다."));
@@ -421,12 +422,16 @@ void FrmClient_write::btnPost_Click()
         txtInput[3]->setFocus();
         return;
     }
+    bool picked = result == 1;
     if (result == 2) {
         SetFormPosition(&post, pnlTitle[0], 0, 3, 0, 0);
-        platform::prompter().execModal(post);
+        picked = platform::prompter().execModal(post) == QDialog::Accepted;
     }
     QLineEdit* address = txtInput[4];
-    if (!address->text().isEmpty()) {
+    // The blank goes after a district the search has just written; a list left with Escape
+    // leaves the address as the user had it.
+    const bool written = picked || address->text() != addressBefore;
+    if (written && !address->text().isEmpty()) {
         // The user goes on typing after the district: the caret goes to the end once the box
         // has the focus. After the postal list the window gets its focus back only when it is
         // active again, and the box's focus handler would then select the whole address.

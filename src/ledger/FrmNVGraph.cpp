@@ -5,6 +5,7 @@
 #include "frame/modMain.h"
 #include "frame/modMsgBox.h"
 #include "platform/FormRegistry.h"
+#include "platform/FlowLayout.h"
 #include "platform/NVGraph.h"
 #include "platform/SettingsStore.h"
 
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -63,6 +65,21 @@ FrmNVGraph::FrmNVGraph(QWidget* parent) : QWidget(parent, Qt::Window)
     buildControls();
     platform::FormRegistry::instance().registerForm(this, QStringLiteral("FrmNVGraph"));
     Form_Load();
+}
+
+void FrmNVGraph::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    if (m_widened)
+        return;
+    // On its first showing the window is made wide enough for both option rows on one line
+    // each, where the screen allows (the controls measured as they are shown).
+    m_widened = true;
+    int wide = pnlTop->sizeHint().width();
+    if (QScreen* s = screen())
+        wide = std::min(wide, s->availableGeometry().width() - 40);
+    if (wide > width())
+        resize(wide, height());
 }
 
 FrmNVGraph::~FrmNVGraph()
@@ -130,41 +147,43 @@ void FrmNVGraph::buildControls()
     for (QPushButton* b : {cmdRefresh, cmdMovePage[0], cmdMovePage[1], btnPrint, btnClose})
         b->setAutoDefault(false);
 
-    auto* row1 = new QHBoxLayout;
-    row1->addWidget(caption(QStringLiteral("제목:"), pnlTop));
-    row1->addWidget(txtTitle, 1);
-    row1->addSpacing(8);
-    row1->addWidget(caption(QStringLiteral("칼럼수:"), pnlTop));
-    row1->addWidget(htMax[0]);
-    row1->addWidget(caption(QStringLiteral("하단여백:"), pnlTop));
-    row1->addWidget(htMax[2]);
+    // Two rows of options that wrap onto further lines where the window is narrower than
+    // they are (a caption stays with its field); close and print stand at the right end.
+    auto unit = [this](std::initializer_list<QWidget*> parts) {
+        auto* u = new QWidget(pnlTop);
+        auto* h = new QHBoxLayout(u);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->setSpacing(4);
+        for (QWidget* w : parts)
+            h->addWidget(w);
+        return u;
+    };
+    auto* row1 = new platform::FlowLayout(nullptr, 8, 4);
+    row1->addWidget(unit({caption(QStringLiteral("제목:"), pnlTop), txtTitle}));
+    row1->addWidget(unit({caption(QStringLiteral("칼럼수:"), pnlTop), htMax[0]}));
+    row1->addWidget(unit({caption(QStringLiteral("하단여백:"), pnlTop), htMax[2]}));
     row1->addWidget(cmdRefresh);
-    row1->addSpacing(8);
-    row1->addWidget(cmdMovePage[0]);
-    row1->addWidget(cmdMovePage[1]);
-    row1->addWidget(caption(QStringLiteral("Page:"), pnlTop));
-    row1->addWidget(lblPage);
+    row1->addWidget(unit({cmdMovePage[0], cmdMovePage[1], caption(QStringLiteral("Page:"), pnlTop), lblPage}));
     row1->addWidget(lblDataCnt);
-    auto* row2 = new QHBoxLayout;
+    auto* row2 = new platform::FlowLayout(nullptr, 8, 4);
     for (QCheckBox* c : chkGrpStat)
         row2->addWidget(c);
-    row2->addSpacing(8);
-    row2->addWidget(caption(QStringLiteral("그래프형:"), pnlTop));
-    row2->addWidget(cboGraphType);
-    row2->addWidget(caption(QStringLiteral("자료단위:"), pnlTop));
-    row2->addWidget(cboUnit);
-    row2->addSpacing(8);
-    row2->addWidget(caption(QStringLiteral("막대색상:"), pnlTop));
-    row2->addWidget(btnColor[0]);
-    row2->addWidget(caption(QStringLiteral("꺾은선색:"), pnlTop));
-    row2->addWidget(btnColor[1]);
-    row2->addStretch(1);
+    // The combos are as wide as their longest choice, also once the graph control has
+    // filled them.
+    for (QComboBox* c : {cboGraphType, cboUnit})
+        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    row2->addWidget(unit({caption(QStringLiteral("그래프형:"), pnlTop), cboGraphType}));
+    row2->addWidget(unit({caption(QStringLiteral("자료단위:"), pnlTop), cboUnit}));
+    row2->addWidget(unit({caption(QStringLiteral("막대색상:"), pnlTop), btnColor[0]}));
+    row2->addWidget(unit({caption(QStringLiteral("꺾은선색:"), pnlTop), btnColor[1]}));
     auto* rows = new QVBoxLayout;
+    rows->setSpacing(4);
     rows->addLayout(row1);
     rows->addLayout(row2);
     auto* right = new QVBoxLayout; // the print button sits under the close button
     right->addWidget(btnClose);
     right->addWidget(btnPrint);
+    right->addStretch(1);
     auto* top = new QHBoxLayout(pnlTop);
     top->setContentsMargins(6, 4, 6, 4);
     top->addLayout(rows, 1);
@@ -193,8 +212,9 @@ void FrmNVGraph::buildControls()
     connect(cboUnit, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { cboUnit_Click(); });
     connect(txtTitle, &QLineEdit::textChanged, this, [this] { txtTitle_Change(); });
 
-    const int top0 = pnlTop->sizeHint().height();
-    resize(std::max(900, pnlTop->sizeHint().width()), 600);
+    pnlTop->installEventFilter(this);
+    resize(900, 600);
+    const int top0 = pnlTop->heightForWidth(width());
     pnlTop->setGeometry(0, 0, width(), top0);
     pnlList->move(0, top0);
     picBoard->move(twipsToPxX(45), twipsToPxY(45));
@@ -425,6 +445,13 @@ void FrmNVGraph::keyPressEvent(QKeyEvent* e)
 
 bool FrmNVGraph::eventFilter(QObject* watched, QEvent* e)
 {
+    if (watched == pnlTop && e->type() == QEvent::LayoutRequest) {
+        // A choice or count of another width may change how the option rows wrap.
+        const bool r = QWidget::eventFilter(watched, e);
+        if (isVisible())
+            Form_Resize();
+        return r;
+    }
     if (e->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(e);
         const int code = VbKeyCode(ke);
@@ -460,7 +487,9 @@ void FrmNVGraph::Form_Resize()
         resize(std::max(width(), minW), std::max(height(), minH)); // comes back through resizeEvent
         return;
     }
-    pnlTop->setGeometry(0, 0, width(), pnlTop->height());
+    // The option bar's height follows the width: its rows wrap in a narrow window.
+    pnlTop->setGeometry(0, 0, width(), pnlTop->hasHeightForWidth() ? pnlTop->heightForWidth(width())
+                                                                   : pnlTop->sizeHint().height());
     pnlList->setGeometry(0, pnlTop->height(), pnlTop->width(), std::max(0, height() - pnlTop->height()));
     picBoard->setGeometry(picBoard->x(), picBoard->y(), std::max(0, pnlList->width() - 2 * picBoard->x()),
                           std::max(0, pnlList->height() - 2 * picBoard->y()));

@@ -62,6 +62,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -79,4 +80,5 @@ private:
     void setButtonColor(int Index, long colour);
 
     int m_page = 1;
+    bool m_widened = false;
 };

@@ -24,6 +24,7 @@
 #include "ledger/UpgradeSchema.h"
 #include "ledger/VoucherWriter.h"
 #include "ledger/modMain_SelData.h"
+#include "platform/FlowLayout.h"
 #include "platform/FormRegistry.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
@@ -47,6 +48,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -203,23 +205,44 @@ void frmMain::buildControls()
     pnlTop->setObjectName(QStringLiteral("pnlTop"));
     pnlTop->setFrameShape(QFrame::StyledPanel);
     pnlTop->setFrameShadow(QFrame::Raised);
-    auto* top = new QVBoxLayout(pnlTop);
+    // The bar scrolls only where the window is too small for all its lines (Form_Resize).
+    auto* frameBox = new QVBoxLayout(pnlTop);
+    frameBox->setContentsMargins(0, 0, 0, 0);
+    scrTop = new QScrollArea(pnlTop);
+    scrTop->setObjectName(QStringLiteral("scrTop"));
+    scrTop->setFrameShape(QFrame::NoFrame);
+    scrTop->setWidgetResizable(true);
+    scrTop->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrTop->setFocusPolicy(Qt::NoFocus);
+    frameBox->addWidget(scrTop);
+    QWidget* bar = new QWidget;
+    bar->setObjectName(QStringLiteral("barTop"));
+    scrTop->setWidget(bar);
+    auto* top = new QVBoxLayout(bar);
     top->setContentsMargins(6, 4, 6, 4);
     top->setSpacing(4);
 
-    // toolbar, then the period and filters, then the party search
-    auto* rowTools = new QHBoxLayout;
-    rowTools->setSpacing(4);
+    // toolbar, then the period and filters, then the party search. Each row wraps onto
+    // further lines where the window is too narrow for it; the controls that belong
+    // together (a caption and its field, a date with its buttons) stay on one line.
+    auto* rowTools = new platform::FlowLayout(nullptr, 4, 4);
     top->addLayout(rowTools);
-    auto* rowCid = new QHBoxLayout; // caller ID, at the right end of the toolbar
-    rowCid->setSpacing(4);
-    auto* row1 = new QHBoxLayout;
-    row1->setSpacing(4);
-    row1->addWidget(captionLabel(QStringLiteral("검색기간:"), pnlTop));
+    auto* row1 = new platform::FlowLayout(nullptr, 6, 4);
+    top->addLayout(row1);
+    auto* row2 = new platform::FlowLayout(nullptr, 6, 4);
+    top->addLayout(row2);
+    auto unit = [bar](std::initializer_list<QWidget*> parts) {
+        auto* u = new QWidget(bar);
+        auto* h = new QHBoxLayout(u);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->setSpacing(4);
+        for (QWidget* w : parts)
+            h->addWidget(w);
+        return u;
+    };
+
     for (int i = 0; i < 2; ++i) {
-        if (i == 1)
-            row1->addWidget(captionLabel(QStringLiteral("~"), pnlTop));
-        auto* d = new platform::SpreadGrid(pnlTop);
+        auto* d = new platform::SpreadGrid(bar);
         d->setObjectName(QStringLiteral("spDate"));
         d->SetName(QStringLiteral("spDate"));
         d->SetIndex(i);
@@ -232,17 +255,16 @@ void frmMain::buildControls()
         d->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         d->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         spDate[i] = d;
-        row1->addWidget(d);
-        udDateCng[i] = makeUpDown(pnlTop, this, i);
-        row1->addWidget(udDateCng[i]);
-        auto* cal = new QToolButton(pnlTop);
+        udDateCng[i] = makeUpDown(bar, this, i);
+        auto* cal = new QToolButton(bar);
         cal->setObjectName(QStringLiteral("btnMonthView"));
         cal->setProperty("Index", i);
         cal->setText(QStringLiteral("달력"));
         cal->setToolTip(QStringLiteral("달력"));
         cal->setFocusPolicy(Qt::NoFocus);
         btnMonthView[i] = cal;
-        row1->addWidget(cal);
+        QLabel* caption = captionLabel(i == 0 ? QStringLiteral("검색기간:") : QStringLiteral("~"), bar);
+        row1->addWidget(unit({caption, d, udDateCng[i], cal}));
         connect(cal, &QToolButton::clicked, this, [this, i] { btnMonthView_Click(i); });
         connect(d, &platform::SpreadGrid::Change, this, [this, i](int, int) { spDate_Change(i); });
         connect(d, &platform::SpreadGrid::KeyPress, this, [](int& key) {
@@ -250,64 +272,50 @@ void frmMain::buildControls()
                 PostTabKey(0);
         });
     }
-    chkChain = new QCheckBox(QStringLiteral("양쪽 날짜 동시에 변경"), pnlTop);
+    chkChain = new QCheckBox(QStringLiteral("양쪽 날짜 동시에 변경"), bar);
     chkChain->setObjectName(QStringLiteral("chkChain"));
     row1->addWidget(chkChain);
-    row1->addSpacing(8);
-    row1->addWidget(captionLabel(QStringLiteral("품목명:"), pnlTop));
-    txtPName = new QLineEdit(pnlTop);
+    txtPName = new QLineEdit(bar);
     txtPName->setObjectName(QStringLiteral("txtPName"));
     txtPName->setMinimumWidth(110);
-    row1->addWidget(txtPName);
-    row1->addWidget(captionLabel(QStringLiteral("그룹:"), pnlTop));
-    cmbGroup = new QComboBox(pnlTop);
+    row1->addWidget(unit({captionLabel(QStringLiteral("품목명:"), bar), txtPName}));
+    cmbGroup = new QComboBox(bar);
     cmbGroup->setObjectName(QStringLiteral("cmbGroup"));
     cmbGroup->setMinimumWidth(80);
-    row1->addWidget(cmbGroup);
-    chkNoSale = new QCheckBox(QStringLiteral("미판매"), pnlTop);
+    row1->addWidget(unit({captionLabel(QStringLiteral("그룹:"), bar), cmbGroup}));
+    chkNoSale = new QCheckBox(QStringLiteral("미판매"), bar);
     chkNoSale->setObjectName(QStringLiteral("chkNoSale"));
     row1->addWidget(chkNoSale);
-    row1->addStretch(1);
-    chkUseRinglet = new QCheckBox(QStringLiteral("CID사용"), pnlTop);
+
+    chkUseRinglet = new QCheckBox(QStringLiteral("CID사용"), bar);
     chkUseRinglet->setObjectName(QStringLiteral("chkUseRinglet"));
-    rowCid->addWidget(chkUseRinglet);
-    cmdTelList = new QPushButton(QStringLiteral("발신번호:"), pnlTop);
+    cmdTelList = new QPushButton(QStringLiteral("발신번호:"), bar);
     cmdTelList->setObjectName(QStringLiteral("cmdTelList"));
     cmdTelList->setAutoDefault(false);
-    rowCid->addWidget(cmdTelList);
-    cmbGetRinglet = new QComboBox(pnlTop);
+    cmbGetRinglet = new QComboBox(bar);
     cmbGetRinglet->setObjectName(QStringLiteral("cmbGetRinglet"));
     cmbGetRinglet->setEditable(true);
     cmbGetRinglet->setMinimumWidth(130);
-    rowCid->addWidget(cmbGetRinglet);
-    cmdSMS = new QPushButton(QStringLiteral("SMS"), pnlTop);
+    cmdSMS = new QPushButton(QStringLiteral("SMS"), bar);
     cmdSMS->setObjectName(QStringLiteral("cmdSMS"));
     cmdSMS->setAutoDefault(false);
-    rowCid->addWidget(cmdSMS);
-    top->addLayout(row1);
+    QWidget* cidUnit = unit({cmdTelList, cmbGetRinglet, cmdSMS});
 
-    auto* row2 = new QHBoxLayout;
-    row2->setSpacing(4);
-    cmbGu = new QComboBox(pnlTop);
+    cmbGu = new QComboBox(bar);
     cmbGu->setObjectName(QStringLiteral("cmbGu"));
-    row2->addWidget(cmbGu);
-    txtCName = new QLineEdit(pnlTop);
+    txtCName = new QLineEdit(bar);
     txtCName->setObjectName(QStringLiteral("txtCName"));
     txtCName->setMinimumWidth(140);
-    row2->addWidget(txtCName);
-    row2->addWidget(captionLabel(QStringLiteral("단축키: F3"), pnlTop));
-    row2->addSpacing(8);
-    row2->addWidget(captionLabel(QStringLiteral("검색된코드"), pnlTop));
-    txtCode = new QLineEdit(pnlTop);
+    row2->addWidget(unit({cmbGu, txtCName}));
+    row2->addWidget(captionLabel(QStringLiteral("단축키: F3"), bar));
+    txtCode = new QLineEdit(bar);
     txtCode->setObjectName(QStringLiteral("txtCode"));
     txtCode->setFixedWidth(70);
     txtCode->setReadOnly(true);
     txtCode->setFocusPolicy(Qt::NoFocus);
-    row2->addWidget(txtCode);
-    row2->addStretch(1);
-    top->addLayout(row2);
-    auto makeButton = [this, rowTools](const QString& name, const QString& caption) {
-        auto* b = new QPushButton(caption, pnlTop);
+    row2->addWidget(unit({captionLabel(QStringLiteral("검색된코드"), bar), txtCode}));
+    auto makeButton = [bar, rowTools](const QString& name, const QString& caption) {
+        auto* b = new QPushButton(caption, bar);
         b->setObjectName(name);
         b->setAutoDefault(false);
         b->setMinimumWidth(84);
@@ -319,8 +327,9 @@ void frmMain::buildControls()
     btnGraph = makeButton(QStringLiteral("btnGraph"), QStringLiteral("그래프(&G)"));
     btnPasswd = makeButton(QStringLiteral("btnPasswd"), QStringLiteral("암호설정(&W)"));
     btnExit = makeButton(QStringLiteral("btnExit"), QStringLiteral("종  료(&X)"));
-    rowTools->addStretch(1);
-    rowTools->addLayout(rowCid);
+    // caller ID, at the right end of the toolbar
+    rowTools->addWidget(chkUseRinglet, true);
+    rowTools->addWidget(cidUnit, true);
 
     connect(btnRefresh, &QPushButton::clicked, this, [this] { RefreshList(); });
     connect(btnPasswd, &QPushButton::clicked, this, [this] { btnPasswd_Click(); });
@@ -377,7 +386,20 @@ void frmMain::buildControls()
     pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
     pnlBottom->setFrameShape(QFrame::StyledPanel);
     pnlBottom->setFrameShadow(QFrame::Raised);
-    auto* bottom = new QHBoxLayout(pnlBottom);
+    // The boxes keep the width their captions need; a narrower window scrolls them sideways.
+    auto* bottomFrame = new QVBoxLayout(pnlBottom);
+    bottomFrame->setContentsMargins(0, 0, 0, 0);
+    scrBottom = new QScrollArea(pnlBottom);
+    scrBottom->setObjectName(QStringLiteral("scrBottom"));
+    scrBottom->setFrameShape(QFrame::NoFrame);
+    scrBottom->setWidgetResizable(true);
+    scrBottom->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrBottom->setFocusPolicy(Qt::NoFocus);
+    bottomFrame->addWidget(scrBottom);
+    QWidget* boxes = new QWidget;
+    boxes->setObjectName(QStringLiteral("boxesBottom"));
+    scrBottom->setWidget(boxes);
+    auto* bottom = new QHBoxLayout(boxes);
     bottom->setContentsMargins(4, 2, 4, 2);
     bottom->setSpacing(6);
     static const char* boxTitles[2] = {"매입처정보", "매출처정보"};
@@ -385,7 +407,7 @@ void frmMain::buildControls()
     static const char* labels[6] = {"상     호 :", "전화번호 :", "우     편 :", "휴대전화 :", "주     소 :",
                                     "메     모 :"};
     for (int kind = 0; kind < 2; ++kind) {
-        auto* box = new QGroupBox(QString::fromUtf8(boxTitles[kind]), pnlBottom);
+        auto* box = new QGroupBox(QString::fromUtf8(boxTitles[kind]), boxes);
         box->setObjectName(kind ? QStringLiteral("fraSalesClient") : QStringLiteral("fraBuyClient"));
         fraClient[kind] = box;
         auto* g = new QGridLayout(box);
@@ -402,6 +424,7 @@ void frmMain::buildControls()
             value->setAutoFillBackground(true);
             value->setBackgroundRole(QPalette::Base);
             value->setMinimumHeight(20);
+            value->setMinimumWidth(60); // a narrow window scrolls the boxes rather than hide a field
             value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
             panels[i] = value;
@@ -449,6 +472,8 @@ void frmMain::buildControls()
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { Form_KeyDown(27); });
 
+    scrTop->widget()->installEventFilter(this);
+    scrBottom->widget()->installEventFilter(this);
     SetCallerIdCheckBox(chkUseRinglet);
 }
 
@@ -599,16 +624,32 @@ void frmMain::Form_Resize()
         return;
     const int w = toTwips(width(), true);
     const int h = toTwips(height(), false);
-    const MainLayoutTwips l = ComputeMainLayout(w, h, w, h, toTwips(pnlTop->sizeHint().height(), false),
-                                                toTwips(spTotal->height(), false),
-                                                toTwips(pnlBottom->sizeHint().height(), false));
-    if (l.width != w || l.height != h) {
-        resize(toPx(l.width, true), toPx(l.height, false));
-        return; // the resize lays the window out again
-    }
-    const int topH = pnlTop->sizeHint().height();
+    // The search bar wraps onto more lines in a narrow window: its height follows the width.
+    // Where the window is too low for all its lines as well, the bar keeps the room the other
+    // parts leave (with a few rows of the list) and scrolls.
+    const int frameW = pnlTop->frameWidth();
     const int totalH = spTotal->height() > 0 ? spTotal->height() : 24;
-    const int bottomH = pnlBottom->sizeHint().height();
+    QWidget* boxes = scrBottom->widget();
+    int bottomH = boxes->sizeHint().height() + 2 * pnlBottom->frameWidth();
+    if (boxes->minimumSizeHint().width() > width() - 2 * pnlBottom->frameWidth())
+        bottomH += scrBottom->horizontalScrollBar()->sizeHint().height();
+    QWidget* bar = scrTop->widget();
+    int barH = bar->heightForWidth(width() - 2 * frameW) + 2 * frameW;
+    if (barH <= 2 * frameW)
+        barH = pnlTop->sizeHint().height();
+    const int room = height() - totalH - bottomH - toPx(90, false) - 3 * totalH;
+    const int oneLine = btnRefresh->sizeHint().height() + 8 + 2 * frameW;
+    if (barH > room)
+        barH = qMax(room, oneLine);
+    const MainLayoutTwips l = ComputeMainLayout(w, h, w, h, toTwips(barH, false), toTwips(totalH, false),
+                                                toTwips(bottomH, false));
+    // Below the minimum the window is widened (or heightened); the resize lays it out again
+    // when it lands. Compared in pixels: 5000 twips need not be a whole number of pixels,
+    // and the smallest window the minimum allows is laid out all the same.
+    const QSize wanted(qMax(width(), toPx(l.width, true)), qMax(height(), toPx(l.height, false)));
+    if (wanted != size())
+        resize(wanted);
+    const int topH = barH;
     pnlTop->setGeometry(0, 0, toPx(l.topW, true), topH);
     spList->setGeometry(0, toPx(l.listTop, false), toPx(l.topW, true), toPx(l.listH, false));
     spTotal->setGeometry(0, toPx(l.totalTop, false), toPx(l.topW, true), totalH);
@@ -730,6 +771,13 @@ void frmMain::udDateCng_Change(int index, int days)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e)
 {
+    if (e->type() == QEvent::LayoutRequest && (watched == scrTop->widget() || watched == scrBottom->widget())) {
+        // A control of another width may change how the bar wraps or how tall the boxes are.
+        const bool r = QWidget::eventFilter(watched, e);
+        if (isVisible())
+            QMetaObject::invokeMethod(this, [this] { Form_Resize(); }, Qt::QueuedConnection);
+        return r;
+    }
     if (e->type() == QEvent::FocusIn) {
         if (watched == txtCName) {
             SelectAllText(txtCName, static_cast<QFocusEvent*>(e)->reason());

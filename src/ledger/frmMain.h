@@ -13,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QToolButton;
 
 namespace platform { class SpreadGrid; }
@@ -79,6 +80,7 @@ public:
 
     // ---- controls
     QFrame* pnlTop = nullptr;
+    QScrollArea* scrTop = nullptr; // inside pnlTop: scrolls the bar when the window is too small
     platform::SpreadGrid* spDate[2] = {};
     QWidget* udDateCng[2] = {};
     QToolButton* btnMonthView[2] = {};
@@ -113,6 +115,7 @@ public:
     platform::SpreadGrid* spTotal = nullptr;
 
     QFrame* pnlBottom = nullptr;
+    QScrollArea* scrBottom = nullptr; // inside pnlBottom: scrolls the boxes sideways in a narrow window
     QGroupBox* fraClient[2] = {};
     QLabel* pnlinfo[6] = {};
     QLabel* pnlinfo2[6] = {};

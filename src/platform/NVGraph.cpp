@@ -61,6 +61,24 @@ void GraphPageRange(int dataCount, int maxCols, int page, int& first, int& count
     count = int(std::clamp<qint64>(qint64(dataCount) - f, 0, cols));
 }
 
+namespace {
+
+// The smallest of 1, 2, 2.5 and 5 times a power of ten that is at least v (v > 0).
+double GraphRoundUp(double v, bool wholeValues)
+{
+    if (!(v > 0) || !std::isfinite(v))
+        return wholeValues ? 1 : v;
+    const double mag = std::pow(10.0, std::floor(std::log10(v)));
+    const double norm = v / mag;
+    double r = norm <= 1 ? 1 : norm <= 2 ? 2 : norm <= 2.5 ? 2.5 : norm <= 5 ? 5 : 10;
+    r *= mag;
+    if (wholeValues)
+        r = std::max(1.0, std::ceil(r));
+    return r;
+}
+
+} // namespace
+
 GraphScale GraphNiceScale(double lo, double hi, bool wholeValues, int ticks)
 {
     GraphScale s;
@@ -82,6 +100,12 @@ GraphScale GraphNiceScale(double lo, double hi, bool wholeValues, int ticks)
     s.step = step;
     s.axisMin = std::floor(lo / step + 1e-9) * step;
     s.axisMax = std::ceil(hi / step - 1e-9) * step;
+    // A side that reaches less than a step past 0 (a small negative value next to large
+    // ones) ends just past its extreme, at a round number, instead of a whole step away.
+    if (lo < 0 && -lo < step - 1e-9 * step && hi > 0)
+        s.axisMin = -std::min(step, GraphRoundUp(-lo * 1.05, wholeValues));
+    if (hi > 0 && hi < step - 1e-9 * step && lo < 0)
+        s.axisMax = std::min(step, GraphRoundUp(hi * 1.05, wholeValues));
     if (s.axisMax <= s.axisMin)
         s.axisMax = s.axisMin + step;
     return s;
@@ -206,6 +230,120 @@ void ucNVGraph::paintEvent(QPaintEvent*)
     Render(p, QRectF(rect()), m_page, logicalDpiY());
 }
 
+GraphPage ucNVGraph::PageGeometry(const QFontMetricsF& fm, const QRectF& area, int page, double dpi) const
+{
+    GraphPage pg;
+    const double px = dpi / 96.0; // one screen pixel on this device
+    const int n = int(m_values.size());
+    GraphPageRange(n, m_maxCols, page, pg.first, pg.count);
+    const double div = GraphUnitDivisor(int(m_unit));
+    pg.values.reserve(pg.count);
+    double widestName = 0;
+    for (int i = pg.first; i < pg.first + pg.count; ++i) {
+        pg.values.push_back(m_values[i] / div);
+        widestName = std::max(widestName, fm.horizontalAdvance(m_names.value(i)));
+    }
+    const double lineH = fm.height();
+
+    // The left margin holds the widest label of the value axis.
+    const GraphScale sc0 = ComputeGraphLayout(area, pg.values, 0, 0, 0, 0).scale;
+    double labelW = 0;
+    for (double v : {sc0.axisMin, sc0.axisMax})
+        labelW = std::max(labelW, fm.horizontalAdvance(GraphValueText(v)));
+    for (double k = std::ceil(sc0.axisMin / sc0.step - 1e-9); k * sc0.step <= sc0.axisMax + sc0.step * 1e-9; k += 1)
+        labelW = std::max(labelW, fm.horizontalAdvance(GraphValueText(k * sc0.step)));
+    pg.leftMargin = labelW + 14 * px;
+    const double top = lineH * (m_showValues ? 1.6 : 0.8) + 6 * px;
+    const double right = 14 * px;
+    // The bottom margin: at least as set, at least one line; names turned upright get the
+    // room of the longest one, up to nearly half the area.
+    double bottom = std::max(double(m_mgBottom) * dpi / 1440.0, lineH + 8 * px);
+    if (m_rotate)
+        bottom = std::max(bottom, std::min(widestName + 10 * px, area.height() * 0.45));
+    pg.layout = ComputeGraphLayout(area, pg.values, pg.leftMargin, top, right, bottom);
+    const GraphLayout& L = pg.layout;
+    const GraphScale& sc = L.scale;
+    const double span = sc.axisMax - sc.axisMin;
+    auto yOf = [&](double v) { return L.plot.bottom() - (v - sc.axisMin) / span * L.plot.height(); };
+
+    // Value axis: the multiples of the step, and the ends where they fall between two.
+    QVector<double> values;
+    for (double k = std::ceil(sc.axisMin / sc.step - 1e-9); k * sc.step <= sc.axisMax + sc.step * 1e-9; k += 1)
+        values.push_back(std::abs(k) < 1e-12 ? 0.0 : k * sc.step);
+    for (double end : {sc.axisMin, sc.axisMax}) {
+        bool onTick = false;
+        for (double v : values)
+            onTick = onTick || std::abs(v - end) <= sc.step * 1e-9;
+        if (!onTick)
+            values.push_back(end);
+    }
+    std::sort(values.begin(), values.end());
+    for (double v : values) {
+        GraphTick t;
+        t.value = v;
+        t.y = yOf(v);
+        pg.ticks.push_back(t);
+    }
+    // An end between two ticks is written only where it keeps a line's height from the next.
+    for (int i = 0; i < pg.ticks.size(); ++i) {
+        GraphTick& t = pg.ticks[i];
+        const bool end = std::abs(std::remainder(t.value, sc.step)) > sc.step * 1e-9;
+        if (!end)
+            continue;
+        for (int j = 0; j < pg.ticks.size(); ++j)
+            if (j != i && std::abs(pg.ticks[j].y - t.y) < lineH)
+                t.labelled = false;
+    }
+
+    // Names under the columns. Where the widest name does not fit one column, only every
+    // n-th column is named, each name given the room of n columns (turned names: the room
+    // of one line across).
+    if (pg.count > 0) {
+        const double slotW = L.plot.width() / pg.count;
+        const double gap = 6 * px;
+        const double need = m_rotate ? lineH : widestName + gap;
+        // Names that fit their column across, perhaps broken between words onto the lines
+        // the margin holds, are all shown.
+        bool wrapFits = !m_rotate;
+        if (!m_rotate) {
+            const double bandH = bottom - 4 * px;
+            const int lines = std::max(1, int(bandH / lineH));
+            for (int i = 0; i < pg.count && wrapFits; ++i) {
+                const QString name = m_names.value(pg.first + i);
+                const QRectF box(0, 0, std::max(1.0, slotW - 2 * px), 1.0e6);
+                const QRectF used = fm.boundingRect(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, name);
+                wrapFits = used.height() <= lines * lineH + 0.5 && used.width() <= box.width() + 0.5;
+            }
+        }
+        const int every = wrapFits ? 1 : std::max(1, int(std::ceil(need / slotW - 1e-9)));
+        for (int i = 0; i < pg.count; i += every) {
+            const QRectF& col = L.columns[i];
+            GraphNameLabel l;
+            l.index = i;
+            l.text = m_names.value(pg.first + i);
+            l.rotated = m_rotate;
+            if (m_rotate) {
+                const double h = bottom - 6 * px;
+                l.box = QRectF(col.center().x() - lineH / 2, col.top() + 4 * px, lineH, h);
+            } else if (wrapFits) {
+                l.box = QRectF(col.left() + 1 * px, col.top() + 3 * px, col.width() - 2 * px, bottom - 4 * px);
+            } else {
+                const double w = every * slotW - gap;
+                double x = col.center().x() - w / 2;
+                x = std::clamp(x, area.left(), std::max(area.left(), area.right() - w));
+                l.box = QRectF(x, col.top() + 3 * px, w, lineH);
+            }
+            // A name that would run past the area's lower edge or into the previous one is left out.
+            if (!area.contains(l.box))
+                continue;
+            if (!pg.names.isEmpty() && pg.names.last().box.intersects(l.box))
+                continue;
+            pg.names.push_back(l);
+        }
+    }
+    return pg;
+}
+
 void ucNVGraph::Render(QPainter& p, const QRectF& area, int page, double dpi) const
 {
     const double px = dpi / 96.0; // one screen pixel on this device
@@ -214,48 +352,30 @@ void ucNVGraph::Render(QPainter& p, const QRectF& area, int page, double dpi) co
     p.setPen(QPen(QColor(160, 160, 160), 1 * px));
     p.drawRect(area.adjusted(0, 0, -1 * px, -1 * px));
 
-    const int n = int(m_values.size());
-    if (n == 0) {
+    if (m_values.isEmpty()) {
         p.setPen(Qt::darkGray);
         p.drawText(area, Qt::AlignCenter, QStringLiteral("자료가 없습니다."));
         p.restore();
         return;
     }
 
-    int first = 0, count = 0;
-    GraphPageRange(n, m_maxCols, page, first, count);
-    const double div = GraphUnitDivisor(int(m_unit));
-    QVector<double> vals;
-    vals.reserve(count);
-    for (int i = first; i < first + count; ++i)
-        vals.push_back(m_values[i] / div);
-
     const QFontMetricsF fm(p.font(), p.device());
     const double lineH = fm.height();
-
-    // The left margin holds the widest label of the value axis.
-    const GraphScale sc0 = ComputeGraphLayout(area, vals, 0, 0, 0, 0).scale;
-    double labelW = 0;
-    for (double v = sc0.axisMin; v <= sc0.axisMax + sc0.step / 2; v += sc0.step)
-        labelW = std::max(labelW, fm.horizontalAdvance(GraphValueText(v)));
-    const double left = labelW + 14 * px;
-    const double top = lineH * (m_showValues ? 1.6 : 0.8) + 6 * px;
-    const double right = 14 * px;
-    const double bottom = std::max(double(m_mgBottom) * dpi / 1440.0, lineH + 8 * px);
-    const GraphLayout L = ComputeGraphLayout(area, vals, left, top, right, bottom);
+    const GraphPage pg = PageGeometry(fm, area, page, dpi);
+    const GraphLayout& L = pg.layout;
     const GraphScale& sc = L.scale;
-    const double span = sc.axisMax - sc.axisMin;
 
     // Value axis: tick labels and, when wanted, horizontal lines.
-    for (double v = sc.axisMin; v <= sc.axisMax + sc.step / 2; v += sc.step) {
-        const double y = L.plot.bottom() - (v - sc.axisMin) / span * L.plot.height();
-        if (m_horzLines && std::abs(v) > sc.step / 1000) {
+    for (const GraphTick& t : pg.ticks) {
+        if (m_horzLines && std::abs(t.value) > sc.step / 1000) {
             p.setPen(QPen(QColor(200, 200, 200), 1 * px, Qt::DashLine));
-            p.drawLine(QPointF(L.plot.left(), y), QPointF(L.plot.right(), y));
+            p.drawLine(QPointF(L.plot.left(), t.y), QPointF(L.plot.right(), t.y));
         }
-        p.setPen(Qt::black);
-        p.drawText(QRectF(area.left(), y - lineH / 2, left - 8 * px, lineH), Qt::AlignRight | Qt::AlignVCenter,
-                   GraphValueText(v));
+        if (t.labelled) {
+            p.setPen(Qt::black);
+            p.drawText(QRectF(area.left(), t.y - lineH / 2, pg.leftMargin - 8 * px, lineH),
+                       Qt::AlignRight | Qt::AlignVCenter, GraphValueText(t.value));
+        }
     }
     p.setPen(QPen(Qt::black, 1 * px));
     p.drawLine(QPointF(L.plot.left(), L.plot.top()), QPointF(L.plot.left(), L.plot.bottom()));
@@ -290,11 +410,11 @@ void ucNVGraph::Render(QPainter& p, const QRectF& area, int page, double dpi) co
     // Values above (or, for negative values, below) their point.
     if (m_showValues) {
         p.setPen(Qt::black);
-        for (int i = 0; i < count; ++i) {
-            const QString t = GraphValueText(vals[i]);
+        for (int i = 0; i < pg.count; ++i) {
+            const QString t = GraphValueText(pg.values[i]);
             const double w = fm.horizontalAdvance(t) + 4 * px;
             const QPointF& pt = L.points[i];
-            const bool below = vals[i] < 0 && m_graphType != GraphLine;
+            const bool below = pg.values[i] < 0 && m_graphType != GraphLine;
             const double y = below ? L.bars[i].bottom() + 2 * px : pt.y() - lineH - 2 * px;
             p.drawText(QRectF(pt.x() - w / 2, y, w, lineH), Qt::AlignCenter, t);
         }
@@ -302,31 +422,17 @@ void ucNVGraph::Render(QPainter& p, const QRectF& area, int page, double dpi) co
 
     // Names under the columns, across or turned upright.
     p.setPen(Qt::black);
-    for (int i = 0; i < count; ++i) {
-        const QRectF& s = L.columns[i];
-        const QString name = m_names.value(first + i);
-        if (m_rotate) {
-            const double room = s.height() - 6 * px;
-            const QString t = fm.elidedText(name, Qt::ElideRight, room);
+    for (const GraphNameLabel& l : pg.names) {
+        if (l.rotated) {
             p.save();
-            p.translate(s.center().x(), s.top() + 4 * px);
+            // Turned a quarter to the left: the name ends just under the axis.
+            p.translate(l.box.center().x(), l.box.top());
             p.rotate(-90);
-            // x now runs upwards from the axis; text ends just under the axis.
-            p.drawText(QRectF(-room, -lineH / 2, room, lineH), Qt::AlignRight | Qt::AlignVCenter, t);
+            p.drawText(QRectF(-l.box.height(), -l.box.width() / 2, l.box.height(), l.box.width()),
+                       Qt::AlignRight | Qt::AlignVCenter, l.text);
             p.restore();
         } else {
-            // A name wider than its column wraps onto as many lines as the margin holds.
-            const QRectF box(s.left() + 1 * px, s.top() + 3 * px, s.width() - 2 * px, s.height() - 4 * px);
-            const int lines = std::max(1, int(box.height() / lineH));
-            const QRectF need = fm.boundingRect(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, name);
-            p.save();
-            p.setClipRect(QRectF(box.left(), box.top(), box.width(), lines * lineH));
-            if (need.height() <= lines * lineH + 0.5)
-                p.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, name);
-            else
-                p.drawText(QRectF(box.left(), box.top(), box.width(), lineH), Qt::AlignHCenter | Qt::AlignTop,
-                           fm.elidedText(name, Qt::ElideRight, box.width()));
-            p.restore();
+            p.drawText(l.box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, l.text);
         }
     }
     p.restore();

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QFontMetricsF;
 class QPainter;
 class QPrinter;
 
@@ -28,7 +29,9 @@ int GraphClampPage(int page, int pageCount);
 // The points of a page: first index and how many (0 for a page without points).
 void GraphPageRange(int dataCount, int maxCols, int page, int& first, int& count);
 
-// The value axis: from axisMin to axisMax in steps of step; 0 always lies on it.
+// The value axis from axisMin to axisMax, with ticks at the multiples of step; 0 always lies
+// on it. A side that reaches less than one step past 0 ends at a round number just past its
+// extreme value, not a whole step away.
 struct GraphScale {
     double axisMin = 0;
     double axisMax = 1;
@@ -50,6 +53,32 @@ struct GraphLayout {
 // values are the page's values after the data unit; the margins are in device pixels.
 GraphLayout ComputeGraphLayout(const QRectF& area, const QVector<double>& values, double leftMargin,
                                double topMargin, double rightMargin, double bottomMargin);
+
+// A tick of the value axis: its value, its height, and whether its value is written beside
+// it (the axis ends get no label where it would run into the next one).
+struct GraphTick {
+    double value = 0;
+    double y = 0;
+    bool labelled = true;
+};
+// A name under its column: index within the page, the box it is written in (for a turned
+// name the box stands upright) and the text, always the whole name.
+struct GraphNameLabel {
+    int index = 0;
+    QRectF box;
+    QString text;
+    bool rotated = false;
+};
+// One page as it is drawn: its points, the layout, the value axis and the names.
+struct GraphPage {
+    int first = 0;
+    int count = 0;
+    QVector<double> values; // after the data unit
+    GraphLayout layout;
+    double leftMargin = 0;
+    QVector<GraphTick> ticks;
+    QVector<GraphNameLabel> names;
+};
 
 // A value as shown on the graph: thousands separators, up to two decimals.
 QString GraphValueText(double v);
@@ -108,6 +137,11 @@ public:
 
     // Draws one page into an area of any paint device (screen, printer, image).
     void Render(QPainter& p, const QRectF& area, int page, double dpi) const;
+    // Where everything of a page goes, for the font of the device. The bottom margin holds
+    // the names: at least MGBottom, and for names turned upright as tall as the longest
+    // name (up to nearly half the area). Names that do not fit their columns are shown
+    // for every n-th column only, so that each one shown is whole.
+    GraphPage PageGeometry(const QFontMetricsF& fm, const QRectF& area, int page, double dpi) const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

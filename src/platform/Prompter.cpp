@@ -67,12 +67,17 @@ int QtPrompter::messageBox(const QString& text, const QString& title, int style)
 
 bool QtPrompter::inputBox(const QString& prompt, const QString& title, QString& value)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
-                                               QLineEdit::Normal, value, &ok);
-    if (ok)
-        value = text;
-    return ok;
+    QInputDialog box(QApplication::activeWindow());
+    box.setInputMode(QInputDialog::TextInput);
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(value);
+    box.setOkButtonText(QStringLiteral("확인"));
+    box.setCancelButtonText(QStringLiteral("취소"));
+    if (box.exec() != QDialog::Accepted)
+        return false;
+    value = box.textValue();
+    return true;
 }
 
 int QtPrompter::popupMenu(const QStringList& items, const QPoint& globalPos)

@@ -15,6 +15,7 @@
 #include <QProcessEnvironment>
 #include <QPushButton>
 #include <QSemaphore>
+#include <QTableView>
 #include <QThread>
 #include <QtTest>
 
@@ -502,6 +503,71 @@ private slots:
         w.txtInput[5]->setFocus();
         w.txtInput[4]->setFocus();
         QVERIFY(w.txtInput[4]->hasSelectedText());
+    }
+
+    // Each postal search ends with at most one blank after the district, whether the user
+    // picks, searches again or leaves the list with Escape; the row is saved as it reads.
+    void postalSearchesAddNoBlanks()
+    {
+        const QString postFile = f->env.path(QStringLiteral("dbpost.mdb"));
+        QVERIFY(testsupport::createDatabase(postFile, QStringLiteral("post"))); // several places in 역삼동
+        gsPostDBFile = postFile;
+        FrmClient_write w;
+        fillNew(w, 1, QStringLiteral("우편거래처"));
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QLineEdit* zip = w.txtInput[3];
+        QLineEdit* address = w.txtInput[4];
+        // The postal list as the user meets it: shown, then left with a key.
+        auto answerList = [this](Qt::Key key) {
+            prompter->modalAnswers.enqueue([key](QDialog& d) {
+                auto* post = qobject_cast<FrmPost*>(&d);
+                if (!post)
+                    return 0;
+                post->show();
+                QApplication::setActiveWindow(post);
+                if (!QTest::qWaitForWindowActive(post))
+                    return 0;
+                QWidget* target = post->focusWidget() ? post->focusWidget() : post;
+                if (key == Qt::Key_Return)
+                    post->grdList->setFocus();
+                QTest::keyClick(key == Qt::Key_Return ? static_cast<QWidget*>(post->grdList) : target, key);
+                return post->result();
+            });
+        };
+        auto search = [&](const QString& text, Qt::Key key) {
+            answerList(key);
+            zip->setFocus();
+            zip->setText(text);
+            QTest::keyClick(zip, Qt::Key_Return);
+            QApplication::setActiveWindow(&w);
+            QTRY_VERIFY(address->hasFocus());
+        };
+
+        // Left with Escape on an empty address: nothing is written.
+        search(QStringLiteral("역삼"), Qt::Key_Escape);
+        QCOMPARE(address->text(), QString());
+        // A pick writes the district and one blank to type on after.
+        search(QStringLiteral("역삼"), Qt::Key_Return);
+        const QString district = QStringLiteral("서울특별시 강남구 역삼동");
+        QCOMPARE(address->text(), district + QLatin1Char(' '));
+        // Searched again and left with Escape, twice: the address stays as it was.
+        search(QStringLiteral("역삼"), Qt::Key_Escape);
+        search(QStringLiteral("역삼"), Qt::Key_Escape);
+        QCOMPARE(address->text(), district + QLatin1Char(' '));
+        // Searched again and picked: still one blank.
+        search(QStringLiteral("역삼"), Qt::Key_Return);
+        QCOMPARE(address->text(), district + QLatin1Char(' '));
+        // The user types the rest after the district, searches once more and leaves it.
+        QTest::keyClicks(address, QStringLiteral("12"));
+        search(QStringLiteral("역삼"), Qt::Key_Escape);
+        QCOMPARE(address->text(), district + QStringLiteral(" 12"));
+        QVERIFY(!zip->text().isEmpty());
+        w.btnSave_Click();
+        QCOMPARE(scalar(QStringLiteral("SELECT address FROM maechul WHERE name = ?"), {QStringLiteral("우편거래처")})
+                     .toString(),
+                 district + QStringLiteral(" 12"));
     }
 
     void mainWindowEditButtonRefreshesItsBox()

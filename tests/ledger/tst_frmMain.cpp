@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -417,6 +418,67 @@ private slots:
         // A failed login leaves the database as it was: no upgrade ran.
         QVERIFY(gDB);
         QCOMPARE(gDB->tableDef(QStringLiteral("maechul")).fields.size(), 7);
+    }
+
+    // The four stacked parts lie inside the window, one under the other, and the party boxes
+    // end 30 twips above the window's lower edge.
+    static void checkStacked(frmMain* w)
+    {
+        const QRect inside = w->rect();
+        QWidget* parts[4] = {w->pnlTop, w->spList, w->spTotal, w->pnlBottom};
+        for (QWidget* p : parts) {
+            QVERIFY2(inside.contains(p->geometry()), qPrintable(p->objectName()));
+            QCOMPARE(p->x(), 0);
+            QCOMPARE(p->width(), inside.width());
+        }
+        for (int i = 1; i < 4; ++i)
+            QVERIFY2(parts[i]->y() >= parts[i - 1]->geometry().bottom(), qPrintable(parts[i]->objectName()));
+        QVERIFY(w->spList->height() > 0);
+        QVERIFY(qAbs(inside.height() - w->pnlBottom->geometry().bottom() - 1 - 2) <= 1);
+    }
+
+    void laidOutAtEverySizeTheMinimumIncluded()
+    {
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        // The smallest size the window allows.
+        w->resize(w->minimumSize());
+        QApplication::processEvents();
+        QCOMPARE(w->size(), w->minimumSize());
+        checkStacked(w.get());
+        // Only the width at the minimum: height changes are laid out as well.
+        w->resize(w->minimumWidth(), 600);
+        QApplication::processEvents();
+        checkStacked(w.get());
+        w->resize(w->minimumWidth(), 450);
+        QApplication::processEvents();
+        checkStacked(w.get());
+        prompter->modalAnswers.enqueue(backupAnswer(2));
+        QVERIFY(w->close());
+    }
+
+    void layoutFileNarrowerThanTheMinimum()
+    {
+        const QString ini = FormIniFile(QStringLiteral("frmMain"));
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        {
+            platform::IniFile f(ini);
+            QVERIFY(f.load());
+            f.setValue(QStringLiteral("FormPosition"), QStringLiteral("Width"), QStringLiteral("4000"));
+            f.setValue(QStringLiteral("FormPosition"), QStringLiteral("Height"), QStringLiteral("9000"));
+            QVERIFY(f.save());
+        }
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QApplication::processEvents();
+        QCOMPARE(w->width(), w->minimumWidth());
+        checkStacked(w.get());
+        prompter->modalAnswers.enqueue(backupAnswer(2));
+        QVERIFY(w->close());
     }
 
     void minimumSizeAndStackedLayout()

@@ -2,7 +2,9 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
 
+#include <QDate>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
@@ -112,6 +114,97 @@ private slots:
         // value 10 lies as far above 0 as the scale says
         const double perUnit = L.plot.height() / (L.scale.axisMax - L.scale.axisMin);
         QVERIFY(qAbs((L.zeroY - L.points[0].y()) - 10 * perUnit) < 1e-6);
+    }
+
+    // At the default settings (50 columns a page, a 500-twip bottom margin) in a window of
+    // common size, the names under the columns are whole and readable, across or turned
+    // upright: where they do not all fit, every n-th is shown, never a cut one.
+    void namesReadableAtTheDefaults()
+    {
+        ucNVGraph g;
+        QCOMPARE(g.MaxCols(), 50);
+        QCOMPARE(g.MGBottom(), 500L);
+        const QDate first(2024, 1, 1);
+        for (int i = 0; i < 120; ++i) {
+            double v = 100000 + (i * 7919) % 500000;
+            QString name = first.addDays(i).toString(QStringLiteral("yyyy-MM-dd"));
+            g.AddGraphData(v, name);
+        }
+        QImage img(880, 460, QImage::Format_RGB32);
+        const QRectF area(0, 0, img.width(), img.height());
+        const QFontMetricsF fm(QFont(), &img);
+        for (bool rotate : {false, true}) {
+            g.SetRotateLabels(rotate);
+            for (int page : {1, 3}) {
+                const GraphPage pg = g.PageGeometry(fm, area, page, 96);
+                QVERIFY(pg.count > 0);
+                // at least every fifth column named, upright names at least every second
+                QVERIFY2(pg.names.size() * (rotate ? 2 : 5) >= pg.count, qPrintable(QString::number(pg.names.size())));
+                QRectF previous;
+                for (const GraphNameLabel& l : pg.names) {
+                    const QString name = g.Name(pg.first + l.index);
+                    QCOMPARE(l.text, name);
+                    QCOMPARE(l.rotated, rotate);
+                    if (rotate) {
+                        QVERIFY2(fm.horizontalAdvance(name) <= l.box.height() + 0.5, qPrintable(name));
+                    } else {
+                        const QRectF used = fm.boundingRect(l.box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, name);
+                        QVERIFY2(used.width() <= l.box.width() + 0.5 && used.height() <= l.box.height() + 0.5,
+                                 qPrintable(name));
+                    }
+                    QVERIFY(area.contains(l.box));
+                    QVERIFY(l.box.top() >= pg.layout.plot.bottom());
+                    // under its own column
+                    const QRectF& col = pg.layout.columns[l.index];
+                    QVERIFY(l.box.left() <= col.right() && l.box.right() >= col.left());
+                    if (!previous.isNull())
+                        QVERIFY2(!l.box.intersects(previous), qPrintable(name));
+                    previous = l.box;
+                }
+            }
+        }
+        QPainter p(&img);
+        g.Render(p, area, 1, 96); // draws what PageGeometry tells
+    }
+
+    // A small negative value next to large ones: the axis goes just below it instead of
+    // adding a whole step under zero; the labelled ticks stay apart.
+    void smallNegativeKeepsTheAxisTight()
+    {
+        GraphScale s = GraphNiceScale(-5000, 800000, true);
+        QCOMPARE(s.step, 200000.0);
+        QVERIFY(s.axisMin <= -5000);
+        QVERIFY2(s.axisMin >= -20000, qPrintable(QString::number(s.axisMin)));
+        QCOMPARE(s.axisMax, 800000.0);
+        // a negative value of a step or more keeps whole steps
+        s = GraphNiceScale(-250000, 800000, true);
+        QVERIFY(s.axisMin <= -250000);
+        QCOMPARE(std::fmod(s.axisMin, s.step), 0.0);
+        // the same on the other side: all negative but one small positive value
+        s = GraphNiceScale(-800000, 3000, true);
+        QVERIFY(s.axisMax >= 3000 && s.axisMax <= 20000);
+        QCOMPARE(s.axisMin, -800000.0);
+
+        ucNVGraph g;
+        for (double v : {300000.0, 800000.0, -5000.0, 650000.0}) {
+            QString n = QStringLiteral("x");
+            g.AddGraphData(v, n);
+        }
+        QImage img(600, 400, QImage::Format_RGB32);
+        const QFontMetricsF fm(QFont(), &img);
+        const GraphPage pg = g.PageGeometry(fm, QRectF(0, 0, 600, 400), 1, 96);
+        QVERIFY(pg.layout.plot.bottom() - pg.layout.zeroY < pg.layout.plot.height() / 20);
+        QVERIFY(pg.layout.bars[2].bottom() <= pg.layout.plot.bottom() + 0.01);
+        double lastY = 1e9;
+        int labelled = 0;
+        for (const GraphTick& t : pg.ticks) {
+            if (!t.labelled)
+                continue;
+            ++labelled;
+            QVERIFY(lastY - t.y >= fm.height() - 0.01);
+            lastY = t.y;
+        }
+        QVERIFY(labelled >= 4);
     }
 
     void valueTexts()

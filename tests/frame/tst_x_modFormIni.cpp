@@ -1,0 +1,112 @@
+#include "frame/modFormIni.h"
+#include "frame/modFrmCtrl.h"
+#include "frame/modMain.h"
+#include "platform/IniFile.h"
+#include "support/TestEnv.h"
+#include "support/XDesktop.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QtTest>
+
+// Layout files on an X server with a window manager, where a window gets its frame only
+// after it is shown: a window restored from its file and saved again unmoved writes back
+// what it read.
+class tst_x_modFormIni : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testsupport::TestEnv> env;
+
+    static QString file() { return FormIniFile(QStringLiteral("frmPlainTest")); }
+
+    static QString twips(int px, bool horizontal)
+    {
+        return QString::number(px * (horizontal ? TwipsPerPixelX() : TwipsPerPixelY()), 'g', 7);
+    }
+
+    static bool writeLayout(const QRect& outer)
+    {
+        QDir().mkpath(QFileInfo(file()).absolutePath());
+        platform::IniFile f(file());
+        if (!f.load())
+            return false;
+        const QString s = QStringLiteral("FormPosition");
+        f.setValue(s, QStringLiteral("WindowState"), QStringLiteral("0"));
+        f.setValue(s, QStringLiteral("Left"), twips(outer.x(), true));
+        f.setValue(s, QStringLiteral("Top"), twips(outer.y(), false));
+        f.setValue(s, QStringLiteral("Width"), twips(outer.width(), true));
+        f.setValue(s, QStringLiteral("Height"), twips(outer.height(), false));
+        return f.save();
+    }
+
+    static QRect storedPixels()
+    {
+        platform::IniFile f(file());
+        f.load();
+        auto v = [&f](const char* key) { return f.value(QStringLiteral("FormPosition"), QString::fromLatin1(key)).toDouble(); };
+        return QRect(qRound(v("Left") / TwipsPerPixelX()), qRound(v("Top") / TwipsPerPixelY()),
+                     qRound(v("Width") / TwipsPerPixelX()), qRound(v("Height") / TwipsPerPixelY()));
+    }
+
+    struct PlainWindow : QWidget {
+        PlainWindow()
+        {
+            setObjectName(QStringLiteral("frmPlainTest"));
+            auto* l = new QVBoxLayout(this);
+            l->addWidget(new QLabel(QStringLiteral("창"), this));
+        }
+    };
+
+private slots:
+    void init()
+    {
+        gsTitle = QStringLiteral("TrelvoTest");
+        env = std::make_unique<testsupport::TestEnv>();
+    }
+    void cleanup() { env.reset(); }
+
+    void restoredWindowSavesWhatItRead()
+    {
+        const QRect outer(240, 160, 404, 350);
+        QVERIFY(writeLayout(outer));
+        for (int session = 1; session <= 3; ++session) {
+            PlainWindow w;
+            LoadFormIni(&w, false);
+            w.show();
+            QVERIFY(testsupport::waitForFramed(&w));
+            QCOMPARE(w.frameGeometry(), outer);
+            SaveFormIni(&w);
+            QCOMPARE(storedPixels(), outer);
+        }
+    }
+
+    void positionOnlyRestoresThePlace()
+    {
+        const QRect outer(300, 200, 520, 410);
+        QVERIFY(writeLayout(outer));
+        PlainWindow w;
+        w.resize(380, 260);
+        LoadFormIni(&w, true);
+        w.show();
+        QVERIFY(testsupport::waitForFramed(&w));
+        QCOMPARE(w.frameGeometry().topLeft(), outer.topLeft());
+        QCOMPARE(w.size(), QSize(380, 260));
+    }
+
+    void aMovedWindowSavesItsNewPlace()
+    {
+        const QRect outer(240, 160, 404, 350);
+        QVERIFY(writeLayout(outer));
+        PlainWindow w;
+        LoadFormIni(&w, false);
+        w.show();
+        QVERIFY(testsupport::waitForFramed(&w));
+        QVERIFY(testsupport::moveByWindowManager(&w, QPoint(420, 300)));
+        SaveFormIni(&w);
+        QCOMPARE(storedPixels(), QRect(QPoint(420, 300), outer.size()));
+    }
+};
+
+QTEST_MAIN(tst_x_modFormIni)
+#include "tst_x_modFormIni.moc"

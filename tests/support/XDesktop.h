@@ -1,0 +1,21 @@
+#pragma once
+// Helpers for tests that run on a real X server with a window manager (tst_x_*.cpp, started
+// by run-under-x.sh): waiting until the window manager has framed a window, and moving a
+// window the way a user does, through the window manager.
+#include <QPoint>
+#include <QRect>
+
+class QWidget;
+
+namespace testsupport {
+
+// Shows nothing; waits until the window is exposed and the window manager has put its frame
+// around it and stopped moving it. False when that does not happen.
+bool waitForFramed(QWidget* w);
+// Asks the window manager to move the window's frame to pos (as a drag by the user does)
+// and waits until the window has arrived there. False when it does not.
+bool moveByWindowManager(QWidget* w, const QPoint& pos);
+// Asks the window manager to give the window's frame this outer size, and waits for it.
+bool resizeByWindowManager(QWidget* w, const QSize& outer);
+
+} // namespace testsupport
