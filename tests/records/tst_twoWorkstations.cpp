@@ -7,6 +7,7 @@
 #include "records/clsTradeBook.h"
 #include "records/clsTrader.h"
 #include "records/clsUnitCost.h"
+#include "support/Workstations.h"
 
 #include <functional>
 #include <thread>
@@ -144,6 +145,43 @@ private slots:
         QCOMPARE(t.count(QStringLiteral("SaleBook")), n);
         QCOMPARE(t.count(QStringLiteral("SaleBook"),
                          QStringLiteral("TradeKum = 214 AND DC = 2 AND VatKum = 20 AND SumKum = 234")), n);
+    }
+
+    // Two workstations as two processes, each with the program's own connection, running
+    // rounds of stock movements, outstanding amounts, postings to one ledger day row,
+    // payments and numbered saves at the same time.
+    void mixedOperationsInTwoProcesses()
+    {
+        TradeDb t;
+        clsStock init;
+        recordtest::openStock(init, t.db, QStringLiteral("000001"), 100);
+        t.sql(QStringLiteral("INSERT INTO Trader (Code, C_Name, TotNoPay) VALUES ('000001', 'a', 1000)"));
+        const int n = 100;
+        testsupport::Workstations ws;
+        for (int station = 0; station < 2; ++station)
+            ws.start({QStringLiteral("records"), t.path, QString::number(n), QString::number(station)});
+        ws.go();
+        for (const auto& r : ws.finish()) {
+            QVERIFY2(r.values.value(QStringLiteral("open")) == QLatin1String("ok"), qPrintable(r.errors));
+            QVERIFY2(r.value(QStringLiteral("failed")) == 0, qPrintable(r.errors));
+            QCOMPARE(r.value(QStringLiteral("rounds")), qint64(n));
+        }
+        const int rounds = 2 * n;
+        QCOMPARE(init.CurInStock(), 2.0 * rounds);
+        QCOMPARE(init.CurOutStock(), 1.0 * rounds);
+        QCOMPARE(init.CurStock(), 100.0 + rounds);
+        clsTrader tr;
+        QCOMPARE(tr.CurTotNoPay(QStringLiteral("000001")), 1000 + rounds * 300);
+        QCOMPARE(t.count(QStringLiteral("SaleBook")), 1);
+        QCOMPARE(t.count(QStringLiteral("SaleBook"), QStringLiteral("TradeKum = ? AND DC = ? AND VatKum = ? AND SumKum = ?"),
+                         {107 * rounds, rounds, 10 * rounds, 117 * rounds}), 1);
+        QCOMPARE(t.count(QStringLiteral("Deposit")), rounds);
+        QCOMPARE(t.value(QStringLiteral("SELECT SUM(TradeKum) FROM Deposit")).toLongLong(), 1000 * rounds);
+        QCOMPARE(t.count(QStringLiteral("PClass")), rounds);
+        QCOMPARE(t.value(QStringLiteral("SELECT COUNT(DISTINCT Code) FROM PClass")).toLongLong(), rounds);
+        QCOMPARE(t.value(QStringLiteral("SELECT MAX(Code) FROM PClass")).toString(), QStringLiteral("%1").arg(rounds, 5, 10, QLatin1Char('0')));
+        QCOMPARE(t.count(QStringLiteral("SpecialUnit")), rounds);
+        QCOMPARE(t.value(QStringLiteral("SELECT MAX(Code) FROM SpecialUnit")).toLongLong(), rounds - 1);
     }
 };
 
