@@ -64,26 +64,31 @@ private slots:
         QCOMPARE(rows(file, QStringLiteral("total")), qint64(4 * n));
     }
 
-    // The ledger is read every 20 ms while another workstation never stops writing.
-    void readerBesideContinuousWriter()
+    // The ledger is read every 20 ms, and a second workstation types vouchers, while
+    // another workstation never stops writing.
+    void besideContinuousWriter()
     {
         testsupport::TestEnv env;
         const QString file = env.path(QStringLiteral("trelvoDB.mdb"));
         QVERIFY(testsupport::createDatabase(file, QStringLiteral("main")));
         const QString stop = env.path(QStringLiteral("stop"));
-        Workstations writer, reader;
+        Workstations writer, others;
         writer.start({QStringLiteral("insert"), file, QStringLiteral("0"), stop});
-        reader.start({QStringLiteral("read"), file, QStringLiteral("100"), QStringLiteral("20")});
+        others.start({QStringLiteral("read"), file, QStringLiteral("100"), QStringLiteral("20")});
+        others.start({QStringLiteral("insert"), file, QStringLiteral("200")});
         writer.go();
-        reader.go();
-        const auto read = reader.finish();
+        QTest::qWait(200);
+        others.go();
+        const auto done = others.finish();
         QFile(stop).open(QIODevice::WriteOnly);
         const auto wrote = writer.finish();
-        QVERIFY2(read[0].value(QStringLiteral("failed")) == 0, qPrintable(read[0].errors));
-        QCOMPARE(read[0].value(QStringLiteral("reads")), qint64(100));
+        QVERIFY2(done[0].value(QStringLiteral("failed")) == 0, qPrintable(done[0].errors));
+        QCOMPARE(done[0].value(QStringLiteral("reads")), qint64(100));
+        QVERIFY2(done[1].value(QStringLiteral("failed")) == 0, qPrintable(done[1].errors));
+        QCOMPARE(done[1].value(QStringLiteral("inserted")), qint64(200));
         QVERIFY2(wrote[0].value(QStringLiteral("failed")) == 0, qPrintable(wrote[0].errors));
         QVERIFY(wrote[0].value(QStringLiteral("inserted")) > 0);
-        QCOMPARE(rows(file, QStringLiteral("total")), wrote[0].value(QStringLiteral("inserted")));
+        QCOMPARE(rows(file, QStringLiteral("total")), wrote[0].value(QStringLiteral("inserted")) + 200);
     }
 
     // A start while another workstation is in the middle of a write waits for it and opens;

@@ -147,26 +147,37 @@ private slots:
                          QStringLiteral("TradeKum = 214 AND DC = 2 AND VatKum = 20 AND SumKum = 234")), n);
     }
 
-    // Two workstations as two processes, each with the program's own connection, running
-    // rounds of stock movements, outstanding amounts, postings to one ledger day row,
-    // payments and numbered saves at the same time.
-    void mixedOperationsInTwoProcesses()
+    // Workstations as processes, each with the program's own connection, running rounds of
+    // stock movements, outstanding amounts, postings to one ledger day row, payments and
+    // numbered saves at the same time: two of them a fixed number of rounds, a third one
+    // without a pause until those two are done.
+    void mixedOperationsInProcesses()
     {
         TradeDb t;
         clsStock init;
         recordtest::openStock(init, t.db, QStringLiteral("000001"), 100);
         t.sql(QStringLiteral("INSERT INTO Trader (Code, C_Name, TotNoPay) VALUES ('000001', 'a', 1000)"));
-        const int n = 100;
-        testsupport::Workstations ws;
+        const int n = 300;
+        const QString stop = t.env.path(QStringLiteral("stop"));
+        testsupport::Workstations busy, ws;
+        busy.start({QStringLiteral("records"), t.path, QStringLiteral("0"), QStringLiteral("2"), stop});
         for (int station = 0; station < 2; ++station)
             ws.start({QStringLiteral("records"), t.path, QString::number(n), QString::number(station)});
+        busy.go();
+        QTest::qWait(200);
         ws.go();
-        for (const auto& r : ws.finish()) {
+        auto results = ws.finish();
+        QFile(stop).open(QIODevice::WriteOnly);
+        results << busy.finish();
+        qint64 rounds = 0;
+        for (const auto& r : results) {
             QVERIFY2(r.values.value(QStringLiteral("open")) == QLatin1String("ok"), qPrintable(r.errors));
             QVERIFY2(r.value(QStringLiteral("failed")) == 0, qPrintable(r.errors));
-            QCOMPARE(r.value(QStringLiteral("rounds")), qint64(n));
+            QVERIFY(r.value(QStringLiteral("rounds")) >= 0);
+            rounds += r.value(QStringLiteral("rounds"));
         }
-        const int rounds = 2 * n;
+        QCOMPARE(results[0].value(QStringLiteral("rounds")), qint64(n));
+        QCOMPARE(results[1].value(QStringLiteral("rounds")), qint64(n));
         QCOMPARE(init.CurInStock(), 2.0 * rounds);
         QCOMPARE(init.CurOutStock(), 1.0 * rounds);
         QCOMPARE(init.CurStock(), 100.0 + rounds);

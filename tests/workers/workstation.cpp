@@ -4,7 +4,9 @@
 //   workstation insert FILE COUNT [STOPFILE]   COUNT vouchers through InsertVoucher (0 with
 //                                              STOPFILE: until that file exists)
 //   workstation read FILE COUNT INTERVAL_MS    the ledger's snapshot read, COUNT times
-//   workstation records FILE COUNT STATION     mixed trade record operations (see below)
+//   workstation records FILE COUNT STATION [STOPFILE]
+//                                              COUNT rounds of mixed trade record operations
+//                                              (see below; 0 with STOPFILE: until it exists)
 //   workstation hold FILE MS                   holds an exclusive lock for MS milliseconds
 //
 // Every mode but hold waits for one line on standard input before it opens the database, so
@@ -157,7 +159,7 @@ int readLedger(const QString& file, int count, int intervalMs)
 
 // Per round: stock in and out, a party's outstanding amount, the one day row of the party
 // ledger, a payment, a product class and a special unit price under numbers of their own.
-int recordOperations(const QString& file, int count, int station)
+int recordOperations(const QString& file, int count, int station, const QString& stopFile)
 {
     waitForStart();
     QElapsedTimer total;
@@ -188,7 +190,8 @@ int recordOperations(const QString& file, int count, int station)
     product.bUsed(true);
     clsUnitCost unit;
     qint64 ops = 0;
-    for (int i = 0; i < count; ++i) {
+    int i = 0;
+    for (; count == 0 ? !QFile::exists(stopFile) : i < count; ++i) {
         stock.siOldStock(0);
         stock.siInStock(2);
         stock.UpdateInStock();
@@ -213,7 +216,7 @@ int recordOperations(const QString& file, int count, int station)
         ops += 9;
     }
     result(QStringLiteral("open=ok rounds=%1 ops=%2 failed=%3 ms=%4")
-               .arg(count).arg(ops).arg(gPrompter.boxes).arg(total.elapsed()));
+               .arg(i).arg(ops).arg(gPrompter.boxes).arg(total.elapsed()));
     return gPrompter.boxes == 0 ? 0 : 1;
 }
 
@@ -250,7 +253,7 @@ int main(int argc, char** argv)
     if (mode == QLatin1String("read"))
         return readLedger(file, count, args.value(4).toInt());
     if (mode == QLatin1String("records"))
-        return recordOperations(file, count, args.value(4).toInt());
+        return recordOperations(file, count, args.value(4).toInt(), args.value(5));
     if (mode == QLatin1String("hold"))
         return holdLock(file, count);
     std::fprintf(stderr, "usage: workstation insert|read|records|hold FILE ...\n");
