@@ -407,7 +407,7 @@ Database::~Database()
         sqlite3_close_v2(m_db);
 }
 
-void Database::setBusyTimeout(int milliseconds) { m_wait.setLimit(qMax(0, milliseconds)); }
+void Database::setBusyTimeout(int milliseconds) { m_wait.setLimit(milliseconds); }
 
 void Database::fail(int rc, const QString& context) const
 {

@@ -100,7 +100,8 @@ public:
     bool inTransaction() const { return m_txDepth > 0; }
 
     // How long a statement of this connection waits for another workstation's lock before
-    // it fails with 3261 (0: not at all). Without a call, the default limit below.
+    // it fails with 3261 (0: not at all). Without a call, or with a negative value, the
+    // default limit below.
     void setBusyTimeout(int milliseconds);
     // The limit of every connection that was given none of its own; a negative value
     // restores the usual 30 s.

@@ -194,6 +194,35 @@ private slots:
         QCOMPARE(t.count(QStringLiteral("SpecialUnit")), rounds);
         QCOMPARE(t.value(QStringLiteral("SELECT MAX(Code) FROM SpecialUnit")).toLongLong(), rounds - 1);
     }
+
+    // A workstation stopped in the middle of a write or of a read holds its lock past the
+    // limit: a numbered save ends in the save-error box with the lock's number, and nothing
+    // of it is written.
+    void lockHeldPastTheLimit()
+    {
+        TradeDb t;
+        clsProduct p;
+        p.sClassName(QStringLiteral("a"));
+        p.bUsed(true);
+        p.SaveClass();
+        t.prompter.clear();
+        t.floats.clear();
+        t.db->setBusyTimeout(1000);
+        for (bool write : {true, false}) {
+            auto holder = testsupport::Workstations::holdLock(t.path, 6000, write);
+            p.SaveClass();
+            holder->kill();
+            holder->waitForFinished(5000);
+            QCOMPARE(t.messages().size(), 1);
+            QVERIFY2(t.messages().constFirst().contains(QStringLiteral("오류번호 : 3261")), qPrintable(t.messages().constFirst()));
+            QVERIFY(t.floats.isEmpty());
+            QCOMPARE(t.count(QStringLiteral("PClass")), 1);
+            t.prompter.clear();
+        }
+        t.db->setBusyTimeout(-1);
+        p.SaveClass(); // the lock gone, the save goes through
+        QCOMPARE(t.count(QStringLiteral("PClass")), 2);
+    }
 };
 
 QTEST_MAIN(TestTwoWorkstations)

@@ -52,10 +52,10 @@ QList<WorkstationResult> Workstations::finish(int timeoutMs)
     return out;
 }
 
-std::unique_ptr<QProcess> Workstations::holdLock(const QString& file, int ms)
+std::unique_ptr<QProcess> Workstations::holdLock(const QString& file, int ms, bool write)
 {
     auto p = std::make_unique<QProcess>();
-    p->start(program(), {QStringLiteral("hold"), file, QString::number(ms)});
+    p->start(program(), {write ? QStringLiteral("hold") : QStringLiteral("holdread"), file, QString::number(ms)});
     p->waitForStarted(10000);
     while (p->state() == QProcess::Running && !p->canReadLine())
         p->waitForReadyRead(100);

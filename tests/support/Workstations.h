@@ -27,9 +27,10 @@ public:
     // Waits for all of them to end (at most timeoutMs) and gives their results in order.
     QList<WorkstationResult> finish(int timeoutMs = 240000);
 
-    // A workstation holding an exclusive lock on file for ms milliseconds; returns once the
-    // lock is held. The process ends by itself.
-    static std::unique_ptr<QProcess> holdLock(const QString& file, int ms);
+    // A workstation holding an exclusive lock on file for ms milliseconds (with write false:
+    // the lock of a reader in the middle of its read); returns once the lock is held. The
+    // process ends by itself.
+    static std::unique_ptr<QProcess> holdLock(const QString& file, int ms, bool write = true);
     static QString program();
 
 private:

@@ -8,6 +8,7 @@
 //                                              COUNT rounds of mixed trade record operations
 //                                              (see below; 0 with STOPFILE: until it exists)
 //   workstation hold FILE MS                   holds an exclusive lock for MS milliseconds
+//   workstation holdread FILE MS               stays in the middle of a read for MS milliseconds
 //
 // Every mode but hold waits for one line on standard input before it opens the database, so
 // that several workstations can be started together. The last line of standard output is
@@ -220,12 +221,13 @@ int recordOperations(const QString& file, int count, int station, const QString&
     return gPrompter.boxes == 0 ? 0 : 1;
 }
 
-// Takes the lock a workstation holds in the middle of a write, and keeps it.
-int holdLock(const QString& file, int ms)
+// Takes the lock a workstation holds in the middle of a write (or of a read), and keeps it.
+int holdLock(const QString& file, int ms, bool write)
 {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
-        || sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        || sqlite3_exec(db, write ? "BEGIN EXCLUSIVE" : "BEGIN; SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr,
+                        nullptr) != SQLITE_OK) {
         result(QStringLiteral("held=0"));
         sqlite3_close(db);
         return 1;
@@ -254,8 +256,8 @@ int main(int argc, char** argv)
         return readLedger(file, count, args.value(4).toInt());
     if (mode == QLatin1String("records"))
         return recordOperations(file, count, args.value(4).toInt(), args.value(5));
-    if (mode == QLatin1String("hold"))
-        return holdLock(file, count);
+    if (mode == QLatin1String("hold") || mode == QLatin1String("holdread"))
+        return holdLock(file, count, mode == QLatin1String("hold"));
     std::fprintf(stderr, "usage: workstation insert|read|records|hold FILE ...\n");
     return 2;
 }
