@@ -14,7 +14,6 @@
 // other files are copied as they are. Exit code 0 when every archive was written.
 #include "ToolSupport.h"
 
-#include "platform/Database.h"
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
 
