@@ -7,6 +7,8 @@
 #include <QTextStream>
 #include <sqlite3.h>
 
+#include "platform/Database.h"
+
 #include <cstddef>
 
 namespace tools {
@@ -38,6 +40,7 @@ inline bool runScript(const QString& path, const unsigned char* script, std::siz
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    dao::LockWait waitForWorkstations(rc == SQLITE_OK ? db : nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
     char* msg = nullptr;

@@ -143,7 +143,7 @@ bool backupDatabase(const QString& from, const QString& to, QString& error)
         if (sqlite3_open_v2(QFile::encodeName(from).constData(), &src, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
             return fail(QString::fromUtf8(sqlite3_errmsg(src)));
     }
-    sqlite3_busy_timeout(src, 30000);
+    dao::LockWait waitForWorkstations(src); // another workstation's short write is waited for
     if (sqlite3_open_v2(QFile::encodeName(to).constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         return fail(QString::fromUtf8(sqlite3_errmsg(dst)));
     sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");

@@ -289,6 +289,7 @@ bool generate(const QString& path, const Options& opt)
         return false;
     }
     struct Closer { sqlite3* db; ~Closer() { sqlite3_close(db); } } closer{raw};
+    dao::LockWait waitForWorkstations(raw);
     Db db(raw);
     // A million vouchers go in far faster without the indexes of their table; they are
     // made again from their own statements at the end.

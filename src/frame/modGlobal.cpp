@@ -1,13 +1,18 @@
 #include "frame/modGlobal.h"
+#include "frame/modMain.h"
 #include "frame/modMsgBox.h"
 
-bool DAO_OpenDatabase(DatabasePtr& db, const QString& path, int options, bool readOnly)
+bool DAO_OpenDatabase(DatabasePtr& db, const QString& path, int options, bool readOnly, QString* reason)
 {
     try {
         db = dao::Database::open(path, options, readOnly);
+        if (reason)
+            reason->clear();
         return true;
-    } catch (const dao::DaoError&) {
+    } catch (const dao::DaoError& e) {
         db.reset();
+        if (reason)
+            *reason = e.description();
         return false;
     }
 }
@@ -31,7 +36,11 @@ void ShowRecordsetError(long number, const QString& description, const QString& 
     default:
         break;
     }
-    MsgInfo(first + QLatin1Char('\r') + sql, title);
+    QString text = first + QLatin1Char('\r') + sql;
+    // The main database that did not open at start: why, in the engine's words.
+    if (number == dao::errObjectNotSet && !MainDBOpenError().isEmpty())
+        text += QLatin1Char('\r') + MainDBOpenError();
+    MsgInfo(text, title);
 }
 
 static bool openRecordset(dao::Database* db, RecordsetPtr& rs, const QString& sql, const QVariantList& params, int type)

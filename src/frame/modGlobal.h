@@ -9,8 +9,9 @@
 using RecordsetPtr = std::unique_ptr<dao::Recordset>;
 using DatabasePtr = std::shared_ptr<dao::Database>;
 
-// Opens a database file; never shows a message. False (and db empty) on failure.
-bool DAO_OpenDatabase(DatabasePtr& db, const QString& path, int options, bool readOnly);
+// Opens a database file; never shows a message. False (and db empty) on failure, with the
+// engine's reason in *reason when given.
+bool DAO_OpenDatabase(DatabasePtr& db, const QString& path, int options, bool readOnly, QString* reason = nullptr);
 // Open a recordset; on failure show the information box for the error, followed by CR and the
 // SQL text, and return false with rs empty. db may be null (error 91).
 bool DAO_OpenDynaset(dao::Database* db, RecordsetPtr& rs, const QString& sql, const QVariantList& params = {});

@@ -7,6 +7,9 @@
 #include "platform/SettingsStore.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QThread>
+#include <QTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
@@ -21,6 +24,7 @@ std::shared_ptr<dao::Database> gDB;
 
 namespace {
 QString gStartApp; // the stored first-start month; read by nothing else
+QString gMainDBOpenError;
 QPointer<QAbstractButton>& callerIdBox()
 {
     static QPointer<QAbstractButton> box;
@@ -105,8 +109,20 @@ void OpenMainDB()
     bool readOnly = false;
     if (!IsLocalDatabasePath(gsDBFile))
         readOnly = !EditRightFromSetting(platform::GetSetting(gsTitle, kEnvSection, QStringLiteral("수정권한"), QStringLiteral("1")));
-    DAO_OpenDatabase(gDB, gsDBFile, 0, readOnly);
+    // A wait for another workstation's lock that lasts shows the wait cursor until the
+    // program is back in its event loop.
+    dao::Database::setLongWaitHook([] {
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+        if (!app || QThread::currentThread() != app->thread())
+            return;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QTimer::singleShot(0, app, [] { QApplication::restoreOverrideCursor(); });
+    });
+    DAO_OpenDatabase(gDB, gsDBFile, 0, readOnly, &gMainDBOpenError);
+    gMainDBOpenError.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
+
+QString MainDBOpenError() { return gMainDBOpenError; }
 
 void SetCallerIdCheckBox(QAbstractButton* box) { callerIdBox() = box; }
 

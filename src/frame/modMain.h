@@ -21,6 +21,9 @@ inline const QString kEnvSection = QStringLiteral("환경설정");
 void InitApp();
 void LoadEnvSettings();
 void OpenMainDB();
+// Why the last OpenMainDB could not open the main database (one line, the engine's words);
+// empty when it opened.
+QString MainDBOpenError();
 
 // The main window's caller-ID check box, set by ApplyCallerIdState.
 void SetCallerIdCheckBox(QAbstractButton* box);

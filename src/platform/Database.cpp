@@ -5,7 +5,12 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <atomic>
+#include <mutex>
+#include <random>
 #include <sqlite3.h>
+#include <thread>
+#include <unistd.h>
 
 #include <cmath>
 #include <limits>
@@ -341,6 +346,113 @@ QString joinIdents(const QStringList& names)
 
 } // namespace
 
+// ---- waiting for locks -------------------------------------------------------------
+
+namespace {
+
+constexpr int kUsualBusyLimitMs = 30000;
+constexpr int kLongWaitMs = 500;
+// A connection that writes again within this time of its last write waits for the rest of
+// it first. The waiting connections look for the lock more often than that (every kPollMinUs
+// to kPollMaxUs, at random), so one of them takes it: turns pass round instead of staying
+// with the connection that happens to be running, and a reader finds the file free.
+constexpr auto kWriteGap = std::chrono::microseconds(500);
+constexpr int kPollMinUs = 50;
+constexpr int kPollMaxUs = 250;
+// A connection in the middle of its own write that waits for the readers to leave (its
+// commit) looks again sooner: readers leave quickly, and the commit frees everybody.
+constexpr int kCommitPollUs = 20;
+constexpr int kCommitFastMs = 100;
+
+std::atomic<int> gDefaultBusyLimit{kUsualBusyLimitMs};
+
+std::mutex& hookMutex()
+{
+    static std::mutex m;
+    return m;
+}
+std::function<void()>& longWaitHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+int pollMicroseconds()
+{
+    thread_local std::minstd_rand rng(unsigned(::getpid()) * 2654435761u
+                                      ^ unsigned(std::hash<std::thread::id>()(std::this_thread::get_id())));
+    return kPollMinUs + int(rng() % unsigned(kPollMaxUs - kPollMinUs + 1));
+}
+
+} // namespace
+
+void Database::setDefaultBusyLimit(int milliseconds)
+{
+    gDefaultBusyLimit = milliseconds < 0 ? kUsualBusyLimitMs : milliseconds;
+}
+
+int Database::defaultBusyLimit() { return gDefaultBusyLimit; }
+
+void Database::setLongWaitHook(std::function<void()> hook)
+{
+    std::lock_guard<std::mutex> lock(hookMutex());
+    longWaitHook() = std::move(hook);
+}
+
+LockWait::LockWait(sqlite3* db) { attach(db); }
+
+void LockWait::attach(sqlite3* db)
+{
+    m_db = db;
+    if (db)
+        sqlite3_busy_handler(db, &LockWait::onBusy, this);
+}
+
+int LockWait::limit() const { return m_limit < 0 ? Database::defaultBusyLimit() : m_limit; }
+
+int LockWait::onBusy(void* p, int count)
+{
+    auto* self = static_cast<LockWait*>(p);
+    const auto now = std::chrono::steady_clock::now();
+    if (count == 0) {
+        self->m_start = now;
+        self->m_told = false;
+    }
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(now - self->m_start).count();
+    if (waited >= self->limit())
+        return 0; // the statement fails with SQLITE_BUSY (3261)
+    if (!self->m_told && waited >= kLongWaitMs) {
+        self->m_told = true;
+        std::function<void()> hook;
+        {
+            std::lock_guard<std::mutex> lock(hookMutex());
+            hook = longWaitHook();
+        }
+        if (hook)
+            hook();
+    }
+    if (waited < kCommitFastMs && self->m_db && sqlite3_txn_state(self->m_db, nullptr) == SQLITE_TXN_WRITE)
+        std::this_thread::sleep_for(std::chrono::microseconds(kCommitPollUs));
+    else
+        std::this_thread::sleep_for(std::chrono::microseconds(pollMicroseconds()));
+    return 1;
+}
+
+void Database::yieldBeforeWrite()
+{
+    if (m_txDepth > 0)
+        return;
+    const auto since = std::chrono::steady_clock::now() - m_lastWrite;
+    if (since < kWriteGap)
+        std::this_thread::sleep_for(kWriteGap - since);
+}
+
+void Database::writeEnded()
+{
+    if (m_txDepth == 0)
+        m_lastWrite = std::chrono::steady_clock::now();
+}
+
 // ---- Database ----------------------------------------------------------------------
 
 std::shared_ptr<Database> Database::open(const QString& path, int, bool readOnly)
@@ -358,6 +470,8 @@ std::shared_ptr<Database> Database::open(const QString& path, int, bool readOnly
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db->m_db, flags, nullptr);
     if (rc != SQLITE_OK)
         db->fail(rc);
+    // From the first statement on (the schema read below) a passing lock is waited for.
+    db->m_wait.attach(db->m_db);
     // A file (or folder, which must take the journal) that may not be written would open
     // read-only without a word, and every later write would fail one by one: refuse it here.
     if (!readOnly && (sqlite3_db_readonly(db->m_db, "main") == 1 || !QFileInfo(fi.absolutePath()).isWritable()))
@@ -366,12 +480,13 @@ std::shared_ptr<Database> Database::open(const QString& path, int, bool readOnly
     // A double-quoted name is always a name: a misspelt column must fail (3011), not turn
     // silently into a text value.
     sqlite3_db_config(db->m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-    db->setBusyTimeout(3000);
     registerFunctions(db->m_db);
     // Reading the schema tells a damaged or foreign file at once.
     char* err = nullptr;
     int prc = sqlite3_exec(db->m_db, "PRAGMA schema_version", nullptr, nullptr, &err);
     sqlite3_free(err);
+    if ((prc & 0xFF) == SQLITE_NOTADB)
+        throw DaoError(3343, QStringLiteral("'%1' 파일은 데이터베이스 형식이 아닙니다.").arg(path));
     if (prc != SQLITE_OK)
         db->fail(prc);
     if (!readOnly) {
@@ -390,7 +505,7 @@ Database::~Database()
         sqlite3_close_v2(m_db);
 }
 
-void Database::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(m_db, milliseconds); }
+void Database::setBusyTimeout(int milliseconds) { m_wait.setLimit(milliseconds); }
 
 void Database::fail(int rc, const QString& context) const
 {
@@ -454,10 +569,15 @@ qint64 Database::execute(const QString& sql, const QVariantList& params)
 {
     Stmt st;
     st.s = prepareStmt(*this, sql, params);
+    const bool writes = !sqlite3_stmt_readonly(st.s);
+    if (writes)
+        yieldBeforeWrite();
     const sqlite3_int64 before = sqlite3_total_changes64(m_db);
     int rc;
     while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) {
     }
+    if (writes)
+        writeEnded();
     if (rc != SQLITE_DONE)
         fail(rc);
     // sqlite3_changes64 keeps the count of the last INSERT/UPDATE/DELETE, so a statement that
@@ -514,10 +634,15 @@ qint64 PreparedStatement::run()
         ~Ready() { sqlite3_reset(s); sqlite3_clear_bindings(s); }
     } ready{m_stmt};
     sqlite3* db = m_db.handle();
+    const bool writes = !sqlite3_stmt_readonly(m_stmt);
+    if (writes)
+        m_db.yieldBeforeWrite();
     const sqlite3_int64 before = sqlite3_total_changes64(db);
     int rc;
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
     }
+    if (writes)
+        m_db.writeEnded();
     if (rc != SQLITE_DONE)
         m_db.fail(rc); // the message is read before the statement is reset
     m_db.m_recordsAffected = (sqlite3_stmt_readonly(m_stmt) || sqlite3_total_changes64(db) == before)
@@ -595,6 +720,7 @@ void Database::beginImmediate()
 {
     const QString sql = m_txDepth == 0 ? QStringLiteral("BEGIN IMMEDIATE")
                                        : QStringLiteral("SAVEPOINT sp%1").arg(m_txDepth);
+    yieldBeforeWrite();
     char* err = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
     sqlite3_free(err);
@@ -612,8 +738,9 @@ void Database::commit()
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
     sqlite3_free(err);
     if (rc != SQLITE_OK)
-        fail(rc);
+        fail(rc); // still open: the caller's rollback ends it, nothing is half-written
     --m_txDepth;
+    writeEnded();
 }
 
 void Database::rollback()
@@ -625,6 +752,7 @@ void Database::rollback()
         : QStringLiteral("ROLLBACK TO sp%1; RELEASE sp%1").arg(m_txDepth - 1);
     sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     --m_txDepth;
+    writeEnded();
 }
 
 Transaction::Transaction(Database& db) : m_db(db) { m_db.beginImmediate(); }

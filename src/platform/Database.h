@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <chrono>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -18,11 +20,36 @@ enum RecordsetType : int { dbOpenDynaset = 2, dbOpenSnapshot = 4 };
 class Recordset;
 class PreparedStatement;
 
+// Waiting for another workstation's lock on one SQLite connection: short sleeps, so a lock
+// that is given up is taken at once, up to a limit; a wait past half a second calls the
+// long-wait hook. Database uses one for itself; a tool that works on the file through its own
+// sqlite3 handle keeps one beside that handle for as long as the handle is open.
+class LockWait {
+public:
+    explicit LockWait(sqlite3* db = nullptr);
+    void attach(sqlite3* db);
+    // Milliseconds to wait at most; negative: Database::defaultBusyLimit().
+    void setLimit(int milliseconds) { m_limit = milliseconds; }
+    int limit() const;
+    LockWait(const LockWait&) = delete;
+    LockWait& operator=(const LockWait&) = delete;
+
+private:
+    static int onBusy(void* self, int count);
+    int m_limit = -1;
+    sqlite3* m_db = nullptr;
+    std::chrono::steady_clock::time_point m_start;
+    bool m_told = false;
+};
+
 // One open database file (SQLite standing in for the original engine).
 //  - open() never creates a file; a read-only open refuses every write. A read-write open of
 //    a file (or folder) that may not be written fails with 3027 instead of opening read-only.
-//  - The file uses a rollback journal (no WAL) and a busy timeout, so several workstations
-//    can share it on a network folder.
+//  - The file uses a rollback journal (no WAL), so several workstations can share it on a
+//    network folder. Every statement, from the first one of the open on, waits for a lock
+//    another workstation holds (LockWait, up to defaultBusyLimit()), and a connection
+//    that writes again right after its last write first leaves a moment in which the others
+//    get their turn: no workstation is starved by another that keeps writing.
 //  - Every failure throws DaoError: 3011 for a missing table or column, 3261 when another
 //    connection holds the lock, 3022 for a duplicate key, otherwise SQLite's own text.
 //  - Values are always bound: "?" placeholders in the text, values in params.
@@ -75,7 +102,17 @@ public:
     void rollback();
     bool inTransaction() const { return m_txDepth > 0; }
 
+    // How long a statement of this connection waits for another workstation's lock before
+    // it fails with 3261 (0: not at all). Without a call, or with a negative value, the
+    // default limit below.
     void setBusyTimeout(int milliseconds);
+    // The limit of every connection that was given none of its own; a negative value
+    // restores the usual 30 s.
+    static void setDefaultBusyLimit(int milliseconds);
+    static int defaultBusyLimit();
+    // Called (on the waiting thread) once in every wait for a lock that lasts longer than
+    // about half a second; nothing tells the end of the wait. Empty: nobody is told.
+    static void setLongWaitHook(std::function<void()> hook);
     sqlite3* handle() const { return m_db; }
 
     // Translates the current SQLite error of this connection into a DaoError.
@@ -85,6 +122,10 @@ private:
     Database() = default;
     friend class Recordset;
     friend class PreparedStatement;
+    // Before a write outside a transaction: after a write of this connection only just ended,
+    // waits until the others have had a moment to take the lock.
+    void yieldBeforeWrite();
+    void writeEnded();
     void rebuildTable(const QString& table, const QList<FieldDef>& fields, const QList<IndexDef>& indexes,
                       const QStringList& copyFrom);
 
@@ -93,6 +134,8 @@ private:
     bool m_readOnly = false;
     qint64 m_recordsAffected = 0;
     int m_txDepth = 0;
+    LockWait m_wait;
+    std::chrono::steady_clock::time_point m_lastWrite{};
 };
 
 // A statement of Database::prepare(). It belongs to its database and must not outlive it.
