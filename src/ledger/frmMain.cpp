@@ -925,13 +925,17 @@ void frmMain::copyTotals()
 
 // The totals are shown whole: a total wider than its column widens that column in both grids
 // (the list's column with it, so that each total stays under its column). The row-number
-// column of the list widens with the row count; the totals grid's follows it.
+// column of the list widens with the row count; the totals grid's follows it. What the
+// amounts and the row numbers take is given back by the text columns (the product name
+// first), down to a width that still shows a short name, so that a ledger that fitted its
+// window still fits and no number is cut by the window's edge.
 void frmMain::fitTotalsRow()
 {
     for (const auto& pair : kSumPairs) {
         const int c = totalColumnFor(pair[0]);
         const double needed = spTotal->MaxTextCellWidth(c, 1);
         if (needed > spList->ColWidth(c)) {
+            dTotalsGrown += needed - spList->ColWidth(c);
             spList->SetColWidth(c, needed);
             spTotal->SetColWidth(c, needed);
         }
@@ -939,6 +943,21 @@ void frmMain::fitTotalsRow()
     const double rowNumbers = spList->ShownColWidth(0);
     if (spTotal->ColWidth(0) != rowNumbers)
         spTotal->SetColWidth(0, rowNumbers);
+
+    constexpr double kNarrowest = 10;
+    const int givers[3] = {ColProName, ColMaechulName, ColMaeipName};
+    double owed = dTotalsGrown + qMax(0.0, rowNumbers - spList->ColWidth(0));
+    for (int i = 0; i < 3; ++i) {
+        const int c = givers[i];
+        const double own = spList->ColWidth(c) + dGivenBack[i];
+        const double give = qBound(0.0, own - kNarrowest, owed);
+        owed -= give;
+        if (give != dGivenBack[i]) {
+            dGivenBack[i] = give;
+            spList->SetColWidth(c, own - give);
+            spTotal->SetColWidth(c, own - give);
+        }
+    }
 }
 
 void frmMain::spList_Change(int col, int row)
@@ -966,6 +985,10 @@ void frmMain::spList_AfterUserSort(int)
 
 void frmMain::spList_ColWidthChange(int col1, int col2)
 {
+    // The widths the user leaves are the widths from now on.
+    dTotalsGrown = 0;
+    for (double& given : dGivenBack)
+        given = 0;
     for (int c = col1; c <= col2; ++c) {
         spTotal->SetColWidth(c, spList->ColWidth(c));
         SaveSpreadColWidth(this, spList, c, QString(), -1);

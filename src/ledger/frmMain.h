@@ -173,4 +173,8 @@ private:
     // Window geometry in twips right after the layout file was applied.
     int lLoadLeft = 0, lLoadTop = 0, lLoadWidth = 0, lLoadHeight = 0;
     bool bLoadMaximized = false;
+    // Width (in column units) the totals have added to the amount columns since the user last
+    // set the widths, and what each text column has given back for it (see fitTotalsRow).
+    double dTotalsGrown = 0;
+    double dGivenBack[3] = {0, 0, 0};
 };

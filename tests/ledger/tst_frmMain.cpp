@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 // The main window over a small ledger: start-up, the list and its totals, sorting, the
@@ -240,6 +241,15 @@ private slots:
             if (!w->spList->ColHidden(c))
                 QCOMPARE(w->spTotal->ColWidth(c), w->spList->ColWidth(c));
         QCOMPARE(w->spTotal->ShownColWidth(0), w->spList->ShownColWidth(0));
+
+        // the widened columns take their room from the text columns: a ledger that fitted its
+        // window still fits, so no number is cut by the window's edge either
+        w->resize(1120, 720);
+        QTest::qWait(20);
+        QCOMPARE(w->spList->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(w->spTotal->horizontalScrollBar()->maximum(), 0);
+        checkDrawnWhole(w->spTotal->viewport(), {QStringLiteral("192,998,760,000"), QStringLiteral("-198,998,760,000")});
+        QVERIFY(!QTest::currentTestFailed());
     }
 
     void partyBoxes()
