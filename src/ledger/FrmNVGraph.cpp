@@ -149,15 +149,7 @@ void FrmNVGraph::buildControls()
 
     // Two rows of options that wrap onto further lines where the window is narrower than
     // they are (a caption stays with its field); close and print stand at the right end.
-    auto unit = [this](std::initializer_list<QWidget*> parts) {
-        auto* u = new QWidget(pnlTop);
-        auto* h = new QHBoxLayout(u);
-        h->setContentsMargins(0, 0, 0, 0);
-        h->setSpacing(4);
-        for (QWidget* w : parts)
-            h->addWidget(w);
-        return u;
-    };
+    auto unit = [this](std::initializer_list<QWidget*> parts) { return platform::FlowLayout::group(pnlTop, parts); };
     auto* row1 = new platform::FlowLayout(nullptr, 8, 4);
     row1->addWidget(unit({caption(QStringLiteral("제목:"), pnlTop), txtTitle}));
     row1->addWidget(unit({caption(QStringLiteral("칼럼수:"), pnlTop), htMax[0]}));

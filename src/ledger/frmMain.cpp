@@ -231,15 +231,7 @@ void frmMain::buildControls()
     top->addLayout(row1);
     auto* row2 = new platform::FlowLayout(nullptr, 6, 4);
     top->addLayout(row2);
-    auto unit = [bar](std::initializer_list<QWidget*> parts) {
-        auto* u = new QWidget(bar);
-        auto* h = new QHBoxLayout(u);
-        h->setContentsMargins(0, 0, 0, 0);
-        h->setSpacing(4);
-        for (QWidget* w : parts)
-            h->addWidget(w);
-        return u;
-    };
+    auto unit = [bar](std::initializer_list<QWidget*> parts) { return platform::FlowLayout::group(bar, parts); };
 
     for (int i = 0; i < 2; ++i) {
         auto* d = new platform::SpreadGrid(bar);

@@ -1,9 +1,22 @@
 #include "platform/FlowLayout.h"
 
+
+#include <QHBoxLayout>
 #include <QWidget>
 #include <algorithm>
 
 namespace platform {
+
+QWidget* FlowLayout::group(QWidget* parent, std::initializer_list<QWidget*> parts)
+{
+    auto* u = new QWidget(parent);
+    auto* h = new QHBoxLayout(u);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->setSpacing(4);
+    for (QWidget* w : parts)
+        h->addWidget(w);
+    return u;
+}
 
 FlowLayout::FlowLayout(QWidget* parent, int hSpacing, int vSpacing)
     : QLayout(parent), m_hSpace(hSpacing), m_vSpace(vSpacing)

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QRect>
 
+#include <initializer_list>
+
 namespace platform {
 
 // Lays its items out left to right and wraps onto a new line where the width ends, so that
@@ -13,6 +15,10 @@ class FlowLayout : public QLayout {
 public:
     explicit FlowLayout(QWidget* parent = nullptr, int hSpacing = 4, int vSpacing = 4);
     ~FlowLayout() override;
+
+    // A row of widgets that stays together on one line (a caption with its field), to add
+    // as one item.
+    static QWidget* group(QWidget* parent, std::initializer_list<QWidget*> parts);
 
     void addWidget(QWidget* w, bool alignRight = false);
     void addItem(QLayoutItem* item) override;
