@@ -1,6 +1,5 @@
 #include "platform/FlowLayout.h"
 
-
 #include <QHBoxLayout>
 #include <QWidget>
 #include <algorithm>
