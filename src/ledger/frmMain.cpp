@@ -98,6 +98,29 @@ const ColumnDesign kColumns[ListMaxCols] = {
 const char* kMarginFormula = "IF(RC10=0, 0 , RC10-RC11-RC6)";
 const int kSumPairs[4][2] = {{ColSumMaeip, ColMaeipCost}, {ColSumMaechul, ColMaechulCost},
                              {ColSumUseCost, ColUseCost}, {ColSumMargin, ColMargin}};
+// Fills panel with a frameless scroll area that scrolls only in direction (the other one
+// never) and holds content, a new widget named contentName.
+QScrollArea* panelScroller(QFrame* panel, const QString& name, Qt::Orientation direction, const QString& contentName,
+                           QWidget*& content)
+{
+    auto* frame = new QVBoxLayout(panel);
+    frame->setContentsMargins(0, 0, 0, 0);
+    auto* area = new QScrollArea(panel);
+    area->setObjectName(name);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    if (direction == Qt::Vertical)
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    else
+        area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setFocusPolicy(Qt::NoFocus);
+    frame->addWidget(area);
+    content = new QWidget;
+    content->setObjectName(contentName);
+    area->setWidget(content);
+    return area;
+}
+
 // Totals row: sum column of spList -> column of spTotal.
 int totalColumnFor(int sumCol)
 {
@@ -206,18 +229,8 @@ void frmMain::buildControls()
     pnlTop->setFrameShape(QFrame::StyledPanel);
     pnlTop->setFrameShadow(QFrame::Raised);
     // The bar scrolls only where the window is too small for all its lines (Form_Resize).
-    auto* frameBox = new QVBoxLayout(pnlTop);
-    frameBox->setContentsMargins(0, 0, 0, 0);
-    scrTop = new QScrollArea(pnlTop);
-    scrTop->setObjectName(QStringLiteral("scrTop"));
-    scrTop->setFrameShape(QFrame::NoFrame);
-    scrTop->setWidgetResizable(true);
-    scrTop->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scrTop->setFocusPolicy(Qt::NoFocus);
-    frameBox->addWidget(scrTop);
-    QWidget* bar = new QWidget;
-    bar->setObjectName(QStringLiteral("barTop"));
-    scrTop->setWidget(bar);
+    QWidget* bar = nullptr;
+    scrTop = panelScroller(pnlTop, QStringLiteral("scrTop"), Qt::Vertical, QStringLiteral("barTop"), bar);
     auto* top = new QVBoxLayout(bar);
     top->setContentsMargins(6, 4, 6, 4);
     top->setSpacing(4);
@@ -379,18 +392,8 @@ void frmMain::buildControls()
     pnlBottom->setFrameShape(QFrame::StyledPanel);
     pnlBottom->setFrameShadow(QFrame::Raised);
     // The boxes keep the width their captions need; a narrower window scrolls them sideways.
-    auto* bottomFrame = new QVBoxLayout(pnlBottom);
-    bottomFrame->setContentsMargins(0, 0, 0, 0);
-    scrBottom = new QScrollArea(pnlBottom);
-    scrBottom->setObjectName(QStringLiteral("scrBottom"));
-    scrBottom->setFrameShape(QFrame::NoFrame);
-    scrBottom->setWidgetResizable(true);
-    scrBottom->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scrBottom->setFocusPolicy(Qt::NoFocus);
-    bottomFrame->addWidget(scrBottom);
-    QWidget* boxes = new QWidget;
-    boxes->setObjectName(QStringLiteral("boxesBottom"));
-    scrBottom->setWidget(boxes);
+    QWidget* boxes = nullptr;
+    scrBottom = panelScroller(pnlBottom, QStringLiteral("scrBottom"), Qt::Horizontal, QStringLiteral("boxesBottom"), boxes);
     auto* bottom = new QHBoxLayout(boxes);
     bottom->setContentsMargins(4, 2, 4, 2);
     bottom->setSpacing(6);
