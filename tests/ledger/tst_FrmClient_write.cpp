@@ -19,6 +19,17 @@
 #include <QThread>
 #include <QtTest>
 
+// The postal list as the editor opens it modally: shown and active, as the user meets it.
+static FrmPost* showPostalList(QDialog& d)
+{
+    auto* post = qobject_cast<FrmPost*>(&d);
+    if (!post)
+        return nullptr;
+    post->show();
+    QApplication::setActiveWindow(post);
+    return QTest::qWaitForWindowActive(post) ? post : nullptr;
+}
+
 // Records the call-backs of the editor, as a calling window receives them.
 class CallBackSink : public QObject {
     Q_OBJECT
@@ -481,12 +492,8 @@ private slots:
         w.txtInput[3]->setFocus();
         w.txtInput[3]->setText(QStringLiteral("역삼"));
         prompter->modalAnswers.enqueue([](QDialog& d) { // the list is shown and takes the focus
-            auto* post = qobject_cast<FrmPost*>(&d);
+            FrmPost* post = showPostalList(d);
             if (!post)
-                return 0;
-            post->show();
-            QApplication::setActiveWindow(post);
-            if (!QTest::qWaitForWindowActive(post))
                 return 0;
             post->PickRow(0);
             return post->result();
@@ -522,12 +529,8 @@ private slots:
         // The postal list as the user meets it: shown, then left with a key.
         auto answerList = [this](Qt::Key key) {
             prompter->modalAnswers.enqueue([key](QDialog& d) {
-                auto* post = qobject_cast<FrmPost*>(&d);
+                FrmPost* post = showPostalList(d);
                 if (!post)
-                    return 0;
-                post->show();
-                QApplication::setActiveWindow(post);
-                if (!QTest::qWaitForWindowActive(post))
                     return 0;
                 QWidget* target = post->focusWidget() ? post->focusWidget() : post;
                 if (key == Qt::Key_Return)
