@@ -282,63 +282,152 @@ GraphPage ucNVGraph::PageGeometry(const QFontMetricsF& fm, const QRectF& area, i
         GraphTick t;
         t.value = v;
         t.y = yOf(v);
+        t.box = QRectF(area.left(), t.y - lineH / 2, pg.leftMargin - 8 * px, lineH);
         pg.ticks.push_back(t);
     }
-    // An end between two ticks is written only where it keeps a line's height from the next.
-    for (int i = 0; i < pg.ticks.size(); ++i) {
-        GraphTick& t = pg.ticks[i];
-        const bool end = std::abs(std::remainder(t.value, sc.step)) > sc.step * 1e-9;
-        if (!end)
+    // Where the steps lie closer than a line, every n-th multiple of the step is written,
+    // counted from 0; an end between two multiples only where it keeps a line's height from
+    // the written ones.
+    const double stepH = sc.step / span * L.plot.height();
+    const int everyTick = std::max(1, int(std::ceil(lineH / std::max(stepH, 1e-9) - 1e-9)));
+    auto isEnd = [&](const GraphTick& t) { return std::abs(std::remainder(t.value, sc.step)) > sc.step * 1e-9; };
+    for (GraphTick& t : pg.ticks)
+        if (!isEnd(t))
+            t.labelled = qint64(std::llround(t.value / sc.step)) % everyTick == 0;
+    for (GraphTick& t : pg.ticks) {
+        if (!isEnd(t))
             continue;
-        for (int j = 0; j < pg.ticks.size(); ++j)
-            if (j != i && std::abs(pg.ticks[j].y - t.y) < lineH)
+        for (const GraphTick& o : pg.ticks)
+            if (&o != &t && o.labelled && std::abs(o.y - t.y) < lineH)
                 t.labelled = false;
     }
 
-    // Names under the columns. Where the widest name does not fit one column, only every
-    // n-th column is named, each name given the room of n columns (turned names: the room
-    // of one line across).
+    // Every text placed so far: a later one goes only where it covers none of them.
+    QVector<QRectF> taken;
+    for (const GraphTick& t : pg.ticks)
+        if (t.labelled)
+            taken.push_back(t.box);
+    auto isFree = [&](const QRectF& r) {
+        for (const QRectF& o : taken)
+            if (o.intersects(r))
+                return false;
+        return true;
+    };
+
+    // Names under the columns. The names stand side by side every n-th column, each in the
+    // room of n columns, centred on its own column; the rooms stay right of the value
+    // axis. n is the least for which the usual name (half of the page's are no longer)
+    // fits its room whole, or the room holds a dozen characters; a name longer than its room
+    // is shortened at its end. Turned names need the room of one line across.
     if (pg.count > 0) {
         const double slotW = L.plot.width() / pg.count;
         const double gap = 6 * px;
-        const double need = m_rotate ? lineH : widestName + gap;
-        // Names that fit their column across, perhaps broken between words onto the lines
-        // the margin holds, are all shown.
-        bool wrapFits = !m_rotate;
-        if (!m_rotate) {
-            const double bandH = bottom - 4 * px;
-            const int lines = std::max(1, int(bandH / lineH));
-            for (int i = 0; i < pg.count && wrapFits; ++i) {
-                const QString name = m_names.value(pg.first + i);
-                const QRectF box(0, 0, std::max(1.0, slotW - 2 * px), 1.0e6);
-                const QRectF used = fm.boundingRect(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, name);
-                wrapFits = used.height() <= lines * lineH + 0.5 && used.width() <= box.width() + 0.5;
+        const int lines = std::max(1, int((bottom - 4 * px) / lineH));
+        const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+        // Whether a text fits a room of width w, broken between words onto at most n lines.
+        auto fits = [&](const QString& text, double w, int n) {
+            const QRectF used = fm.boundingRect(QRectF(0, 0, std::max(1.0, w), 1.0e6), flags, text);
+            return used.width() <= w + 0.5 && used.height() <= n * lineH + 0.5;
+        };
+        // The name as it fits: whole, or as much of its beginning as fits with "…" after it.
+        auto fitted = [&](const QString& name, double w, int n) {
+            if (fits(name, w, n))
+                return name;
+            int lo = 0, hi = int(name.size()) - 1; // the longest beginning that fits lies in lo..hi
+            auto shortened = [&](int k) {
+                if (k > 0 && name.at(k - 1).isHighSurrogate())
+                    --k;
+                return name.left(k).trimmed() + QChar(0x2026);
+            };
+            while (lo < hi) {
+                const int mid = (lo + hi + 1) / 2;
+                if (fits(shortened(mid), w, n))
+                    lo = mid;
+                else
+                    hi = mid - 1;
             }
+            const QString s = shortened(lo);
+            return s.size() > 1 && fits(s, w, n) ? s : QString();
+        };
+        int every = 1;
+        if (m_rotate) {
+            every = std::max(1, int(std::ceil(lineH / slotW - 1e-9)));
+        } else {
+            const double enough = 12 * fm.averageCharWidth();
+            auto roomy = [&](int n) {
+                const double w = n * slotW - gap;
+                if (w >= enough)
+                    return true;
+                int whole = 0;
+                for (int i = 0; i < pg.count; ++i)
+                    whole += fits(m_names.value(pg.first + i), w, lines) ? 1 : 0;
+                return 2 * whole >= pg.count;
+            };
+            int lo = 1, hi = pg.count;
+            while (lo < hi) {
+                const int mid = (lo + hi) / 2;
+                if (roomy(mid))
+                    hi = mid;
+                else
+                    lo = mid + 1;
+            }
+            every = lo;
         }
-        const int every = wrapFits ? 1 : std::max(1, int(std::ceil(need / slotW - 1e-9)));
-        for (int i = 0; i < pg.count; i += every) {
+        // The first named column is the one whose room begins at the axis.
+        const int firstNamed = std::min(pg.count - 1, every / 2);
+        const double roomRight = area.right() - 1 * px;
+        for (int i = firstNamed; i < pg.count; i += every) {
             const QRectF& col = L.columns[i];
+            const QString name = m_names.value(pg.first + i);
             GraphNameLabel l;
             l.index = i;
-            l.text = m_names.value(pg.first + i);
             l.rotated = m_rotate;
             if (m_rotate) {
-                const double h = bottom - 6 * px;
-                l.box = QRectF(col.center().x() - lineH / 2, col.top() + 4 * px, lineH, h);
-            } else if (wrapFits) {
-                l.box = QRectF(col.left() + 1 * px, col.top() + 3 * px, col.width() - 2 * px, bottom - 4 * px);
+                l.box = QRectF(col.center().x() - lineH / 2, col.top() + 4 * px, lineH, bottom - 6 * px);
+                l.text = fitted(name, l.box.height(), 1);
             } else {
                 const double w = every * slotW - gap;
-                double x = col.center().x() - w / 2;
-                x = std::clamp(x, area.left(), std::max(area.left(), area.right() - w));
-                l.box = QRectF(x, col.top() + 3 * px, w, lineH);
+                const double left = std::max(col.center().x() - w / 2, L.plot.left());
+                const double right = std::min(col.center().x() + w / 2, roomRight);
+                l.box = QRectF(left, col.top() + 3 * px, right - left, lines * lineH);
+                l.text = fitted(name, l.box.width(), lines);
             }
-            // A name that would run past the area's lower edge or into the previous one is left out.
-            if (!area.contains(l.box))
-                continue;
-            if (!pg.names.isEmpty() && pg.names.last().box.intersects(l.box))
+            if (l.text.isEmpty() || !area.contains(l.box) || !isFree(l.box))
                 continue;
             pg.names.push_back(l);
+            taken.push_back(l.box);
+        }
+    }
+
+    // Values above their points; a negative bar's value under its end, or where that would
+    // reach into the names, just above the zero line. A value that finds no free place in the
+    // plot and the margin above it is left out.
+    if (m_showValues) {
+        const double lowest = L.plot.bottom() + 2 * px;
+        for (int i = 0; i < pg.count; ++i) {
+            GraphValueLabel v;
+            v.index = i;
+            v.text = GraphValueText(pg.values[i]);
+            const double w = fm.horizontalAdvance(v.text) + 4 * px;
+            if (w > area.right() - L.plot.left())
+                continue;
+            const double x = std::clamp(L.points[i].x() - w / 2, L.plot.left(), area.right() - w);
+            QVector<double> tops;
+            if (m_graphType == GraphLine)
+                tops = {L.points[i].y() - lineH - 2 * px, L.points[i].y() + 2 * px};
+            else if (pg.values[i] < 0)
+                tops = {L.bars[i].bottom() + 2 * px, L.zeroY - lineH - 2 * px};
+            else
+                tops = {L.bars[i].top() - lineH - 2 * px};
+            for (double y : tops) {
+                const QRectF box(x, y, w, lineH);
+                if (box.top() < area.top() || box.bottom() > lowest || !isFree(box))
+                    continue;
+                v.box = box;
+                pg.valueLabels.push_back(v);
+                taken.push_back(box);
+                break;
+            }
         }
     }
     return pg;
@@ -360,7 +449,6 @@ void ucNVGraph::Render(QPainter& p, const QRectF& area, int page, double dpi) co
     }
 
     const QFontMetricsF fm(p.font(), p.device());
-    const double lineH = fm.height();
     const GraphPage pg = PageGeometry(fm, area, page, dpi);
     const GraphLayout& L = pg.layout;
     const GraphScale& sc = L.scale;
@@ -373,8 +461,7 @@ void ucNVGraph::Render(QPainter& p, const QRectF& area, int page, double dpi) co
         }
         if (t.labelled) {
             p.setPen(Qt::black);
-            p.drawText(QRectF(area.left(), t.y - lineH / 2, pg.leftMargin - 8 * px, lineH),
-                       Qt::AlignRight | Qt::AlignVCenter, GraphValueText(t.value));
+            p.drawText(t.box, Qt::AlignRight | Qt::AlignVCenter, GraphValueText(t.value));
         }
     }
     p.setPen(QPen(Qt::black, 1 * px));
@@ -407,18 +494,10 @@ void ucNVGraph::Render(QPainter& p, const QRectF& area, int page, double dpi) co
             p.drawEllipse(pt, 2.5 * px, 2.5 * px);
     }
 
-    // Values above (or, for negative values, below) their point.
-    if (m_showValues) {
-        p.setPen(Qt::black);
-        for (int i = 0; i < pg.count; ++i) {
-            const QString t = GraphValueText(pg.values[i]);
-            const double w = fm.horizontalAdvance(t) + 4 * px;
-            const QPointF& pt = L.points[i];
-            const bool below = pg.values[i] < 0 && m_graphType != GraphLine;
-            const double y = below ? L.bars[i].bottom() + 2 * px : pt.y() - lineH - 2 * px;
-            p.drawText(QRectF(pt.x() - w / 2, y, w, lineH), Qt::AlignCenter, t);
-        }
-    }
+    // Values at their points.
+    p.setPen(Qt::black);
+    for (const GraphValueLabel& v : pg.valueLabels)
+        p.drawText(v.box, Qt::AlignCenter, v.text);
 
     // Names under the columns, across or turned upright.
     p.setPen(Qt::black);

@@ -55,19 +55,29 @@ GraphLayout ComputeGraphLayout(const QRectF& area, const QVector<double>& values
                                double topMargin, double rightMargin, double bottomMargin);
 
 // A tick of the value axis: its value, its height, and whether its value is written beside
-// it (the axis ends get no label where it would run into the next one).
+// it, in box. Where the ticks lie closer than a line, only every n-th multiple of the step
+// is written (0 always); an axis end between two multiples only where it keeps a line's
+// height from the written ones.
 struct GraphTick {
     double value = 0;
     double y = 0;
     bool labelled = true;
+    QRectF box;
 };
 // A name under its column: index within the page, the box it is written in (for a turned
-// name the box stands upright) and the text, always the whole name.
+// name the box stands upright) and the text: the whole name, or, where that does not fit
+// the box, its beginning followed by "…".
 struct GraphNameLabel {
     int index = 0;
     QRectF box;
     QString text;
     bool rotated = false;
+};
+// A value written at its point: index within the page, the box and the text.
+struct GraphValueLabel {
+    int index = 0;
+    QRectF box;
+    QString text;
 };
 // One page as it is drawn: its points, the layout, the value axis and the names.
 struct GraphPage {
@@ -78,6 +88,7 @@ struct GraphPage {
     double leftMargin = 0;
     QVector<GraphTick> ticks;
     QVector<GraphNameLabel> names;
+    QVector<GraphValueLabel> valueLabels; // only when the values are shown
 };
 
 // A value as shown on the graph: thousands separators, up to two decimals.
@@ -139,8 +150,10 @@ public:
     void Render(QPainter& p, const QRectF& area, int page, double dpi) const;
     // Where everything of a page goes, for the font of the device. The bottom margin holds
     // the names: at least MGBottom, and for names turned upright as tall as the longest
-    // name (up to nearly half the area). Names that do not fit their columns are shown
-    // for every n-th column only, so that each one shown is whole.
+    // name (up to nearly half the area). Where the usual name (or, for turned names, a
+    // line) does not fit one column, only every n-th column is named, each name given the
+    // room of n columns; a name longer than its room is shortened at its end. No text
+    // covers another or runs past the area: a value that finds no free place is left out.
     GraphPage PageGeometry(const QFontMetricsF& fm, const QRectF& area, int page, double dpi) const;
 
 protected:

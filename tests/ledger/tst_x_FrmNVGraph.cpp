@@ -2,12 +2,16 @@
 #include "ledger/FrmNVGraph.h"
 #include "platform/NVGraph.h"
 #include "support/ScriptedPrompter.h"
+#include "support/DrawnText.h"
 #include "support/TestEnv.h"
 #include "support/XDesktop.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QCheckBox>
 #include <QDate>
+#include <QDir>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
@@ -21,12 +25,12 @@ class tst_x_FrmNVGraph : public QObject {
     std::unique_ptr<testsupport::TestEnv> env;
     std::unique_ptr<testsupport::ScriptedPrompter> prompter;
 
-    static void handOver(FrmNVGraph& w, int n)
+    static void handOver(FrmNVGraph& w, int n, int negativeAt = -1)
     {
         w.ClearGraph();
         const QDate first(2024, 1, 1);
         for (int i = 0; i < n; ++i) {
-            double v = 100000 + (i * 7919) % 500000;
+            double v = i == negativeAt ? -5900 : 100000 + (i * 7919) % 500000;
             QString name = first.addDays(i).toString(QStringLiteral("yyyy-MM-dd"));
             w.AddData(v, name);
         }
@@ -76,6 +80,43 @@ class tst_x_FrmNVGraph : public QObject {
         QVERIFY(w.pnlList->y() >= bar.bottom());
     }
 
+    // For a person checking the drawing by hand: with TRELVO_SHOTS_DIR set, the window is
+    // saved there as a picture.
+    static void keepShot(QWidget& w, const QString& name)
+    {
+        const QString dir = qEnvironmentVariable("TRELVO_SHOTS_DIR");
+        if (!dir.isEmpty())
+            w.grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+    }
+
+    // What the graph draws: no text over another or past the graph's edge; every text a
+    // value, or a name, whole or shortened at its end with "…".
+    static void checkGraphTexts(FrmNVGraph& w, const QString& at)
+    {
+        const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(w.NVGraph);
+        const QString fault = testsupport::firstOverlap(runs, QRectF(w.NVGraph->rect()));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault + at));
+        static const QRegularExpression number(QStringLiteral("^-?[0-9,]+(\\.[0-9]+)?$"));
+        QStringList names;
+        for (int i = 0; i < w.NVGraph->DataCount(); ++i)
+            names << w.NVGraph->Name(i);
+        int values = 0, named = 0;
+        for (const auto& r : runs) {
+            if (number.match(r.text).hasMatch()) {
+                ++values;
+                continue;
+            }
+            const bool shortened = r.text.endsWith(QChar(0x2026));
+            const QString kept = shortened ? r.text.chopped(1) : r.text;
+            bool known = false;
+            for (const QString& n : names)
+                known = known || (shortened ? n.startsWith(kept) && !kept.isEmpty() : n == kept);
+            QVERIFY2(known, qPrintable(QStringLiteral("\"%1\" is no name").arg(r.text) + at));
+            ++named;
+        }
+        QVERIFY2(values >= 2 && named >= 1, qPrintable(QStringLiteral("%1 values, %2 names").arg(values).arg(named) + at));
+    }
+
 private slots:
     void init()
     {
@@ -102,6 +143,43 @@ private slots:
             QTRY_COMPARE(w.width(), width);
             QApplication::processEvents();
             checkOptionBar(w);
+        }
+    }
+
+    // At every size, from the smallest the window allows, with the names across or turned
+    // upright and the values shown or not (a negative one among them): the texts of the
+    // graph stand apart and inside it, and a name that does not fit is shortened at its end.
+    void graphTextsStandApartAtEverySize()
+    {
+        FrmNVGraph w;
+        w.show();
+        QVERIFY(testsupport::waitForFramed(&w));
+        handOver(w, 120, 3);
+        auto click = [](QCheckBox* box) {
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        };
+        for (int flags = 0; flags < 4; ++flags) {
+            const bool rotate = flags & 1, values = flags & 2;
+            if (w.chkGrpStat[3]->isChecked() != rotate)
+                click(w.chkGrpStat[3]);
+            if (w.chkGrpStat[0]->isChecked() != values)
+                click(w.chkGrpStat[0]);
+            QCOMPARE(w.NVGraph->RotateLabels(), rotate);
+            QCOMPARE(w.NVGraph->ShowValues(), values);
+            for (const QSize& size : {w.minimumSize(), QSize(500, 450), QSize(900, 600)}) {
+                w.resize(size);
+                QTRY_COMPARE(w.size(), size);
+                QApplication::processEvents();
+                const QString at = QStringLiteral(" at %1x%2, %3%4").arg(size.width()).arg(size.height())
+                    .arg(rotate ? QStringLiteral("upright") : QStringLiteral("across"),
+                         values ? QStringLiteral(", values") : QString());
+                keepShot(w, QStringLiteral("graph-%1x%2-%3%4").arg(size.width()).arg(size.height())
+                    .arg(rotate ? QStringLiteral("upright") : QStringLiteral("across"),
+                         values ? QStringLiteral("-values") : QString()));
+                checkGraphTexts(w, at);
+                if (QTest::currentTestFailed())
+                    return;
+            }
         }
     }
 };

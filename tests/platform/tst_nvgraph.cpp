@@ -1,4 +1,5 @@
 #include "platform/NVGraph.h"
+#include "support/DrawnText.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
 
@@ -205,6 +206,56 @@ private slots:
             lastY = t.y;
         }
         QVERIFY(labelled >= 4);
+    }
+
+    // One long name among short ones, in a graph of 700 by 400: every column keeps its name
+    // under it, the long one shortened at its end; no text runs past the graph or over
+    // another, also with the values shown (a small negative one among them).
+    void longNameLeavesTheOthersTheirs_data()
+    {
+        QTest::addColumn<bool>("rotate");
+        QTest::addColumn<bool>("showValues");
+        QTest::newRow("across") << false << false;
+        QTest::newRow("upright") << true << false;
+        QTest::newRow("across, values") << false << true;
+        QTest::newRow("upright, values") << true << true;
+    }
+    void longNameLeavesTheOthersTheirs()
+    {
+        QFETCH(bool, rotate);
+        QFETCH(bool, showValues);
+        const QString longName = QStringLiteral("아주긴상품이름을가진테스트용긴이름입니다정말로깁니다").repeated(2).left(40);
+        QCOMPARE(longName.size(), 40);
+        ucNVGraph g;
+        for (int i = 0; i < 12; ++i) {
+            double v = i == 5 ? -590 : 1000.0 * (i + 1); // a small negative value: the axis ends just under it
+            QString n = i == 0 ? longName : QStringLiteral("상품%1").arg(i);
+            g.AddGraphData(v, n);
+        }
+        g.SetRotateLabels(rotate);
+        g.SetShowValues(showValues);
+        g.resize(700, 400);
+        const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(&g);
+        const QString fault = testsupport::firstOverlap(runs, QRectF(g.rect()));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+
+        const GraphPage pg = g.PageGeometry(QFontMetricsF(g.font()), QRectF(g.rect()), 1, 96);
+        QCOMPARE(pg.layout.columns.size(), 12);
+        for (int i = 0; i < 12; ++i) {
+            const QRectF& col = pg.layout.columns[i];
+            QStringList under;
+            for (const auto& r : runs)
+                if (r.box.top() >= pg.layout.plot.bottom() && r.box.center().x() >= col.left()
+                    && r.box.center().x() <= col.right())
+                    under << r.text;
+            QCOMPARE(under.size(), 1);
+            if (i > 0) {
+                QCOMPARE(under[0], g.Name(i));
+            } else {
+                QVERIFY2(under[0].endsWith(QChar(0x2026)), qPrintable(under[0]));
+                QVERIFY2(under[0].size() >= 3 && longName.startsWith(under[0].chopped(1)), qPrintable(under[0]));
+            }
+        }
     }
 
     void valueTexts()

@@ -98,4 +98,22 @@ inline QList<DrawnTextRun> runsIn(const QList<DrawnTextRun>& runs, const QRect& 
     return out;
 }
 
+// The first fault among texts that are to stand apart inside a rectangle: a run reaching
+// past it, or two runs lying over each other (by more than half a pixel). Empty: none.
+inline QString firstOverlap(const QList<DrawnTextRun>& runs, const QRectF& within)
+{
+    const QRectF room = within.adjusted(-0.5, -0.5, 0.5, 0.5);
+    for (int i = 0; i < runs.size(); ++i) {
+        const QRectF a = runs[i].box;
+        if (!room.contains(a))
+            return QStringLiteral("\"%1\" runs past the edge").arg(runs[i].text);
+        for (int j = i + 1; j < runs.size(); ++j) {
+            const QRectF b = runs[j].box;
+            if (a.adjusted(0.5, 0.5, -0.5, -0.5).intersects(b.adjusted(0.5, 0.5, -0.5, -0.5)))
+                return QStringLiteral("\"%1\" lies over \"%2\"").arg(runs[i].text, runs[j].text);
+        }
+    }
+    return QString();
+}
+
 } // namespace testsupport
