@@ -6,8 +6,7 @@
 
 namespace {
 
-constexpr int kMaxTelNoChars = 20;   // tellist.stel
-constexpr int kMaxNationalDigits = 12; // 0505-1234-5678
+constexpr int kMaxTelNoChars = 20; // tellist.stel
 
 bool isControl(QChar c) { return c.category() == QChar::Other_Control; }
 
@@ -17,17 +16,10 @@ bool IsPossibleTelNo(const QString& text)
 {
     if (text.size() > kMaxTelNoChars)
         return false;
-    int digits = 0;
-    for (QChar c : text) {
+    for (QChar c : text)
         if (isControl(c))
             return false;
-        if (c.isDigit())
-            ++digits;
-    }
-    const QString start = text.trimmed();
-    const bool international = (start.startsWith(QLatin1Char('+')) || start.startsWith(QChar(0xFF0B)))
-        && start.size() >= 3 && start.at(1).digitValue() == 8 && start.at(2).digitValue() == 2;
-    return digits <= kMaxNationalDigits + (international ? 1 : 0);
+    return true;
 }
 
 QString DroppedPayloadText(const QString& text)

@@ -18,16 +18,16 @@ struct CallerInfo {
 };
 
 // Whether a caller-ID payload can be a telephone number at all: at most 20 characters (what
-// the call list keeps of a number), no control character, and no more digits than a Korean
-// number has (12; 13 when it is written with +82 in place of the leading 0). Anything else
-// is logged and dropped by the caller-ID client before it reaches the lookup.
+// the call list keeps of a number) and no control character. Anything else is logged and
+// dropped by the caller-ID client before it reaches the lookup; a number from abroad (an
+// international prefix and up to 15 digits) passes.
 bool IsPossibleTelNo(const QString& text);
 // The payload of a dropped datagram as the call log shows it, on one short line: control
 // characters written as \xNN, cut after 24 characters, with its length.
 QString DroppedPayloadText(const QString& text);
 
 // The lookup statement for the local part of a number (the number without its area code,
-// as FormatTelNo gives it): sales parties whose telephone or mobile columns end with it,
+// as FormatCallerTelNo gives it): sales parties whose telephone or mobile columns end with it,
 // each with its vouchers (a party without vouchers too), newest sale first. The local part
 // is bound seven times as a suffix pattern.
 QString CallerLookupSql(const QString& local, QVariantList& params);

@@ -1056,7 +1056,7 @@ bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
         return false;
     cmbGetRinglet->setEditText(telno);
     QString local;
-    const QString formatted = FormatTelNo(telno, local);
+    const QString formatted = FormatCallerTelNo(telno, local);
     ClearClientInfo(1);
     if (local.isEmpty()) {
         pnlinfoSales->setText(QStringLiteral("알수 없는 전화번호 형식입니다.(") + cmbGetRinglet->currentText()

@@ -142,7 +142,7 @@ private slots:
         QVERIFY(sendFrom(own, port, "02555" + QByteArray(1, '\0') + "1234"));
         QVERIFY(sendFrom(own, port, "025551234\r\n"));
         QVERIFY(sendFrom(own, port, QByteArray("010-1234-5678-9012-3456"))); // 23 characters
-        QVERIFY(sendFrom(own, port, QByteArray("01012345678901234")));       // 17 digits
+        QVERIFY(sendFrom(own, port, QByteArray("010123456789012345678")));   // 21 characters
         QVERIFY(sendFrom(own, port, "025551234"));
         QTRY_COMPARE_WITH_TIMEOUT(list->spList[0]->MaxRows(), 2, 1000);
         QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("025551234"));
@@ -175,10 +175,9 @@ private slots:
         FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
         const QString own = client->LocalIP();
         const QList<QByteArray> kept = {"0311112222", "010-7777-8888", "02)555-1234", "050512345678",
-                                        "+82-505-1234-5678"};
+                                        "+82-505-1234-5678", QByteArray(20, '1'), "0505123456789"};
         const QList<QByteArray> dropped = {
-            QByteArray(20, '1'),        // more digits than any number
-            "0505123456789",            // 13 digits
+            QByteArray(21, '1'),        // longer than the call list keeps
             QByteArray("0311112222\0", 11), "\t0311112222", "0311112222\x7f",
             "031 111 2222 ext 1234 5",  // 23 characters
         };
@@ -189,9 +188,77 @@ private slots:
             stored << c.section(QLatin1Char('|'), 2, 2);
         QCOMPARE(stored, (QStringList{QStringLiteral("0311112222"), QStringLiteral("010-7777-8888"),
                                       QStringLiteral("02)555-1234"), QStringLiteral("050512345678"),
-                                      QStringLiteral("+82-505-1234-5678")}));
+                                      QStringLiteral("+82-505-1234-5678"), QString(20, QLatin1Char('1')),
+                                      QStringLiteral("0505123456789")}));
         QCOMPARE(f.prompter->messages().size(), 0);
         QCOMPARE(f.readLog().count(QStringLiteral("\r\n")), dropped.size() + kept.size());
+    }
+
+    // What the caller-ID server sends, over the network to the running client: the number's
+    // digits are read whatever else the payload carries (signs, a country code, a 00 prefix,
+    // a scheme), so every call is looked up, stored exactly as received and listed. A
+    // payload without a digit shows the unknown-format panel only.
+    void everyNumberFormIsRecorded()
+    {
+        Fixture f(QString::fromUtf8(kParties)
+                  + QStringLiteral("INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo, tel2, tel3, tel4,"
+                                   " tel5, tel6) VALUES (16, '정무역', '02-1234-5678', '', '', '', '', '', '', '', '', '');"));
+        auto w = f.startMain();
+        QVERIFY(w);
+        w->cmdTelList_Click();
+        FrmTelList* list = FrmTelList::Instance();
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        const quint16 port = client->BoundPort();
+        struct Case { QByteArray payload; QString formatted, name; };
+        const QList<Case> cases = {
+            {"+1-212-555-1234", QStringLiteral("1212555-1234"), QString()},
+            {"+86 10 1234 5678", QStringLiteral("86101234-5678"), QString()},
+            {"0212345678#", QStringLiteral("02-1234-5678"), QStringLiteral("정무역")},
+            {"tel:0212345678", QStringLiteral("02-1234-5678"), QStringLiteral("정무역")},
+            {"001-1-212-555-1234", QStringLiteral("001-1212555-1234"), QString()}, // 14 digits
+            {"0505123456789", QStringLiteral("050-512345-6789"), QString()},       // 13 digits
+            {"01012345678901234", QStringLiteral("010-1234567890-1234"), QString()},
+            {QByteArray(20, '1'), QStringLiteral("1111111111111111-1111"), QString()},
+            // the forms the caller-ID tests always had
+            {"025551234", QStringLiteral("02-555-1234"), QStringLiteral("이가게")},
+            {"0311112222", QStringLiteral("031-111-2222"), QString()},
+            {"010-7777-8888", QStringLiteral("010-7777-8888"), QStringLiteral("오'브라이언")},
+            {"02)555-1234", QStringLiteral("02-555-1234"), QStringLiteral("이가게")},
+            {"050512345678", QStringLiteral("050-51234-5678"), QString()},
+            {"+82-505-1234-5678", QStringLiteral("050-51234-5678"), QString()},
+            {"+82-10-7777-8888", QStringLiteral("010-7777-8888"), QStringLiteral("오'브라이언")},
+        };
+        if (own.isEmpty() || !sendFrom(own, port, cases.first().payload))
+            QSKIP("cannot send from the workstation's own address here");
+        for (int i = 0; i < cases.size(); ++i) {
+            if (i > 0)
+                QVERIFY(sendFrom(own, port, cases[i].payload));
+            QTRY_COMPARE_WITH_TIMEOUT(w->cmbGetRinglet->count(), i + 1, 5000);
+            const QString line = w->cmbGetRinglet->itemText(0);
+            QVERIFY2(line.startsWith(cases[i].formatted + QLatin1Char(' ')), qPrintable(line));
+            QCOMPARE(w->pnlinfo2[0]->text(), cases[i].name);
+            if (cases[i].name.isEmpty())
+                QCOMPARE(w->pnlinfoSales->text(), QStringLiteral("등록되지 않은 전화번호 입니다.(")
+                                                      + QString::fromLatin1(cases[i].payload) + QLatin1Char(')'));
+            QCOMPARE(list->spList[0]->MaxRows(), i + 1);
+            QCOMPARE(list->spList[0]->GetText(3, 1), QString::fromLatin1(cases[i].payload));
+        }
+        QStringList stored;
+        for (const QString& c : f.calls())
+            stored << c.section(QLatin1Char('|'), 2, 2);
+        QStringList sent;
+        for (const Case& c : cases)
+            sent << QString::fromLatin1(c.payload);
+        QCOMPARE(stored, sent);
+
+        // no digit at all: the panel says so, nothing is stored or listed
+        QVERIFY(sendFrom(own, port, "tel:unknown"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->pnlinfoSales->text(), QStringLiteral("알수 없는 전화번호 형식입니다.(tel:unknown)"), 5000);
+        QCOMPARE(w->cmbGetRinglet->count(), cases.size());
+        QCOMPARE(f.calls().size(), cases.size());
+        QCOMPARE(list->spList[0]->MaxRows(), cases.size());
+        QCOMPARE(f.prompter->messages().size(), 0);
     }
 
     void anotherWorkstationsCallIsShownNotStored()
@@ -219,7 +286,7 @@ private slots:
         f.openDb();
         auto lookup = [](const QString& number) {
             QString local;
-            FormatTelNo(number, local);
+            FormatCallerTelNo(number, local);
             QVariantList params;
             const QString sql = CallerLookupSql(local, params);
             auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
