@@ -301,6 +301,11 @@ void frmMain::buildControls()
     cmbGetRinglet->setObjectName(QStringLiteral("cmbGetRinglet"));
     cmbGetRinglet->setEditable(true);
     cmbGetRinglet->setMinimumWidth(130);
+    // A history line is longer than the box: a picked line shows from its beginning, the number.
+    connect(cmbGetRinglet, &QComboBox::textActivated, this, [this] {
+        if (QLineEdit* edit = cmbGetRinglet->lineEdit())
+            edit->setCursorPosition(0);
+    });
     cmdSMS = new QPushButton(QStringLiteral("SMS"), bar);
     cmdSMS->setObjectName(QStringLiteral("cmdSMS"));
     cmdSMS->setAutoDefault(false);

@@ -397,6 +397,31 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(cmb->currentText(), QStringLiteral("0311100041"));
+
+        // A line picked from the history shows from its beginning, where the number is.
+        const auto expectLineFromItsStart = [cmb](int row) {
+            QTRY_VERIFY(!cmb->view()->isVisible());
+            QCOMPARE(cmb->currentText(), cmb->itemText(row));
+            QVERIFY(cmb->fontMetrics().horizontalAdvance(cmb->currentText()) > cmb->lineEdit()->width());
+            QCOMPARE(cmb->lineEdit()->cursorPosition(), 0);
+            QVERIFY(cmb->lineEdit()->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() < cmb->fontMetrics().averageCharWidth() * 2);
+        };
+        // with the keys: the second line
+        QTest::keyClick(cmb->lineEdit(), Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(cmb->view()->isVisible());
+        QTest::keyClick(cmb->view(), Qt::Key_Down);
+        QTest::keyClick(cmb->view(), Qt::Key_Return);
+        expectLineFromItsStart(1);
+        if (QTest::currentTestFailed())
+            return;
+        // with the mouse: the third line
+        QTest::mouseClick(cmb, Qt::LeftButton, Qt::NoModifier, arrow.center());
+        QTRY_VERIFY(cmb->view()->isVisible());
+        const QRect third = cmb->view()->visualRect(cmb->model()->index(2, 0));
+        QTest::qWait(QApplication::doubleClickInterval() + 50); // a click at once only closes it
+        QTest::mouseMove(cmb->view()->viewport(), third.center());
+        QTest::mouseClick(cmb->view()->viewport(), Qt::LeftButton, Qt::NoModifier, third.center());
+        expectLineFromItsStart(2);
     }
 
     void checkBoxSwitchesTheClient()
