@@ -7,6 +7,7 @@
 #include "frame/modFrmCtrl.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SpreadGrid.h"
+#include "support/Workstations.h"
 
 #include <QCheckBox>
 #include <QAbstractItemView>
@@ -19,6 +20,7 @@
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -258,6 +260,133 @@ private slots:
         QCOMPARE(w->cmbGetRinglet->count(), cases.size());
         QCOMPARE(f.calls().size(), cases.size());
         QCOMPARE(list->spList[0]->MaxRows(), cases.size());
+        QCOMPARE(f.prompter->messages().size(), 0);
+    }
+
+    // Another workstation in the middle of a write (BEGIN IMMEDIATE and an insert, as a ledger
+    // print fills its table): calls are shown at once and the window goes on taking events;
+    // they are stored once the other commits, in the order received, with the time received,
+    // and no box opens. Where even reading must wait (an exclusive lock) the panel says so and
+    // the caller follows as soon as the file can be read. A call handled while this
+    // workstation's own connection is inside a transaction is not written into it.
+    void callsWhileTheFileIsLocked()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        QTime clock(14, 5, 9);
+        platform::setClock([&clock] { return QDateTime(QDate(2024, 3, 20), clock); });
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        const quint16 port = client->BoundPort();
+        if (own.isEmpty() || !sendFrom(own, port, "0311112222"))
+            QSKIP("cannot send from the workstation's own address here");
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), 1, 5000); // a free file: stored at once
+        FrmTelList::Instance()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        // The event loop's pulse: the longest time between two turns of a 10 ms timer.
+        QElapsedTimer pulse;
+        qint64 last = 0, longest = 0;
+        QTimer tick;
+        tick.setInterval(10);
+        connect(&tick, &QTimer::timeout, [&] {
+            longest = qMax(longest, pulse.elapsed() - last);
+            last = pulse.elapsed();
+        });
+        const auto startPulse = [&] {
+            pulse.start();
+            last = 0;
+            longest = 0;
+            tick.start();
+        };
+
+        constexpr int kWriteMs = 4000;
+        auto writer = testsupport::Workstations::holdWrite(f.dbFile, kWriteMs);
+        QVERIFY(writer->readLine().startsWith("held=1"));
+        startPulse();
+        QVERIFY(sendFrom(own, port, "025551234"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->pnlinfo2[0]->text(), QStringLiteral("이가게"), 1000);
+        clock = QTime(14, 5, 10);
+        QVERIFY(sendFrom(own, port, "01077778888"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->pnlinfo2[0]->text(), QStringLiteral("오'브라이언"), 1000);
+        QCOMPARE(w->cmbGetRinglet->count(), 3);
+        // the call list, opened by the calls, shows them before they are stored
+        FrmTelList* list = FrmTelList::Instance();
+        QVERIFY(list);
+        QCOMPARE(list->spList[0]->MaxRows(), 3);
+        QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("01077778888"));
+        QCOMPARE(list->spList[0]->GetText(3, 2), QStringLiteral("025551234"));
+        QCOMPARE(list->spList[0]->GetText(3, 3), QStringLiteral("0311112222"));
+        QCOMPARE(writer->state(), QProcess::Running);
+        QCOMPARE(f.calls().size(), 1);
+        clock = QTime(14, 5, 30);
+        QTRY_COMPARE_WITH_TIMEOUT(writer->state(), QProcess::NotRunning, 2 * kWriteMs);
+        QCOMPARE(writer->exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls(), (QStringList{QStringLiteral("2024-03-20|14:05:09|0311112222||"),
+                                                          QStringLiteral("2024-03-20|14:05:00|0299990000||"),
+                                                          QStringLiteral("2024-03-20|14:05:09|025551234|이가게|"),
+                                                          QStringLiteral("2024-03-20|14:05:10|01077778888|오'브라이언|")}),
+                                  5000);
+        tick.stop();
+        qInfo("longest turn of the event loop during another workstation's write: %lld ms", longest);
+        QVERIFY2(longest < kWriteMs / 4, qPrintable(QStringLiteral("the window was held %1 ms").arg(longest)));
+        QCOMPARE(f.prompter->messages().size(), 0);
+
+        // an exclusive lock: even the lookup must wait
+        constexpr int kExclusiveMs = 2000;
+        clock = QTime(14, 6, 0);
+        auto locker = testsupport::Workstations::holdLock(f.dbFile, kExclusiveMs);
+        startPulse();
+        QVERIFY(sendFrom(own, port, "0311112222"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->pnlinfoSales->text(),
+                                  QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.(0311112222)"), 1000);
+        QCOMPARE(w->cmbGetRinglet->currentText(), QStringLiteral("0311112222"));
+        QCOMPARE(locker->state(), QProcess::Running);
+        clock = QTime(14, 6, 30);
+        QTRY_COMPARE_WITH_TIMEOUT(w->pnlinfoSales->text(), QStringLiteral("등록되지 않은 전화번호 입니다.(0311112222)"),
+                                  2 * kExclusiveMs);
+        QVERIFY(w->cmbGetRinglet->itemText(0).startsWith(QStringLiteral("031-111-2222   2024-03-20 14:06:00")));
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), 5, 5000);
+        QCOMPARE(f.calls().last(), QStringLiteral("2024-03-20|14:06:00|0311112222||"));
+        tick.stop();
+        qInfo("longest turn of the event loop during an exclusive lock: %lld ms", longest);
+        QVERIFY2(longest < kExclusiveMs / 4, qPrintable(QStringLiteral("the window was held %1 ms").arg(longest)));
+        QCOMPARE(f.prompter->messages().size(), 0);
+
+        // this workstation's own transaction (the ledger print's) is not the call's
+        {
+            dao::Transaction tx(*gDB);
+            gDB->execute(QStringLiteral("DELETE FROM total_print"));
+            client->HandleDatagram("025551234", own);
+            QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
+        } // rolled back, as a print that failed
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), 6, 5000);
+        QCOMPARE(f.calls().last(), QStringLiteral("2024-03-20|14:06:30|025551234|이가게|"));
+        QCOMPARE(f.prompter->messages().size(), 0);
+    }
+
+    // Calls that still wait for the file when the program is closed are stored before it ends.
+    void callsWaitingAtTheEndAreStored()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        auto locker = testsupport::Workstations::holdLock(f.dbFile, 1500);
+        QVERIFY(locker->readLine().startsWith("held=1"));
+        client->HandleDatagram("025551234", own);
+        client->HandleDatagram("0311112222", QStringLiteral("10.1.2.3")); // another workstation's
+        QVERIFY(w->pnlinfoSales->text().startsWith(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다.")));
+        f.prompter->modalAnswers.enqueue([](QDialog& d) {
+            if (auto* b = qobject_cast<frmMsgBackUp*>(&d))
+                b->cmdResult(2)->click(); // close without a backup
+            return d.result();
+        });
+        QCOMPARE(locker->state(), QProcess::Running);
+        w->close();
+        QCOMPARE(f.calls(), QStringList{QStringLiteral("2024-03-20|14:05:09|025551234|이가게|")});
         QCOMPARE(f.prompter->messages().size(), 0);
     }
 
