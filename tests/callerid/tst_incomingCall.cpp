@@ -7,6 +7,7 @@
 #include "frame/modFrmCtrl.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SpreadGrid.h"
+#include "support/DrawnText.h"
 #include "support/Workstations.h"
 
 #include <QCheckBox>
@@ -534,6 +535,13 @@ private slots:
             QVERIFY(cmb->fontMetrics().horizontalAdvance(cmb->currentText()) > cmb->lineEdit()->width());
             QCOMPARE(cmb->lineEdit()->cursorPosition(), 0);
             QVERIFY(cmb->lineEdit()->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() < cmb->fontMetrics().averageCharWidth() * 2);
+            // what the box draws: the line from its first character on, the number in sight
+            const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(cmb->lineEdit());
+            QCOMPARE(runs.size(), 1);
+            QCOMPARE(runs.first().text, cmb->itemText(row));
+            QVERIFY(runs.first().box.left() >= 0);
+            QVERIFY(runs.first().box.left() + cmb->fontMetrics().horizontalAdvance(cmb->itemText(row).left(13))
+                    < cmb->lineEdit()->width());
         };
         // with the keys: the second line
         QTest::keyClick(cmb->lineEdit(), Qt::Key_Down, Qt::AltModifier);
