@@ -1,13 +1,13 @@
 #include "callerid/IncomingCall.h"
 
+#include "frame/modMain.h"
 #include "platform/Database.h"
 #include "platform/Recordset.h"
 #include "platform/SqlText.h"
 
 namespace {
 
-constexpr int kMaxTelNoChars = 20;   // tellist.stel
-constexpr int kMaxNationalDigits = 12; // 0505-1234-5678
+constexpr int kMaxTelNoChars = 20; // tellist.stel
 
 bool isControl(QChar c) { return c.category() == QChar::Other_Control; }
 
@@ -17,17 +17,10 @@ bool IsPossibleTelNo(const QString& text)
 {
     if (text.size() > kMaxTelNoChars)
         return false;
-    int digits = 0;
-    for (QChar c : text) {
+    for (QChar c : text)
         if (isControl(c))
             return false;
-        if (c.isDigit())
-            ++digits;
-    }
-    const QString start = text.trimmed();
-    const bool international = (start.startsWith(QLatin1Char('+')) || start.startsWith(QChar(0xFF0B)))
-        && start.size() >= 3 && start.at(1).digitValue() == 8 && start.at(2).digitValue() == 2;
-    return digits <= kMaxNationalDigits + (international ? 1 : 0);
+    return true;
 }
 
 QString DroppedPayloadText(const QString& text)
@@ -109,4 +102,89 @@ qint64 InsertCallRecord(dao::Database& db, const QString& sdate, const QString& 
     db.execute(QStringLiteral("INSERT INTO tellist (sdate, stime, stel, cname, sdam) VALUES (?, ?, ?, ?, '')"),
                {sdate, stime, stel, cname});
     return db.lastInsertId();
+}
+
+ScopedLockWait::ScopedLockWait(dao::Database& db, int milliseconds) : m_db(db), m_before(db.busyTimeout())
+{
+    m_db.setBusyTimeout(milliseconds);
+}
+
+ScopedLockWait::~ScopedLockWait() { m_db.setBusyTimeout(m_before); }
+
+CallRecordQueue::CallRecordQueue(QObject* parent) : QObject(parent)
+{
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(kCallRetryMs);
+    connect(&m_retry, &QTimer::timeout, this, &CallRecordQueue::writeWaiting);
+}
+
+bool CallRecordQueue::write(const Call& call, int waitMs)
+{
+    if (!gDB)
+        throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+    // A transaction of this workstation's own (a print filling its table) is not the call's:
+    // written inside it, the call would go with it when it is rolled back.
+    if (gDB->inTransaction())
+        return false;
+    try {
+        ScopedLockWait brief(*gDB, waitMs);
+        InsertCallRecord(*gDB, call.sdate, call.stime, call.stel, call.cname);
+        return true;
+    } catch (const dao::DaoError& e) {
+        if (e.number() == dao::errLocked)
+            return false;
+        throw;
+    }
+}
+
+bool CallRecordQueue::add(const Call& call)
+{
+    if (m_waiting.isEmpty() && !m_writing && write(call, kCallLockWaitMs))
+        return true;
+    queue(call);
+    return false;
+}
+
+void CallRecordQueue::queue(const Call& call)
+{
+    m_waiting.append(call);
+    if (!m_writing)
+        m_retry.start();
+}
+
+void CallRecordQueue::writeWaiting()
+{
+    if (m_writing)
+        return;
+    m_writing = true;
+    while (!m_waiting.isEmpty()) {
+        try {
+            if (!write(m_waiting.first(), kCallRetryWaitMs))
+                break;
+            m_waiting.removeFirst();
+        } catch (const dao::DaoError& e) {
+            m_waiting.removeFirst();
+            if (m_onError)
+                m_onError(e);
+        }
+    }
+    m_writing = false;
+    if (!m_waiting.isEmpty())
+        m_retry.start();
+}
+
+void CallRecordQueue::flush()
+{
+    m_retry.stop();
+    while (!m_waiting.isEmpty()) {
+        const Call call = m_waiting.takeFirst();
+        try {
+            if (!gDB)
+                throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+            InsertCallRecord(*gDB, call.sdate, call.stime, call.stel, call.cname);
+        } catch (const dao::DaoError& e) {
+            if (m_onError)
+                m_onError(e);
+        }
+    }
 }

@@ -1,9 +1,13 @@
 #pragma once
 #include <QDateTime>
+#include <QList>
+#include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QVariantList>
+#include <functional>
 
-namespace dao { class Database; class Recordset; }
+namespace dao { class Database; class Recordset; class DaoError; }
 
 // What the main window does with an incoming caller's number, outside the window: the
 // caller lookup among the sales parties, the caller-history line and the call record.
@@ -18,16 +22,16 @@ struct CallerInfo {
 };
 
 // Whether a caller-ID payload can be a telephone number at all: at most 20 characters (what
-// the call list keeps of a number), no control character, and no more digits than a Korean
-// number has (12; 13 when it is written with +82 in place of the leading 0). Anything else
-// is logged and dropped by the caller-ID client before it reaches the lookup.
+// the call list keeps of a number) and no control character. Anything else is logged and
+// dropped by the caller-ID client before it reaches the lookup; a number from abroad (an
+// international prefix and up to 15 digits) passes.
 bool IsPossibleTelNo(const QString& text);
 // The payload of a dropped datagram as the call log shows it, on one short line: control
 // characters written as \xNN, cut after 24 characters, with its length.
 QString DroppedPayloadText(const QString& text);
 
 // The lookup statement for the local part of a number (the number without its area code,
-// as FormatTelNo gives it): sales parties whose telephone or mobile columns end with it,
+// as FormatCallerTelNo gives it): sales parties whose telephone or mobile columns end with it,
 // each with its vouchers (a party without vouchers too), newest sale first. The local part
 // is bound seven times as a suffix pattern.
 QString CallerLookupSql(const QString& local, QVariantList& params);
@@ -47,3 +51,62 @@ QString NumberOfHistoryLine(const QString& line);
 // Stores one call in the shared call list (who answered stays empty). Throws dao::DaoError.
 qint64 InsertCallRecord(dao::Database& db, const QString& sdate, const QString& stime, const QString& stel,
                         const QString& cname);
+
+// A call is handled on the window's thread as it arrives, so its statements wait only a
+// moment for another workstation's lock (the moment of a commit): kCallLockWaitMs the first
+// time, kCallRetryWaitMs on each later try, kCallRetryMs apart, until the file is free.
+constexpr int kCallLockWaitMs = 100;
+constexpr int kCallRetryWaitMs = 20;
+constexpr int kCallRetryMs = 200;
+
+// For the statements of one scope the database waits at most milliseconds for a lock; the
+// limit it had before comes back at the end of the scope.
+class ScopedLockWait {
+public:
+    ScopedLockWait(dao::Database& db, int milliseconds);
+    ~ScopedLockWait();
+    ScopedLockWait(const ScopedLockWait&) = delete;
+    ScopedLockWait& operator=(const ScopedLockWait&) = delete;
+
+private:
+    dao::Database& m_db;
+    int m_before;
+};
+
+// The calls this workstation stores in the shared call list (gDB), in the order received and
+// with the moment received. A call that finds the file locked by another workstation, or the
+// main database inside a transaction of its own (a ledger print filling its table), waits
+// here and is written from the event loop as soon as the file is free, after the calls
+// before it; nobody waits for it and no box opens.
+class CallRecordQueue : public QObject {
+public:
+    struct Call {
+        QString sdate, stime, stel, cname;
+    };
+    explicit CallRecordQueue(QObject* parent = nullptr);
+
+    // Stores the call: at once when no call waits before it and the file is free, else
+    // later. True when it is written now. Throws dao::DaoError for any failure but a lock
+    // (the call is then not kept).
+    bool add(const Call& call);
+    // Puts the call behind the waiting ones without trying to write it.
+    void queue(const Call& call);
+    // The calls not written yet, oldest first.
+    const QList<Call>& waiting() const { return m_waiting; }
+    // Told of a failure other than a lock that a waiting call met later; that call is given up.
+    void setErrorHandler(std::function<void(const dao::DaoError&)> handler) { m_onError = std::move(handler); }
+    // Writes every waiting call now, each waiting for a lock as long as the database's own
+    // limit (the end of the program); a call that still cannot be written goes to the error
+    // handler.
+    void flush();
+
+private:
+    // Written: true; locked (or inside a transaction of the main database's own): false.
+    static bool write(const Call& call, int waitMs);
+    void writeWaiting();
+
+    QList<Call> m_waiting;
+    QTimer m_retry;
+    bool m_writing = false;
+    std::function<void(const dao::DaoError&)> m_onError;
+};

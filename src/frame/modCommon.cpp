@@ -196,12 +196,11 @@ bool isTelSeparator(QChar c)
         || c == QLatin1Char('.');
 }
 
-} // namespace
-
-QString FormatTelNo(const QString& telephone, QString& local)
+// The digits of a telephone text, in order, with "+82" at its start read as the leading 0.
+// onlyNumber: a character that is neither a digit nor a separator makes the text more than a
+// number; the result is then false (digits incomplete). Otherwise such characters are dropped.
+bool telDigits(const QString& telephone, bool onlyNumber, QString& digits)
 {
-    if (telephone.size() < 6)
-        return telephone;
     QString text;
     text.reserve(telephone.size());
     for (QChar c : telephone)
@@ -214,18 +213,22 @@ QString FormatTelNo(const QString& telephone, QString& local)
     const bool korea = text.mid(from, 3) == QLatin1String("+82");
     if (korea)
         from += 3;
-    // Only digits and separators make a number; any other character (an extension in
-    // words, "#", "~", letters) means the text is more than a number and stays as typed.
-    QString digits;
+    digits.clear();
     for (qsizetype i = from; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
             digits += c;
-        else if (!isTelSeparator(c))
-            return telephone;
+        else if (onlyNumber && !isTelSeparator(c))
+            return false;
     }
     if (korea && !digits.isEmpty() && !digits.startsWith(QLatin1Char('0')))
         digits.prepend(QLatin1Char('0'));
+    return true;
+}
+
+// Area code, middle part and last four digits of a number given as its digits.
+QString formatTelDigits(const QString& digits, QString& local)
+{
     const int total = int(digits.size());
     if (total <= 4)
         return digits;
@@ -246,6 +249,29 @@ QString FormatTelNo(const QString& telephone, QString& local)
     const QString result = digits.left(total - 4) + QLatin1Char('-') + digits.right(4);
     local = result;
     return result;
+}
+
+} // namespace
+
+QString FormatTelNo(const QString& telephone, QString& local)
+{
+    if (telephone.size() < 6)
+        return telephone;
+    // Only digits and separators make a number; any other character (an extension in
+    // words, "#", "~", letters) means the text is more than a number and stays as typed.
+    QString digits;
+    if (!telDigits(telephone, true, digits))
+        return telephone;
+    return formatTelDigits(digits, local);
+}
+
+QString FormatCallerTelNo(const QString& telephone, QString& local)
+{
+    if (telephone.size() < 6)
+        return telephone;
+    QString digits;
+    telDigits(telephone, false, digits);
+    return formatTelDigits(digits, local);
 }
 
 QString FormatTelNo(const QString& telephone)

@@ -50,8 +50,10 @@
 #include <QScrollBar>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 bool gbAutoPickProduct = false;
 
@@ -206,6 +208,15 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     buildControls();
     designListSheet();
+    tmrShowCalls = new QTimer(this);
+    tmrShowCalls->setSingleShot(true);
+    tmrShowCalls->setInterval(kCallRetryMs);
+    connect(tmrShowCalls, &QTimer::timeout, this, [this] { ShowReceivedCalls(true); });
+    callRecords = new CallRecordQueue(this);
+    callRecords->setErrorHandler([](const dao::DaoError& err) {
+        ShowProcError(err.number(), err.description(), QStringLiteral("InputFromRinglet"), QStringLiteral("Form"),
+                      QStringLiteral("frmMain"));
+    });
     resize(toPx(16800, true), toPx(10800, false));
     platform::FormRegistry::instance().registerForm(this, QStringLiteral("frmMain"));
 }
@@ -301,6 +312,11 @@ void frmMain::buildControls()
     cmbGetRinglet->setObjectName(QStringLiteral("cmbGetRinglet"));
     cmbGetRinglet->setEditable(true);
     cmbGetRinglet->setMinimumWidth(130);
+    // A history line is longer than the box: a picked line shows from its beginning, the number.
+    connect(cmbGetRinglet, &QComboBox::textActivated, this, [this] {
+        if (QLineEdit* edit = cmbGetRinglet->lineEdit())
+            edit->setCursorPosition(0);
+    });
     cmdSMS = new QPushButton(QStringLiteral("SMS"), bar);
     cmdSMS->setObjectName(QStringLiteral("cmdSMS"));
     cmdSMS->setAutoDefault(false);
@@ -710,6 +726,7 @@ void frmMain::Form_Unload()
     if (bLoaded && changed)
         SaveFormIni(this, QString());
     FrmRCidClient::Unload();
+    StoreCallsOnExit();
     UnloadOtherForms(QStringLiteral("frmMain"));
 }
 
@@ -1054,9 +1071,38 @@ bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
 {
     if (telno.isEmpty())
         return false;
+    // behind calls that wait for the file already, if any
+    const bool retry = tmrShowCalls->isActive();
+    callsToShow.append({telno, bMine, platform::now()});
+    ShowReceivedCalls(retry);
+    return true;
+}
+
+void frmMain::ShowReceivedCalls(bool retry)
+{
+    // A call that arrives while another is shown (pending events run once in the middle)
+    // comes after it.
+    if (bShowingCalls)
+        return;
+    bShowingCalls = true;
+    tmrShowCalls->stop();
+    while (!callsToShow.isEmpty()) {
+        const ReceivedCall call = callsToShow.first();
+        if (!ShowCall(call, retry ? kCallRetryWaitMs : kCallLockWaitMs)) {
+            tmrShowCalls->start();
+            break;
+        }
+        callsToShow.removeFirst();
+    }
+    bShowingCalls = false;
+}
+
+bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
+{
+    const QString& telno = call.telno;
     cmbGetRinglet->setEditText(telno);
     QString local;
-    const QString formatted = FormatTelNo(telno, local);
+    const QString formatted = FormatCallerTelNo(telno, local);
     ClearClientInfo(1);
     if (local.isEmpty()) {
         pnlinfoSales->setText(QStringLiteral("알수 없는 전화번호 형식입니다.(") + cmbGetRinglet->currentText()
@@ -1067,8 +1113,24 @@ bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
     QVariantList params;
     const QString sql = CallerLookupSql(local, params);
     RecordsetPtr rs;
-    if (!DAO_OpenSnapshot(gDB, rs, sql, params))
+    if (!gDB) {
+        ShowRecordsetError(dao::errObjectNotSet, QStringLiteral("Object variable not set"), sql);
         return true;
+    }
+    // The lookup only reads: another workstation's write holds it up only while it commits.
+    // Under a lock that lasts the panel says so and the caller is shown once it can be read.
+    try {
+        ScopedLockWait brief(*gDB, lockWaitMs);
+        rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
+    } catch (const dao::DaoError& err) {
+        if (err.number() == dao::errLocked) {
+            pnlinfoSales->setText(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.(")
+                                  + cmbGetRinglet->currentText() + QLatin1Char(')'));
+            return false;
+        }
+        ShowRecordsetError(err.number(), err.description(), sql);
+        return true;
+    }
     QString name;
     const QString received = cmbGetRinglet->currentText();
     try {
@@ -1090,21 +1152,20 @@ bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
                 txtCName->setText(c.name);
             pnlinfoSales->setText(c.products);
         }
-        const QDateTime now = platform::now();
-        cmbGetRinglet->insertItem(0, CallHistoryLine(formatted, now, pnlinfo2[0]->text(), pnlinfoSales->text()));
+        // the moment the call came in, also for one shown or stored later
+        const QDateTime& when = call.received;
+        cmbGetRinglet->insertItem(0, CallHistoryLine(formatted, when, pnlinfo2[0]->text(), pnlinfoSales->text()));
         // The list drops down at the newest line; the box keeps the number as received.
         cmbGetRinglet->setCurrentIndex(0);
         cmbGetRinglet->setEditText(received);
         CloseRS(rs);
 
-        const QString sdate = now.toString(QStringLiteral("yyyy-MM-dd"));
-        const QString stime = now.toString(QStringLiteral("HH:mm:ss"));
-        // Only the workstation whose server heard the call stores it.
-        if (bMine) {
-            if (!gDB)
-                throw dao::DaoError(91, QStringLiteral("Object variable or With block variable not set"));
-            InsertCallRecord(*gDB, sdate, stime, telno, name);
-        }
+        const QString sdate = when.toString(QStringLiteral("yyyy-MM-dd"));
+        const QString stime = when.toString(QStringLiteral("HH:mm:ss"));
+        // Only the workstation whose server heard the call stores it; a call that finds the
+        // file locked is stored as soon as it is free.
+        if (call.bMine)
+            callRecords->add({sdate, stime, telno, name});
         if (IsFormLoaded(QStringLiteral("FrmTelList")))
             if (FrmTelList* list = FrmTelList::Instance())
                 list->AddNewCall(sdate, stime, telno, name);
@@ -1115,6 +1176,35 @@ bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
                       QStringLiteral("frmMain"));
     }
     return true;
+}
+
+void frmMain::StoreCallsOnExit()
+{
+    // Calls of this workstation that could not even be read yet are looked up now for the
+    // caller's name; then every call still waiting is written. Here, as for any action of the
+    // user's, the usual wait for another workstation's lock applies.
+    tmrShowCalls->stop();
+    const QList<ReceivedCall> unshown = std::exchange(callsToShow, {});
+    for (const ReceivedCall& call : unshown) {
+        QString local;
+        FormatCallerTelNo(call.telno, local);
+        if (!call.bMine || local.isEmpty())
+            continue;
+        QString name;
+        try {
+            QVariantList params;
+            const QString sql = CallerLookupSql(local, params);
+            if (gDB) {
+                const auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
+                name = ReadCaller(*rs).name;
+            }
+        } catch (const dao::DaoError&) {
+            // stored without a name rather than not at all
+        }
+        callRecords->queue({call.received.toString(QStringLiteral("yyyy-MM-dd")),
+                            call.received.toString(QStringLiteral("HH:mm:ss")), call.telno, name});
+    }
+    callRecords->flush();
 }
 
 void frmMain::loadCallerIdClient()
@@ -1139,7 +1229,14 @@ void frmMain::chkUseRinglet_Click()
 
 void frmMain::cmdTelList_Click()
 {
-    FormFocus(FrmTelList::Load());
+    const bool loaded = IsFormLoaded(QStringLiteral("FrmTelList"));
+    FrmTelList* list = FrmTelList::Load();
+    // Calls still on their way to the table are not read by the list's load: it shows them
+    // as it shows a call that arrives while it is open.
+    if (!loaded && list)
+        for (const CallRecordQueue::Call& c : callRecords->waiting())
+            list->AddNewCall(c.sdate, c.stime, c.stel, c.cname);
+    FormFocus(list);
 }
 
 bool frmMain::cmdSMS_Click()

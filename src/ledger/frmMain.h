@@ -1,11 +1,14 @@
 #pragma once
 #include "ledger/VoucherQuery.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
 #include <memory>
 
+class CallRecordQueue;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -14,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
+class QTimer;
 class QToolButton;
 
 namespace platform { class SpreadGrid; }
@@ -160,9 +164,28 @@ private:
     void RecDelete();
     bool RecDelete_Sub(qint64 id);
     void loadCallerIdClient();
+    // ---- incoming calls, shown one after the other in the order received
+    struct ReceivedCall {
+        QString telno;
+        bool bMine = false;
+        QDateTime received;
+    };
+    // Shows the calls received and not shown yet; one that cannot be read yet (another
+    // workstation holds the file) is tried again from the event loop, the later ones after it.
+    // retry: the first of them has found the file locked before.
+    void ShowReceivedCalls(bool retry = false);
+    // One call: false when the lookup finds the file locked (the panel then says so).
+    bool ShowCall(const ReceivedCall& call, int lockWaitMs);
+    // At the end of the program: the calls not stored yet are stored.
+    void StoreCallsOnExit();
     QLabel** infoPanels(int kind) { return kind != 0 ? pnlinfo2 : pnlinfo; }
     QRect geometryTwips() const;
     void recordLoadGeometry();
+
+    QList<ReceivedCall> callsToShow;
+    bool bShowingCalls = false;
+    QTimer* tmrShowCalls = nullptr;
+    CallRecordQueue* callRecords = nullptr; // the calls of this workstation on their way to the call list
 
     bool bLoading = false;
     bool bFirstActivate = false;

@@ -31,6 +31,7 @@ public:
     // Milliseconds to wait at most; negative: Database::defaultBusyLimit().
     void setLimit(int milliseconds) { m_limit = milliseconds; }
     int limit() const;
+    int setting() const { return m_limit; }
     LockWait(const LockWait&) = delete;
     LockWait& operator=(const LockWait&) = delete;
 
@@ -106,6 +107,8 @@ public:
     // it fails with 3261 (0: not at all). Without a call, or with a negative value, the
     // default limit below.
     void setBusyTimeout(int milliseconds);
+    // The limit set by setBusyTimeout (negative: none of its own, the default limit).
+    int busyTimeout() const { return m_wait.setting(); }
     // The limit of every connection that was given none of its own; a negative value
     // restores the usual 30 s.
     static void setDefaultBusyLimit(int milliseconds);

@@ -7,6 +7,8 @@
 #include "frame/modFrmCtrl.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SpreadGrid.h"
+#include "support/DrawnText.h"
+#include "support/Workstations.h"
 
 #include <QCheckBox>
 #include <QAbstractItemView>
@@ -19,6 +21,7 @@
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -142,7 +145,7 @@ private slots:
         QVERIFY(sendFrom(own, port, "02555" + QByteArray(1, '\0') + "1234"));
         QVERIFY(sendFrom(own, port, "025551234\r\n"));
         QVERIFY(sendFrom(own, port, QByteArray("010-1234-5678-9012-3456"))); // 23 characters
-        QVERIFY(sendFrom(own, port, QByteArray("01012345678901234")));       // 17 digits
+        QVERIFY(sendFrom(own, port, QByteArray("010123456789012345678")));   // 21 characters
         QVERIFY(sendFrom(own, port, "025551234"));
         QTRY_COMPARE_WITH_TIMEOUT(list->spList[0]->MaxRows(), 2, 1000);
         QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("025551234"));
@@ -175,10 +178,9 @@ private slots:
         FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
         const QString own = client->LocalIP();
         const QList<QByteArray> kept = {"0311112222", "010-7777-8888", "02)555-1234", "050512345678",
-                                        "+82-505-1234-5678"};
+                                        "+82-505-1234-5678", QByteArray(20, '1'), "0505123456789"};
         const QList<QByteArray> dropped = {
-            QByteArray(20, '1'),        // more digits than any number
-            "0505123456789",            // 13 digits
+            QByteArray(21, '1'),        // longer than the call list keeps
             QByteArray("0311112222\0", 11), "\t0311112222", "0311112222\x7f",
             "031 111 2222 ext 1234 5",  // 23 characters
         };
@@ -189,9 +191,204 @@ private slots:
             stored << c.section(QLatin1Char('|'), 2, 2);
         QCOMPARE(stored, (QStringList{QStringLiteral("0311112222"), QStringLiteral("010-7777-8888"),
                                       QStringLiteral("02)555-1234"), QStringLiteral("050512345678"),
-                                      QStringLiteral("+82-505-1234-5678")}));
+                                      QStringLiteral("+82-505-1234-5678"), QString(20, QLatin1Char('1')),
+                                      QStringLiteral("0505123456789")}));
         QCOMPARE(f.prompter->messages().size(), 0);
         QCOMPARE(f.readLog().count(QStringLiteral("\r\n")), dropped.size() + kept.size());
+    }
+
+    // What the caller-ID server sends, over the network to the running client: the number's
+    // digits are read whatever else the payload carries (signs, a country code, a 00 prefix,
+    // a scheme), so every call is looked up, stored exactly as received and listed. A
+    // payload without a digit shows the unknown-format panel only.
+    void everyNumberFormIsRecorded()
+    {
+        Fixture f(QString::fromUtf8(kParties)
+                  + QStringLiteral("INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo, tel2, tel3, tel4,"
+                                   " tel5, tel6) VALUES (16, '정무역', '02-1234-5678', '', '', '', '', '', '', '', '', '');"));
+        auto w = f.startMain();
+        QVERIFY(w);
+        w->cmdTelList_Click();
+        FrmTelList* list = FrmTelList::Instance();
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        const quint16 port = client->BoundPort();
+        struct Case { QByteArray payload; QString formatted, name; };
+        const QList<Case> cases = {
+            {"+1-212-555-1234", QStringLiteral("1212555-1234"), QString()},
+            {"+86 10 1234 5678", QStringLiteral("86101234-5678"), QString()},
+            {"0212345678#", QStringLiteral("02-1234-5678"), QStringLiteral("정무역")},
+            {"tel:0212345678", QStringLiteral("02-1234-5678"), QStringLiteral("정무역")},
+            {"001-1-212-555-1234", QStringLiteral("001-1212555-1234"), QString()}, // 14 digits
+            {"0505123456789", QStringLiteral("050-512345-6789"), QString()},       // 13 digits
+            {"01012345678901234", QStringLiteral("010-1234567890-1234"), QString()},
+            {QByteArray(20, '1'), QStringLiteral("1111111111111111-1111"), QString()},
+            // the forms the caller-ID tests always had
+            {"025551234", QStringLiteral("02-555-1234"), QStringLiteral("이가게")},
+            {"0311112222", QStringLiteral("031-111-2222"), QString()},
+            {"010-7777-8888", QStringLiteral("010-7777-8888"), QStringLiteral("오'브라이언")},
+            {"02)555-1234", QStringLiteral("02-555-1234"), QStringLiteral("이가게")},
+            {"050512345678", QStringLiteral("050-51234-5678"), QString()},
+            {"+82-505-1234-5678", QStringLiteral("050-51234-5678"), QString()},
+            {"+82-10-7777-8888", QStringLiteral("010-7777-8888"), QStringLiteral("오'브라이언")},
+        };
+        if (own.isEmpty() || !sendFrom(own, port, cases.first().payload))
+            QSKIP("cannot send from the workstation's own address here");
+        for (int i = 0; i < cases.size(); ++i) {
+            if (i > 0)
+                QVERIFY(sendFrom(own, port, cases[i].payload));
+            QTRY_COMPARE_WITH_TIMEOUT(w->cmbGetRinglet->count(), i + 1, 5000);
+            const QString line = w->cmbGetRinglet->itemText(0);
+            QVERIFY2(line.startsWith(cases[i].formatted + QLatin1Char(' ')), qPrintable(line));
+            QCOMPARE(w->pnlinfo2[0]->text(), cases[i].name);
+            if (cases[i].name.isEmpty())
+                QCOMPARE(w->pnlinfoSales->text(), QStringLiteral("등록되지 않은 전화번호 입니다.(")
+                                                      + QString::fromLatin1(cases[i].payload) + QLatin1Char(')'));
+            QCOMPARE(list->spList[0]->MaxRows(), i + 1);
+            QCOMPARE(list->spList[0]->GetText(3, 1), QString::fromLatin1(cases[i].payload));
+        }
+        QStringList stored;
+        for (const QString& c : f.calls())
+            stored << c.section(QLatin1Char('|'), 2, 2);
+        QStringList sent;
+        for (const Case& c : cases)
+            sent << QString::fromLatin1(c.payload);
+        QCOMPARE(stored, sent);
+
+        // no digit at all: the panel says so, nothing is stored or listed
+        QVERIFY(sendFrom(own, port, "tel:unknown"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->pnlinfoSales->text(), QStringLiteral("알수 없는 전화번호 형식입니다.(tel:unknown)"), 5000);
+        QCOMPARE(w->cmbGetRinglet->count(), cases.size());
+        QCOMPARE(f.calls().size(), cases.size());
+        QCOMPARE(list->spList[0]->MaxRows(), cases.size());
+        QCOMPARE(f.prompter->messages().size(), 0);
+    }
+
+    // Another workstation in the middle of a write (BEGIN IMMEDIATE and an insert, as a ledger
+    // print fills its table): calls are shown at once and the window goes on taking events;
+    // they are stored once the other commits, in the order received, with the time received,
+    // and no box opens. Where even reading must wait (an exclusive lock) the panel says so and
+    // the caller follows as soon as the file can be read. A call handled while this
+    // workstation's own connection is inside a transaction is not written into it.
+    void callsWhileTheFileIsLocked()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        QTime clock(14, 5, 9);
+        platform::setClock([&clock] { return QDateTime(QDate(2024, 3, 20), clock); });
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        const quint16 port = client->BoundPort();
+        if (own.isEmpty() || !sendFrom(own, port, "0311112222"))
+            QSKIP("cannot send from the workstation's own address here");
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), 1, 5000); // a free file: stored at once
+        FrmTelList::Instance()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        // The event loop's pulse: the longest time between two turns of a 10 ms timer.
+        QElapsedTimer pulse;
+        qint64 last = 0, longest = 0;
+        QTimer tick;
+        tick.setInterval(10);
+        connect(&tick, &QTimer::timeout, [&] {
+            longest = qMax(longest, pulse.elapsed() - last);
+            last = pulse.elapsed();
+        });
+        const auto startPulse = [&] {
+            pulse.start();
+            last = 0;
+            longest = 0;
+            tick.start();
+        };
+
+        constexpr int kWriteMs = 4000;
+        auto writer = testsupport::Workstations::holdWrite(f.dbFile, kWriteMs);
+        QVERIFY(writer->readLine().startsWith("held=1"));
+        startPulse();
+        QVERIFY(sendFrom(own, port, "025551234"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->pnlinfo2[0]->text(), QStringLiteral("이가게"), 1000);
+        clock = QTime(14, 5, 10);
+        QVERIFY(sendFrom(own, port, "01077778888"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->pnlinfo2[0]->text(), QStringLiteral("오'브라이언"), 1000);
+        QCOMPARE(w->cmbGetRinglet->count(), 3);
+        // the call list, opened by the calls, shows them before they are stored
+        FrmTelList* list = FrmTelList::Instance();
+        QVERIFY(list);
+        QCOMPARE(list->spList[0]->MaxRows(), 3);
+        QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("01077778888"));
+        QCOMPARE(list->spList[0]->GetText(3, 2), QStringLiteral("025551234"));
+        QCOMPARE(list->spList[0]->GetText(3, 3), QStringLiteral("0311112222"));
+        QCOMPARE(writer->state(), QProcess::Running);
+        QCOMPARE(f.calls().size(), 1);
+        clock = QTime(14, 5, 30);
+        QTRY_COMPARE_WITH_TIMEOUT(writer->state(), QProcess::NotRunning, 2 * kWriteMs);
+        QCOMPARE(writer->exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls(), (QStringList{QStringLiteral("2024-03-20|14:05:09|0311112222||"),
+                                                          QStringLiteral("2024-03-20|14:05:00|0299990000||"),
+                                                          QStringLiteral("2024-03-20|14:05:09|025551234|이가게|"),
+                                                          QStringLiteral("2024-03-20|14:05:10|01077778888|오'브라이언|")}),
+                                  5000);
+        tick.stop();
+        qInfo("longest turn of the event loop during another workstation's write: %lld ms", longest);
+        QVERIFY2(longest < kWriteMs / 4, qPrintable(QStringLiteral("the window was held %1 ms").arg(longest)));
+        QCOMPARE(f.prompter->messages().size(), 0);
+
+        // an exclusive lock: even the lookup must wait
+        constexpr int kExclusiveMs = 2000;
+        clock = QTime(14, 6, 0);
+        auto locker = testsupport::Workstations::holdLock(f.dbFile, kExclusiveMs);
+        startPulse();
+        QVERIFY(sendFrom(own, port, "0311112222"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->pnlinfoSales->text(),
+                                  QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.(0311112222)"), 1000);
+        QCOMPARE(w->cmbGetRinglet->currentText(), QStringLiteral("0311112222"));
+        QCOMPARE(locker->state(), QProcess::Running);
+        clock = QTime(14, 6, 30);
+        QTRY_COMPARE_WITH_TIMEOUT(w->pnlinfoSales->text(), QStringLiteral("등록되지 않은 전화번호 입니다.(0311112222)"),
+                                  2 * kExclusiveMs);
+        QVERIFY(w->cmbGetRinglet->itemText(0).startsWith(QStringLiteral("031-111-2222   2024-03-20 14:06:00")));
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), 5, 5000);
+        QCOMPARE(f.calls().last(), QStringLiteral("2024-03-20|14:06:00|0311112222||"));
+        tick.stop();
+        qInfo("longest turn of the event loop during an exclusive lock: %lld ms", longest);
+        QVERIFY2(longest < kExclusiveMs / 4, qPrintable(QStringLiteral("the window was held %1 ms").arg(longest)));
+        QCOMPARE(f.prompter->messages().size(), 0);
+
+        // this workstation's own transaction (the ledger print's) is not the call's
+        {
+            dao::Transaction tx(*gDB);
+            gDB->execute(QStringLiteral("DELETE FROM total_print"));
+            client->HandleDatagram("025551234", own);
+            QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
+        } // rolled back, as a print that failed
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), 6, 5000);
+        QCOMPARE(f.calls().last(), QStringLiteral("2024-03-20|14:06:30|025551234|이가게|"));
+        QCOMPARE(f.prompter->messages().size(), 0);
+    }
+
+    // Calls that still wait for the file when the program is closed are stored before it ends.
+    void callsWaitingAtTheEndAreStored()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        auto locker = testsupport::Workstations::holdLock(f.dbFile, 1500);
+        QVERIFY(locker->readLine().startsWith("held=1"));
+        client->HandleDatagram("025551234", own);
+        client->HandleDatagram("0311112222", QStringLiteral("10.1.2.3")); // another workstation's
+        QVERIFY(w->pnlinfoSales->text().startsWith(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다.")));
+        f.prompter->modalAnswers.enqueue([](QDialog& d) {
+            if (auto* b = qobject_cast<frmMsgBackUp*>(&d))
+                b->cmdResult(2)->click(); // close without a backup
+            return d.result();
+        });
+        QCOMPARE(locker->state(), QProcess::Running);
+        w->close();
+        QCOMPARE(f.calls(), QStringList{QStringLiteral("2024-03-20|14:05:09|025551234|이가게|")});
+        QCOMPARE(f.prompter->messages().size(), 0);
     }
 
     void anotherWorkstationsCallIsShownNotStored()
@@ -219,7 +416,7 @@ private slots:
         f.openDb();
         auto lookup = [](const QString& number) {
             QString local;
-            FormatTelNo(number, local);
+            FormatCallerTelNo(number, local);
             QVariantList params;
             const QString sql = CallerLookupSql(local, params);
             auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
@@ -330,6 +527,38 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(cmb->currentText(), QStringLiteral("0311100041"));
+
+        // A line picked from the history shows from its beginning, where the number is.
+        const auto expectLineFromItsStart = [cmb](int row) {
+            QTRY_VERIFY(!cmb->view()->isVisible());
+            QCOMPARE(cmb->currentText(), cmb->itemText(row));
+            QVERIFY(cmb->fontMetrics().horizontalAdvance(cmb->currentText()) > cmb->lineEdit()->width());
+            QCOMPARE(cmb->lineEdit()->cursorPosition(), 0);
+            QVERIFY(cmb->lineEdit()->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() < cmb->fontMetrics().averageCharWidth() * 2);
+            // what the box draws: the line from its first character on, the number in sight
+            const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(cmb->lineEdit());
+            QCOMPARE(runs.size(), 1);
+            QCOMPARE(runs.first().text, cmb->itemText(row));
+            QVERIFY(runs.first().box.left() >= 0);
+            QVERIFY(runs.first().box.left() + cmb->fontMetrics().horizontalAdvance(cmb->itemText(row).left(13))
+                    < cmb->lineEdit()->width());
+        };
+        // with the keys: the second line
+        QTest::keyClick(cmb->lineEdit(), Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(cmb->view()->isVisible());
+        QTest::keyClick(cmb->view(), Qt::Key_Down);
+        QTest::keyClick(cmb->view(), Qt::Key_Return);
+        expectLineFromItsStart(1);
+        if (QTest::currentTestFailed())
+            return;
+        // with the mouse: the third line
+        QTest::mouseClick(cmb, Qt::LeftButton, Qt::NoModifier, arrow.center());
+        QTRY_VERIFY(cmb->view()->isVisible());
+        const QRect third = cmb->view()->visualRect(cmb->model()->index(2, 0));
+        QTest::qWait(QApplication::doubleClickInterval() + 50); // a click at once only closes it
+        QTest::mouseMove(cmb->view()->viewport(), third.center());
+        QTest::mouseClick(cmb->view()->viewport(), Qt::LeftButton, Qt::NoModifier, third.center());
+        expectLineFromItsStart(2);
     }
 
     void checkBoxSwitchesTheClient()

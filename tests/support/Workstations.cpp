@@ -62,4 +62,14 @@ std::unique_ptr<QProcess> Workstations::holdLock(const QString& file, int ms, bo
     return p;
 }
 
+std::unique_ptr<QProcess> Workstations::holdWrite(const QString& file, int ms)
+{
+    auto p = std::make_unique<QProcess>();
+    p->start(program(), {QStringLiteral("holdwrite"), file, QString::number(ms)});
+    p->waitForStarted(10000);
+    while (p->state() == QProcess::Running && !p->canReadLine())
+        p->waitForReadyRead(100);
+    return p;
+}
+
 } // namespace testsupport

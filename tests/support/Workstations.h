@@ -31,6 +31,10 @@ public:
     // the lock of a reader in the middle of its read); returns once the lock is held. The
     // process ends by itself.
     static std::unique_ptr<QProcess> holdLock(const QString& file, int ms, bool write = true);
+    // A workstation in the middle of an ordinary write for ms milliseconds (BEGIN IMMEDIATE and
+    // one call inserted into tellist, 2024-03-20 14:05:00 from 0299990000), committed then;
+    // returns once the write has begun.
+    static std::unique_ptr<QProcess> holdWrite(const QString& file, int ms);
     static QString program();
 
 private:

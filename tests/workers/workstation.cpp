@@ -9,6 +9,8 @@
 //                                              (see below; 0 with STOPFILE: until it exists)
 //   workstation hold FILE MS                   holds an exclusive lock for MS milliseconds
 //   workstation holdread FILE MS               stays in the middle of a read for MS milliseconds
+//   workstation holdwrite FILE MS              in the middle of a write for MS milliseconds: one
+//                                              call stored in tellist, committed at the end
 //
 // Every mode but hold waits for one line on standard input before it opens the database, so
 // that several workstations can be started together. The last line of standard output is
@@ -239,6 +241,27 @@ int holdLock(const QString& file, int ms, bool write)
     return 0;
 }
 
+// A write transaction as a workstation's own writes hold it (BEGIN IMMEDIATE and one insert):
+// readers go on, writers wait. Committed after ms milliseconds.
+int holdWrite(const QString& file, int ms)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
+        || sqlite3_exec(db,
+                        "BEGIN IMMEDIATE; INSERT INTO tellist (sdate, stime, stel, cname, sdam)"
+                        " VALUES ('2024-03-20', '14:05:00', '0299990000', '', '')",
+                        nullptr, nullptr, nullptr) != SQLITE_OK) {
+        result(QStringLiteral("held=0"));
+        sqlite3_close(db);
+        return 1;
+    }
+    result(QStringLiteral("held=1"));
+    QThread::msleep(ulong(ms));
+    const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc == SQLITE_OK ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -256,6 +279,8 @@ int main(int argc, char** argv)
         return readLedger(file, count, args.value(4).toInt());
     if (mode == QLatin1String("records"))
         return recordOperations(file, count, args.value(4).toInt(), args.value(5));
+    if (mode == QLatin1String("holdwrite"))
+        return holdWrite(file, count);
     if (mode == QLatin1String("hold") || mode == QLatin1String("holdread"))
         return holdLock(file, count, mode == QLatin1String("hold"));
     std::fprintf(stderr, "usage: workstation insert|read|records|hold FILE ...\n");
