@@ -212,9 +212,9 @@ struct SpreadGrid::Private {
         const QFontMetrics fm(cellFont(c, r));
         const int room = w - 2 * kCellMargin;
         if (text.isEmpty() || fm.horizontalAdvance(text) <= room) return CellTextFit{text, true};
-        long double v;
-        const bool number = model.cellType(c, r) == 12 || SpreadModel::parseNumber(text, v);
-        return FitCellText(text, number, fm, room);
+        // Only an amount (a currency cell) is drawn whole or as the overflow mark: a text that
+        // merely reads as a number (a telephone number, a code) shows its beginning.
+        return FitCellText(text, model.cellType(c, r) == CellTypeCurrency, fm, room);
     }
     void showTextTip(const QPoint& pos);
     // Whether row r lies wholly within a viewport of height h at the present scroll position.

@@ -848,6 +848,7 @@ private slots:
         }
         g.SetText(1, 1994, QStringLiteral("소프트웨어"));
         g.SetText(1, 1995, QStringLiteral("부품"));
+        g.SetText(1, 1996, QStringLiteral("050512345678")); // a code in a text column: no amount
         g.SetText(2, 1994, QStringLiteral("25597197200"));
         g.SetText(3, 1994, QStringLiteral("-99998760432"));
         g.SetText(2, 1995, QStringLiteral("2058510200"));
@@ -863,8 +864,9 @@ private slots:
         return g.TopRow() > 1970;
     }
 
-    // What the grid draws: every number whole, or the overflow mark, never a part of itself;
-    // the row numbers whole.
+    // What the grid draws: every amount (a currency cell) whole, or the overflow mark, never
+    // a part of itself; the row numbers whole. A text cell that reads as a number (a code, a
+    // telephone number) is no amount: it shows its beginning, cut by the cell.
     void numbersAreDrawnWholeOrNotAtAll()
     {
         SpreadGrid g;
@@ -873,9 +875,16 @@ private slots:
         const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(g.viewport());
         const QStringList amounts{QStringLiteral("25,597,197,200"), QStringLiteral("-99,998,760,432"),
                                   QStringLiteral("2,058,510,200"), QStringLiteral("-5,000"), QStringLiteral("1,000")};
+        const QString code = QStringLiteral("050512345678");
         QStringList seen;
         for (const auto& run : runs) {
             const QString t = run.text;
+            if (t == code) {
+                seen << t;
+                QVERIFY(!run.clip.isEmpty());
+                QVERIFY(run.box.left() >= run.clip.left() && run.box.right() > run.clip.right());
+                continue;
+            }
             long double v;
             const bool number = platform::SpreadModel::parseNumber(t, v) || t.startsWith(QLatin1Char('#'));
             if (!number)
@@ -893,6 +902,7 @@ private slots:
         // what fits is shown as it is
         for (const char* fits : {"-5,000", "1,000"})
             QVERIFY2(seen.contains(QLatin1String(fits)), qPrintable(seen.join(QLatin1Char(' '))));
+        QVERIFY2(seen.contains(code), qPrintable(seen.join(QLatin1Char(' '))));
         // the row-header column has widened to the row numbers; the stored width is kept
         QCOMPARE(g.ColWidth(0), 3.5);
         QVERIFY(g.ShownColWidth(0) > 3.5);
@@ -926,6 +936,8 @@ private slots:
         QCOMPARE(g.ShownText(3, 1995).shown, QStringLiteral("-5,000"));
         QVERIFY(!g.ShownText(1, 1994).whole);
         QVERIFY(g.ShownText(1, 1995).whole);
+        QCOMPARE(g.ShownText(1, 1996).shown, QStringLiteral("050512345678")); // a text column
+        QVERIFY(!g.ShownText(1, 1996).whole);
         g.SetColWidth(3, g.MaxTextCellWidth(3, 1994));
         QCOMPARE(g.ShownText(3, 1994).shown, QStringLiteral("-99,998,760,432"));
         g.SetColWidth(3, g.MaxTextCellWidth(3, 1994) - 0.5);
