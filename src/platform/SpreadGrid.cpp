@@ -834,6 +834,8 @@ void SpreadGrid::Private::showTextTip(const QPoint& pos)
     QToolTip::showText(q->viewport()->mapToGlobal(rc.bottomLeft()), model.displayText(c, r), q->viewport(), rc);
 }
 
+QString SpreadGrid::OverflowMark() { return SpreadModel::overflowMark(); }
+
 SpreadGrid::CellTextFit SpreadGrid::FitCellText(const QString& text, bool number, const QFontMetrics& fm, int widthPx)
 {
     if (text.isEmpty() || fm.horizontalAdvance(text) <= widthPx) return CellTextFit{text, true};

@@ -151,7 +151,7 @@ public:
     // that reads as a number (a telephone number, a code) shows its beginning.
     struct CellTextFit { QString shown; bool whole = true; };
     static CellTextFit FitCellText(const QString& text, bool number, const QFontMetrics& fm, int widthPx);
-    static QString OverflowMark() { return QStringLiteral("###"); }
+    static QString OverflowMark();
     // The display decision for cell (col, row) at the grid's present widths: what is drawn.
     // Column 0 gives the row number (or the row header's own text).
     CellTextFit ShownText(int col, int row) const;

@@ -217,9 +217,12 @@ QString SpreadModel::formatCurrency(int c, int r, long double v) const
     int dec = std::max(0, int(attr(ACurDec, c, r)));
     bool sep = attr(ACurSep, c, r) != 0;
     bool sym = attr(ACurSymbol, c, r) != 0;
+    // A value beyond what a 64-bit whole number holds cannot be shown as an amount: it shows
+    // the overflow mark, as an amount too wide for its cell does.
+    const long double rv = std::round(v);
+    if (!(rv >= -9223372036854775808.0L && rv < 9223372036854775808.0L)) return overflowMark();
     QString s;
     if (dec == 0) {
-        long double rv = std::round(v);
         s = QString::number(qint64(rv));
     } else {
         s = QString::number(double(v), 'f', dec);

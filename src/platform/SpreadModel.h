@@ -100,8 +100,10 @@ public:
     // kept, so recalcAll cannot tell).
     std::function<void(int c, int r)> onChange;
 
-    // Formats a number the way a currency cell of (c, r) shows it.
+    // Formats a number the way a currency cell of (c, r) shows it; a value beyond the range of
+    // a 64-bit whole number gives the overflow mark.
     QString formatCurrency(int c, int r, long double v) const;
+    static QString overflowMark() { return QStringLiteral("###"); }
     // Parses a currency entry ("1,234.5"); false when it is no number.
     static bool parseNumber(const QString& s, long double& v);
 

@@ -445,6 +445,34 @@ private slots:
         QCOMPARE(g.GetText(3, 4), QStringLiteral("1234567000"));
         QCOMPARE(g.DisplayText(3, 4), QStringLiteral("1,234,567,000"));
 
+        // a value beyond what a 64-bit whole number holds shows the overflow mark, typed in or
+        // a formula's result, with or without the symbol or decimals; the largest one is shown
+        const QString huge = QStringLiteral("100000000000000000000"); // 1e20
+        const struct { int col; QString text; QString shown; } rows[] = {
+            {2, huge, SpreadGrid::OverflowMark()},
+            {2, QLatin1Char('-') + huge, SpreadGrid::OverflowMark()},
+            {2, QStringLiteral("9223372036854775807"), QStringLiteral("9,223,372,036,854,775,807")},
+            {2, QStringLiteral("9223372036854775808"), SpreadGrid::OverflowMark()},
+            {2, QStringLiteral("-9223372036854775808"), QStringLiteral("-9,223,372,036,854,775,808")},
+            {3, QStringLiteral("100000000000000000"), SpreadGrid::OverflowMark()}, // x 1000
+        };
+        for (const auto& row : rows) {
+            g.SetText(2, 3, row.text);
+            QCOMPARE(g.DisplayText(row.col, 3), row.shown);
+        }
+        g.SetText(2, 3, huge);
+        g.SetCol(2);
+        g.SetRow(3);
+        g.SetTypeCurrencyShowSymbol(true);
+        QCOMPARE(g.DisplayText(2, 3), SpreadGrid::OverflowMark());
+        g.SetTypeCurrencyDecPlaces(2);
+        QCOMPARE(g.DisplayText(2, 3), SpreadGrid::OverflowMark());
+        g.SetText(2, 3, QStringLiteral("12.5"));
+        QCOMPARE(g.DisplayText(2, 3), QString(QChar(0x20A9)) + QStringLiteral("12.50"));
+        g.SetText(2, 3, QString());
+        g.SetTypeCurrencyShowSymbol(false);
+        g.SetTypeCurrencyDecPlaces(0);
+
         // typing into a currency cell: separators accepted, non-numbers refused
         g.SetCol(2);
         g.SetRow(-1);
