@@ -305,8 +305,15 @@ long double SpreadModel::sumRange(int c1, int r1, int c2, int r2) const
         for (int r = r1; r <= r2; ++r) {
             quint64 v = col.v[size_t(r - 1)];
             if (v == 0) continue;
-            if ((v & 3) == kTagInt) isum += qint64(v) >> 2;
-            else s += rawNumber(v);
+            if ((v & 3) == kTagInt) {
+                // whole numbers add up exactly; a sum leaving the 64-bit range goes on in s
+                const qint64 x = qint64(v) >> 2;
+                qint64 t;
+                if (__builtin_add_overflow(isum, x, &t)) { s += (long double)isum; isum = x; }
+                else isum = t;
+            } else {
+                s += rawNumber(v);
+            }
         }
         s += (long double)isum;
     }

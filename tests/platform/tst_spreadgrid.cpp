@@ -472,6 +472,25 @@ private slots:
         g.SetText(2, 3, QString());
         g.SetTypeCurrencyShowSymbol(false);
         g.SetTypeCurrencyDecPlaces(0);
+        {
+            // the same for a sum of whole numbers that leaves the range
+            SpreadGrid s;
+            s.SetMaxCols(2);
+            s.SetMaxRows(10);
+            s.SetRefStyle(2);
+            for (int r = 1; r <= 10; ++r)
+                s.SetText(1, r, QStringLiteral("999999999999999999"));
+            s.SetCol(2);
+            s.SetRow(1);
+            s.SetCellType(SpreadGrid::CellTypeCurrency);
+            s.SetTypeCurrencyDecPlaces(0);
+            s.SetTypeCurrencyShowSymbol(false);
+            s.SetTypeCurrencyShowSep(true);
+            s.SetFormula(QStringLiteral("SUM(R1C1:R10C1)"));
+            QCOMPARE(s.DisplayText(2, 1), SpreadGrid::OverflowMark());
+            s.SetText(1, 10, QStringLiteral("-999999999999999999"));
+            QCOMPARE(s.DisplayText(2, 1), QStringLiteral("7,999,999,999,999,999,992"));
+        }
 
         // typing into a currency cell: separators accepted, non-numbers refused
         g.SetCol(2);
