@@ -795,6 +795,34 @@ private slots:
         g.SetCol(0);
         g.SetRow(2);
         QCOMPARE(g.CellTag(), QString()); // gone with its row
+
+        // The rows shown follow each row hidden or shown, and the rows that move with
+        // deletions and insertions: TopRow is the row at the top of the scrolled list.
+        SpreadGrid v;
+        v.resize(300, 120);
+        v.SetMaxCols(2);
+        v.SetMaxRows(40);
+        for (int r = 2; r <= 5; ++r)
+            v.SetRowHidden(r, true);
+        v.SetTopRow(6);
+        QCOMPARE(v.TopRow(), 6); // the second row shown
+        v.SetRowHidden(6, true);
+        QCOMPARE(v.TopRow(), 7);
+        v.SetRowHidden(3, false);
+        QCOMPARE(v.TopRow(), 3);
+        v.DeleteRows(1, 2); // hidden: 2, 3, 4
+        v.SetTopRow(2);
+        QCOMPARE(v.TopRow(), 5);
+        v.SetRowHidden(5, true);
+        QCOMPARE(v.TopRow(), 6);
+        v.InsertRows(1, 1); // hidden: 3, 4, 5, 6
+        v.SetTopRow(3);
+        QCOMPARE(v.TopRow(), 7);
+        v.SetRowHidden(-1, false);
+        v.SetTopRow(3);
+        QCOMPARE(v.TopRow(), 3);
+        v.SetRowHidden(1, true);
+        QCOMPARE(v.TopRow(), 4);
     }
 
     // Cell settings move with their rows when rows come or go at the top, as in the middle;
