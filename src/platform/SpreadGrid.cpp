@@ -107,7 +107,13 @@ struct SpreadGrid::Private {
     int dragStartPx = 0;
     int pressedButtonCol = 0, pressedButtonRow = 0;
 
-    std::vector<int> visRows; // when rows are hidden: the visible rows in order
+    // The visible rows, counted by a Fenwick tree over rows 1..MaxRows (1 a visible row, 0 a
+    // hidden one): the row at a place among the visible rows, and the place of a row, take
+    // about log n steps, and a row hidden or shown one at a time updates it in as many. It is
+    // rebuilt once after rows moved (deleted, inserted, sorted, MaxRows) or on Refresh; while
+    // no row is hidden it is not needed (empty).
+    std::vector<int> visTree;
+    int visTreeTop = 0; // the highest power of two not above MaxRows
     bool visDirty = true;
 
     explicit Private(SpreadGrid* g) : q(g) {}
@@ -137,27 +143,55 @@ struct SpreadGrid::Private {
     {
         if (!visDirty) return;
         visDirty = false;
-        visRows.clear();
-        if (model.hiddenRows().empty()) return;
-        visRows.reserve(size_t(model.maxRows()));
-        for (int r = 1; r <= model.maxRows(); ++r)
-            if (!model.rowHidden(r)) visRows.push_back(r);
+        visTree.clear();
+        if (model.hiddenRowCount() == 0) return;
+        const int n = model.maxRows();
+        visTree.assign(size_t(n) + 1, 0);
+        for (int i = 1; i <= n; ++i) {
+            visTree[size_t(i)] += model.rowHidden(i) ? 0 : 1;
+            const int j = i + (i & -i);
+            if (j <= n) visTree[size_t(j)] += visTree[size_t(i)];
+        }
+        visTreeTop = 1;
+        while (visTreeTop * 2 <= n) visTreeTop *= 2;
+    }
+    // Row r was hidden (hidden) or shown, one row alone: the count follows in place.
+    void rowVisibilityChanged(int r, bool hidden)
+    {
+        if (visDirty) return;
+        if (visTree.empty()) { visDirty = true; return; } // the first row hidden: built when needed
+        const int n = int(visTree.size()) - 1;
+        for (int i = r; i <= n; i += i & -i) visTree[size_t(i)] += hidden ? -1 : 1;
     }
     // Hidden rows all lie within the sheet, so the count needs no walk over the rows (hiding
     // or showing many rows one after another stays linear).
-    int visibleRowCount() const { return model.maxRows() - int(model.hiddenRows().size()); }
+    int visibleRowCount() const { return model.maxRows() - model.hiddenRowCount(); }
+    // The row at place i (from 0) among the visible rows; 0 when there is none.
     int rowAtVisIndex(int i)
     {
         ensureVis();
-        if (model.hiddenRows().empty()) return i + 1;
-        return (i >= 0 && i < int(visRows.size())) ? visRows[size_t(i)] : 0;
+        if (model.hiddenRowCount() == 0) return (i >= 0 && i < model.maxRows()) ? i + 1 : 0;
+        if (i < 0 || i >= visibleRowCount()) return 0;
+        // the lowest row with i + 1 visible rows up to it
+        const int n = int(visTree.size()) - 1;
+        int pos = 0, left = i + 1;
+        for (int step = visTreeTop; step > 0; step /= 2) {
+            const int next = pos + step;
+            if (next <= n && visTree[size_t(next)] < left) {
+                pos = next;
+                left -= visTree[size_t(next)];
+            }
+        }
+        return pos + 1;
     }
+    // The place among the visible rows of row r (of the first visible row from r on).
     int visIndexOfRow(int r)
     {
         ensureVis();
-        if (model.hiddenRows().empty()) return r - 1;
-        auto it = std::lower_bound(visRows.begin(), visRows.end(), r);
-        return int(it - visRows.begin());
+        if (model.hiddenRowCount() == 0) return r - 1;
+        int count = 0; // visible rows before r
+        for (int i = std::min(r - 1, int(visTree.size()) - 1); i > 0; i -= i & -i) count += visTree[size_t(i)];
+        return count;
     }
     int topRow() { return std::max(1, rowAtVisIndex(q->verticalScrollBar()->value())); }
     int leftCol() const { return q->horizontalScrollBar()->value() + 1; }
@@ -212,9 +246,9 @@ struct SpreadGrid::Private {
         const QFontMetrics fm(cellFont(c, r));
         const int room = w - 2 * kCellMargin;
         if (text.isEmpty() || fm.horizontalAdvance(text) <= room) return CellTextFit{text, true};
-        long double v;
-        const bool number = model.cellType(c, r) == 12 || SpreadModel::parseNumber(text, v);
-        return FitCellText(text, number, fm, room);
+        // Only an amount (a currency cell) is drawn whole or as the overflow mark: a text that
+        // merely reads as a number (a telephone number, a code) shows its beginning.
+        return FitCellText(text, model.cellType(c, r) == CellTypeCurrency, fm, room);
     }
     void showTextTip(const QPoint& pos);
     // Whether row r lies wholly within a viewport of height h at the present scroll position.
@@ -249,7 +283,12 @@ struct SpreadGrid::Private {
             if (r < top) return QRect();
             y = headerHeight();
             const int vh = q->viewport()->height();
-            for (int rr = top; rr < r; ++rr) { y += rowPx(rr); if (y > vh) return QRect(); }
+            // over the visible rows only: the hidden rows between take no room
+            const int last = visIndexOfRow(r);
+            for (int i = q->verticalScrollBar()->value(); i < last; ++i) {
+                y += rowPx(rowAtVisIndex(i));
+                if (y > vh) return QRect();
+            }
             h = rowPx(r);
         }
         return QRect(x, y, w, h);
@@ -380,8 +419,21 @@ struct SpreadGrid::Private {
         return f;
     }
 
+    // While rows are hidden or shown one at a time (a loop over the sheet), the editor is
+    // placed once when the loop is over (at the next pass of the event loop, or by Refresh),
+    // not after every row.
+    bool placeLater = false;
+    bool placePending = false;
     void placeEditor()
     {
+        if (placeLater) {
+            if (editor && !placePending) {
+                placePending = true;
+                QTimer::singleShot(0, q, [this] { if (placePending) placeEditor(); });
+            }
+            return;
+        }
+        placePending = false;
         if (!editor) return;
         QRect rc = cellRect(editCol, editRow);
         if (rc.isEmpty()) { editor->hide(); return; }
@@ -782,6 +834,8 @@ void SpreadGrid::Private::showTextTip(const QPoint& pos)
     QToolTip::showText(q->viewport()->mapToGlobal(rc.bottomLeft()), model.displayText(c, r), q->viewport(), rc);
 }
 
+QString SpreadGrid::OverflowMark() { return SpreadModel::overflowMark(); }
+
 SpreadGrid::CellTextFit SpreadGrid::FitCellText(const QString& text, bool number, const QFontMetrics& fm, int widthPx)
 {
     if (text.isEmpty() || fm.horizontalAdvance(text) <= widthPx) return CellTextFit{text, true};
@@ -1035,8 +1089,16 @@ bool SpreadGrid::RowHidden(int row) const { return d->model.rowHidden(row); }
 void SpreadGrid::SetRowHidden(int row, bool b)
 {
     if (b && d->editor && (row == -1 || d->editRow == row)) d->endEdit(true);
+    const bool was = d->model.rowHidden(row);
     d->model.setRowHidden(row, b);
-    d->afterStructureChange();
+    if (row == -1) d->visDirty = true;
+    else if (d->model.rowHidden(row) != was) d->rowVisibilityChanged(row, b);
+    else return; // nothing changed
+    if (!d->redraw) return;
+    d->placeLater = true;
+    d->updateScrollBars();
+    d->repaint();
+    d->placeLater = false;
 }
 bool SpreadGrid::RowHeadersShow() const { return d->rowHeadersShow; }
 void SpreadGrid::SetRowHeadersShow(bool b) { d->rowHeadersShow = b; d->updateScrollBars(); d->repaint(); }

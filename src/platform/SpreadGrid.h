@@ -147,9 +147,11 @@ public:
     // number that does not fit is shown as an overflow mark ("###", as many '#' as there is
     // room for, at least one), never as a part of itself; any other text shows its beginning.
     // whole is false when the cell does not show all of its text (the text tip then shows it).
+    // The grid counts as numbers the texts of currency cells (the amounts) only: a text cell
+    // that reads as a number (a telephone number, a code) shows its beginning.
     struct CellTextFit { QString shown; bool whole = true; };
     static CellTextFit FitCellText(const QString& text, bool number, const QFontMetrics& fm, int widthPx);
-    static QString OverflowMark() { return QStringLiteral("###"); }
+    static QString OverflowMark();
     // The display decision for cell (col, row) at the grid's present widths: what is drawn.
     // Column 0 gives the row number (or the row header's own text).
     CellTextFit ShownText(int col, int row) const;

@@ -217,9 +217,12 @@ QString SpreadModel::formatCurrency(int c, int r, long double v) const
     int dec = std::max(0, int(attr(ACurDec, c, r)));
     bool sep = attr(ACurSep, c, r) != 0;
     bool sym = attr(ACurSymbol, c, r) != 0;
+    // A value beyond what a 64-bit whole number holds cannot be shown as an amount: it shows
+    // the overflow mark, as an amount too wide for its cell does.
+    const long double rv = std::round(v);
+    if (!(rv >= -9223372036854775808.0L && rv < 9223372036854775808.0L)) return overflowMark();
     QString s;
     if (dec == 0) {
-        long double rv = std::round(v);
         s = QString::number(qint64(rv));
     } else {
         s = QString::number(double(v), 'f', dec);
@@ -302,8 +305,15 @@ long double SpreadModel::sumRange(int c1, int r1, int c2, int r2) const
         for (int r = r1; r <= r2; ++r) {
             quint64 v = col.v[size_t(r - 1)];
             if (v == 0) continue;
-            if ((v & 3) == kTagInt) isum += qint64(v) >> 2;
-            else s += rawNumber(v);
+            if ((v & 3) == kTagInt) {
+                // whole numbers add up exactly; a sum leaving the 64-bit range goes on in s
+                const qint64 x = qint64(v) >> 2;
+                qint64 t;
+                if (__builtin_add_overflow(isum, x, &t)) { s += (long double)isum; isum = x; }
+                else isum = t;
+            } else {
+                s += rawNumber(v);
+            }
         }
         s += (long double)isum;
     }
@@ -796,12 +806,19 @@ void SpreadModel::setRowHeight(int r, double h)
 void SpreadModel::setRowHidden(int r, bool b)
 {
     if (r == -1) {
-        if (!b) { m_hiddenRows.clear(); return; }
-        for (int rr = 1; rr <= m_maxRows; ++rr) m_hiddenRows.insert(rr);
+        m_hiddenRows.clear();
+        m_hiddenCount = 0;
+        if (b) {
+            m_hiddenRows.assign(size_t(m_maxRows) + 1, 1);
+            m_hiddenRows[0] = 0;
+            m_hiddenCount = m_maxRows;
+        }
         return;
     }
-    if (r < 1 || r > m_maxRows) return; // only rows of the sheet are hidden
-    if (b) m_hiddenRows.insert(r); else m_hiddenRows.erase(r);
+    if (r < 1 || r > m_maxRows || rowHidden(r) == b) return; // only rows of the sheet are hidden
+    if (size_t(r) >= m_hiddenRows.size()) m_hiddenRows.resize(size_t(m_maxRows) + 1, 0);
+    m_hiddenRows[size_t(r)] = b ? 1 : 0;
+    m_hiddenCount += b ? 1 : -1;
 }
 
 // ---------------------------------------------------------------- rows
@@ -849,9 +866,17 @@ void SpreadModel::remapRows(const std::function<int(int)>& newRowOf, bool moveFo
     remapCellMap(m_tags, plainRow, plainKey);
     if (moveFormulas) remapCellMap(m_cellFormulas, plainRow, plainKey);
     remapRowMap(m_rowHeights);
-    std::set<int> hidden;
-    for (int r : m_hiddenRows) { int nr = newRowOf(r); if (nr >= 1) hidden.insert(nr); }
-    m_hiddenRows.swap(hidden);
+    if (m_hiddenCount > 0) {
+        std::vector<char> hidden(size_t(m_maxRows) + 1, 0);
+        int count = 0;
+        for (size_t r = 1; r < m_hiddenRows.size(); ++r) {
+            if (!m_hiddenRows[r]) continue;
+            const int nr = newRowOf(int(r));
+            if (nr >= 1 && nr <= m_maxRows && !hidden[size_t(nr)]) { hidden[size_t(nr)] = 1; ++count; }
+        }
+        m_hiddenRows.swap(hidden);
+        m_hiddenCount = count;
+    }
     for (Column& col : m_cols) col.cellFormulas = 0;
     for (auto& [k, cf] : m_cellFormulas) m_cols[size_t(keyCol(k))].cellFormulas++;
 }

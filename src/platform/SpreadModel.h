@@ -75,9 +75,9 @@ public:
     void setColHidden(int c, bool b);
     double rowHeight(int r) const;            // points
     void setRowHeight(int r, double h);       // -1: every data row, 0: header row
-    bool rowHidden(int r) const { return m_hiddenRows.count(r) != 0; }
+    bool rowHidden(int r) const { return r >= 1 && size_t(r) < m_hiddenRows.size() && m_hiddenRows[size_t(r)]; }
     void setRowHidden(int r, bool b);         // rows outside 1..maxRows are ignored
-    const std::set<int>& hiddenRows() const { return m_hiddenRows; }
+    int hiddenRowCount() const { return m_hiddenCount; }
     const std::map<int, double>& rowHeights() const { return m_rowHeights; }
     double defaultRowHeight() const { return m_defaultRowHeight; }
 
@@ -100,8 +100,10 @@ public:
     // kept, so recalcAll cannot tell).
     std::function<void(int c, int r)> onChange;
 
-    // Formats a number the way a currency cell of (c, r) shows it.
+    // Formats a number the way a currency cell of (c, r) shows it; a value beyond the range of
+    // a 64-bit whole number gives the overflow mark.
     QString formatCurrency(int c, int r, long double v) const;
+    static QString overflowMark() { return QStringLiteral("###"); }
     // Parses a currency entry ("1,234.5"); false when it is no number.
     static bool parseNumber(const QString& s, long double& v);
 
@@ -193,7 +195,8 @@ private:
     int m_colFormulaCount = 0;
     std::vector<ColumnDep> m_colDeps;
     bool m_colFormulaAbsolute = false;
-    std::set<int> m_hiddenRows;
+    std::vector<char> m_hiddenRows; // per row (index 0 unused), as far as a row was ever hidden
+    int m_hiddenCount = 0;
     std::map<int, double> m_rowHeights;
     double m_defaultRowHeight = 12.75;
     double m_headerRowHeight = 12.75;

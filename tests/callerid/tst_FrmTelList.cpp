@@ -3,6 +3,7 @@
 #include "callerid/FrmTelList.h"
 #include "frame/modFrmCtrl.h"
 #include "platform/SpreadGrid.h"
+#include "support/DrawnText.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -162,6 +163,50 @@ private slots:
         QCOMPARE(f.calls().at(6), QStringLiteral("2024-03-20|12:00:00|0277776666||Kim"));
         QCOMPARE(today->GetText(5, 1), QStringLiteral("Kim"));
         QCOMPARE(w->spList[2]->GetText(5, 1), QStringLiteral("7"));
+    }
+
+    // A caller's number is no amount: one longer than its column shows its beginning, cut
+    // by the cell's edge, never the overflow mark, in today's calls and in the caller's
+    // history; the text tip shows it whole.
+    void longNumbersShowTheirBeginning()
+    {
+        Fixture f(QStringLiteral("INSERT INTO tellist (seq, sdate, stime, stel, cname, sdam) VALUES"
+                                 " (1, '2024-03-20', '09:00:00', '050512345678', '', ''),"
+                                 " (2, '2024-03-20', '09:10:00', '+821055556666', '', ''),"
+                                 " (3, '2024-03-20', '09:20:00', '0505-1234-5678', '', '');"));
+        f.openDb();
+        FrmTelList* w = openList();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto check = [](platform::SpreadGrid* g, int row, const QString& number) {
+            QCOMPARE(g->GetText(3, row), number);
+            QCOMPARE(g->ShownText(3, row).shown, number);
+            QVERIFY(!g->ShownText(3, row).whole); // too long: the tip shows it
+            bool drawn = false;
+            for (const auto& run : testsupport::drawnText(g->viewport())) {
+                QVERIFY2(!run.text.startsWith(QLatin1Char('#')), qPrintable(number));
+                if (run.text != number)
+                    continue;
+                drawn = true;
+                QVERIFY(!run.clip.isEmpty());
+                QVERIFY2(run.box.left() >= run.clip.left(), qPrintable(number)); // its beginning shows
+                QVERIFY2(run.box.right() > run.clip.right(), qPrintable(number)); // its end is cut
+            }
+            QVERIFY2(drawn, qPrintable(number));
+        };
+        platform::SpreadGrid* today = w->spList[0];
+        QCOMPARE(today->MaxRows(), 3);
+        const QStringList numbers{QStringLiteral("0505-1234-5678"), QStringLiteral("+821055556666"),
+                                  QStringLiteral("050512345678")};
+        for (int row = 1; row <= 3; ++row) {
+            check(today, row, numbers[row - 1]);
+            if (QTest::currentTestFailed())
+                return;
+            w->ShowCallerHistory(row);
+            QCOMPARE(w->spList[1]->MaxRows(), 1);
+            check(w->spList[1], 1, numbers[row - 1]);
+            if (QTest::currentTestFailed())
+                return;
+        }
     }
 
     void claimWritesTheNameOnce()

@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -101,6 +102,56 @@ private slots:
         QCOMPARE(w->spList->ActiveRow(), 81);
         QCOMPARE(w->spList->editorWidget()->text(), QStringLiteral("x"));
         QCOMPARE(text(w->spDate[0], 1, 1), QStringLiteral("2024-03-01"));
+    }
+
+    // The grid menu's "only subtotals" on a ledger of 32,000 vouchers, in the state the window
+    // is in: the editor open on the blank last row, the list scrolled to the bottom. The list
+    // has no subtotal rows: the item hides every row, and the next time shows them again. Each
+    // way takes less than two seconds.
+    void onlySubtotalsOnALargeLedger()
+    {
+        QVERIFY(gDB == nullptr);
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32000)"
+            " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
+            " SELECT '2024-03-05', 0, '상품' || i, 'CPU', 7, '공급사', 1000 * i, '2024-03-10', 40000, '김상회',"
+            " 1100 * i, 10 FROM n;")));
+        auto w = start(true);
+        QVERIFY(w);
+        platform::SpreadGrid* g = w->spList;
+        QCOMPARE(g->MaxRows(), 32001);
+        QTRY_VERIFY(g->IsEditing());
+        QCOMPARE(g->ActiveRow(), 32001);
+        QVERIFY(g->TopRow() > 31000);
+        // the amounts are currency cells: drawn whole or as the overflow mark, never cut
+        for (platform::SpreadGrid* grid : {g, w->spTotal})
+            for (int c : {6, 10, 11, 12}) {
+                grid->SetCol(c);
+                grid->SetRow(1);
+                QCOMPARE(grid->CellType(), int(platform::SpreadGrid::CellTypeCurrency));
+            }
+        auto hiddenRows = [g] {
+            int n = 0;
+            for (int r = 1; r <= g->MaxRows(); ++r)
+                n += g->RowHidden(r) ? 1 : 0;
+            return n;
+        };
+        auto item07 = [&] {
+            prompter->menuAnswers.enqueue(6); // "07【소계만】보기/해제"
+            QElapsedTimer t;
+            t.start();
+            QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
+            QCoreApplication::processEvents(); // the list is drawn again
+            return double(t.nsecsElapsed()) / 1e6;
+        };
+        const double hideMs = item07();
+        QVERIFY(prompter->calls.last().text.contains(QStringLiteral("【소계만】보기/해제")));
+        QCOMPARE(hiddenRows(), 32001);
+        const double showMs = item07();
+        QCOMPARE(hiddenRows(), 0);
+        qInfo("item 07 on 32000 vouchers: hide %.1f ms, show %.1f ms", hideMs, showMs);
+        QVERIFY2(hideMs < 2000 && showMs < 2000, qPrintable(QStringLiteral("%1 ms, %2 ms").arg(hideMs).arg(showMs)));
     }
 
     // The group filter drops its list when the user tabs into it; picking from the list

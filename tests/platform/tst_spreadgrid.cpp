@@ -445,6 +445,53 @@ private slots:
         QCOMPARE(g.GetText(3, 4), QStringLiteral("1234567000"));
         QCOMPARE(g.DisplayText(3, 4), QStringLiteral("1,234,567,000"));
 
+        // a value beyond what a 64-bit whole number holds shows the overflow mark, typed in or
+        // a formula's result, with or without the symbol or decimals; the largest one is shown
+        const QString huge = QStringLiteral("100000000000000000000"); // 1e20
+        const struct { int col; QString text; QString shown; } rows[] = {
+            {2, huge, SpreadGrid::OverflowMark()},
+            {2, QLatin1Char('-') + huge, SpreadGrid::OverflowMark()},
+            {2, QStringLiteral("9223372036854775807"), QStringLiteral("9,223,372,036,854,775,807")},
+            {2, QStringLiteral("9223372036854775808"), SpreadGrid::OverflowMark()},
+            {2, QStringLiteral("-9223372036854775808"), QStringLiteral("-9,223,372,036,854,775,808")},
+            {3, QStringLiteral("100000000000000000"), SpreadGrid::OverflowMark()}, // x 1000
+        };
+        for (const auto& row : rows) {
+            g.SetText(2, 3, row.text);
+            QCOMPARE(g.DisplayText(row.col, 3), row.shown);
+        }
+        g.SetText(2, 3, huge);
+        g.SetCol(2);
+        g.SetRow(3);
+        g.SetTypeCurrencyShowSymbol(true);
+        QCOMPARE(g.DisplayText(2, 3), SpreadGrid::OverflowMark());
+        g.SetTypeCurrencyDecPlaces(2);
+        QCOMPARE(g.DisplayText(2, 3), SpreadGrid::OverflowMark());
+        g.SetText(2, 3, QStringLiteral("12.5"));
+        QCOMPARE(g.DisplayText(2, 3), QString(QChar(0x20A9)) + QStringLiteral("12.50"));
+        g.SetText(2, 3, QString());
+        g.SetTypeCurrencyShowSymbol(false);
+        g.SetTypeCurrencyDecPlaces(0);
+        {
+            // the same for a sum of whole numbers that leaves the range
+            SpreadGrid s;
+            s.SetMaxCols(2);
+            s.SetMaxRows(10);
+            s.SetRefStyle(2);
+            for (int r = 1; r <= 10; ++r)
+                s.SetText(1, r, QStringLiteral("999999999999999999"));
+            s.SetCol(2);
+            s.SetRow(1);
+            s.SetCellType(SpreadGrid::CellTypeCurrency);
+            s.SetTypeCurrencyDecPlaces(0);
+            s.SetTypeCurrencyShowSymbol(false);
+            s.SetTypeCurrencyShowSep(true);
+            s.SetFormula(QStringLiteral("SUM(R1C1:R10C1)"));
+            QCOMPARE(s.DisplayText(2, 1), SpreadGrid::OverflowMark());
+            s.SetText(1, 10, QStringLiteral("-999999999999999999"));
+            QCOMPARE(s.DisplayText(2, 1), QStringLiteral("7,999,999,999,999,999,992"));
+        }
+
         // typing into a currency cell: separators accepted, non-numbers refused
         g.SetCol(2);
         g.SetRow(-1);
@@ -748,6 +795,34 @@ private slots:
         g.SetCol(0);
         g.SetRow(2);
         QCOMPARE(g.CellTag(), QString()); // gone with its row
+
+        // The rows shown follow each row hidden or shown, and the rows that move with
+        // deletions and insertions: TopRow is the row at the top of the scrolled list.
+        SpreadGrid v;
+        v.resize(300, 120);
+        v.SetMaxCols(2);
+        v.SetMaxRows(40);
+        for (int r = 2; r <= 5; ++r)
+            v.SetRowHidden(r, true);
+        v.SetTopRow(6);
+        QCOMPARE(v.TopRow(), 6); // the second row shown
+        v.SetRowHidden(6, true);
+        QCOMPARE(v.TopRow(), 7);
+        v.SetRowHidden(3, false);
+        QCOMPARE(v.TopRow(), 3);
+        v.DeleteRows(1, 2); // hidden: 2, 3, 4
+        v.SetTopRow(2);
+        QCOMPARE(v.TopRow(), 5);
+        v.SetRowHidden(5, true);
+        QCOMPARE(v.TopRow(), 6);
+        v.InsertRows(1, 1); // hidden: 3, 4, 5, 6
+        v.SetTopRow(3);
+        QCOMPARE(v.TopRow(), 7);
+        v.SetRowHidden(-1, false);
+        v.SetTopRow(3);
+        QCOMPARE(v.TopRow(), 3);
+        v.SetRowHidden(1, true);
+        QCOMPARE(v.TopRow(), 4);
     }
 
     // Cell settings move with their rows when rows come or go at the top, as in the middle;
@@ -848,6 +923,7 @@ private slots:
         }
         g.SetText(1, 1994, QStringLiteral("소프트웨어"));
         g.SetText(1, 1995, QStringLiteral("부품"));
+        g.SetText(1, 1996, QStringLiteral("050512345678")); // a code in a text column: no amount
         g.SetText(2, 1994, QStringLiteral("25597197200"));
         g.SetText(3, 1994, QStringLiteral("-99998760432"));
         g.SetText(2, 1995, QStringLiteral("2058510200"));
@@ -863,8 +939,9 @@ private slots:
         return g.TopRow() > 1970;
     }
 
-    // What the grid draws: every number whole, or the overflow mark, never a part of itself;
-    // the row numbers whole.
+    // What the grid draws: every amount (a currency cell) whole, or the overflow mark, never
+    // a part of itself; the row numbers whole. A text cell that reads as a number (a code, a
+    // telephone number) is no amount: it shows its beginning, cut by the cell.
     void numbersAreDrawnWholeOrNotAtAll()
     {
         SpreadGrid g;
@@ -873,9 +950,16 @@ private slots:
         const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(g.viewport());
         const QStringList amounts{QStringLiteral("25,597,197,200"), QStringLiteral("-99,998,760,432"),
                                   QStringLiteral("2,058,510,200"), QStringLiteral("-5,000"), QStringLiteral("1,000")};
+        const QString code = QStringLiteral("050512345678");
         QStringList seen;
         for (const auto& run : runs) {
             const QString t = run.text;
+            if (t == code) {
+                seen << t;
+                QVERIFY(!run.clip.isEmpty());
+                QVERIFY(run.box.left() >= run.clip.left() && run.box.right() > run.clip.right());
+                continue;
+            }
             long double v;
             const bool number = platform::SpreadModel::parseNumber(t, v) || t.startsWith(QLatin1Char('#'));
             if (!number)
@@ -893,6 +977,7 @@ private slots:
         // what fits is shown as it is
         for (const char* fits : {"-5,000", "1,000"})
             QVERIFY2(seen.contains(QLatin1String(fits)), qPrintable(seen.join(QLatin1Char(' '))));
+        QVERIFY2(seen.contains(code), qPrintable(seen.join(QLatin1Char(' '))));
         // the row-header column has widened to the row numbers; the stored width is kept
         QCOMPARE(g.ColWidth(0), 3.5);
         QVERIFY(g.ShownColWidth(0) > 3.5);
@@ -926,6 +1011,8 @@ private slots:
         QCOMPARE(g.ShownText(3, 1995).shown, QStringLiteral("-5,000"));
         QVERIFY(!g.ShownText(1, 1994).whole);
         QVERIFY(g.ShownText(1, 1995).whole);
+        QCOMPARE(g.ShownText(1, 1996).shown, QStringLiteral("050512345678")); // a text column
+        QVERIFY(!g.ShownText(1, 1996).whole);
         g.SetColWidth(3, g.MaxTextCellWidth(3, 1994));
         QCOMPARE(g.ShownText(3, 1994).shown, QStringLiteral("-99,998,760,432"));
         g.SetColWidth(3, g.MaxTextCellWidth(3, 1994) - 0.5);
