@@ -32,6 +32,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/SpreadGrid.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -469,6 +470,11 @@ void frmMain::buildControls()
 
     scrTop->widget()->installEventFilter(this);
     scrBottom->widget()->installEventFilter(this);
+    // Escape in a dropped-down list belongs to the list (see eventFilter).
+    for (QComboBox* cmb : findChildren<QComboBox*>()) {
+        cmb->installEventFilter(this);
+        cmb->view()->installEventFilter(this);
+    }
     SetCallerIdCheckBox(chkUseRinglet);
 }
 
@@ -766,6 +772,16 @@ void frmMain::udDateCng_Change(int index, int days)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e)
 {
+    if (e->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(e)->matches(QKeySequence::Cancel)) {
+        // While a combo box's list is dropped down, Escape only closes the list: it is not the
+        // window's Escape, which would clear the search and refresh the list.
+        for (QComboBox* cmb : findChildren<QComboBox*>()) {
+            if ((watched == cmb || watched == cmb->view()) && cmb->view()->isVisible()) {
+                e->accept();
+                return true;
+            }
+        }
+    }
     if (e->type() == QEvent::LayoutRequest && (watched == scrTop->widget() || watched == scrBottom->widget())) {
         // A control of another width may change how the bar wraps or how tall the boxes are.
         const bool r = QWidget::eventFilter(watched, e);

@@ -129,6 +129,59 @@ private slots:
         QCOMPARE(w->cmbGroup->currentText(), QStringLiteral("CPU"));
     }
 
+    // Escape in a dropped-down list of the search bar only closes the list: the search text
+    // stays, the list is not refreshed and the focus stays in the combo box.
+    void escapeInAnOpenListOnlyClosesIt_data()
+    {
+        QTest::addColumn<QString>("combo");
+        QTest::addColumn<bool>("byMouse");
+        for (const char* name : {"cmbGroup", "cmbGu", "cmbGetRinglet"}) {
+            QTest::addRow("%s Alt+Down", name) << QString::fromLatin1(name) << false;
+            QTest::addRow("%s click", name) << QString::fromLatin1(name) << true;
+        }
+    }
+
+    void escapeInAnOpenListOnlyClosesIt()
+    {
+        QFETCH(QString, combo);
+        QFETCH(bool, byMouse);
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (maeip_date, pro_name, group_name, maechul_date, maechul_name) VALUES"
+            " ('2024-03-05', 'a', 'CPU', '2024-03-10', '김상회'), ('2024-03-05', 'b', 'HDD', '2024-03-10', '이상사');")));
+        auto w = start(true);
+        QVERIFY(w);
+        w->cmbGetRinglet->addItem(QStringLiteral("02-555-1234 10:00 김상회"));
+        w->txtCName->setText(QStringLiteral("김상"));
+        w->RefreshList();
+        QCOMPARE(w->spList->MaxRows(), 2);
+        // a mark in the blank row: a refresh would remove it
+        w->spList->SetText(3, 2, QStringLiteral("표시"));
+        auto* cmb = w->findChild<QComboBox*>(combo);
+        QVERIFY(cmb);
+        QWidget* focusTarget = cmb; // an editable one too: it passes the keys on to its line
+        cmb->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), focusTarget);
+        if (byMouse)
+            QTest::mouseClick(cmb, Qt::LeftButton, {}, QPoint(cmb->width() - 6, cmb->height() / 2));
+        else
+            QTest::keyClick(focusTarget, Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(cmb->view()->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!cmb->view()->isVisible());
+        QApplication::processEvents();
+        QCOMPARE(w->txtCName->text(), QStringLiteral("김상"));
+        QCOMPARE(text(w->spList, 3, 2), QStringLiteral("표시"));
+        // (the window's own focus: without a window manager the closed list does not hand the
+        // activation back to the window)
+        QCOMPARE(w->focusWidget(), focusTarget);
+        // with the list closed, Escape is the window's again
+        QApplication::setActiveWindow(w.get());
+        QTRY_COMPARE(QApplication::focusWidget(), focusTarget);
+        QTest::keyClick(focusTarget, Qt::Key_Escape);
+        QCOMPARE(w->txtCName->text(), QString());
+        QCOMPARE(w->spList->MaxRows(), 3);
+    }
+
     void listTotalsAndSortKeepBlankRowLast()
     {
         QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
