@@ -470,6 +470,7 @@ void frmMain::buildControls()
 
     scrTop->widget()->installEventFilter(this);
     scrBottom->widget()->installEventFilter(this);
+    spList->viewport()->installEventFilter(this);
     // Escape in a dropped-down list belongs to the list (see eventFilter).
     for (QComboBox* cmb : findChildren<QComboBox*>()) {
         cmb->installEventFilter(this);
@@ -654,7 +655,22 @@ void frmMain::Form_Resize()
     pnlTop->setGeometry(0, 0, toPx(l.topW, true), topH);
     spList->setGeometry(0, toPx(l.listTop, false), toPx(l.topW, true), toPx(l.listH, false));
     spTotal->setGeometry(0, toPx(l.totalTop, false), toPx(l.topW, true), totalH);
+    alignTotalsWithList();
     pnlBottom->setGeometry(0, toPx(l.bottomTop, false), toPx(l.topW, true), bottomH);
+}
+
+// The totals row ends where the list's cells end: beside the list's vertical scroll bar it
+// leaves the bar's width free, so that it never shows a part of a column that the list above
+// does not show, and it stands at the list's sideways position.
+void frmMain::alignTotalsWithList()
+{
+    int w = spList->width();
+    // the list's inner area has its real size (with or without the bar) only once it is shown
+    if (spList->isVisible())
+        w = qMin(w, spList->viewport()->width() + 2 * spTotal->frameWidth());
+    if (spTotal->width() != w)
+        spTotal->resize(w, spTotal->height());
+    spTotal->horizontalScrollBar()->setValue(spList->horizontalScrollBar()->value());
 }
 
 void frmMain::resizeEvent(QResizeEvent* e)
@@ -781,6 +797,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
                 return true;
             }
         }
+    }
+    if (e->type() == QEvent::Resize && watched == spList->viewport()) {
+        // the list's scroll bar came or went
+        alignTotalsWithList();
+        return QWidget::eventFilter(watched, e);
     }
     if (e->type() == QEvent::LayoutRequest && (watched == scrTop->widget() || watched == scrBottom->widget())) {
         // A control of another width may change how the bar wraps or how tall the boxes are.

@@ -150,6 +150,7 @@ private:
     void spDate_Change(int index);
     void copyTotals();
     void fitTotalsRow();
+    void alignTotalsWithList();
     // ---- cell editing and write-back
     void spList_EditMode(int Col, int Row, int Mode, bool ChangeMade);
     void spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade);
