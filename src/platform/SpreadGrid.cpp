@@ -212,6 +212,7 @@ struct SpreadGrid::Private {
         const QFontMetrics fm(cellFont(c, r));
         const int room = w - 2 * kCellMargin;
         if (text.isEmpty() || fm.horizontalAdvance(text) <= room) return CellTextFit{text, true};
+        if (model.attr(SpreadModel::AWholeOrMark, c, r) != 0) return FitCellText(text, true, fm, room);
         long double v;
         const bool number = model.cellType(c, r) == 12 || SpreadModel::parseNumber(text, v);
         return FitCellText(text, number, fm, room);
@@ -987,6 +988,7 @@ quint32 SpreadGrid::ForeColor() const
 void SpreadGrid::SetForeColor(quint32 v) { d->model.setAttr(SpreadModel::AForeColor, d->col, d->row, double(v)); d->repaint(); }
 SPREAD_ATTR(FontSize, SetFontSize, double, AFontSize)
 SPREAD_ATTR(FontBold, SetFontBold, bool, AFontBold)
+SPREAD_ATTR(TypeWholeOrMark, SetTypeWholeOrMark, bool, AWholeOrMark)
 #undef SPREAD_ATTR
 
 QString SpreadGrid::DisplayText(int col, int row) const { return d->model.displayText(col, row); }

@@ -247,16 +247,22 @@ private slots:
 
     // A long ledger with totals of eleven digits and more: the totals row and the row numbers
     // are drawn whole, also after a total grows; the totals stay under their columns.
-    static void checkDrawnWhole(QWidget* viewport, const QStringList& expected)
+    // sideways: only the left and right ends count (rows lower than a large font cut every
+    // text at its top and bottom alike)
+    static void checkDrawnWhole(QWidget* viewport, const QStringList& expected, bool sideways = false)
     {
         const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(viewport);
         QStringList seen;
         for (const auto& run : runs) {
             seen << run.text;
             const bool number = !run.text.isEmpty() && QStringLiteral("-0123456789#").contains(run.text.at(0));
-            if (number && !run.clip.isEmpty())
-                QVERIFY2(run.clip.adjusted(-0.5, -0.5, 0.5, 0.5).contains(run.box),
+            if (number && !run.clip.isEmpty()) {
+                QRectF box = run.box;
+                if (sideways)
+                    box = QRectF(box.left(), run.clip.top(), box.width(), run.clip.height());
+                QVERIFY2(run.clip.adjusted(-0.5, -0.5, 0.5, 0.5).contains(box),
                          qPrintable(QStringLiteral("\"%1\" is cut").arg(run.text)));
+            }
         }
         for (const QString& e : expected)
             QVERIFY2(seen.contains(e), qPrintable(e + QStringLiteral(" not among: ") + seen.join(QLatin1Char(' '))));
@@ -303,6 +309,79 @@ private slots:
         QCOMPARE(w->spTotal->horizontalScrollBar()->maximum(), 0);
         checkDrawnWhole(w->spTotal->viewport(), {QStringLiteral("192,998,760,000"), QStringLiteral("-198,998,760,000")});
         QVERIFY(!QTest::currentTestFailed());
+    }
+
+    // A larger grid font from the grid menu: the dates and amounts are still drawn whole, the
+    // columns widening into the room the text columns give; a date column the user makes too
+    // narrow shows the overflow mark, never the beginning of the date (which reads as a month).
+    void largerFontKeepsDatesAndAmountsWhole()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " ('2024-03-02', 0, '모니터', 'LCD', 0, '공급사', 1250000, '2024-03-05', 0, '김상회', 2500000, 30000),"
+            " ('2024-03-12', 0, '서버', 'PC', 0, '공급사', 9800000, '2024-03-15', 0, '김상회', 12000000, 150000);")));
+        auto w = start(true);
+        QVERIFY(w);
+        w->resize(1260, 700);
+        QCOMPARE(w->spList->MaxRows(), 3);
+        const int listWidthBefore = [&] {
+            int x = 0;
+            for (int c = 0; c <= w->spList->MaxCols(); ++c)
+                x += w->spList->ColHidden(c) ? 0 : int(w->spList->ShownColWidth(c) * 1000);
+            return x;
+        }();
+
+        prompter->menuAnswers.enqueue(1); // the menu's second line: 【글자크기】 변경
+        prompter->inputAnswers.enqueue(QStringLiteral("14"));
+        QTest::mouseClick(w->spList->viewport(), Qt::RightButton, {}, QPoint(60, 30));
+        QCOMPARE(prompter->calls.size(), 2);
+        w->spList->SetCol(1);
+        w->spList->SetRow(1);
+        QCOMPARE(w->spList->FontSize(), 14.0);
+        QApplication::processEvents();
+
+        const QStringList expected = {QStringLiteral("2024-03-02"), QStringLiteral("2024-03-05"),
+                                      QStringLiteral("2024-03-12"), QStringLiteral("2024-03-15"),
+                                      QStringLiteral("2024-03-20"), QStringLiteral("1,250,000"),
+                                      QStringLiteral("2,500,000"), QStringLiteral("9,800,000"),
+                                      QStringLiteral("12,000,000"), QStringLiteral("150,000"),
+                                      QStringLiteral("2,050,000")};
+        auto checkNoMark = [&] {
+            for (const auto& run : testsupport::drawnText(w->spList->viewport()))
+                QVERIFY2(!run.text.startsWith(QLatin1Char('#')), "an overflow mark is drawn");
+        };
+        checkDrawnWhole(w->spList->viewport(), expected, true);
+        QVERIFY(!QTest::currentTestFailed());
+        checkNoMark();
+        QVERIFY(!QTest::currentTestFailed());
+        // the width came from the text columns: the sheet as a whole is no wider than before
+        int listWidthAfter = 0;
+        for (int c = 0; c <= w->spList->MaxCols(); ++c)
+            listWidthAfter += w->spList->ColHidden(c) ? 0 : int(w->spList->ShownColWidth(c) * 1000);
+        QVERIFY2(listWidthAfter <= listWidthBefore + 50, qPrintable(QStringLiteral("%1 > %2").arg(listWidthAfter).arg(listWidthBefore)));
+        for (int c = 1; c <= w->spList->MaxCols(); ++c)
+            if (!w->spList->ColHidden(c))
+                QCOMPARE(w->spTotal->ColWidth(c), w->spList->ColWidth(c));
+
+        // the user narrows the purchase-date column: its dates show the mark, not a month
+        w->spList->SetColWidth(1, 6);
+        QApplication::processEvents();
+        const QRegularExpression datePart(QStringLiteral("^\\d{4}-"));
+        int marks = 0;
+        for (const auto& run : testsupport::drawnText(w->spList->viewport())) {
+            if (run.text.startsWith(QLatin1Char('#')))
+                ++marks;
+            if (datePart.match(run.text).hasMatch() && !run.clip.isEmpty())
+                QVERIFY2(run.clip.left() <= run.box.left() + 0.5 && run.clip.right() >= run.box.right() - 0.5,
+                         qPrintable(QStringLiteral("\"%1\" is cut").arg(run.text)));
+        }
+        QCOMPARE(marks, 3);
+        for (int r = 1; r <= 3; ++r) {
+            QVERIFY(!w->spList->ShownText(1, r).whole);
+            QVERIFY(w->spList->ShownText(1, r).shown.startsWith(QLatin1Char('#')));
+            QCOMPARE(w->spList->ShownText(7, r).shown, text(w->spList, 7, r));
+        }
     }
 
     void partyBoxes()
