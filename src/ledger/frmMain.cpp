@@ -32,6 +32,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/SpreadGrid.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -485,6 +486,12 @@ void frmMain::buildControls()
 
     scrTop->widget()->installEventFilter(this);
     scrBottom->widget()->installEventFilter(this);
+    spList->viewport()->installEventFilter(this);
+    // Escape in a dropped-down list belongs to the list (see eventFilter).
+    for (QComboBox* cmb : findChildren<QComboBox*>()) {
+        cmb->installEventFilter(this);
+        cmb->view()->installEventFilter(this);
+    }
     SetCallerIdCheckBox(chkUseRinglet);
 }
 
@@ -512,6 +519,9 @@ void frmMain::designListSheet()
         }
         if (d.locked)
             spList->SetLock(true);
+        // a date cut to its beginning reads as a month
+        if (c == ColMaeipDate || c == ColMaechulDate)
+            spList->SetTypeWholeOrMark(true);
     }
     spTotal->SetMaxRows(1);
     spTotal->SetColHeadersShow(false);
@@ -664,7 +674,22 @@ void frmMain::Form_Resize()
     pnlTop->setGeometry(0, 0, toPx(l.topW, true), topH);
     spList->setGeometry(0, toPx(l.listTop, false), toPx(l.topW, true), toPx(l.listH, false));
     spTotal->setGeometry(0, toPx(l.totalTop, false), toPx(l.topW, true), totalH);
+    alignTotalsWithList();
     pnlBottom->setGeometry(0, toPx(l.bottomTop, false), toPx(l.topW, true), bottomH);
+}
+
+// The totals row ends where the list's cells end: beside the list's vertical scroll bar it
+// leaves the bar's width free, so that it never shows a part of a column that the list above
+// does not show, and it stands at the list's sideways position.
+void frmMain::alignTotalsWithList()
+{
+    int w = spList->width();
+    // the list's inner area has its real size (with or without the bar) only once it is shown
+    if (spList->isVisible())
+        w = qMin(w, spList->viewport()->width() + 2 * spTotal->frameWidth());
+    if (spTotal->width() != w)
+        spTotal->resize(w, spTotal->height());
+    spTotal->horizontalScrollBar()->setValue(spList->horizontalScrollBar()->value());
 }
 
 void frmMain::resizeEvent(QResizeEvent* e)
@@ -783,6 +808,21 @@ void frmMain::udDateCng_Change(int index, int days)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e)
 {
+    if (e->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(e)->matches(QKeySequence::Cancel)) {
+        // While a combo box's list is dropped down, Escape only closes the list: it is not the
+        // window's Escape, which would clear the search and refresh the list.
+        for (QComboBox* cmb : findChildren<QComboBox*>()) {
+            if ((watched == cmb || watched == cmb->view()) && cmb->view()->isVisible()) {
+                e->accept();
+                return true;
+            }
+        }
+    }
+    if (e->type() == QEvent::Resize && watched == spList->viewport()) {
+        // the list's scroll bar came or went
+        alignTotalsWithList();
+        return QWidget::eventFilter(watched, e);
+    }
     if (e->type() == QEvent::LayoutRequest && (watched == scrTop->widget() || watched == scrBottom->widget())) {
         // A control of another width may change how the bar wraps or how tall the boxes are.
         const bool r = QWidget::eventFilter(watched, e);
@@ -897,6 +937,7 @@ void frmMain::RefreshList()
 
     spList->SetReDraw(true);
     AddBlankRow();
+    fitListValues();
     spList->SetActiveCell(ColGroup, spList->MaxRows());
     if (spList->isVisible())
         spList->setFocus();
@@ -935,22 +976,56 @@ void frmMain::copyTotals()
     fitTotalsRow();
 }
 
+// A column too narrow for needed (in column units) is widened in both grids, so that the
+// totals stay under their columns; fitTotalsRow has the text columns give the width back.
+void frmMain::widenToShow(int col, double needed)
+{
+    if (needed <= spList->ColWidth(col))
+        return;
+    dTotalsGrown += needed - spList->ColWidth(col);
+    spList->SetColWidth(col, needed);
+    spTotal->SetColWidth(col, needed);
+}
+
+// The dates and amounts of the list are shown whole in the list's font (a larger font from the
+// grid menu included): the date columns take the width of a date, each amount column the width
+// of its widest amount. The text columns give the width back (fitTotalsRow).
+void frmMain::fitListValues()
+{
+    const int rows = spList->MaxRows();
+    if (rows == 0)
+        return;
+    // every date has the same form: the blank row always holds one
+    for (int c : {ColMaeipDate, ColMaechulDate})
+        widenToShow(c, spList->MaxTextCellWidth(c, rows));
+    for (int c : {ColMaeipCost, ColMaechulCost, ColUseCost, ColMargin}) {
+        // the longest amount (sign and separators included) is the widest
+        int widestRow = 0;
+        qsizetype longest = 0;
+        for (int r = 1; r <= rows; ++r) {
+            const qsizetype n = spList->DisplayText(c, r).size();
+            if (n > longest) {
+                longest = n;
+                widestRow = r;
+            }
+        }
+        if (widestRow)
+            widenToShow(c, spList->MaxTextCellWidth(c, widestRow));
+    }
+    fitTotalsRow();
+}
+
 // The totals are shown whole: a total wider than its column widens that column in both grids
 // (the list's column with it, so that each total stays under its column). The row-number
 // column of the list widens with the row count; the totals grid's follows it. What the
-// amounts and the row numbers take is given back by the text columns (the product name
-// first), down to a width that still shows a short name, so that a ledger that fitted its
-// window still fits and no number is cut by the window's edge.
+// amounts, the dates and the row numbers take is given back by the text columns (the product
+// name first), down to a width that still shows a short name, so that a ledger that fitted
+// its window still fits and no number is cut by the window's edge.
 void frmMain::fitTotalsRow()
 {
     for (const auto& pair : kSumPairs) {
         const int c = totalColumnFor(pair[0]);
-        const double needed = spTotal->MaxTextCellWidth(c, 1);
-        if (needed > spList->ColWidth(c)) {
-            dTotalsGrown += needed - spList->ColWidth(c);
-            spList->SetColWidth(c, needed);
-            spTotal->SetColWidth(c, needed);
-        }
+        widenToShow(c, spTotal->MaxTextCellWidth(c, 1));
     }
     const double rowNumbers = spList->ShownColWidth(0);
     if (spTotal->ColWidth(0) != rowNumbers)
@@ -974,6 +1049,10 @@ void frmMain::fitTotalsRow()
 
 void frmMain::spList_Change(int col, int row)
 {
+    if (col == ColMaeipCost || col == ColMaechulCost || col == ColUseCost || col == ColMargin) {
+        widenToShow(col, spList->MaxTextCellWidth(col, row));
+        fitTotalsRow();
+    }
     if (row != 1)
         return;
     const int target = totalColumnFor(col);
@@ -1559,6 +1638,9 @@ void frmMain::spList_MouseDown(int button, int shift, double x, double y)
     Q_UNUSED(shift);
     Q_UNUSED(x);
     Q_UNUSED(y);
-    if (button == 2)
+    if (button == 2) {
         ShowSpreadMenu(this, spList, false, QString(), false, true);
+        // a new font size: the dates and amounts are shown whole in it
+        fitListValues();
+    }
 }

@@ -154,6 +154,9 @@ private:
     void spDate_Change(int index);
     void copyTotals();
     void fitTotalsRow();
+    void fitListValues();
+    void widenToShow(int col, double needed);
+    void alignTotalsWithList();
     // ---- cell editing and write-back
     void spList_EditMode(int Col, int Row, int Mode, bool ChangeMade);
     void spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade);
@@ -196,8 +199,9 @@ private:
     // Window geometry in twips right after the layout file was applied.
     int lLoadLeft = 0, lLoadTop = 0, lLoadWidth = 0, lLoadHeight = 0;
     bool bLoadMaximized = false;
-    // Width (in column units) the totals have added to the amount columns since the user last
-    // set the widths, and what each text column has given back for it (see fitTotalsRow).
+    // Width (in column units) the totals, dates and amounts have added to their columns since
+    // the user last set the widths, and what each text column has given back for it (see
+    // fitTotalsRow and fitListValues).
     double dTotalsGrown = 0;
     double dGivenBack[3] = {0, 0, 0};
 };

@@ -246,9 +246,12 @@ struct SpreadGrid::Private {
         const QFontMetrics fm(cellFont(c, r));
         const int room = w - 2 * kCellMargin;
         if (text.isEmpty() || fm.horizontalAdvance(text) <= room) return CellTextFit{text, true};
-        // Only an amount (a currency cell) is drawn whole or as the overflow mark: a text that
-        // merely reads as a number (a telephone number, a code) shows its beginning.
-        return FitCellText(text, model.cellType(c, r) == CellTypeCurrency, fm, room);
+        // Only an amount (a currency cell), or a cell set to whole-or-mark (a date), is drawn
+        // whole or as the overflow mark: a text that merely reads as a number (a telephone
+        // number, a code) shows its beginning.
+        const bool whole = model.cellType(c, r) == CellTypeCurrency
+            || model.attr(SpreadModel::AWholeOrMark, c, r) != 0;
+        return FitCellText(text, whole, fm, room);
     }
     void showTextTip(const QPoint& pos);
     // Whether row r lies wholly within a viewport of height h at the present scroll position.
@@ -1041,6 +1044,7 @@ quint32 SpreadGrid::ForeColor() const
 void SpreadGrid::SetForeColor(quint32 v) { d->model.setAttr(SpreadModel::AForeColor, d->col, d->row, double(v)); d->repaint(); }
 SPREAD_ATTR(FontSize, SetFontSize, double, AFontSize)
 SPREAD_ATTR(FontBold, SetFontBold, bool, AFontBold)
+SPREAD_ATTR(TypeWholeOrMark, SetTypeWholeOrMark, bool, AWholeOrMark)
 #undef SPREAD_ATTR
 
 QString SpreadGrid::DisplayText(int col, int row) const { return d->model.displayText(col, row); }

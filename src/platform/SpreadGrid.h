@@ -140,12 +140,17 @@ public:
     void SetFontSize(double pt);
     bool FontBold() const;
     void SetFontBold(bool b);
+    // A text that reads as another value when only its beginning is shown (a date "2026-12-31"
+    // cut to "2026-12" reads as a month) is shown whole or as the overflow mark, as a number is.
+    bool TypeWholeOrMark() const;
+    void SetTypeWholeOrMark(bool b);
     // The text as displayed (currency cells formatted, formula results shown).
     QString DisplayText(int col, int row) const;
 
     // What a cell shows of its text in the space it has. A text that fits is shown as it is. A
-    // number that does not fit is shown as an overflow mark ("###", as many '#' as there is
-    // room for, at least one), never as a part of itself; any other text shows its beginning.
+    // number that does not fit (or a text of a cell set TypeWholeOrMark) is shown as an overflow
+    // mark ("###", as many '#' as there is room for, at least one), never as a part of itself;
+    // any other text shows its beginning.
     // whole is false when the cell does not show all of its text (the text tip then shows it).
     // The grid counts as numbers the texts of currency cells (the amounts) only: a text cell
     // that reads as a number (a telephone number, a code) shows its beginning.

@@ -22,7 +22,9 @@ class SpreadModel {
 public:
     enum Attr {
         ACellType, ALock, ABackColor, AForeColor, AHAlign, AVAlign, AFontSize, AFontBold,
-        ACurMax, ACurMin, ACurSymbol, ACurDec, ACurSep, AttrCount
+        ACurMax, ACurMin, ACurSymbol, ACurDec, ACurSep,
+        AWholeOrMark, // a text too wide for its cell shows the overflow mark, not its beginning
+        AttrCount
     };
 
     SpreadModel();

@@ -180,6 +180,59 @@ private slots:
         QCOMPARE(w->cmbGroup->currentText(), QStringLiteral("CPU"));
     }
 
+    // Escape in a dropped-down list of the search bar only closes the list: the search text
+    // stays, the list is not refreshed and the focus stays in the combo box.
+    void escapeInAnOpenListOnlyClosesIt_data()
+    {
+        QTest::addColumn<QString>("combo");
+        QTest::addColumn<bool>("byMouse");
+        for (const char* name : {"cmbGroup", "cmbGu", "cmbGetRinglet"}) {
+            QTest::addRow("%s Alt+Down", name) << QString::fromLatin1(name) << false;
+            QTest::addRow("%s click", name) << QString::fromLatin1(name) << true;
+        }
+    }
+
+    void escapeInAnOpenListOnlyClosesIt()
+    {
+        QFETCH(QString, combo);
+        QFETCH(bool, byMouse);
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (maeip_date, pro_name, group_name, maechul_date, maechul_name) VALUES"
+            " ('2024-03-05', 'a', 'CPU', '2024-03-10', '김상회'), ('2024-03-05', 'b', 'HDD', '2024-03-10', '이상사');")));
+        auto w = start(true);
+        QVERIFY(w);
+        w->cmbGetRinglet->addItem(QStringLiteral("02-555-1234 10:00 김상회"));
+        w->txtCName->setText(QStringLiteral("김상"));
+        w->RefreshList();
+        QCOMPARE(w->spList->MaxRows(), 2);
+        // a mark in the blank row: a refresh would remove it
+        w->spList->SetText(3, 2, QStringLiteral("표시"));
+        auto* cmb = w->findChild<QComboBox*>(combo);
+        QVERIFY(cmb);
+        QWidget* focusTarget = cmb; // an editable one too: it passes the keys on to its line
+        cmb->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), focusTarget);
+        if (byMouse)
+            QTest::mouseClick(cmb, Qt::LeftButton, {}, QPoint(cmb->width() - 6, cmb->height() / 2));
+        else
+            QTest::keyClick(focusTarget, Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(cmb->view()->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!cmb->view()->isVisible());
+        QApplication::processEvents();
+        QCOMPARE(w->txtCName->text(), QStringLiteral("김상"));
+        QCOMPARE(text(w->spList, 3, 2), QStringLiteral("표시"));
+        // (the window's own focus: without a window manager the closed list does not hand the
+        // activation back to the window)
+        QCOMPARE(w->focusWidget(), focusTarget);
+        // with the list closed, Escape is the window's again
+        QApplication::setActiveWindow(w.get());
+        QTRY_COMPARE(QApplication::focusWidget(), focusTarget);
+        QTest::keyClick(focusTarget, Qt::Key_Escape);
+        QCOMPARE(w->txtCName->text(), QString());
+        QCOMPARE(w->spList->MaxRows(), 3);
+    }
+
     void listTotalsAndSortKeepBlankRowLast()
     {
         QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
@@ -245,16 +298,22 @@ private slots:
 
     // A long ledger with totals of eleven digits and more: the totals row and the row numbers
     // are drawn whole, also after a total grows; the totals stay under their columns.
-    static void checkDrawnWhole(QWidget* viewport, const QStringList& expected)
+    // sideways: only the left and right ends count (rows lower than a large font cut every
+    // text at its top and bottom alike)
+    static void checkDrawnWhole(QWidget* viewport, const QStringList& expected, bool sideways = false)
     {
         const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(viewport);
         QStringList seen;
         for (const auto& run : runs) {
             seen << run.text;
             const bool number = !run.text.isEmpty() && QStringLiteral("-0123456789#").contains(run.text.at(0));
-            if (number && !run.clip.isEmpty())
-                QVERIFY2(run.clip.adjusted(-0.5, -0.5, 0.5, 0.5).contains(run.box),
+            if (number && !run.clip.isEmpty()) {
+                QRectF box = run.box;
+                if (sideways)
+                    box = QRectF(box.left(), run.clip.top(), box.width(), run.clip.height());
+                QVERIFY2(run.clip.adjusted(-0.5, -0.5, 0.5, 0.5).contains(box),
                          qPrintable(QStringLiteral("\"%1\" is cut").arg(run.text)));
+            }
         }
         for (const QString& e : expected)
             QVERIFY2(seen.contains(e), qPrintable(e + QStringLiteral(" not among: ") + seen.join(QLatin1Char(' '))));
@@ -301,6 +360,79 @@ private slots:
         QCOMPARE(w->spTotal->horizontalScrollBar()->maximum(), 0);
         checkDrawnWhole(w->spTotal->viewport(), {QStringLiteral("192,998,760,000"), QStringLiteral("-198,998,760,000")});
         QVERIFY(!QTest::currentTestFailed());
+    }
+
+    // A larger grid font from the grid menu: the dates and amounts are still drawn whole, the
+    // columns widening into the room the text columns give; a date column the user makes too
+    // narrow shows the overflow mark, never the beginning of the date (which reads as a month).
+    void largerFontKeepsDatesAndAmountsWhole()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " ('2024-03-02', 0, '모니터', 'LCD', 0, '공급사', 1250000, '2024-03-05', 0, '김상회', 2500000, 30000),"
+            " ('2024-03-12', 0, '서버', 'PC', 0, '공급사', 9800000, '2024-03-15', 0, '김상회', 12000000, 150000);")));
+        auto w = start(true);
+        QVERIFY(w);
+        w->resize(1260, 700);
+        QCOMPARE(w->spList->MaxRows(), 3);
+        const int listWidthBefore = [&] {
+            int x = 0;
+            for (int c = 0; c <= w->spList->MaxCols(); ++c)
+                x += w->spList->ColHidden(c) ? 0 : int(w->spList->ShownColWidth(c) * 1000);
+            return x;
+        }();
+
+        prompter->menuAnswers.enqueue(1); // the menu's second line: 【글자크기】 변경
+        prompter->inputAnswers.enqueue(QStringLiteral("14"));
+        QTest::mouseClick(w->spList->viewport(), Qt::RightButton, {}, QPoint(60, 30));
+        QCOMPARE(prompter->calls.size(), 2);
+        w->spList->SetCol(1);
+        w->spList->SetRow(1);
+        QCOMPARE(w->spList->FontSize(), 14.0);
+        QApplication::processEvents();
+
+        const QStringList expected = {QStringLiteral("2024-03-02"), QStringLiteral("2024-03-05"),
+                                      QStringLiteral("2024-03-12"), QStringLiteral("2024-03-15"),
+                                      QStringLiteral("2024-03-20"), QStringLiteral("1,250,000"),
+                                      QStringLiteral("2,500,000"), QStringLiteral("9,800,000"),
+                                      QStringLiteral("12,000,000"), QStringLiteral("150,000"),
+                                      QStringLiteral("2,050,000")};
+        auto checkNoMark = [&] {
+            for (const auto& run : testsupport::drawnText(w->spList->viewport()))
+                QVERIFY2(!run.text.startsWith(QLatin1Char('#')), "an overflow mark is drawn");
+        };
+        checkDrawnWhole(w->spList->viewport(), expected, true);
+        QVERIFY(!QTest::currentTestFailed());
+        checkNoMark();
+        QVERIFY(!QTest::currentTestFailed());
+        // the width came from the text columns: the sheet as a whole is no wider than before
+        int listWidthAfter = 0;
+        for (int c = 0; c <= w->spList->MaxCols(); ++c)
+            listWidthAfter += w->spList->ColHidden(c) ? 0 : int(w->spList->ShownColWidth(c) * 1000);
+        QVERIFY2(listWidthAfter <= listWidthBefore + 50, qPrintable(QStringLiteral("%1 > %2").arg(listWidthAfter).arg(listWidthBefore)));
+        for (int c = 1; c <= w->spList->MaxCols(); ++c)
+            if (!w->spList->ColHidden(c))
+                QCOMPARE(w->spTotal->ColWidth(c), w->spList->ColWidth(c));
+
+        // the user narrows the purchase-date column: its dates show the mark, not a month
+        w->spList->SetColWidth(1, 6);
+        QApplication::processEvents();
+        const QRegularExpression datePart(QStringLiteral("^\\d{4}-"));
+        int marks = 0;
+        for (const auto& run : testsupport::drawnText(w->spList->viewport())) {
+            if (run.text.startsWith(QLatin1Char('#')))
+                ++marks;
+            if (datePart.match(run.text).hasMatch() && !run.clip.isEmpty())
+                QVERIFY2(run.clip.left() <= run.box.left() + 0.5 && run.clip.right() >= run.box.right() - 0.5,
+                         qPrintable(QStringLiteral("\"%1\" is cut").arg(run.text)));
+        }
+        QCOMPARE(marks, 3);
+        for (int r = 1; r <= 3; ++r) {
+            QVERIFY(!w->spList->ShownText(1, r).whole);
+            QVERIFY(w->spList->ShownText(1, r).shown.startsWith(QLatin1Char('#')));
+            QCOMPARE(w->spList->ShownText(7, r).shown, text(w->spList, 7, r));
+        }
     }
 
     void partyBoxes()
@@ -482,7 +614,8 @@ private slots:
     }
 
     // The four stacked parts lie inside the window, one under the other, and the party boxes
-    // end 30 twips above the window's lower edge.
+    // end 30 twips above the window's lower edge. The totals row ends where the list's cells
+    // end (short of the list's vertical scroll bar, when it has one).
     static void checkStacked(frmMain* w)
     {
         const QRect inside = w->rect();
@@ -490,8 +623,10 @@ private slots:
         for (QWidget* p : parts) {
             QVERIFY2(inside.contains(p->geometry()), qPrintable(p->objectName()));
             QCOMPARE(p->x(), 0);
-            QCOMPARE(p->width(), inside.width());
+            if (p != w->spTotal)
+                QCOMPARE(p->width(), inside.width());
         }
+        QCOMPARE(w->spTotal->width(), w->spList->viewport()->width() + 2 * w->spTotal->frameWidth());
         for (int i = 1; i < 4; ++i)
             QVERIFY2(parts[i]->y() >= parts[i - 1]->geometry().bottom(), qPrintable(parts[i]->objectName()));
         QVERIFY(w->spList->height() > 0);

@@ -4,6 +4,7 @@
 #include "frame/modFrmCtrl.h"
 #include "ledger/frmMain.h"
 #include "platform/IniFile.h"
+#include "support/DrawnText.h"
 #include "support/XDesktop.h"
 
 #include <QAbstractButton>
@@ -13,6 +14,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QFile>
 #include <QFileInfo>
@@ -140,6 +143,68 @@ private slots:
             QCOMPARE(w->frameGeometry(), left);
             QVERIFY(closeWindow(w.get()));
         }
+    }
+
+    // A ten-year period of a busy shop: the list has a vertical scroll bar, and the totals row
+    // under it ends where the list's cells end, at every width and every sideways position,
+    // so that it never shows a part of a column that the list above does not show.
+    void totalsRowEndsWithTheListsCells()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 120000)"
+            " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
+            " SELECT date('2014-03-21', '+' || (i % 3652) || ' days'), 0, '부품' || (i % 300), 'PC', 0, '공급사',"
+            " 180000 + (i % 97) * 1000, date('2014-03-21', '+' || (i % 3652) || ' days'), 0, '거래처' || (i % 2000),"
+            " 247000 + (i % 89) * 1000, 3000 FROM n;")));
+        auto w = start(true);
+        QVERIFY(w);
+        w->spDate[0]->SetText(1, 1, QStringLiteral("2014-03-21"));
+        w->btnRefresh->click();
+        QCOMPARE(w->spList->MaxRows(), 120001);
+        QVERIFY(testsupport::waitForFramed(w.get()));
+        const QString shots = qEnvironmentVariable("TRELVO_SHOTS"); // screenshots to look at, when set
+        for (int width : {800, 333}) {
+            w->resize(width, 600);
+            QTRY_COMPARE(w->width(), qMax(width, w->minimumWidth()));
+            QTRY_VERIFY(w->spList->verticalScrollBar()->isVisible());
+            QApplication::processEvents();
+            const QRect list(w->spList->viewport()->mapTo(w.get(), QPoint()), w->spList->viewport()->size());
+            auto totalsCells = [&] {
+                return QRect(w->spTotal->viewport()->mapTo(w.get(), QPoint()), w->spTotal->viewport()->size());
+            };
+            QScrollBar* sideways = w->spList->horizontalScrollBar();
+            if (!shots.isEmpty()) {
+                QTest::qWait(200);
+                for (int v : {sideways->maximum(), 0}) {
+                    sideways->setValue(v);
+                    QTest::qWait(100);
+                    const QRect f = w->frameGeometry();
+                    w->screen()->grabWindow(0, f.x(), f.y(), f.width(), f.height())
+                        .save(QStringLiteral("%1/totals-%2px-%3.png").arg(shots).arg(width).arg(v ? "right" : "left"));
+                }
+            }
+            QTRY_COMPARE(totalsCells().right(), list.right());
+            QCOMPARE(totalsCells().left(), list.left());
+            for (int v = sideways->minimum(); v <= sideways->maximum(); ++v) {
+                sideways->setValue(v);
+                QCOMPARE(w->spTotal->LeftCol(), w->spList->LeftCol());
+                for (const auto& run : testsupport::drawnText(w->spTotal->viewport())) {
+                    // the part of the run that is drawn, in the window
+                    QRectF shown = run.box.intersected(QRectF(w->spTotal->viewport()->rect()));
+                    if (!run.clip.isEmpty())
+                        shown = shown.intersected(run.clip);
+                    if (shown.isEmpty())
+                        continue;
+                    shown.translate(totalsCells().topLeft());
+                    QVERIFY2(shown.left() >= list.left() - 0.5 && shown.right() <= list.right() + 1.5,
+                             qPrintable(QStringLiteral("\"%1\" at width %2, column %3: %4..%5 outside %6..%7")
+                                            .arg(run.text).arg(width).arg(v + 1).arg(shown.left()).arg(shown.right())
+                                            .arg(list.left()).arg(list.right())));
+                }
+            }
+        }
+        QVERIFY(closeWindow(w.get()));
     }
 
     // The controls of the search bar and toolbar as the user sees them: every field, button,
