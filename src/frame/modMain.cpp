@@ -1,4 +1,5 @@
 #include "frame/modMain.h"
+#include "frame/modFloatMsg.h"
 #include "frame/modGlobal.h"
 #include "frame/modMsgBox.h"
 
@@ -125,14 +126,28 @@ void OpenMainDB()
         readOnly = !EditRightFromSetting(platform::GetSetting(gsTitle, kEnvSection, QStringLiteral("수정권한"), QStringLiteral("1")));
     // A wait for another workstation's lock that lasts shows the wait cursor until the
     // program is back in its event loop.
-    dao::Database::setLongWaitHook([] {
+    auto waitCursor = [] {
         auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
         if (!app || QThread::currentThread() != app->thread())
             return;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QTimer::singleShot(0, app, [] { QApplication::restoreOverrideCursor(); });
+    };
+    // At start nothing else is on the screen yet: while the open waits, the floating message
+    // says why, until the open goes on or gives up.
+    bool waitShown = false;
+    dao::Database::setLongWaitHook([&waitShown, waitCursor] {
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+        if (app && QThread::currentThread() == app->thread() && !waitShown) {
+            waitShown = true;
+            ShowFloatMsgNow(QStringLiteral("다른 작업장이 데이터베이스를 사용 중입니다. 잠시 기다려 주십시오."));
+        }
+        waitCursor();
     });
     DAO_OpenDatabase(gDB, gsDBFile, 0, readOnly, &gMainDBOpenError);
+    dao::Database::setLongWaitHook(waitCursor);
+    if (waitShown)
+        CloseFloatMsg();
     gMainDBOpenError.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 

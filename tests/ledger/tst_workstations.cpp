@@ -1,21 +1,64 @@
 // Several workstations on one database file, as real processes with the program's own
 // connection: no voucher write, ledger read or start fails while another workstation's lock
 // is only passing by.
+#include "frame/FrmFloatMsg.h"
 #include "frame/frmSplash.h"
 #include "frame/modMain.h"
 #include "ledger/VoucherWriter.h"
 #include "platform/Database.h"
+#include "platform/FormRegistry.h"
 #include "platform/SettingsStore.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
 #include "support/Workstations.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
 
 using testsupport::Workstations;
+
+// Every show, paint and hide of the floating message while it lives, with the time since
+// the watch began and the number of message boxes shown by then.
+class FloatMsgWatch : public QObject {
+public:
+    struct Event {
+        QEvent::Type type;
+        qint64 ms;
+        QString text;
+        int boxes;
+    };
+    explicit FloatMsgWatch(const testsupport::ScriptedPrompter& prompter) : m_prompter(prompter)
+    {
+        m_clock.start();
+        qApp->installEventFilter(this);
+    }
+    ~FloatMsgWatch() override { qApp->removeEventFilter(this); }
+    QList<Event> events;
+    QList<QEvent::Type> types() const
+    {
+        QList<QEvent::Type> out;
+        for (const Event& e : events)
+            if (out.isEmpty() || out.last() != e.type)
+                out << e.type;
+        return out;
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        auto* msg = qobject_cast<FrmFloatMsg*>(o);
+        if (msg && (e->type() == QEvent::Show || e->type() == QEvent::Paint || e->type() == QEvent::Hide))
+            events << Event{e->type(), m_clock.elapsed(), msg->text(), int(m_prompter.messages().size())};
+        return false;
+    }
+
+private:
+    const testsupport::ScriptedPrompter& m_prompter;
+    QElapsedTimer m_clock;
+};
 
 class TestWorkstations : public QObject {
     Q_OBJECT
@@ -101,21 +144,37 @@ private slots:
         QVERIFY(testsupport::createDatabase(file, QStringLiteral("main")));
         const QString notSet = QStringLiteral("Data Base MDB가 선언되지 않았습니다.\rselect * from user\r");
 
+        // Past half a second of waiting the floating message says why nothing comes yet,
+        // drawn at once; it goes when the open goes on, before anything else is shown.
+        const QString waiting = QStringLiteral("다른 작업장이 데이터베이스를 사용 중입니다. 잠시 기다려 주십시오.");
+        const QList<QEvent::Type> shownDrawnHidden = {QEvent::Show, QEvent::Paint, QEvent::Hide};
         {
             auto holder = Workstations::holdLock(file, 4000); // longer than a short write ever takes
             gsDBFile = file;
+            FloatMsgWatch watch(prompter);
             startProgram(file);
             QVERIFY(gDB);
             QVERIFY(prompter.messages().isEmpty());
+            QCOMPARE(watch.types(), shownDrawnHidden);
+            QVERIFY2(watch.events.first().ms >= 500, qPrintable(QString::number(watch.events.first().ms)));
+            QCOMPARE(watch.events.first().text, waiting);
+            QVERIFY(!platform::FormRegistry::instance().isLoaded(QStringLiteral("FrmFloatMsg")));
             holder->waitForFinished(10000);
         }
 
-        // A workstation stopped in the middle of a write: the start gives up at the limit.
+        // A workstation stopped in the middle of a write: the start gives up at the limit,
+        // and the floating message goes before the box that says why.
         dao::Database::setDefaultBusyLimit(1000);
         {
             auto holder = Workstations::holdLock(file, 6000);
+            FloatMsgWatch watch(prompter);
             startProgram(file);
             QVERIFY(!gDB);
+            QCOMPARE(watch.types(), shownDrawnHidden);
+            QVERIFY2(watch.events.first().ms >= 500, qPrintable(QString::number(watch.events.first().ms)));
+            QCOMPARE(watch.events.first().text, waiting);
+            QCOMPARE(watch.events.last().boxes, 0);
+            QVERIFY(!platform::FormRegistry::instance().isLoaded(QStringLiteral("FrmFloatMsg")));
             QCOMPARE(prompter.messages().size(), 1);
             QCOMPARE(prompter.lastMessage().title, QStringLiteral("MDB 오류"));
             const QString text = prompter.lastMessage().text;
@@ -135,7 +194,11 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(QByteArray(4096, 'x'));
         }
-        startProgram(junk);
+        {
+            FloatMsgWatch watch(prompter); // nothing waited for: no floating message
+            startProgram(junk);
+            QVERIFY(watch.events.isEmpty());
+        }
         QVERIFY(!gDB);
         QCOMPARE(prompter.lastMessage().text, notSet + QStringLiteral("'%1' 파일은 데이터베이스 형식이 아닙니다.").arg(junk));
 
