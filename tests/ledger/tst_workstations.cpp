@@ -7,6 +7,7 @@
 #include "ledger/VoucherWriter.h"
 #include "platform/Database.h"
 #include "platform/FormRegistry.h"
+#include "platform/IniFile.h"
 #include "platform/SettingsStore.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
@@ -16,7 +17,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::Workstations;
 
@@ -209,6 +215,55 @@ private slots:
         QVERIFY2(prompter.lastMessage().text.startsWith(notSet), qPrintable(prompter.lastMessage().text));
         QVERIFY2(prompter.lastMessage().text.endsWith(QStringLiteral("파일을 찾을 수 없습니다.")),
                  qPrintable(prompter.lastMessage().text));
+    }
+
+    // A main database file that the user may not read (root ignores file modes: the start
+    // runs as a user without root rights): the start's box says why in Korean, as for every
+    // other reason.
+    void startWithoutReadRight()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to leave a file the user may not read and to start as that user");
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty())
+            QSKIP("setpriv (util-linux) is missing: cannot start as a user without root rights");
+        // Everything the user needs lies in one folder the user reaches: the program, the
+        // database and the settings.
+        QTemporaryDir scratch;
+        QVERIFY(scratch.isValid());
+        QCOMPARE(::chmod(QFile::encodeName(scratch.path()).constData(), 0777), 0);
+        const QString program = scratch.filePath(QStringLiteral("workstation"));
+        QVERIFY(QFile::copy(Workstations::program(), program));
+        QCOMPARE(::chmod(QFile::encodeName(program).constData(), 0755), 0);
+        const QString file = scratch.filePath(QStringLiteral("trelvoDB.mdb"));
+        QVERIFY(testsupport::createDatabase(file, QStringLiteral("main")));
+        QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0), 0);
+        const QString settings = scratch.filePath(QStringLiteral("settings"));
+        QVERIFY(QDir().mkdir(settings));
+        QCOMPARE(::chmod(QFile::encodeName(settings).constData(), 0777), 0);
+        {
+            platform::IniFile ini(settings + QStringLiteral("/Trelvo.ini"));
+            ini.setValue(kEnvSection, QStringLiteral("db경로"), scratch.path());
+            ini.setValue(kEnvSection, QStringLiteral("db기초"), file);
+            QVERIFY(ini.save());
+        }
+        QCOMPARE(::chmod(QFile::encodeName(settings + QStringLiteral("/Trelvo.ini")).constData(), 0666), 0);
+
+        QProcess start;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("TRELVO_SETTINGS_DIR"), settings);
+        e.insert(QStringLiteral("HOME"), scratch.path());
+        start.setProcessEnvironment(e);
+        start.setWorkingDirectory(scratch.path());
+        start.start(setpriv, {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                              QStringLiteral("--clear-groups"), program, QStringLiteral("start")});
+        QVERIFY(start.waitForFinished(60000));
+        const QString out = QString::fromUtf8(start.readAllStandardOutput());
+        const QString errors = QString::fromUtf8(start.readAllStandardError());
+        QVERIFY2(out.contains(QStringLiteral("open=failed boxes=1")), qPrintable(out + errors));
+        QVERIFY2(errors.contains(QStringLiteral("box: MDB 오류: Data Base MDB가 선언되지 않았습니다.|select * from user|'%1' 파일을 열 수 "
+                                                "없습니다(읽을 권한이 없습니다).\n").arg(file)),
+                 qPrintable(errors));
     }
 
     // A write that waits longer than half a second shows the wait cursor until the program

@@ -9,11 +9,15 @@
 //                                              (see below; 0 with STOPFILE: until it exists)
 //   workstation hold FILE MS                   holds an exclusive lock for MS milliseconds
 //   workstation holdread FILE MS               stays in the middle of a read for MS milliseconds
+//   workstation start                          the program's start on the settings of
+//                                              $TRELVO_SETTINGS_DIR: InitApp, then the login
+//                                              window's first read
 //
 // Every mode but hold waits for one line on standard input before it opens the database, so
 // that several workstations can be started together. The last line of standard output is
 // the result as key=value pairs; every message box the program would show is counted as a
 // failure and written to standard error.
+#include "frame/frmSplash.h"
 #include "frame/modMain.h"
 #include "ledger/VoucherQuery.h"
 #include "ledger/VoucherWriter.h"
@@ -239,6 +243,16 @@ int holdLock(const QString& file, int ms, bool write)
     return 0;
 }
 
+// The program's start, as its main window's load begins it.
+int startAsProgram()
+{
+    gsTitle = QStringLiteral("Trelvo");
+    InitApp();
+    frmSplash::RunLogin(nullptr);
+    result(QStringLiteral("open=%1 boxes=%2").arg(gDB ? QStringLiteral("ok") : QStringLiteral("failed")).arg(gPrompter.boxes));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -258,6 +272,8 @@ int main(int argc, char** argv)
         return recordOperations(file, count, args.value(4).toInt(), args.value(5));
     if (mode == QLatin1String("hold") || mode == QLatin1String("holdread"))
         return holdLock(file, count, mode == QLatin1String("hold"));
-    std::fprintf(stderr, "usage: workstation insert|read|records|hold FILE ...\n");
+    if (mode == QLatin1String("start"))
+        return startAsProgram();
+    std::fprintf(stderr, "usage: workstation insert|read|records|hold FILE ... | start\n");
     return 2;
 }
