@@ -183,13 +183,12 @@ IniFileLock::IniFileLock(const QString& iniPath) : m_lockPath(iniPath + QStringL
             const Foreign f = replaceForeignLockFile(name, folder, deadline);
             if (f == Foreign::Failed)
                 break;
-            if (f == Foreign::Held) {
-                if (Clock::now() >= deadline) {
-                    timedOut = true;
-                    break;
-                }
-                pause(round);
+            if (Clock::now() >= deadline) {
+                timedOut = true;
+                break;
             }
+            if (f == Foreign::Held)
+                pause(round);
             continue;
         }
         // Writers queue at the turnstile: the one that holds it is next, so a writer that has
