@@ -4,7 +4,10 @@
 #include "platform/FormRegistry.h"
 #include "platform/Prompter.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QWindow>
 
 namespace {
 QPointer<FrmFloatMsg>& current()
@@ -21,15 +24,20 @@ QPointer<FrmFloatMsg>& modalShowing()
 }
 } // namespace
 
-void ShowFloatMsg(const QString& text, int delay, long modal, long colour)
+void CloseFloatMsg()
 {
-    if (FrmFloatMsg* old = current()) { // a message still showing is replaced
+    if (FrmFloatMsg* old = current()) {
         current() = nullptr;
         platform::FormRegistry::instance().unregisterForm(old);
         old->close(); // ends a modal show
         if (old != modalShowing())
             delete old;
     }
+}
+
+void ShowFloatMsg(const QString& text, int delay, long modal, long colour)
+{
+    CloseFloatMsg(); // a message still showing is replaced
     auto* form = new FrmFloatMsg();
     form->setAttribute(Qt::WA_DeleteOnClose, modal != 1);
     form->InitForm(text, delay, colour);
@@ -46,4 +54,20 @@ void ShowFloatMsg(const QString& text, int delay, long modal, long colour)
     form->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     current() = form;
     form->show();
+}
+
+void ShowFloatMsgNow(const QString& text)
+{
+    ShowFloatMsg(text, 0, 0);
+    FrmFloatMsg* form = current();
+    if (!form)
+        return;
+    // The window system shows the window a moment later: wait for that (briefly, taking no
+    // input meanwhile), then draw it, since the caller does not return to the event loop.
+    QElapsedTimer t;
+    t.start();
+    while (form && !(form->windowHandle() && form->windowHandle()->isExposed()) && t.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    if (form)
+        form->repaint();
 }

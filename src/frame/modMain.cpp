@@ -1,4 +1,5 @@
 #include "frame/modMain.h"
+#include "frame/modFloatMsg.h"
 #include "frame/modGlobal.h"
 #include "frame/modMsgBox.h"
 
@@ -38,6 +39,20 @@ QString joinPath(const QString& folder, const QString& name)
 
 void InitApp()
 {
+    // A setting that could not be stored is told once, in the program's own box (on the
+    // window thread, whichever thread saved it).
+    platform::setUnsavedSettingsHook([](const QString& file) {
+        auto tell = [file] {
+            MsgWarn(QStringLiteral("설정을 저장하지 못했습니다. 다른 프로그램이 설정 파일을 잠그고 있거나 쓸 수 없습니다.\r\n%1")
+                        .arg(QDir::toNativeSeparators(file)),
+                    QStringLiteral("설정 저장 오류"));
+        };
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app || QThread::currentThread() == app->thread())
+            tell();
+        else
+            QMetaObject::invokeMethod(app, tell, Qt::QueuedConnection);
+    });
     LoadEnvSettings();
     OpenMainDB();
 }
@@ -111,14 +126,28 @@ void OpenMainDB()
         readOnly = !EditRightFromSetting(platform::GetSetting(gsTitle, kEnvSection, QStringLiteral("수정권한"), QStringLiteral("1")));
     // A wait for another workstation's lock that lasts shows the wait cursor until the
     // program is back in its event loop.
-    dao::Database::setLongWaitHook([] {
+    auto waitCursor = [] {
         auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
         if (!app || QThread::currentThread() != app->thread())
             return;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QTimer::singleShot(0, app, [] { QApplication::restoreOverrideCursor(); });
+    };
+    // At start nothing else is on the screen yet: while the open waits, the floating message
+    // says why, until the open goes on or gives up.
+    bool waitShown = false;
+    dao::Database::setLongWaitHook([&waitShown, waitCursor] {
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+        if (app && QThread::currentThread() == app->thread() && !waitShown) {
+            waitShown = true;
+            ShowFloatMsgNow(QStringLiteral("다른 작업장이 데이터베이스를 사용 중입니다. 잠시 기다려 주십시오."));
+        }
+        waitCursor();
     });
     DAO_OpenDatabase(gDB, gsDBFile, 0, readOnly, &gMainDBOpenError);
+    dao::Database::setLongWaitHook(waitCursor);
+    if (waitShown)
+        CloseFloatMsg();
     gMainDBOpenError.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 

@@ -14,6 +14,7 @@ enum : long {
     errNoCurrentRecord = 3021,
     errUpdateWithoutEdit = 3020,
     errLocked = 3261,         // the file is locked by another workstation
+    errCannotOpen = 3051,     // the file cannot be opened (no right to read it)
     errGeneric = 3000         // anything else; the description keeps the engine's text
 };
 

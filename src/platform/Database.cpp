@@ -467,7 +467,15 @@ std::shared_ptr<Database> Database::open(const QString& path, int, bool readOnly
     db->m_path = path;
     db->m_readOnly = readOnly;
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    // The engine's own words for a file it may not open are not the program's: say it as
+    // every other reason is said.
+    auto cannotOpen = [&path, &fi] {
+        throw DaoError(errCannotOpen, fi.isReadable() ? QStringLiteral("'%1' 파일을 열 수 없습니다.").arg(path)
+                                                      : QStringLiteral("'%1' 파일을 열 수 없습니다(읽을 권한이 없습니다).").arg(path));
+    };
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db->m_db, flags, nullptr);
+    if ((rc & 0xFF) == SQLITE_CANTOPEN)
+        cannotOpen();
     if (rc != SQLITE_OK)
         db->fail(rc);
     // From the first statement on (the schema read below) a passing lock is waited for.
@@ -487,6 +495,8 @@ std::shared_ptr<Database> Database::open(const QString& path, int, bool readOnly
     sqlite3_free(err);
     if ((prc & 0xFF) == SQLITE_NOTADB)
         throw DaoError(3343, QStringLiteral("'%1' 파일은 데이터베이스 형식이 아닙니다.").arg(path));
+    if ((prc & 0xFF) == SQLITE_CANTOPEN)
+        cannotOpen();
     if (prc != SQLITE_OK)
         db->fail(prc);
     if (!readOnly) {

@@ -5,11 +5,20 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QSet>
 #include <QTextStream>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <random>
+#include <thread>
 
 #ifdef Q_OS_LINUX
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -18,8 +27,39 @@ namespace platform {
 
 IniFile::IniFile(const QString& path) : m_path(path) {}
 
+namespace {
+
+// A writer holds the lock only while it reads and writes the small file: one that keeps it
+// longer than this is stopped (a debugger, SIGSTOP) or hung.
+constexpr int kUsualWaitLimitMs = 5000;
+// After a wait that ran out, later writers of this process on the same file look only this
+// long, so that a start with several saves does not wait the whole limit for each of them.
+constexpr int kAfterGiveUpMs = 100;
+
+std::atomic<int> gWaitLimit{kUsualWaitLimitMs};
+
+std::mutex& gaveUpMutex()
+{
+    static std::mutex m;
+    return m;
+}
+QSet<QString>& gaveUp()
+{
+    static QSet<QString> paths;
+    return paths;
+}
+
+} // namespace
+
+void IniFileLock::setWaitLimit(int milliseconds)
+{
+    gWaitLimit = milliseconds < 0 ? kUsualWaitLimitMs : milliseconds;
+}
+
 #ifdef Q_OS_LINUX
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // Bytes of the lock file that carry the locks (open-file-description locks, so that every
 // opening, also in another thread, counts as a writer of its own; the system drops them
@@ -28,7 +68,7 @@ constexpr off_t kTurnstile = 0; // taken before the write lock and given back on
 constexpr off_t kWrite = 1;     // the lock itself
 constexpr off_t kPresent = 2;   // shared by everyone who holds or waits for the lock
 
-bool lockByte(int fd, short type, off_t byte, bool wait)
+bool lockByte(int fd, short type, off_t byte)
 {
     struct flock fl {};
     fl.l_type = type;
@@ -37,9 +77,85 @@ bool lockByte(int fd, short type, off_t byte, bool wait)
     fl.l_len = 1;
     int rc;
     do
-        rc = ::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl);
+        rc = ::fcntl(fd, F_OFD_SETLK, &fl);
     while (rc < 0 && errno == EINTR);
     return rc == 0;
+}
+
+// A short pause between two looks at a lock: soon at first, then less often.
+void pause(int& round)
+{
+    thread_local std::minstd_rand rng(unsigned(::getpid()) * 2654435761u
+                                      ^ unsigned(std::hash<std::thread::id>()(std::this_thread::get_id())));
+    const int top = std::min(2000, 100 << std::min(round, 4));
+    ++round;
+    std::this_thread::sleep_for(std::chrono::microseconds(top / 2 + int(rng() % unsigned(top / 2 + 1))));
+}
+
+// Takes a lock on one byte, looking again until the deadline while another holds it.
+bool lockByteBy(int fd, short type, off_t byte, Clock::time_point deadline)
+{
+    for (int round = 0;; ) {
+        if (lockByte(fd, type, byte))
+            return true;
+        if ((errno != EAGAIN && errno != EACCES) || Clock::now() >= deadline)
+            return false;
+        pause(round);
+    }
+}
+
+enum class Foreign { Replaced, Held, Failed };
+
+// A lock file this user may not open for writing (left by another user, root for one) in a
+// folder the user may write: unless a program really holds it, a fresh one takes its place.
+// Writers that find it so at the same moment take turns on the folder, and each looks again
+// once it has its turn, so only the first replaces it.
+Foreign replaceForeignLockFile(const QByteArray& name, const QByteArray& folder, Clock::time_point deadline)
+{
+    if (::access(folder.constData(), W_OK | X_OK) != 0)
+        return Foreign::Failed;
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return Foreign::Failed;
+    for (int round = 0; ::flock(dir, LOCK_EX | LOCK_NB) != 0; pause(round)) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || Clock::now() >= deadline) {
+            ::close(dir);
+            return Foreign::Failed;
+        }
+    }
+    Foreign result = Foreign::Replaced;
+    const int mine = ::open(name.constData(), O_RDWR | O_CLOEXEC);
+    if (mine >= 0) {
+        ::close(mine); // already replaced, or gone: start again
+    } else if (errno == EACCES || errno == EPERM) {
+        const int reader = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        if (reader >= 0) {
+            struct flock fl {};
+            fl.l_type = F_WRLCK;
+            fl.l_whence = SEEK_SET;
+            fl.l_start = 0;
+            fl.l_len = kPresent + 1;
+            if (::fcntl(reader, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK)
+                result = Foreign::Held;
+            ::close(reader);
+        }
+        if (result == Foreign::Replaced) {
+            const QByteArray fresh = name + ".new" + QByteArray::number(qint64(::getpid()));
+            const int fd = ::open(fresh.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            if (fd < 0 || ::rename(fresh.constData(), name.constData()) != 0) {
+                if (fd >= 0)
+                    ::unlink(fresh.constData());
+                result = Foreign::Failed;
+            }
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } else if (errno != ENOENT) {
+        result = Foreign::Failed;
+    }
+    ::flock(dir, LOCK_UN);
+    ::close(dir);
+    return result;
 }
 
 } // namespace
@@ -48,34 +164,65 @@ bool lockByte(int fd, short type, off_t byte, bool wait)
 IniFileLock::IniFileLock(const QString& iniPath) : m_lockPath(iniPath + QStringLiteral(".lock"))
 {
     QDir().mkpath(QFileInfo(iniPath).absolutePath());
+    int limit = gWaitLimit;
+    {
+        std::lock_guard<std::mutex> lock(gaveUpMutex());
+        if (gaveUp().contains(m_lockPath))
+            limit = std::min(limit, kAfterGiveUpMs);
+    }
 #ifdef Q_OS_LINUX
     const QByteArray name = QFile::encodeName(m_lockPath);
-    for (;;) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_lockPath).absolutePath());
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limit);
+    bool timedOut = false;
+    for (int round = 0;; ) {
         const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0)
-            return; // the folder cannot be written: neither can the file
-        // Writers queue at the turnstile: the one that holds it is next, so a writer that has
-        // just let go cannot take the lock again before those already waiting.
-        if (!lockByte(fd, F_RDLCK, kPresent, true) || !lockByte(fd, F_WRLCK, kTurnstile, true)
-            || !lockByte(fd, F_WRLCK, kWrite, true)) {
-            ::close(fd);
-            return;
+        if (fd < 0) {
+            if (errno != EACCES && errno != EPERM)
+                break; // the folder is gone or cannot be written: neither can the file
+            const Foreign f = replaceForeignLockFile(name, folder, deadline);
+            if (f == Foreign::Failed)
+                break;
+            if (Clock::now() >= deadline) {
+                timedOut = true;
+                break;
+            }
+            if (f == Foreign::Held)
+                pause(round);
+            continue;
         }
-        lockByte(fd, F_UNLCK, kTurnstile, false);
+        // Writers queue at the turnstile: the one that holds it is next, so a writer that has
+        // just let go cannot take the lock again before the one already waiting.
+        if (!lockByteBy(fd, F_RDLCK, kPresent, deadline) || !lockByteBy(fd, F_WRLCK, kTurnstile, deadline)
+            || !lockByteBy(fd, F_WRLCK, kWrite, deadline)) {
+            timedOut = errno == EAGAIN || errno == EACCES;
+            ::close(fd);
+            break;
+        }
+        lockByte(fd, F_UNLCK, kTurnstile);
         // A holder that finds nobody waiting removes the lock file as it lets go; when the
         // name no longer leads to the file we locked, start again on the file there now.
         struct stat held {}, named {};
         if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev
             && held.st_ino == named.st_ino) {
             m_fd = fd;
-            return;
+            break;
         }
         ::close(fd);
+        if (Clock::now() >= deadline) {
+            timedOut = true;
+            break;
+        }
     }
+    std::lock_guard<std::mutex> lock(gaveUpMutex());
+    if (m_fd >= 0)
+        gaveUp().remove(m_lockPath);
+    else if (timedOut)
+        gaveUp().insert(m_lockPath);
 #else
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     m_lock->setStaleLockTime(0);
-    if (!m_lock->lock())
+    if (!m_lock->tryLock(limit))
         m_lock.reset();
 #endif
 }
@@ -85,7 +232,7 @@ IniFileLock::~IniFileLock()
 #ifdef Q_OS_LINUX
     if (m_fd >= 0) {
         // Nobody else holds the shared byte: nobody waits, and the file can go.
-        if (lockByte(m_fd, F_WRLCK, kPresent, false))
+        if (lockByte(m_fd, F_WRLCK, kPresent))
             ::unlink(QFile::encodeName(m_lockPath).constData());
         ::close(m_fd);
     }

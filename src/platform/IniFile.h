@@ -54,10 +54,13 @@ private:
 
 // Held by a writer from load() to save(): a lock on the file "<file>.lock" beside the INI
 // file, so that two programs changing other keys of one file at the same moment lose none
-// of them. Waits as long as another writer really holds it (a writer holds it only while
-// it reads and writes the small file); the system lets go of the lock of a process that
-// ends, however it ends. Each holder removes the lock file as it lets go. A writer that does not get
-// the lock (the folder cannot be written) must not write.
+// of them. A writer holds it only while it reads and writes the small file, so a wait for it
+// is short; one that lasts past the wait limit (the holder is stopped or hung) gives up, and
+// later writers of the process on that file then look only briefly until one gets it again.
+// The system lets go of the lock of a process that ends, however it ends. Each holder
+// removes the lock file as it lets go; a lock file this user cannot open (left by another
+// user) is replaced unless a program really holds it. A writer that does not get the lock
+// (the wait ran out, the folder cannot be written) must not write.
 class IniFileLock {
 public:
     explicit IniFileLock(const QString& iniPath);
@@ -66,6 +69,9 @@ public:
     IniFileLock& operator=(const IniFileLock&) = delete;
 
     bool isLocked() const;
+    // How long a writer waits at most for a lock that another holds (milliseconds); negative:
+    // the usual limit.
+    static void setWaitLimit(int milliseconds);
 
 private:
     QString m_lockPath;

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <mutex>
+
 namespace platform {
 
 namespace {
@@ -51,32 +53,74 @@ QString GetSetting(const QString& application, const QString& section, const QSt
     return ini.value(section, key, defaultValue);
 }
 
+namespace {
+
+std::mutex& unsavedMutex()
+{
+    static std::mutex m;
+    return m;
+}
+std::function<void(const QString&)>& unsavedHook()
+{
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+bool& unsavedTold()
+{
+    static bool told = false;
+    return told;
+}
+
+// Changes the application's file under its lock; a change that wrote nothing is told once.
+void change(const QString& application, const std::function<void(IniFile&)>& edit)
+{
+    const QString file = settingsFile(application);
+    bool saved = false;
+    {
+        IniFileLock lock(file);
+        IniFile ini(file);
+        if (lock.isLocked() && ini.load()) {
+            edit(ini);
+            saved = ini.save();
+        }
+    }
+    if (saved)
+        return;
+    std::function<void(const QString&)> hook;
+    {
+        std::lock_guard<std::mutex> lock(unsavedMutex());
+        if (unsavedTold())
+            return;
+        unsavedTold() = true;
+        hook = unsavedHook();
+    }
+    if (hook)
+        hook(file);
+}
+
+} // namespace
+
 void SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value)
 {
-    IniFileLock lock(settingsFile(application));
-    if (!lock.isLocked())
-        return;
-    IniFile ini(settingsFile(application));
-    if (!ini.load())
-        return;
-    ini.setValue(section, key, value);
-    ini.save();
+    change(application, [&](IniFile& ini) { ini.setValue(section, key, value); });
 }
 
 void DeleteSetting(const QString& application, const QString& section, const QString& key)
 {
-    IniFileLock lock(settingsFile(application));
-    if (!lock.isLocked())
-        return;
-    IniFile ini(settingsFile(application));
-    if (!ini.load())
-        return;
-    if (key.isEmpty())
-        ini.removeSection(section);
-    else
-        ini.removeKey(section, key);
-    ini.save();
+    change(application, [&](IniFile& ini) {
+        if (key.isEmpty())
+            ini.removeSection(section);
+        else
+            ini.removeKey(section, key);
+    });
+}
+
+void setUnsavedSettingsHook(std::function<void(const QString&)> hook)
+{
+    std::lock_guard<std::mutex> lock(unsavedMutex());
+    unsavedHook() = std::move(hook);
+    unsavedTold() = false;
 }
 
 } // namespace platform

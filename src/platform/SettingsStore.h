@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 namespace platform {
 
@@ -17,5 +18,10 @@ QString GetSetting(const QString& application, const QString& section, const QSt
 void SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value);
 void DeleteSetting(const QString& application, const QString& section, const QString& key = QString());
+
+// Called with the settings file's path for the first save or removal that wrote nothing (its
+// lock was not had within the wait limit, or the file could not be read or written); later
+// ones are not told again. Setting a hook arms it anew. Called on the thread that saved.
+void setUnsavedSettingsHook(std::function<void(const QString& file)> hook);
 
 } // namespace platform

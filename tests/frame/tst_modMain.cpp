@@ -87,6 +87,30 @@ private slots:
         QVERIFY(IsLocalDatabasePath(gsDBFile));
     }
 
+    // Settings that cannot be written (here: the settings folder would have to be made
+    // inside a file) are told once, in a warning box, however many saves write nothing.
+    void unsavedSettingsAreToldOnce()
+    {
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter p;
+        QFile blocker(env.path(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        platform::setSettingsFolder(env.path(QStringLiteral("blocker/settings")));
+        gsDBFile = env.path(QStringLiteral("missing.mdb"));
+        InitApp(); // the start saves the four paths and the first-start month
+        QCOMPARE(p.messages().size(), 1);
+        QCOMPARE(p.lastMessage().style, 48);
+        QCOMPARE(p.lastMessage().title, QStringLiteral("설정 저장 오류"));
+        QCOMPARE(p.lastMessage().text,
+                 QStringLiteral("설정을 저장하지 못했습니다. 다른 프로그램이 설정 파일을 잠그고 있거나 쓸 수 없습니다.\r\n%1")
+                     .arg(QDir::toNativeSeparators(platform::settingsFile(gsTitle))));
+        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"), QStringLiteral("1"));
+        platform::DeleteSetting(gsTitle, kEnvSection, QStringLiteral("NoMsg"));
+        QCOMPARE(p.messages().size(), 1);
+        platform::setUnsavedSettingsHook({});
+    }
+
     void editRightWords()
     {
         QVERIFY(EditRightFromSetting(QStringLiteral("1")));

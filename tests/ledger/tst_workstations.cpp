@@ -1,21 +1,70 @@
 // Several workstations on one database file, as real processes with the program's own
 // connection: no voucher write, ledger read or start fails while another workstation's lock
 // is only passing by.
+#include "frame/FrmFloatMsg.h"
 #include "frame/frmSplash.h"
 #include "frame/modMain.h"
 #include "ledger/VoucherWriter.h"
 #include "platform/Database.h"
+#include "platform/FormRegistry.h"
+#include "platform/IniFile.h"
 #include "platform/SettingsStore.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
 #include "support/Workstations.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using testsupport::Workstations;
+
+// Every show, paint and hide of the floating message while it lives, with the time since
+// the watch began and the number of message boxes shown by then.
+class FloatMsgWatch : public QObject {
+public:
+    struct Event {
+        QEvent::Type type;
+        qint64 ms;
+        QString text;
+        int boxes;
+    };
+    explicit FloatMsgWatch(const testsupport::ScriptedPrompter& prompter) : m_prompter(prompter)
+    {
+        m_clock.start();
+        qApp->installEventFilter(this);
+    }
+    ~FloatMsgWatch() override { qApp->removeEventFilter(this); }
+    QList<Event> events;
+    QList<QEvent::Type> types() const
+    {
+        QList<QEvent::Type> out;
+        for (const Event& e : events)
+            if (out.isEmpty() || out.last() != e.type)
+                out << e.type;
+        return out;
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        auto* msg = qobject_cast<FrmFloatMsg*>(o);
+        if (msg && (e->type() == QEvent::Show || e->type() == QEvent::Paint || e->type() == QEvent::Hide))
+            events << Event{e->type(), m_clock.elapsed(), msg->text(), int(m_prompter.messages().size())};
+        return false;
+    }
+
+private:
+    const testsupport::ScriptedPrompter& m_prompter;
+    QElapsedTimer m_clock;
+};
 
 class TestWorkstations : public QObject {
     Q_OBJECT
@@ -101,21 +150,37 @@ private slots:
         QVERIFY(testsupport::createDatabase(file, QStringLiteral("main")));
         const QString notSet = QStringLiteral("Data Base MDB가 선언되지 않았습니다.\rselect * from user\r");
 
+        // Past half a second of waiting the floating message says why nothing comes yet,
+        // drawn at once; it goes when the open goes on, before anything else is shown.
+        const QString waiting = QStringLiteral("다른 작업장이 데이터베이스를 사용 중입니다. 잠시 기다려 주십시오.");
+        const QList<QEvent::Type> shownDrawnHidden = {QEvent::Show, QEvent::Paint, QEvent::Hide};
         {
             auto holder = Workstations::holdLock(file, 4000); // longer than a short write ever takes
             gsDBFile = file;
+            FloatMsgWatch watch(prompter);
             startProgram(file);
             QVERIFY(gDB);
             QVERIFY(prompter.messages().isEmpty());
+            QCOMPARE(watch.types(), shownDrawnHidden);
+            QVERIFY2(watch.events.first().ms >= 500, qPrintable(QString::number(watch.events.first().ms)));
+            QCOMPARE(watch.events.first().text, waiting);
+            QVERIFY(!platform::FormRegistry::instance().isLoaded(QStringLiteral("FrmFloatMsg")));
             holder->waitForFinished(10000);
         }
 
-        // A workstation stopped in the middle of a write: the start gives up at the limit.
+        // A workstation stopped in the middle of a write: the start gives up at the limit,
+        // and the floating message goes before the box that says why.
         dao::Database::setDefaultBusyLimit(1000);
         {
             auto holder = Workstations::holdLock(file, 6000);
+            FloatMsgWatch watch(prompter);
             startProgram(file);
             QVERIFY(!gDB);
+            QCOMPARE(watch.types(), shownDrawnHidden);
+            QVERIFY2(watch.events.first().ms >= 500, qPrintable(QString::number(watch.events.first().ms)));
+            QCOMPARE(watch.events.first().text, waiting);
+            QCOMPARE(watch.events.last().boxes, 0);
+            QVERIFY(!platform::FormRegistry::instance().isLoaded(QStringLiteral("FrmFloatMsg")));
             QCOMPARE(prompter.messages().size(), 1);
             QCOMPARE(prompter.lastMessage().title, QStringLiteral("MDB 오류"));
             const QString text = prompter.lastMessage().text;
@@ -135,7 +200,11 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(QByteArray(4096, 'x'));
         }
-        startProgram(junk);
+        {
+            FloatMsgWatch watch(prompter); // nothing waited for: no floating message
+            startProgram(junk);
+            QVERIFY(watch.events.isEmpty());
+        }
         QVERIFY(!gDB);
         QCOMPARE(prompter.lastMessage().text, notSet + QStringLiteral("'%1' 파일은 데이터베이스 형식이 아닙니다.").arg(junk));
 
@@ -146,6 +215,55 @@ private slots:
         QVERIFY2(prompter.lastMessage().text.startsWith(notSet), qPrintable(prompter.lastMessage().text));
         QVERIFY2(prompter.lastMessage().text.endsWith(QStringLiteral("파일을 찾을 수 없습니다.")),
                  qPrintable(prompter.lastMessage().text));
+    }
+
+    // A main database file that the user may not read (root ignores file modes: the start
+    // runs as a user without root rights): the start's box says why in Korean, as for every
+    // other reason.
+    void startWithoutReadRight()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to leave a file the user may not read and to start as that user");
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty())
+            QSKIP("setpriv (util-linux) is missing: cannot start as a user without root rights");
+        // Everything the user needs lies in one folder the user reaches: the program, the
+        // database and the settings.
+        QTemporaryDir scratch;
+        QVERIFY(scratch.isValid());
+        QCOMPARE(::chmod(QFile::encodeName(scratch.path()).constData(), 0777), 0);
+        const QString program = scratch.filePath(QStringLiteral("workstation"));
+        QVERIFY(QFile::copy(Workstations::program(), program));
+        QCOMPARE(::chmod(QFile::encodeName(program).constData(), 0755), 0);
+        const QString file = scratch.filePath(QStringLiteral("trelvoDB.mdb"));
+        QVERIFY(testsupport::createDatabase(file, QStringLiteral("main")));
+        QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0), 0);
+        const QString settings = scratch.filePath(QStringLiteral("settings"));
+        QVERIFY(QDir().mkdir(settings));
+        QCOMPARE(::chmod(QFile::encodeName(settings).constData(), 0777), 0);
+        {
+            platform::IniFile ini(settings + QStringLiteral("/Trelvo.ini"));
+            ini.setValue(kEnvSection, QStringLiteral("db경로"), scratch.path());
+            ini.setValue(kEnvSection, QStringLiteral("db기초"), file);
+            QVERIFY(ini.save());
+        }
+        QCOMPARE(::chmod(QFile::encodeName(settings + QStringLiteral("/Trelvo.ini")).constData(), 0666), 0);
+
+        QProcess start;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("TRELVO_SETTINGS_DIR"), settings);
+        e.insert(QStringLiteral("HOME"), scratch.path());
+        start.setProcessEnvironment(e);
+        start.setWorkingDirectory(scratch.path());
+        start.start(setpriv, {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                              QStringLiteral("--clear-groups"), program, QStringLiteral("start")});
+        QVERIFY(start.waitForFinished(60000));
+        const QString out = QString::fromUtf8(start.readAllStandardOutput());
+        const QString errors = QString::fromUtf8(start.readAllStandardError());
+        QVERIFY2(out.contains(QStringLiteral("open=failed boxes=1")), qPrintable(out + errors));
+        QVERIFY2(errors.contains(QStringLiteral("box: MDB 오류: Data Base MDB가 선언되지 않았습니다.|select * from user|'%1' 파일을 열 수 "
+                                                "없습니다(읽을 권한이 없습니다).\n").arg(file)),
+                 qPrintable(errors));
     }
 
     // A write that waits longer than half a second shows the wait cursor until the program

@@ -5,6 +5,7 @@
 #include "ledger/frmMain.h"
 #include "platform/IniFile.h"
 #include "support/DrawnText.h"
+#include "support/Workstations.h"
 #include "support/XDesktop.h"
 
 #include <QAbstractButton>
@@ -19,6 +20,9 @@
 #include <QToolButton>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QScreen>
 #include <QtTest>
 
 // The main window on an X server with a window manager: the geometry it was left with is the
@@ -61,6 +65,30 @@ class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
         return f.value(QStringLiteral("FormPosition"), key);
     }
 
+    // Whether the screen shows the floating message: its 425 x 50 frame, drawn in its border
+    // colour, with the message's light face inside.
+    static bool floatingMessageOnScreen()
+    {
+        const QImage img = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+        const QRgb border = qRgb(0x5A, 0x82, 0xB4);
+        for (int y = 0; y + 49 < img.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+            for (int x = 0, run = 0; x < img.width(); ++x) {
+                run = (line[x] & 0xFFFFFF) == (border & 0xFFFFFF) ? run + 1 : 0;
+                if (run != 425)
+                    continue;
+                const int left = x - 424;
+                const auto* bottom = reinterpret_cast<const QRgb*>(img.constScanLine(y + 49));
+                bool whole = true;
+                for (int i = left; i <= x && whole; ++i)
+                    whole = (bottom[i] & 0xFFFFFF) == (border & 0xFFFFFF);
+                if (whole && qGray(img.pixel(left + 4, y + 4)) > 200)
+                    return true;
+            }
+        }
+        return false;
+    }
+
     bool closeWindow(frmMain* w)
     {
         prompter->modalAnswers.enqueue(backupAnswer(2));
@@ -86,6 +114,34 @@ private slots:
             QVERIFY(closeWindow(w.get()));
             QCOMPARE(fileBytes(ini), before);
         }
+    }
+
+    // The program started while another workstation holds the database: from half a second
+    // of waiting on, the floating message is on the screen (drawn, though the program is
+    // busy waiting), and it goes when the open goes on.
+    void aStartThatWaitsShowsTheFloatingMessage()
+    {
+        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("db경로"), QFileInfo(dbFile).absolutePath());
+        platform::SaveSetting(gsTitle, kEnvSection, QStringLiteral("db기초"), dbFile);
+        QVERIFY(!floatingMessageOnScreen());
+        const int holdMs = 5000;
+        auto holder = testsupport::Workstations::holdLock(dbFile, holdMs);
+        QElapsedTimer held;
+        held.start();
+        QProcess program;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("TRELVO_SETTINGS_DIR"), env->settingsFolder());
+        e.insert(QStringLiteral("HOME"), env->folder());
+        program.setProcessEnvironment(e);
+        program.start(QStringLiteral(TRELVO_BINARY_DIR "/bin/trelvo"), {});
+        QVERIFY(program.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(floatingMessageOnScreen() || held.elapsed() > holdMs - 500, holdMs);
+        QVERIFY2(held.elapsed() < holdMs - 500, "no floating message while the start waited");
+        QVERIFY(holder->waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(!floatingMessageOnScreen(), 5000);
+        QCOMPARE(program.state(), QProcess::Running); // at the login window
+        program.kill();
+        program.waitForFinished(5000);
     }
 
     void aMoveByTheUserIsStoredAsLeft()

@@ -6,12 +6,18 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
+#include <csignal>
 #include <iostream>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 // The test binary doubles as the other copies of the program: started with one of the
@@ -62,6 +68,22 @@ int save(const QString& key, const QString& value)
     return 0;
 }
 
+// --saves <limit ms> <key> <value>...: saves each pair with that wait limit for the lock and
+// prints how often the store told that a save wrote nothing, and the time taken, as
+// "unsaved=<n> ms=<ms>".
+int saves(int limit, const QStringList& pairs)
+{
+    platform::IniFileLock::setWaitLimit(limit);
+    int unsaved = 0;
+    platform::setUnsavedSettingsHook([&unsaved](const QString&) { ++unsaved; });
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i + 1 < pairs.size(); i += 2)
+        platform::SaveSetting(kApp, kSection, pairs[i], pairs[i + 1]);
+    std::cout << "unsaved=" << unsaved << " ms=" << t.elapsed() << std::endl;
+    return 0;
+}
+
 } // namespace worker
 
 namespace {
@@ -87,6 +109,16 @@ bool waitForLine(QProcess& p, const QByteArray& line)
         p.waitForReadyRead(1000);
     }
     return false;
+}
+
+// The "unsaved=" and "ms=" figures of a finished --saves worker.
+QPair<int, qint64> savesResult(QProcess& p)
+{
+    const QString out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("unsaved=(\\d+) ms=(\\d+)")).match(out);
+    if (!m.hasMatch())
+        return {-1, -1};
+    return {m.captured(1).toInt(), m.captured(2).toLongLong()};
 }
 
 QString setting(const QString& section, const QString& key, const QString& def = QString())
@@ -171,12 +203,12 @@ private slots:
                  QStringList{QStringLiteral("Trelvo.ini")});
     }
 
-    // A writer waits for a lock another process really holds, however long, and takes over
-    // the lock of a process that died holding it.
+    // A writer waits for a lock another process really holds (for seconds, within the wait
+    // limit), and takes over the lock of a process that died holding it.
     void writerWaitsForAHeldLockAndTakesOverADeadOne()
     {
         testsupport::TestEnv env;
-        auto slow = startWorker({QStringLiteral("--hold"), QStringLiteral("slow"), QStringLiteral("1"), QStringLiteral("6000")});
+        auto slow = startWorker({QStringLiteral("--hold"), QStringLiteral("slow"), QStringLiteral("1"), QStringLiteral("3000")});
         QVERIFY(waitForLine(*slow, "locked"));
         auto other = startWorker({QStringLiteral("--save"), QStringLiteral("other"), QStringLiteral("2")});
         QVERIFY(slow->waitForFinished(60000));
@@ -196,6 +228,117 @@ private slots:
         QCOMPARE(setting(worker::kSection, QStringLiteral("other")), QStringLiteral("2"));
         QCOMPARE(QDir(platform::settingsFolder()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("Trelvo.ini")});
+    }
+
+    // A writer stopped while it holds the lock (SIGSTOP, a debugger) keeps it for ever: a save
+    // waits up to its limit and then writes nothing, and says so once, however many saves
+    // follow; a later save does not wait the whole limit again. Once the holder is gone,
+    // saves write again.
+    void saveGivesUpOnAStoppedHolder()
+    {
+        testsupport::TestEnv env;
+        auto stopped = startWorker({QStringLiteral("--hold"), QStringLiteral("stopped"), QStringLiteral("1"), QStringLiteral("-1")});
+        QVERIFY(waitForLine(*stopped, "locked"));
+        QCOMPARE(::kill(pid_t(stopped->processId()), SIGSTOP), 0);
+        const int limit = 1500;
+        auto saver = startWorker({QStringLiteral("--saves"), QString::number(limit), QStringLiteral("a"), QStringLiteral("1"),
+                                  QStringLiteral("b"), QStringLiteral("2")});
+        const bool ended = saver->waitForFinished(20000);
+        ::kill(pid_t(stopped->processId()), SIGCONT);
+        stopped->kill();
+        QVERIFY(stopped->waitForFinished(10000));
+        QVERIFY2(ended, "a save waited for a stopped holder without a limit");
+        const auto r = savesResult(*saver);
+        QCOMPARE(r.first, 1);
+        QVERIFY2(r.second >= limit && r.second < 2 * limit, qPrintable(QStringLiteral("%1 ms").arg(r.second)));
+        QCOMPARE(setting(worker::kSection, QStringLiteral("a"), QStringLiteral("none")), QStringLiteral("none"));
+        QCOMPARE(setting(worker::kSection, QStringLiteral("b"), QStringLiteral("none")), QStringLiteral("none"));
+
+        auto after = startWorker({QStringLiteral("--saves"), QString::number(limit), QStringLiteral("c"), QStringLiteral("3")});
+        QVERIFY(after->waitForFinished(20000));
+        QCOMPARE(savesResult(*after).first, 0);
+        QCOMPARE(setting(worker::kSection, QStringLiteral("c")), QStringLiteral("3"));
+        QCOMPARE(QDir(platform::settingsFolder()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Trelvo.ini")});
+    }
+
+    // The lock file (or the folder) as another user left it, seen by a user without root
+    // rights (root ignores file modes): a lock file that nobody holds is replaced and the
+    // save writes; one that another user's program really holds is waited for up to the
+    // limit; a folder the user cannot write takes no save. A save that wrote nothing says so.
+    void foreignLockFile_data()
+    {
+        QTest::addColumn<int>("lockMode");   // mode of a root-owned "<file>.lock"; -1: none
+        QTest::addColumn<bool>("held");      // a root process holds the lock meanwhile
+        QTest::addColumn<int>("folderMode"); // mode of the root-owned settings folder
+        QTest::addColumn<bool>("written");
+        QTest::newRow("empty lock file, unreadable") << 0600 << false << 0777 << true;
+        QTest::newRow("empty lock file, no access at all") << 0000 << false << 0777 << true;
+        QTest::newRow("empty lock file, readable") << 0644 << false << 0777 << true;
+        QTest::newRow("lock held by another user") << 0644 << true << 0777 << false;
+        QTest::newRow("folder not writable") << -1 << false << 0755 << false;
+    }
+    void foreignLockFile()
+    {
+        QFETCH(int, lockMode);
+        QFETCH(bool, held);
+        QFETCH(int, folderMode);
+        QFETCH(bool, written);
+        if (::geteuid() != 0)
+            QSKIP("needs root, to leave files as another user and to start a saver without root rights");
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty())
+            QSKIP("setpriv (util-linux) is missing: cannot start a saver without root rights");
+        testsupport::TestEnv env;
+        // A folder the unprivileged user reaches: a copy of this program and the settings.
+        QTemporaryDir scratch;
+        QVERIFY(scratch.isValid());
+        QVERIFY(QFile::setPermissions(scratch.path(), QFile::Permissions(0x7777)));
+        const QString program = scratch.filePath(QStringLiteral("saver"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        QCOMPARE(::chmod(QFile::encodeName(program).constData(), 0755), 0);
+        const QString folder = scratch.filePath(QStringLiteral("settings"));
+        QVERIFY(QDir().mkdir(folder));
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
+        platform::setSettingsFolder(folder);
+        const QString ini = platform::settingsFile(worker::kApp);
+        const QString lockFile = ini + QStringLiteral(".lock");
+        std::unique_ptr<QProcess> holder;
+        if (held) {
+            holder = startWorker({QStringLiteral("--hold"), QStringLiteral("root"), QStringLiteral("1"), QStringLiteral("-1")});
+            QVERIFY(waitForLine(*holder, "locked"));
+        } else if (lockMode >= 0) {
+            QFile f(lockFile);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.close();
+        }
+        if (lockMode >= 0)
+            QCOMPARE(::chmod(QFile::encodeName(lockFile).constData(), mode_t(lockMode)), 0);
+
+        QProcess saver;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("TRELVO_SETTINGS_DIR"), folder);
+        e.insert(QStringLiteral("HOME"), scratch.path());
+        saver.setProcessEnvironment(e);
+        saver.setWorkingDirectory(scratch.path());
+        saver.start(setpriv, {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups"),
+                              program, QStringLiteral("--saves"), QStringLiteral("1000"), QStringLiteral("user"), QStringLiteral("값"),
+                              QStringLiteral("more"), QStringLiteral("2")});
+        QVERIFY(saver.waitForFinished(20000));
+        if (holder) {
+            holder->kill();
+            holder->waitForFinished(10000);
+        }
+        const QByteArray errors = saver.readAllStandardError();
+        QVERIFY2(saver.exitCode() == 0, errors.constData());
+        const auto r = savesResult(saver);
+        QCOMPARE(r.first, written ? 0 : 1);
+        QCOMPARE(setting(worker::kSection, QStringLiteral("user"), QStringLiteral("none")),
+                 written ? QStringLiteral("값") : QStringLiteral("none"));
+        QCOMPARE(setting(worker::kSection, QStringLiteral("more"), QStringLiteral("none")),
+                 written ? QStringLiteral("2") : QStringLiteral("none"));
+        if (written) // the replaced lock file went with its last holder
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Trelvo.ini")});
     }
 
     // Line breaks (a two-line text message), blanks at either end, quotes around a value,
@@ -291,6 +434,8 @@ int main(int argc, char** argv)
         return worker::hold(args[2], args[3], args[4].toInt());
     if (args.size() >= 4 && args[1] == QLatin1String("--save"))
         return worker::save(args[2], args[3]);
+    if (args.size() >= 3 && args[1] == QLatin1String("--saves"))
+        return worker::saves(args[2].toInt(), args.mid(3));
     tst_SettingsStore tc;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&tc, argc, argv);

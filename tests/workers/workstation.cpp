@@ -11,11 +11,15 @@
 //   workstation holdread FILE MS               stays in the middle of a read for MS milliseconds
 //   workstation holdwrite FILE MS              in the middle of a write for MS milliseconds: one
 //                                              call stored in tellist, committed at the end
+//   workstation start                          the program's start on the settings of
+//                                              $TRELVO_SETTINGS_DIR: InitApp, then the login
+//                                              window's first read
 //
 // Every mode but hold waits for one line on standard input before it opens the database, so
 // that several workstations can be started together. The last line of standard output is
 // the result as key=value pairs; every message box the program would show is counted as a
 // failure and written to standard error.
+#include "frame/frmSplash.h"
 #include "frame/modMain.h"
 #include "ledger/VoucherQuery.h"
 #include "ledger/VoucherWriter.h"
@@ -262,6 +266,16 @@ int holdWrite(const QString& file, int ms)
     return rc == SQLITE_OK ? 0 : 1;
 }
 
+// The program's start, as its main window's load begins it.
+int startAsProgram()
+{
+    gsTitle = QStringLiteral("Trelvo");
+    InitApp();
+    frmSplash::RunLogin(nullptr);
+    result(QStringLiteral("open=%1 boxes=%2").arg(gDB ? QStringLiteral("ok") : QStringLiteral("failed")).arg(gPrompter.boxes));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -283,6 +297,8 @@ int main(int argc, char** argv)
         return holdWrite(file, count);
     if (mode == QLatin1String("hold") || mode == QLatin1String("holdread"))
         return holdLock(file, count, mode == QLatin1String("hold"));
-    std::fprintf(stderr, "usage: workstation insert|read|records|hold FILE ...\n");
+    if (mode == QLatin1String("start"))
+        return startAsProgram();
+    std::fprintf(stderr, "usage: workstation insert|read|records|hold FILE ... | start\n");
     return 2;
 }
