@@ -13,13 +13,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QToolButton>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
 
 // The main window on an X server with a window manager: the geometry it was left with is the
-// geometry it opens with, session after session.
+// geometry it opens with, session after session; Qt's own menus speak Korean.
 class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
     Q_OBJECT
 
@@ -56,6 +57,29 @@ class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
         platform::IniFile f(FormIniFile(QStringLiteral("frmMain")));
         f.load();
         return f.value(QStringLiteral("FormPosition"), key);
+    }
+
+    static bool hasHangul(const QString& s)
+    {
+        return std::any_of(s.begin(), s.end(), [](QChar c) { return c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3; });
+    }
+
+    // The item texts of the context menu a right click on the control opens (the menu is
+    // closed again); empty when no menu opened.
+    static QStringList contextMenuTexts(QWidget* control)
+    {
+        const QPoint at(4, control->height() / 2);
+        QContextMenuEvent right(QContextMenuEvent::Mouse, at, control->mapToGlobal(at));
+        QApplication::sendEvent(control, &right);
+        QMenu* menu = nullptr;
+        QStringList texts;
+        if (!QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr; }))
+            return texts;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator())
+                texts << a->text().section(QLatin1Char('\t'), 0, 0);
+        menu->close();
+        return texts;
     }
 
     bool closeWindow(frmMain* w)
@@ -140,6 +164,23 @@ private slots:
             QCOMPARE(w->frameGeometry(), left);
             QVERIFY(closeWindow(w.get()));
         }
+    }
+
+    // Qt's own context menu of a text box speaks the program's language, in a field of the
+    // search bar and in the grid cell being edited alike.
+    void contextMenusOfTextBoxesAreKorean()
+    {
+        auto w = start(true);
+        QVERIFY(w);
+        QLineEdit* cell = w->spList->editorWidget();
+        QVERIFY(cell);
+        for (QWidget* box : {static_cast<QWidget*>(w->txtCName), static_cast<QWidget*>(cell)}) {
+            const QStringList texts = contextMenuTexts(box);
+            QVERIFY2(texts.size() >= 6, qPrintable(box->objectName() + QStringLiteral(": ") + texts.join(u'|')));
+            for (const QString& t : texts)
+                QVERIFY2(hasHangul(t), qPrintable(box->objectName() + QStringLiteral(": ") + t));
+        }
+        QVERIFY(closeWindow(w.get()));
     }
 
     // The controls of the search bar and toolbar as the user sees them: every field, button,
