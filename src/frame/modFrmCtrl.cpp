@@ -390,9 +390,12 @@ QString FormName(const QWidget* frm)
 void UnloadOtherForms(const QString& sKeepName)
 {
     auto& reg = platform::FormRegistry::instance();
-    const QList<QWidget*> forms = reg.forms();
-    for (QWidget* w : forms) {
-        QPointer<QWidget> form(w);
+    // Closing one window may destroy another (the analysis window takes its graph window
+    // with it): every window is watched from before the first is closed.
+    QList<QPointer<QWidget>> forms;
+    for (QWidget* w : reg.forms())
+        forms << QPointer<QWidget>(w);
+    for (const QPointer<QWidget>& form : forms) {
         if (!form)
             continue;
         if (reg.nameOf(form).compare(sKeepName, Qt::CaseInsensitive) == 0)
