@@ -2,7 +2,13 @@
 
 #include "frame/modFormIni.h"
 #include "frame/modFrmCtrl.h"
+#include "callerid/FrmEasySMS.h"
+#include "callerid/FrmTelList.h"
+#include "ledger/FrmNVGraph.h"
+#include "ledger/FrmTradeGraph.h"
 #include "ledger/frmMain.h"
+#include "platform/ActiveSMS.h"
+#include "platform/FormRegistry.h"
 #include "platform/IniFile.h"
 #include "support/XDesktop.h"
 
@@ -14,13 +20,21 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QToolButton>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
 
+// A message service that is on line, so that the message window opens.
+class OnlineSMS : public platform::ActiveSMS {
+public:
+    int Connect() override { return 0; }
+};
+
 // The main window on an X server with a window manager: the geometry it was left with is the
-// geometry it opens with, session after session; Qt's own menus speak Korean.
+// geometry it opens with, session after session; the windows it opens open whole on the
+// screen; Qt's own menus and dialogs speak Korean.
 class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
     Q_OBJECT
 
@@ -80,6 +94,35 @@ class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
                 texts << a->text().section(QLatin1Char('\t'), 0, 0);
         menu->close();
         return texts;
+    }
+
+    // Where a window goes that nothing else places: centred on the main window, moved
+    // inside the available screen area where it does not fit there.
+    static QPoint expectedOpening(const QRect& main, const QSize& outer, const QRect& area)
+    {
+        auto fit = [](int start, int length, int size, int first, int room) {
+            return std::max(first, std::min(start + (length - size) / 2, first + room - size));
+        };
+        return QPoint(fit(main.x(), main.width(), outer.width(), area.left(), area.width()),
+                      fit(main.y(), main.height(), outer.height(), area.top(), area.height()));
+    }
+
+    // The window opens whole on the screen, centred on the main window where it fits there.
+    static bool opensInside(QWidget* w, const QRect& main, QString& why)
+    {
+        if (!w || !testsupport::waitForFramed(w)) {
+            why = QStringLiteral("the window did not open");
+            return false;
+        }
+        const QRect area = w->screen()->availableGeometry();
+        const QRect got = w->frameGeometry();
+        const QPoint want = expectedOpening(main, got.size(), area);
+        why = QStringLiteral("%1 opened at %2,%3 %4x%5, expected at %6,%7 (main window %8,%9 %10x%11)")
+                  .arg(w->objectName())
+                  .arg(got.x()).arg(got.y()).arg(got.width()).arg(got.height())
+                  .arg(want.x()).arg(want.y())
+                  .arg(main.x()).arg(main.y()).arg(main.width()).arg(main.height());
+        return area.contains(got) && (got.topLeft() - want).manhattanLength() <= 2;
     }
 
     bool closeWindow(frmMain* w)
@@ -164,6 +207,61 @@ private slots:
             QCOMPARE(w->frameGeometry(), left);
             QVERIFY(closeWindow(w.get()));
         }
+    }
+
+    // The windows opened from the main window that neither store a position nor are placed
+    // beside a control open inside the screen (1400x900 here), centred on the main window
+    // wherever that stands.
+    void unplacedWindowsOpenInsideTheScreen_data()
+    {
+        QTest::addColumn<QRect>("mainOuter"); // empty: no layout file, as at the first start
+        QTest::newRow("first start") << QRect();
+        QTest::newRow("main window high on the left") << QRect(20, 20, 900, 600);
+        QTest::newRow("main window low on the screen") << QRect(150, 420, 1124, 470);
+        QTest::newRow("main window at the right edge") << QRect(820, 150, 570, 700);
+    }
+    void unplacedWindowsOpenInsideTheScreen()
+    {
+        QFETCH(QRect, mainOuter);
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1400, 900));
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (pro_name, group_name, maeip_cost, maechul_date, maechul_cost, maechul_usecost)"
+            " VALUES ('사과', '과일', 1000, '2024-03-05', 1500, 0), ('배', '과일', 2000, '2024-03-06', 2600, 0);")));
+        if (!mainOuter.isEmpty())
+            QVERIFY(writeLayout(mainOuter));
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(testsupport::waitForFramed(w.get()));
+        const QRect main = w->frameGeometry();
+        const QRect area = w->screen()->availableGeometry();
+        QVERIFY2(area.contains(main), "the main window opens inside the screen");
+        if (mainOuter.isEmpty()) // nothing stored: the main window itself opens centred
+            QVERIFY((main.topLeft() - expectedOpening(area, main.size(), area)).manhattanLength() <= 2);
+        QString why;
+
+        w->btnGraph->click();
+        auto* analysis = qobject_cast<FrmTradeGraph*>(platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
+        QVERIFY2(opensInside(analysis, main, why), qPrintable(why));
+        const QRect analysisAt = analysis->frameGeometry();
+        analysis->btnGraph->click();
+        QVERIFY2(opensInside(analysis->GraphWindow(), main, why), qPrintable(why));
+        // The analysis window, kept above the graph now, stays where it opened.
+        QVERIFY(testsupport::waitForFramed(analysis));
+        QCOMPARE(analysis->frameGeometry(), analysisAt);
+
+        w->cmdTelList->click();
+        QVERIFY2(opensInside(FrmTelList::Instance(), main, why), qPrintable(why));
+
+        FrmEasySMS::SetControlFactory([] { return std::make_unique<OnlineSMS>(); });
+        w->cmdSMS->click();
+        FrmEasySMS::SetControlFactory({});
+        QVERIFY2(opensInside(FrmEasySMS::Instance(), main, why), qPrintable(why));
+
+        QVERIFY(closeWindow(w.get()));
+        // The windows closed with it are gone before the next session.
+        QTRY_VERIFY(!platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph"))
+                    && !FrmTelList::Instance() && !FrmEasySMS::Instance());
     }
 
     // Qt's own context menu of a text box speaks the program's language, in a field of the
