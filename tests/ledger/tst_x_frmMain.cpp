@@ -125,6 +125,23 @@ class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
         return area.contains(got) && (got.topLeft() - want).manhattanLength() <= 2;
     }
 
+    // The part of a window's inner area that shows on the screen as the window draws itself
+    // (1: nothing lies over it).
+    static double shownFraction(QWidget* w)
+    {
+        const QImage own = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect r = w->geometry();
+        const QImage seen = w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+        if (own.size() != seen.size() || own.isNull())
+            return 0;
+        qint64 same = 0;
+        for (int y = 0; y < own.height(); ++y)
+            for (int x = 0; x < own.width(); ++x)
+                same += own.pixel(x, y) == seen.pixel(x, y);
+        return double(same) / (qint64(own.width()) * own.height());
+    }
+
     bool closeWindow(frmMain* w)
     {
         prompter->modalAnswers.enqueue(backupAnswer(2));
@@ -262,6 +279,53 @@ private slots:
         // The windows closed with it are gone before the next session.
         QTRY_VERIFY(!platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph"))
                     && !FrmTelList::Instance() && !FrmEasySMS::Instance());
+    }
+
+    // The analysis window stays above the graph window; the dialogs the graph window opens
+    // (print, colour) still show above both.
+    void graphWindowDialogsShowAboveTheAnalysisWindow()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (pro_name, group_name, maeip_cost, maechul_date, maechul_cost, maechul_usecost)"
+            " VALUES ('사과', '과일', 1000, '2024-03-05', 1500, 0);")));
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(testsupport::waitForFramed(w.get()));
+        w->btnGraph->click();
+        auto* analysis = qobject_cast<FrmTradeGraph*>(platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
+        QVERIFY(analysis);
+        analysis->btnGraph->click();
+        FrmNVGraph* graph = analysis->GraphWindow();
+        QVERIFY(graph && testsupport::waitForFramed(graph));
+        QVERIFY(testsupport::waitForFramed(analysis));
+
+        prompter.reset(); // the dialogs as the user gets them
+        QMap<QString, double> shown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible())
+                return;
+            poll.stop();
+            if (testsupport::waitForFramed(d)) {
+                QTest::qWait(200);
+                shown[QString::fromLatin1(d->metaObject()->className())] = shownFraction(d);
+            }
+            d->reject();
+        });
+        poll.start(50);
+        graph->activateWindow();
+        QTest::keyClick(graph, Qt::Key_F7);
+        poll.start(50);
+        graph->btnColor[1]->click();
+        poll.stop();
+        prompter = std::make_unique<testsupport::ScriptedPrompter>();
+        QCOMPARE(shown.keys(), QStringList({QStringLiteral("QColorDialog"), QStringLiteral("QPrintDialog")}));
+        for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+            QVERIFY2(it.value() > 0.9, qPrintable(QStringLiteral("%1 shows %2 of itself").arg(it.key()).arg(it.value())));
+        QVERIFY(closeWindow(w.get()));
+        QTRY_VERIFY(!platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
     }
 
     // Qt's own context menu of a text box speaks the program's language, in a field of the
