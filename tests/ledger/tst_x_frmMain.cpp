@@ -252,9 +252,8 @@ private slots:
         QVERIFY(testsupport::waitForFramed(w.get()));
         const QRect main = w->frameGeometry();
         const QRect area = w->screen()->availableGeometry();
+        // The main window, the first window of the desktop, is placed by the window manager.
         QVERIFY2(area.contains(main), "the main window opens inside the screen");
-        if (mainOuter.isEmpty()) // nothing stored: the main window itself opens centred
-            QVERIFY((main.topLeft() - expectedOpening(area, main.size(), area)).manhattanLength() <= 2);
         QString why;
 
         w->btnGraph->click();
