@@ -20,6 +20,7 @@
 #include "ToolSupport.h"
 
 #include "platform/Prompter.h"
+#include "platform/QtTranslation.h"
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
@@ -254,6 +255,8 @@ int main(int argc, char** argv)
     const bool window = windowCanBeSeen();
     std::unique_ptr<QCoreApplication> application(window ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
     QCoreApplication& app = *application;
+    if (window)
+        platform::InstallQtTranslation();
 
     // The program passes its mode as one parameter text (" SERVERUP"); take every word.
     QList<Mode> modes;

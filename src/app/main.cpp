@@ -1,5 +1,6 @@
 #include "frame/modMain.h"
 #include "ledger/frmMain.h"
+#include "platform/QtTranslation.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Trelvo"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     gsTitle = QApplication::applicationName();
+    platform::InstallQtTranslation(); // without it Qt's own menus and dialogs stay English
 
     frmMain mainWindow;
     if (!mainWindow.Form_Load())

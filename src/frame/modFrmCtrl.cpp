@@ -22,6 +22,8 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <algorithm>
+
 QPoint ComputeFormPosition(bool hasAnchor, const QRect& anchor, const QSize& formSize,
                            const QRect& screen, long lHMode, long lVMode, long lXOff, long lYOff)
 {
@@ -50,6 +52,16 @@ QPoint ComputeFormPosition(bool hasAnchor, const QRect& anchor, const QSize& for
     return QPoint(int(x + lXOff), int(y + lYOff));
 }
 
+QPoint ComputeOpeningPosition(const QSize& outerSize, const QRect& owner, const QRect& area)
+{
+    const QRect around = owner.isEmpty() ? area : owner;
+    auto fit = [](int start, int length, int size, int first, int room) {
+        return std::max(first, std::min(start + (length - size) / 2, first + room - size));
+    };
+    return QPoint(fit(around.x(), around.width(), outerSize.width(), area.x(), area.width()),
+                  fit(around.y(), around.height(), outerSize.height(), area.y(), area.height()));
+}
+
 namespace {
 QScreen* screenOf(const QWidget* w)
 {
@@ -57,6 +69,31 @@ QScreen* screenOf(const QWidget* w)
     return s ? s : QGuiApplication::primaryScreen();
 }
 } // namespace
+
+void PlaceUnplacedForm(QWidget* frm)
+{
+    if (!frm || !frm->isWindow() || frm->isVisible() || frm->testAttribute(Qt::WA_WState_Created)
+        || frm->testAttribute(Qt::WA_Moved))
+        return;
+    QWidget* main = platform::FormRegistry::instance().find(QStringLiteral("frmMain"));
+    if (main == frm)
+        return; // the first window of the desktop: the window manager places it
+    const bool mainShown = main && main->isVisible() && !main->isMinimized();
+    const QRect area = screenOf(mainShown ? main : frm)->availableGeometry();
+    // The window manager frames this window as it framed the main window; before it is shown
+    // that frame is known only from there.
+    QMargins frame;
+    if (mainShown) {
+        const QRect outer = main->frameGeometry();
+        const QRect inner = main->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+    }
+    frm->ensurePolished(); // the size it is shown at
+    if (!frm->testAttribute(Qt::WA_Resized))
+        frm->adjustSize(); // as showing it would
+    frm->move(ComputeOpeningPosition(frm->size().grownBy(frame), mainShown ? main->frameGeometry() : QRect(), area));
+}
 
 double TwipsPerPixelX()
 {
@@ -367,6 +404,7 @@ void FormFocus(QWidget* frm)
                       QStringLiteral("FormFocus"), QStringLiteral("Module"), QStringLiteral("modFrmCtrl"));
         return;
     }
+    PlaceUnplacedForm(frm);
     frm->show();
     if (frm->windowState() & Qt::WindowMinimized)
         frm->setWindowState(frm->windowState() & ~Qt::WindowMinimized);
@@ -390,9 +428,12 @@ QString FormName(const QWidget* frm)
 void UnloadOtherForms(const QString& sKeepName)
 {
     auto& reg = platform::FormRegistry::instance();
-    const QList<QWidget*> forms = reg.forms();
-    for (QWidget* w : forms) {
-        QPointer<QWidget> form(w);
+    // Closing one window may destroy another (the analysis window takes its graph window
+    // with it): every window is watched from before the first is closed.
+    QList<QPointer<QWidget>> forms;
+    for (QWidget* w : reg.forms())
+        forms << QPointer<QWidget>(w);
+    for (const QPointer<QWidget>& form : forms) {
         if (!form)
             continue;
         if (reg.nameOf(form).compare(sKeepName, Qt::CaseInsensitive) == 0)

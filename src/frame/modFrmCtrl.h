@@ -24,6 +24,18 @@ QPoint ComputeFormPosition(bool hasAnchor, const QRect& anchor, const QSize& for
 void SetFormPosition(QWidget* frm, QWidget* ctlAnchor, long lHMode, long lVMode,
                      long lXOff = 0, long lYOff = 0);
 
+// Where a window opens that neither a stored layout nor a placement rule puts anywhere: its
+// outer frame (outerSize) centred on the owner's outer frame, or on the area when owner is
+// empty, then moved into the available screen area where it would reach past an edge. A
+// frame larger than the area keeps its top-left corner in the area.
+QPoint ComputeOpeningPosition(const QSize& outerSize, const QRect& owner, const QRect& area);
+
+// Places a top-level window that is about to be shown for the first time and that nothing
+// has placed yet (no stored layout, no SetFormPosition, no move) as ComputeOpeningPosition
+// says, centred on the main window ("frmMain") when that is shown. A window that has been
+// shown or moved before keeps its place, and so does the main window itself.
+void PlaceUnplacedForm(QWidget* frm);
+
 // Screen twips per pixel, from the primary screen's logical DPI (15 at 96 DPI).
 double TwipsPerPixelX();
 double TwipsPerPixelY();
@@ -62,7 +74,8 @@ void SetTopMost(QWidget* window, bool bNoTopMost);
 // putting the focus into the field.
 bool CheckNeedInput(QWidget* ctl, const QString& sCaption, bool bZeroIsEmpty);
 
-// Shows the window, restores it when minimised and gives it the focus.
+// Shows the window, restores it when minimised and gives it the focus. A window shown for
+// the first time that nothing has placed is placed first (PlaceUnplacedForm).
 void FormFocus(QWidget* frm);
 
 // Closes every loaded window whose name differs (without regard to case) from sKeepName.

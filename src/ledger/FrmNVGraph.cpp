@@ -67,19 +67,22 @@ FrmNVGraph::FrmNVGraph(QWidget* parent) : QWidget(parent, Qt::Window)
     Form_Load();
 }
 
-void FrmNVGraph::showEvent(QShowEvent* e)
+bool FrmNVGraph::event(QEvent* e)
 {
-    QWidget::showEvent(e);
-    if (m_widened)
-        return;
-    // On its first showing the window is made wide enough for both option rows on one line
-    // each, where the screen allows (the controls measured as they are shown).
-    m_widened = true;
-    int wide = pnlTop->sizeHint().width();
-    if (QScreen* s = screen())
-        wide = std::min(wide, s->availableGeometry().width() - 40);
-    if (wide > width())
-        resize(wide, height());
+    const bool done = QWidget::event(e);
+    if (e->type() == QEvent::Polish && !m_widened) {
+        // Made ready for its first showing, the window is made wide enough for both option
+        // rows on one line each, where the screen allows (the controls measured as they are
+        // shown). This happens before the window is placed, so that it is placed at this size.
+        m_widened = true;
+        pnlTop->ensurePolished();
+        int wide = pnlTop->sizeHint().width();
+        if (QScreen* s = screen())
+            wide = std::min(wide, s->availableGeometry().width() - 40);
+        if (wide > width())
+            resize(wide, height());
+    }
+    return done;
 }
 
 FrmNVGraph::~FrmNVGraph()

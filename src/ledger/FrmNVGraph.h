@@ -62,7 +62,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
-    void showEvent(QShowEvent* e) override;
+    bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 

@@ -22,6 +22,18 @@ std::function<QDateTime()>& clockFn()
     static std::function<QDateTime()> fn;
     return fn;
 }
+// A window kept above all others (the analysis window once it has drawn a graph) would hide
+// a modal window that is not kept above as well: while one is shown, modal windows are kept
+// above too.
+void keepAboveTopMostWindows(QDialog& dialog)
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != &dialog && w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+            dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+            return;
+        }
+    }
+}
 } // namespace
 
 Prompter& prompter()
@@ -50,6 +62,7 @@ int QtPrompter::messageBox(const QString& text, const QString& title, int style)
     case MsgInformation: box.setIcon(QMessageBox::Information); break;
     default: box.setIcon(QMessageBox::NoIcon); break;
     }
+    keepAboveTopMostWindows(box);
     if ((style & 0x0F) == MsgYesNo) {
         QPushButton* yes = box.addButton(QStringLiteral("예(&Y)"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("아니오(&N)"), QMessageBox::NoRole);
@@ -74,6 +87,7 @@ bool QtPrompter::inputBox(const QString& prompt, const QString& title, QString& 
     box.setTextValue(value);
     box.setOkButtonText(QStringLiteral("확인"));
     box.setCancelButtonText(QStringLiteral("취소"));
+    keepAboveTopMostWindows(box);
     if (box.exec() != QDialog::Accepted)
         return false;
     value = box.textValue();
@@ -93,14 +107,24 @@ int QtPrompter::popupMenu(const QStringList& items, const QPoint& globalPos)
 bool QtPrompter::chooseColor(quint32& color, const QString& title)
 {
     const QColor initial(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-    const QColor c = QColorDialog::getColor(initial, QApplication::activeWindow(), title);
+    QColorDialog dialog(initial, QApplication::activeWindow());
+    if (!title.isEmpty())
+        dialog.setWindowTitle(title);
+    keepAboveTopMostWindows(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const QColor c = dialog.selectedColor();
     if (!c.isValid())
         return false;
     color = quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
     return true;
 }
 
-int QtPrompter::execModal(QDialog& dialog) { return dialog.exec(); }
+int QtPrompter::execModal(QDialog& dialog)
+{
+    keepAboveTopMostWindows(dialog);
+    return dialog.exec();
+}
 
 bool QtPrompter::startProgram(const QString& program, const QStringList& arguments,
                               const QString& workingFolder)

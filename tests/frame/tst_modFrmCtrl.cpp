@@ -51,6 +51,29 @@ private slots:
                  QPoint(1000, 780));
     }
 
+    // A window nothing places: centred on the main window, kept inside the available area.
+    void openingPosition_data()
+    {
+        QTest::addColumn<QRect>("owner");
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("centred on the owner") << QRect(100, 50, 1000, 700) << QSize(400, 300) << QPoint(400, 250);
+        QTest::newRow("no owner: centred in the area") << QRect() << QSize(400, 300) << QPoint(500, 312);
+        QTest::newRow("owner low: moved up") << QRect(150, 420, 1124, 470) << QSize(906, 646) << QPoint(259, 254);
+        QTest::newRow("owner at the right: moved left") << QRect(820, 150, 570, 700) << QSize(700, 300)
+                                                        << QPoint(700, 350);
+        QTest::newRow("larger than the area: top-left corner in it") << QRect(100, 50, 1000, 700)
+                                                                     << QSize(1500, 1000) << QPoint(0, 24);
+    }
+    void openingPosition()
+    {
+        QFETCH(QRect, owner);
+        QFETCH(QSize, outer);
+        QFETCH(QPoint, expected);
+        const QRect area(0, 24, 1400, 876); // a panel at the top
+        QCOMPARE(ComputeOpeningPosition(outer, owner, area), expected);
+    }
+
     void setFormPositionMovesWindow()
     {
         QWidget host;

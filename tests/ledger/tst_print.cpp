@@ -180,12 +180,16 @@ private slots:
         QVERIFY(w);
         QString title;
         int previewPages = 0;
+        QStringList toolTips; // of the preview's tool bar: pages, zoom, page set-up, print
         prompter->modalAnswers.enqueue([&](QDialog& d) {
             title = d.windowTitle();
             if (auto* preview = d.findChild<QPrintPreviewWidget*>()) {
                 preview->updatePreview();
                 previewPages = preview->pageCount();
             }
+            for (QAction* a : d.findChildren<QAction*>())
+                if (!a->toolTip().isEmpty())
+                    toolTips << a->toolTip();
             return int(QDialog::Rejected);
         });
         w->btnPrint->click();
@@ -198,6 +202,11 @@ private slots:
         QCOMPARE(w->report->Formulas(0), QStringLiteral("Title = 'Kestrune'"));
         QCOMPARE(title, QStringLiteral("Kestrune"));
         QCOMPARE(previewPages, 1);
+        // Qt's own texts of the preview are Korean, as the rest of the program.
+        QVERIFY(toolTips.size() >= 10);
+        for (const QString& tip : toolTips)
+            QVERIFY2(std::any_of(tip.begin(), tip.end(), [](QChar c) { return c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3; }),
+                     qPrintable(tip));
         QCOMPARE(w->report->PagesPrinted(), 1);
         QCOMPARE(w->report->LastErrorNumber(), 0);
         QVERIFY(QApplication::overrideCursor() == nullptr);

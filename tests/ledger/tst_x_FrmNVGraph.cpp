@@ -7,6 +7,7 @@
 #include "support/XDesktop.h"
 
 #include <QAbstractButton>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QCheckBox>
 #include <QDate>
@@ -14,6 +15,9 @@
 #include <QRegularExpression>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QtTest>
@@ -117,6 +121,31 @@ class tst_x_FrmNVGraph : public QObject {
         QVERIFY2(values >= 2 && named >= 1, qPrintable(QStringLiteral("%1 values, %2 names").arg(values).arg(named) + at));
     }
 
+    static bool hasHangul(const QString& s)
+    {
+        return std::any_of(s.begin(), s.end(), [](QChar c) { return c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3; });
+    }
+
+    // The captions a dialog shows: its title, and the texts of its visible labels and buttons
+    // that hold words (not numbers, colour codes or names of printers and paper).
+    static QStringList captionsOf(QDialog& d, const QStringList& valuesShown = {})
+    {
+        QStringList list{d.windowTitle()};
+        for (QWidget* c : d.findChildren<QWidget*>()) {
+            if (!c->isVisibleTo(&d))
+                continue;
+            QString t;
+            if (auto* l = qobject_cast<QLabel*>(c))
+                t = l->text();
+            else if (auto* b = qobject_cast<QPushButton*>(c))
+                t = b->text();
+            t.remove(QLatin1Char('&'));
+            if (std::any_of(t.begin(), t.end(), [](QChar ch) { return ch.isLetter(); }) && !valuesShown.contains(t))
+                list << t;
+        }
+        return list;
+    }
+
 private slots:
     void init()
     {
@@ -181,6 +210,47 @@ private slots:
                     return;
             }
         }
+    }
+
+    // Qt's own dialogs in the graph window speak the program's language: the print dialog of
+    // F7 and the colour dialog of the colour buttons.
+    void printAndColourDialogsAreKorean()
+    {
+        auto* w = new FrmNVGraph(); // deleted when it closes
+        w->show();
+        QVERIFY(testsupport::waitForFramed(w));
+        handOver(*w, 20);
+
+        QStringList captions;
+        prompter->modalAnswers.enqueue([&](QDialog& d) {
+            if (auto* print = qobject_cast<QPrintDialog*>(&d))
+                captions = captionsOf(d, {print->printer()->printerName()});
+            return int(QDialog::Rejected);
+        });
+        QTest::keyClick(w, Qt::Key_F7);
+        QVERIFY(captions.size() > 3);
+        for (const QString& t : captions)
+            QVERIFY2(hasHangul(t), qPrintable(QStringLiteral("print dialog: ") + t));
+
+        // The colour dialog is Qt's, as the user gets it: no scripted answers.
+        prompter.reset();
+        captions.clear();
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto* d = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                QTest::qWait(100); // laid out and shown
+                // "HTML" names the colour code's format in either language
+                captions = captionsOf(*d, {QStringLiteral("HTML:"), QStringLiteral("HTML(H):")});
+                d->reject();
+            }
+        });
+        poll.start(50);
+        w->btnColor[0]->click();
+        QVERIFY(captions.size() > 8);
+        for (const QString& t : captions)
+            QVERIFY2(hasHangul(t), qPrintable(QStringLiteral("colour dialog: ") + t));
+        w->close();
     }
 };
 

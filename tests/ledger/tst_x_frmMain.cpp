@@ -2,7 +2,13 @@
 
 #include "frame/modFormIni.h"
 #include "frame/modFrmCtrl.h"
+#include "callerid/FrmEasySMS.h"
+#include "callerid/FrmTelList.h"
+#include "ledger/FrmNVGraph.h"
+#include "ledger/FrmTradeGraph.h"
 #include "ledger/frmMain.h"
+#include "platform/ActiveSMS.h"
+#include "platform/FormRegistry.h"
 #include "platform/IniFile.h"
 #include "support/DrawnText.h"
 #include "support/Workstations.h"
@@ -17,6 +23,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QMenu>
 #include <QToolButton>
 #include <QFile>
 #include <QFileInfo>
@@ -25,8 +32,15 @@
 #include <QScreen>
 #include <QtTest>
 
+// A message service that is on line, so that the message window opens.
+class OnlineSMS : public platform::ActiveSMS {
+public:
+    int Connect() override { return 0; }
+};
+
 // The main window on an X server with a window manager: the geometry it was left with is the
-// geometry it opens with, session after session.
+// geometry it opens with, session after session; the windows it opens open whole on the
+// screen; Qt's own menus and dialogs speak Korean.
 class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
     Q_OBJECT
 
@@ -87,6 +101,75 @@ class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
             }
         }
         return false;
+    }
+
+    static bool hasHangul(const QString& s)
+    {
+        return std::any_of(s.begin(), s.end(), [](QChar c) { return c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3; });
+    }
+
+    // The item texts of the context menu a right click on the control opens (the menu is
+    // closed again); empty when no menu opened.
+    static QStringList contextMenuTexts(QWidget* control)
+    {
+        const QPoint at(4, control->height() / 2);
+        QContextMenuEvent right(QContextMenuEvent::Mouse, at, control->mapToGlobal(at));
+        QApplication::sendEvent(control, &right);
+        QMenu* menu = nullptr;
+        QStringList texts;
+        if (!QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr; }))
+            return texts;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator())
+                texts << a->text().section(QLatin1Char('\t'), 0, 0);
+        menu->close();
+        return texts;
+    }
+
+    // Where a window goes that nothing else places: centred on the main window, moved
+    // inside the available screen area where it does not fit there.
+    static QPoint expectedOpening(const QRect& main, const QSize& outer, const QRect& area)
+    {
+        auto fit = [](int start, int length, int size, int first, int room) {
+            return std::max(first, std::min(start + (length - size) / 2, first + room - size));
+        };
+        return QPoint(fit(main.x(), main.width(), outer.width(), area.left(), area.width()),
+                      fit(main.y(), main.height(), outer.height(), area.top(), area.height()));
+    }
+
+    // The window opens whole on the screen, centred on the main window where it fits there.
+    static bool opensInside(QWidget* w, const QRect& main, QString& why)
+    {
+        if (!w || !testsupport::waitForFramed(w)) {
+            why = QStringLiteral("the window did not open");
+            return false;
+        }
+        const QRect area = w->screen()->availableGeometry();
+        const QRect got = w->frameGeometry();
+        const QPoint want = expectedOpening(main, got.size(), area);
+        why = QStringLiteral("%1 opened at %2,%3 %4x%5, expected at %6,%7 (main window %8,%9 %10x%11)")
+                  .arg(w->objectName())
+                  .arg(got.x()).arg(got.y()).arg(got.width()).arg(got.height())
+                  .arg(want.x()).arg(want.y())
+                  .arg(main.x()).arg(main.y()).arg(main.width()).arg(main.height());
+        return area.contains(got) && (got.topLeft() - want).manhattanLength() <= 2;
+    }
+
+    // The part of a window's inner area that shows on the screen as the window draws itself
+    // (1: nothing lies over it).
+    static double shownFraction(QWidget* w)
+    {
+        const QImage own = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect r = w->geometry();
+        const QImage seen = w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+        if (own.size() != seen.size() || own.isNull())
+            return 0;
+        qint64 same = 0;
+        for (int y = 0; y < own.height(); ++y)
+            for (int x = 0; x < own.width(); ++x)
+                same += own.pixel(x, y) == seen.pixel(x, y);
+        return double(same) / (qint64(own.width()) * own.height());
     }
 
     bool closeWindow(frmMain* w)
@@ -259,6 +342,124 @@ private slots:
                                             .arg(list.left()).arg(list.right())));
                 }
             }
+        }
+        QVERIFY(closeWindow(w.get()));
+    }
+
+    // The windows opened from the main window that neither store a position nor are placed
+    // beside a control open inside the screen (1400x900 here), centred on the main window
+    // wherever that stands.
+    void unplacedWindowsOpenInsideTheScreen_data()
+    {
+        QTest::addColumn<QRect>("mainOuter"); // empty: no layout file, as at the first start
+        QTest::newRow("first start") << QRect();
+        QTest::newRow("main window high on the left") << QRect(20, 20, 900, 600);
+        QTest::newRow("main window low on the screen") << QRect(150, 420, 1124, 470);
+        QTest::newRow("main window at the right edge") << QRect(820, 150, 570, 700);
+    }
+    void unplacedWindowsOpenInsideTheScreen()
+    {
+        QFETCH(QRect, mainOuter);
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1400, 900));
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (pro_name, group_name, maeip_cost, maechul_date, maechul_cost, maechul_usecost)"
+            " VALUES ('사과', '과일', 1000, '2024-03-05', 1500, 0), ('배', '과일', 2000, '2024-03-06', 2600, 0);")));
+        if (!mainOuter.isEmpty())
+            QVERIFY(writeLayout(mainOuter));
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(testsupport::waitForFramed(w.get()));
+        const QRect main = w->frameGeometry();
+        const QRect area = w->screen()->availableGeometry();
+        // The main window, the first window of the desktop, is placed by the window manager.
+        QVERIFY2(area.contains(main), "the main window opens inside the screen");
+        QString why;
+
+        w->btnGraph->click();
+        auto* analysis = qobject_cast<FrmTradeGraph*>(platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
+        QVERIFY2(opensInside(analysis, main, why), qPrintable(why));
+        const QRect analysisAt = analysis->frameGeometry();
+        analysis->btnGraph->click();
+        QVERIFY2(opensInside(analysis->GraphWindow(), main, why), qPrintable(why));
+        // The analysis window, kept above the graph now, stays where it opened.
+        QVERIFY(testsupport::waitForFramed(analysis));
+        QCOMPARE(analysis->frameGeometry(), analysisAt);
+
+        w->cmdTelList->click();
+        QVERIFY2(opensInside(FrmTelList::Instance(), main, why), qPrintable(why));
+
+        FrmEasySMS::SetControlFactory([] { return std::make_unique<OnlineSMS>(); });
+        w->cmdSMS->click();
+        FrmEasySMS::SetControlFactory({});
+        QVERIFY2(opensInside(FrmEasySMS::Instance(), main, why), qPrintable(why));
+
+        QVERIFY(closeWindow(w.get()));
+        // The windows closed with it are gone before the next session.
+        QTRY_VERIFY(!platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph"))
+                    && !FrmTelList::Instance() && !FrmEasySMS::Instance());
+    }
+
+    // The analysis window stays above the graph window; the dialogs the graph window opens
+    // (print, colour) still show above both.
+    void graphWindowDialogsShowAboveTheAnalysisWindow()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (pro_name, group_name, maeip_cost, maechul_date, maechul_cost, maechul_usecost)"
+            " VALUES ('사과', '과일', 1000, '2024-03-05', 1500, 0);")));
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(testsupport::waitForFramed(w.get()));
+        w->btnGraph->click();
+        auto* analysis = qobject_cast<FrmTradeGraph*>(platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
+        QVERIFY(analysis);
+        analysis->btnGraph->click();
+        FrmNVGraph* graph = analysis->GraphWindow();
+        QVERIFY(graph && testsupport::waitForFramed(graph));
+        QVERIFY(testsupport::waitForFramed(analysis));
+
+        prompter.reset(); // the dialogs as the user gets them
+        QMap<QString, double> shown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible())
+                return;
+            poll.stop();
+            if (testsupport::waitForFramed(d)) {
+                QTest::qWait(200);
+                shown[QString::fromLatin1(d->metaObject()->className())] = shownFraction(d);
+            }
+            d->reject();
+        });
+        poll.start(50);
+        graph->activateWindow();
+        QTest::keyClick(graph, Qt::Key_F7);
+        poll.start(50);
+        graph->btnColor[1]->click();
+        poll.stop();
+        prompter = std::make_unique<testsupport::ScriptedPrompter>();
+        QCOMPARE(shown.keys(), QStringList({QStringLiteral("QColorDialog"), QStringLiteral("QPrintDialog")}));
+        for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+            QVERIFY2(it.value() > 0.9, qPrintable(QStringLiteral("%1 shows %2 of itself").arg(it.key()).arg(it.value())));
+        QVERIFY(closeWindow(w.get()));
+        QTRY_VERIFY(!platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
+    }
+
+    // Qt's own context menu of a text box speaks the program's language, in a field of the
+    // search bar and in the grid cell being edited alike.
+    void contextMenusOfTextBoxesAreKorean()
+    {
+        auto w = start(true);
+        QVERIFY(w);
+        QLineEdit* cell = w->spList->editorWidget();
+        QVERIFY(cell);
+        for (QWidget* box : {static_cast<QWidget*>(w->txtCName), static_cast<QWidget*>(cell)}) {
+            const QStringList texts = contextMenuTexts(box);
+            QVERIFY2(texts.size() >= 6, qPrintable(box->objectName() + QStringLiteral(": ") + texts.join(u'|')));
+            for (const QString& t : texts)
+                QVERIFY2(hasHangul(t), qPrintable(box->objectName() + QStringLiteral(": ") + t));
         }
         QVERIFY(closeWindow(w.get()));
     }

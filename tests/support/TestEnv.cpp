@@ -1,6 +1,7 @@
 #include "support/TestEnv.h"
 
 #include "platform/ProgramFolder.h"
+#include "platform/QtTranslation.h"
 #include "platform/SettingsStore.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@ TestEnv::TestEnv()
     QDir(m_dir.path()).mkpath(QStringLiteral("settings"));
     platform::setProgramFolder(m_dir.path());
     platform::setSettingsFolder(settingsFolder());
+    platform::InstallQtTranslation(); // Qt's own texts as the program shows them
 }
 
 TestEnv::~TestEnv()

@@ -5,6 +5,7 @@
 namespace testsupport {
 
 // A scratch program folder and settings folder for one test; both are restored afterwards.
+// Qt's own menus and dialogs speak Korean, as in the program.
 class TestEnv {
 public:
     TestEnv();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one test program under its own X server with a window manager:
 #   run-under-x.sh <test program> [arguments...]
+# The screen is 1280x1024 unless TRELVO_X_SCREEN gives another size (for example 1400x900).
 # Xvfb picks a free display itself (-displayfd), so several of these may run side by side;
 # openbox manages the windows (frames, placement, moves) as on a desktop. Both are ended
 # when the test program has finished, and the program's exit code is passed on.
@@ -26,7 +27,12 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # Xvfb writes the number of the display it chose to descriptor 3 once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+screen=${TRELVO_X_SCREEN:-1280x1024}
+case "$screen" in
+    [0-9]*x[0-9]*) ;;
+    *) echo "run-under-x: TRELVO_X_SCREEN must read <width>x<height>, not $screen" >&2; exit 1 ;;
+esac
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 display=
 for _ in $(seq 1 200); do
