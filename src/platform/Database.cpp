@@ -189,6 +189,24 @@ void curSumFinal(sqlite3_context* ctx)
         sqlite3_result_int64(ctx, st->units);
 }
 
+// ASNUMBER(x): x as a number where it is one: a number as it is, a text when it reads as a
+// number as a whole (white space around allowed, as the engine reads a text into a number
+// column: " 7" is 7, "7abc" and "" are no number); NULL for anything else.
+void asNumberFunc(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    switch (sqlite3_value_numeric_type(argv[0])) {
+    case SQLITE_INTEGER:
+        sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+        break;
+    case SQLITE_FLOAT:
+        sqlite3_result_double(ctx, sqlite3_value_double(argv[0]));
+        break;
+    default:
+        sqlite3_result_null(ctx);
+        break;
+    }
+}
+
 void registerFunctions(sqlite3* db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -197,6 +215,7 @@ void registerFunctions(sqlite3* db)
     sqlite3_create_function_v2(db, "MID", 2, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "MID", 3, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "CURSUM", 1, flags, nullptr, nullptr, curSumStep, curSumFinal, nullptr);
+    sqlite3_create_function_v2(db, "ASNUMBER", 1, flags, nullptr, asNumberFunc, nullptr, nullptr, nullptr);
 }
 
 // ---- statements --------------------------------------------------------------------

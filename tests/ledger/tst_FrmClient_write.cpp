@@ -238,6 +238,27 @@ private slots:
         QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maeip WHERE name = '넘침' OR id > 2147483647")).toInt(), 0);
     }
 
+    // A voucher's party code held as text (imported files hold '') hides no numeric code:
+    // the new party is numbered above the largest code by number, for both kinds.
+    void textCodesOnVouchersHideNoCode()
+    {
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (1, '하나'), (2, '둘')"));
+        gDB->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (1, '공급')"));
+        gDB->execute(QStringLiteral("INSERT INTO total (maechul_code, maechul_name, maeip_code, maeip_name) VALUES"
+                                    " (5, '옛거래처', 8, '옛공급사'), ('', '', '', ''), ('9abc', '', 'x', '')"));
+        const auto addNew = [](int kind, const QString& name) {
+            FrmClient_write w;
+            fillNew(w, kind, name);
+            w.btnSave_Click();
+            return w.CCode();
+        };
+        QCOMPARE(addNew(1, QStringLiteral("셋")), qint64(6));
+        QCOMPARE(addNew(0, QStringLiteral("새공급사")), qint64(9));
+        QVERIFY(prompter->messages().isEmpty());
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maechul WHERE id = 6 AND name = '셋'")).toInt(), 1);
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maeip WHERE id = 9 AND name = '새공급사'")).toInt(), 1);
+    }
+
     void nameLimitCountsCodePageBytes()
     {
         const QString hangul25 = QString(25, QChar(0xAC00)); // 가 x 25 = 50 bytes

@@ -25,8 +25,25 @@ private slots:
         QCOMPARE(p.Create_Serial(QStringLiteral("A002")), QStringLiteral("A0021000"));
         t.sql(QStringLiteral("INSERT INTO TaxAcount (Serial) VALUES ('A0021000')"));
         QCOMPARE(p.Create_Serial(QStringLiteral("A002")), QStringLiteral("A0021001"));
+        // a serial whose number part is no number is passed over
+        t.sql(QStringLiteral("INSERT INTO TaxAcount (Serial) VALUES ('A003002'), ('A0037ab'), ('A003xyz')"));
+        QCOMPARE(p.Create_Serial(QStringLiteral("A003")), QStringLiteral("A003003"));
         QCOMPARE(clsPrintTax::Next_Serial(QStringLiteral("B123009")), QStringLiteral("B123010"));
         QCOMPARE(clsPrintTax::Next_Serial(QStringLiteral("B1231000")), QStringLiteral("B1231001"));
+        QVERIFY(t.messages().isEmpty());
+    }
+
+    // Invoice codes count by their number: a code of blanks around digits is that number, a
+    // text that is no number (imported by hand) is passed over.
+    void nextCodeCountsNumbersOnly()
+    {
+        TradeDb t;
+        t.share(dbTax);
+        clsPrintTax p;
+        t.sql(QStringLiteral("INSERT INTO NewAcount (TaxCode) VALUES ('000007'), ('90abc'), ('abc'), ('')"));
+        QCOMPARE(p.NextCode(), QStringLiteral("000008"));
+        t.sql(QStringLiteral("INSERT INTO NewAcount (TaxCode) VALUES (' 41 ')"));
+        QCOMPARE(p.NextCode(), QStringLiteral("000042"));
         QVERIFY(t.messages().isEmpty());
     }
 
