@@ -19,8 +19,9 @@ dao::Database* clsPrintTax::database() const { return dbTax.get(); }
 void clsPrintTax::iItem(const QString& v)
 {
     bool ok = false;
-    const double d = v.trimmed().toDouble(&ok);
-    m_iItem = ok && std::isfinite(d) ? qint64(std::nearbyint(d)) : 0;
+    const double d = std::nearbyint(v.trimmed().toDouble(&ok));
+    // A number no 64-bit count can hold counts as no number.
+    m_iItem = ok && d >= -9223372036854775808.0 && d < 9223372036854775808.0 ? qint64(d) : 0;
 }
 
 void clsPrintTax::InitSaveTax()

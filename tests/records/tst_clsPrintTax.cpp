@@ -33,6 +33,37 @@ private slots:
         QVERIFY(t.messages().isEmpty());
     }
 
+    // The item count keeps the whole-number value of its text; a text that is no number, or
+    // a number no whole-number count can hold, counts 0.
+    void itemCountFromText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("stored");
+        QTest::newRow("plain") << "12" << qint64(12);
+        QTest::newRow("blanks and beyond 16 bits") << " 70000 " << qint64(70000);
+        QTest::newRow("exponent") << "1e3" << qint64(1000);
+        QTest::newRow("no number") << "abc" << qint64(0);
+        QTest::newRow("empty") << "" << qint64(0);
+        QTest::newRow("far too large") << "1e30" << qint64(0);
+        QTest::newRow("far too small") << "-1e30" << qint64(0);
+        QTest::newRow("just beyond 64 bits") << "9223372036854775808" << qint64(0);
+        QTest::newRow("infinite") << "inf" << qint64(0);
+    }
+
+    void itemCountFromText()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, stored);
+        TradeDb t;
+        t.share(dbTax);
+        clsPrintTax p;
+        p.sTaxCode(QStringLiteral("000001"));
+        p.iItem(text);
+        p.InitSaveTax();
+        QCOMPARE(t.value(QStringLiteral("SELECT Item FROM NewAcount")).toLongLong(), stored);
+        QVERIFY(t.messages().isEmpty());
+    }
+
     // Invoice codes count by their number: a code of blanks around digits is that number, a
     // text that is no number (imported by hand) is passed over.
     void nextCodeCountsNumbersOnly()
