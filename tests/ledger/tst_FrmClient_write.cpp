@@ -594,6 +594,75 @@ private slots:
                  district + QStringLiteral(" 12"));
     }
 
+    // A postal code picked from the list reads "000-000"; searching again from the box, with
+    // the button or with Enter, finds its place. A code that is not in the table is still
+    // reported and the box emptied.
+    void postalCodeWrittenByAPickIsFoundAgain()
+    {
+        const QString postFile = f->env.path(QStringLiteral("dbpost.mdb"));
+        QVERIFY(testsupport::createDatabase(postFile, QStringLiteral("post")));
+        gsPostDBFile = postFile;
+        FrmClient_write w;
+        fillNew(w, 1, QStringLiteral("삼성거래처"));
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QLineEdit* zip = w.txtInput[3];
+        QLineEdit* address = w.txtInput[4];
+        const QString district = QStringLiteral("서울특별시 강남구 삼성동");
+
+        // 삼성 lists several places; the user picks 135091 with Enter
+        prompter->modalAnswers.enqueue([](QDialog& d) {
+            FrmPost* post = showPostalList(d);
+            if (!post)
+                return 0;
+            int row = -1;
+            for (int r = 0; r < post->model()->rowCount(); ++r)
+                if (post->model()->text(r, 0) == QLatin1String("135091"))
+                    row = r;
+            if (row < 0)
+                return 0;
+            post->grdList->setFocus();
+            post->grdList->setCurrentIndex(post->model()->index(row, 0));
+            QTest::keyClick(post->grdList, Qt::Key_Return);
+            return post->result();
+        });
+        zip->setFocus();
+        typeKeys(zip, QStringLiteral("삼성"));
+        QTest::keyClick(zip, Qt::Key_Return);
+        QApplication::setActiveWindow(&w);
+        QTRY_VERIFY(address->hasFocus());
+        QCOMPARE(zip->text(), QStringLiteral("135-091"));
+        QCOMPARE(address->text(), district + QLatin1Char(' '));
+
+        // searched again from the box: the one place is found, no list, no message
+        prompter->clear();
+        address->clear();
+        QTest::mouseClick(w.btnPost, Qt::LeftButton);
+        QCOMPARE(prompter->messages().size(), 0);
+        QCOMPARE(zip->text(), QStringLiteral("135091"));
+        QCOMPARE(address->text(), district + QLatin1Char(' '));
+        zip->setFocus();
+        zip->setText(QStringLiteral("135-091"));
+        address->clear();
+        QTest::keyClick(zip, Qt::Key_Return);
+        QCOMPARE(prompter->messages().size(), 0);
+        QCOMPARE(zip->text(), QStringLiteral("135091"));
+        QCOMPARE(address->text(), district + QLatin1Char(' '));
+
+        // a code the table does not hold
+        zip->setFocus();
+        zip->setText(QStringLiteral("999-999"));
+        QTest::keyClick(zip, Qt::Key_Return);
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("해당하는 주소가 검색되지 않습니다."));
+        QCOMPARE(zip->text(), QString());
+        QVERIFY(zip->hasFocus());
+        w.btnSave_Click();
+        QCOMPARE(scalar(QStringLiteral("SELECT address FROM maechul WHERE name = ?"), {QStringLiteral("삼성거래처")})
+                     .toString(),
+                 district + QLatin1Char(' '));
+    }
+
     void mainWindowEditButtonRefreshesItsBox()
     {
         gDB->execute(QStringLiteral("INSERT INTO maechul (id, name, tel) VALUES (40000, '김상회', '02-555-1234')"));
