@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 using platform::SpreadGrid;
 
 namespace {
@@ -28,6 +30,24 @@ const QString kFormName = QStringLiteral("FrmTelList");
 
 // Columns of grid 0 (today's calls).
 enum : int { ColDate = 1, ColTime = 2, ColTel = 3, ColName = 4, ColAnswered = 5, ColSeq = 6 };
+
+// Nobody has answered a call whose answer is white space of any kind (blanks, tabs, line
+// breaks, the wide blanks of Korean input): the window and the claim's statement both go by
+// this one rule.
+bool isBlankAnswer(const QString& answer) { return answer.trimmed().isEmpty(); }
+
+// Every character that isBlankAnswer passes over, for the statement's trim().
+const QString& whiteSpaceCharacters()
+{
+    static const QString chars = [] {
+        QString s;
+        for (uint c = 1; c <= 0xFFFF; ++c)
+            if (QChar::isSpace(c))
+                s += QChar(char16_t(c));
+        return s;
+    }();
+    return chars;
+}
 
 QString todayText() { return platform::today().toString(QStringLiteral("yyyy-MM-dd")); }
 
@@ -236,7 +256,7 @@ void FrmTelList::ShowTodayCalls()
               QStringLiteral("sdam"), QStringLiteral("seq")},
              "ShowTodayCalls");
     for (int r = 1; r <= g->MaxRows(); ++r)
-        if (g->GetText(ColAnswered, r).trimmed().isEmpty())
+        if (isBlankAnswer(g->GetText(ColAnswered, r)))
             setButtonCell(g, ColAnswered, r);
     if (g->MaxRows() > 0) {
         g->SetActiveCell(1, 1);
@@ -321,12 +341,11 @@ qint64 FrmTelList::ClaimCall(dao::Database* db, qint64 seq, const QString& name)
     if (!db)
         return 0;
     try {
-        // Nobody has answered yet: the empty text, blanks (also the wide blank of Korean
-        // input), or no value at all in rows of older files.
-        return db->execute(
-            QStringLiteral("UPDATE tellist SET sdam = ? WHERE seq = ?"
-                           " AND (trim(sdam, char(32, 9, 160, 12288)) = '' OR sdam IS NULL)"),
-            {name, seq});
+        // Nobody has answered yet: white space only (isBlankAnswer), or no value at all in
+        // rows of older files.
+        return db->execute(QStringLiteral("UPDATE tellist SET sdam = ? WHERE seq = ?"
+                                          " AND (trim(sdam, ?) = '' OR sdam IS NULL)"),
+                           {name, seq, whiteSpaceCharacters()});
     } catch (const dao::DaoError&) {
         return 0;
     }
@@ -344,9 +363,11 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
         txtMyName->setFocus();
         return;
     }
-    if (!g->GetText(ColAnswered, Row).trimmed().isEmpty())
+    if (!isBlankAnswer(g->GetText(ColAnswered, Row)))
         return;
-    const qint64 rowSeq = qRound64(g->GetText(ColSeq, Row).trimmed().toDouble());
+    // A number out of the 64-bit range is no seq, as an empty or other text is.
+    const double seqValue = g->GetText(ColSeq, Row).trimmed().toDouble();
+    const qint64 rowSeq = std::fabs(seqValue) < 9.2e18 ? qRound64(seqValue) : 0;
 
     QString sql = QStringLiteral("SELECT t.seq, t.sdam FROM tellist AS t");
     QVariantList params;
@@ -368,7 +389,7 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
             MsgInfo(QStringLiteral("이미 다른 사람이 눌렀거나 해당자료를 찾을 수 없습니다."));
             return;
         }
-        if (!rs->text(QStringLiteral("sdam")).trimmed().isEmpty()) {
+        if (!isBlankAnswer(rs->text(QStringLiteral("sdam")))) {
             CloseRS(rs);
             MsgInfo(QStringLiteral("이미 다른 사람이 눌렀습니다."));
             return;

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -215,8 +216,13 @@ QString FrmPost::SearchSql(const QString& sData, QVariantList& params)
         return sql + QStringLiteral("ORDER BY ZIPCODE");
     // A single-byte first character searches the postal codes, a Hangul one the town names.
     const uint first = sData.toUcs4().value(0);
-    const QString column = AnsiCharWidth(char32_t(first)) == 1 ? QStringLiteral("ZIPCODE") : QStringLiteral("DONG");
-    params << dao::likeContains(sData);
+    const bool byCode = AnsiCharWidth(char32_t(first)) == 1;
+    const QString column = byCode ? QStringLiteral("ZIPCODE") : QStringLiteral("DONG");
+    // The table holds the codes as six digits; a pick writes them as "000-000". That hyphen
+    // is left out of the search, so the code written finds its place again.
+    static const QRegularExpression written(QStringLiteral("^([0-9]{3})-([0-9]{0,3})$"));
+    const QRegularExpressionMatch m = byCode ? written.match(sData) : QRegularExpressionMatch();
+    params << dao::likeContains(m.hasMatch() ? m.captured(1) + m.captured(2) : sData);
     return sql + QStringLiteral("WHERE ") + column + QStringLiteral(" LIKE ?") + QString::fromLatin1(dao::kLikeEscape)
         + QStringLiteral(" ORDER BY ZIPCODE;");
 }

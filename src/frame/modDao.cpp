@@ -7,6 +7,8 @@
 #include "platform/SqlText.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -46,16 +48,47 @@ dao::DaoError notOpen() { return dao::DaoError(dao::errObjectNotSet, QStringLite
 
 } // namespace
 
+QString DAO_MaxNumberSql(const QString& table, const QString& field)
+{
+    // Every number sorts below every text: the numbers are found through the field's index,
+    // and only the texts (few in a number column) are read one by one.
+    const QString f = dao::quoteIdent(field);
+    const QString t = dao::quoteIdent(table);
+    return QStringLiteral("SELECT MAX(n) FROM (SELECT MAX(%1) AS n FROM %2 WHERE %1 < ''"
+                          " UNION ALL SELECT MAX(ASNUMBER(%1)) FROM %2 WHERE %1 >= '')")
+        .arg(f, t);
+}
+
+qint64 DAO_NumberAbove(const QVariant& max)
+{
+    if (max.isNull() || !max.isValid())
+        return 1;
+    constexpr qint64 top = std::numeric_limits<qint64>::max();
+    if (max.typeId() == QMetaType::Double || max.typeId() == QMetaType::Float) {
+        const double d = std::floor(max.toDouble());
+        if (std::isnan(d))
+            return 1;
+        if (d >= 9223372036854775807.0) // 2^63: no 64-bit number lies above it
+            return top;
+        if (d < -9223372036854775807.0)
+            return std::numeric_limits<qint64>::min() + 1;
+        return qint64(d) + 1;
+    }
+    bool ok = false;
+    const qint64 n = max.toLongLong(&ok);
+    if (!ok)
+        return 1;
+    return n == top ? top : n + 1;
+}
+
 qint64 DAO_NextNo(dao::Database* db, const QString& table, const QString& field)
 {
     RecordsetPtr rs;
-    if (!DAO_OpenSnapshot(db, rs, QStringLiteral("SELECT MAX(%1) FROM %2").arg(dao::quoteIdent(field), dao::quoteIdent(table))))
+    if (!DAO_OpenSnapshot(db, rs, DAO_MaxNumberSql(table, field)))
         return -1;
-    qint64 next = 1;
-    if (!rs->eof() && !rs->isNull(0))
-        next = rs->toInt64(0) + 1;
+    const QVariant max = rs->eof() ? QVariant() : rs->value(0);
     CloseRS(rs);
-    return next;
+    return DAO_NumberAbove(max);
 }
 
 namespace {
@@ -82,7 +115,7 @@ qint64 DAO_NextFreeNo(dao::Database* db, const QString& table, const QString& fi
     ensureUsedNoTable(*db);
     const QVariant used = db->scalar(QStringLiteral("SELECT seq FROM id_seq WHERE name = ?"), {table});
     if (!used.isNull())
-        next = std::max(next, used.toLongLong() + 1);
+        next = std::max(next, DAO_NumberAbove(used));
     DAO_MarkNoUsed(db, table, next);
     return next;
 }

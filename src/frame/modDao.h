@@ -7,9 +7,18 @@
 // Schema and numbering helpers. Each takes the database first; a null database behaves like
 // a failed query.
 
-// MAX(field) + 1, 1 on an empty table, -1 when the query fails. A caller that inserts the
-// number must hold a dao::Transaction around both.
+// The next number of table.field: one above the largest value read as a number (a text that
+// reads as a number as a whole counts by it, " 7" as 7; other texts such as "" or "7abc" are
+// passed over), 1 when there is none, -1 when the query fails. The largest 64-bit number when
+// nothing above the largest value fits in 64 bits. A caller that inserts the number must hold
+// a dao::Transaction around both.
 qint64 DAO_NextNo(dao::Database* db, const QString& table, const QString& field);
+// The statement behind DAO_NextNo: one row, one column, the largest value of table.field read
+// as a number (NULL when there is none).
+QString DAO_MaxNumberSql(const QString& table, const QString& field);
+// The whole number above max (a number of DAO_MaxNumberSql's kind; 1 for Null); the largest
+// 64-bit number when none is above it.
+qint64 DAO_NumberAbove(const QVariant& max);
 // The next id of table.field that was never in use: one above MAX(field), above
 // MAX(refField) of refTable (codes that other rows still hold) and above every id of the
 // table handed out or deleted before (DAO_MarkNoUsed); the id counts as handed out from then

@@ -306,7 +306,9 @@ void loadSizeAndState(QWidget* frm, const platform::IniFile& ini, double tx, dou
     }
     if (width || height)
         frm->resize(size.boundedTo(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
-    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("WindowState")), &v)) {
+    // A state out of the three (a number written into the file by hand) is skipped as any
+    // other value that is no state.
+    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("WindowState")), &v) && v > -1.0 && v < 3.0) {
         const int wanted = int(v);
         const Qt::WindowStates now = frm->windowState();
         const int present = now.testFlag(Qt::WindowMinimized) ? 1 : now.testFlag(Qt::WindowMaximized) ? 2 : 0;

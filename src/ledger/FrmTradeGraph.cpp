@@ -3,6 +3,7 @@
 #include "frame/modComboBox.h"
 #include "frame/modDate.h"
 #include "frame/modFrmCtrl.h"
+#include "frame/modGlobal.h"
 #include "frame/modMain.h"
 #include "frame/modMsgBox.h"
 #include "ledger/FrmNVGraph.h"
@@ -239,7 +240,15 @@ bool FrmTradeGraph::OpenTradeQuery(int groupKind)
         return false;
     if (!DAO_OpenSnapshot(gDB, m_rsTrade, st.sql, st.params))
         return false;
-    return !m_rsTrade->eof();
+    try {
+        return !m_rsTrade->eof();
+    } catch (const dao::DaoError& e) {
+        // A group after the first failed (a sum beyond the range): reported as the open
+        // reports the first one.
+        CloseRS(m_rsTrade);
+        ShowRecordsetError(e.number(), e.description(), st.sql);
+        return false;
+    }
 }
 
 bool FrmTradeGraph::LoadGraphData()
@@ -254,8 +263,10 @@ bool FrmTradeGraph::LoadGraphData()
     try {
         folder.addRows(*m_rsTrade);
     } catch (const dao::DaoError& e) {
+        // A merged point beyond the Currency range: no graph with a wrong amount.
         ShowProcError(e.number(), e.description(), QStringLiteral("LoadGraphData"), QStringLiteral("Form"),
                       QStringLiteral("FrmTradeGraph"));
+        return false;
     }
     m_items = folder.items();
     return !m_items.isEmpty();

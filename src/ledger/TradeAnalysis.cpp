@@ -1,5 +1,6 @@
 #include "ledger/TradeAnalysis.h"
 
+#include "platform/DaoError.h"
 #include "platform/Recordset.h"
 
 #include <cmath>
@@ -50,6 +51,15 @@ SqlStatement BuildTradeQuery(const TradeQuery& q)
     }
     st.sql += QStringLiteral(" GROUP BY ") + key + QStringLiteral(" ORDER BY ") + key;
     return st;
+}
+
+Currency& Currency::operator+=(Currency o)
+{
+    qint64 sum = 0;
+    if (__builtin_add_overflow(units, o.units, &sum))
+        throw dao::DaoError(6, QStringLiteral("Overflow"));
+    units = sum;
+    return *this;
 }
 
 double Currency::toDouble() const
@@ -114,10 +124,10 @@ void TradeGraphFolder::addRow(const QVariant& name, const QVariant& count, const
     }
     TradeGraphItem& item = m_items[pos];
     item.Name = text;
+    if (!sum.isNull())
+        item.Amount += TradeSumValue(sum); // first: an overflow leaves the point as it was
     if (!count.isNull())
         item.Count += TradeCountValue(count);
-    if (!sum.isNull())
-        item.Amount += TradeSumValue(sum);
 }
 
 void TradeGraphFolder::addRows(dao::Recordset& rs)

@@ -25,11 +25,9 @@ struct Currency {
     qint64 units = 0; // ten-thousandths
 
     static Currency fromUnits(qint64 u) { return Currency{u}; }
-    Currency& operator+=(Currency o)
-    {
-        units += o.units;
-        return *this;
-    }
+    // Adds o; a sum beyond the range throws dao::DaoError 6 "Overflow" and leaves the amount
+    // as it was.
+    Currency& operator+=(Currency o);
     bool operator==(Currency o) const { return units == o.units; }
     bool operator!=(Currency o) const { return units != o.units; }
     // The nearest Double (the graph takes its values as Doubles).
@@ -73,7 +71,8 @@ public:
     explicit TradeGraphFolder(int groupKind) : m_byName(TradeFoldsByName(groupKind)) {}
     void clear() { m_items.clear(); m_index.clear(); }
     // Adds one row (name, count, sum in ten-thousandths as the query gives it); Null count or
-    // sum adds nothing.
+    // sum adds nothing. A point whose sum would leave the Currency range throws dao::DaoError
+    // 6 "Overflow" (the point keeps what it had).
     void addRow(const QVariant& name, const QVariant& count, const QVariant& sum);
     // Adds every row of rs from its current position on.
     void addRows(dao::Recordset& rs);

@@ -133,11 +133,13 @@ bool decimalTextUnits(const char* p, int n, qint64& units, bool& ok)
     for (; places < 4; ++places)
         fraction *= 10;
     quint64 magnitude = 0;
+    // The range is one larger below zero: -922,337,203,685,477.5808 still fits.
+    const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
     if (__builtin_mul_overflow(whole, quint64(10000), &magnitude) || __builtin_add_overflow(magnitude, fraction + (roundUp ? 1 : 0), &magnitude)
-        || magnitude > quint64(std::numeric_limits<qint64>::max()))
+        || magnitude > limit)
         ok = false;
     if (ok)
-        units = negative ? -qint64(magnitude) : qint64(magnitude);
+        units = negative ? qint64(quint64(0) - magnitude) : qint64(magnitude);
     return true;
 }
 
@@ -152,13 +154,15 @@ bool currencyUnits(sqlite3_value* v, qint64& units)
             return ok;
     }
     const double d = sqlite3_value_double(v);
-    if (!std::isfinite(d) || std::fabs(d) >= 9.2e14)
+    // Beyond 10^15 no amount fits; below it the whole part converts without loss.
+    if (!std::isfinite(d) || std::fabs(d) >= 1e15)
         return false;
     // The whole part and the fraction apart: both are exact, and the fraction times 10000 is
-    // then off by far less than half a ten-thousandth.
+    // then off by far less than half a ten-thousandth. The edge of the range is checked on
+    // the sum of the two.
     const double whole = std::trunc(d);
-    units = qint64(whole) * 10000 + qint64(std::llround((d - whole) * 10000.0));
-    return true;
+    const qint64 fraction = qint64(std::llround((d - whole) * 10000.0));
+    return !__builtin_mul_overflow(qint64(whole), qint64(10000), &units) && !__builtin_add_overflow(units, fraction, &units);
 }
 
 struct CurSumState { qint64 units; bool seen; bool overflow; };
@@ -185,6 +189,24 @@ void curSumFinal(sqlite3_context* ctx)
         sqlite3_result_int64(ctx, st->units);
 }
 
+// ASNUMBER(x): x as a number where it is one: a number as it is, a text when it reads as a
+// number as a whole (white space around allowed, as the engine reads a text into a number
+// column: " 7" is 7, "7abc" and "" are no number); NULL for anything else.
+void asNumberFunc(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    switch (sqlite3_value_numeric_type(argv[0])) {
+    case SQLITE_INTEGER:
+        sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+        break;
+    case SQLITE_FLOAT:
+        sqlite3_result_double(ctx, sqlite3_value_double(argv[0]));
+        break;
+    default:
+        sqlite3_result_null(ctx);
+        break;
+    }
+}
+
 void registerFunctions(sqlite3* db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -193,6 +215,7 @@ void registerFunctions(sqlite3* db)
     sqlite3_create_function_v2(db, "MID", 2, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "MID", 3, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "CURSUM", 1, flags, nullptr, nullptr, curSumStep, curSumFinal, nullptr);
+    sqlite3_create_function_v2(db, "ASNUMBER", 1, flags, nullptr, asNumberFunc, nullptr, nullptr, nullptr);
 }
 
 // ---- statements --------------------------------------------------------------------

@@ -58,7 +58,9 @@ private:
 //    the order the rows are visited), MID(text, start[, length]) (LEFT and RIGHT are keywords here: use substr),
 //    CURSUM(x) aggregate: amounts summed exactly as Currency, the result a 64-bit count of
 //    ten-thousandths (each value taken to the nearest ten-thousandth; NULL when there is no
-//    value; an "Overflow" error beyond 64 bits).
+//    value; an "Overflow" error beyond 64 bits, that is beyond the range of Currency);
+//    ASNUMBER(x): x as a number where it is one (a text that reads as a number as a whole,
+//    blanks around allowed), else NULL.
 class Database {
 public:
     static std::shared_ptr<Database> open(const QString& path, int options = 0, bool readOnly = false);

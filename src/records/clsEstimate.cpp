@@ -1,5 +1,6 @@
 #include "records/clsEstimate.h"
 
+#include "frame/modDao.h"
 #include "frame/modMsgBox.h"
 #include "platform/SqlText.h"
 #include "records/modRecords.h"
@@ -111,10 +112,10 @@ qint64 clsEstimate::NextSeq()
 {
     QVariant max;
     bool opened = false;
-    readValue(QStringLiteral("SELECT Max(Seq) AS MSeq FROM Estimate;"), {}, max, &opened);
+    readValue(DAO_MaxNumberSql(QStringLiteral("Estimate"), QStringLiteral("Seq")), {}, max, &opened);
     if (!opened)
         return 0;
-    return max.isNull() ? 1 : max.toLongLong() + 1;
+    return DAO_NumberAbove(max);
 }
 
 QString clsEstimate::NextCode()
@@ -124,13 +125,13 @@ QString clsEstimate::NextCode()
     // quotation of a month ("2009031000") still counts as the highest.
     QVariant max;
     bool opened = false;
-    readValue(QStringLiteral("SELECT Max(CAST(substr(EstiCode, ?) AS INTEGER)) AS MNum FROM EstiBase "
+    readValue(QStringLiteral("SELECT Max(ASNUMBER(substr(EstiCode, ?))) AS MNum FROM EstiBase "
                              "WHERE EstiCode LIKE ?")
                   + QLatin1String(dao::kLikeEscape),
               {prefix.size() + 1, dao::likeEscape(prefix) + QLatin1Char('%')}, max, &opened);
     if (!opened)
         return QString();
-    return prefix + formatCode(max.isNull() ? 1 : max.toLongLong() + 1, 3);
+    return prefix + formatCode(DAO_NumberAbove(max), 3);
 }
 
 bool clsEstimate::FindEstiHead(RecordsetPtr& recObj)

@@ -1,5 +1,6 @@
 #include "records/clsPrintTax.h"
 
+#include "frame/modDao.h"
 #include "platform/SqlText.h"
 #include "records/modRecords.h"
 
@@ -18,8 +19,9 @@ dao::Database* clsPrintTax::database() const { return dbTax.get(); }
 void clsPrintTax::iItem(const QString& v)
 {
     bool ok = false;
-    const double d = v.trimmed().toDouble(&ok);
-    m_iItem = ok && std::isfinite(d) ? qint64(std::nearbyint(d)) : 0;
+    const double d = std::nearbyint(v.trimmed().toDouble(&ok));
+    // A number no 64-bit count can hold counts as no number.
+    m_iItem = ok && d >= -9223372036854775808.0 && d < 9223372036854775808.0 ? qint64(d) : 0;
 }
 
 void clsPrintTax::InitSaveTax()
@@ -39,22 +41,21 @@ QString clsPrintTax::Create_Serial(const QString& sSeq)
 {
     const QString prefix = sSeq.left(4);
     // The highest number, not the text-wise highest serial: after "A0011000" the next is
-    // "A0011001", not "A0011000" again.
-    QVariant last;
-    bool opened = false;
-    readValue(QStringLiteral("SELECT Serial FROM TaxAcount WHERE Serial LIKE ?") + QLatin1String(dao::kLikeEscape)
-                  + QStringLiteral(" ORDER BY CAST(substr(Serial, 5) AS INTEGER) DESC, Serial DESC LIMIT 1;"),
-              {dao::likeEscape(prefix) + QLatin1Char('%')}, last, &opened);
-    if (!opened)
+    // "A0011001", not "A0011000" again. A serial whose number part is no number is passed over.
+    QVariantList last;
+    if (!readRow(QStringLiteral("SELECT Serial, ASNUMBER(substr(Serial, 5)) AS SNum FROM TaxAcount WHERE Serial LIKE ?")
+                     + QLatin1String(dao::kLikeEscape)
+                     + QStringLiteral(" AND SNum IS NOT NULL ORDER BY SNum DESC, Serial DESC LIMIT 1;"),
+                 {dao::likeEscape(prefix) + QLatin1Char('%')}, last))
         return QString();
-    if (last.isNull())
+    if (last.value(0).isNull())
         return prefix + QStringLiteral("001");
-    return Next_Serial(last.toString());
+    return last.value(0).toString().left(4) + formatCode(DAO_NumberAbove(last.value(1)), 3);
 }
 
 QString clsPrintTax::Next_Serial(const QString& sSerialNum)
 {
-    return sSerialNum.left(4) + formatCode(serialNumber(sSerialNum) + 1, 3);
+    return sSerialNum.left(4) + formatCode(DAO_NumberAbove(serialNumber(sSerialNum)), 3);
 }
 
 bool clsPrintTax::Display_Data(RecordsetPtr& recObj, int /*byGubun*/)

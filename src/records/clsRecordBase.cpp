@@ -1,5 +1,6 @@
 #include "records/clsRecordBase.h"
 
+#include "frame/modDao.h"
 #include "frame/modFloatMsg.h"
 #include "frame/modMain.h"
 #include "frame/modMsgBox.h"
@@ -222,17 +223,13 @@ bool clsRecordBase::readRow(const QString& sql, const QVariantList& params, QVar
 QString clsRecordBase::nextCode(const QString& table, const QString& column, int width)
 {
     // The numeric value, not the text, is compared: a code grown past the width ("100000"
-    // after "99999") still counts as the highest.
+    // after "99999") still counts as the highest; a code that is no number is passed over.
     QVariant max;
     bool opened = false;
-    readValue(QStringLiteral("SELECT MAX(CAST(%1 AS INTEGER)) AS MCode FROM %2")
-                  .arg(dao::quoteIdent(column), dao::quoteIdent(table)),
-              {}, max, &opened);
+    readValue(DAO_MaxNumberSql(table, column), {}, max, &opened);
     if (!opened)
         return QString();
-    if (max.isNull())
-        return formatCode(1, width);
-    return formatCode(max.toLongLong() + 1, width);
+    return formatCode(DAO_NumberAbove(max), width);
 }
 
 void clsOwnDatabase::SetDatabase(const std::shared_ptr<dao::Database>& objDB)

@@ -1,5 +1,6 @@
 #include "records/clsUnitCost.h"
 
+#include "frame/modDao.h"
 #include "frame/modMain.h"
 
 dao::Database* clsUnitCost::database() const { return gDB.get(); }
@@ -8,10 +9,10 @@ std::optional<qint64> clsUnitCost::NextUnitCode()
 {
     QVariant max;
     bool opened = false;
-    readValue(QStringLiteral("SELECT Max(Code) AS MCode FROM SpecialUnit"), {}, max, &opened);
+    readValue(DAO_MaxNumberSql(QStringLiteral("SpecialUnit"), QStringLiteral("Code")), {}, max, &opened);
     if (!opened)
         return std::nullopt;
-    return max.isNull() ? 0 : max.toLongLong() + 1;
+    return max.isNull() ? 0 : DAO_NumberAbove(max);
 }
 
 void clsUnitCost::SaveUnit()

@@ -209,6 +209,56 @@ private slots:
         }
     }
 
+    // An answer of white space of any kind (line breaks, tabs, the wide blanks) is no answer:
+    // the row shows its button and the first press claims it, once.
+    void answerOfWhiteSpaceIsOpen()
+    {
+        Fixture f(QString::fromUtf8(kCalls)
+                  + QStringLiteral("INSERT INTO tellist (seq, sdate, stime, stel, cname, sdam) VALUES"
+                                   " (7, '2024-03-20', '12:00:00', '0277776666', '', char(10)),"
+                                   " (8, '2024-03-20', '12:10:00', '0277776667', '', char(8195)),"
+                                   " (9, '2024-03-20', '12:20:00', '0277776668', '', char(13, 10, 9, 11, 12, 133, 8232, 12288)),"
+                                   " (10, '2024-03-20', '12:30:00', '0277776669', '', char(8203));"));
+        f.openDb();
+        FrmTelList* w = openList();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        platform::SpreadGrid* today = w->spList[0];
+        QCOMPARE(today->MaxRows(), 7);
+        // newest first: seq 10, 9, 8, 7; a zero-width space is a character, not white space
+        QCOMPARE(today->GetText(6, 1), QStringLiteral("10"));
+        today->SetCol(5);
+        today->SetRow(1);
+        QVERIFY(today->CellType() != int(platform::SpreadGrid::CellTypeButton));
+        QTest::mouseClick(w->txtMyName, Qt::LeftButton);
+        QTest::keyClicks(w->txtMyName, QStringLiteral("Kim"));
+        for (int row = 2; row <= 4; ++row) {
+            const QString seq = today->GetText(6, row);
+            today->SetCol(5);
+            today->SetRow(row);
+            QCOMPARE(today->CellType(), int(platform::SpreadGrid::CellTypeButton));
+            f.prompter->clear();
+            pressAnswerButton(w, row);
+            QCOMPARE(f.prompter->messages().size(), 0);
+            QCOMPARE(f.calls().at(seq.toInt() - 1).section(QLatin1Char('|'), 4), QStringLiteral("Kim"));
+            QCOMPARE(today->GetText(5, row), QStringLiteral("Kim"));
+            QCOMPARE(w->spList[2]->GetText(5, 1), seq);
+        }
+        // a second claim of such a row is refused: another user whose list still shows the
+        // button, and another workstation claiming it directly
+        const QStringList claimed = f.calls();
+        QTest::keyClick(w->txtMyName, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w->txtMyName, QStringLiteral("Lee"));
+        today->SetCol(5);
+        today->SetRow(3); // as the list showed it before the claim
+        today->SetCellType(platform::SpreadGrid::CellTypeButton);
+        today->SetText(5, 3, QString());
+        pressAnswerButton(w, 3);
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("이미 다른 사람이 눌렀습니다."));
+        auto other = dao::Database::open(f.dbFile);
+        QCOMPARE(FrmTelList::ClaimCall(other.get(), 8, QStringLiteral("Lee")), qint64(0));
+        QCOMPARE(f.calls(), claimed);
+    }
+
     void claimWritesTheNameOnce()
     {
         Fixture f(QString::fromUtf8(kCalls));
@@ -274,6 +324,7 @@ private slots:
         QCOMPARE(w->spList[0]->MaxRows(), 4);
         QCOMPARE(w->spList[0]->GetText(6, 1), QString());
         QCOMPARE(w->spList[1]->GetText(3, 1), QStringLiteral("0311112222"));
+        w->spList[0]->SetText(6, 1, QStringLiteral("1e30")); // no seq either
         w->spList_ButtonClicked(0, 5, 1, 0);
         QCOMPARE(f.prompter->messages().size(), 0);
         QCOMPARE(f.calls().last(), QStringLiteral("2024-03-20|14:00:00|0311112222||홍길동"));

@@ -102,6 +102,39 @@ private slots:
         QCOMPARE(RecCount(nullptr, QStringLiteral("maechul")), qint64(0));
     }
 
+    // Codes held as text (imported files) count by their number where they are one and are
+    // passed over where they are not; the number column and the text column alike.
+    void nextNumberReadsCodesByNumber_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("values");
+        QTest::addColumn<qint64>("next");
+        QTest::newRow("empty text beside numbers") << "id" << "(1), (2), (5), ('')" << qint64(6);
+        QTest::newRow("letters beside numbers") << "id" << "(5), ('abc'), ('7abc')" << qint64(6);
+        QTest::newRow("only texts that are no number") << "id" << "(''), ('x'), (NULL)" << qint64(1);
+        QTest::newRow("fraction") << "id" << "(3), (7.5)" << qint64(8);
+        QTest::newRow("text number with blanks") << "tel" << "('3'), (' 7 '), ('7abc'), ('')" << qint64(8);
+        QTest::newRow("text numbers with zeros") << "tel" << "('000041'), ('000009'), ('x')" << qint64(42);
+        QTest::newRow("text fraction") << "tel" << "('41.5'), ('abc')" << qint64(42);
+        QTest::newRow("texts only") << "tel" << "(''), ('abc'), ('7abc'), ('0x10')" << qint64(1);
+        QTest::newRow("line break around a number") << "tel" << "(char(10) || '12' || char(13))" << qint64(13);
+        QTest::newRow("largest 64-bit number") << "id" << "(9223372036854775807)" << std::numeric_limits<qint64>::max();
+        QTest::newRow("beyond 64 bits") << "id" << "(1e30), (3)" << std::numeric_limits<qint64>::max();
+        QTest::newRow("text beyond 64 bits") << "tel" << "('99999999999999999999999')" << std::numeric_limits<qint64>::max();
+    }
+
+    void nextNumberReadsCodesByNumber()
+    {
+        QFETCH(QString, column);
+        QFETCH(QString, values);
+        QFETCH(qint64, next);
+        testsupport::ScriptedPrompter p;
+        auto db = fresh();
+        db->execute(QStringLiteral("INSERT INTO maechul (%1) VALUES %2").arg(column, values));
+        QCOMPARE(DAO_NextNo(db.get(), QStringLiteral("maechul"), column), next);
+        QVERIFY(p.messages().isEmpty());
+    }
+
     void addFieldAndIndex()
     {
         testsupport::ScriptedPrompter p;

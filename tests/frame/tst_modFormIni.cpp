@@ -182,6 +182,19 @@ private slots:
         LoadFormIni(&w, false);
         QCOMPARE(w.pos(), QPoint(20, 30));
         QCOMPARE(w.height(), 150);
+        // a window state that is none of the three leaves the window as it is
+        for (const char* state : {"1e30", "-1E+30", "4294967298", "3", "-1"}) {
+            writeRaw(QStringLiteral("[FormPosition]\nWindowState=%1\n").arg(QLatin1String(state)));
+            TestWindow s;
+            s.resize(200, 150);
+            LoadFormIni(&s, false);
+            QVERIFY2(s.windowState() == Qt::WindowNoState, state);
+            QCOMPARE(s.size(), QSize(200, 150));
+        }
+        writeRaw(QStringLiteral("[FormPosition]\nWindowState=2\n"));
+        TestWindow m;
+        LoadFormIni(&m, false);
+        QVERIFY(m.windowState() & Qt::WindowMaximized);
     }
 
     void gridLayoutRoundTrip()

@@ -238,6 +238,27 @@ private slots:
         QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maeip WHERE name = '넘침' OR id > 2147483647")).toInt(), 0);
     }
 
+    // A voucher's party code held as text (imported files hold '') hides no numeric code:
+    // the new party is numbered above the largest code by number, for both kinds.
+    void textCodesOnVouchersHideNoCode()
+    {
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name) VALUES (1, '하나'), (2, '둘')"));
+        gDB->execute(QStringLiteral("INSERT INTO maeip (id, name) VALUES (1, '공급')"));
+        gDB->execute(QStringLiteral("INSERT INTO total (maechul_code, maechul_name, maeip_code, maeip_name) VALUES"
+                                    " (5, '옛거래처', 8, '옛공급사'), ('', '', '', ''), ('9abc', '', 'x', '')"));
+        const auto addNew = [](int kind, const QString& name) {
+            FrmClient_write w;
+            fillNew(w, kind, name);
+            w.btnSave_Click();
+            return w.CCode();
+        };
+        QCOMPARE(addNew(1, QStringLiteral("셋")), qint64(6));
+        QCOMPARE(addNew(0, QStringLiteral("새공급사")), qint64(9));
+        QVERIFY(prompter->messages().isEmpty());
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maechul WHERE id = 6 AND name = '셋'")).toInt(), 1);
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM maeip WHERE id = 9 AND name = '새공급사'")).toInt(), 1);
+    }
+
     void nameLimitCountsCodePageBytes()
     {
         const QString hangul25 = QString(25, QChar(0xAC00)); // 가 x 25 = 50 bytes
@@ -571,6 +592,75 @@ private slots:
         QCOMPARE(scalar(QStringLiteral("SELECT address FROM maechul WHERE name = ?"), {QStringLiteral("우편거래처")})
                      .toString(),
                  district + QStringLiteral(" 12"));
+    }
+
+    // A postal code picked from the list reads "000-000"; searching again from the box, with
+    // the button or with Enter, finds its place. A code that is not in the table is still
+    // reported and the box emptied.
+    void postalCodeWrittenByAPickIsFoundAgain()
+    {
+        const QString postFile = f->env.path(QStringLiteral("dbpost.mdb"));
+        QVERIFY(testsupport::createDatabase(postFile, QStringLiteral("post")));
+        gsPostDBFile = postFile;
+        FrmClient_write w;
+        fillNew(w, 1, QStringLiteral("삼성거래처"));
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QLineEdit* zip = w.txtInput[3];
+        QLineEdit* address = w.txtInput[4];
+        const QString district = QStringLiteral("서울특별시 강남구 삼성동");
+
+        // 삼성 lists several places; the user picks 135091 with Enter
+        prompter->modalAnswers.enqueue([](QDialog& d) {
+            FrmPost* post = showPostalList(d);
+            if (!post)
+                return 0;
+            int row = -1;
+            for (int r = 0; r < post->model()->rowCount(); ++r)
+                if (post->model()->text(r, 0) == QLatin1String("135091"))
+                    row = r;
+            if (row < 0)
+                return 0;
+            post->grdList->setFocus();
+            post->grdList->setCurrentIndex(post->model()->index(row, 0));
+            QTest::keyClick(post->grdList, Qt::Key_Return);
+            return post->result();
+        });
+        zip->setFocus();
+        typeKeys(zip, QStringLiteral("삼성"));
+        QTest::keyClick(zip, Qt::Key_Return);
+        QApplication::setActiveWindow(&w);
+        QTRY_VERIFY(address->hasFocus());
+        QCOMPARE(zip->text(), QStringLiteral("135-091"));
+        QCOMPARE(address->text(), district + QLatin1Char(' '));
+
+        // searched again from the box: the one place is found, no list, no message
+        prompter->clear();
+        address->clear();
+        QTest::mouseClick(w.btnPost, Qt::LeftButton);
+        QCOMPARE(prompter->messages().size(), 0);
+        QCOMPARE(zip->text(), QStringLiteral("135091"));
+        QCOMPARE(address->text(), district + QLatin1Char(' '));
+        zip->setFocus();
+        zip->setText(QStringLiteral("135-091"));
+        address->clear();
+        QTest::keyClick(zip, Qt::Key_Return);
+        QCOMPARE(prompter->messages().size(), 0);
+        QCOMPARE(zip->text(), QStringLiteral("135091"));
+        QCOMPARE(address->text(), district + QLatin1Char(' '));
+
+        // a code the table does not hold
+        zip->setFocus();
+        zip->setText(QStringLiteral("999-999"));
+        QTest::keyClick(zip, Qt::Key_Return);
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("해당하는 주소가 검색되지 않습니다."));
+        QCOMPARE(zip->text(), QString());
+        QVERIFY(zip->hasFocus());
+        w.btnSave_Click();
+        QCOMPARE(scalar(QStringLiteral("SELECT address FROM maechul WHERE name = ?"), {QStringLiteral("삼성거래처")})
+                     .toString(),
+                 district + QLatin1Char(' '));
     }
 
     void mainWindowEditButtonRefreshesItsBox()

@@ -210,6 +210,92 @@ private slots:
         QCOMPARE(g->NVGraph->Value(2), -0.75);
     }
 
+    // Sums reach the whole Currency range (±922,337,203,685,477.5807), from the query and from
+    // the merging of points; beyond it the sum is an overflow, never a wrapped amount.
+    void sumsAtTheEdgeOfTheCurrencyRange()
+    {
+        const auto voucher = [](const QVariant& group, const QVariant& cost, const QString& date) {
+            gDB->execute(QStringLiteral("INSERT INTO total (pro_name, group_name, maeip_cost, maechul_date, maechul_cost,"
+                                        " maechul_usecost) VALUES ('금고', ?, 0, ?, ?, 0)"),
+                         {group, date, cost});
+        };
+        const auto overflows = [this](int kind, const char* day) {
+            try {
+                run(query(kind, day, day));
+            } catch (const dao::DaoError& e) {
+                return e.number() == 6 || e.description().contains(QStringLiteral("Overflow"));
+            }
+            return false;
+        };
+        // amounts stored as decimals, summed up to the top of the range and down to its bottom
+        voucher(QStringLiteral("금"), 921000000000000.5, QStringLiteral("2010-01-01"));
+        voucher(QStringLiteral("금"), 1337203685477.0, QStringLiteral("2010-01-01"));
+        voucher(QStringLiteral("금"), 0.0807, QStringLiteral("2010-01-01"));
+        voucher(QStringLiteral("은"), -922337203685477.5, QStringLiteral("2010-01-02"));
+        voucher(QStringLiteral("은"), -0.0808, QStringLiteral("2010-01-02"));
+        voucher(QStringLiteral("동"), 921000000000000.5, QStringLiteral("2010-01-03"));
+        QCOMPARE(describe(run(query(TradeByGroup, "2010-01-01", "2010-01-03"))),
+                 QStringLiteral("금:3:922337203685477.5807 동:1:921000000000000.5 은:2:-922337203685477.5808"));
+        // one ten-thousandth beyond either end in a group: the query's overflow
+        voucher(QStringLiteral("금"), 0.0001, QStringLiteral("2010-01-01"));
+        voucher(QStringLiteral("은"), -0.0001, QStringLiteral("2010-01-02"));
+        QVERIFY(overflows(TradeByDay, "2010-01-01"));
+        QVERIFY(overflows(TradeByDay, "2010-01-02"));
+        QCOMPARE(describe(run(query(TradeByDay, "2010-01-03", "2010-01-03"))), QStringLiteral("2010-01-03:1:921000000000000.5"));
+
+        // Null and empty group merged into one point: at the top of the range, and beyond it
+        voucher(QVariant(), 461168601842738.0, QStringLiteral("2011-01-01"));
+        voucher(QStringLiteral(""), 461168601842739.0, QStringLiteral("2011-01-01"));
+        voucher(QStringLiteral(""), 0.5807, QStringLiteral("2011-01-01"));
+        QCOMPARE(describe(run(query(TradeByGroup, "2011-01-01", "2011-01-01"))), QStringLiteral(":3:922337203685477.5807"));
+        voucher(QVariant(), 500000000000000.0, QStringLiteral("2011-02-01"));
+        voucher(QStringLiteral(""), 500000000000000.0, QStringLiteral("2011-02-01"));
+        QVERIFY(overflows(TradeByGroup, "2011-02-01"));
+        TradeGraphFolder low(TradeByProduct);
+        low.addRow(QStringLiteral("a"), 1, std::numeric_limits<qint64>::min());
+        QVERIFY(!low.items().isEmpty());
+        bool refused = false;
+        try {
+            low.addRow(QStringLiteral("a"), 1, -1);
+        } catch (const dao::DaoError&) {
+            refused = true;
+        }
+        QVERIFY(refused);
+        QCOMPARE(describe(low.items()), QStringLiteral("a:1:-922337203685477.5808"));
+
+        // the window: the overflow is reported and no point with a wrong amount is drawn
+        FrmTradeGraph w;
+        w.txtDate[0]->setText(QStringLiteral("2011-02-01"));
+        w.txtDate[1]->setText(QStringLiteral("2011-02-01"));
+        w.show();
+        w.optType[4]->setChecked(true);
+        QVERIFY(!prompter->messages().isEmpty());
+        QVERIFY2(prompter->messages().first().text.contains(QStringLiteral("Overflow")),
+                 qPrintable(prompter->messages().first().text));
+        QVERIFY(!w.GraphWindow() || w.GraphWindow()->NVGraph->DataCount() == 0);
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("기간내 해당 데이터가 없습니다."));
+        // a query whose sum leaves the range in a later group is reported the same way
+        prompter->clear();
+        w.txtDate[0]->setText(QStringLiteral("2009-11-01"));
+        w.txtDate[1]->setText(QStringLiteral("2010-01-01"));
+        w.optType[0]->setChecked(true); // by day: 2010-01-01 comes last
+        QVERIFY(!prompter->messages().isEmpty());
+        QVERIFY2(prompter->messages().first().text.contains(QStringLiteral("Overflow")),
+                 qPrintable(prompter->messages().first().text));
+        QCOMPARE(prompter->lastMessage().text, QStringLiteral("기간내 해당 데이터가 없습니다."));
+        QVERIFY(!w.GraphWindow() || w.GraphWindow()->NVGraph->DataCount() == 0);
+        // a sales analysis that covers the decimal of 921,000,000,000,000.5 draws it
+        prompter->clear();
+        w.txtDate[0]->setText(QStringLiteral("2010-01-03"));
+        w.txtDate[1]->setText(QStringLiteral("2010-01-03"));
+        w.btnGraph_Click();
+        QVERIFY(prompter->messages().isEmpty());
+        QPointer<FrmNVGraph> g = w.GraphWindow();
+        QVERIFY(g);
+        QCOMPARE(g->NVGraph->DataCount(), 1);
+        QCOMPARE(g->NVGraph->Value(0), 921000000000000.5);
+    }
+
     // ---------------------------------------------------------------- query window
 
     void queryWindowOpensWithPeriodAndLists()

@@ -267,6 +267,24 @@ private slots:
             overflow = e.description().contains(QStringLiteral("Overflow"));
         }
         QVERIFY(overflow);
+        // the whole Currency range, one ten-thousandth wider below zero than above it
+        const auto oldSum = [&](const QString& values) {
+            db->execute(QStringLiteral("DELETE FROM old"));
+            db->execute(QStringLiteral("INSERT INTO old VALUES ") + values);
+            return db->scalar(QStringLiteral("SELECT CURSUM(v) FROM old"));
+        };
+        QCOMPARE(oldSum(QStringLiteral("('-922337203685477.5808')")).toLongLong(), std::numeric_limits<qint64>::min());
+        QCOMPARE(oldSum(QStringLiteral("('922337203685477.5807')")).toLongLong(), std::numeric_limits<qint64>::max());
+        QCOMPARE(sum(QStringLiteral("(922337203685477.5), (-922337203685477.5)")).toLongLong(), Q_INT64_C(0));
+        for (const char* beyond : {"('922337203685477.5808')", "('-922337203685477.5809')"}) {
+            overflow = false;
+            try {
+                oldSum(QLatin1String(beyond));
+            } catch (const DaoError& e) {
+                overflow = e.description().contains(QStringLiteral("Overflow"));
+            }
+            QVERIFY2(overflow, beyond);
+        }
     }
 
     void lockedAndSerialisedWriters()

@@ -25,8 +25,56 @@ private slots:
         QCOMPARE(p.Create_Serial(QStringLiteral("A002")), QStringLiteral("A0021000"));
         t.sql(QStringLiteral("INSERT INTO TaxAcount (Serial) VALUES ('A0021000')"));
         QCOMPARE(p.Create_Serial(QStringLiteral("A002")), QStringLiteral("A0021001"));
+        // a serial whose number part is no number is passed over
+        t.sql(QStringLiteral("INSERT INTO TaxAcount (Serial) VALUES ('A003002'), ('A0037ab'), ('A003xyz')"));
+        QCOMPARE(p.Create_Serial(QStringLiteral("A003")), QStringLiteral("A003003"));
         QCOMPARE(clsPrintTax::Next_Serial(QStringLiteral("B123009")), QStringLiteral("B123010"));
         QCOMPARE(clsPrintTax::Next_Serial(QStringLiteral("B1231000")), QStringLiteral("B1231001"));
+        QVERIFY(t.messages().isEmpty());
+    }
+
+    // The item count keeps the whole-number value of its text; a text that is no number, or
+    // a number no whole-number count can hold, counts 0.
+    void itemCountFromText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("stored");
+        QTest::newRow("plain") << "12" << qint64(12);
+        QTest::newRow("blanks and beyond 16 bits") << " 70000 " << qint64(70000);
+        QTest::newRow("exponent") << "1e3" << qint64(1000);
+        QTest::newRow("no number") << "abc" << qint64(0);
+        QTest::newRow("empty") << "" << qint64(0);
+        QTest::newRow("far too large") << "1e30" << qint64(0);
+        QTest::newRow("far too small") << "-1e30" << qint64(0);
+        QTest::newRow("just beyond 64 bits") << "9223372036854775808" << qint64(0);
+        QTest::newRow("infinite") << "inf" << qint64(0);
+    }
+
+    void itemCountFromText()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, stored);
+        TradeDb t;
+        t.share(dbTax);
+        clsPrintTax p;
+        p.sTaxCode(QStringLiteral("000001"));
+        p.iItem(text);
+        p.InitSaveTax();
+        QCOMPARE(t.value(QStringLiteral("SELECT Item FROM NewAcount")).toLongLong(), stored);
+        QVERIFY(t.messages().isEmpty());
+    }
+
+    // Invoice codes count by their number: a code of blanks around digits is that number, a
+    // text that is no number (imported by hand) is passed over.
+    void nextCodeCountsNumbersOnly()
+    {
+        TradeDb t;
+        t.share(dbTax);
+        clsPrintTax p;
+        t.sql(QStringLiteral("INSERT INTO NewAcount (TaxCode) VALUES ('000007'), ('90abc'), ('abc'), ('')"));
+        QCOMPARE(p.NextCode(), QStringLiteral("000008"));
+        t.sql(QStringLiteral("INSERT INTO NewAcount (TaxCode) VALUES (' 41 ')"));
+        QCOMPARE(p.NextCode(), QStringLiteral("000042"));
         QVERIFY(t.messages().isEmpty());
     }
 
