@@ -10,9 +10,15 @@ namespace dao {
 namespace {
 enum : quint8 { tInt = SQLITE_INTEGER, tFloat = SQLITE_FLOAT, tText = SQLITE_TEXT, tBlob = SQLITE_BLOB, tNull = SQLITE_NULL };
 
+// Whether a double converts to a 64-bit whole number without leaving its range (NaN does not).
+bool inWholeRange(double d)
+{
+    return d >= -9223372036854775808.0 && d < 9223372036854775808.0;
+}
+
 QString formatNumber(double d)
 {
-    if (d == double(qint64(d)) && d > -9.2e18 && d < 9.2e18)
+    if (inWholeRange(d) && d == double(qint64(d)))
         return QString::number(qint64(d));
     return QString::number(d, 'g', 15);
 }
@@ -294,8 +300,11 @@ qint64 Recordset::toInt64(int index) const
     const QVariant v = value(index);
     if (v.isNull())
         return 0;
-    if (v.typeId() == QMetaType::Double)
-        return qint64(v.toDouble());
+    if (v.typeId() == QMetaType::Double) {
+        // A REAL beyond the 64-bit range counts as no number, as a text that is none does.
+        const double d = v.toDouble();
+        return inWholeRange(d) ? qint64(d) : 0;
+    }
     return v.toLongLong();
 }
 
