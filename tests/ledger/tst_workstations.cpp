@@ -224,17 +224,14 @@ private slots:
     {
         if (::geteuid() != 0)
             QSKIP("needs root, to leave a file the user may not read and to start as that user");
-        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (setpriv.isEmpty())
+        if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
             QSKIP("setpriv (util-linux) is missing: cannot start as a user without root rights");
         // Everything the user needs lies in one folder the user reaches: the program, the
         // database and the settings.
         QTemporaryDir scratch;
         QVERIFY(scratch.isValid());
-        QCOMPARE(::chmod(QFile::encodeName(scratch.path()).constData(), 0777), 0);
-        const QString program = scratch.filePath(QStringLiteral("workstation"));
-        QVERIFY(QFile::copy(Workstations::program(), program));
-        QCOMPARE(::chmod(QFile::encodeName(program).constData(), 0755), 0);
+        const QString program = testsupport::copyForUnprivileged(scratch, Workstations::program(), QStringLiteral("workstation"));
+        QVERIFY(!program.isEmpty());
         const QString file = scratch.filePath(QStringLiteral("trelvoDB.mdb"));
         QVERIFY(testsupport::createDatabase(file, QStringLiteral("main")));
         QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0), 0);
@@ -250,13 +247,7 @@ private slots:
         QCOMPARE(::chmod(QFile::encodeName(settings + QStringLiteral("/Trelvo.ini")).constData(), 0666), 0);
 
         QProcess start;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert(QStringLiteral("TRELVO_SETTINGS_DIR"), settings);
-        e.insert(QStringLiteral("HOME"), scratch.path());
-        start.setProcessEnvironment(e);
-        start.setWorkingDirectory(scratch.path());
-        start.start(setpriv, {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                              QStringLiteral("--clear-groups"), program, QStringLiteral("start")});
+        QVERIFY(testsupport::startUnprivileged(start, program, {QStringLiteral("start")}, settings, scratch.path()));
         QVERIFY(start.waitForFinished(60000));
         const QString out = QString::fromUtf8(start.readAllStandardOutput());
         const QString errors = QString::fromUtf8(start.readAllStandardError());

@@ -286,17 +286,14 @@ private slots:
         QFETCH(bool, written);
         if (::geteuid() != 0)
             QSKIP("needs root, to leave files as another user and to start a saver without root rights");
-        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (setpriv.isEmpty())
+        if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
             QSKIP("setpriv (util-linux) is missing: cannot start a saver without root rights");
         testsupport::TestEnv env;
         // A folder the unprivileged user reaches: a copy of this program and the settings.
         QTemporaryDir scratch;
         QVERIFY(scratch.isValid());
-        QVERIFY(QFile::setPermissions(scratch.path(), QFile::Permissions(0x7777)));
-        const QString program = scratch.filePath(QStringLiteral("saver"));
-        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
-        QCOMPARE(::chmod(QFile::encodeName(program).constData(), 0755), 0);
+        const QString program = testsupport::copyForUnprivileged(scratch, QCoreApplication::applicationFilePath(), QStringLiteral("saver"));
+        QVERIFY(!program.isEmpty());
         const QString folder = scratch.filePath(QStringLiteral("settings"));
         QVERIFY(QDir().mkdir(folder));
         QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
@@ -316,14 +313,10 @@ private slots:
             QCOMPARE(::chmod(QFile::encodeName(lockFile).constData(), mode_t(lockMode)), 0);
 
         QProcess saver;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert(QStringLiteral("TRELVO_SETTINGS_DIR"), folder);
-        e.insert(QStringLiteral("HOME"), scratch.path());
-        saver.setProcessEnvironment(e);
-        saver.setWorkingDirectory(scratch.path());
-        saver.start(setpriv, {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups"),
-                              program, QStringLiteral("--saves"), QStringLiteral("1000"), QStringLiteral("user"), QStringLiteral("값"),
-                              QStringLiteral("more"), QStringLiteral("2")});
+        QVERIFY(testsupport::startUnprivileged(saver, program,
+                                               {QStringLiteral("--saves"), QStringLiteral("1000"), QStringLiteral("user"),
+                                                QStringLiteral("값"), QStringLiteral("more"), QStringLiteral("2")},
+                                               folder, scratch.path()));
         QVERIFY(saver.waitForFinished(20000));
         if (holder) {
             holder->kill();

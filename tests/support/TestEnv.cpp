@@ -6,6 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <sys/stat.h>
 #include <sqlite3.h>
 
 namespace testsupport {
@@ -26,6 +29,31 @@ TestEnv::~TestEnv()
 
 QString TestEnv::path(const QString& relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
 QString TestEnv::settingsFolder() const { return m_dir.path() + QStringLiteral("/settings"); }
+
+QString copyForUnprivileged(const QTemporaryDir& scratch, const QString& program, const QString& name)
+{
+    const QString copy = scratch.filePath(name);
+    if (::chmod(QFile::encodeName(scratch.path()).constData(), 0777) != 0 || !QFile::copy(program, copy)
+        || ::chmod(QFile::encodeName(copy).constData(), 0755) != 0)
+        return QString();
+    return copy;
+}
+
+bool startUnprivileged(QProcess& process, const QString& program, const QStringList& args,
+                       const QString& settingsFolder, const QString& scratch)
+{
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty())
+        return false;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("TRELVO_SETTINGS_DIR"), settingsFolder);
+    e.insert(QStringLiteral("HOME"), scratch);
+    process.setProcessEnvironment(e);
+    process.setWorkingDirectory(scratch);
+    process.start(setpriv, QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                       QStringLiteral("--clear-groups"), program} + args);
+    return true;
+}
 
 bool runSqlScript(const QString& path, const QString& sql)
 {

@@ -1,6 +1,9 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+
+class QProcess;
 
 namespace testsupport {
 
@@ -23,5 +26,14 @@ private:
 bool createDatabase(const QString& path, const QString& schemaName);
 // Runs an SQL script against a file with the SQLite API directly (no program code).
 bool runSqlScript(const QString& path, const QString& sql);
+
+// A user without root rights (root ignores file modes). The scratch folder is opened to
+// every user and the program copied into it as name, so that user can run it; the copy's
+// path, or an empty text when that fails.
+QString copyForUnprivileged(const QTemporaryDir& scratch, const QString& program, const QString& name);
+// Starts program with args as the user nobody through setpriv, on the settings of
+// settingsFolder, with scratch as its home and working folder. False when setpriv is missing.
+bool startUnprivileged(QProcess& process, const QString& program, const QStringList& args,
+                       const QString& settingsFolder, const QString& scratch);
 
 } // namespace testsupport
