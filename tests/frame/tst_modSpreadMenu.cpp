@@ -280,9 +280,9 @@ private slots:
         Times small, large;
         for (int round = 0; round < 3; ++round)
             QVERIFY(timeRound(8000, small));
-        // a second round for the large sheet only when the first is over the limit
+        // further rounds for the large sheet only while one is over the limit (a busy machine)
         auto within = [&](int i) { return large.ns[i] <= 6 * small.ns[i]; };
-        for (int round = 0; round < 2; ++round) {
+        for (int round = 0; round < 4; ++round) {
             QVERIFY(timeRound(32000, large));
             if (within(0) && within(1) && within(2) && within(3))
                 break;
