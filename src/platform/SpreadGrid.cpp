@@ -246,12 +246,14 @@ struct SpreadGrid::Private {
         const QFontMetrics fm(cellFont(c, r));
         const int room = w - 2 * kCellMargin;
         if (text.isEmpty() || fm.horizontalAdvance(text) <= room) return CellTextFit{text, true};
-        // Only an amount (a currency cell), or a cell set to whole-or-mark (a date), is drawn
-        // whole or as the overflow mark: a text that merely reads as a number (a telephone
-        // number, a code) shows its beginning.
-        const bool whole = model.cellType(c, r) == CellTypeCurrency
-            || model.attr(SpreadModel::AWholeOrMark, c, r) != 0;
-        return FitCellText(text, whole, fm, room);
+        return FitCellText(text, wholeOrMark(c, r), fm, room);
+    }
+    // Only an amount (a currency cell), or a cell set to whole-or-mark (a date), is drawn
+    // whole or as the overflow mark: a text that merely reads as a number (a telephone
+    // number, a code) shows its beginning.
+    bool wholeOrMark(int c, int r) const
+    {
+        return model.cellType(c, r) == CellTypeCurrency || model.attr(SpreadModel::AWholeOrMark, c, r) != 0;
     }
     void showTextTip(const QPoint& pos);
     // Whether row r lies wholly within a viewport of height h at the present scroll position.
@@ -762,8 +764,16 @@ void SpreadGrid::Private::paint(QPainter& p, const QRect& clip)
             flags |= va == 0 ? Qt::AlignTop : va == 1 ? Qt::AlignBottom : Qt::AlignVCenter;
             p.setFont(cellFont(c, r));
             p.setPen(fore);
-            p.drawText(rc.adjusted(kCellMargin, 0, -kCellMargin, 0), flags | Qt::TextSingleLine,
-                       shownText(c, r, rc.width(), text).shown);
+            const QRect room = rc.adjusted(kCellMargin, 0, -kCellMargin, 0);
+            const QString shown = shownText(c, r, rc.width(), text).shown;
+            // The text is laid out in the whole cell. Of a cell the viewport's left or right
+            // edge cuts, a number the edge would cut is not drawn: the part in view shows none
+            // of it, as it shows none of a shorter number further inside the same cell.
+            const auto cutSideways = [&vr](const QRect& x) { return x.left() < vr.left() || x.right() > vr.right(); };
+            if (cutSideways(rc) && wholeOrMark(c, r)
+                && cutSideways(p.fontMetrics().boundingRect(room, flags | Qt::TextSingleLine, shown)))
+                continue;
+            p.drawText(room, flags | Qt::TextSingleLine, shown);
         }
     }
 
