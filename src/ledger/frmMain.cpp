@@ -31,6 +31,7 @@
 #include "platform/ReportEngine.h"
 #include "platform/SettingsStore.h"
 #include "platform/SpreadGrid.h"
+#include "platform/SpreadModel.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -998,19 +999,23 @@ void frmMain::fitListValues()
     // every date has the same form: the blank row always holds one
     for (int c : {ColMaeipDate, ColMaechulDate})
         widenToShow(c, spList->MaxTextCellWidth(c, rows));
+    const platform::SpreadModel& model = spList->model();
     for (int c : {ColMaeipCost, ColMaechulCost, ColUseCost, ColMargin}) {
-        // the longest amount (sign and separators included) is the widest
-        int widestRow = 0;
-        qsizetype longest = 0;
-        for (int r = 1; r <= rows; ++r) {
-            const qsizetype n = spList->DisplayText(c, r).size();
-            if (n > longest) {
-                longest = n;
-                widestRow = r;
+        // The widest amount is the largest or the most negative one (the most digits, the
+        // sign): only those two are formatted, not every row.
+        int maxRow = 1, minRow = 1;
+        long double maxValue = model.numberAt(c, 1), minValue = maxValue;
+        for (int r = 2; r <= rows; ++r) {
+            const long double v = model.numberAt(c, r);
+            if (v > maxValue) {
+                maxValue = v;
+                maxRow = r;
+            } else if (v < minValue) {
+                minValue = v;
+                minRow = r;
             }
         }
-        if (widestRow)
-            widenToShow(c, spList->MaxTextCellWidth(c, widestRow));
+        widenToShow(c, qMax(spList->MaxTextCellWidth(c, maxRow), spList->MaxTextCellWidth(c, minRow)));
     }
     fitTotalsRow();
 }
