@@ -28,6 +28,12 @@
 
 namespace {
 
+// A sum beyond the Currency range: error 6 of our own, or the engine's "Overflow" from CURSUM.
+bool isOverflow(const dao::DaoError& e)
+{
+    return e.number() == 6 || e.description().startsWith(QLatin1String("Overflow"));
+}
+
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
@@ -238,14 +244,16 @@ bool FrmTradeGraph::OpenTradeQuery(int groupKind)
     CloseRS(m_rsTrade);
     if (st.sql.isEmpty())
         return false;
-    if (!DAO_OpenSnapshot(gDB, m_rsTrade, st.sql, st.params))
-        return false;
+    if (!gDB)
+        return DAO_OpenSnapshot(gDB, m_rsTrade, st.sql, st.params); // reports the missing database
     try {
+        m_rsTrade = gDB->openRecordset(st.sql, dao::dbOpenSnapshot, st.params);
         return !m_rsTrade->eof();
     } catch (const dao::DaoError& e) {
-        // A group after the first failed (a sum beyond the range): reported as the open
-        // reports the first one.
+        // The open, or a group after the first (a sum beyond the range): reported as
+        // DAO_OpenSnapshot reports a failed open.
         CloseRS(m_rsTrade);
+        m_overflowTold = isOverflow(e);
         ShowRecordsetError(e.number(), e.description(), st.sql);
         return false;
     }
@@ -257,6 +265,7 @@ bool FrmTradeGraph::LoadGraphData()
     if (kind < 0)
         return false;
     m_items.clear();
+    m_overflowTold = false;
     if (!OpenTradeQuery(kind))
         return false;
     TradeGraphFolder folder(kind);
@@ -264,6 +273,7 @@ bool FrmTradeGraph::LoadGraphData()
         folder.addRows(*m_rsTrade);
     } catch (const dao::DaoError& e) {
         // A merged point beyond the Currency range: no graph with a wrong amount.
+        m_overflowTold = isOverflow(e);
         ShowProcError(e.number(), e.description(), QStringLiteral("LoadGraphData"), QStringLiteral("Form"),
                       QStringLiteral("FrmTradeGraph"));
         return false;
@@ -275,7 +285,9 @@ bool FrmTradeGraph::LoadGraphData()
 void FrmTradeGraph::btnGraph_Click()
 {
     if (!LoadGraphData()) {
-        MsgInfo(QStringLiteral("기간내 해당 데이터가 없습니다."));
+        // After an overflow the period has data: its box is the whole answer.
+        if (!m_overflowTold)
+            MsgInfo(QStringLiteral("기간내 해당 데이터가 없습니다."));
         return;
     }
     SetTopMost(this, true);

@@ -66,6 +66,7 @@ private:
     quint8 m_byTradeGubun = 1;
     QVector<TradeGraphItem> m_items;
     RecordsetPtr m_rsTrade;
+    bool m_overflowTold = false; // the last LoadGraphData reported a sum beyond the range
     QPointer<FrmNVGraph> m_graph;
     bool m_unloaded = false;
 };
