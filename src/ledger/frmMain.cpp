@@ -1173,6 +1173,14 @@ void frmMain::ShowReceivedCalls(bool retry)
     while (!callsToShow.isEmpty()) {
         const ReceivedCall call = callsToShow.first();
         if (!ShowCall(call, retry ? kCallRetryWaitMs : kCallLockWaitMs)) {
+            // Every caller still waiting is named, the newest first, and the box holds the
+            // newest caller's number.
+            QStringList waiting;
+            for (auto it = callsToShow.crbegin(); it != callsToShow.crend(); ++it)
+                waiting << it->telno;
+            cmbGetRinglet->setEditText(callsToShow.last().telno);
+            pnlinfoSales->setText(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.(")
+                                  + waiting.join(QStringLiteral(", ")) + QLatin1Char(')'));
             tmrShowCalls->start();
             break;
         }
@@ -1207,11 +1215,8 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
         ScopedLockWait brief(*gDB, lockWaitMs);
         rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
     } catch (const dao::DaoError& err) {
-        if (err.number() == dao::errLocked) {
-            pnlinfoSales->setText(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.(")
-                                  + cmbGetRinglet->currentText() + QLatin1Char(')'));
-            return false;
-        }
+        if (err.number() == dao::errLocked)
+            return false; // the panel names the callers waiting
         ShowRecordsetError(err.number(), err.description(), sql);
         return true;
     }

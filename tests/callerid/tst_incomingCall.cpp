@@ -367,6 +367,38 @@ private slots:
         QCOMPARE(f.prompter->messages().size(), 0);
     }
 
+    // While even reading must wait, every caller's number shows as it arrives: the box holds
+    // the newest, the panel names every caller still waiting. Once the file is free they are
+    // shown in the order they came.
+    void everyWaitingCallerIsNamed()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        auto locker = testsupport::Workstations::holdLock(f.dbFile, 60000);
+        QVERIFY(locker->readLine().startsWith("held=1"));
+        const QStringList numbers{QStringLiteral("0311112222"), QStringLiteral("01077778888"), QStringLiteral("025551234")};
+        for (int i = 0; i < numbers.size(); ++i) {
+            client->HandleDatagram(numbers[i].toLatin1(), i == 2 ? QStringLiteral("10.1.2.3") : own);
+            QCOMPARE(w->cmbGetRinglet->currentText(), numbers[i]);
+            for (int j = 0; j <= i; ++j)
+                QVERIFY2(w->pnlinfoSales->text().contains(numbers[j]), qPrintable(w->pnlinfoSales->text()));
+            QVERIFY(w->pnlinfoSales->text().startsWith(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다.")));
+        }
+        QCOMPARE(w->cmbGetRinglet->count(), 0);
+        locker->kill();
+        QVERIFY(locker->waitForFinished(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(w->cmbGetRinglet->count(), 3, 5000);
+        QVERIFY(w->cmbGetRinglet->itemText(2).startsWith(QStringLiteral("031-111-2222")));
+        QVERIFY(w->cmbGetRinglet->itemText(0).startsWith(QStringLiteral("02-555-1234")));
+        QCOMPARE(w->cmbGetRinglet->currentText(), numbers[2]);
+        QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), 2, 5000);
+        QCOMPARE(f.prompter->messages().size(), 0);
+    }
+
     // Calls that still wait for the file when the program is closed are stored before it ends.
     void callsWaitingAtTheEndAreStored()
     {
