@@ -173,18 +173,21 @@ void CallRecordQueue::writeWaiting()
         m_retry.start();
 }
 
-void CallRecordQueue::flush()
+QList<CallRecordQueue::Call> CallRecordQueue::flush(QDeadlineTimer deadline)
 {
     m_retry.stop();
+    QList<Call> notWritten;
     while (!m_waiting.isEmpty()) {
         const Call call = m_waiting.takeFirst();
         try {
             if (!gDB)
                 throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+            // what is left of the one wait; once it is spent, no call waits any more
+            ScopedLockWait rest(*gDB, int(qMax<qint64>(0, deadline.remainingTime())));
             InsertCallRecord(*gDB, call.sdate, call.stime, call.stel, call.cname);
-        } catch (const dao::DaoError& e) {
-            if (m_onError)
-                m_onError(e);
+        } catch (const dao::DaoError&) {
+            notWritten << call;
         }
     }
+    return notWritten;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -95,10 +96,10 @@ public:
     const QList<Call>& waiting() const { return m_waiting; }
     // Told of a failure other than a lock that a waiting call met later; that call is given up.
     void setErrorHandler(std::function<void(const dao::DaoError&)> handler) { m_onError = std::move(handler); }
-    // Writes every waiting call now, each waiting for a lock as long as the database's own
-    // limit (the end of the program); a call that still cannot be written goes to the error
-    // handler.
-    void flush();
+    // Writes every waiting call now (the end of the program), all of them together waiting
+    // for a lock until deadline at most. Returns the calls that could not be written, oldest
+    // first; they are given up, and the caller tells the user.
+    QList<Call> flush(QDeadlineTimer deadline);
 
 private:
     // Written: true; locked (or inside a transaction of the main database's own): false.

@@ -38,6 +38,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -1270,9 +1271,13 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
 void frmMain::StoreCallsOnExit()
 {
     // Calls of this workstation that could not even be read yet are looked up now for the
-    // caller's name; then every call still waiting is written. Here, as for any action of the
-    // user's, the usual wait for another workstation's lock applies.
+    // caller's name; then every call still waiting is written. All of them together wait
+    // once for another workstation's lock, as long as any action of the user's would; the
+    // calls that still cannot be stored are named in one message, so the user can note them.
     tmrShowCalls->stop();
+    const int limit = !gDB ? 0 : gDB->busyTimeout() >= 0 ? gDB->busyTimeout() : dao::Database::defaultBusyLimit();
+    const QDeadlineTimer deadline(limit);
+    const auto rest = [&deadline] { return int(qMax<qint64>(0, deadline.remainingTime())); };
     const QList<ReceivedCall> unshown = std::exchange(callsToShow, {});
     for (const ReceivedCall& call : unshown) {
         QString local;
@@ -1284,6 +1289,7 @@ void frmMain::StoreCallsOnExit()
             QVariantList params;
             const QString sql = CallerLookupSql(local, params);
             if (gDB) {
+                ScopedLockWait wait(*gDB, rest());
                 const auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
                 name = ReadCaller(*rs).name;
             }
@@ -1293,7 +1299,14 @@ void frmMain::StoreCallsOnExit()
         callRecords->queue({call.received.toString(QStringLiteral("yyyy-MM-dd")),
                             call.received.toString(QStringLiteral("HH:mm:ss")), call.telno, name});
     }
-    callRecords->flush();
+    const QList<CallRecordQueue::Call> lost = callRecords->flush(deadline);
+    if (lost.isEmpty())
+        return;
+    QString text = QStringLiteral("다음 전화를 전화 리스트에 저장하지 못했습니다. 따로 적어 두십시오.\r\n");
+    for (const CallRecordQueue::Call& c : lost)
+        text += QStringLiteral("\r\n") + c.stel + QStringLiteral("  ") + c.sdate + QLatin1Char(' ') + c.stime
+            + (c.cname.isEmpty() ? QString() : QStringLiteral("  ") + c.cname);
+    MsgWarn(text);
 }
 
 void frmMain::loadCallerIdClient()

@@ -423,6 +423,63 @@ private slots:
         QCOMPARE(f.prompter->messages().size(), 0);
     }
 
+    // A lock that never frees: the close waits once, up to the usual limit, for all the
+    // waiting calls together, then one message names every call of this workstation that
+    // could not be stored, with its time. Calls not shown yet (even reading had to wait) and
+    // calls shown whose record waits alike.
+    void closingUnderALockThatNeverFrees_data()
+    {
+        QTest::addColumn<bool>("exclusive");
+        QTest::newRow("reading waits too") << true;
+        QTest::newRow("writing waits") << false;
+    }
+    void closingUnderALockThatNeverFrees()
+    {
+        QFETCH(bool, exclusive);
+        Fixture f(QString::fromUtf8(kParties));
+        QTime clock(14, 5, 9);
+        platform::setClock([&clock] { return QDateTime(QDate(2024, 3, 20), clock); });
+        constexpr int kLimitMs = 2000;
+        dao::Database::setDefaultBusyLimit(kLimitMs);
+        const auto restoreLimit = qScopeGuard([] { dao::Database::setDefaultBusyLimit(-1); });
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        auto locker = exclusive ? testsupport::Workstations::holdLock(f.dbFile, 120000)
+                                : testsupport::Workstations::holdWrite(f.dbFile, 120000);
+        QVERIFY(locker->readLine().startsWith("held=1"));
+        const QStringList numbers{QStringLiteral("0311112222"), QStringLiteral("01077778888"), QStringLiteral("025551234")};
+        for (int i = 0; i < numbers.size(); ++i) {
+            clock = QTime(14, 5, 10 + i);
+            client->HandleDatagram(numbers[i].toLatin1(), own);
+        }
+        client->HandleDatagram("0299998888", QStringLiteral("10.1.2.3")); // another workstation's to store
+        QCOMPARE(w->cmbGetRinglet->count(), exclusive ? 0 : 4);
+        f.prompter->modalAnswers.enqueue([](QDialog& d) {
+            if (auto* b = qobject_cast<frmMsgBackUp*>(&d))
+                b->cmdResult(2)->click(); // close without a backup
+            return d.result();
+        });
+        QElapsedTimer closing;
+        closing.start();
+        w->close();
+        const qint64 ms = closing.elapsed();
+        QCOMPARE(locker->state(), QProcess::Running);
+        qInfo("close: %lld ms with a limit of %d ms", ms, kLimitMs);
+        QVERIFY2(ms < 2 * kLimitMs, qPrintable(QString::number(ms)));
+        QCOMPARE(f.prompter->messages().size(), 1);
+        const QString text = f.prompter->lastMessage().text;
+        for (int i = 0; i < numbers.size(); ++i) {
+            QVERIFY2(text.contains(numbers[i]), qPrintable(text));
+            QVERIFY2(text.contains(QStringLiteral("2024-03-20 14:05:1%1").arg(i)), qPrintable(text));
+        }
+        QVERIFY2(!text.contains(QStringLiteral("0299998888")), qPrintable(text));
+        locker->kill();
+        QVERIFY(locker->waitForFinished(5000));
+        QCOMPARE(f.calls(), QStringList());
+    }
+
     void anotherWorkstationsCallIsShownNotStored()
     {
         Fixture f(QString::fromUtf8(kParties));
