@@ -1,5 +1,6 @@
 #include "callerid/FrmTelList.h"
 
+#include "callerid/IncomingCall.h"
 #include "frame/modDao.h"
 #include "frame/modGlobal.h"
 #include "frame/modMain.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -340,6 +342,20 @@ void FrmTelList::AddNewCall(const QString& sDate, const QString& sTime, const QS
     ShowCallerHistory(1);
 }
 
+void FrmTelList::CallStored(const QString& sDate, const QString& sTime, const QString& sTelNo, qint64 seq)
+{
+    SpreadGrid* g = spList[0];
+    for (int r = g->MaxRows(); r >= 1; --r) {
+        if (g->GetText(ColSeq, r).isEmpty() && g->GetText(ColTel, r) == sTelNo && g->GetText(ColTime, r) == sTime
+            && g->GetText(ColDate, r) == sDate) {
+            g->SetText(ColSeq, r, QString::number(seq));
+            return;
+        }
+    }
+}
+
+void FrmTelList::SetCallRecords(CallRecordQueue* records) { m_callRecords = records; }
+
 void FrmTelList::spList_LeaveCell(int Index, int Col, int Row, int NewCol, int NewRow, bool& Cancel)
 {
     Q_UNUSED(Col);
@@ -379,12 +395,26 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
     const double seqValue = g->GetText(ColSeq, Row).trimmed().toDouble();
     const qint64 rowSeq = std::fabs(seqValue) < 9.2e18 ? qRound64(seqValue) : 0;
 
+    // A call of this workstation listed before its record could be stored is claimed with
+    // that record only, once it exists.
+    if (rowSeq < 1 && m_callRecords
+        && m_callRecords->isWaiting(g->GetText(ColDate, Row), g->GetText(ColTime, Row), g->GetText(ColTel, Row))) {
+        MsgInfo(QStringLiteral("아직 저장되지 않은 전화입니다. 잠시 후 다시 누르세요."));
+        return;
+    }
+
     QString sql = QStringLiteral("SELECT t.seq, ") + kNotAnswered + QStringLiteral(" AS open FROM tellist AS t");
     QVariantList params{whiteSpaceCharacters()};
+    QSet<qint64> listed; // calls that other rows stand for
     if (rowSeq < 1) {
-        // A call added live stands for the newest stored call from that number.
-        sql += QStringLiteral(" WHERE stel = ? ORDER BY sdate DESC, stime DESC, seq DESC LIMIT 1");
-        params << g->GetText(ColTel, Row);
+        // A call added live (another workstation's) stands for the newest call from that
+        // number stored on the row's day, but never for a call that another row lists.
+        sql += QStringLiteral(" WHERE stel = ? AND sdate = ? ORDER BY sdate DESC, stime DESC, seq DESC");
+        params << g->GetText(ColTel, Row) << g->GetText(ColDate, Row);
+        for (int r = 1; r <= g->MaxRows(); ++r)
+            if (r != Row)
+                if (const qint64 other = g->GetText(ColSeq, r).toLongLong(); other > 0)
+                    listed.insert(other);
     } else {
         sql += QStringLiteral(" WHERE seq = ?");
         params << rowSeq;
@@ -394,6 +424,8 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
         return;
     qint64 seq = 0;
     try {
+        while (!rs->eof() && listed.contains(rs->toInt64(0)))
+            rs->moveNext();
         if (rs->eof()) {
             CloseRS(rs);
             MsgInfo(QStringLiteral("이미 다른 사람이 눌렀거나 해당자료를 찾을 수 없습니다."));
@@ -421,6 +453,7 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
         g->SetTypeHAlign(SpreadGrid::HAlignCenter);
         g->SetTypeVAlign(SpreadGrid::VAlignCenter);
         g->SetText(ColAnswered, Row, name);
+        g->SetText(ColSeq, Row, QString::number(seq));
         SpreadGrid* mine = spList[2];
         mine->SetMaxRows(mine->MaxRows() + 1);
         mine->InsertRows(1, 1);

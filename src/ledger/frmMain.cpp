@@ -216,6 +216,11 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     tmrShowCalls->setInterval(kCallRetryMs);
     connect(tmrShowCalls, &QTimer::timeout, this, [this] { ShowReceivedCalls(true); });
     callRecords = new CallRecordQueue(this);
+    // A call listed before it could be stored gets its key in the call list once it is.
+    callRecords->setStoredHandler([](const CallRecordQueue::Call& c, qint64 seq) {
+        if (FrmTelList* list = FrmTelList::Instance())
+            list->CallStored(c.sdate, c.stime, c.stel, seq);
+    });
     callRecords->setErrorHandler([](const dao::DaoError& err) {
         ShowProcError(err.number(), err.description(), QStringLiteral("InputFromRinglet"), QStringLiteral("Form"),
                       QStringLiteral("frmMain"));
@@ -1254,11 +1259,13 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
         const QString stime = when.toString(QStringLiteral("HH:mm:ss"));
         // Only the workstation whose server heard the call stores it; a call that finds the
         // file locked is stored as soon as it is free.
-        if (call.bMine)
-            callRecords->add({sdate, stime, telno, name});
+        const qint64 seq = call.bMine ? callRecords->add({sdate, stime, telno, name}) : 0;
         if (IsFormLoaded(QStringLiteral("FrmTelList")))
-            if (FrmTelList* list = FrmTelList::Instance())
+            if (FrmTelList* list = FrmTelList::Instance()) {
                 list->AddNewCall(sdate, stime, telno, name);
+                if (seq > 0)
+                    list->CallStored(sdate, stime, telno, seq);
+            }
         cmdTelList_Click();
     } catch (const dao::DaoError& err) {
         CloseRS(rs);
@@ -1333,6 +1340,8 @@ void frmMain::cmdTelList_Click()
 {
     const bool loaded = IsFormLoaded(QStringLiteral("FrmTelList"));
     FrmTelList* list = FrmTelList::Load();
+    if (list)
+        list->SetCallRecords(callRecords);
     // Calls still on their way to the table are not read by the list's load: it shows them
     // as it shows a call that arrives while it is open.
     if (!loaded && list)
