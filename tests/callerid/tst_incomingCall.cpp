@@ -510,13 +510,15 @@ private slots:
     // calls shown whose record waits alike.
     void closingUnderALockThatNeverFrees_data()
     {
-        QTest::addColumn<bool>("exclusive");
-        QTest::newRow("reading waits too") << true;
-        QTest::newRow("writing waits") << false;
+        QTest::addColumn<QString>("holder");
+        QTest::newRow("reading waits too") << QStringLiteral("hold");
+        QTest::newRow("writing waits") << QStringLiteral("holdwrite");
+        QTest::newRow("a read that never ends") << QStringLiteral("holdread");
     }
     void closingUnderALockThatNeverFrees()
     {
-        QFETCH(bool, exclusive);
+        QFETCH(QString, holder);
+        const bool exclusive = holder == QLatin1String("hold");
         Fixture f(QString::fromUtf8(kParties));
         QTime clock(14, 5, 9);
         platform::setClock([&clock] { return QDateTime(QDate(2024, 3, 20), clock); });
@@ -527,8 +529,9 @@ private slots:
         QVERIFY(w);
         FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
         const QString own = client->LocalIP();
-        auto locker = exclusive ? testsupport::Workstations::holdLock(f.dbFile, 120000)
-                                : testsupport::Workstations::holdWrite(f.dbFile, 120000);
+        auto locker = holder == QLatin1String("holdwrite")
+            ? testsupport::Workstations::holdWrite(f.dbFile, 120000)
+            : testsupport::Workstations::holdLock(f.dbFile, 120000, exclusive);
         QVERIFY(locker->readLine().startsWith("held=1"));
         const QStringList numbers{QStringLiteral("0311112222"), QStringLiteral("01077778888"), QStringLiteral("025551234")};
         for (int i = 0; i < numbers.size(); ++i) {
