@@ -325,7 +325,8 @@ void FrmTelList::ShowMyCalls()
              "ShowMyCalls");
 }
 
-void FrmTelList::AddNewCall(const QString& sDate, const QString& sTime, const QString& sTelNo, const QString& sCust)
+void FrmTelList::AddNewCall(const QString& sDate, const QString& sTime, const QString& sTelNo, const QString& sCust,
+                            qint64 seq)
 {
     SpreadGrid* g = spList[0];
     g->SetMaxRows(g->MaxRows() + 1);
@@ -335,7 +336,7 @@ void FrmTelList::AddNewCall(const QString& sDate, const QString& sTime, const QS
     g->SetText(ColTel, 1, sTelNo);
     g->SetText(ColName, 1, sCust);
     g->SetText(ColAnswered, 1, QString());
-    g->SetText(ColSeq, 1, QString());
+    g->SetText(ColSeq, 1, seq > 0 ? QString::number(seq) : QString());
     g->SetActiveCell(1, 1);
     g->SetTopRow(1);
     setButtonCell(g, ColAnswered, 1);

@@ -1261,11 +1261,8 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
         // file locked is stored as soon as it is free.
         const qint64 seq = call.bMine ? callRecords->add({sdate, stime, telno, name}) : 0;
         if (IsFormLoaded(QStringLiteral("FrmTelList")))
-            if (FrmTelList* list = FrmTelList::Instance()) {
-                list->AddNewCall(sdate, stime, telno, name);
-                if (seq > 0)
-                    list->CallStored(sdate, stime, telno, seq);
-            }
+            if (FrmTelList* list = FrmTelList::Instance())
+                list->AddNewCall(sdate, stime, telno, name, seq);
         cmdTelList_Click();
     } catch (const dao::DaoError& err) {
         CloseRS(rs);
