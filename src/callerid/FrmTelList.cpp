@@ -1,5 +1,6 @@
 #include "callerid/FrmTelList.h"
 
+#include "callerid/IncomingCall.h"
 #include "frame/modDao.h"
 #include "frame/modGlobal.h"
 #include "frame/modMain.h"
@@ -18,9 +19,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
 
 using platform::SpreadGrid;
 
@@ -31,9 +34,8 @@ const QString kFormName = QStringLiteral("FrmTelList");
 // Columns of grid 0 (today's calls).
 enum : int { ColDate = 1, ColTime = 2, ColTel = 3, ColName = 4, ColAnswered = 5, ColSeq = 6 };
 
-// Nobody has answered a call whose answer is white space of any kind (blanks, tabs, line
-// breaks, the wide blanks of Korean input): the window and the claim's statement both go by
-// this one rule.
+// A name or a text in a cell is blank when it is white space of any kind (blanks, tabs,
+// line breaks, the wide blanks of Korean input).
 bool isBlankAnswer(const QString& answer) { return answer.trimmed().isEmpty(); }
 
 // Every character that isBlankAnswer passes over, for the statement's trim().
@@ -49,11 +51,19 @@ const QString& whiteSpaceCharacters()
     return chars;
 }
 
+// Nobody has answered a call whose answer is white space of any kind (isBlankAnswer's
+// characters, bound as the one value of the condition) or no value at all (rows of older
+// files); any other character is an answer, an invisible one too. The stored value is
+// judged by the statement itself, for the window's buttons as for the claim, so the two
+// agree whatever becomes of the value on its way to the window.
+const QString kNotAnswered = QStringLiteral("(sdam IS NULL OR trim(sdam, ?) = '')");
+
 QString todayText() { return platform::today().toString(QStringLiteral("yyyy-MM-dd")); }
 
 // Empties the grid, then copies the rows of the statement into it, one column per field.
+// perRow, when given, is told of every row copied, with the recordset on it.
 void fillGrid(SpreadGrid* g, const QString& sql, const QVariantList& params, const QStringList& fields,
-              const char* procedure)
+              const char* procedure, const std::function<void(int, dao::Recordset&)>& perRow = {})
 {
     g->SetMaxRows(0);
     RecordsetPtr rs;
@@ -66,9 +76,12 @@ void fillGrid(SpreadGrid* g, const QString& sql, const QVariantList& params, con
             rs->moveFirst();
         }
         int row = 1;
-        for (; !rs->eof(); rs->moveNext(), ++row)
+        for (; !rs->eof(); rs->moveNext(), ++row) {
             for (int c = 0; c < fields.size(); ++c)
                 g->SetText(c + 1, row, rs->text(fields[c]));
+            if (perRow)
+                perRow(row, *rs);
+        }
     } catch (const dao::DaoError& e) {
         ShowProcError(e.number(), e.description(), QString::fromLatin1(procedure), QStringLiteral("Form"), kFormName);
     }
@@ -248,16 +261,18 @@ void FrmTelList::cmdSum_Click()
 void FrmTelList::ShowTodayCalls()
 {
     SpreadGrid* g = spList[0];
+    const QString openField = QStringLiteral("open");
     fillGrid(g,
-             QStringLiteral("SELECT t.sdate, t.stime, t.stel, t.cname, t.sdam, t.seq FROM tellist AS t"
-                            " WHERE t.sdate = ? ORDER BY t.sdate DESC, t.stime DESC, t.seq DESC"),
-             {todayText()},
+             QStringLiteral("SELECT t.sdate, t.stime, t.stel, t.cname, t.sdam, t.seq, ") + kNotAnswered
+                 + QStringLiteral(" AS open FROM tellist AS t"
+                                  " WHERE t.sdate = ? ORDER BY t.sdate DESC, t.stime DESC, t.seq DESC"),
+             {whiteSpaceCharacters(), todayText()},
              {QStringLiteral("sdate"), QStringLiteral("stime"), QStringLiteral("stel"), QStringLiteral("cname"),
               QStringLiteral("sdam"), QStringLiteral("seq")},
-             "ShowTodayCalls");
-    for (int r = 1; r <= g->MaxRows(); ++r)
-        if (isBlankAnswer(g->GetText(ColAnswered, r)))
-            setButtonCell(g, ColAnswered, r);
+             "ShowTodayCalls", [&](int row, dao::Recordset& rs) {
+                 if (rs.toInt64(rs.fieldIndex(openField)) != 0)
+                     setButtonCell(g, ColAnswered, row);
+             });
     if (g->MaxRows() > 0) {
         g->SetActiveCell(1, 1);
         ShowCallerHistory(1);
@@ -310,7 +325,8 @@ void FrmTelList::ShowMyCalls()
              "ShowMyCalls");
 }
 
-void FrmTelList::AddNewCall(const QString& sDate, const QString& sTime, const QString& sTelNo, const QString& sCust)
+void FrmTelList::AddNewCall(const QString& sDate, const QString& sTime, const QString& sTelNo, const QString& sCust,
+                            qint64 seq)
 {
     SpreadGrid* g = spList[0];
     g->SetMaxRows(g->MaxRows() + 1);
@@ -320,12 +336,26 @@ void FrmTelList::AddNewCall(const QString& sDate, const QString& sTime, const QS
     g->SetText(ColTel, 1, sTelNo);
     g->SetText(ColName, 1, sCust);
     g->SetText(ColAnswered, 1, QString());
-    g->SetText(ColSeq, 1, QString());
+    g->SetText(ColSeq, 1, seq > 0 ? QString::number(seq) : QString());
     g->SetActiveCell(1, 1);
     g->SetTopRow(1);
     setButtonCell(g, ColAnswered, 1);
     ShowCallerHistory(1);
 }
+
+void FrmTelList::CallStored(const QString& sDate, const QString& sTime, const QString& sTelNo, qint64 seq)
+{
+    SpreadGrid* g = spList[0];
+    for (int r = g->MaxRows(); r >= 1; --r) {
+        if (g->GetText(ColSeq, r).isEmpty() && g->GetText(ColTel, r) == sTelNo && g->GetText(ColTime, r) == sTime
+            && g->GetText(ColDate, r) == sDate) {
+            g->SetText(ColSeq, r, QString::number(seq));
+            return;
+        }
+    }
+}
+
+void FrmTelList::SetCallRecords(CallRecordQueue* records) { m_callRecords = records; }
 
 void FrmTelList::spList_LeaveCell(int Index, int Col, int Row, int NewCol, int NewRow, bool& Cancel)
 {
@@ -341,10 +371,7 @@ qint64 FrmTelList::ClaimCall(dao::Database* db, qint64 seq, const QString& name)
     if (!db)
         return 0;
     try {
-        // Nobody has answered yet: white space only (isBlankAnswer), or no value at all in
-        // rows of older files.
-        return db->execute(QStringLiteral("UPDATE tellist SET sdam = ? WHERE seq = ?"
-                                          " AND (trim(sdam, ?) = '' OR sdam IS NULL)"),
+        return db->execute(QStringLiteral("UPDATE tellist SET sdam = ? WHERE seq = ? AND ") + kNotAnswered,
                            {name, seq, whiteSpaceCharacters()});
     } catch (const dao::DaoError&) {
         return 0;
@@ -369,12 +396,26 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
     const double seqValue = g->GetText(ColSeq, Row).trimmed().toDouble();
     const qint64 rowSeq = std::fabs(seqValue) < 9.2e18 ? qRound64(seqValue) : 0;
 
-    QString sql = QStringLiteral("SELECT t.seq, t.sdam FROM tellist AS t");
-    QVariantList params;
+    // A call of this workstation listed before its record could be stored is claimed with
+    // that record only, once it exists.
+    if (rowSeq < 1 && m_callRecords
+        && m_callRecords->isWaiting(g->GetText(ColDate, Row), g->GetText(ColTime, Row), g->GetText(ColTel, Row))) {
+        MsgInfo(QStringLiteral("아직 저장되지 않은 전화입니다. 잠시 후 다시 누르세요."));
+        return;
+    }
+
+    QString sql = QStringLiteral("SELECT t.seq, ") + kNotAnswered + QStringLiteral(" AS open FROM tellist AS t");
+    QVariantList params{whiteSpaceCharacters()};
+    QSet<qint64> listed; // calls that other rows stand for
     if (rowSeq < 1) {
-        // A call added live stands for the newest stored call from that number.
-        sql += QStringLiteral(" WHERE stel = ? ORDER BY sdate DESC, stime DESC, seq DESC LIMIT 1");
-        params << g->GetText(ColTel, Row);
+        // A call added live (another workstation's) stands for the newest call from that
+        // number stored on the row's day, but never for a call that another row lists.
+        sql += QStringLiteral(" WHERE stel = ? AND sdate = ? ORDER BY sdate DESC, stime DESC, seq DESC");
+        params << g->GetText(ColTel, Row) << g->GetText(ColDate, Row);
+        for (int r = 1; r <= g->MaxRows(); ++r)
+            if (r != Row)
+                if (const qint64 other = g->GetText(ColSeq, r).toLongLong(); other > 0)
+                    listed.insert(other);
     } else {
         sql += QStringLiteral(" WHERE seq = ?");
         params << rowSeq;
@@ -384,12 +425,14 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
         return;
     qint64 seq = 0;
     try {
+        while (!rs->eof() && listed.contains(rs->toInt64(0)))
+            rs->moveNext();
         if (rs->eof()) {
             CloseRS(rs);
             MsgInfo(QStringLiteral("이미 다른 사람이 눌렀거나 해당자료를 찾을 수 없습니다."));
             return;
         }
-        if (!isBlankAnswer(rs->text(QStringLiteral("sdam")))) {
+        if (rs->toInt64(1) == 0) {
             CloseRS(rs);
             MsgInfo(QStringLiteral("이미 다른 사람이 눌렀습니다."));
             return;
@@ -411,6 +454,7 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
         g->SetTypeHAlign(SpreadGrid::HAlignCenter);
         g->SetTypeVAlign(SpreadGrid::VAlignCenter);
         g->SetText(ColAnswered, Row, name);
+        g->SetText(ColSeq, Row, QString::number(seq));
         SpreadGrid* mine = spList[2];
         mine->SetMaxRows(mine->MaxRows() + 1);
         mine->InsertRows(1, 1);

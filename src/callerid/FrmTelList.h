@@ -1,7 +1,9 @@
 #pragma once
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
+class CallRecordQueue;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -23,8 +25,17 @@ public:
     explicit FrmTelList(QWidget* parent = nullptr);
     ~FrmTelList() override;
 
-    // A new call at the top of grid 0, with an answer button, and that caller's history.
-    void AddNewCall(const QString& sDate, const QString& sTime, const QString& sTelNo, const QString& sCust);
+    // A new call at the top of grid 0, with an answer button, and that caller's history;
+    // seq is its key when its record is stored already (0: not yet, or not by this
+    // workstation).
+    void AddNewCall(const QString& sDate, const QString& sTime, const QString& sTelNo, const QString& sCust,
+                    qint64 seq = 0);
+    // The record of a call listed without its key has been stored as seq: the oldest such
+    // row of that date, time and number gets the key, and a claim of it goes to that record.
+    void CallStored(const QString& sDate, const QString& sTime, const QString& sTelNo, qint64 seq);
+    // The calls of this workstation that wait to be stored: a row of one of them cannot be
+    // claimed until its record exists.
+    void SetCallRecords(CallRecordQueue* records);
 
     void Form_Load();
     void InitListGrids();
@@ -55,4 +66,5 @@ private:
     void txtMyName_Change();
     void spList_LeaveCell(int Index, int Col, int Row, int NewCol, int NewRow, bool& Cancel);
     bool m_loading = false;
+    QPointer<CallRecordQueue> m_callRecords;
 };

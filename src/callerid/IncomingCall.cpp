@@ -5,6 +5,8 @@
 #include "platform/Recordset.h"
 #include "platform/SqlText.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kMaxTelNoChars = 20; // tellist.stel
@@ -118,31 +120,38 @@ CallRecordQueue::CallRecordQueue(QObject* parent) : QObject(parent)
     connect(&m_retry, &QTimer::timeout, this, &CallRecordQueue::writeWaiting);
 }
 
-bool CallRecordQueue::write(const Call& call, int waitMs)
+qint64 CallRecordQueue::write(const Call& call, int waitMs)
 {
     if (!gDB)
         throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
     // A transaction of this workstation's own (a print filling its table) is not the call's:
     // written inside it, the call would go with it when it is rolled back.
     if (gDB->inTransaction())
-        return false;
+        return 0;
     try {
         ScopedLockWait brief(*gDB, waitMs);
-        InsertCallRecord(*gDB, call.sdate, call.stime, call.stel, call.cname);
-        return true;
+        return InsertCallRecord(*gDB, call.sdate, call.stime, call.stel, call.cname);
     } catch (const dao::DaoError& e) {
         if (e.number() == dao::errLocked)
-            return false;
+            return 0;
         throw;
     }
 }
 
-bool CallRecordQueue::add(const Call& call)
+qint64 CallRecordQueue::add(const Call& call)
 {
-    if (m_waiting.isEmpty() && !m_writing && write(call, kCallLockWaitMs))
-        return true;
+    if (m_waiting.isEmpty() && !m_writing)
+        if (const qint64 seq = write(call, kCallLockWaitMs))
+            return seq;
     queue(call);
-    return false;
+    return 0;
+}
+
+bool CallRecordQueue::isWaiting(const QString& sdate, const QString& stime, const QString& stel) const
+{
+    return std::any_of(m_waiting.cbegin(), m_waiting.cend(), [&](const Call& c) {
+        return c.sdate == sdate && c.stime == stime && c.stel == stel;
+    });
 }
 
 void CallRecordQueue::queue(const Call& call)
@@ -159,9 +168,12 @@ void CallRecordQueue::writeWaiting()
     m_writing = true;
     while (!m_waiting.isEmpty()) {
         try {
-            if (!write(m_waiting.first(), kCallRetryWaitMs))
+            const qint64 seq = write(m_waiting.first(), kCallRetryWaitMs);
+            if (!seq)
                 break;
-            m_waiting.removeFirst();
+            const Call call = m_waiting.takeFirst();
+            if (m_onStored)
+                m_onStored(call, seq);
         } catch (const dao::DaoError& e) {
             m_waiting.removeFirst();
             if (m_onError)
@@ -173,18 +185,23 @@ void CallRecordQueue::writeWaiting()
         m_retry.start();
 }
 
-void CallRecordQueue::flush()
+QList<CallRecordQueue::Call> CallRecordQueue::flush(QDeadlineTimer deadline)
 {
     m_retry.stop();
+    QList<Call> notWritten;
     while (!m_waiting.isEmpty()) {
         const Call call = m_waiting.takeFirst();
         try {
             if (!gDB)
                 throw dao::DaoError(dao::errObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
-            InsertCallRecord(*gDB, call.sdate, call.stime, call.stel, call.cname);
-        } catch (const dao::DaoError& e) {
-            if (m_onError)
-                m_onError(e);
+            // what is left of the one wait; once it is spent, no call waits any more
+            ScopedLockWait rest(*gDB, int(qMax<qint64>(0, deadline.remainingTime())));
+            const qint64 seq = InsertCallRecord(*gDB, call.sdate, call.stime, call.stel, call.cname);
+            if (m_onStored)
+                m_onStored(call, seq);
+        } catch (const dao::DaoError&) {
+            notWritten << call;
         }
     }
+    return notWritten;
 }

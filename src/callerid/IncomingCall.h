@@ -1,5 +1,6 @@
 #pragma once
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -86,27 +87,32 @@ public:
     explicit CallRecordQueue(QObject* parent = nullptr);
 
     // Stores the call: at once when no call waits before it and the file is free, else
-    // later. True when it is written now. Throws dao::DaoError for any failure but a lock
-    // (the call is then not kept).
-    bool add(const Call& call);
+    // later. The call's key (seq) when it is written now, else 0. Throws dao::DaoError for
+    // any failure but a lock (the call is then not kept).
+    qint64 add(const Call& call);
     // Puts the call behind the waiting ones without trying to write it.
     void queue(const Call& call);
     // The calls not written yet, oldest first.
     const QList<Call>& waiting() const { return m_waiting; }
+    // Whether a call of that date, time and number is among them.
+    bool isWaiting(const QString& sdate, const QString& stime, const QString& stel) const;
+    // Told of every waiting call as it is written later, with its key.
+    void setStoredHandler(std::function<void(const Call&, qint64)> handler) { m_onStored = std::move(handler); }
     // Told of a failure other than a lock that a waiting call met later; that call is given up.
     void setErrorHandler(std::function<void(const dao::DaoError&)> handler) { m_onError = std::move(handler); }
-    // Writes every waiting call now, each waiting for a lock as long as the database's own
-    // limit (the end of the program); a call that still cannot be written goes to the error
-    // handler.
-    void flush();
+    // Writes every waiting call now (the end of the program), all of them together waiting
+    // for a lock until deadline at most. Returns the calls that could not be written, oldest
+    // first; they are given up, and the caller tells the user.
+    QList<Call> flush(QDeadlineTimer deadline);
 
 private:
-    // Written: true; locked (or inside a transaction of the main database's own): false.
-    static bool write(const Call& call, int waitMs);
+    // Written: its key; locked (or inside a transaction of the main database's own): 0.
+    static qint64 write(const Call& call, int waitMs);
     void writeWaiting();
 
     QList<Call> m_waiting;
     QTimer m_retry;
     bool m_writing = false;
     std::function<void(const dao::DaoError&)> m_onError;
+    std::function<void(const Call&, qint64)> m_onStored;
 };

@@ -38,6 +38,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -215,6 +216,11 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     tmrShowCalls->setInterval(kCallRetryMs);
     connect(tmrShowCalls, &QTimer::timeout, this, [this] { ShowReceivedCalls(true); });
     callRecords = new CallRecordQueue(this);
+    // A call listed before it could be stored gets its key in the call list once it is.
+    callRecords->setStoredHandler([](const CallRecordQueue::Call& c, qint64 seq) {
+        if (FrmTelList* list = FrmTelList::Instance())
+            list->CallStored(c.sdate, c.stime, c.stel, seq);
+    });
     callRecords->setErrorHandler([](const dao::DaoError& err) {
         ShowProcError(err.number(), err.description(), QStringLiteral("InputFromRinglet"), QStringLiteral("Form"),
                       QStringLiteral("frmMain"));
@@ -1173,6 +1179,14 @@ void frmMain::ShowReceivedCalls(bool retry)
     while (!callsToShow.isEmpty()) {
         const ReceivedCall call = callsToShow.first();
         if (!ShowCall(call, retry ? kCallRetryWaitMs : kCallLockWaitMs)) {
+            // Every caller still waiting is named, the newest first, and the box holds the
+            // newest caller's number.
+            QStringList waiting;
+            for (auto it = callsToShow.crbegin(); it != callsToShow.crend(); ++it)
+                waiting << it->telno;
+            cmbGetRinglet->setEditText(callsToShow.last().telno);
+            pnlinfoSales->setText(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.(")
+                                  + waiting.join(QStringLiteral(", ")) + QLatin1Char(')'));
             tmrShowCalls->start();
             break;
         }
@@ -1207,11 +1221,8 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
         ScopedLockWait brief(*gDB, lockWaitMs);
         rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
     } catch (const dao::DaoError& err) {
-        if (err.number() == dao::errLocked) {
-            pnlinfoSales->setText(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.(")
-                                  + cmbGetRinglet->currentText() + QLatin1Char(')'));
-            return false;
-        }
+        if (err.number() == dao::errLocked)
+            return false; // the panel names the callers waiting
         ShowRecordsetError(err.number(), err.description(), sql);
         return true;
     }
@@ -1248,11 +1259,10 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
         const QString stime = when.toString(QStringLiteral("HH:mm:ss"));
         // Only the workstation whose server heard the call stores it; a call that finds the
         // file locked is stored as soon as it is free.
-        if (call.bMine)
-            callRecords->add({sdate, stime, telno, name});
+        const qint64 seq = call.bMine ? callRecords->add({sdate, stime, telno, name}) : 0;
         if (IsFormLoaded(QStringLiteral("FrmTelList")))
             if (FrmTelList* list = FrmTelList::Instance())
-                list->AddNewCall(sdate, stime, telno, name);
+                list->AddNewCall(sdate, stime, telno, name, seq);
         cmdTelList_Click();
     } catch (const dao::DaoError& err) {
         CloseRS(rs);
@@ -1265,9 +1275,13 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
 void frmMain::StoreCallsOnExit()
 {
     // Calls of this workstation that could not even be read yet are looked up now for the
-    // caller's name; then every call still waiting is written. Here, as for any action of the
-    // user's, the usual wait for another workstation's lock applies.
+    // caller's name; then every call still waiting is written. All of them together wait
+    // once for another workstation's lock, as long as any action of the user's would; the
+    // calls that still cannot be stored are named in one message, so the user can note them.
     tmrShowCalls->stop();
+    const int limit = !gDB ? 0 : gDB->busyTimeout() >= 0 ? gDB->busyTimeout() : dao::Database::defaultBusyLimit();
+    const QDeadlineTimer deadline(limit);
+    const auto rest = [&deadline] { return int(qMax<qint64>(0, deadline.remainingTime())); };
     const QList<ReceivedCall> unshown = std::exchange(callsToShow, {});
     for (const ReceivedCall& call : unshown) {
         QString local;
@@ -1279,6 +1293,7 @@ void frmMain::StoreCallsOnExit()
             QVariantList params;
             const QString sql = CallerLookupSql(local, params);
             if (gDB) {
+                ScopedLockWait wait(*gDB, rest());
                 const auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
                 name = ReadCaller(*rs).name;
             }
@@ -1288,7 +1303,14 @@ void frmMain::StoreCallsOnExit()
         callRecords->queue({call.received.toString(QStringLiteral("yyyy-MM-dd")),
                             call.received.toString(QStringLiteral("HH:mm:ss")), call.telno, name});
     }
-    callRecords->flush();
+    const QList<CallRecordQueue::Call> lost = callRecords->flush(deadline);
+    if (lost.isEmpty())
+        return;
+    QString text = QStringLiteral("다음 전화를 전화 리스트에 저장하지 못했습니다. 따로 적어 두십시오.\r\n");
+    for (const CallRecordQueue::Call& c : lost)
+        text += QStringLiteral("\r\n") + c.stel + QStringLiteral("  ") + c.sdate + QLatin1Char(' ') + c.stime
+            + (c.cname.isEmpty() ? QString() : QStringLiteral("  ") + c.cname);
+    MsgWarn(text);
 }
 
 void frmMain::loadCallerIdClient()
@@ -1315,6 +1337,8 @@ void frmMain::cmdTelList_Click()
 {
     const bool loaded = IsFormLoaded(QStringLiteral("FrmTelList"));
     FrmTelList* list = FrmTelList::Load();
+    if (list)
+        list->SetCallRecords(callRecords);
     // Calls still on their way to the table are not read by the list's load: it shows them
     // as it shows a call that arrives while it is open.
     if (!loaded && list)

@@ -259,6 +259,68 @@ private slots:
         QCOMPARE(f.calls(), claimed);
     }
 
+    // Whatever the answer holds, the window and the claim judge it alike: a row shows its
+    // button exactly when its claim succeeds. Only white space and an empty value are no
+    // answer; every other character is one, the invisible ones too (a byte-order mark, a
+    // zero-width space, a soft hyphen, a word joiner), as are values that are no text.
+    void everyAnswerIsJudgedAlikeByWindowAndClaim()
+    {
+        Fixture f(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 65535)"
+            " INSERT INTO tellist (seq, sdate, stime, stel, cname, sdam)"
+            " SELECT i, '2024-03-20', '09:00:00', '0311112222', '', char(i) FROM n WHERE i NOT BETWEEN 55296 AND 57343;"
+            "INSERT INTO tellist (seq, sdate, stime, stel, cname, sdam) VALUES"
+            " (70001, '2024-03-20', '09:00:00', '0311112222', '', char(65279, 32, 12288)),"
+            " (70002, '2024-03-20', '09:00:00', '0311112222', '', char(32, 65279)),"
+            " (70003, '2024-03-20', '09:00:00', '0311112222', '', CAST(x'efbbbf' AS TEXT)),"
+            " (70004, '2024-03-20', '09:00:00', '0311112222', '', x'efbbbf'),"
+            " (70005, '2024-03-20', '09:00:00', '0311112222', '', x''),"
+            " (70006, '2024-03-20', '09:00:00', '0311112222', '', CAST(x'ff' AS TEXT)),"
+            " (70007, '2024-03-20', '09:00:00', '0311112222', '', 0),"
+            " (70008, '2024-03-20', '09:00:00', '0311112222', '', char(0)),"
+            " (70009, '2024-03-20', '09:00:00', '0311112222', '', char(128512)),"
+            " (70010, '2024-03-20', '09:00:00', '0311112222', '', char(9, 12288, 8233, 160));"));
+        f.openDb();
+        FrmTelList* w = openList();
+        platform::SpreadGrid* today = w->spList[0];
+        const int rows = today->MaxRows();
+        QCOMPARE(rows, 65535 - 2048 + 10);
+        w->txtMyName->setText(QStringLiteral("Kim"));
+        const auto isButton = [today](int row) {
+            today->SetCol(5);
+            today->SetRow(row);
+            return today->CellType() == int(platform::SpreadGrid::CellTypeButton);
+        };
+        QList<int> open, answered;
+        for (int row = 1; row <= rows; ++row)
+            (isButton(row) ? open : answered) << row;
+        // every button claims its call at the first press, with no message
+        QStringList openSeqs;
+        for (int row : open) {
+            const QString seq = today->GetText(6, row);
+            openSeqs << seq;
+            f.prompter->clear();
+            w->spList_ButtonClicked(0, 5, row, 0);
+            QVERIFY2(f.prompter->messages().isEmpty(),
+                     qPrintable(QStringLiteral("seq %1: %2").arg(seq, f.prompter->lastMessage().text)));
+            QCOMPARE(today->GetText(5, row), QStringLiteral("Kim"));
+        }
+        // white space, and nothing else, is open: the byte-order mark and its kin are answers
+        QVERIFY(openSeqs.contains(QStringLiteral("32")));
+        QVERIFY(openSeqs.contains(QStringLiteral("12288")));
+        QVERIFY(openSeqs.contains(QStringLiteral("70010")));
+        QVERIFY(openSeqs.contains(QStringLiteral("70005"))); // an empty value
+        for (const char* seq : {"65279", "8203", "8204", "8205", "8288", "173", "6158", "70001", "70002", "70003",
+                                "70004", "70006", "70007", "70008", "70009"})
+            QVERIFY2(!openSeqs.contains(QLatin1String(seq)), seq);
+        // and no row without a button can be claimed
+        dao::Transaction tx(*gDB); // rolled back
+        for (int row : answered) {
+            const qint64 seq = today->GetText(6, row).toLongLong();
+            QVERIFY2(FrmTelList::ClaimCall(gDB.get(), seq, QStringLiteral("Lee")) == 0, qPrintable(QString::number(seq)));
+        }
+    }
+
     void claimWritesTheNameOnce()
     {
         Fixture f(QString::fromUtf8(kCalls));

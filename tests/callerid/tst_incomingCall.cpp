@@ -108,7 +108,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(list->spList[0]->MaxRows(), 2, 5000);
         QCOMPARE(list->spList[0]->GetText(3, 1), QStringLiteral("01077778888"));
         QCOMPARE(list->spList[0]->GetText(4, 1), QStringLiteral("오'브라이언")); // a quote in a name is stored as it is
-        QCOMPARE(list->spList[0]->GetText(6, 1), QString());
+        QCOMPARE(list->spList[0]->GetText(6, 1), QString::number(2)); // stored at once: the row has its key
         QCOMPARE(list->spList[0]->CellType(), int(platform::SpreadGrid::CellTypeButton));
         QCOMPARE(f.calls().size(), 2);
         QCOMPARE(f.calls().at(1), QStringLiteral("2024-03-20|14:05:09|01077778888|오'브라이언|"));
@@ -367,6 +367,38 @@ private slots:
         QCOMPARE(f.prompter->messages().size(), 0);
     }
 
+    // While even reading must wait, every caller's number shows as it arrives: the box holds
+    // the newest, the panel names every caller still waiting. Once the file is free they are
+    // shown in the order they came.
+    void everyWaitingCallerIsNamed()
+    {
+        Fixture f(QString::fromUtf8(kParties));
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        auto locker = testsupport::Workstations::holdLock(f.dbFile, 60000);
+        QVERIFY(locker->readLine().startsWith("held=1"));
+        const QStringList numbers{QStringLiteral("0311112222"), QStringLiteral("01077778888"), QStringLiteral("025551234")};
+        for (int i = 0; i < numbers.size(); ++i) {
+            client->HandleDatagram(numbers[i].toLatin1(), i == 2 ? QStringLiteral("10.1.2.3") : own);
+            QCOMPARE(w->cmbGetRinglet->currentText(), numbers[i]);
+            for (int j = 0; j <= i; ++j)
+                QVERIFY2(w->pnlinfoSales->text().contains(numbers[j]), qPrintable(w->pnlinfoSales->text()));
+            QVERIFY(w->pnlinfoSales->text().startsWith(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다.")));
+        }
+        QCOMPARE(w->cmbGetRinglet->count(), 0);
+        locker->kill();
+        QVERIFY(locker->waitForFinished(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(w->cmbGetRinglet->count(), 3, 5000);
+        QVERIFY(w->cmbGetRinglet->itemText(2).startsWith(QStringLiteral("031-111-2222")));
+        QVERIFY(w->cmbGetRinglet->itemText(0).startsWith(QStringLiteral("02-555-1234")));
+        QCOMPARE(w->cmbGetRinglet->currentText(), numbers[2]);
+        QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), 2, 5000);
+        QCOMPARE(f.prompter->messages().size(), 0);
+    }
+
     // Calls that still wait for the file when the program is closed are stored before it ends.
     void callsWaitingAtTheEndAreStored()
     {
@@ -389,6 +421,147 @@ private slots:
         w->close();
         QCOMPARE(f.calls(), QStringList{QStringLiteral("2024-03-20|14:05:09|025551234|이가게|")});
         QCOMPARE(f.prompter->messages().size(), 0);
+    }
+
+    // A call listed while its record still waits for another workstation's write is claimed
+    // only with its own record: the claim is refused while the record waits, and succeeds
+    // once it is stored. An older call from the same number is never touched, nor by a row
+    // of another workstation's call that is not stored yet.
+    void answeringACallThatWaitsForTheFile()
+    {
+        Fixture f(QString::fromUtf8(kParties)
+                  + QStringLiteral("INSERT INTO tellist (seq, sdate, stime, stel, cname, sdam) VALUES"
+                                   " (1, '2024-03-19', '17:00:00', '0314446666', '', ''),"
+                                   " (2, '2024-03-20', '09:00:00', '0314446666', '', '');"));
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        const QStringList older = f.calls();
+        auto writer = testsupport::Workstations::holdWrite(f.dbFile, 120000);
+        QVERIFY(writer->readLine().startsWith("held=1"));
+        client->HandleDatagram("0314446666", own);
+        FrmTelList* list = FrmTelList::Instance();
+        QVERIFY(list);
+        platform::SpreadGrid* today = list->spList[0];
+        QCOMPARE(today->MaxRows(), 2);
+        QCOMPARE(today->GetText(3, 1), QStringLiteral("0314446666"));
+        QCOMPARE(today->GetText(6, 1), QString()); // not stored yet
+        list->txtMyName->setText(QStringLiteral("Kim"));
+        list->spList_ButtonClicked(0, 5, 1, 0);
+        QCOMPARE(f.prompter->messages().size(), 1);
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("아직 저장되지 않은 전화입니다. 잠시 후 다시 누르세요."));
+        QCOMPARE(f.calls(), older);
+        QCOMPARE(today->GetText(5, 1), QString());
+        QCOMPARE(list->spList[2]->MaxRows(), 0);
+
+        // the write ends: the call is stored, its row learns its key, and the claim takes it
+        writer->kill();
+        QVERIFY(writer->waitForFinished(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), 3, 5000);
+        QCOMPARE(f.calls().at(2), QStringLiteral("2024-03-20|14:05:09|0314446666||"));
+        QCOMPARE(today->GetText(6, 1), QStringLiteral("3"));
+        f.prompter->clear();
+        list->spList_ButtonClicked(0, 5, 1, 0);
+        QCOMPARE(f.prompter->messages().size(), 0);
+        QCOMPARE(f.calls(), older + QStringList{QStringLiteral("2024-03-20|14:05:09|0314446666||Kim")});
+        QCOMPARE(today->GetText(5, 1), QStringLiteral("Kim"));
+        QCOMPARE(list->spList[2]->GetText(5, 1), QStringLiteral("3"));
+
+        // another workstation's call from that number, listed before it stores it: the calls
+        // listed already and yesterday's are other calls
+        client->HandleDatagram("0314446666", QStringLiteral("10.1.2.3"));
+        QCOMPARE(today->MaxRows(), 3);
+        list->spList_ButtonClicked(0, 5, 1, 0);
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("이미 다른 사람이 눌렀거나 해당자료를 찾을 수 없습니다."));
+        QCOMPARE(f.calls().size(), 3);
+        QCOMPARE(f.calls().mid(0, 2), older);
+        // once stored there, the same press claims it
+        auto other = dao::Database::open(f.dbFile);
+        other->execute(QStringLiteral("INSERT INTO tellist (sdate, stime, stel, cname, sdam)"
+                                      " VALUES ('2024-03-20', '14:05:10', '0314446666', '', '')"));
+        f.prompter->clear();
+        list->spList_ButtonClicked(0, 5, 1, 0);
+        QCOMPARE(f.prompter->messages().size(), 0);
+        QCOMPARE(f.calls().at(3), QStringLiteral("2024-03-20|14:05:10|0314446666||Kim"));
+        QCOMPARE(f.calls().mid(0, 2), older);
+
+        // with the list open, a call of the same second from that number waits in turn
+        writer = testsupport::Workstations::holdWrite(f.dbFile, 120000);
+        QVERIFY(writer->readLine().startsWith("held=1"));
+        client->HandleDatagram("0314446666", own);
+        QCOMPARE(today->MaxRows(), 4);
+        list->spList_ButtonClicked(0, 5, 1, 0);
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("아직 저장되지 않은 전화입니다. 잠시 후 다시 누르세요."));
+        writer->kill();
+        QVERIFY(writer->waitForFinished(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(today->GetText(6, 1), QStringLiteral("5"), 5000);
+        QCOMPARE(today->GetText(6, 3), QStringLiteral("3"));
+        f.prompter->clear();
+        list->spList_ButtonClicked(0, 5, 1, 0);
+        QCOMPARE(f.prompter->messages().size(), 0);
+        QCOMPARE(f.calls().at(4), QStringLiteral("2024-03-20|14:05:09|0314446666||Kim"));
+        QCOMPARE(f.calls().mid(0, 2), older);
+    }
+
+    // A lock that never frees: the close waits once, up to the usual limit, for all the
+    // waiting calls together, then one message names every call of this workstation that
+    // could not be stored, with its time. Calls not shown yet (even reading had to wait) and
+    // calls shown whose record waits alike.
+    void closingUnderALockThatNeverFrees_data()
+    {
+        QTest::addColumn<QString>("holder");
+        QTest::newRow("reading waits too") << QStringLiteral("hold");
+        QTest::newRow("writing waits") << QStringLiteral("holdwrite");
+        QTest::newRow("a read that never ends") << QStringLiteral("holdread");
+    }
+    void closingUnderALockThatNeverFrees()
+    {
+        QFETCH(QString, holder);
+        const bool exclusive = holder == QLatin1String("hold");
+        Fixture f(QString::fromUtf8(kParties));
+        QTime clock(14, 5, 9);
+        platform::setClock([&clock] { return QDateTime(QDate(2024, 3, 20), clock); });
+        constexpr int kLimitMs = 2000;
+        dao::Database::setDefaultBusyLimit(kLimitMs);
+        const auto restoreLimit = qScopeGuard([] { dao::Database::setDefaultBusyLimit(-1); });
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        const QString own = client->LocalIP();
+        auto locker = holder == QLatin1String("holdwrite")
+            ? testsupport::Workstations::holdWrite(f.dbFile, 120000)
+            : testsupport::Workstations::holdLock(f.dbFile, 120000, exclusive);
+        QVERIFY(locker->readLine().startsWith("held=1"));
+        const QStringList numbers{QStringLiteral("0311112222"), QStringLiteral("01077778888"), QStringLiteral("025551234")};
+        for (int i = 0; i < numbers.size(); ++i) {
+            clock = QTime(14, 5, 10 + i);
+            client->HandleDatagram(numbers[i].toLatin1(), own);
+        }
+        client->HandleDatagram("0299998888", QStringLiteral("10.1.2.3")); // another workstation's to store
+        QCOMPARE(w->cmbGetRinglet->count(), exclusive ? 0 : 4);
+        f.prompter->modalAnswers.enqueue([](QDialog& d) {
+            if (auto* b = qobject_cast<frmMsgBackUp*>(&d))
+                b->cmdResult(2)->click(); // close without a backup
+            return d.result();
+        });
+        QElapsedTimer closing;
+        closing.start();
+        w->close();
+        const qint64 ms = closing.elapsed();
+        QCOMPARE(locker->state(), QProcess::Running);
+        qInfo("close: %lld ms with a limit of %d ms", ms, kLimitMs);
+        QVERIFY2(ms < 2 * kLimitMs, qPrintable(QString::number(ms)));
+        QCOMPARE(f.prompter->messages().size(), 1);
+        const QString text = f.prompter->lastMessage().text;
+        for (int i = 0; i < numbers.size(); ++i) {
+            QVERIFY2(text.contains(numbers[i]), qPrintable(text));
+            QVERIFY2(text.contains(QStringLiteral("2024-03-20 14:05:1%1").arg(i)), qPrintable(text));
+        }
+        QVERIFY2(!text.contains(QStringLiteral("0299998888")), qPrintable(text));
+        locker->kill();
+        QVERIFY(locker->waitForFinished(5000));
+        QCOMPARE(f.calls(), QStringList());
     }
 
     void anotherWorkstationsCallIsShownNotStored()
