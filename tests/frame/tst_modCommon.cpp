@@ -57,6 +57,7 @@ private slots:
         QTest::newRow("0082 without separators") << "00821012345678" << "010-1234-5678" << "1234-5678";
         QTest::newRow("other country after 00") << "001-1-212-555-0100" << "001-1212555-0100" << "1212555-0100";
         QTest::newRow("scheme stays as typed") << "tel:+821055556666" << "tel:+821055556666" << untouched;
+        QTest::newRow("+82 and no number") << "+82 (  )" << "+82 (  )" << untouched;
     }
 
     // A number as the caller-ID server sends it: every digit counts, whatever else the text
