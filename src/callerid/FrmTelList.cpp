@@ -22,6 +22,7 @@
 #include <QSet>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -97,10 +98,37 @@ void setButtonCell(SpreadGrid* g, int col, int row)
     g->SetCellType(SpreadGrid::CellTypeButton);
 }
 
-void designGrid(SpreadGrid* g, const QStringList& headers, const QList<double>& widths)
+// The width (in column units) that shows the longest of the common numbers whole in the
+// grid's font: a 0505 number with hyphens (14 characters) and a mobile number with +82 (13),
+// written with the font's widest digit.
+double numberColWidth(SpreadGrid* g)
+{
+    const QFontMetricsF fm(g->font());
+    QChar widest = QLatin1Char('0');
+    for (char d = '1'; d <= '9'; ++d)
+        if (fm.horizontalAdvance(QLatin1Char(d)) > fm.horizontalAdvance(widest))
+            widest = QLatin1Char(d);
+    const QString four(4, widest);
+    double width = 0;
+    g->SetMaxRows(1);
+    for (const QString& sample : {four + QLatin1Char('-') + four + QLatin1Char('-') + four,
+                                  QLatin1Char('+') + QString(12, widest)}) {
+        g->SetText(ColTel, 1, sample);
+        width = std::max(width, g->MaxTextCellWidth(ColTel, 1));
+    }
+    g->SetMaxRows(0);
+    return width;
+}
+
+// widths: the columns' design widths. The number column (3) is widened to show the common
+// numbers whole; the column giver gives up that width, so the grid keeps its width.
+void designGrid(SpreadGrid* g, const QStringList& headers, QList<double> widths, int giver)
 {
     g->SetMaxCols(headers.size() + 1); // the last column holds the call's key
     g->SetMaxRows(0);
+    const double extra = std::max(0.0, numberColWidth(g) - widths[ColTel - 1]);
+    widths[ColTel - 1] += extra;
+    widths[giver - 1] -= extra;
     for (int c = 0; c < headers.size(); ++c) {
         g->SetText(c + 1, 0, headers[c]);
         g->SetColWidth(c + 1, widths.value(c, 10));
@@ -193,13 +221,13 @@ void FrmTelList::buildControls()
     }
     designGrid(spList[0], {QStringLiteral("일자"), QStringLiteral("시간"), QStringLiteral("전화번호"),
                            QStringLiteral("고객명"), QStringLiteral("수신자")},
-               {9, 7, 11, 13, 8});
+               {9, 7, 11, 13, 8}, 4);
     designGrid(spList[1], {QStringLiteral("일자"), QStringLiteral("시간"), QStringLiteral("전화번호"),
                            QStringLiteral("수신자")},
-               {9, 7, 11, 8});
+               {9, 7, 11, 8}, 4);
     designGrid(spList[2], {QStringLiteral("일자"), QStringLiteral("시간"), QStringLiteral("전화번호"),
                            QStringLiteral("고객명")},
-               {9, 7, 11, 10});
+               {9, 7, 11, 10}, 4);
 
     auto* right = new QVBoxLayout;
     right->addLayout(boxes[1], 1);

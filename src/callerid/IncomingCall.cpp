@@ -43,12 +43,17 @@ QString DroppedPayloadText(const QString& text)
 QString CallerLookupSql(const QString& local, QVariantList& params)
 {
     static const char* const telColumns[] = {"tel", "tel2", "tel3", "tel4", "tel5", "tel6", "phone"};
-    const QString pattern = dao::likeEndsWith(local);
+    // The numbers are compared by their digits: a party's number keeps the text it was
+    // typed with (hyphens, blanks, brackets, "+1", "+82"), and the area code takes no part.
+    QString digits;
+    for (QChar c : local)
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digits += c;
     QStringList conditions;
     params.clear();
     for (const char* col : telColumns) {
-        conditions << QStringLiteral("maechul.%1 LIKE ?%2").arg(QLatin1String(col), QLatin1String(dao::kLikeEscape));
-        params << pattern;
+        conditions << QStringLiteral("DIGITSENDWITH(maechul.%1, ?)").arg(QLatin1String(col));
+        params << digits;
     }
     return QStringLiteral(
                "SELECT DISTINCT ifnull(total.pro_name, '') || '(' || ifnull(total.maechul_date, '') || ')' AS PName,"

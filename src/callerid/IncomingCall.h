@@ -32,9 +32,9 @@ bool IsPossibleTelNo(const QString& text);
 QString DroppedPayloadText(const QString& text);
 
 // The lookup statement for the local part of a number (the number without its area code,
-// as FormatCallerTelNo gives it): sales parties whose telephone or mobile columns end with it,
-// each with its vouchers (a party without vouchers too), newest sale first. The local part
-// is bound seven times as a suffix pattern.
+// as FormatCallerTelNo gives it): sales parties whose telephone or mobile columns end with its
+// digits, whatever signs or blanks stand between them there, each with its vouchers (a party
+// without vouchers too), newest sale first. The digits are bound seven times.
 QString CallerLookupSql(const QString& local, QVariantList& params);
 
 // Reads the caller from the lookup's rows (first row: the party; every row: one product).

@@ -196,23 +196,41 @@ bool isTelSeparator(QChar c)
         || c == QLatin1Char('.');
 }
 
-// The digits of a telephone text, in order, with "+82" at its start read as the leading 0.
+// The digits of a telephone text, in order, with "+82" or "0082" at its start (the country
+// code of Korea, dialled from abroad or through the international prefix 00) read as the
+// leading 0 of the national number.
 // onlyNumber: a character that is neither a digit nor a separator makes the text more than a
-// number; the result is then false (digits incomplete). Otherwise such characters are dropped.
+// number; the result is then false (digits incomplete). Otherwise such characters are dropped,
+// and a "tel:" before the number is passed over as well.
 bool telDigits(const QString& telephone, bool onlyNumber, QString& digits)
 {
     QString text;
     text.reserve(telephone.size());
     for (QChar c : telephone)
         text += narrowTelChar(c);
-    // "+82" before the number is the country code of Korea: the number goes on as a
-    // national one, whose leading 0 it stands for.
     qsizetype from = 0;
-    while (from < text.size() && text.at(from) == QLatin1Char(' '))
-        ++from;
-    const bool korea = text.mid(from, 3) == QLatin1String("+82");
-    if (korea)
-        from += 3;
+    const auto skipBlanks = [&text, &from] {
+        while (from < text.size() && text.at(from) == QLatin1Char(' '))
+            ++from;
+    };
+    skipBlanks();
+    if (!onlyNumber && text.mid(from, 4).compare(QLatin1String("tel:"), Qt::CaseInsensitive) == 0) {
+        from += 4;
+        skipBlanks();
+    }
+    // The country code counts only with a number after it.
+    qsizetype prefix = 0;
+    if (text.mid(from, 3) == QLatin1String("+82"))
+        prefix = 3;
+    else if (text.mid(from, 4) == QLatin1String("0082"))
+        prefix = 4;
+    bool korea = false;
+    if (prefix > 0) {
+        for (qsizetype i = from + prefix; i < text.size() && !korea; ++i)
+            korea = text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9');
+        if (korea)
+            from += prefix;
+    }
     digits.clear();
     for (qsizetype i = from; i < text.size(); ++i) {
         const QChar c = text.at(i);
@@ -221,7 +239,7 @@ bool telDigits(const QString& telephone, bool onlyNumber, QString& digits)
         else if (onlyNumber && !isTelSeparator(c))
             return false;
     }
-    if (korea && !digits.isEmpty() && !digits.startsWith(QLatin1Char('0')))
+    if (korea && !digits.startsWith(QLatin1Char('0')))
         digits.prepend(QLatin1Char('0'));
     return true;
 }

@@ -30,15 +30,15 @@ bool IsAllDigits(const QString& text);
 
 // Formats a telephone number with hyphens (area code, middle part, last four digits).
 // A number is digits (full-width ones too) and the separators blank, hyphen, brackets and
-// dot, optionally after "+82" (read as the leading 0); a text holding anything else is
-// returned as it is. local receives the number without its area code; it is left alone
-// when the number is returned unformatted. Never fails.
+// dot, optionally after "+82" or "0082" (the country code, read as the leading 0); a text
+// holding anything else is returned as it is. local receives the number without its area
+// code; it is left alone when the number is returned unformatted. Never fails.
 QString FormatTelNo(const QString& telephone, QString& local);
 QString FormatTelNo(const QString& telephone);
 // The same for a number as the caller-ID server sends it: its digits are the number, read in
-// order whatever else the text holds ("+1-212...", "0212345678#", "tel:..."), "+82" at its
-// start as the leading 0. A text of fewer than 6 characters, or with at most 4 digits, is
-// returned unformatted and local is left alone.
+// order whatever else the text holds ("+1-212...", "0212345678#", "tel:..."); "+82" or "0082"
+// at its start, after an optional "tel:", is the leading 0. A text of fewer than 6
+// characters, or with at most 4 digits, is returned unformatted and local is left alone.
 QString FormatCallerTelNo(const QString& telephone, QString& local);
 // True when the number begins with "01" and has 10 or more characters.
 bool IsMobileNumber(const QString& number);

@@ -207,6 +207,44 @@ void asNumberFunc(sqlite3_context* ctx, int, sqlite3_value** argv)
     }
 }
 
+// DIGITSENDWITH(text, digits): 1 when the decimal digits of text, read in order with every
+// other character left out, end with digits (ASCII digits, not empty); else 0. Full-width
+// digits count as digits. The text is read from its end, so most texts are decided at once.
+void digitsEndWithFunc(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const auto* text = sqlite3_value_text(argv[0]);
+    const auto* want = sqlite3_value_text(argv[1]);
+    const int textLen = sqlite3_value_bytes(argv[0]);
+    int wantLen = sqlite3_value_bytes(argv[1]);
+    if (!text || !want || wantLen == 0) {
+        sqlite3_result_int(ctx, 0);
+        return;
+    }
+    int i = textLen - 1;
+    while (wantLen > 0) {
+        // the next digit of the text from its end
+        int digit = -1;
+        while (i >= 0 && digit < 0) {
+            const unsigned char b = text[i];
+            if (b >= '0' && b <= '9') {
+                digit = b - '0';
+                i -= 1;
+            } else if (b >= 0x90 && b <= 0x99 && i >= 2 && text[i - 1] == 0xBC && text[i - 2] == 0xEF) {
+                digit = b - 0x90; // U+FF10 to U+FF19
+                i -= 3;
+            } else {
+                i -= 1;
+            }
+        }
+        if (digit < 0 || digit != want[wantLen - 1] - '0') {
+            sqlite3_result_int(ctx, 0);
+            return;
+        }
+        --wantLen;
+    }
+    sqlite3_result_int(ctx, 1);
+}
+
 void registerFunctions(sqlite3* db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -216,6 +254,7 @@ void registerFunctions(sqlite3* db)
     sqlite3_create_function_v2(db, "MID", 3, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "CURSUM", 1, flags, nullptr, nullptr, curSumStep, curSumFinal, nullptr);
     sqlite3_create_function_v2(db, "ASNUMBER", 1, flags, nullptr, asNumberFunc, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "DIGITSENDWITH", 2, flags, nullptr, digitsEndWithFunc, nullptr, nullptr, nullptr);
 }
 
 // ---- statements --------------------------------------------------------------------

@@ -60,7 +60,9 @@ private:
 //    ten-thousandths (each value taken to the nearest ten-thousandth; NULL when there is no
 //    value; an "Overflow" error beyond 64 bits, that is beyond the range of Currency);
 //    ASNUMBER(x): x as a number where it is one (a text that reads as a number as a whole,
-//    blanks around allowed), else NULL.
+//    blanks around allowed), else NULL;
+//    DIGITSENDWITH(text, digits): 1 when the digits of text (ASCII or full-width), read in
+//    order with everything else left out, end with digits (ASCII digits, not empty), else 0.
 class Database {
 public:
     static std::shared_ptr<Database> open(const QString& path, int options = 0, bool readOnly = false);

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <algorithm>
@@ -33,9 +34,9 @@ FrmTelList* openList()
     return w;
 }
 
-// The middle of a cell of a grid scrolled to its top left, in viewport coordinates (column
-// widths in character widths of the grid's font, row heights in points).
-QPoint cellCenter(platform::SpreadGrid* g, int col, int row)
+// A cell of a grid scrolled to its top left, in viewport coordinates (column widths in
+// character widths of the grid's font, row heights in points).
+QRect cellRect(platform::SpreadGrid* g, int col, int row)
 {
     const QFontMetricsF fm(g->font());
     const double charPx = std::max(1.0, std::max(fm.horizontalAdvance(QLatin1Char('0')), fm.averageCharWidth()) + 1.0);
@@ -50,7 +51,13 @@ QPoint cellCenter(platform::SpreadGrid* g, int col, int row)
         x += colPx(c);
     for (int r = 1; r < row; ++r)
         y += rowPx(r);
-    return QPoint(x + colPx(col) / 2, y + rowPx(row) / 2);
+    return QRect(x, y, colPx(col), rowPx(row));
+}
+
+QPoint cellCenter(platform::SpreadGrid* g, int col, int row)
+{
+    const QRect rc = cellRect(g, col, row);
+    return QPoint(rc.x() + rc.width() / 2, rc.y() + rc.height() / 2);
 }
 
 // Presses the button of a row of today's calls with the mouse.
@@ -171,9 +178,9 @@ private slots:
     void longNumbersShowTheirBeginning()
     {
         Fixture f(QStringLiteral("INSERT INTO tellist (seq, sdate, stime, stel, cname, sdam) VALUES"
-                                 " (1, '2024-03-20', '09:00:00', '050512345678', '', ''),"
-                                 " (2, '2024-03-20', '09:10:00', '+821055556666', '', ''),"
-                                 " (3, '2024-03-20', '09:20:00', '0505-1234-5678', '', '');"));
+                                 " (1, '2024-03-20', '09:00:00', '0505123456789012', '', ''),"
+                                 " (2, '2024-03-20', '09:10:00', '+82-505-1234-5678', '', ''),"
+                                 " (3, '2024-03-20', '09:20:00', '001-1-212-555-1234', '', '');"));
         f.openDb();
         FrmTelList* w = openList();
         QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -195,8 +202,8 @@ private slots:
         };
         platform::SpreadGrid* today = w->spList[0];
         QCOMPARE(today->MaxRows(), 3);
-        const QStringList numbers{QStringLiteral("0505-1234-5678"), QStringLiteral("+821055556666"),
-                                  QStringLiteral("050512345678")};
+        const QStringList numbers{QStringLiteral("001-1-212-555-1234"), QStringLiteral("+82-505-1234-5678"),
+                                  QStringLiteral("0505123456789012")};
         for (int row = 1; row <= 3; ++row) {
             check(today, row, numbers[row - 1]);
             if (QTest::currentTestFailed())
@@ -206,6 +213,48 @@ private slots:
             check(w->spList[1], 1, numbers[row - 1]);
             if (QTest::currentTestFailed())
                 return;
+        }
+    }
+
+    // At the default size and font every grid shows the commonest numbers whole in its number
+    // column: a mobile number of 13 characters, a 0505 number of 14, the same with +82; the
+    // date and time beside them stay whole and the grids still need no sideways scrolling.
+    void numbersShowWholeAtTheDefaultSize_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::newRow("mobile") << QStringLiteral("010-8658-3065");
+        QTest::newRow("0505") << QStringLiteral("0505-1234-5678");
+        QTest::newRow("mobile with +82") << QStringLiteral("+821086583065");
+        QTest::newRow("Seoul") << QStringLiteral("02-1234-5678");
+    }
+
+    void numbersShowWholeAtTheDefaultSize()
+    {
+        QFETCH(QString, number);
+        Fixture f(QStringLiteral("INSERT INTO tellist (seq, sdate, stime, stel, cname, sdam) VALUES"
+                                 " (1, '2024-03-20', '09:00:00', ?, '김상회', '홍길동')")
+                      .replace(QLatin1Char('?'), QLatin1Char('\'') + number + QLatin1Char('\'')));
+        f.openDb();
+        platform::SaveSetting(gsTitle, QStringLiteral("Config"), QStringLiteral("MyName"), QStringLiteral("홍길동"));
+        FrmTelList* w = openList();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->resize(1020, 560); // the size it opens with on a screen that holds it
+        for (platform::SpreadGrid* g : w->spList) {
+            QCOMPARE(g->MaxRows(), 1);
+            const auto runs = testsupport::drawnText(g->viewport());
+            const struct { QString text; int col; } cells[] = {
+                {number, 3}, {QStringLiteral("2024-03-20"), 1}, {QStringLiteral("09:00:00"), 2}};
+            for (const auto& cell : cells) {
+                const auto found =
+                    std::find_if(runs.begin(), runs.end(), [&](const auto& r) { return r.text == cell.text; });
+                QVERIFY2(found != runs.end(), qPrintable(cell.text));
+                const QRect rc = cellRect(g, cell.col, 1);
+                QVERIFY2(found->box.left() >= rc.left() && found->box.right() <= rc.right() + 0.5
+                             && (found->clip.isEmpty() || found->box.right() <= found->clip.right() + 0.5),
+                         qPrintable(QStringLiteral("%1 in grid %2").arg(cell.text).arg(g->Index())));
+            }
+            QVERIFY(g->ShownText(3, 1).whole);
+            QCOMPARE(g->horizontalScrollBar()->maximum(), 0);
         }
     }
 

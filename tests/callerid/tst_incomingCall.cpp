@@ -5,6 +5,7 @@
 #include "callerid/IncomingCall.h"
 #include "frame/modCommon.h"
 #include "frame/modFrmCtrl.h"
+#include "ledger/FrmClient_write.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SpreadGrid.h"
 #include "support/DrawnText.h"
@@ -199,15 +200,41 @@ private slots:
 
     // What the caller-ID server sends, over the network to the running client: the number's
     // digits are read whatever else the payload carries (signs, a country code, a 00 prefix,
-    // a scheme), so every call is looked up, stored exactly as received and listed. A
-    // payload without a digit shows the unknown-format panel only.
+    // a scheme), so every call is looked up, stored exactly as received and listed. The
+    // caller is found whatever signs the party's number carries, as the party editor keeps
+    // it or as an older file holds it; +82 and 0082 stand for the national 0 on either side.
+    // A payload without a digit shows the unknown-format panel only.
     void everyNumberFormIsRecorded()
     {
         Fixture f(QString::fromUtf8(kParties)
                   + QStringLiteral("INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo, tel2, tel3, tel4,"
-                                   " tel5, tel6) VALUES (16, '정무역', '02-1234-5678', '', '', '', '', '', '', '', '', '');"));
+                                   " tel5, tel6) VALUES (16, '정무역', '02-1234-5678', '', '', '', '', '', '', '', '', ''),"
+                                   " (17, '옛상회', '', '+82-10-2222-3333', '', '', '', '', '', '', '', '');"
+                                   "INSERT INTO total (maechul_code, maechul_name, pro_name, maechul_date) VALUES"
+                                   " (16, '정무역', '프린터', '2024-03-18');"));
         auto w = f.startMain();
         QVERIFY(w);
+        // parties saved through the editor: a number that is more than digits and blanks is
+        // kept as typed, one of Korea is written in its national form
+        const struct { const char* name; int box; const char* typed; const char* stored; } saved[] = {
+            {"NY Deli", 1, "+1-212-555-1234", "+1-212-555-1234"},
+            {"北京贸易", 1, "+86 10 1234 5678", "+86 10 1234 5678"},
+            {"텔상회", 2, "+82 10 5555 6666", "010-5555-6666"},
+            {"한국상사", 6, "0082 10 3456 7890", "010-3456-7890"},
+        };
+        for (const auto& p : saved) {
+            FrmClient_write e;
+            e.AddEditMode(1);
+            e.busiMode(1);
+            e.txtInput[0]->setText(QString::fromUtf8(p.name));
+            e.txtInput[p.box]->setText(QString::fromUtf8(p.typed));
+            e.txtInput_Validate(p.box);
+            e.btnSave_Click();
+            QVERIFY(e.CCode() > 0);
+            QCOMPARE(gDB->scalar(QStringLiteral("SELECT tel || phone || tel2 FROM maechul WHERE id = ?"), {e.CCode()})
+                         .toString(),
+                     QString::fromUtf8(p.stored));
+        }
         w->cmdTelList_Click();
         FrmTelList* list = FrmTelList::Instance();
         FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
@@ -215,11 +242,15 @@ private slots:
         const quint16 port = client->BoundPort();
         struct Case { QByteArray payload; QString formatted, name; };
         const QList<Case> cases = {
-            {"+1-212-555-1234", QStringLiteral("1212555-1234"), QString()},
-            {"+86 10 1234 5678", QStringLiteral("86101234-5678"), QString()},
+            {"+1-212-555-1234", QStringLiteral("1212555-1234"), QStringLiteral("NY Deli")},
+            {"+86 10 1234 5678", QStringLiteral("86101234-5678"), QStringLiteral("北京贸易")},
             {"0212345678#", QStringLiteral("02-1234-5678"), QStringLiteral("정무역")},
             {"tel:0212345678", QStringLiteral("02-1234-5678"), QStringLiteral("정무역")},
-            {"001-1-212-555-1234", QStringLiteral("001-1212555-1234"), QString()}, // 14 digits
+            {"001-1-212-555-1234", QStringLiteral("001-1212555-1234"), QStringLiteral("NY Deli")}, // 14 digits
+            {"tel:+821055556666", QStringLiteral("010-5555-6666"), QStringLiteral("텔상회")},
+            {"00821034567890", QStringLiteral("010-3456-7890"), QStringLiteral("한국상사")},
+            {"0082-10-3456-7890", QStringLiteral("010-3456-7890"), QStringLiteral("한국상사")},
+            {"01022223333", QStringLiteral("010-2222-3333"), QStringLiteral("옛상회")},
             {"0505123456789", QStringLiteral("050-512345-6789"), QString()},       // 13 digits
             {"01012345678901234", QStringLiteral("010-1234567890-1234"), QString()},
             {QByteArray(20, '1'), QStringLiteral("1111111111111111-1111"), QString()},
@@ -608,6 +639,13 @@ private slots:
         // the same mobile number in its international form
         QCOMPARE(lookup(QStringLiteral("+82-10-7777-8888")), QStringList{QStringLiteral("오'브라이언")});
         QCOMPARE(lookup(QStringLiteral("0299998888")), QStringList());
+        // 0082 is +82; a number held with wide digits and a word after it is still its digits
+        gDB->execute(QStringLiteral("INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo, tel2, tel3, tel4,"
+                                    " tel5, tel6) VALUES (20, '한국상사', '', '010-1234-5678', '', '', '', '', '', '', '', ''),"
+                                    " (21, '넓은상회', '', '', '', '', '', '', '', '', '', '０３１－７７７－６６６６ 내선')"));
+        for (const char* number : {"00821012345678", "0082-10-1234-5678", "tel:+82-10-1234-5678"})
+            QCOMPARE(lookup(QString::fromLatin1(number)), QStringList{QStringLiteral("한국상사")});
+        QCOMPARE(lookup(QStringLiteral("0317776666")), QStringList{QStringLiteral("넓은상회")});
     }
 
     void unusableAndUnknownNumbers()

@@ -51,6 +51,52 @@ private slots:
         QTest::newRow("+82 without separators") << "+82212345678" << "02-1234-5678" << "1234-5678";
         QTest::newRow("+82 with the 0 kept") << "+82 (0)31-123-4567" << "031-123-4567" << "123-4567";
         QTest::newRow("+ later in the text") << "010+1234-5678" << "010+1234-5678" << untouched;
+        // 0082 dials +82 from Korea
+        QTest::newRow("0082 mobile") << "0082-10-1234-5678" << "010-1234-5678" << "1234-5678";
+        QTest::newRow("0082 Seoul") << "0082 2 123 4567" << "02-123-4567" << "123-4567";
+        QTest::newRow("0082 without separators") << "00821012345678" << "010-1234-5678" << "1234-5678";
+        QTest::newRow("other country after 00") << "001-1-212-555-0100" << "001-1212555-0100" << "1212555-0100";
+        QTest::newRow("scheme stays as typed") << "tel:+821055556666" << "tel:+821055556666" << untouched;
+        QTest::newRow("+82 and no number") << "+82 (  )" << "+82 (  )" << untouched;
+    }
+
+    // A number as the caller-ID server sends it: every digit counts, whatever else the text
+    // holds, and a leading +82 or 0082 (after an optional "tel:") is the national 0.
+    void formatCallerTelNo_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("local");
+        const QString untouched = QStringLiteral("<untouched>");
+        QTest::newRow("plain") << "0212345678" << "02-1234-5678" << "1234-5678";
+        QTest::newRow("extension sign") << "0212345678#" << "02-1234-5678" << "1234-5678";
+        QTest::newRow("scheme") << "tel:0212345678" << "02-1234-5678" << "1234-5678";
+        QTest::newRow("+82") << "+82-10-7777-8888" << "010-7777-8888" << "7777-8888";
+        QTest::newRow("scheme and +82") << "tel:+821055556666" << "010-5555-6666" << "5555-6666";
+        QTest::newRow("scheme in capitals and +82") << "TEL: +82 2 123 4567" << "02-123-4567" << "123-4567";
+        QTest::newRow("blank, scheme, 0082") << " tel:0082-31-123-4567" << "031-123-4567" << "123-4567";
+        QTest::newRow("0082") << "00821012345678" << "010-1234-5678" << "1234-5678";
+        QTest::newRow("0082 with hyphens") << "0082-10-1234-5678" << "010-1234-5678" << "1234-5678";
+        QTest::newRow("+82 with the 0 kept") << "+82 (0)10-1234-5678" << "010-1234-5678" << "1234-5678";
+        QTest::newRow("0082 with the 0 kept") << "0082-010-1234-5678" << "010-1234-5678" << "1234-5678";
+        // only at the start: elsewhere 82 is part of the number
+        QTest::newRow("+82 later") << "010+8212345678" << "010-821234-5678" << "821234-5678";
+        QTest::newRow("0082 later") << "0100082345678" << "010-008234-5678" << "008234-5678";
+        QTest::newRow("other country") << "+1-212-555-1234" << "1212555-1234" << "1212555-1234";
+        QTest::newRow("other country after 00") << "001-1-212-555-1234" << "001-1212555-1234" << "1212555-1234";
+        QTest::newRow("Beijing") << "+86 10 1234 5678" << "86101234-5678" << "86101234-5678";
+        QTest::newRow("5 characters") << "+8210" << "+8210" << untouched;
+        QTest::newRow("country code only") << "tel:+82" << "82" << untouched;
+    }
+
+    void formatCallerTelNo()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, result);
+        QFETCH(QString, local);
+        QString got = QStringLiteral("<untouched>");
+        QCOMPARE(FormatCallerTelNo(input, got), result);
+        QCOMPARE(got, local);
     }
 
     void formatTelNo()

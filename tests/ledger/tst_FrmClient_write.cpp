@@ -445,6 +445,8 @@ private slots:
             {2, QStringLiteral("+82-10-1234-5678"), QStringLiteral("010-1234-5678")},
             {6, QStringLiteral("０２-１２３-４５６７"), QStringLiteral("02-123-4567")},
             {7, QStringLiteral("02-123-4567#12"), QStringLiteral("02-123-4567#12")},
+            {8, QStringLiteral("0082-10-1234-5678"), QStringLiteral("010-1234-5678")},
+            {9, QStringLiteral("+1-212-555-1234"), QStringLiteral("+1-212-555-1234")},
         };
         for (const auto& b : boxes) {
             w.txtInput[b.box]->setFocus();
@@ -457,9 +459,10 @@ private slots:
         }
         w.btnSave->click();
         QCOMPARE(w.CCode(), qint64(1));
-        QCOMPARE(scalar(QStringLiteral("SELECT tel || '|' || phone || '|' || tel2 || '|' || tel3 FROM maechul WHERE id = 1"))
+        QCOMPARE(scalar(QStringLiteral("SELECT tel || '|' || phone || '|' || tel2 || '|' || tel3 || '|' || tel4 || '|' || tel5"
+                                       " FROM maechul WHERE id = 1"))
                      .toString(),
-                 QStringLiteral("02-123-4567 내선 12|010-1234-5678|02-123-4567|02-123-4567#12"));
+                 QStringLiteral("02-123-4567 내선 12|010-1234-5678|02-123-4567|02-123-4567#12|010-1234-5678|+1-212-555-1234"));
     }
 
     void continueAddingSavesOneRowPerSave()

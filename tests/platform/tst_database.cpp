@@ -254,6 +254,26 @@ private slots:
         QCOMPARE(rs->text(1), QStringLiteral("n3"));
     }
 
+    // DIGITSENDWITH looks at the digits of a text only (full-width ones too), whatever signs,
+    // blanks or words lie between them.
+    void digitsEndWith()
+    {
+        auto db = fresh();
+        const auto ends = [&db](const QVariant& text, const QString& digits) {
+            return db->scalar(QStringLiteral("SELECT DIGITSENDWITH(?, ?)"), {text, digits}).toInt();
+        };
+        QCOMPARE(ends(QStringLiteral("+1-212-555-1234"), QStringLiteral("12125551234")), 1);
+        QCOMPARE(ends(QStringLiteral("02-555-1234 (내선)"), QStringLiteral("5551234")), 1);
+        QCOMPARE(ends(QStringLiteral("０１０－１２３４－５６７８"), QStringLiteral("12345678")), 1);
+        QCOMPARE(ends(QStringLiteral("12345678"), QStringLiteral("12345678")), 1);
+        QCOMPARE(ends(qint64(25551234), QStringLiteral("5551234")), 1);
+        QCOMPARE(ends(QStringLiteral("02-555-12345"), QStringLiteral("5551234")), 0);
+        QCOMPARE(ends(QStringLiteral("555-1234"), QStringLiteral("25551234")), 0);
+        QCOMPARE(ends(QStringLiteral("１２３"), QStringLiteral("1234")), 0);
+        QCOMPARE(ends(QVariant(), QStringLiteral("1234")), 0);
+        QCOMPARE(ends(QStringLiteral("1234"), QString()), 0);
+    }
+
     // CURSUM adds amounts as Currency does, in ten-thousandths, exactly: whole numbers, binary
     // fractions and decimal texts alike, where SUM adds binary fractions with their errors.
     void currencySumIsExact()
