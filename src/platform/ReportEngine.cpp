@@ -4,6 +4,7 @@
 #include "platform/IniFile.h"
 #include "platform/Prompter.h"
 #include "platform/Recordset.h"
+#include "platform/SpreadModel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <cmath>
+#include <limits>
 
 namespace platform {
 
@@ -222,16 +224,38 @@ bool ReadReportRows(const QString& dataFile, const ReportDefinition& def, Report
     return true;
 }
 
-qint64 ReportAmount(const QVariant& v)
+namespace {
+
+// A number as a whole amount, rounded half away from zero as the screen rounds it; none past
+// the 64-bit range. A value that is no finite number counts as 0, as the screen leaves it out.
+std::optional<qint64> wholeAmount(double d)
+{
+    if (!std::isfinite(d))
+        return qint64(0);
+    const double r = std::round(d);
+    if (r >= -9223372036854775808.0 && r < 9223372036854775808.0)
+        return qint64(r);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<qint64> ReportAmount(const QVariant& v)
 {
     if (!v.isValid() || v.isNull())
-        return 0;
+        return qint64(0);
     switch (v.typeId()) {
     case QMetaType::LongLong: case QMetaType::Int: case QMetaType::UInt: case QMetaType::Long:
-    case QMetaType::Short: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort:
         return v.toLongLong();
+    case QMetaType::ULongLong: case QMetaType::ULong: {
+        const quint64 u = v.toULongLong();
+        if (u > quint64(std::numeric_limits<qint64>::max()))
+            return std::nullopt;
+        return qint64(u);
+    }
     case QMetaType::Double: case QMetaType::Float:
-        return std::llround(v.toDouble());
+        return wholeAmount(v.toDouble());
     default:
         break;
     }
@@ -242,7 +266,7 @@ qint64 ReportAmount(const QVariant& v)
     if (ok)
         return whole;
     const double d = s.toDouble(&ok);
-    return (ok && std::isfinite(d) && std::fabs(d) < 9.0e18) ? std::llround(d) : 0;
+    return ok ? wholeAmount(d) : std::optional<qint64>(0);
 }
 
 QString FormatReportAmount(qint64 v)
@@ -254,6 +278,11 @@ QString FormatReportAmount(qint64 v)
     for (int i = digits.size() - 3; i > 0; i -= 3)
         digits.insert(i, QLatin1Char(','));
     return neg ? QLatin1Char('-') + digits : digits;
+}
+
+QString FormatReportAmount(const std::optional<qint64>& v)
+{
+    return v ? FormatReportAmount(*v) : SpreadModel::overflowMark();
 }
 
 ReportLayout LayoutReport(const ReportDefinition& def, const ReportRows& rows, const ReportPageMetrics& m)
@@ -272,14 +301,25 @@ ReportLayout LayoutReport(const ReportDefinition& def, const ReportRows& rows, c
         out.colWidth << right - left;
     }
 
-    out.totals = QVector<qint64>(n, 0);
+    out.totals = QVector<std::optional<qint64>>(n, qint64(0));
     for (int i = 0; i < n; ++i) {
         if (!def.columns[i].total)
             continue;
-        qint64 t = 0;
-        for (const auto& row : rows)
-            t += ReportAmount(row.value(i));
-        out.totals[i] = t;
+        // exact in 128 bits, whatever the order of the rows: only the sum itself has to fit
+        __int128 t = 0;
+        bool past = false;
+        for (const auto& row : rows) {
+            const auto v = ReportAmount(row.value(i));
+            if (!v) {
+                past = true;
+                break;
+            }
+            t += *v;
+        }
+        if (past || t < std::numeric_limits<qint64>::min() || t > std::numeric_limits<qint64>::max())
+            out.totals[i] = std::nullopt;
+        else
+            out.totals[i] = qint64(t);
     }
 
     if (m.amountWidth) {
@@ -291,12 +331,19 @@ ReportLayout LayoutReport(const ReportDefinition& def, const ReportRows& rows, c
             if (!def.columns[i].numeric)
                 continue;
             qint64 lo = 0, hi = 0;
+            bool mark = false;
             for (const auto& row : rows) {
-                const qint64 v = ReportAmount(row.value(i));
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
+                const auto v = ReportAmount(row.value(i));
+                if (!v) {
+                    mark = true;
+                    continue;
+                }
+                lo = std::min(lo, *v);
+                hi = std::max(hi, *v);
             }
             int w = std::max(m.amountWidth(FormatReportAmount(lo)), m.amountWidth(FormatReportAmount(hi)));
+            if (mark)
+                w = std::max(w, m.amountWidth(FormatReportAmount(std::nullopt)));
             if (def.columns[i].total)
                 w = std::max(w, m.amountWidth(FormatReportAmount(out.totals[i])));
             need[i] = w + 2 * m.cellPadding + 1;
