@@ -12,11 +12,14 @@
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPageLayout>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <cmath>
 #include <limits>
 
@@ -425,11 +428,68 @@ void PrepareReportPrinter(QPrinter& printer, const ReportDefinition& def)
     printer.setDocName(ExpandReportText(def, def.heading));
 }
 
+namespace {
+
+// A printer that writes a PDF file (not the preview's pages, not a printer queue).
+bool writesPdfFile(QPrinter& printer)
+{
+    const QPaintEngine* engine = printer.paintEngine();
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty() && engine
+        && engine->type() == QPaintEngine::Pdf;
+}
+
+// The PDF the printer would write, with its page layout, resolution and names, written beside
+// its place and put there only when every byte of it was written: a full disk leaves nothing
+// cut off, and an older file of that name as it was.
+bool renderPdfFile(QPrinter& printer, const ReportDefinition& def, const ReportRows& rows, const QDate& printDate,
+                   QString& error, int* pagesPrinted)
+{
+    const QString path = printer.outputFileName();
+    QSaveFile file(path);
+    QPainter p;
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = QStringLiteral("인쇄 파일을 만들 수 없습니다: %1\n(%2)").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    QPdfWriter writer(&file);
+    writer.setPdfVersion(printer.pdfVersion());
+    writer.setResolution(printer.resolution());
+    writer.setPageLayout(printer.pageLayout());
+    writer.setTitle(printer.docName());
+    writer.setCreator(printer.creator());
+    if (!p.begin(&writer)) {
+        file.cancelWriting();
+        error = QStringLiteral("인쇄 파일을 만들 수 없습니다: %1").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    int pages = 0;
+    const bool painted = PaintReport(p, QSize(writer.width(), writer.height()), [&writer] { return writer.newPage(); },
+                                     def, rows, printDate, error, &pages);
+    p.end();
+    if (!painted)
+        return false; // the unfinished file is discarded
+    // the last buffered bytes too: a write that failed anywhere leaves the file unwritten
+    if (!file.flush())
+        file.cancelWriting();
+    if (!file.commit()) {
+        error = QStringLiteral("인쇄 파일을 다 쓰지 못했습니다: %1\n(%2)")
+                    .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    if (pagesPrinted)
+        *pagesPrinted = pages;
+    return true;
+}
+
+} // namespace
+
 bool RenderReport(QPrinter& printer, const ReportDefinition& def, const ReportRows& rows, const QDate& printDate,
                   QString& error, int* pagesPrinted)
 {
     if (pagesPrinted)
         *pagesPrinted = 0;
+    if (writesPdfFile(printer))
+        return renderPdfFile(printer, def, rows, printDate, error, pagesPrinted);
     QPainter p;
     if (!p.begin(&printer)) {
         error = printer.outputFileName().isEmpty()
@@ -589,6 +649,27 @@ bool PaintReport(QPainter& p, const QSize& pageSize, const std::function<bool()>
 
 // ---- the control ------------------------------------------------------------------------
 
+namespace {
+
+// The preview window. A print from it that failed has been told: the window stays open for
+// another try instead of closing as after a print.
+class ReportPreviewDialog : public QPrintPreviewDialog {
+public:
+    using QPrintPreviewDialog::QPrintPreviewDialog;
+    bool printFailed = false;
+
+    void done(int result) override
+    {
+        if (result == QDialog::Accepted && printFailed) {
+            printFailed = false;
+            return;
+        }
+        QPrintPreviewDialog::done(result);
+    }
+};
+
+} // namespace
+
 ReportEngine::ReportEngine(QWidget* owner) : m_owner(owner) {}
 
 void ReportEngine::SetDataFiles(int index, const QString& path)
@@ -663,22 +744,40 @@ bool ReportEngine::SetAction(int action)
     default: {
         QPrinter printer(QPrinter::HighResolution);
         PrepareReportPrinter(printer, def);
-        QPrintPreviewDialog preview(&printer, m_owner);
+        ReportPreviewDialog preview(&printer, m_owner);
         preview.setObjectName(QStringLiteral("ReportPreview"));
         preview.setWindowTitle(m_windowTitle.isEmpty() ? ExpandReportText(def, def.heading) : m_windowTitle);
-        bool rendered = true;
+        bool shown = true; // the preview's own pages, as last drawn
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
             QString err;
             int pages = 0;
-            if (RenderReport(*target, def, rows, printDate, err, &pages))
+            const QPaintEngine* engine = target->paintEngine();
+            const bool previewPages = engine && engine->type() == QPaintEngine::Picture;
+            const bool ok = RenderReport(*target, def, rows, printDate, err, &pages);
+            if (ok)
                 m_pages = pages;
-            else {
-                rendered = false;
-                why = err;
+            if (previewPages) {
+                shown = ok;
+                if (!ok)
+                    why = err;
+                return;
             }
+            // a print from the window: judged on its own
+            preview.printFailed = !ok;
+            if (ok) {
+                m_errNumber = rptErrNone;
+                m_errString.clear();
+                return;
+            }
+            m_errNumber = rptErrPrinter;
+            m_errString = err;
+            if (m_printError)
+                m_printError();
+            else
+                platform::prompter().messageBox(err, preview.windowTitle(), MsgStyleWarn);
         });
         platform::prompter().execModal(preview);
-        if (!rendered)
+        if (!shown)
             return fail(rptErrPrinter, why);
         return true;
     }

@@ -157,8 +157,17 @@ public:
     void SetWindowTitle(const QString& title) { m_windowTitle = title; }
 
     // Action 1 runs the report to its destination. True when it was shown or printed;
-    // otherwise LastErrorNumber/LastErrorString say why and nothing was printed.
+    // otherwise LastErrorNumber/LastErrorString say why and nothing was printed. A PDF file is
+    // put in its place only when it was written whole (a full disk leaves no part of it and
+    // keeps an older file of that name).
+    // In the preview window each print is judged on its own: one that fails is told at once
+    // through the print error handler (LastErrorNumber/LastErrorString say why) and the window
+    // stays open for another try; a good one clears the error and ends the preview. Closing
+    // the window after a told failure still counts as shown (true).
     bool SetAction(int action);
+    // Tells the user of a print from the preview window that failed. Without one, the
+    // engine's own reason is shown in a message box.
+    void SetPrintErrorHandler(std::function<void()> handler) { m_printError = std::move(handler); }
     int LastErrorNumber() const { return m_errNumber; }
     QString LastErrorString() const { return m_errString; }
     // Pages of the last run (for the preview: of its last rendering).
@@ -177,6 +186,7 @@ private:
     int m_errNumber = rptErrNone;
     QString m_errString;
     int m_pages = 0;
+    std::function<void()> m_printError;
 };
 
 } // namespace platform

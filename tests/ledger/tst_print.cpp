@@ -16,6 +16,7 @@
 #include "platform/SpreadGrid.h"
 #include "support/DrawnText.h"
 #include "support/ScriptedPrompter.h"
+#include "support/WriteFailure.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -24,6 +25,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QtTest>
 
@@ -234,6 +236,81 @@ private slots:
             screen << QStringList{g->DisplayText(6, r), g->DisplayText(10, r), g->DisplayText(11, r)}.join(QLatin1Char('|'));
         }
         QCOMPARE(screen, printed);
+    }
+
+    // A print from the preview into a PDF that cannot be written whole (a full file system, a
+    // file size limit) is told at once with the print's failure message; no file is left, and
+    // the preview stays open. The next print from the same preview, to a place with room, is
+    // judged on its own: it is written whole, nothing more is told, and the preview closes as
+    // after a good print.
+    void printFromThePreviewThatCannotBeWritten_data()
+    {
+        QTest::addColumn<bool>("fullFileSystem"); // else: the size limit
+        QTest::newRow("full file system") << true;
+        QTest::newRow("file size limit") << false;
+    }
+    void printFromThePreviewThatCannotBeWritten()
+    {
+        QFETCH(bool, fullFileSystem);
+        putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
+        const QString full = env->path(QStringLiteral("full"));
+        std::unique_ptr<testsupport::SmallFileSystem> disk;
+        if (fullFileSystem) {
+            disk = std::make_unique<testsupport::SmallFileSystem>(full, "8k");
+            if (!disk->ok())
+                QSKIP(qPrintable(disk->why()));
+        } else {
+            QVERIFY(QDir().mkpath(full));
+        }
+        const QString cut = QDir(full).filePath(QStringLiteral("ledger.pdf"));
+        const QString good = env->path(QStringLiteral("ledger.pdf"));
+        auto w = start();
+        QVERIFY(w);
+        int toldAtOnce = -1;
+        bool openAfterFailure = false, openAfterGoodPrint = true;
+        QStringList leftOnDisk{QStringLiteral("not looked at")};
+        prompter->modalAnswers.enqueue([&](QDialog& d) {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(&d);
+            auto* pages = d.findChild<QPrintPreviewWidget*>();
+            if (!preview || !pages)
+                return int(QDialog::Rejected);
+            d.show();
+            // as the preview's print button does: print to the chosen file, then accept
+            preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+            preview->printer()->setOutputFileName(cut);
+            {
+                std::unique_ptr<testsupport::FileSizeLimit> limit;
+                if (!fullFileSystem)
+                    limit = std::make_unique<testsupport::FileSizeLimit>(8 * 1024);
+                pages->print();
+            }
+            d.accept();
+            toldAtOnce = prompter->messages().size();
+            openAfterFailure = d.isVisible();
+            leftOnDisk = QDir(full).entryList(QDir::Files | QDir::Hidden);
+
+            preview->printer()->setOutputFileName(good);
+            pages->print();
+            d.accept();
+            openAfterGoodPrint = d.isVisible();
+            return d.result();
+        });
+        w->btnPrint->click();
+        QCOMPARE(toldAtOnce, 1);
+        QVERIFY(openAfterFailure);
+        QCOMPARE(leftOnDisk, QStringList());
+        QVERIFY(!openAfterGoodPrint);
+        QCOMPARE(prompter->messages().size(), 1);
+        QVERIFY2(prompter->lastMessage().text.startsWith(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n")),
+                 qPrintable(prompter->lastMessage().text));
+        QVERIFY2(prompter->lastMessage().text.contains(QStringLiteral("ledger.pdf")), qPrintable(prompter->lastMessage().text));
+        QFile pdf(good);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        QVERIFY2(bytes.size() > 8 * 1024, "the print must not fit the small file system");
+        QVERIFY(bytes.startsWith("%PDF"));
+        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+        QCOMPARE(w->report->LastErrorNumber(), int(platform::ReportEngine::rptErrNone));
     }
 
     void failedCopyKeepsTheLastPrintAndPrintsNothing()

@@ -1,12 +1,18 @@
 // The report engine: reading report files and formulas, the page layout (columns, page
 // breaks, totals) and running a report into a PDF file, with every failure reported.
 #include "support/DrawnText.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
+#include "support/WriteFailure.h"
 
 #include "platform/ReportEngine.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QtTest>
 #include <limits>
 
@@ -54,6 +60,12 @@ QStringList drawnLine(const QList<testsupport::DrawnTextRun>& runs, const QStrin
     for (const auto& r : line)
         out << r.text;
     return out;
+}
+
+bool endsAsPdf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.readAll().trimmed().endsWith("%%EOF");
 }
 
 } // namespace
@@ -245,6 +257,121 @@ private slots:
             QCOMPARE(drawnLine(page.runs, name), (QStringList{name, printed[i], printed[i]}));
         }
         QCOMPARE(drawnLine(page.runs, QStringLiteral("합계")), (QStringList{QStringLiteral("합계"), total}));
+    }
+
+    // A PDF that cannot be written whole (a full file system, a file size limit) is a failed
+    // print: reported with the printer's error, no file left cut off, an older file of that name
+    // kept as it was. The next print of the same engine is judged on its own.
+    void printThatCannotBeWrittenFails_data()
+    {
+        QTest::addColumn<bool>("fullFileSystem"); // else: the size limit
+        QTest::addColumn<bool>("olderFile");
+        QTest::newRow("full file system") << true << false;
+        QTest::newRow("full file system, older file of that name") << true << true;
+        QTest::newRow("file size limit") << false << false;
+        QTest::newRow("file size limit, older file of that name") << false << true;
+    }
+    void printThatCannotBeWrittenFails()
+    {
+        QFETCH(bool, fullFileSystem);
+        QFETCH(bool, olderFile);
+        QString inserts;
+        for (int i = 1; i <= 150; ++i)
+            inserts += QStringLiteral("INSERT INTO t VALUES ('품목 %1', %2, %1);").arg(i).arg(i * 1000);
+        const QString data = dataFile(inserts);
+        platform::ReportEngine engine;
+        engine.SetReportFileName(reportFile());
+        engine.SetDataFiles(0, data);
+        engine.SetDestination(platform::ReportEngine::crptToFile);
+
+        // the whole print, to learn its size
+        const QString good = env->path(QStringLiteral("good.pdf"));
+        engine.SetPrintFileName(good);
+        QVERIFY2(engine.SetAction(1), qPrintable(engine.LastErrorString()));
+        const qint64 size = QFileInfo(good).size();
+        QVERIFY(endsAsPdf(good));
+        QVERIFY2(size > 12 * 1024, qPrintable(QString::number(size)));
+
+        const QString folder = env->path(QStringLiteral("small"));
+        std::unique_ptr<testsupport::SmallFileSystem> disk;
+        std::unique_ptr<testsupport::FileSizeLimit> limit;
+        if (fullFileSystem) {
+            disk = std::make_unique<testsupport::SmallFileSystem>(folder, "8k");
+            if (!disk->ok())
+                QSKIP(qPrintable(disk->why()));
+        } else {
+            QVERIFY(QDir().mkpath(folder));
+        }
+        const QString target = QDir(folder).filePath(QStringLiteral("ledger.pdf"));
+        if (olderFile) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("older print");
+        }
+        if (!fullFileSystem) {
+            limit = std::make_unique<testsupport::FileSizeLimit>(8 * 1024);
+            QVERIFY(limit->ok());
+        }
+        engine.SetPrintFileName(target);
+        const bool printed = engine.SetAction(1);
+        limit.reset();
+        QVERIFY(!printed);
+        QCOMPARE(engine.LastErrorNumber(), int(platform::ReportEngine::rptErrPrinter));
+        QVERIFY2(engine.LastErrorString().contains(QStringLiteral("ledger.pdf")), qPrintable(engine.LastErrorString()));
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        if (olderFile) {
+            QCOMPARE(left, QStringList{QStringLiteral("ledger.pdf")});
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), QByteArray("older print"));
+        } else {
+            QCOMPARE(left, QStringList());
+        }
+
+        // the next print of the same engine, to a place with room
+        const QString again = env->path(QStringLiteral("again.pdf"));
+        engine.SetPrintFileName(again);
+        QVERIFY2(engine.SetAction(1), qPrintable(engine.LastErrorString()));
+        QCOMPARE(engine.LastErrorNumber(), int(platform::ReportEngine::rptErrNone));
+        QVERIFY(endsAsPdf(again));
+        disk.reset();
+    }
+
+    // From the preview, of a caller that set no print error handler: the failed print is told
+    // in a box with the engine's reason, and the window stays open for another try.
+    void previewPrintFailureWithoutHandler()
+    {
+        const QString data = dataFile(QStringLiteral("INSERT INTO t VALUES ('a', 1, 2);"));
+        const QString folder = env->path(QStringLiteral("small"));
+        QVERIFY(QDir().mkpath(folder));
+        testsupport::ScriptedPrompter prompter;
+        platform::ReportEngine engine;
+        engine.SetReportFileName(reportFile());
+        engine.SetDataFiles(0, data);
+        bool stayedOpen = false;
+        prompter.modalAnswers.enqueue([&](QDialog& d) {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(&d);
+            auto* pages = d.findChild<QPrintPreviewWidget*>();
+            if (!preview || !pages)
+                return int(QDialog::Rejected);
+            d.show();
+            preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+            preview->printer()->setOutputFileName(QDir(folder).filePath(QStringLiteral("out.pdf")));
+            {
+                testsupport::FileSizeLimit limit(4 * 1024);
+                pages->print();
+            }
+            d.accept();
+            stayedOpen = d.isVisible();
+            d.reject();
+            return d.result();
+        });
+        QVERIFY(engine.SetAction(1)); // the report was shown
+        QVERIFY(stayedOpen);
+        QCOMPARE(prompter.messages().size(), 1);
+        QVERIFY2(prompter.lastMessage().text.contains(QStringLiteral("out.pdf")), qPrintable(prompter.lastMessage().text));
+        QCOMPARE(engine.LastErrorNumber(), int(platform::ReportEngine::rptErrPrinter));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void columnsShareThePageWidth()
