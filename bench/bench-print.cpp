@@ -49,11 +49,11 @@ double referenceInsert(const QString& path, const QVector<LedgerPrintRow>& rows)
         sqlite3_bind_text(st, 1, a.constData(), a.size(), SQLITE_TRANSIENT);
         sqlite3_bind_text(st, 2, b.constData(), b.size(), SQLITE_TRANSIENT);
         sqlite3_bind_text(st, 3, c.constData(), c.size(), SQLITE_TRANSIENT);
-        sqlite3_bind_int64(st, 4, r.maeip_cost);
+        sqlite3_bind_int64(st, 4, r.maeip_cost.toLongLong());
         sqlite3_bind_text(st, 5, d.constData(), d.size(), SQLITE_TRANSIENT);
         sqlite3_bind_text(st, 6, e.constData(), e.size(), SQLITE_TRANSIENT);
-        sqlite3_bind_int64(st, 7, r.maechul_cost);
-        sqlite3_bind_int64(st, 8, r.maechul_usecost);
+        sqlite3_bind_int64(st, 7, r.maechul_cost.toLongLong());
+        sqlite3_bind_int64(st, 8, r.maechul_usecost.toLongLong());
         sqlite3_step(st);
         sqlite3_reset(st);
     }
@@ -83,11 +83,11 @@ int main(int argc, char** argv)
         r.maeip_date = QStringLiteral("2024-%1-%2").arg(1 + i % 12, 2, 10, QLatin1Char('0')).arg(1 + i % 28, 2, 10, QLatin1Char('0'));
         r.pro_name = QStringLiteral("품목 %1").arg(i % 500);
         r.maeip_name = QStringLiteral("매입처 %1").arg(i % 90);
-        r.maeip_cost = 10000 + i;
+        r.maeip_cost = qint64(10000 + i);
         r.maechul_date = r.maeip_date;
         r.maechul_name = QStringLiteral("판매처 %1").arg(i % 70);
-        r.maechul_cost = i % 3 ? 15000 + i : 0;
-        r.maechul_usecost = i % 5;
+        r.maechul_cost = qint64(i % 3 ? 15000 + i : 0);
+        r.maechul_usecost = qint64(i % 5);
         rows.push_back(r);
     }
 
@@ -102,11 +102,11 @@ int main(int argc, char** argv)
             grid.SetText(1, i + 1, r.maeip_date);
             grid.SetText(3, i + 1, r.pro_name);
             grid.SetText(5, i + 1, r.maeip_name);
-            grid.SetText(6, i + 1, QString::number(r.maeip_cost));
+            grid.SetText(6, i + 1, r.maeip_cost.toString());
             grid.SetText(7, i + 1, r.maechul_date);
             grid.SetText(9, i + 1, r.maechul_name);
-            grid.SetText(10, i + 1, QString::number(r.maechul_cost));
-            grid.SetText(11, i + 1, QString::number(r.maechul_usecost));
+            grid.SetText(10, i + 1, r.maechul_cost.toString());
+            grid.SetText(11, i + 1, r.maechul_usecost.toString());
         }
         grid.SetReDraw(true);
         QElapsedTimer g;

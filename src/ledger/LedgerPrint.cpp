@@ -4,12 +4,12 @@
 #include "frame/modSpread60.h"
 #include "platform/Database.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ReportEngine.h"
 #include "platform/SpreadGrid.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cmath>
 
 namespace {
 
@@ -21,21 +21,20 @@ enum : int {
 
 } // namespace
 
-qint64 LedgerPrintAmount(const QString& text)
+QVariant LedgerPrintAmount(const QString& text)
 {
     QString s = text;
     s.remove(QLatin1Char(','));
     s = s.simplified().remove(QLatin1Char(' '));
     if (s.isEmpty())
-        return 0;
+        return qint64(0);
     bool ok = false;
     const qint64 whole = s.toLongLong(&ok);
     if (ok)
         return whole;
-    const double d = s.toDouble(&ok);
-    if (!ok || !std::isfinite(d) || std::fabs(d) >= 9.0e18)
-        return 0;
-    return std::llround(d);
+    if (const auto amount = platform::ReportAmount(QVariant(s)))
+        return *amount;
+    return s;
 }
 
 QVector<LedgerPrintRow> LedgerPrintRows(platform::SpreadGrid* spList)
@@ -69,15 +68,23 @@ void FillTotalPrint(dao::Database& db, const QVector<LedgerPrintRow>& rows)
     const auto insert = db.prepare(QStringLiteral(
         "INSERT INTO total_print(maeip_date, pro_name, maeip_name, maeip_cost, maechul_date, maechul_name,"
         " maechul_cost, maechul_usecost) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    // a number past the 64-bit range goes in as its text, which the amount column stores as
+    // the number it is (or keeps as text); the report engine prints either as the overflow mark
+    const auto bindAmount = [&insert](int index, const QVariant& amount) {
+        if (amount.typeId() == QMetaType::QString)
+            insert->bind(index, amount.toString());
+        else
+            insert->bind(index, amount.toLongLong());
+    };
     for (const auto& r : rows) {
         insert->bind(1, r.maeip_date);
         insert->bind(2, r.pro_name);
         insert->bind(3, r.maeip_name);
-        insert->bind(4, r.maeip_cost);
+        bindAmount(4, r.maeip_cost);
         insert->bind(5, r.maechul_date);
         insert->bind(6, r.maechul_name);
-        insert->bind(7, r.maechul_cost);
-        insert->bind(8, r.maechul_usecost);
+        bindAmount(7, r.maechul_cost);
+        bindAmount(8, r.maechul_usecost);
         insert->run();
     }
     tx.commit();

@@ -2,30 +2,34 @@
 // The ledger print: the vouchers listed in the main window's grid are copied into the table
 // total_print, which the report file LedgerList.rpt in the report folder prints.
 #include <QString>
+#include <QVariant>
 #include <QVector>
 
 namespace dao { class Database; }
 namespace platform { class SpreadGrid; }
 
-// One printed voucher, as total_print holds it (group_name is not filled).
+// One printed voucher, as total_print holds it (group_name is not filled). An amount is a
+// whole amount (qint64), or the text of a number past the 64-bit range (see LedgerPrintAmount).
 struct LedgerPrintRow {
     QString maeip_date;
     QString pro_name;
     QString maeip_name;
-    qint64 maeip_cost = 0;
+    QVariant maeip_cost = qint64(0);
     QString maechul_date;
     QString maechul_name;
-    qint64 maechul_cost = 0;
-    qint64 maechul_usecost = 0;
+    QVariant maechul_cost = qint64(0);
+    QVariant maechul_usecost = qint64(0);
 };
 
 // The report file's name in the report folder and the title formula passed to it.
 inline const QString kLedgerReportName = QStringLiteral("LedgerList.rpt");
 inline const QString kLedgerTitleFormula = QStringLiteral("Title = 'Kestrune'");
 
-// An amount as the grid shows it: separators and blanks are ignored, an empty or unreadable
-// text is 0, a fraction is rounded to a whole amount.
-qint64 LedgerPrintAmount(const QString& text);
+// An amount as the grid holds it: separators and blanks are ignored, an empty or unreadable
+// text is 0, a fraction is rounded to a whole amount (qint64), as the report engine reads
+// amounts. A number past the 64-bit range is kept as its text (QString), so that the print
+// shows the overflow mark for it and for its totals, as the screen does, instead of an amount.
+QVariant LedgerPrintAmount(const QString& text);
 
 // Every voucher row of the voucher grid (rows 1 to MaxRows - 1, in the order shown; the blank
 // input row at the end is left out).

@@ -1390,13 +1390,19 @@ void frmMain::btnPrint_Click()
         MsgWarn(QStringLiteral("보고서 파일을 찾을 수 없습니다.\r\n") + QDir::toNativeSeparators(expected));
         return;
     }
-    if (!report)
+    const auto tellFailure = [this] {
+        MsgWarn(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n") + report->LastErrorString());
+    };
+    if (!report) {
         report = std::make_unique<platform::ReportEngine>(this);
+        // a print from the preview that fails is told at once; the preview stays open
+        report->SetPrintErrorHandler(tellFailure);
+    }
     report->SetReportFileName(reportFile);
     report->SetDataFiles(0, gsDBFile);
     report->SetFormulas(0, kLedgerTitleFormula);
     if (!report->SetAction(1))
-        MsgWarn(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n") + report->LastErrorString());
+        tellFailure();
 }
 
 // ---------------------------------------------------------------------------------------

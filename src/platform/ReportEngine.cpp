@@ -4,6 +4,7 @@
 #include "platform/IniFile.h"
 #include "platform/Prompter.h"
 #include "platform/Recordset.h"
+#include "platform/SpreadModel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,12 +12,16 @@
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPageLayout>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <cmath>
+#include <limits>
 
 namespace platform {
 
@@ -222,16 +227,38 @@ bool ReadReportRows(const QString& dataFile, const ReportDefinition& def, Report
     return true;
 }
 
-qint64 ReportAmount(const QVariant& v)
+namespace {
+
+// A number as a whole amount, rounded half away from zero as the screen rounds it; none past
+// the 64-bit range. A value that is no finite number counts as 0, as the screen leaves it out.
+std::optional<qint64> wholeAmount(double d)
+{
+    if (!std::isfinite(d))
+        return qint64(0);
+    const double r = std::round(d);
+    if (r >= -9223372036854775808.0 && r < 9223372036854775808.0)
+        return qint64(r);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<qint64> ReportAmount(const QVariant& v)
 {
     if (!v.isValid() || v.isNull())
-        return 0;
+        return qint64(0);
     switch (v.typeId()) {
     case QMetaType::LongLong: case QMetaType::Int: case QMetaType::UInt: case QMetaType::Long:
-    case QMetaType::Short: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort:
         return v.toLongLong();
+    case QMetaType::ULongLong: case QMetaType::ULong: {
+        const quint64 u = v.toULongLong();
+        if (u > quint64(std::numeric_limits<qint64>::max()))
+            return std::nullopt;
+        return qint64(u);
+    }
     case QMetaType::Double: case QMetaType::Float:
-        return std::llround(v.toDouble());
+        return wholeAmount(v.toDouble());
     default:
         break;
     }
@@ -242,7 +269,7 @@ qint64 ReportAmount(const QVariant& v)
     if (ok)
         return whole;
     const double d = s.toDouble(&ok);
-    return (ok && std::isfinite(d) && std::fabs(d) < 9.0e18) ? std::llround(d) : 0;
+    return ok ? wholeAmount(d) : std::optional<qint64>(0);
 }
 
 QString FormatReportAmount(qint64 v)
@@ -254,6 +281,11 @@ QString FormatReportAmount(qint64 v)
     for (int i = digits.size() - 3; i > 0; i -= 3)
         digits.insert(i, QLatin1Char(','));
     return neg ? QLatin1Char('-') + digits : digits;
+}
+
+QString FormatReportAmount(const std::optional<qint64>& v)
+{
+    return v ? FormatReportAmount(*v) : SpreadModel::overflowMark();
 }
 
 ReportLayout LayoutReport(const ReportDefinition& def, const ReportRows& rows, const ReportPageMetrics& m)
@@ -272,14 +304,25 @@ ReportLayout LayoutReport(const ReportDefinition& def, const ReportRows& rows, c
         out.colWidth << right - left;
     }
 
-    out.totals = QVector<qint64>(n, 0);
+    out.totals = QVector<std::optional<qint64>>(n, qint64(0));
     for (int i = 0; i < n; ++i) {
         if (!def.columns[i].total)
             continue;
-        qint64 t = 0;
-        for (const auto& row : rows)
-            t += ReportAmount(row.value(i));
-        out.totals[i] = t;
+        // exact in 128 bits, whatever the order of the rows: only the sum itself has to fit
+        __int128 t = 0;
+        bool past = false;
+        for (const auto& row : rows) {
+            const auto v = ReportAmount(row.value(i));
+            if (!v) {
+                past = true;
+                break;
+            }
+            t += *v;
+        }
+        if (past || t < std::numeric_limits<qint64>::min() || t > std::numeric_limits<qint64>::max())
+            out.totals[i] = std::nullopt;
+        else
+            out.totals[i] = qint64(t);
     }
 
     if (m.amountWidth) {
@@ -291,12 +334,19 @@ ReportLayout LayoutReport(const ReportDefinition& def, const ReportRows& rows, c
             if (!def.columns[i].numeric)
                 continue;
             qint64 lo = 0, hi = 0;
+            bool mark = false;
             for (const auto& row : rows) {
-                const qint64 v = ReportAmount(row.value(i));
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
+                const auto v = ReportAmount(row.value(i));
+                if (!v) {
+                    mark = true;
+                    continue;
+                }
+                lo = std::min(lo, *v);
+                hi = std::max(hi, *v);
             }
             int w = std::max(m.amountWidth(FormatReportAmount(lo)), m.amountWidth(FormatReportAmount(hi)));
+            if (mark)
+                w = std::max(w, m.amountWidth(FormatReportAmount(std::nullopt)));
             if (def.columns[i].total)
                 w = std::max(w, m.amountWidth(FormatReportAmount(out.totals[i])));
             need[i] = w + 2 * m.cellPadding + 1;
@@ -378,11 +428,68 @@ void PrepareReportPrinter(QPrinter& printer, const ReportDefinition& def)
     printer.setDocName(ExpandReportText(def, def.heading));
 }
 
+namespace {
+
+// A printer that writes a PDF file (not the preview's pages, not a printer queue).
+bool writesPdfFile(QPrinter& printer)
+{
+    const QPaintEngine* engine = printer.paintEngine();
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty() && engine
+        && engine->type() == QPaintEngine::Pdf;
+}
+
+// The PDF the printer would write, with its page layout, resolution and names, written beside
+// its place and put there only when every byte of it was written: a full disk leaves nothing
+// cut off, and an older file of that name as it was.
+bool renderPdfFile(QPrinter& printer, const ReportDefinition& def, const ReportRows& rows, const QDate& printDate,
+                   QString& error, int* pagesPrinted)
+{
+    const QString path = printer.outputFileName();
+    QSaveFile file(path);
+    QPainter p;
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = QStringLiteral("인쇄 파일을 만들 수 없습니다: %1\n(%2)").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    QPdfWriter writer(&file);
+    writer.setPdfVersion(printer.pdfVersion());
+    writer.setResolution(printer.resolution());
+    writer.setPageLayout(printer.pageLayout());
+    writer.setTitle(printer.docName());
+    writer.setCreator(printer.creator());
+    if (!p.begin(&writer)) {
+        file.cancelWriting();
+        error = QStringLiteral("인쇄 파일을 만들 수 없습니다: %1").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    int pages = 0;
+    const bool painted = PaintReport(p, QSize(writer.width(), writer.height()), [&writer] { return writer.newPage(); },
+                                     def, rows, printDate, error, &pages);
+    p.end();
+    if (!painted)
+        return false; // the unfinished file is discarded
+    // the last buffered bytes too: a write that failed anywhere leaves the file unwritten
+    if (!file.flush())
+        file.cancelWriting();
+    if (!file.commit()) {
+        error = QStringLiteral("인쇄 파일을 다 쓰지 못했습니다: %1\n(%2)")
+                    .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    if (pagesPrinted)
+        *pagesPrinted = pages;
+    return true;
+}
+
+} // namespace
+
 bool RenderReport(QPrinter& printer, const ReportDefinition& def, const ReportRows& rows, const QDate& printDate,
                   QString& error, int* pagesPrinted)
 {
     if (pagesPrinted)
         *pagesPrinted = 0;
+    if (writesPdfFile(printer))
+        return renderPdfFile(printer, def, rows, printDate, error, pagesPrinted);
     QPainter p;
     if (!p.begin(&printer)) {
         error = printer.outputFileName().isEmpty()
@@ -542,6 +649,27 @@ bool PaintReport(QPainter& p, const QSize& pageSize, const std::function<bool()>
 
 // ---- the control ------------------------------------------------------------------------
 
+namespace {
+
+// The preview window. A print from it that failed has been told: the window stays open for
+// another try instead of closing as after a print.
+class ReportPreviewDialog : public QPrintPreviewDialog {
+public:
+    using QPrintPreviewDialog::QPrintPreviewDialog;
+    bool printFailed = false;
+
+    void done(int result) override
+    {
+        if (result == QDialog::Accepted && printFailed) {
+            printFailed = false;
+            return;
+        }
+        QPrintPreviewDialog::done(result);
+    }
+};
+
+} // namespace
+
 ReportEngine::ReportEngine(QWidget* owner) : m_owner(owner) {}
 
 void ReportEngine::SetDataFiles(int index, const QString& path)
@@ -616,22 +744,40 @@ bool ReportEngine::SetAction(int action)
     default: {
         QPrinter printer(QPrinter::HighResolution);
         PrepareReportPrinter(printer, def);
-        QPrintPreviewDialog preview(&printer, m_owner);
+        ReportPreviewDialog preview(&printer, m_owner);
         preview.setObjectName(QStringLiteral("ReportPreview"));
         preview.setWindowTitle(m_windowTitle.isEmpty() ? ExpandReportText(def, def.heading) : m_windowTitle);
-        bool rendered = true;
+        bool shown = true; // the preview's own pages, as last drawn
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
             QString err;
             int pages = 0;
-            if (RenderReport(*target, def, rows, printDate, err, &pages))
+            const QPaintEngine* engine = target->paintEngine();
+            const bool previewPages = engine && engine->type() == QPaintEngine::Picture;
+            const bool ok = RenderReport(*target, def, rows, printDate, err, &pages);
+            if (ok)
                 m_pages = pages;
-            else {
-                rendered = false;
-                why = err;
+            if (previewPages) {
+                shown = ok;
+                if (!ok)
+                    why = err;
+                return;
             }
+            // a print from the window: judged on its own
+            preview.printFailed = !ok;
+            if (ok) {
+                m_errNumber = rptErrNone;
+                m_errString.clear();
+                return;
+            }
+            m_errNumber = rptErrPrinter;
+            m_errString = err;
+            if (m_printError)
+                m_printError();
+            else
+                platform::prompter().messageBox(err, preview.windowTitle(), MsgStyleWarn);
         });
         platform::prompter().execModal(preview);
-        if (!rendered)
+        if (!shown)
             return fail(rptErrPrinter, why);
         return true;
     }

@@ -11,7 +11,9 @@
 //              Margin=<mm>  Heading=<text>  SubHeading=<text>  TotalCaption=<text>
 //   [Formulas] <Name>=<default text>       formula fields, shown in texts as {Name}
 //   [Columns]  Count=<n>  1=<field>|<caption>|<width>|<kind>  ... n=...
-//              kind: text | number | number,total   (numbers are whole amounts, shown 1,234)
+//              kind: text | number | number,total   (numbers are whole amounts, shown 1,234;
+//              an amount or a total past the range of 64-bit whole numbers shows the overflow
+//              mark "###", as the screen shows it)
 // Widths are relative: the columns share the printable width in their proportion.
 #include <QDate>
 #include <QList>
@@ -21,6 +23,7 @@
 #include <QVariant>
 #include <QVector>
 #include <functional>
+#include <optional>
 
 class QPainter;
 class QPrinter;
@@ -69,10 +72,14 @@ using ReportRows = QVector<QVector<QVariant>>;
 // the rows were stored. False with a reason on any failure.
 bool ReadReportRows(const QString& dataFile, const ReportDefinition& def, ReportRows& rows, QString& error);
 
-// A whole amount of a numeric cell; empty or unreadable values count as 0.
-qint64 ReportAmount(const QVariant& v);
+// A whole amount of a numeric cell (a fraction rounded as the screen rounds it); empty or
+// unreadable values count as 0. A number past the range of 64-bit whole numbers (a REAL or a
+// text stored by another program) is no amount: none.
+std::optional<qint64> ReportAmount(const QVariant& v);
 // Thousands separators: 1234567 -> "1,234,567", -1500 -> "-1,500".
 QString FormatReportAmount(qint64 v);
+// The same, and the overflow mark "###" for none (an amount or a total past the 64-bit range).
+QString FormatReportAmount(const std::optional<qint64>& v);
 
 // Page geometry in device units: the printable area and the height of each band.
 struct ReportPageMetrics {
@@ -99,7 +106,9 @@ struct ReportLayout {
     QVector<int> colLeft, colWidth; // per column, from the left edge of the printable area
     int rowsPerPage = 0;            // detail lines that fit under the captions
     QVector<ReportPageRange> pages; // at least one page, also for no rows
-    QVector<qint64> totals;         // per column; 0 for columns without a total
+    // per column: the exact sum of its amounts; 0 for columns without a total; none when the
+    // sum, or one of its amounts, lies past the range of 64-bit whole numbers
+    QVector<std::optional<qint64>> totals;
 };
 ReportLayout LayoutReport(const ReportDefinition& def, const ReportRows& rows, const ReportPageMetrics& m);
 
@@ -148,8 +157,17 @@ public:
     void SetWindowTitle(const QString& title) { m_windowTitle = title; }
 
     // Action 1 runs the report to its destination. True when it was shown or printed;
-    // otherwise LastErrorNumber/LastErrorString say why and nothing was printed.
+    // otherwise LastErrorNumber/LastErrorString say why and nothing was printed. A PDF file is
+    // put in its place only when it was written whole (a full disk leaves no part of it and
+    // keeps an older file of that name).
+    // In the preview window each print is judged on its own: one that fails is told at once
+    // through the print error handler (LastErrorNumber/LastErrorString say why) and the window
+    // stays open for another try; a good one clears the error and ends the preview. Closing
+    // the window after a told failure still counts as shown (true).
     bool SetAction(int action);
+    // Tells the user of a print from the preview window that failed. Without one, the
+    // engine's own reason is shown in a message box.
+    void SetPrintErrorHandler(std::function<void()> handler) { m_printError = std::move(handler); }
     int LastErrorNumber() const { return m_errNumber; }
     QString LastErrorString() const { return m_errString; }
     // Pages of the last run (for the preview: of its last rendering).
@@ -168,6 +186,7 @@ private:
     int m_errNumber = rptErrNone;
     QString m_errString;
     int m_pages = 0;
+    std::function<void()> m_printError;
 };
 
 } // namespace platform

@@ -14,7 +14,9 @@
 #include "platform/ReportEngine.h"
 #include "platform/SettingsStore.h"
 #include "platform/SpreadGrid.h"
+#include "support/DrawnText.h"
 #include "support/ScriptedPrompter.h"
+#include "support/WriteFailure.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -22,6 +24,8 @@
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QtTest>
 
@@ -49,7 +53,7 @@ class tst_print : public QObject, ledgertest::MainWindowFixture {
     static QStringList gridVouchers(platform::SpreadGrid* g)
     {
         QStringList out;
-        auto amount = [g](int c, int r) { return QString::number(LedgerPrintAmount(g->GetText(c, r))); };
+        auto amount = [g](int c, int r) { return LedgerPrintAmount(g->GetText(c, r)).toString(); };
         for (int r = 1; r < g->MaxRows(); ++r)
             out << QStringList{g->GetText(1, r), g->GetText(3, r), g->GetText(5, r), amount(6, r), g->GetText(7, r),
                                g->GetText(9, r), amount(10, r), amount(11, r), QStringLiteral("integer")}
@@ -71,6 +75,50 @@ class tst_print : public QObject, ledgertest::MainWindowFixture {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile::remove(path);
         QVERIFY(QFile::copy(QStringLiteral(TRELVO_SOURCE_DIR "/assets/Rpt/LedgerList.rpt"), path));
+    }
+
+    // What the main window's last print drew: its report run again, as its engine runs it, onto a
+    // recording device. For each line that begins with one of firsts (a voucher's date, the totals
+    // caption, in that order): the texts of the amount columns 매입금액, 판매금액 and 판매경비,
+    // joined by '|'. A line is found by any text on it (a voucher's 품명, the totals caption).
+    static QStringList printedAmounts(frmMain* w, const QStringList& firsts)
+    {
+        platform::ReportDefinition def;
+        QString error;
+        if (!platform::LoadReportDefinition(w->report->ReportFileName(), def, error)
+            || !platform::ApplyReportFormula(def, w->report->Formulas(0), error))
+            return {error};
+        platform::ReportRows rows;
+        if (!platform::ReadReportRows(w->report->DataFiles(0), def, rows, error))
+            return {error};
+        testsupport::DrawnTextDevice page(QSize(1600, 1100));
+        QPainter p(&page);
+        if (!platform::PaintReport(p, QSize(1600, 1100), [] { return true; }, def, rows, QDate(2024, 3, 20), error))
+            return {error};
+        p.end();
+        QStringList out;
+        for (const QString& first : firsts) {
+            for (const auto& r : page.runs) {
+                if (r.text != first)
+                    continue;
+                QList<testsupport::DrawnTextRun> line;
+                for (const auto& o : page.runs)
+                    if (std::abs(o.box.center().y() - r.box.center().y()) < 1)
+                        line << o;
+                std::sort(line.begin(), line.end(), [](const auto& a, const auto& b) { return a.box.left() < b.box.left(); });
+                QStringList texts;
+                for (const auto& o : line)
+                    texts << o.text;
+                // date, 품명, [매입처명], 매입금액, 판매일자, [판매처명], 판매금액, 판매경비; the
+                // captions and amounts are told apart by their digits or the mark
+                QStringList amounts;
+                for (const QString& t : texts)
+                    if (!t.isEmpty() && (t == QLatin1String("###") || (t.contains(QRegularExpression(QStringLiteral("^-?[0-9,]+$"))))))
+                        amounts << t;
+                out << amounts.join(QLatin1Char('|'));
+            }
+        }
+        return out;
     }
 
 private slots:
@@ -134,6 +182,135 @@ private slots:
         QVERIFY(w->print_total_input());
         QCOMPARE(printTable(), QStringList());
         QCOMPARE(prompter->messages().size(), 0);
+    }
+
+    // Amounts past the range of 64-bit whole numbers, and totals that leave it, print the
+    // overflow mark, in the rows and the totals line, wherever the main window shows it; the
+    // other totals stay exact. Three vouchers of the period are there already (매입금액
+    // 200,000,001,300, 판매금액 1,900 and 판매경비 150 together).
+    void amountsPastTheRangePrintTheMark_data()
+    {
+        QTest::addColumn<QString>("vouchers"); // VALUES of total(total_id, maechul_date, pro_name, maeip_cost, maechul_cost)
+        QTest::addColumn<QStringList>("lines"); // 품명 of the added vouchers, then the totals caption
+        QTest::addColumn<QStringList>("printed");
+        QTest::newRow("two sales whose sum wraps")
+            << "(10, '2024-03-10', '큰판매가', 0, 9000000000000000000), (11, '2024-03-10', '큰판매나', 0, 9000000000000000000)"
+            << QStringList{"큰판매가", "큰판매나", "합  계"}
+            << QStringList{"0|9,000,000,000,000,000,000|0", "0|9,000,000,000,000,000,000|0", "200,000,001,300|###|150"};
+        QTest::newRow("REALs past the range stored by another program")
+            << "(12, '2024-03-11', '외부판매', 0, 1e20), (13, '2024-03-12', '외부매입', 9.5e18, 0)"
+            << QStringList{"외부판매", "외부매입", "합  계"}
+            << QStringList{"0|###|0", "###|0|0", "###|###|150"};
+        QTest::newRow("a sum out of the range and back")
+            << "(14, '2024-03-10', '큰판매가', 0, 9000000000000000000), (15, '2024-03-10', '큰판매나', 0, 9000000000000000000),"
+               " (16, '2024-03-11', '큰반품', 0, -9000000000000000000)"
+            << QStringList{"큰반품", "합  계"}
+            << QStringList{"0|-9,000,000,000,000,000,000|0", "200,000,001,300|9,000,000,000,000,001,900|150"};
+    }
+    void amountsPastTheRangePrintTheMark()
+    {
+        QFETCH(QString, vouchers);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, printed);
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (total_id, maechul_date, pro_name, maeip_cost, maechul_cost) VALUES ") + vouchers
+            + QStringLiteral("; UPDATE total SET maechul_usecost = 0 WHERE maechul_usecost IS NULL;")));
+        putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
+        auto w = start();
+        QVERIFY(w);
+        w->btnPrint->click();
+        QCOMPARE(prompter->messages().size(), 0);
+        QVERIFY(reportShown());
+        QCOMPARE(printedAmounts(w.get(), lines), printed);
+
+        // as the main window shows them
+        QStringList screen;
+        for (const QString& line : lines) {
+            platform::SpreadGrid* g = w->spTotal;
+            int r = 1;
+            if (line != QStringLiteral("합  계")) {
+                g = w->spList;
+                r = g->SearchCol(3, 0, g->MaxRows(), line, 0);
+                QVERIFY2(r >= 1, qPrintable(line));
+            }
+            screen << QStringList{g->DisplayText(6, r), g->DisplayText(10, r), g->DisplayText(11, r)}.join(QLatin1Char('|'));
+        }
+        QCOMPARE(screen, printed);
+    }
+
+    // A print from the preview into a PDF that cannot be written whole (a full file system, a
+    // file size limit) is told at once with the print's failure message; no file is left, and
+    // the preview stays open. The next print from the same preview, to a place with room, is
+    // judged on its own: it is written whole, nothing more is told, and the preview closes as
+    // after a good print.
+    void printFromThePreviewThatCannotBeWritten_data()
+    {
+        QTest::addColumn<bool>("fullFileSystem"); // else: the size limit
+        QTest::newRow("full file system") << true;
+        QTest::newRow("file size limit") << false;
+    }
+    void printFromThePreviewThatCannotBeWritten()
+    {
+        QFETCH(bool, fullFileSystem);
+        putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
+        const QString full = env->path(QStringLiteral("full"));
+        std::unique_ptr<testsupport::SmallFileSystem> disk;
+        if (fullFileSystem) {
+            disk = std::make_unique<testsupport::SmallFileSystem>(full, "8k");
+            if (!disk->ok())
+                QSKIP(qPrintable(disk->why()));
+        } else {
+            QVERIFY(QDir().mkpath(full));
+        }
+        const QString cut = QDir(full).filePath(QStringLiteral("ledger.pdf"));
+        const QString good = env->path(QStringLiteral("ledger.pdf"));
+        auto w = start();
+        QVERIFY(w);
+        int toldAtOnce = -1;
+        bool openAfterFailure = false, openAfterGoodPrint = true;
+        QStringList leftOnDisk{QStringLiteral("not looked at")};
+        prompter->modalAnswers.enqueue([&](QDialog& d) {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(&d);
+            auto* pages = d.findChild<QPrintPreviewWidget*>();
+            if (!preview || !pages)
+                return int(QDialog::Rejected);
+            d.show();
+            // as the preview's print button does: print to the chosen file, then accept
+            preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+            preview->printer()->setOutputFileName(cut);
+            {
+                std::unique_ptr<testsupport::FileSizeLimit> limit;
+                if (!fullFileSystem)
+                    limit = std::make_unique<testsupport::FileSizeLimit>(8 * 1024);
+                pages->print();
+            }
+            d.accept();
+            toldAtOnce = prompter->messages().size();
+            openAfterFailure = d.isVisible();
+            leftOnDisk = QDir(full).entryList(QDir::Files | QDir::Hidden);
+
+            preview->printer()->setOutputFileName(good);
+            pages->print();
+            d.accept();
+            openAfterGoodPrint = d.isVisible();
+            return d.result();
+        });
+        w->btnPrint->click();
+        QCOMPARE(toldAtOnce, 1);
+        QVERIFY(openAfterFailure);
+        QCOMPARE(leftOnDisk, QStringList());
+        QVERIFY(!openAfterGoodPrint);
+        QCOMPARE(prompter->messages().size(), 1);
+        QVERIFY2(prompter->lastMessage().text.startsWith(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n")),
+                 qPrintable(prompter->lastMessage().text));
+        QVERIFY2(prompter->lastMessage().text.contains(QStringLiteral("ledger.pdf")), qPrintable(prompter->lastMessage().text));
+        QFile pdf(good);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        QVERIFY2(bytes.size() > 8 * 1024, "the print must not fit the small file system");
+        QVERIFY(bytes.startsWith("%PDF"));
+        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+        QCOMPARE(w->report->LastErrorNumber(), int(platform::ReportEngine::rptErrNone));
     }
 
     void failedCopyKeepsTheLastPrintAndPrintsNothing()

@@ -1,13 +1,20 @@
 // The report engine: reading report files and formulas, the page layout (columns, page
 // breaks, totals) and running a report into a PDF file, with every failure reported.
 #include "support/DrawnText.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
+#include "support/WriteFailure.h"
 
 #include "platform/ReportEngine.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QtTest>
+#include <limits>
 
 namespace {
 
@@ -36,6 +43,29 @@ platform::ReportRows numberedRows(int n)
     for (int i = 1; i <= n; ++i)
         rows.push_back({QStringLiteral("r%1").arg(i), QVariant(qint64(i) * 100000000000LL), QVariant(i)});
     return rows;
+}
+
+// The texts the report draws on the line that begins with first (the totals line: its caption),
+// from left to right.
+QStringList drawnLine(const QList<testsupport::DrawnTextRun>& runs, const QString& first)
+{
+    QList<testsupport::DrawnTextRun> line;
+    for (const auto& r : runs)
+        if (r.text == first)
+            for (const auto& o : runs)
+                if (std::abs(o.box.center().y() - r.box.center().y()) < 1)
+                    line << o;
+    std::sort(line.begin(), line.end(), [](const auto& a, const auto& b) { return a.box.left() < b.box.left(); });
+    QStringList out;
+    for (const auto& r : line)
+        out << r.text;
+    return out;
+}
+
+bool endsAsPdf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.readAll().trimmed().endsWith("%%EOF");
 }
 
 } // namespace
@@ -144,6 +174,204 @@ private slots:
         QCOMPARE(platform::ReportAmount(QVariant(2.5e11)), qint64(250000000000LL));
         QCOMPARE(platform::ReportAmount(QVariant()), qint64(0));
         QCOMPARE(platform::ReportAmount(QVariant(QStringLiteral("abc"))), qint64(0));
+        // rounded as the screen rounds; past the 64-bit range no amount, printed as the mark
+        QCOMPARE(platform::ReportAmount(QVariant(2.5)), qint64(3));
+        QCOMPARE(platform::ReportAmount(QVariant(-2.5)), qint64(-3));
+        QCOMPARE(platform::ReportAmount(QVariant(QStringLiteral("-1.5"))), qint64(-2));
+        QVERIFY(!platform::ReportAmount(QVariant(1e20)));
+        QVERIFY(!platform::ReportAmount(QVariant(quint64(9223372036854775808ULL))));
+        QCOMPARE(platform::ReportAmount(QVariant(quint64(9223372036854775807ULL))), qint64(9223372036854775807LL));
+        QCOMPARE(platform::FormatReportAmount(std::nullopt), QStringLiteral("###"));
+    }
+
+    // An amount past the range of 64-bit whole numbers (a REAL or a text stored by another
+    // program) cannot be printed as an amount, and neither can a total that leaves the range:
+    // both print the overflow mark, as the screen shows them. A total is exact: one that leaves
+    // the range on the way and comes back into it is printed.
+    void amountsAndTotalsPastTheRangePrintTheMark_data()
+    {
+        QTest::addColumn<QVariantList>("amounts"); // column b (totalled), one row each; c holds the same
+        QTest::addColumn<QStringList>("printed");  // each row's b as printed
+        QTest::addColumn<QString>("total");
+        const qint64 max = std::numeric_limits<qint64>::max();
+        const qint64 min = std::numeric_limits<qint64>::min();
+        const QString mark = QStringLiteral("###");
+        QTest::newRow("two amounts whose sum wraps")
+            << QVariantList{qint64(9000000000000000000LL), qint64(9000000000000000000LL)}
+            << QStringList{"9,000,000,000,000,000,000", "9,000,000,000,000,000,000"} << mark;
+        QTest::newRow("out of the range and back")
+            << QVariantList{qint64(9000000000000000000LL), qint64(9000000000000000000LL), qint64(-9000000000000000000LL)}
+            << QStringList{"9,000,000,000,000,000,000", "9,000,000,000,000,000,000", "-9,000,000,000,000,000,000"}
+            << QStringLiteral("9,000,000,000,000,000,000");
+        QTest::newRow("sum the largest amount") << QVariantList{max - 1, qint64(1)}
+            << QStringList{"9,223,372,036,854,775,806", "1"} << QStringLiteral("9,223,372,036,854,775,807");
+        QTest::newRow("sum one past the largest") << QVariantList{max, qint64(1)}
+            << QStringList{"9,223,372,036,854,775,807", "1"} << mark;
+        QTest::newRow("sum the smallest amount") << QVariantList{min + 1, qint64(-1)}
+            << QStringList{"-9,223,372,036,854,775,807", "-1"} << QStringLiteral("-9,223,372,036,854,775,808");
+        QTest::newRow("sum one below the smallest") << QVariantList{min, qint64(-1)}
+            << QStringList{"-9,223,372,036,854,775,808", "-1"} << mark;
+        QTest::newRow("REAL 1e20") << QVariantList{1e20, qint64(5)} << QStringList{mark, "5"} << mark;
+        QTest::newRow("REAL 9.5e18") << QVariantList{9.5e18, qint64(5)} << QStringList{mark, "5"} << mark;
+        QTest::newRow("REAL -9.5e18") << QVariantList{-9.5e18} << QStringList{mark} << mark;
+        QTest::newRow("REAL 2^63") << QVariantList{9223372036854775808.0} << QStringList{mark} << mark;
+        QTest::newRow("REAL past the range beside its negative") << QVariantList{1e20, -1e20}
+            << QStringList{mark, mark} << mark;
+        QTest::newRow("REAL inside the range") << QVariantList{9.1e18, qint64(-100000000000000000LL)}
+            << QStringList{"9,100,000,000,000,000,000", "-100,000,000,000,000,000"}
+            << QStringLiteral("9,000,000,000,000,000,000");
+        QTest::newRow("text past the range") << QVariantList{QStringLiteral("100000000000000000000"), qint64(1)}
+            << QStringList{mark, "1"} << mark;
+        QTest::newRow("text 2^63") << QVariantList{QStringLiteral("9,223,372,036,854,775,808")} << QStringList{mark} << mark;
+        QTest::newRow("text 1e+20") << QVariantList{QStringLiteral("1e+20")} << QStringList{mark} << mark;
+        QTest::newRow("no number counts 0") << QVariantList{QStringLiteral("abc"), QVariant(), qint64(7)}
+            << QStringList{"0", "0", "7"} << QStringLiteral("7");
+    }
+    void amountsAndTotalsPastTheRangePrintTheMark()
+    {
+        QFETCH(QVariantList, amounts);
+        QFETCH(QStringList, printed);
+        QFETCH(QString, total);
+        auto def = threeColumns();
+        def.totalCaption = QStringLiteral("합계");
+        def.columns[0].width = 1;
+        def.columns[1].width = 3;
+        def.columns[2].width = 3;
+        platform::ReportRows rows;
+        for (int i = 0; i < amounts.size(); ++i)
+            rows.push_back({QStringLiteral("행%1").arg(i + 1), amounts[i], amounts[i]});
+
+        // the layout's totals, as the pages print them
+        platform::ReportPageMetrics m{1000, 1000, 100, 30, 20, 40};
+        const auto layout = platform::LayoutReport(def, rows, m);
+        QCOMPARE(platform::FormatReportAmount(layout.totals[1]), total);
+
+        testsupport::DrawnTextDevice page(QSize(1600, 1000));
+        QPainter p(&page);
+        QString error;
+        QVERIFY2(platform::PaintReport(p, QSize(1600, 1000), [] { return true; }, def, rows, QDate(2024, 3, 20), error),
+                 qPrintable(error));
+        p.end();
+        for (int i = 0; i < amounts.size(); ++i) {
+            const QString name = QStringLiteral("행%1").arg(i + 1);
+            QCOMPARE(drawnLine(page.runs, name), (QStringList{name, printed[i], printed[i]}));
+        }
+        QCOMPARE(drawnLine(page.runs, QStringLiteral("합계")), (QStringList{QStringLiteral("합계"), total}));
+    }
+
+    // A PDF that cannot be written whole (a full file system, a file size limit) is a failed
+    // print: reported with the printer's error, no file left cut off, an older file of that name
+    // kept as it was. The next print of the same engine is judged on its own.
+    void printThatCannotBeWrittenFails_data()
+    {
+        QTest::addColumn<bool>("fullFileSystem"); // else: the size limit
+        QTest::addColumn<bool>("olderFile");
+        QTest::newRow("full file system") << true << false;
+        QTest::newRow("full file system, older file of that name") << true << true;
+        QTest::newRow("file size limit") << false << false;
+        QTest::newRow("file size limit, older file of that name") << false << true;
+    }
+    void printThatCannotBeWrittenFails()
+    {
+        QFETCH(bool, fullFileSystem);
+        QFETCH(bool, olderFile);
+        QString inserts;
+        for (int i = 1; i <= 150; ++i)
+            inserts += QStringLiteral("INSERT INTO t VALUES ('품목 %1', %2, %1);").arg(i).arg(i * 1000);
+        const QString data = dataFile(inserts);
+        platform::ReportEngine engine;
+        engine.SetReportFileName(reportFile());
+        engine.SetDataFiles(0, data);
+        engine.SetDestination(platform::ReportEngine::crptToFile);
+
+        // the whole print, to learn its size
+        const QString good = env->path(QStringLiteral("good.pdf"));
+        engine.SetPrintFileName(good);
+        QVERIFY2(engine.SetAction(1), qPrintable(engine.LastErrorString()));
+        const qint64 size = QFileInfo(good).size();
+        QVERIFY(endsAsPdf(good));
+        QVERIFY2(size > 12 * 1024, qPrintable(QString::number(size)));
+
+        const QString folder = env->path(QStringLiteral("small"));
+        std::unique_ptr<testsupport::SmallFileSystem> disk;
+        std::unique_ptr<testsupport::FileSizeLimit> limit;
+        if (fullFileSystem) {
+            disk = std::make_unique<testsupport::SmallFileSystem>(folder, "8k");
+            if (!disk->ok())
+                QSKIP(qPrintable(disk->why()));
+        } else {
+            QVERIFY(QDir().mkpath(folder));
+        }
+        const QString target = QDir(folder).filePath(QStringLiteral("ledger.pdf"));
+        if (olderFile) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("older print");
+        }
+        if (!fullFileSystem) {
+            limit = std::make_unique<testsupport::FileSizeLimit>(8 * 1024);
+            QVERIFY(limit->ok());
+        }
+        engine.SetPrintFileName(target);
+        const bool printed = engine.SetAction(1);
+        limit.reset();
+        QVERIFY(!printed);
+        QCOMPARE(engine.LastErrorNumber(), int(platform::ReportEngine::rptErrPrinter));
+        QVERIFY2(engine.LastErrorString().contains(QStringLiteral("ledger.pdf")), qPrintable(engine.LastErrorString()));
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        if (olderFile) {
+            QCOMPARE(left, QStringList{QStringLiteral("ledger.pdf")});
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), QByteArray("older print"));
+        } else {
+            QCOMPARE(left, QStringList());
+        }
+
+        // the next print of the same engine, to a place with room
+        const QString again = env->path(QStringLiteral("again.pdf"));
+        engine.SetPrintFileName(again);
+        QVERIFY2(engine.SetAction(1), qPrintable(engine.LastErrorString()));
+        QCOMPARE(engine.LastErrorNumber(), int(platform::ReportEngine::rptErrNone));
+        QVERIFY(endsAsPdf(again));
+        disk.reset();
+    }
+
+    // From the preview, of a caller that set no print error handler: the failed print is told
+    // in a box with the engine's reason, and the window stays open for another try.
+    void previewPrintFailureWithoutHandler()
+    {
+        const QString data = dataFile(QStringLiteral("INSERT INTO t VALUES ('a', 1, 2);"));
+        const QString folder = env->path(QStringLiteral("small"));
+        QVERIFY(QDir().mkpath(folder));
+        testsupport::ScriptedPrompter prompter;
+        platform::ReportEngine engine;
+        engine.SetReportFileName(reportFile());
+        engine.SetDataFiles(0, data);
+        bool stayedOpen = false;
+        prompter.modalAnswers.enqueue([&](QDialog& d) {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(&d);
+            auto* pages = d.findChild<QPrintPreviewWidget*>();
+            if (!preview || !pages)
+                return int(QDialog::Rejected);
+            d.show();
+            preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+            preview->printer()->setOutputFileName(QDir(folder).filePath(QStringLiteral("out.pdf")));
+            {
+                testsupport::FileSizeLimit limit(4 * 1024);
+                pages->print();
+            }
+            d.accept();
+            stayedOpen = d.isVisible();
+            d.reject();
+            return d.result();
+        });
+        QVERIFY(engine.SetAction(1)); // the report was shown
+        QVERIFY(stayedOpen);
+        QCOMPARE(prompter.messages().size(), 1);
+        QVERIFY2(prompter.lastMessage().text.contains(QStringLiteral("out.pdf")), qPrintable(prompter.lastMessage().text));
+        QCOMPARE(engine.LastErrorNumber(), int(platform::ReportEngine::rptErrPrinter));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void columnsShareThePageWidth()
