@@ -1000,17 +1000,21 @@ void frmMain::fitListValues()
     for (int c : {ColMaeipDate, ColMaechulDate})
         widenToShow(c, spList->MaxTextCellWidth(c, rows));
     const platform::SpreadModel& model = spList->model();
+    // An amount that rounds to a value beyond the 64-bit range shows the overflow mark at any
+    // width: the widest amount is looked for among the others.
+    constexpr long double kAbove = 9223372036854775807.5L, kLowest = -9223372036854775808.0L;
     for (int c : {ColMaeipCost, ColMaechulCost, ColUseCost, ColMargin}) {
         // The widest amount is the largest or the most negative one (the most digits, the
         // sign): only those two are formatted, not every row.
         int maxRow = 1, minRow = 1;
-        long double maxValue = model.numberAt(c, 1), minValue = maxValue;
-        for (int r = 2; r <= rows; ++r) {
+        long double maxValue = kLowest, minValue = kAbove;
+        for (int r = 1; r <= rows; ++r) {
             const long double v = model.numberAt(c, r);
-            if (v > maxValue) {
+            if (v > maxValue && v < kAbove) {
                 maxValue = v;
                 maxRow = r;
-            } else if (v < minValue) {
+            }
+            if (v < minValue && v >= kLowest) {
                 minValue = v;
                 minRow = r;
             }
