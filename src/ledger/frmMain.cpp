@@ -819,8 +819,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
             }
         }
     }
-    if (e->type() == QEvent::Resize && watched == spList->viewport()) {
-        // the list's scroll bar came or went
+    if ((e->type() == QEvent::Resize || e->type() == QEvent::Show) && watched == spList->viewport()) {
+        // the list's scroll bar came or went, or the window changed its width
+        fitWidenedToRoom();
         alignTotalsWithList();
         return QWidget::eventFilter(watched, e);
     }
@@ -979,13 +980,39 @@ void frmMain::copyTotals()
 
 // A column too narrow for needed (in column units) is widened in both grids, so that the
 // totals stay under their columns; fitTotalsRow has the text columns give the width back.
+// It is widened no further than the room the list's view has for a column, so that it comes
+// into view whole at some sideways position: what does not fit there shows the overflow mark.
+// The width asked for is kept, so that the column follows the room when the view is resized
+// (fitWidenedToRoom), never narrower than the width it had before.
 void frmMain::widenToShow(int col, double needed)
 {
-    if (needed <= spList->ColWidth(col))
+    FitWidth& f = fitWidths[col];
+    const double now = spList->ColWidth(col);
+    if (f.given == 0 || now != f.given) {
+        // not widened yet, or its width was set since: that width is its own now
+        f = FitWidth{0, now, now};
+    }
+    f.wanted = qMax(f.wanted, needed);
+    double target = qMax(f.own, f.wanted);
+    // (the room is known once the list is shown; the view's first resize fits it again)
+    const double room = spList->isVisible() ? spList->ColRoom() : 0;
+    if (room > 0)
+        target = qMax(f.own, qMin(target, room));
+    f.given = target;
+    if (target == now)
         return;
-    dTotalsGrown += needed - spList->ColWidth(col);
-    spList->SetColWidth(col, needed);
-    spTotal->SetColWidth(col, needed);
+    dTotalsGrown += target - now;
+    spList->SetColWidth(col, target);
+    spTotal->SetColWidth(col, target);
+}
+
+// The list's view changed its width: the widened columns follow the room it has for them.
+void frmMain::fitWidenedToRoom()
+{
+    for (int c : {ColMaeipDate, ColMaeipCost, ColMaechulDate, ColMaechulCost, ColUseCost, ColMargin})
+        if (fitWidths[c].given != 0)
+            widenToShow(c, 0);
+    fitTotalsRow();
 }
 
 // The dates and amounts of the list are shown whole in the list's font (a larger font from the
@@ -1085,10 +1112,16 @@ void frmMain::spList_AfterUserSort(int)
 
 void frmMain::spList_ColWidthChange(int col1, int col2)
 {
-    // The widths the user leaves are the widths from now on.
+    // The widths the user leaves are the widths from now on; a column the user sets is not
+    // widened again until its values or total change.
     dTotalsGrown = 0;
     for (double& given : dGivenBack)
         given = 0;
+    for (int c = 1; c <= ColMargin; ++c) {
+        FitWidth& f = fitWidths[c];
+        if (f.given != 0)
+            f = FitWidth{c >= col1 && c <= col2 ? 0 : f.wanted, spList->ColWidth(c), spList->ColWidth(c)};
+    }
     for (int c = col1; c <= col2; ++c) {
         spTotal->SetColWidth(c, spList->ColWidth(c));
         SaveSpreadColWidth(this, spList, c, QString(), -1);

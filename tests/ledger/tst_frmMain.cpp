@@ -474,6 +474,134 @@ private slots:
         }
     }
 
+    // Every date, amount and total that holds a value is drawn, whole or as the overflow mark,
+    // at some position of the list (sideways and down); no number is drawn cut by its cell or
+    // by the view's edge.
+    static void checkEveryValueSeen(frmMain* w, int width)
+    {
+        struct Cell {
+            platform::SpreadGrid* grid;
+            int col, row;
+            bool seen;
+        };
+        QList<Cell> cells;
+        for (int r = 1; r <= w->spList->MaxRows(); ++r)
+            for (int c : {1, 6, 7, 10, 11, 12})
+                if (!w->spList->DisplayText(c, r).isEmpty())
+                    cells.append({w->spList, c, r, false});
+        for (int c : {6, 10, 11, 12})
+            cells.append({w->spTotal, c, 1, false});
+        static const QRegularExpression number(QStringLiteral("^(-?[0-9][0-9,-]*|#+)$"));
+        QScrollBar* sideways = w->spList->horizontalScrollBar();
+        for (int top = 1; top <= w->spList->MaxRows(); ++top) {
+            w->spList->SetTopRow(top);
+            for (int v = sideways->minimum(); v <= sideways->maximum(); ++v) {
+                sideways->setValue(v);
+                QApplication::processEvents();
+                for (platform::SpreadGrid* grid : {w->spList, w->spTotal}) {
+                    const QRectF view(grid->viewport()->rect());
+                    const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(grid->viewport());
+                    for (const auto& run : runs) {
+                        if (!number.match(run.text).hasMatch())
+                            continue;
+                        QVERIFY2(run.box.left() >= view.left() - 0.5 && run.box.right() <= view.right() + 1.5,
+                                 qPrintable(QStringLiteral("\"%1\" is cut by the edge at width %2, column %3")
+                                                .arg(run.text).arg(width).arg(v + 1)));
+                        if (!run.clip.isEmpty())
+                            QVERIFY2(run.box.left() >= run.clip.left() - 0.5 && run.box.right() <= run.clip.right() + 0.5,
+                                     qPrintable(QStringLiteral("\"%1\" is cut at width %2").arg(run.text).arg(width)));
+                    }
+                    for (Cell& cell : cells) {
+                        if (cell.grid != grid || cell.seen)
+                            continue;
+                        const QRect rc = grid->CellRect(cell.col, cell.row);
+                        if (rc.isEmpty())
+                            continue;
+                        for (const auto& run : testsupport::runsIn(runs, rc))
+                            if (run.text == grid->DisplayText(cell.col, cell.row) || run.text.startsWith(QLatin1Char('#')))
+                                cell.seen = true;
+                    }
+                }
+            }
+        }
+        for (const Cell& cell : cells)
+            QVERIFY2(cell.seen, qPrintable(QStringLiteral("%1 (%2, %3) \"%4\" is never drawn at width %5")
+                                              .arg(cell.grid->objectName()).arg(cell.col).arg(cell.row)
+                                              .arg(cell.grid->DisplayText(cell.col, cell.row)).arg(width)));
+    }
+
+    // The largest grid font in the narrowest window: an amount column as wide as the list's
+    // view, or wider, still shows its amounts and totals, whole or as the overflow mark, also
+    // after the window is widened and narrowed again; the open editor shows its whole amount.
+    void largeFontInANarrowWindowLeavesNoValueUnseen()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " ('2024-03-02', 0, '모니터', 'LCD', 0, '공급사', 100000, '2024-03-05', 0, '김상회', 115000, 3000),"
+            " ('2024-03-12', 0, '서버', 'PC', 0, '공급사', -99999999999, '2024-03-15', 0, '김상회', 9000000000000000, 0);")));
+        auto w = start(true);
+        QVERIFY(w);
+        prompter->menuAnswers.enqueue(1); // the menu's second line: 【글자크기】 변경
+        prompter->inputAnswers.enqueue(QStringLiteral("26"));
+        QTest::mouseClick(w->spList->viewport(), Qt::RightButton, {}, QPoint(60, 30));
+        QCOMPARE(prompter->calls.size(), 2);
+        for (int width : {333, 800, 333}) {
+            w->resize(width, 600);
+            QTRY_COMPARE(w->width(), qMax(width, w->minimumWidth()));
+            QApplication::processEvents();
+            checkEveryValueSeen(w.get(), w->width());
+            if (QTest::currentTestFailed())
+                return;
+            // the widened columns come into view whole; in the wider window the sales amounts
+            // are whole again
+            for (int c : {1, 6, 7, 10, 11, 12})
+                QVERIFY2(w->spList->ColWidth(c) <= w->spList->ColRoom(),
+                         qPrintable(QStringLiteral("column %1: %2 > %3 at width %4").arg(c)
+                                        .arg(w->spList->ColWidth(c)).arg(w->spList->ColRoom()).arg(width)));
+            QCOMPARE(w->spList->ShownText(10, 2).whole, width == 800);
+        }
+        // the open editor of an amount lies inside the view and shows the amount whole
+        w->spList->SetFocus();
+        w->spList->SetActiveCell(10, 1);
+        QApplication::processEvents();
+        QLineEdit* ed = w->spList->editorWidget();
+        QVERIFY(ed);
+        QVERIFY2(w->spList->viewport()->rect().contains(ed->geometry()),
+                 qPrintable(QStringLiteral("editor %1..%2, view %3").arg(ed->geometry().left())
+                                .arg(ed->geometry().right()).arg(w->spList->viewport()->width())));
+        QVERIFY(ed->text().startsWith(QStringLiteral("115")));
+        bool whole = false;
+        for (const auto& run : testsupport::drawnText(ed)) {
+            QVERIFY2(run.box.left() >= -0.5 && run.box.right() <= ed->width() + 0.5, qPrintable(run.text));
+            whole = whole || run.text == ed->text();
+        }
+        QVERIFY(whole);
+
+        // The user widens the sales amount to the view's edge in a wider window; the window is
+        // narrowed again. The column keeps the user's width, wider than the view, and still
+        // shows its amounts.
+        w->resize(800, 600);
+        QTRY_COMPARE(w->width(), 800);
+        QApplication::processEvents();
+        w->spList->horizontalScrollBar()->setValue(9); // the sales amount at the left
+        QWidget* view = w->spList->viewport();
+        const double widthBefore = w->spList->ColWidth(10);
+        const QRect header = w->spList->CellRect(10, 0);
+        const QPoint border(header.right() + 1, header.center().y()), edge(view->width() - 4, header.center().y());
+        QTest::mousePress(view, Qt::LeftButton, {}, border);
+        QTest::mouseMove(view, edge);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, edge);
+        const double userWidth = w->spList->ColWidth(10);
+        QVERIFY2(userWidth > widthBefore + 10, qPrintable(QStringLiteral("%1 -> %2").arg(widthBefore).arg(userWidth)));
+        w->resize(333, 600);
+        QTRY_COMPARE(w->width(), qMax(333, w->minimumWidth()));
+        QApplication::processEvents();
+        QCOMPARE(w->spList->ColWidth(10), userWidth);
+        QVERIFY(userWidth > w->spList->ColRoom());
+        checkEveryValueSeen(w.get(), w->width());
+    }
+
     void partyBoxes()
     {
         auto w = start();
