@@ -125,6 +125,16 @@ QScrollArea* panelScroller(QFrame* panel, const QString& name, Qt::Orientation d
     return area;
 }
 
+// A name the program puts into a text box shows from its beginning where the box is too
+// narrow for it (setText leaves the caret, and with it the view, at its end). A box the user
+// is in keeps the caret at the end, where typing goes on.
+void setNameText(QLineEdit* box, const QString& name)
+{
+    box->setText(name);
+    if (!box->hasFocus())
+        box->setCursorPosition(0);
+}
+
 // Totals row: sum column of spList -> column of spTotal.
 int totalColumnFor(int sumCol)
 {
@@ -1270,7 +1280,7 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
             txtCurClient[1]->setText(QString::number(c.id));
             // A search text being typed is kept.
             if (txtCName->text().isEmpty() || focusWidget() != txtCName)
-                txtCName->setText(c.name);
+                setNameText(txtCName, c.name);
             pnlinfoSales->setText(c.products);
         }
         // the moment the call came in, also for one shown or stored later
@@ -1547,7 +1557,7 @@ void frmMain::spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade)
 
     if (written) {
         if (GetSpreadText(spList, ColKey, Row).toLongLong() >= 1 && Col == ColMaechulName) {
-            txtCName->setText(text);
+            setNameText(txtCName, text);
             RefreshList();
             spList->SetActiveCell(ColMaechulCost, spList->MaxRows() - 1);
         }

@@ -643,6 +643,75 @@ private slots:
         QCOMPARE(prompter->messages().size(), 0);
     }
 
+    // A long party name that the program puts into a box shows from its beginning: the sales
+    // party picked in the list and a recognised caller in the search box, the purchase and
+    // sales parties in their boxes.
+    void longPartyNamesShowTheirBeginning()
+    {
+        const QString name = QStringLiteral("대한전자부품유통 주식회사 서울강남지점 제2물류센터 납품담당");
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES"
+            " (40001, '%1', '031-777-8888', '', '', '', '');"
+            "INSERT INTO maeip (id, name, tel, phone, zipcode, address, memo) VALUES (8, '%1', '', '', '', '', '');"
+            "INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " ('2024-03-02', 0, '모니터', 'LCD', 0, '', 100, '2024-03-05', 0, '', 0, 0);").arg(name)));
+        auto w = start(true);
+        QVERIFY(w);
+        w->resize(1024, 700);
+        QApplication::processEvents();
+        // what the box draws: the name, from its first character on
+        const auto fromItsBeginning = [&](QWidget* box) {
+            for (const auto& run : testsupport::drawnText(box)) {
+                if (run.text != name)
+                    continue;
+                if (run.box.width() <= box->width())
+                    return QStringLiteral("the name fits %1: no test").arg(box->objectName());
+                if (run.box.left() < 0 || run.box.left() > box->width() / 4)
+                    return QStringLiteral("%1 draws the name from %2").arg(box->objectName()).arg(run.box.left());
+                return QString();
+            }
+            return QStringLiteral("%1 draws no name").arg(box->objectName());
+        };
+        const auto pick = [&](int col) {
+            w->spList->SetFocus();
+            w->spList->SetActiveCell(col, 1);
+            if (!w->spList->IsEditing())
+                w->spList->StartEdit();
+            QLineEdit* ed = w->spList->editorWidget();
+            QVERIFY(ed);
+            ed->selectAll();
+            ed->del();
+            QInputMethodEvent commit;
+            commit.setCommitString(name);
+            QApplication::sendEvent(ed, &commit);
+            QTest::keyClick(ed, Qt::Key_Return);
+            QApplication::processEvents();
+        };
+        pick(5);
+        QCOMPARE(w->pnlinfo[0]->text(), name);
+        QString fault = fromItsBeginning(w->pnlinfo[0]);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        pick(9);
+        QCOMPARE(w->txtCName->text(), name);
+        QVERIFY(!w->txtCName->hasFocus());
+        for (QWidget* box : {static_cast<QWidget*>(w->txtCName), static_cast<QWidget*>(w->pnlinfo2[0])}) {
+            fault = fromItsBeginning(box);
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        }
+
+        // a caller recognised while the search box is empty
+        w->txtCName->clear();
+        w->ClearClientInfo(1);
+        QString tel = QStringLiteral("0317778888");
+        bool mine = true;
+        QVERIFY(w->InputFromRinglet(tel, mine));
+        QCOMPARE(w->txtCName->text(), name);
+        fault = fromItsBeginning(w->txtCName);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        QCOMPARE(prompter->messages().size(), 0);
+    }
+
     void captionGainsDatabaseOnce()
     {
         auto w = start();
