@@ -126,6 +126,16 @@ QScrollArea* panelScroller(QFrame* panel, const QString& name, Qt::Orientation d
     return area;
 }
 
+// A name the program puts into a text box shows from its beginning where the box is too
+// narrow for it (setText leaves the caret, and with it the view, at its end). A box the user
+// is in keeps the caret at the end, where typing goes on.
+void setNameText(QLineEdit* box, const QString& name)
+{
+    box->setText(name);
+    if (!box->hasFocus())
+        box->setCursorPosition(0);
+}
+
 // Totals row: sum column of spList -> column of spTotal.
 int totalColumnFor(int sumCol)
 {
@@ -825,8 +835,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
             }
         }
     }
-    if (e->type() == QEvent::Resize && watched == spList->viewport()) {
-        // the list's scroll bar came or went
+    if ((e->type() == QEvent::Resize || e->type() == QEvent::Show) && watched == spList->viewport()) {
+        // the list's scroll bar came or went, or the window changed its width
+        fitWidenedToRoom();
         alignTotalsWithList();
         return QWidget::eventFilter(watched, e);
     }
@@ -985,13 +996,39 @@ void frmMain::copyTotals()
 
 // A column too narrow for needed (in column units) is widened in both grids, so that the
 // totals stay under their columns; fitTotalsRow has the text columns give the width back.
+// It is widened no further than the room the list's view has for a column, so that it comes
+// into view whole at some sideways position: what does not fit there shows the overflow mark.
+// The width asked for is kept, so that the column follows the room when the view is resized
+// (fitWidenedToRoom), never narrower than the width it had before.
 void frmMain::widenToShow(int col, double needed)
 {
-    if (needed <= spList->ColWidth(col))
+    FitWidth& f = fitWidths[col];
+    const double now = spList->ColWidth(col);
+    if (f.given == 0 || now != f.given) {
+        // not widened yet, or its width was set since: that width is its own now
+        f = FitWidth{0, now, now};
+    }
+    f.wanted = qMax(f.wanted, needed);
+    double target = qMax(f.own, f.wanted);
+    // (the room is known once the list is shown; the view's first resize fits it again)
+    const double room = spList->isVisible() ? spList->ColRoom() : 0;
+    if (room > 0)
+        target = qMax(f.own, qMin(target, room));
+    f.given = target;
+    if (target == now)
         return;
-    dTotalsGrown += needed - spList->ColWidth(col);
-    spList->SetColWidth(col, needed);
-    spTotal->SetColWidth(col, needed);
+    dTotalsGrown += target - now;
+    spList->SetColWidth(col, target);
+    spTotal->SetColWidth(col, target);
+}
+
+// The list's view changed its width: the widened columns follow the room it has for them.
+void frmMain::fitWidenedToRoom()
+{
+    for (int c : {ColMaeipDate, ColMaeipCost, ColMaechulDate, ColMaechulCost, ColUseCost, ColMargin})
+        if (fitWidths[c].given != 0)
+            widenToShow(c, 0);
+    fitTotalsRow();
 }
 
 // The dates and amounts of the list are shown whole in the list's font (a larger font from the
@@ -1006,17 +1043,21 @@ void frmMain::fitListValues()
     for (int c : {ColMaeipDate, ColMaechulDate})
         widenToShow(c, spList->MaxTextCellWidth(c, rows));
     const platform::SpreadModel& model = spList->model();
+    // An amount that rounds to a value beyond the 64-bit range shows the overflow mark at any
+    // width: the widest amount is looked for among the others.
+    constexpr long double kAbove = 9223372036854775807.5L, kLowest = -9223372036854775808.0L;
     for (int c : {ColMaeipCost, ColMaechulCost, ColUseCost, ColMargin}) {
         // The widest amount is the largest or the most negative one (the most digits, the
         // sign): only those two are formatted, not every row.
         int maxRow = 1, minRow = 1;
-        long double maxValue = model.numberAt(c, 1), minValue = maxValue;
-        for (int r = 2; r <= rows; ++r) {
+        long double maxValue = kLowest, minValue = kAbove;
+        for (int r = 1; r <= rows; ++r) {
             const long double v = model.numberAt(c, r);
-            if (v > maxValue) {
+            if (v > maxValue && v < kAbove) {
                 maxValue = v;
                 maxRow = r;
-            } else if (v < minValue) {
+            }
+            if (v < minValue && v >= kLowest) {
                 minValue = v;
                 minRow = r;
             }
@@ -1087,10 +1128,16 @@ void frmMain::spList_AfterUserSort(int)
 
 void frmMain::spList_ColWidthChange(int col1, int col2)
 {
-    // The widths the user leaves are the widths from now on.
+    // The widths the user leaves are the widths from now on; a column the user sets is not
+    // widened again until its values or total change.
     dTotalsGrown = 0;
     for (double& given : dGivenBack)
         given = 0;
+    for (int c = 1; c <= ColMargin; ++c) {
+        FitWidth& f = fitWidths[c];
+        if (f.given != 0)
+            f = FitWidth{c >= col1 && c <= col2 ? 0 : f.wanted, spList->ColWidth(c), spList->ColWidth(c)};
+    }
     for (int c = col1; c <= col2; ++c) {
         spTotal->SetColWidth(c, spList->ColWidth(c));
         SaveSpreadColWidth(this, spList, c, QString(), -1);
@@ -1244,7 +1291,7 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
             txtCurClient[1]->setText(QString::number(c.id));
             // A search text being typed is kept.
             if (txtCName->text().isEmpty() || focusWidget() != txtCName)
-                txtCName->setText(c.name);
+                setNameText(txtCName, c.name);
             pnlinfoSales->setText(c.products);
         }
         // the moment the call came in, also for one shown or stored later
@@ -1540,7 +1587,7 @@ void frmMain::spList_LeaveEditMode(int Col, int Row, int Mode, bool ChangeMade)
 
     if (written) {
         if (GetSpreadText(spList, ColKey, Row).toLongLong() >= 1 && Col == ColMaechulName) {
-            txtCName->setText(text);
+            setNameText(txtCName, text);
             RefreshList();
             spList->SetActiveCell(ColMaechulCost, spList->MaxRows() - 1);
         }

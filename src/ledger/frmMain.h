@@ -156,6 +156,7 @@ private:
     void fitTotalsRow();
     void fitListValues();
     void widenToShow(int col, double needed);
+    void fitWidenedToRoom();
     void alignTotalsWithList();
     // ---- cell editing and write-back
     void spList_EditMode(int Col, int Row, int Mode, bool ChangeMade);
@@ -204,4 +205,11 @@ private:
     // fitTotalsRow and fitListValues).
     double dTotalsGrown = 0;
     double dGivenBack[3] = {0, 0, 0};
+    // Per column that the dates and amounts widen (by column number, up to the margin): the
+    // width its values and total need, the width it had before it was widened, and the width
+    // it was given (0: not widened since the user last set the widths). See widenToShow.
+    struct FitWidth {
+        double wanted = 0, own = 0, given = 0;
+    };
+    FitWidth fitWidths[13];
 };

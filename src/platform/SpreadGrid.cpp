@@ -255,6 +255,17 @@ struct SpreadGrid::Private {
     {
         return model.cellType(c, r) == CellTypeCurrency || model.attr(SpreadModel::AWholeOrMark, c, r) != 0;
     }
+    // The room the viewport has for the columns, beside the row headers (pixels).
+    int colRoomPx() const { return std::max(0, q->viewport()->width() - rowHeaderWidth()); }
+    // Of cell rectangle rc (viewport coordinates), the part that the text of (c, r) is laid out
+    // in: the whole cell, except that an amount or date in a column wider than the room never
+    // comes into view whole, and is laid out in the part in view (whole where it fits there,
+    // else the overflow mark), so that it is not left blank at every sideways position.
+    QRect textCell(int c, int r, const QRect& rc) const
+    {
+        if (c < 1 || rc.width() <= colRoomPx() || !wholeOrMark(c, r)) return rc;
+        return rc.intersected(QRect(rowHeaderWidth(), rc.y(), colRoomPx(), rc.height()));
+    }
     void showTextTip(const QPoint& pos);
     // Whether row r lies wholly within a viewport of height h at the present scroll position.
     bool rowInView(int r, int h)
@@ -442,6 +453,12 @@ struct SpreadGrid::Private {
         if (!editor) return;
         QRect rc = cellRect(editCol, editRow);
         if (rc.isEmpty()) { editor->hide(); return; }
+        // In a column wider than the viewport's room the editor takes the part in view: it
+        // then shows the caret and as much of its text as that part holds, not a number cut
+        // by the viewport's edge.
+        const QRect inView = rc.intersected(QRect(rowHeaderWidth(), rc.y(), colRoomPx(), rc.height()));
+        if (rc.width() > colRoomPx() && inView.width() > 2)
+            rc = inView;
         editor->setGeometry(rc.adjusted(1, 1, -1, -1));
         if (!editor->isVisible()) editor->show();
     }
@@ -764,14 +781,19 @@ void SpreadGrid::Private::paint(QPainter& p, const QRect& clip)
             flags |= va == 0 ? Qt::AlignTop : va == 1 ? Qt::AlignBottom : Qt::AlignVCenter;
             p.setFont(cellFont(c, r));
             p.setPen(fore);
-            const QRect room = rc.adjusted(kCellMargin, 0, -kCellMargin, 0);
-            const QString shown = shownText(c, r, rc.width(), text).shown;
-            // The text is laid out in the whole cell. Of a cell the viewport's left or right
+            const QRect cell = textCell(c, r, rc);
+            const QRect room = cell.adjusted(kCellMargin, 0, -kCellMargin, 0);
+            const QString shown = shownText(c, r, cell.width(), text).shown;
+            // The text is laid out in the whole cell (in a column wider than the viewport's
+            // room, an amount in the part in view: see textCell). Of a cell the viewport's left or right
             // edge cuts, a number the edge would cut is not drawn: the part in view shows none
             // of it, as it shows none of a shorter number further inside the same cell.
             const auto cutSideways = [&vr](const QRect& x) { return x.left() < vr.left() || x.right() > vr.right(); };
-            if (cutSideways(rc) && wholeOrMark(c, r)
+            if (cutSideways(cell) && wholeOrMark(c, r)
                 && cutSideways(p.fontMetrics().boundingRect(room, flags | Qt::TextSingleLine, shown)))
+                continue;
+            // (a part in view too narrow for even one '#' shows nothing)
+            if (cell != rc && p.fontMetrics().horizontalAdvance(shown) > room.width())
                 continue;
             p.drawText(room, flags | Qt::TextSingleLine, shown);
         }
@@ -838,7 +860,7 @@ void SpreadGrid::Private::showTextTip(const QPoint& pos)
         QToolTip::hideText();
         return;
     }
-    const CellTextFit fit = shownText(c, r, rc.width());
+    const CellTextFit fit = shownText(c, r, textCell(c, r, rc).width());
     if (fit.whole) {
         QToolTip::hideText();
         return;
@@ -883,6 +905,19 @@ double SpreadGrid::ShownColWidth(int col) const
     const double w = double(d->rowHeaderWidth()) / d->charPx();
     if (d->unitType == 2) return std::round(w * d->charPx() * kTwipsPerPixel);
     return std::max(w, d->model.colWidth(0));
+}
+
+double SpreadGrid::ColRoom() const
+{
+    const int px = d->colRoomPx();
+    if (d->unitType == 2) return double(px * kTwipsPerPixel);
+    return px / d->charPx();
+}
+
+QRect SpreadGrid::CellRect(int col, int row) const
+{
+    if (!d->model.validCell(col, row)) return QRect();
+    return d->cellRect(col, row);
 }
 
 // ====================================================================== the widget

@@ -157,7 +157,8 @@ public:
     struct CellTextFit { QString shown; bool whole = true; };
     static CellTextFit FitCellText(const QString& text, bool number, const QFontMetrics& fm, int widthPx);
     static QString OverflowMark();
-    // The display decision for cell (col, row) at the grid's present widths: what is drawn.
+    // The display decision for cell (col, row) at the grid's present widths: what is drawn
+    // (of an amount in a column wider than ColRoom, what the whole column would show).
     // Column 0 gives the row number (or the row header's own text).
     CellTextFit ShownText(int col, int row) const;
     // The column width (in ColWidth's unit) that shows the display text of (col, row) whole.
@@ -165,6 +166,15 @@ public:
     // The width column col is drawn with (in ColWidth's unit): ColWidth, except that the
     // row-header column is widened to the widest row number of the sheet.
     double ShownColWidth(int col) const;
+    // The width (in ColWidth's unit) the viewport has for the columns beside the row headers.
+    // A column wider than this never comes into view whole: an amount or date of it is laid out
+    // in the part in view (whole where it fits there, else the overflow mark), and the cell
+    // editor takes the part in view.
+    double ColRoom() const;
+    // Where cell (col, row) lies in the viewport at the present scroll position (column 0 the
+    // row headers, row 0 the column headers); empty when it is not in view. A cell may reach
+    // past the viewport's edge.
+    QRect CellRect(int col, int row) const;
 
     // ---- layout
     double ColWidth(int col) const;

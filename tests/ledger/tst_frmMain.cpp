@@ -373,17 +373,44 @@ private slots:
     // A larger grid font from the grid menu: the dates and amounts are still drawn whole, the
     // columns widening into the room the text columns give; a date column the user makes too
     // narrow shows the overflow mark, never the beginning of the date (which reads as a month).
+    // An amount beyond what can be shown (the overflow mark) does not keep its column narrow.
+    void largerFontKeepsDatesAndAmountsWhole_data()
+    {
+        QTest::addColumn<QStringList>("more");      // further vouchers' purchase amounts
+        QTest::addColumn<QStringList>("alsoWhole"); // what they show whole
+        QTest::addColumn<int>("marks");             // how many of them show the overflow mark
+        QTest::newRow("ordinary amounts") << QStringList() << QStringList() << 0;
+        // the largest amount and the most negative one beside a value beyond the 64-bit range
+        QTest::newRow("beside 1e20")
+            << QStringList{QStringLiteral("-99999999"), QStringLiteral("100000000000"), QStringLiteral("1e20")}
+            << QStringList{QStringLiteral("-99,999,999"), QStringLiteral("100,000,000,000")} << 1;
+        QTest::newRow("beside -9.5e18")
+            << QStringList{QStringLiteral("-99999999999"), QStringLiteral("100000000000"),
+                           QStringLiteral("-299999999997"), QStringLiteral("-9.5e18")}
+            << QStringList{QStringLiteral("-99,999,999,999"), QStringLiteral("100,000,000,000"),
+                           QStringLiteral("-299,999,999,997")} << 1;
+    }
+
     void largerFontKeepsDatesAndAmountsWhole()
     {
+        QFETCH(QStringList, more);
+        QFETCH(QStringList, alsoWhole);
+        QFETCH(int, marks);
+        QString values;
+        for (const QString& amount : more)
+            values += QStringLiteral(", ('2024-03-13', 0, '부품', 'PC', 0, '공급사', %1, '2024-03-16', 0, '김상회', 0, 0)")
+                          .arg(amount);
         QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
             "INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
             " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
             " ('2024-03-02', 0, '모니터', 'LCD', 0, '공급사', 1250000, '2024-03-05', 0, '김상회', 2500000, 30000),"
-            " ('2024-03-12', 0, '서버', 'PC', 0, '공급사', 9800000, '2024-03-15', 0, '김상회', 12000000, 150000);")));
+            " ('2024-03-12', 0, '서버', 'PC', 0, '공급사', 9800000, '2024-03-15', 0, '김상회', 12000000, 150000)")
+            + values + QLatin1Char(';')));
         auto w = start(true);
         QVERIFY(w);
         w->resize(1260, 700);
-        QCOMPARE(w->spList->MaxRows(), 3);
+        const int rows = 3 + int(more.size());
+        QCOMPARE(w->spList->MaxRows(), rows);
         const int listWidthBefore = [&] {
             int x = 0;
             for (int c = 0; c <= w->spList->MaxCols(); ++c)
@@ -404,21 +431,25 @@ private slots:
                                       QStringLiteral("2024-03-12"), QStringLiteral("2024-03-15"),
                                       QStringLiteral("2024-03-20"), QStringLiteral("1,250,000"),
                                       QStringLiteral("2,500,000"), QStringLiteral("9,800,000"),
-                                      QStringLiteral("12,000,000"), QStringLiteral("150,000"),
-                                      QStringLiteral("2,050,000")};
-        auto checkNoMark = [&] {
+                                      QStringLiteral("12,000,000"), QStringLiteral("150,000")};
+        const auto markCount = [&] {
+            int n = 0;
             for (const auto& run : testsupport::drawnText(w->spList->viewport()))
-                QVERIFY2(!run.text.startsWith(QLatin1Char('#')), "an overflow mark is drawn");
+                n += run.text.startsWith(QLatin1Char('#'));
+            return n;
         };
-        checkDrawnWhole(w->spList->viewport(), expected, true);
+        checkDrawnWhole(w->spList->viewport(), expected + alsoWhole, true);
         QVERIFY(!QTest::currentTestFailed());
-        checkNoMark();
-        QVERIFY(!QTest::currentTestFailed());
-        // the width came from the text columns: the sheet as a whole is no wider than before
-        int listWidthAfter = 0;
-        for (int c = 0; c <= w->spList->MaxCols(); ++c)
-            listWidthAfter += w->spList->ColHidden(c) ? 0 : int(w->spList->ShownColWidth(c) * 1000);
-        QVERIFY2(listWidthAfter <= listWidthBefore + 50, qPrintable(QStringLiteral("%1 > %2").arg(listWidthAfter).arg(listWidthBefore)));
+        QCOMPARE(markCount(), marks);
+        if (more.isEmpty()) {
+            // the width came from the text columns: the sheet as a whole is no wider than before
+            int listWidthAfter = 0;
+            for (int c = 0; c <= w->spList->MaxCols(); ++c)
+                listWidthAfter += w->spList->ColHidden(c) ? 0 : int(w->spList->ShownColWidth(c) * 1000);
+            QVERIFY2(listWidthAfter <= listWidthBefore + 50, qPrintable(QStringLiteral("%1 > %2").arg(listWidthAfter).arg(listWidthBefore)));
+            checkDrawnWhole(w->spList->viewport(), {QStringLiteral("2,050,000")}, true);
+            QVERIFY(!QTest::currentTestFailed());
+        }
         for (int c = 1; c <= w->spList->MaxCols(); ++c)
             if (!w->spList->ColHidden(c))
                 QCOMPARE(w->spTotal->ColWidth(c), w->spList->ColWidth(c));
@@ -427,20 +458,148 @@ private slots:
         w->spList->SetColWidth(1, 6);
         QApplication::processEvents();
         const QRegularExpression datePart(QStringLiteral("^\\d{4}-"));
-        int marks = 0;
+        int dateMarks = -marks;
         for (const auto& run : testsupport::drawnText(w->spList->viewport())) {
             if (run.text.startsWith(QLatin1Char('#')))
-                ++marks;
+                ++dateMarks;
             if (datePart.match(run.text).hasMatch() && !run.clip.isEmpty())
                 QVERIFY2(run.clip.left() <= run.box.left() + 0.5 && run.clip.right() >= run.box.right() - 0.5,
                          qPrintable(QStringLiteral("\"%1\" is cut").arg(run.text)));
         }
-        QCOMPARE(marks, 3);
-        for (int r = 1; r <= 3; ++r) {
+        QCOMPARE(dateMarks, rows);
+        for (int r = 1; r <= rows; ++r) {
             QVERIFY(!w->spList->ShownText(1, r).whole);
             QVERIFY(w->spList->ShownText(1, r).shown.startsWith(QLatin1Char('#')));
             QCOMPARE(w->spList->ShownText(7, r).shown, text(w->spList, 7, r));
         }
+    }
+
+    // Every date, amount and total that holds a value is drawn, whole or as the overflow mark,
+    // at some position of the list (sideways and down); no number is drawn cut by its cell or
+    // by the view's edge.
+    static void checkEveryValueSeen(frmMain* w, int width)
+    {
+        struct Cell {
+            platform::SpreadGrid* grid;
+            int col, row;
+            bool seen;
+        };
+        QList<Cell> cells;
+        for (int r = 1; r <= w->spList->MaxRows(); ++r)
+            for (int c : {1, 6, 7, 10, 11, 12})
+                if (!w->spList->DisplayText(c, r).isEmpty())
+                    cells.append({w->spList, c, r, false});
+        for (int c : {6, 10, 11, 12})
+            cells.append({w->spTotal, c, 1, false});
+        static const QRegularExpression number(QStringLiteral("^(-?[0-9][0-9,-]*|#+)$"));
+        QScrollBar* sideways = w->spList->horizontalScrollBar();
+        for (int top = 1; top <= w->spList->MaxRows(); ++top) {
+            w->spList->SetTopRow(top);
+            for (int v = sideways->minimum(); v <= sideways->maximum(); ++v) {
+                sideways->setValue(v);
+                QApplication::processEvents();
+                for (platform::SpreadGrid* grid : {w->spList, w->spTotal}) {
+                    const QRectF view(grid->viewport()->rect());
+                    const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(grid->viewport());
+                    for (const auto& run : runs) {
+                        if (!number.match(run.text).hasMatch())
+                            continue;
+                        QVERIFY2(run.box.left() >= view.left() - 0.5 && run.box.right() <= view.right() + 1.5,
+                                 qPrintable(QStringLiteral("\"%1\" is cut by the edge at width %2, column %3")
+                                                .arg(run.text).arg(width).arg(v + 1)));
+                        if (!run.clip.isEmpty())
+                            QVERIFY2(run.box.left() >= run.clip.left() - 0.5 && run.box.right() <= run.clip.right() + 0.5,
+                                     qPrintable(QStringLiteral("\"%1\" is cut at width %2").arg(run.text).arg(width)));
+                    }
+                    for (Cell& cell : cells) {
+                        if (cell.grid != grid || cell.seen)
+                            continue;
+                        const QRect rc = grid->CellRect(cell.col, cell.row);
+                        if (rc.isEmpty())
+                            continue;
+                        for (const auto& run : testsupport::runsIn(runs, rc))
+                            if (run.text == grid->DisplayText(cell.col, cell.row) || run.text.startsWith(QLatin1Char('#')))
+                                cell.seen = true;
+                    }
+                }
+            }
+        }
+        for (const Cell& cell : cells)
+            QVERIFY2(cell.seen, qPrintable(QStringLiteral("%1 (%2, %3) \"%4\" is never drawn at width %5")
+                                              .arg(cell.grid->objectName()).arg(cell.col).arg(cell.row)
+                                              .arg(cell.grid->DisplayText(cell.col, cell.row)).arg(width)));
+    }
+
+    // The largest grid font in the narrowest window: an amount column as wide as the list's
+    // view, or wider, still shows its amounts and totals, whole or as the overflow mark, also
+    // after the window is widened and narrowed again; the open editor shows its whole amount.
+    void largeFontInANarrowWindowLeavesNoValueUnseen()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " ('2024-03-02', 0, '모니터', 'LCD', 0, '공급사', 100000, '2024-03-05', 0, '김상회', 115000, 3000),"
+            " ('2024-03-12', 0, '서버', 'PC', 0, '공급사', -99999999999, '2024-03-15', 0, '김상회', 9000000000000000, 0);")));
+        auto w = start(true);
+        QVERIFY(w);
+        prompter->menuAnswers.enqueue(1); // the menu's second line: 【글자크기】 변경
+        prompter->inputAnswers.enqueue(QStringLiteral("26"));
+        QTest::mouseClick(w->spList->viewport(), Qt::RightButton, {}, QPoint(60, 30));
+        QCOMPARE(prompter->calls.size(), 2);
+        for (int width : {333, 800, 333}) {
+            w->resize(width, 600);
+            QTRY_COMPARE(w->width(), qMax(width, w->minimumWidth()));
+            QApplication::processEvents();
+            checkEveryValueSeen(w.get(), w->width());
+            if (QTest::currentTestFailed())
+                return;
+            // the widened columns come into view whole; in the wider window the sales amounts
+            // are whole again
+            for (int c : {1, 6, 7, 10, 11, 12})
+                QVERIFY2(w->spList->ColWidth(c) <= w->spList->ColRoom(),
+                         qPrintable(QStringLiteral("column %1: %2 > %3 at width %4").arg(c)
+                                        .arg(w->spList->ColWidth(c)).arg(w->spList->ColRoom()).arg(width)));
+            QCOMPARE(w->spList->ShownText(10, 2).whole, width == 800);
+        }
+        // the open editor of an amount lies inside the view and shows the amount whole
+        w->spList->SetFocus();
+        w->spList->SetActiveCell(10, 1);
+        QApplication::processEvents();
+        QLineEdit* ed = w->spList->editorWidget();
+        QVERIFY(ed);
+        QVERIFY2(w->spList->viewport()->rect().contains(ed->geometry()),
+                 qPrintable(QStringLiteral("editor %1..%2, view %3").arg(ed->geometry().left())
+                                .arg(ed->geometry().right()).arg(w->spList->viewport()->width())));
+        QVERIFY(ed->text().startsWith(QStringLiteral("115")));
+        bool whole = false;
+        for (const auto& run : testsupport::drawnText(ed)) {
+            QVERIFY2(run.box.left() >= -0.5 && run.box.right() <= ed->width() + 0.5, qPrintable(run.text));
+            whole = whole || run.text == ed->text();
+        }
+        QVERIFY(whole);
+
+        // The user widens the sales amount to the view's edge in a wider window; the window is
+        // narrowed again. The column keeps the user's width, wider than the view, and still
+        // shows its amounts.
+        w->resize(800, 600);
+        QTRY_COMPARE(w->width(), 800);
+        QApplication::processEvents();
+        w->spList->horizontalScrollBar()->setValue(9); // the sales amount at the left
+        QWidget* view = w->spList->viewport();
+        const double widthBefore = w->spList->ColWidth(10);
+        const QRect header = w->spList->CellRect(10, 0);
+        const QPoint border(header.right() + 1, header.center().y()), edge(view->width() - 4, header.center().y());
+        QTest::mousePress(view, Qt::LeftButton, {}, border);
+        QTest::mouseMove(view, edge);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, edge);
+        const double userWidth = w->spList->ColWidth(10);
+        QVERIFY2(userWidth > widthBefore + 10, qPrintable(QStringLiteral("%1 -> %2").arg(widthBefore).arg(userWidth)));
+        w->resize(333, 600);
+        QTRY_COMPARE(w->width(), qMax(333, w->minimumWidth()));
+        QApplication::processEvents();
+        QCOMPARE(w->spList->ColWidth(10), userWidth);
+        QVERIFY(userWidth > w->spList->ColRoom());
+        checkEveryValueSeen(w.get(), w->width());
     }
 
     void partyBoxes()
@@ -481,6 +640,75 @@ private slots:
             QCOMPARE(w->pnlinfo2[i]->text(), QString());
         QVERIFY(!w->btnClientEdit[1]->isEnabled());
         QCOMPARE(w->pnlinfo[0]->text(), QStringLiteral("공급사"));
+        QCOMPARE(prompter->messages().size(), 0);
+    }
+
+    // A long party name that the program puts into a box shows from its beginning: the sales
+    // party picked in the list and a recognised caller in the search box, the purchase and
+    // sales parties in their boxes.
+    void longPartyNamesShowTheirBeginning()
+    {
+        const QString name = QStringLiteral("대한전자부품유통 주식회사 서울강남지점 제2물류센터 납품담당");
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES"
+            " (40001, '%1', '031-777-8888', '', '', '', '');"
+            "INSERT INTO maeip (id, name, tel, phone, zipcode, address, memo) VALUES (8, '%1', '', '', '', '', '');"
+            "INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost) VALUES"
+            " ('2024-03-02', 0, '모니터', 'LCD', 0, '', 100, '2024-03-05', 0, '', 0, 0);").arg(name)));
+        auto w = start(true);
+        QVERIFY(w);
+        w->resize(1024, 700);
+        QApplication::processEvents();
+        // what the box draws: the name, from its first character on
+        const auto fromItsBeginning = [&](QWidget* box) {
+            for (const auto& run : testsupport::drawnText(box)) {
+                if (run.text != name)
+                    continue;
+                if (run.box.width() <= box->width())
+                    return QStringLiteral("the name fits %1: no test").arg(box->objectName());
+                if (run.box.left() < 0 || run.box.left() > box->width() / 4)
+                    return QStringLiteral("%1 draws the name from %2").arg(box->objectName()).arg(run.box.left());
+                return QString();
+            }
+            return QStringLiteral("%1 draws no name").arg(box->objectName());
+        };
+        const auto pick = [&](int col) {
+            w->spList->SetFocus();
+            w->spList->SetActiveCell(col, 1);
+            if (!w->spList->IsEditing())
+                w->spList->StartEdit();
+            QLineEdit* ed = w->spList->editorWidget();
+            QVERIFY(ed);
+            ed->selectAll();
+            ed->del();
+            QInputMethodEvent commit;
+            commit.setCommitString(name);
+            QApplication::sendEvent(ed, &commit);
+            QTest::keyClick(ed, Qt::Key_Return);
+            QApplication::processEvents();
+        };
+        pick(5);
+        QCOMPARE(w->pnlinfo[0]->text(), name);
+        QString fault = fromItsBeginning(w->pnlinfo[0]);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        pick(9);
+        QCOMPARE(w->txtCName->text(), name);
+        QVERIFY(!w->txtCName->hasFocus());
+        for (QWidget* box : {static_cast<QWidget*>(w->txtCName), static_cast<QWidget*>(w->pnlinfo2[0])}) {
+            fault = fromItsBeginning(box);
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        }
+
+        // a caller recognised while the search box is empty
+        w->txtCName->clear();
+        w->ClearClientInfo(1);
+        QString tel = QStringLiteral("0317778888");
+        bool mine = true;
+        QVERIFY(w->InputFromRinglet(tel, mine));
+        QCOMPARE(w->txtCName->text(), name);
+        fault = fromItsBeginning(w->txtCName);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
         QCOMPARE(prompter->messages().size(), 0);
     }
 

@@ -1054,6 +1054,90 @@ private slots:
         QToolTip::hideText();
     }
 
+    // An amount column wider than the view (set so in a wider window) never comes into view
+    // whole: its amounts are laid out in the part in view, whole where they fit there, else as
+    // the overflow mark with the amount in the tip, never blank at every position nor cut. The
+    // cell editor takes the part in view. A column that fits keeps its rule: cut, not drawn.
+    void amountColumnWiderThanTheViewShowsItsAmounts()
+    {
+        SpreadGrid g;
+        setUpNarrowColumns(g);
+        g.SetTextTip(1);
+        QVERIFY(showAtTheEnd(g));
+        g.resize(230, 300);
+        QTRY_COMPARE(g.viewport()->width(), 230 - 2 * g.frameWidth() - g.verticalScrollBar()->width());
+        g.SetColWidth(2, g.ColRoom() + 8);
+        const QStringList amounts{QStringLiteral("25,597,197,200"), QStringLiteral("2,058,510,200"),
+                                  QStringLiteral("1,000")};
+        const QRectF view(g.viewport()->rect());
+        QMap<int, QStringList> shown; // row -> what column 2 showed, position by position
+        for (int v = 0; v <= g.horizontalScrollBar()->maximum(); ++v) {
+            g.horizontalScrollBar()->setValue(v);
+            const QList<testsupport::DrawnTextRun> runs = testsupport::drawnText(g.viewport());
+            for (const auto& run : runs) {
+                long double n;
+                if (!platform::SpreadModel::parseNumber(run.text, n) && !run.text.startsWith(QLatin1Char('#')))
+                    continue;
+                QVERIFY2(run.box.left() >= view.left() - 0.5 && run.box.right() <= view.right() + 0.5,
+                         qPrintable(QStringLiteral("%1 is cut by the edge at column %2").arg(run.text).arg(v + 1)));
+            }
+            for (int r = 1994; r <= 1996; ++r) {
+                const QRect rc = g.CellRect(2, r);
+                if (!rc.isEmpty())
+                    for (const auto& run : testsupport::runsIn(runs, rc.intersected(g.viewport()->rect())))
+                        if (run.text != QStringLiteral("050512345678")) // (the code beside, cut by its cell)
+                            shown[r] << run.text;
+            }
+        }
+        QVERIFY2(shown[1996].contains(QStringLiteral("1,000")), qPrintable(shown[1996].join(QLatin1Char(' '))));
+        QVERIFY2(shown[1995].contains(QStringLiteral("2,058,510,200")), qPrintable(shown[1995].join(QLatin1Char(' '))));
+        QVERIFY2(!shown[1994].isEmpty(), "25,597,197,200 is never drawn");
+        for (int r = 1994; r <= 1996; ++r)
+            for (const QString& t : shown[r])
+                QVERIFY2(amounts.contains(t) || t.startsWith(QLatin1Char('#')), qPrintable(t));
+
+        // the tip names an amount shown as the mark, and only such an amount
+        g.horizontalScrollBar()->setValue(1); // column 2 at the left
+        for (const auto& run : testsupport::drawnText(g.viewport())) {
+            if (!amounts.contains(run.text) && !run.text.startsWith(QLatin1Char('#')))
+                continue;
+            const QPoint at = run.box.center().toPoint();
+            QToolTip::hideText();
+            QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000);
+            QHelpEvent e(QEvent::ToolTip, at, g.viewport()->mapToGlobal(at));
+            QCoreApplication::sendEvent(g.viewport(), &e);
+            if (run.text.startsWith(QLatin1Char('#')))
+                QCOMPARE(QToolTip::text(), QStringLiteral("25,597,197,200"));
+            else
+                QVERIFY2(!QToolTip::isVisible(), qPrintable(run.text));
+        }
+        QToolTip::hideText();
+
+        // the editor of such a cell lies in the view and shows its amount whole
+        g.setFocus();
+        g.SetActiveCell(2, 1995);
+        g.StartEdit();
+        QLineEdit* ed = g.editorWidget();
+        QVERIFY(ed);
+        QVERIFY2(g.viewport()->rect().contains(ed->geometry()),
+                 qPrintable(QStringLiteral("%1..%2 in %3").arg(ed->geometry().left()).arg(ed->geometry().right())
+                                .arg(g.viewport()->width())));
+        bool whole = false;
+        for (const auto& run : testsupport::drawnText(ed)) {
+            QVERIFY(run.box.left() >= -0.5 && run.box.right() <= ed->width() + 0.5);
+            whole = whole || run.text == ed->text();
+        }
+        QVERIFY(whole);
+        g.EndEdit();
+
+        // a column that fits the view: at the position that cuts it, its amounts are not drawn
+        g.SetColWidth(2, 10);
+        g.SetColWidth(1, g.ColRoom() - 5);
+        g.horizontalScrollBar()->setValue(0);
+        for (const auto& run : testsupport::drawnText(g.viewport()))
+            QVERIFY2(!amounts.contains(run.text) && !run.text.startsWith(QLatin1Char('#')), qPrintable(run.text));
+    }
+
     // Columns widened under a grid that shows its last row: the horizontal scroll bar that
     // comes takes room from the rows, and the active last row stays wholly in view.
     void activeRowStaysInViewWhenAScrollBarComes()
