@@ -1,7 +1,7 @@
 -- Trelvo main database, in the layout of older files: group names are 50 characters without
 -- an index and the party tables have one telephone column besides the mobile number. The
 -- program brings the file to its current layout at start.
--- Declared types: TEXT(n) text of n characters (zero-length allowed), MEMO long text,
+-- Declared types: TEXT(n) text of n characters (zero-length allowed), LONGTEXT long text,
 -- LONG 32-bit number, CURRENCY 64-bit amount, INTEGER PRIMARY KEY AUTOINCREMENT a key the
 -- database fills on insert. Names compare without regard to case (COLLATE NOCASE).
 PRAGMA journal_mode = DELETE;
@@ -50,7 +50,7 @@ CREATE TABLE maechul (
     phone    TEXT(20) DEFAULT '',
     zipcode  TEXT(10) DEFAULT '',
     address  TEXT(100) DEFAULT '',
-    memo     MEMO DEFAULT ''
+    memo     LONGTEXT DEFAULT ''
 );
 CREATE UNIQUE INDEX maechul_id ON maechul (id);
 
@@ -62,7 +62,7 @@ CREATE TABLE maeip (
     phone    TEXT(20) DEFAULT '',
     zipcode  TEXT(10) DEFAULT '',
     address  TEXT(100) DEFAULT '',
-    memo     MEMO DEFAULT ''
+    memo     LONGTEXT DEFAULT ''
 );
 CREATE UNIQUE INDEX maeip_id ON maeip (id);
 

@@ -266,7 +266,13 @@ bool DAO_EditField(dao::Database* db, const QString& table, const QString& field
         const dao::FieldDef& old = def.fields[at];
         int wantSize = size == 0 ? old.size : int(size);
         const int wantType = type == -1 ? old.type : type;
-        if (wantType == old.type && wantSize == old.size)
+        // A Text or Memo column declared so that a text that reads as a number would be kept as
+        // that number (MEMO in older files) is not yet as wanted: it is declared anew.
+        const auto asWanted = [&](const dao::FieldDef& f, int wantedSize) {
+            return f.type == wantType && f.size == wantedSize
+                && (f.textAffinity || (wantType != dao::dbText && wantType != dao::dbMemo));
+        };
+        if (asWanted(old, wantSize))
             return false;
         if (wantType != dao::dbText)
             wantSize = 0;
@@ -277,7 +283,7 @@ bool DAO_EditField(dao::Database* db, const QString& table, const QString& field
             // Another workstation starting at the same moment may have changed it meanwhile.
             const dao::TableDef now = db->tableDef(table);
             const int i = now.fieldIndex(field);
-            if (i >= 0 && now.fields[i].type == wantType && now.fields[i].size == wantSize)
+            if (i >= 0 && asWanted(now.fields[i], wantSize))
                 return false;
         }
         if (bDelIndex)

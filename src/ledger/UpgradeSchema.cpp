@@ -60,6 +60,14 @@ void UpgradeSchema(dao::Database* db)
     DAO_EditField(db, QStringLiteral("total"), QStringLiteral("group_name"), 6, true, false, -1, QVariant());
     DAO_EditField(db, QStringLiteral("total_print"), QStringLiteral("group_name"), 6, true, false, -1, QVariant());
 
+    // Memos are free text: older files declare them so that a memo that reads as a number
+    // ("007", "1.50") is kept as that number. Each party table is rebuilt once, in one
+    // transaction, with every row. A file opened read-only takes no memo either and is left
+    // as it is, without a word at every start.
+    if (db && !db->isReadOnly())
+        for (const QString& table : {QStringLiteral("maechul"), QStringLiteral("maeip")})
+            DAO_EditField(db, table, QStringLiteral("memo"), 0, true, false, -1, QVariant());
+
     // maechul.tel2 marks the telephone columns of both party tables as done.
     if (!addTelColumn(db, QStringLiteral("maechul"), QStringLiteral("tel2")))
         return;

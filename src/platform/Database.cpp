@@ -336,13 +336,21 @@ TypeInfo parseDeclType(const QString& decl)
     return {dbMemo, 0, true};
 }
 
+// The engine's rule for a declared type that keeps a text as it is written (text affinity).
+bool declaresText(const QString& decl)
+{
+    const QString t = decl.toUpper();
+    return !t.contains(QLatin1String("INT"))
+        && (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) || t.contains(QLatin1String("TEXT")));
+}
+
 QString declType(const FieldDef& f)
 {
     switch (f.type) {
     case dbText:
         return QStringLiteral("%1(%2)").arg(f.allowZeroLength ? QStringLiteral("TEXT") : QStringLiteral("VARCHAR"))
             .arg(f.size > 0 ? f.size : 255);
-    case dbMemo: return QStringLiteral("MEMO");
+    case dbMemo: return QStringLiteral("LONGTEXT"); // (MEMO would turn "007" into 7)
     case dbLong: return f.autoIncrement ? QStringLiteral("INTEGER") : QStringLiteral("LONG");
     case dbInteger: return QStringLiteral("SMALLINT");
     case dbByte: return QStringLiteral("TINYINT");
@@ -891,6 +899,7 @@ TableDef Database::tableDef(const QString& table) const
             f.type = ti.type;
             f.size = ti.size;
             f.allowZeroLength = ti.allowZero;
+            f.textAffinity = declaresText(decl);
             f.required = sqlite3_column_int(st.s, 3) != 0;
             if (sqlite3_column_type(st.s, 4) != SQLITE_NULL)
                 f.defaultValue = defaultFromSql(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.s, 4))));
@@ -980,14 +989,26 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
         defs << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)").arg(quoteIdent(primary->name), joinIdents(primary->fields));
     execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdent(tmp)));
     execute(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdent(tmp), defs.join(QStringLiteral(", "))));
+    // Every row keeps its row number: a dynaset of another workstation finds its row by it,
+    // and rows read in stored order keep their order. (A key the database fills is the row
+    // number itself and travels as a column.)
+    static const QRegularExpression withoutRowid(QStringLiteral("\\bWITHOUT\\s+ROWID\\s*;?\\s*$"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    const bool keepRowid = !inlinePk
+        && !withoutRowid.match(scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"),
+                                      {table}).toString()).hasMatch();
     QStringList target, source;
+    if (keepRowid) {
+        target << QStringLiteral("rowid");
+        source << QStringLiteral("rowid");
+    }
     for (int i = 0; i < fields.size(); ++i) {
         if (copyFrom.value(i).isEmpty())
             continue;
         target << quoteIdent(fields[i].name);
         source << quoteIdent(copyFrom[i]);
     }
-    if (!target.isEmpty())
+    if (target.size() > (keepRowid ? 1 : 0))
         execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4")
                     .arg(quoteIdent(tmp), target.join(QStringLiteral(", ")), source.join(QStringLiteral(", ")), quoteIdent(table)));
     // The database-filled key never hands out a number again, even one of a deleted row:
@@ -1008,6 +1029,15 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
                                 dbOpenSnapshot, {table});
         for (; !rs->eof(); rs->moveNext())
             indexSql.insert(rs->text(0).toUpper(), rs->text(1));
+    }
+    // The table's triggers go with it: they are made again from their own statements.
+    QStringList triggerSql;
+    {
+        auto rs = openRecordset(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ? "
+                                               "AND sql IS NOT NULL ORDER BY rowid"),
+                                dbOpenSnapshot, {table});
+        for (; !rs->eof(); rs->moveNext())
+            triggerSql << rs->text(0);
     }
     execute(QStringLiteral("DROP TABLE %1").arg(quoteIdent(table)));
     execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoteIdent(tmp), quoteIdent(table)));
@@ -1041,6 +1071,8 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
                     .arg(idx.unique ? QStringLiteral("UNIQUE ") : QString(), quoteIdent(iname), quoteIdent(table),
                          joinIdents(idx.fields)));
     }
+    for (const QString& sql : triggerSql)
+        execute(sql);
 }
 
 void Database::appendField(const QString& table, const FieldDef& field)

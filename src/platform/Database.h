@@ -95,7 +95,9 @@ public:
     void appendField(const QString& table, const FieldDef& field);
     void deleteField(const QString& table, const QString& field);
     // Changes a column's type, size, zero-length rule, default or requirement in place,
-    // through a table rebuild that keeps every row, the column's position and every index.
+    // through a table rebuild that keeps every row with its row number, the column's position,
+    // every index and every trigger. The rebuild declares every column anew from its
+    // definition (a Memo as LONGTEXT, so that a text that reads as a number stays text).
     void alterField(const QString& table, const QString& field, const FieldDef& newDef);
     void renameField(const QString& table, const QString& from, const QString& to);
     void appendIndex(const QString& table, const IndexDef& index);

@@ -8,7 +8,8 @@ namespace dao {
 // Field type numbers, as the schema helpers pass them.
 // In the SQLite files the declared column type carries the type and size:
 //   TEXT(n) Text of n characters, zero-length allowed   VARCHAR(n) the same, zero-length refused
-//   MEMO Memo   LONG/INTEGER Long   SMALLINT Integer   TINYINT Byte   BIT/BOOLEAN Boolean
+//   LONGTEXT Memo (older files: MEMO, which keeps a text that reads as a number as that number)
+//   LONG/INTEGER Long   SMALLINT Integer   TINYINT Byte   BIT/BOOLEAN Boolean
 //   CURRENCY/BIGINT Currency (64-bit amounts)   SINGLE/FLOAT Single   DOUBLE/REAL Double
 //   DATETIME Date.  NOT NULL is Required; DEFAULT is DefaultValue;
 //   INTEGER PRIMARY KEY AUTOINCREMENT is a Long key filled by the database.
@@ -29,6 +30,9 @@ struct FieldDef {
     // The default as an engine expression: "" (two quote characters) is the empty string,
     // a number is itself, anything else is a text. Empty = no default.
     QString defaultValue;
+    // Read from a file only: the declared type keeps every value written as text as that text
+    // ("007" stays "007"). A Text or Memo column that the engine makes always does.
+    bool textAffinity = false;
 };
 
 struct IndexDef {

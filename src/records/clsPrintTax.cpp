@@ -26,9 +26,10 @@ void clsPrintTax::iItem(const QString& v)
 
 void clsPrintTax::InitSaveTax()
 {
+    const qint64 total = checkedSum({m_lTradeKum, m_lVatKum}); // beyond the range: nothing stored
     executeChecked(QStringLiteral("INSERT INTO NewAcount VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?);"),
                    {m_sTaxCode, m_sSaleCode, m_sSaleName, m_sPCode, m_sPName, m_sPNorm, m_siQuant, m_dUnitCost,
-                    m_lTradeKum, m_lVatKum, m_lTradeKum + m_lVatKum, m_sDealDate, m_sIssueDate, m_iItem},
+                    m_lTradeKum, m_lVatKum, total, m_sDealDate, m_sIssueDate, m_iItem},
                    QStringLiteral("세금계산서 내역을 저장하는 중 오류가 발생했습니다."));
 }
 

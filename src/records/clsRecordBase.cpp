@@ -7,6 +7,9 @@
 #include "platform/Prompter.h"
 #include "platform/SqlText.h"
 
+#include <cmath>
+#include <limits>
+
 QString clsRecordBase::saveErrorText(long number, const QString& description)
 {
     return QStringLiteral("자료를 저장하는 중 오류가 발생했습니다.\r\n오류번호 : ") + QString::number(number)
@@ -27,6 +30,37 @@ void clsRecordBase::showConfirmation(const QString& text, int delay)
 QString clsRecordBase::formatCode(qint64 number, int width)
 {
     return QString::number(number).rightJustified(width, QLatin1Char('0'));
+}
+
+dao::DaoError clsRecordBase::overflowError()
+{
+    return dao::DaoError(6, QStringLiteral("Overflow"));
+}
+
+qint64 clsRecordBase::checkedSum(std::initializer_list<qint64> plus, std::initializer_list<qint64> minus)
+{
+    // A handful of 64-bit terms cannot leave 128 bits.
+    __int128 sum = 0;
+    for (const qint64 v : plus)
+        sum += v;
+    for (const qint64 v : minus)
+        sum -= v;
+    if (sum > std::numeric_limits<qint64>::max() || sum < std::numeric_limits<qint64>::min())
+        throw overflowError();
+    return qint64(sum);
+}
+
+qint64 clsRecordBase::storedAmount(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return 0;
+    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
+        const double d = std::nearbyint(value.toDouble());
+        if (!std::isfinite(d) || d < -9223372036854775808.0 || d >= 9223372036854775808.0)
+            throw overflowError();
+        return qint64(d);
+    }
+    return value.toLongLong();
 }
 
 void clsRecordBase::showSaveError(const dao::DaoError& err)
@@ -172,10 +206,28 @@ bool clsRecordBase::sumPerParty(RecordsetPtr& rs, const QString& table, const QS
     }
 }
 
+bool clsRecordBase::openSnapshot(RecordsetPtr& rs, const QString& sql, const QVariantList& params)
+{
+    dao::Database* db = database();
+    if (!db)
+        return DAO_OpenSnapshot(db, rs, sql, params); // its message for a database that is not open
+    try {
+        rs = db->openRecordset(sql, dao::dbOpenSnapshot, params);
+        return true;
+    } catch (const dao::DaoError& e) {
+        rs.reset();
+        // The engine's sum() stops at the edge of the range with its own words.
+        if (e.description().startsWith(QLatin1String("integer overflow")))
+            throw overflowError();
+        ShowRecordsetError(e.number(), e.description(), sql);
+        return false;
+    }
+}
+
 bool clsRecordBase::findInto(RecordsetPtr& rs, const QString& sql, const QVariantList& params)
 {
     CloseRS(rs);
-    if (!DAO_OpenSnapshot(database(), rs, sql, params))
+    if (!openSnapshot(rs, sql, params))
         return false;
     return rs->recordCount() > 0;
 }
@@ -192,7 +244,7 @@ bool clsRecordBase::readValue(const QString& sql, const QVariantList& params, QV
 {
     value = QVariant();
     RecordsetPtr rs;
-    if (!DAO_OpenSnapshot(database(), rs, sql, params)) {
+    if (!openSnapshot(rs, sql, params)) {
         if (opened)
             *opened = false;
         return false;
@@ -212,7 +264,7 @@ bool clsRecordBase::readRow(const QString& sql, const QVariantList& params, QVar
 {
     values.clear();
     RecordsetPtr rs;
-    if (!DAO_OpenSnapshot(database(), rs, sql, params))
+    if (!openSnapshot(rs, sql, params))
         return false;
     for (int i = 0; i < rs->fieldCount(); ++i)
         values << (rs->eof() ? QVariant() : rs->value(i));

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -28,6 +29,17 @@ public:
     static void showConfirmation(const QString& text, int delay = 500);
     // Formats a code number with zeros in front to width digits (wider numbers keep all digits).
     static QString formatCode(qint64 number, int width);
+
+    // Amounts are 64-bit whole numbers. A sum or balance beyond that range is never wrapped or
+    // rounded: it is refused with the error 6 "Overflow" (the analysis window's error for the
+    // same case), which reaches the caller as every engine error of a member that is no save.
+    static dao::DaoError overflowError();
+    // The terms of plus less those of minus, exact whatever the order (a step past the range on
+    // the way does not count); throws overflowError() when the result lies beyond the range.
+    static qint64 checkedSum(std::initializer_list<qint64> plus, std::initializer_list<qint64> minus = {});
+    // A stored amount as a whole number: Null is 0, a floating-point value is rounded, one
+    // beyond the range (written so by an earlier version) throws overflowError().
+    static qint64 storedAmount(const QVariant& value);
 
 protected:
     using FieldList = QList<QPair<QString, QVariant>>;
@@ -73,6 +85,10 @@ protected:
     void executeOn(const QString& table, const QString& sqlTemplate, const QVariantList& params,
                    const QString& failText = QString());
 
+    // Opens sql as a snapshot as DAO_OpenSnapshot does, with its messages for a failed open;
+    // but a sum the engine finds beyond the 64-bit range is no failed open: overflowError()
+    // reaches the caller, with no box. True when it opened.
+    bool openSnapshot(RecordsetPtr& rs, const QString& sql, const QVariantList& params);
     // Opens sql as a snapshot into the caller's recordset; true when it opened and has rows.
     // An opened recordset stays in rs, empty or not.
     bool findInto(RecordsetPtr& rs, const QString& sql, const QVariantList& params = {});

@@ -108,10 +108,12 @@ void clsTrade::SumDaliy()
     QVariantList row;
     if (!readRow(sql, params, row))
         return;
-    gdSumTradeKum = row.value(0).toLongLong();
-    gdSumDC = row.value(1).toLongLong();
-    gdSumVatKum = row.value(2).toLongLong();
-    gdSumSumKum = row.value(3).toLongLong();
+    const qint64 sale = storedAmount(row.value(0)), dc = storedAmount(row.value(1)), vat = storedAmount(row.value(2)),
+                 sum = storedAmount(row.value(3));
+    gdSumTradeKum = sale;
+    gdSumDC = dc;
+    gdSumVatKum = vat;
+    gdSumSumKum = sum;
 }
 
 qint64 clsTrade::VATKum(int byTaxGubun, int byTax) const
@@ -280,7 +282,7 @@ qint64 clsTrade::SumKumPerProduct(const QString& SCODE)
         return 0;
     QVariant v;
     readValue(QStringLiteral("SELECT Sum(SumKum) AS SSum FROM %1 WHERE PCode = ?;").arg(t), {SCODE}, v);
-    return v.toLongLong();
+    return storedAmount(v);
 }
 
 bool clsTrade::SumResult(RecordsetPtr& recObj, const QString& sCharge)

@@ -66,7 +66,38 @@ std::optional<qint64> writeDayRow(dao::Database* db, const QString& lookup, cons
     return changed;
 }
 
-qint64 amount(const QVariantList& row, int i) { return row.value(i).toLongLong(); } // Null counts 0
+qint64 amount(const QVariantList& row, int i) { return clsRecordBase::storedAmount(row.value(i)); } // Null counts 0
+
+// Rewrites the four amounts of the party's day rows of one date (CCode and DealDate as in key,
+// and rowCondition): each becomes stored - oldShare + newShare. Every new amount is worked out
+// exactly before anything is written, so one that would leave the 64-bit range stops the
+// member with the error 6 "Overflow" and no row changes. Each row keeps its own amounts, as
+// when the engine adds them in one statement. extraSet ("column = ?, ..." with extraParams)
+// is written too. The number of rows rewritten.
+qint64 rewriteDayRows(dao::Database& db, const QString& book, const QString& rowCondition, const QVariantList& key,
+                      const QString& extraSet, const QVariantList& extraParams, const qint64 (&oldShare)[4],
+                      const qint64 (&newShare)[4])
+{
+    QList<QVariantList> rows;
+    {
+        auto rs = db.openRecordset(QStringLiteral("SELECT rowid, TradeKum, DC, VatKum, SumKum FROM %1 "
+                                                  "WHERE CCode = ? AND DealDate = ? AND %2").arg(book, rowCondition),
+                                   dao::dbOpenSnapshot, key);
+        for (; !rs->eof(); rs->moveNext()) {
+            QVariantList params = extraParams;
+            for (int i = 0; i < 4; ++i)
+                params << clsRecordBase::checkedSum({clsRecordBase::storedAmount(rs->value(i + 1)), newShare[i]},
+                                                    {oldShare[i]});
+            rows << (params << rs->value(0));
+        }
+    }
+    qint64 changed = 0;
+    for (const QVariantList& params : rows)
+        changed += db.execute(QStringLiteral("UPDATE %1 SET %2TradeKum = ?, DC = ?, VatKum = ?, SumKum = ? "
+                                             "WHERE rowid = ?").arg(book, extraSet),
+                              params);
+    return changed;
+}
 
 const QString kNotOpening = QStringLiteral("NOT DealDate LIKE '%-00'");
 
@@ -113,10 +144,8 @@ void clsTradeBook::SaveTradeBook()
                 return db.execute(QStringLiteral("INSERT INTO %1 (CCode, CName, DealDate, TradeKum, DC, VatKum, "
                                                  "SumKum) VALUES (?, ?, ?, ?, ?, ?, ?)").arg(b),
                                   {m_sCCode, m_sCName, m_sDealDate, m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum});
-            return db.execute(QStringLiteral("UPDATE %1 SET TradeKum = IFNULL(TradeKum, 0) + ?, DC = IFNULL(DC, 0) + ?, "
-                                             "VatKum = IFNULL(VatKum, 0) + ?, SumKum = IFNULL(SumKum, 0) + ? "
-                                             "WHERE CCode = ? AND DealDate = ? AND InOutGubun Is Null").arg(b),
-                              {m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum, m_sCCode, m_sDealDate});
+            return rewriteDayRows(db, b, QStringLiteral("InOutGubun Is Null"), {m_sCCode, m_sDealDate}, QString(), {},
+                                  {0, 0, 0, 0}, {m_lTradeKum, m_lDC, m_lVatKum, m_lSumKum});
         });
     if (changed == 0)
         showPlainBox(kindWord() + QStringLiteral("원장 데이터를 갱신하는 중 오류가 발생했습니다."));
@@ -127,8 +156,8 @@ void clsTradeBook::UpdateTradeBook(bool bAdd)
     const QString b = book();
     if (b.isEmpty())
         return;
-    // Each day-row amount becomes  stored - old share + new share, computed by the engine
-    // under the write lock, so a posting of another workstation in between still counts.
+    // Each day-row amount becomes  stored - old share + new share, read and written under the
+    // write lock, so a posting of another workstation in between still counts.
     const auto changed = writeDayRow(
         database(), QStringLiteral("SELECT * FROM %1 WHERE CCode = ? AND DealDate = ? AND Code Is Null").arg(b),
         {m_sCCode, m_sDealDate},
@@ -146,20 +175,14 @@ void clsTradeBook::UpdateTradeBook(bool bAdd)
                 const char* cols[4] = {"TradeKum", "DC", "VatKum", "SumKum"};
                 for (int i = 0; i < 4; ++i) {
                     if (line->recordCount() > 0)
-                        oldShare[i] = line->value(QLatin1String(cols[i])).toLongLong();
+                        oldShare[i] = storedAmount(line->value(QLatin1String(cols[i])));
                     else
                         newShare[i] = 0; // the line is unknown: the day row keeps its amounts
                 }
                 CloseRS(line);
             }
-            QVariantList params{m_sDealDate};
-            for (int i = 0; i < 4; ++i)
-                params << oldShare[i] << newShare[i];
-            return db.execute(QStringLiteral("UPDATE %1 SET DealDate = ?, TradeKum = IFNULL(TradeKum, 0) - ? + ?, "
-                                             "DC = IFNULL(DC, 0) - ? + ?, VatKum = IFNULL(VatKum, 0) - ? + ?, "
-                                             "SumKum = IFNULL(SumKum, 0) - ? + ? "
-                                             "WHERE CCode = ? AND DealDate = ? AND Code Is Null").arg(b),
-                              params << m_sCCode << m_sDealDate);
+            return rewriteDayRows(db, b, QStringLiteral("Code Is Null"), {m_sCCode, m_sDealDate},
+                                  QStringLiteral("DealDate = ?, "), {m_sDealDate}, oldShare, newShare);
         });
     if (changed == 0)
         showPlainBox(kindWord() + QStringLiteral("원장 데이터를 갱신하는 중 오류가 발생했습니다."));
@@ -271,7 +294,7 @@ qint64 clsTradeBook::InitPrevKum()
     QVariant v;
     readValue(QStringLiteral("SELECT TradeKum FROM %1 WHERE CCode = ? AND DealDate = ?").arg(b),
               {m_sCCode, year() + QLatin1Char('-') + month() + QStringLiteral("-00")}, v);
-    return v.toLongLong();
+    return storedAmount(v);
 }
 
 bool clsTradeBook::InitAllPrevKum(RecordsetPtr& recObj, const QString& SCODE)
@@ -327,7 +350,7 @@ qint64 clsTradeBook::SumPrevKum(bool bFinal, bool bInitKum)
     qint64 trades = 0, payments = 0;
     if (!sumMovements(first, last, QString(), {}, trades, payments))
         return 0;
-    return trades + opening - payments;
+    return checkedSum({trades, opening}, {payments});
 }
 
 qint64 clsTradeBook::SumPeriodSum(const QString& sDate1, const QString& sDate2)
@@ -338,7 +361,7 @@ qint64 clsTradeBook::SumPeriodSum(const QString& sDate1, const QString& sDate2)
     qint64 trades = 0, payments = 0;
     if (!sumMovements(sDate1.left(7) + QStringLiteral("-01"), sDate2, QString(), {}, trades, payments))
         return 0;
-    return opening + trades - payments;
+    return checkedSum({opening, trades}, {payments});
 }
 
 qint64 clsTradeBook::RetNonKum(const QString& sDate1, const QString& sDate2)
@@ -348,7 +371,7 @@ qint64 clsTradeBook::RetNonKum(const QString& sDate1, const QString& sDate2)
     qint64 trades = 0, payments = 0;
     if (!sumMovements(sDate1, sDate2, QStringLiteral(" AND ") + kNotOpening, {}, trades, payments))
         return 0;
-    return InitPrevKum() + trades - payments;
+    return checkedSum({InitPrevKum(), trades}, {payments});
 }
 
 void clsTradeBook::monthMovements(qint64& trades, qint64& payments)
@@ -383,7 +406,7 @@ qint64 clsTradeBook::SumAnalysis(const QString& sDate1, const QString& sDate2)
     QVariant v;
     readValue(QStringLiteral("SELECT Sum(SumKum) AS SSum FROM %1 WHERE DealDate BETWEEN ? AND ? AND %2").arg(b, kNotOpening),
               {sDate1, sDate2}, v);
-    return v.toLongLong();
+    return storedAmount(v);
 }
 
 void clsTradeBook::SumMonth()
@@ -398,10 +421,11 @@ void clsTradeBook::SumMonth()
     QVariantList row;
     if (!readRow(sql, params, row))
         return; // the totals keep their values
-    gdSumTradeKum = amount(row, 0);
-    gdSumDC = amount(row, 1);
-    gdSumVatKum = amount(row, 2);
-    gdSumSumKum = amount(row, 3);
+    const qint64 sale = amount(row, 0), dc = amount(row, 1), vat = amount(row, 2), sum = amount(row, 3);
+    gdSumTradeKum = sale;
+    gdSumDC = dc;
+    gdSumVatKum = vat;
+    gdSumSumKum = sum;
 }
 
 void clsTradeBook::SumYear()
@@ -429,10 +453,14 @@ void clsTradeBook::SumYear()
                                 "WHERE DealDate BETWEEN ? AND ? AND CCode = ?;").arg(b),
                  {ty + QLatin1Char('-') + tm + QStringLiteral("-01"), GetLastDate(ty, tm), m_sCCode}, monthRow))
         return;
-    gdSumTradeKum = InitPrevKum();
-    gdSumVatKum = amount(yearRow, 0);
-    gdSumDC = amount(yearRow, 1);
-    gdSumSumKum = amount(openingRow, 0) + amount(monthRow, 0) - amount(monthRow, 1);
+    // Everything is worked out before a total changes: a figure beyond the range leaves all four.
+    const qint64 balance = checkedSum({amount(openingRow, 0), amount(monthRow, 0)}, {amount(monthRow, 1)});
+    const qint64 yearTrades = amount(yearRow, 0), yearPayments = amount(yearRow, 1);
+    const qint64 opening = InitPrevKum();
+    gdSumTradeKum = opening;
+    gdSumVatKum = yearTrades;
+    gdSumDC = yearPayments;
+    gdSumSumKum = balance;
 }
 
 bool clsTradeBook::InOutList(RecordsetPtr& recObj, const QString& SCODE, const QString& sDate1, const QString& sDate2)

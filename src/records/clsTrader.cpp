@@ -95,18 +95,34 @@ QString clsTrader::NextCode()
 
 void clsTrader::UpdateNoPay(qint64 dOldKum, qint64 dNewKum)
 {
-    // Computed from the stored value inside the statement: a movement of another
-    // workstation between a read and a write cannot be lost.
-    executeChecked(QStringLiteral("UPDATE Trader SET TotNoPay = IFNULL(TotNoPay, 0) - ? + ? WHERE Code = ?"),
-                   {dOldKum, dNewKum, m_SCODE},
-                   QStringLiteral("현재미수금 데이터를 갱신하는 중 오류가 발생했습니다."));
+    // Read and rewritten under one write lock: a movement of another workstation in between
+    // cannot be lost. The new amount is worked out exactly first; one beyond the 64-bit range
+    // stops with the error 6 "Overflow" and nothing is written.
+    dao::Database& db = requireDatabase();
+    qint64 changed = 0;
+    {
+        dao::Transaction tx(db);
+        QList<QVariantList> rows;
+        {
+            auto rs = db.openRecordset(QStringLiteral("SELECT rowid, TotNoPay FROM Trader WHERE Code = ?"),
+                                       dao::dbOpenSnapshot, {m_SCODE});
+            for (; !rs->eof(); rs->moveNext())
+                rows << QVariantList{checkedSum({storedAmount(rs->value(1)), dNewKum}, {dOldKum}), rs->value(0)};
+        }
+        for (const QVariantList& params : rows)
+            changed += db.execute(QStringLiteral("UPDATE Trader SET TotNoPay = ? WHERE rowid = ?"), params);
+        tx.commit();
+    }
+    // (told once the lock is given up, so other workstations do not wait on the box)
+    if (changed == 0)
+        showPlainBox(QStringLiteral("현재미수금 데이터를 갱신하는 중 오류가 발생했습니다."));
 }
 
 qint64 clsTrader::CurTotNoPay(const QString& TraderCode)
 {
     QVariant v;
     readValue(QStringLiteral("SELECT TotNoPay FROM Trader WHERE Code = ?"), {TraderCode}, v);
-    return v.toLongLong();
+    return storedAmount(v);
 }
 
 bool clsTrader::CheckField(int byGubun, const QString& sParam1)
@@ -118,5 +134,5 @@ qint64 clsTrader::initNonKum()
 {
     QVariant v;
     readValue(QStringLiteral("SELECT TotNoPay FROM Trader WHERE Code = ?;"), {m_SCODE}, v);
-    return v.isNull() ? 0 : v.toLongLong();
+    return storedAmount(v); // Null is 0
 }

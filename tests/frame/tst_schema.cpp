@@ -52,6 +52,8 @@ void upgrade(dao::Database* db)
     DAO_EditField(db, QStringLiteral("total"), QStringLiteral("group_name"), 6, true, false, -1, QVariant());
     DAO_EditField(db, QStringLiteral("total_print"), QStringLiteral("group_name"), 6, true, false, -1, QVariant());
     for (const QString table : {QStringLiteral("maechul"), QStringLiteral("maeip")})
+        DAO_EditField(db, table, QStringLiteral("memo"), 0, true, false, -1, QVariant());
+    for (const QString table : {QStringLiteral("maechul"), QStringLiteral("maeip")})
         for (int i = 2; i <= 6; ++i) {
             const QString f = QStringLiteral("tel%1").arg(i);
             if (!DAO_AddField(db, table, f, dao::dbText, 15, true, QStringLiteral("UPDATE %1 SET %2 = ''").arg(table, f),
@@ -59,6 +61,32 @@ void upgrade(dao::Database* db)
                 && table == QLatin1String("maechul") && i == 2)
                 return;
         }
+}
+
+// "table.column" of every column the program reads as text (Text or Memo) whose declared type
+// would store a text that reads as a number as that number ("007" as 7).
+QStringList textColumnsTakingNumbers(dao::Database& db)
+{
+    QStringList out;
+    for (const QString& table : db.tableNames()) {
+        const dao::TableDef def = db.tableDef(table);
+        auto rs = db.openRecordset(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), dao::dbOpenSnapshot, {table});
+        for (; !rs->eof(); rs->moveNext()) {
+            const int type = def.fields.value(def.fieldIndex(rs->text(0))).type;
+            if (type != dao::dbText && type != dao::dbMemo)
+                continue;
+            // A value converts as it would on its way into the column.
+            for (const QString& probe : {QStringLiteral("007"), QStringLiteral("1.50"), QStringLiteral(" 42"),
+                                         QStringLiteral("11100000000000000000000")}) {
+                const QVariant v = db.scalar(QStringLiteral("SELECT CAST(? AS %1)").arg(rs->text(1)), {probe});
+                if (v.typeId() != QMetaType::QString || v.toString() != probe) {
+                    out << table + QLatin1Char('.') + rs->text(0) + QStringLiteral(" ") + rs->text(1);
+                    break;
+                }
+            }
+        }
+    }
+    return out;
 }
 
 QString describe(const dao::TableDef& d)
@@ -205,12 +233,58 @@ private slots:
         QVERIFY(DAO_OpenDatabase(ledger, file, 0, false));
         for (const auto& table : expectedTables())
             QCOMPARE(describe(ledger->tableDef(table.first)), describe(upgraded->tableDef(table.first)));
+        QCOMPARE(textColumnsTakingNumbers(*ledger), QStringList());
 
         QVERIFY(!DAO_EditField(ledger.get(), QStringLiteral("group_name"), QStringLiteral("name"), 6, true, true, -1, QVariant()));
         QVERIFY(!DAO_EditField(ledger.get(), QStringLiteral("total"), QStringLiteral("group_name"), 6, true, false, -1, QVariant()));
         QVERIFY(!DAO_EditField(ledger.get(), QStringLiteral("total_print"), QStringLiteral("group_name"), 6, true, false, -1, QVariant()));
         QVERIFY(!DAO_AddField(ledger.get(), QStringLiteral("maechul"), QStringLiteral("tel2"), dao::dbText, 15, true,
                               QString(), QStringLiteral(""), -1));
+        for (const QString table : {QStringLiteral("maechul"), QStringLiteral("maeip")})
+            QVERIFY(!DAO_EditField(ledger.get(), table, QStringLiteral("memo"), 0, true, false, -1, QVariant()));
+        QCOMPARE(p.calls.size(), 0);
+    }
+
+    // Every text the program keeps comes back as it was written, also one that reads as a
+    // number: in the shipped main, postal and trade databases, in a main database brought up to
+    // date, in the generated ledger and in columns the schema helpers add or change.
+    void textColumnsKeepTextsThatReadAsNumbers()
+    {
+        testsupport::ScriptedPrompter p;
+        DatabasePtr db = shippedMain(QStringLiteral("main5.mdb"));
+        QVERIFY(db);
+        QCOMPARE(textColumnsTakingNumbers(*db), QStringList());
+        for (const char* schema : {"post", "trade"}) {
+            const QString file = env.path(QString::fromLatin1(schema) + QStringLiteral(".texts.mdb"));
+            QVERIFY(testsupport::createDatabase(file, QString::fromLatin1(schema)));
+            QCOMPARE(textColumnsTakingNumbers(*dao::Database::open(file)), QStringList());
+        }
+        const QString old = env.path(QStringLiteral("old.texts.mdb"));
+        QVERIFY(testsupport::runSqlScript(old, QStringLiteral(
+            "CREATE TABLE maechul (id LONG NOT NULL, name TEXT(50), memo MEMO DEFAULT '');"
+            "CREATE TABLE maeip (id LONG NOT NULL, name TEXT(50), memo MEMO DEFAULT '');"
+            "INSERT INTO maechul (id, name, memo) VALUES (1, 'a', 'x');")));
+        DatabasePtr o;
+        QVERIFY(DAO_OpenDatabase(o, old, 0, false));
+        QCOMPARE(textColumnsTakingNumbers(*o), (QStringList{QStringLiteral("maechul.memo MEMO"), QStringLiteral("maeip.memo MEMO")}));
+        for (const QString table : {QStringLiteral("maechul"), QStringLiteral("maeip")})
+            QVERIFY(DAO_EditField(o.get(), table, QStringLiteral("memo"), 0, true, false, -1, QVariant()));
+        QCOMPARE(textColumnsTakingNumbers(*o), QStringList());
+        const dao::FieldDef memo = o->tableDef(QStringLiteral("maechul")).fields[2];
+        QCOMPARE(memo.type, int(dao::dbMemo));
+        QCOMPARE(memo.defaultValue, QStringLiteral("\"\""));
+        QCOMPARE(o->scalar(QStringLiteral("SELECT memo FROM maechul WHERE id = 1")).toString(), QStringLiteral("x"));
+        QVERIFY(!DAO_EditField(o.get(), QStringLiteral("maechul"), QStringLiteral("memo"), 0, true, false, -1, QVariant()));
+
+        // Columns the helpers make: added, widened to a memo, and a table rebuilt around them.
+        QVERIFY(DAO_AddField(db.get(), QStringLiteral("product"), QStringLiteral("note"), dao::dbMemo, 0, true, QString(),
+                             QVariant(), -1));
+        QVERIFY(DAO_AddField(db.get(), QStringLiteral("product"), QStringLiteral("code"), dao::dbText, 10, true, QString(),
+                             QVariant(), 0));
+        QVERIFY(DAO_EditField(db.get(), QStringLiteral("total"), QStringLiteral("pro_name"), 0, true, false, dao::dbMemo,
+                              QVariant()));
+        upgrade(db.get());
+        QCOMPARE(textColumnsTakingNumbers(*db), QStringList());
         QCOMPARE(p.calls.size(), 0);
     }
 

@@ -47,12 +47,12 @@ inline QString oldMainSchema()
         " stel TEXT(20), cname TEXT(50), sdam TEXT(20));");
 }
 
-// The same tables after the upgrade (telephone columns present).
+// The same tables after the upgrade (telephone columns present, memos kept as text).
 inline QString upgradedMainSchema()
 {
     QString s = oldMainSchema();
     s.replace(QStringLiteral("address TEXT(100), memo MEMO)"),
-              QStringLiteral("address TEXT(100), memo MEMO, tel2 TEXT(15) NOT NULL DEFAULT '', tel3 TEXT(15) NOT NULL DEFAULT '',"
+              QStringLiteral("address TEXT(100), memo LONGTEXT, tel2 TEXT(15) NOT NULL DEFAULT '', tel3 TEXT(15) NOT NULL DEFAULT '',"
                              " tel4 TEXT(15) NOT NULL DEFAULT '', tel5 TEXT(15) NOT NULL DEFAULT '', tel6 TEXT(15) NOT NULL DEFAULT '')"));
     return s;
 }

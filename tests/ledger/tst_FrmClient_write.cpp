@@ -1,4 +1,5 @@
 #include "NameListFixture.h"
+#include "LedgerFixture.h"
 
 #include "frame/FrmPost.h"
 #include "ledger/FrmClient_Sel.h"
@@ -463,6 +464,46 @@ private slots:
                                        " FROM maechul WHERE id = 1"))
                      .toString(),
                  QStringLiteral("02-123-4567 내선 12|010-1234-5678|02-123-4567|02-123-4567#12|010-1234-5678|+1-212-555-1234"));
+    }
+
+    // A memo is free text: one that reads as a number comes back exactly as typed, in the
+    // editor and in the party list, on a new file and on an old one brought up to date at start.
+    void memoComesBackAsTyped_data()
+    {
+        QTest::addColumn<bool>("oldFile");
+        QTest::addColumn<QString>("memo");
+        for (const bool old : {false, true})
+            for (const char* memo : {"007", "1.50", "0012345678", "11100000000000000000000", " 42", "-0"})
+                QTest::newRow(qPrintable(QStringLiteral("%1 file, '%2'").arg(old ? "old" : "new", memo)))
+                    << old << QString::fromLatin1(memo);
+    }
+    void memoComesBackAsTyped()
+    {
+        QFETCH(bool, oldFile);
+        QFETCH(QString, memo);
+        if (oldFile) {
+            const QString old = f->env.path(QStringLiteral("old.mdb"));
+            QVERIFY(ledgertest::makeDatabase(old, ledgertest::oldMainSchema()));
+            gDB = dao::Database::open(old);
+            UpgradeSchema(gDB.get());
+        }
+        for (const int kind : {0, 1}) {
+            FrmClient_write w;
+            fillNew(w, kind, QStringLiteral("메모손님"));
+            w.txtInput[5]->setText(memo);
+            w.btnSave_Click();
+            QVERIFY(w.CCode() > 0);
+            FrmClient_write again;
+            openEdit(again, kind, w.CCode());
+            QCOMPARE(again.txtInput[5]->text(), memo);
+            // saved again unchanged, it stays as it is
+            again.btnSave_Click();
+            FrmClient_Sel list;
+            list.mode(kind);
+            QCOMPARE(list.FindRecords(QStringLiteral("메모손님")), qint64(1));
+            QCOMPARE(list.spList->GetText(4, 1), memo);
+        }
+        QVERIFY(prompter->messages().isEmpty());
     }
 
     void continueAddingSavesOneRowPerSave()

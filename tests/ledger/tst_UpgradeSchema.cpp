@@ -167,6 +167,72 @@ private slots:
         QCOMPARE(prompter.messages().size(), 0);
     }
 
+    // A memo is free text. Old files declare it so that a memo that reads as a number is
+    // stored as that number ("007" came back as "7"). The start gives both party tables text
+    // memos in one go, keeping every row with its row number, the indexes and the triggers;
+    // the next start changes nothing. A memo already stored as a number cannot be brought
+    // back: it keeps the number's text. A file opened read-only is left as it is, silently.
+    void memosBecomeTextAtStart()
+    {
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter prompter;
+        const QString path = env.path(QStringLiteral("old.mdb"));
+        QVERIFY(ledgertest::makeDatabase(path, ledgertest::oldMainSchema(), QStringLiteral(
+            "CREATE UNIQUE INDEX maeip_name_id ON maeip (name, id);"
+            "CREATE TRIGGER maechul_gone AFTER DELETE ON maechul BEGIN"
+            " INSERT INTO tellist (cname) VALUES (old.name); END;"
+            "INSERT INTO maechul (id, name, memo) VALUES (3, '가', '007'), (40000, '나', '단골 1.50'),"
+            " (5, '다', NULL), (6, '라', ''), (7, '마', '1.50');"
+            "DELETE FROM maechul WHERE id = 5; DELETE FROM tellist;"
+            "INSERT INTO maeip (id, name, memo) VALUES (7, '공급사', '0012345678');")));
+        const auto snapshot = [](dao::Database& db) {
+            const QString columns = QStringLiteral("SELECT rowid, id, name, tel, phone, zipcode, address, memo FROM ");
+            return rows(db, columns + QStringLiteral("maechul ORDER BY rowid"))
+                + rows(db, columns + QStringLiteral("maeip ORDER BY rowid"));
+        };
+        const auto schemaVersion = [](dao::Database& db) {
+            return db.scalar(QStringLiteral("PRAGMA schema_version")).toLongLong();
+        };
+        const auto memoTypes = [](dao::Database& db) {
+            return rows(db, QStringLiteral("SELECT type FROM pragma_table_info('maechul') WHERE name = 'memo'"
+                                           " UNION ALL SELECT type FROM pragma_table_info('maeip') WHERE name = 'memo'"));
+        };
+        QStringList before;
+        {
+            auto ro = dao::Database::open(path, 0, true);
+            before = snapshot(*ro);
+            const QStringList oldTypes = memoTypes(*ro);
+            UpgradeSchema(ro.get());
+            QCOMPARE(memoTypes(*ro), oldTypes);
+            prompter.clear(); // (the other old columns of a read-only file cannot change either)
+        }
+
+        auto db = dao::Database::open(path);
+        UpgradeSchema(db.get());
+        QCOMPARE(prompter.messages().size(), 0);
+        QCOMPARE(snapshot(*db), before);
+        // the number it had become cannot be undone, but it is text from now on
+        QCOMPARE(rows(*db, QStringLiteral("SELECT typeof(memo) || ':' || memo FROM maechul WHERE id IN (3, 7) ORDER BY id")),
+                 (QStringList{QStringLiteral("text:7"), QStringLiteral("text:1.5")}));
+        for (const QString& table : {QStringLiteral("maechul"), QStringLiteral("maeip")})
+            for (const QString& memo : {QStringLiteral("007"), QStringLiteral("1.50"), QStringLiteral("0012345678"),
+                                        QStringLiteral("11100000000000000000000")}) {
+                db->execute(QStringLiteral("UPDATE %1 SET memo = ? WHERE id = 7").arg(table), {memo});
+                QCOMPARE(db->scalar(QStringLiteral("SELECT memo FROM %1 WHERE id = 7").arg(table)).toString(), memo);
+            }
+        QCOMPARE(rows(*db, QStringLiteral("SELECT name FROM sqlite_master WHERE name IN ('maeip_name_id', 'maechul_gone')"
+                                          " ORDER BY name")),
+                 (QStringList{QStringLiteral("maechul_gone"), QStringLiteral("maeip_name_id")}));
+        db->execute(QStringLiteral("DELETE FROM maechul WHERE id = 6"));
+        QCOMPARE(rows(*db, QStringLiteral("SELECT cname FROM tellist")), QStringList{QStringLiteral("라")});
+
+        // The next start finds nothing to do.
+        const qint64 version = schemaVersion(*db);
+        UpgradeSchema(db.get());
+        QCOMPARE(schemaVersion(*db), version);
+        QCOMPARE(prompter.messages().size(), 0);
+    }
+
     void salesTelephonesMarkBothTablesDone()
     {
         testsupport::TestEnv env;

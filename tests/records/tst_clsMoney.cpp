@@ -50,6 +50,14 @@ private slots:
         m.sCCode(QStringLiteral("C5"));
         QVERIFY(!m.InOutSumKum(rs));
         QVERIFY(rs);
+        // A total past the 64-bit range: this sum ignores the engine's errors, so no rows and no box.
+        pay(m, QStringLiteral("000010"), QStringLiteral("C8"), QStringLiteral("2009-03-09"), 9223372036854775807LL);
+        pay(m, QStringLiteral("000011"), QStringLiteral("C8"), QStringLiteral("2009-03-10"), 1);
+        t.clear();
+        m.sCCode(QString());
+        QVERIFY(!m.InOutSumKum(rs));
+        QVERIFY(t.messages().isEmpty());
+        t.sql(QStringLiteral("DELETE FROM Payment WHERE CCode = 'C8'"));
         // An update of a missing code names the kind in use and changes nothing.
         m.byGubun(1);
         m.SCODE(QStringLiteral("000777"));

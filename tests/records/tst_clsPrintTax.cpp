@@ -4,6 +4,8 @@
 #include "records/clsPrintTax.h"
 #include "records/modRecords.h"
 
+#include <limits>
+
 using recordtest::TradeDb;
 
 class TestClsPrintTax : public QObject {
@@ -61,6 +63,42 @@ private slots:
         p.iItem(text);
         p.InitSaveTax();
         QCOMPARE(t.value(QStringLiteral("SELECT Item FROM NewAcount")).toLongLong(), stored);
+        QVERIFY(t.messages().isEmpty());
+    }
+
+    // The line's total is the supply amount plus the VAT: exact up to the edge of the 64-bit
+    // range; past it the line is refused with the error 6 "Overflow" and nothing is stored.
+    void lineTotalAtTheEdgeOfTheRange_data()
+    {
+        QTest::addColumn<qint64>("trade");
+        QTest::addColumn<qint64>("vat");
+        QTest::addColumn<QString>("stored");
+        const qint64 max = std::numeric_limits<qint64>::max(), min = std::numeric_limits<qint64>::min();
+        QTest::newRow("up to the top") << max - 1 << qint64(1) << QString::number(max);
+        QTest::newRow("past the top") << max - 100 << qint64(101) << QStringLiteral("6 Overflow");
+        QTest::newRow("down to the bottom") << min + 10 << qint64(-10) << QString::number(min);
+        QTest::newRow("past the bottom") << min << qint64(-1) << QStringLiteral("6 Overflow");
+    }
+    void lineTotalAtTheEdgeOfTheRange()
+    {
+        QFETCH(qint64, trade);
+        QFETCH(qint64, vat);
+        QFETCH(QString, stored);
+        TradeDb t;
+        t.share(dbTax);
+        clsPrintTax p;
+        p.sTaxCode(QStringLiteral("000001"));
+        p.lTradeKum(trade);
+        p.lVatKum(vat);
+        QString outcome;
+        try {
+            p.InitSaveTax();
+            outcome = t.value(QStringLiteral("SELECT SumKum FROM NewAcount")).toString();
+        } catch (const dao::DaoError& e) {
+            outcome = QStringLiteral("%1 %2").arg(e.number()).arg(e.description());
+            QCOMPARE(t.count(QStringLiteral("NewAcount")), 0);
+        }
+        QCOMPARE(outcome, stored);
         QVERIFY(t.messages().isEmpty());
     }
 

@@ -4,6 +4,8 @@
 #include "records/clsTrade.h"
 #include "records/modRecords.h"
 
+#include <functional>
+
 using recordtest::TradeDb;
 
 namespace {
@@ -117,6 +119,36 @@ private slots:
         tr.SumDaliy();
         QCOMPARE(gdSumTradeKum + gdSumVatKum + gdSumDC + gdSumSumKum, 0);
 
+        QVERIFY(t.messages().isEmpty());
+    }
+
+    // Sums past the 64-bit range: refused with the error 6 "Overflow" that reaches the caller
+    // (no box, the shared totals as they were); the per-party sum, which ignores the engine's
+    // errors, has no rows and shows nothing.
+    void sumsPastTheRangeAreRefused()
+    {
+        TradeDb t;
+        clsTrade tr;
+        tr.SetDatabase(t.db);
+        addLine(tr, "000001", "C1", "P1", "2009-03-02", 1, 0, 9223372036854775000, 807);
+        addLine(tr, "000002", "C1", "P1", "2009-03-02", 1, 0, 1, 0);
+        const auto outcome = [](const std::function<void()>& member) {
+            try {
+                member();
+                return QString();
+            } catch (const dao::DaoError& e) {
+                return QStringLiteral("%1 %2").arg(e.number()).arg(e.description());
+            }
+        };
+        tr.sDealDate(QStringLiteral("2009-03-02"));
+        gdSumTradeKum = gdSumVatKum = gdSumDC = gdSumSumKum = 7;
+        QCOMPARE(outcome([&] { tr.SumDaliy(); }), QStringLiteral("6 Overflow"));
+        QCOMPARE(QList<qint64>({gdSumTradeKum, gdSumVatKum, gdSumDC, gdSumSumKum}), QList<qint64>({7, 7, 7, 7}));
+        QCOMPARE(outcome([&] { tr.SumKumPerProduct(QStringLiteral("P1")); }), QStringLiteral("6 Overflow"));
+        RecordsetPtr rs;
+        bool found = true;
+        QCOMPARE(outcome([&] { found = tr.TradeSumKum(rs); }), QString());
+        QVERIFY(!found);
         QVERIFY(t.messages().isEmpty());
     }
 

@@ -4,6 +4,9 @@
 #include "records/clsTradeBook.h"
 #include "records/modRecords.h"
 
+#include <functional>
+#include <limits>
+
 using recordtest::TradeDb;
 
 namespace {
@@ -61,6 +64,20 @@ void opening(clsTradeBook& b, const char* month00, qint64 balance)
     b.lTradeKum(balance);
     b.InitSave_Trader();
 }
+
+constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+
+// What a member gives: its figure, or the number and text of the error that reached the caller.
+QString outcome(const std::function<qint64()>& member)
+{
+    try {
+        return QString::number(member());
+    } catch (const dao::DaoError& e) {
+        return QStringLiteral("%1 %2").arg(e.number()).arg(e.description());
+    }
+}
+const QString kOverflow = QStringLiteral("6 Overflow");
 
 } // namespace
 
@@ -217,6 +234,116 @@ private slots:
         QCOMPARE(t.count(QStringLiteral("PurchBook")), 1);
         b.Update_Trader_Name();
         QCOMPARE(t.messages(), QStringList{QStringLiteral("거래처명을 변경하는 중 오류가 발생했습니다.")});
+    }
+
+    // Postings at the edge of the 64-bit range: up to it every amount is exact; one that would
+    // carry a day-row amount past it is refused with the error 6 "Overflow" and changes nothing,
+    // in any of the four columns and also when only the way there leaves the range.
+    void postingsAtTheEdgeOfTheRange()
+    {
+        LedgerDb t;
+        t.sql(QStringLiteral("INSERT INTO Purchase (Code, CCode, DealDate, TradeKum, DC, VatKum, SumKum) "
+                             "VALUES ('000001', '000001', '2009-03-05', -10, 0, 0, -10)"));
+        clsTradeBook b;
+        b.SetDatabase(t.db);
+        party(b, 0, "000001");
+        post(b, "2009-03-05", kMax - 10, 0, kMin + 5, 9223372036854775797);
+        post(b, "2009-03-05", 10, 0, -5, 10);
+        const QString edge = QStringLiteral("%1/0/%2/%1").arg(kMax).arg(kMin);
+        QCOMPARE(t.dayRows("000001", "2009-03-05"), edge);
+
+        const qint64 beyond[][4] = {{1, 0, 0, 0}, {0, kMax, 0, 1}, {0, 0, -1, 0}, {0, 0, 0, 100}};
+        for (const auto& a : beyond) {
+            b.sDealDate(QStringLiteral("2009-03-05"));
+            amounts(b, a[0], a[1], a[2], a[3]);
+            QCOMPARE(outcome([&] { b.SaveTradeBook(); return 0; }), kOverflow);
+            QCOMPARE(outcome([&] { b.UpdateTradeBook(true); return 0; }), kOverflow);
+            QCOMPARE(t.dayRows("000001", "2009-03-05"), edge);
+        }
+        // Line 000001 (-10) becomes -20: the day row goes past the top on the way, not at the end.
+        b.SCODE(QStringLiteral("000001"));
+        amounts(b, -20, 0, 0, -20);
+        QCOMPARE(outcome([&] { b.UpdateTradeBook(false); return 0; }), QStringLiteral("0"));
+        QCOMPARE(t.dayRows("000001", "2009-03-05"), QStringLiteral("%1/0/%2/%1").arg(kMax - 10).arg(kMin));
+        amounts(b, 1, 0, 0, 1);
+        QCOMPARE(outcome([&] { b.UpdateTradeBook(false); return 0; }), kOverflow);
+        QCOMPARE(t.dayRows("000001", "2009-03-05"), QStringLiteral("%1/0/%2/%1").arg(kMax - 10).arg(kMin));
+        QVERIFY(t.messages().isEmpty());
+
+        // An amount already past the range (written as a floating-point number by an earlier
+        // version) is no amount to add to, and no balance to read.
+        t.sql(QStringLiteral("UPDATE PurchBook SET SumKum = 9223372036854775807.0 + 100"));
+        amounts(b, 0, 0, 0, -100);
+        QCOMPARE(outcome([&] { b.SaveTradeBook(); return 0; }), kOverflow);
+        b.sDealDate(QStringLiteral("2009-03-10"));
+        QCOMPARE(outcome([&] { return b.SumPrevKum(false, true); }), kOverflow);
+        QVERIFY(t.messages().isEmpty());
+    }
+
+    // Balances at the edge: exact up to it, refused past it with the error 6 "Overflow"
+    // (never a wrapped figure), also when the opening amount and the trades only pass the
+    // edge on the way. A refused SumYear leaves the shared totals as they were.
+    void balancesAtTheEdgeOfTheRange_data()
+    {
+        QTest::addColumn<qint64>("openingAmount");
+        QTest::addColumn<qint64>("trades");
+        QTest::addColumn<qint64>("payments");
+        QTest::addColumn<QString>("balance");
+        QTest::newRow("up to the top") << kMax - 500 << qint64(500) << qint64(0) << QString::number(kMax);
+        QTest::newRow("past the top") << kMax - 20 << qint64(100) << qint64(0) << kOverflow;
+        QTest::newRow("past the top on the way") << kMax << qint64(100) << qint64(100) << QString::number(kMax);
+        QTest::newRow("down to the bottom") << kMin + 300 << qint64(0) << qint64(300) << QString::number(kMin);
+        QTest::newRow("past the bottom") << kMin << qint64(0) << qint64(1) << kOverflow;
+        QTest::newRow("a payment of the lowest amount") << qint64(0) << qint64(0) << kMin << kOverflow;
+        QTest::newRow("below the bottom on the way") << kMin << qint64(-1) << qint64(-1) << QString::number(kMin);
+    }
+    void balancesAtTheEdgeOfTheRange()
+    {
+        QFETCH(qint64, openingAmount);
+        QFETCH(qint64, trades);
+        QFETCH(qint64, payments);
+        QFETCH(QString, balance);
+        LedgerDb t;
+        clsTradeBook b;
+        party(b, 1, "000003");
+        opening(b, "2009-03-00", openingAmount);
+        post(b, "2009-03-05", trades, 0, 0, trades);
+        pay(b, "2009-03-08", "000001", payments);
+        QVERIFY(t.messages().isEmpty());
+
+        b.sDealDate(QStringLiteral("2009-03-10"));
+        QCOMPARE(outcome([&] { return b.SumPrevKum(true, true); }), balance);
+        QCOMPARE(outcome([&] { return b.SumPrevKum(false, true); }), balance);
+        QCOMPARE(outcome([&] { return b.SumPeriodSum(QStringLiteral("2009-03-01"), QStringLiteral("2009-03-31")); }), balance);
+        QCOMPARE(outcome([&] { return b.RetNonKum(QStringLiteral("2009-03-01"), QStringLiteral("2009-03-31")); }), balance);
+
+        platform::setClock([] { return QDateTime(QDate(2009, 3, 20), QTime(9, 0)); });
+        gdSumTradeKum = gdSumVatKum = gdSumDC = gdSumSumKum = 7;
+        const QString year = outcome([&] { b.SumYear(); return gdSumSumKum; });
+        platform::setClock({});
+        QCOMPARE(year, balance);
+        if (balance == kOverflow)
+            QCOMPARE(QList<qint64>({gdSumTradeKum, gdSumVatKum, gdSumDC, gdSumSumKum}), QList<qint64>({7, 7, 7, 7}));
+        QVERIFY(t.messages().isEmpty());
+    }
+
+    // A sum the engine makes past the range is refused with the same error, with no box and
+    // without the statement's text.
+    void sumsPastTheRangeAreRefused()
+    {
+        LedgerDb t;
+        clsTradeBook b;
+        party(b, 0, "000004");
+        post(b, "2009-03-05", 0, 0, 0, kMax);
+        post(b, "2009-03-06", 0, 0, 0, 1);
+        b.sDealDate(QStringLiteral("2009-03-10"));
+        QCOMPARE(outcome([&] { return b.SumPrevKum(false, false); }), kOverflow);
+        QCOMPARE(outcome([&] { return b.SumTradeKum(); }), kOverflow);
+        QCOMPARE(outcome([&] { return b.SumAnalysis(QStringLiteral("2009-03-01"), QStringLiteral("2009-03-31")); }), kOverflow);
+        gdSumSumKum = 7;
+        QCOMPARE(outcome([&] { b.SumMonth(); return gdSumSumKum; }), kOverflow);
+        QCOMPARE(gdSumSumKum, 7);
+        QVERIFY(t.messages().isEmpty());
     }
 
     void everyListOpens()

@@ -2,6 +2,8 @@
 
 #include "records/clsTrader.h"
 
+#include <limits>
+
 using recordtest::TradeDb;
 
 class TestClsTrader : public QObject {
@@ -131,6 +133,38 @@ private slots:
         QCOMPARE(tr.initNonKum(), 0);
         tr.UpdateNoPay(0, 700);
         QCOMPARE(tr.initNonKum(), 700);
+
+        // At the edge of the 64-bit range: exact up to it, also when only the way there passes
+        // it; past it the error 6 "Overflow" reaches the caller and the amount stays.
+        const qint64 max = std::numeric_limits<qint64>::max(), min = std::numeric_limits<qint64>::min();
+        const auto outcome = [&tr](qint64 oldKum, qint64 newKum) {
+            try {
+                tr.UpdateNoPay(oldKum, newKum);
+                return QString::number(tr.CurTotNoPay(QStringLiteral("000001")));
+            } catch (const dao::DaoError& e) {
+                return QStringLiteral("%1 %2").arg(e.number()).arg(e.description());
+            }
+        };
+        QCOMPARE(outcome(0, max - 700), QString::number(max));
+        QCOMPARE(outcome(0, 1), QStringLiteral("6 Overflow"));
+        QCOMPARE(outcome(-10, -20), QString::number(max - 10));
+        QCOMPARE(outcome(-100, 0), QStringLiteral("6 Overflow"));
+        QCOMPARE(tr.CurTotNoPay(QStringLiteral("000001")), max - 10);
+        QCOMPARE(outcome(max, min + 10), QString::number(min));
+        QCOMPARE(outcome(1, 0), QStringLiteral("6 Overflow"));
+        QCOMPARE(tr.initNonKum(), min);
+        QVERIFY(t.messages().isEmpty());
+        // an amount stored past the range (a floating-point number of an earlier version) is
+        // no amount: it is not read as the lowest one
+        t.sql(QStringLiteral("UPDATE Trader SET TotNoPay = 9223372036854775807.0 + 100"));
+        QCOMPARE(outcome(0, -100), QStringLiteral("6 Overflow"));
+        try {
+            tr.initNonKum();
+            QFAIL("read as an amount");
+        } catch (const dao::DaoError& e) {
+            QCOMPARE(e.number(), 6L);
+        }
+        t.sql(QStringLiteral("UPDATE Trader SET TotNoPay = 0"));
 
         tr.SCODE(QStringLiteral("000002"));
         tr.UpdateNoPay(0, 1000);
