@@ -154,6 +154,91 @@ private slots:
         qInfo("item 07 on 32000 vouchers: hide %.1f ms, show %.1f ms", hideMs, showMs);
     }
 
+    // A row hidden by the grid menu's subtotal items (06 hides the rows tagged as subtotals,
+    // 07 every other row) is never made current, with the editor open as the user has it:
+    // the page keys, Home and End (also with Ctrl) move among the rows shown, the item moves
+    // the cursor off a row it hides, the party boxes follow the row shown, and F4 deletes
+    // only that row's voucher.
+    void hiddenRowsAreNeverCurrent_data()
+    {
+        QTest::addColumn<int>("menuIndex"); // 5: "06【소계】숨김/보기", 6: "07【소계만】보기/해제"
+        QTest::addColumn<int>("key");       // 0: no key, the item hides the current row
+        QTest::addColumn<int>("mods");
+        const struct { const char* name; int key; int mods; } keys[] = {
+            {"PageDown", Qt::Key_PageDown, 0}, {"PageUp", Qt::Key_PageUp, 0},
+            {"Ctrl+PageDown", Qt::Key_PageDown, Qt::ControlModifier}, {"Ctrl+PageUp", Qt::Key_PageUp, Qt::ControlModifier},
+            {"Home", Qt::Key_Home, 0}, {"End", Qt::Key_End, 0},
+            {"Ctrl+Home", Qt::Key_Home, Qt::ControlModifier}, {"Ctrl+End", Qt::Key_End, Qt::ControlModifier},
+            {"item on the current row", 0, 0}};
+        for (int item : {6, 7})
+            for (const auto& k : keys)
+                QTest::newRow(qPrintable(QStringLiteral("0%1 %2").arg(item).arg(QLatin1String(k.name))))
+                    << item - 1 << k.key << k.mods;
+    }
+
+    void hiddenRowsAreNeverCurrent()
+    {
+        QFETCH(int, menuIndex);
+        QFETCH(int, key);
+        QFETCH(int, mods);
+        QVERIFY(gDB == nullptr);
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES"
+            " (40001, '숨은상회', '', '', '', '', '');"
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40)"
+            " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
+            " SELECT '2024-03-05', 0, '상품' || i, 'CPU', 7, '공급사', 1000, '2024-03-10', 40000, '김상회', 0, 0 FROM n;")));
+        auto w = start(true);
+        QVERIFY(w);
+        platform::SpreadGrid* g = w->spList;
+        QCOMPARE(g->MaxRows(), 41);
+        QTRY_VERIFY(g->IsEditing());
+        // Hidden: row 1 and the row a page below row 2 counted by row numbers (a voucher of
+        // another party), and for 07 the blank row too.
+        const int page = g->verticalScrollBar()->pageStep();
+        QVERIFY(page >= 3 && page + 4 < 40);
+        const int far = 2 + page;
+        g->SetText(8, far, QStringLiteral("40001"));
+        const bool only = menuIndex == 6;
+        for (int r = 1; r <= 40; ++r) {
+            g->SetCol(0);
+            g->SetRow(r);
+            if ((r == 1 || r == far) != only)
+                g->SetCellTag(QStringLiteral("subtot"));
+        }
+        const qint64 farId = text(g, 13, far).toLongLong();
+        const qint64 firstId = text(g, 13, 1).toLongLong();
+        g->SetActiveCell(3, key ? 2 : far);
+        QCOMPARE(w->txtCurClient[1]->text(), key ? QStringLiteral("40000") : QStringLiteral("40001"));
+
+        prompter->menuAnswers.enqueue(menuIndex);
+        QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
+        QVERIFY(g->RowHidden(1) && g->RowHidden(far) && !g->RowHidden(2) && g->RowHidden(41) == only);
+        if (key) {
+            QTRY_VERIFY(g->IsEditing());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(mods));
+        }
+        const int row = g->ActiveRow();
+        QVERIFY2(row >= 1 && row <= g->MaxRows() && !g->RowHidden(row), qPrintable(QString::number(row)));
+        QTRY_VERIFY(g->IsEditing() && g->editorWidget()->isVisible());
+        QCOMPARE(w->txtCurClient[1]->text(), text(g, 8, row));
+
+        const qint64 id = text(g, 13, row).toLongLong();
+        prompter->clear();
+        prompter->msgAnswers.enqueue(platform::AnswerYes);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        QCOMPARE(prompter->messages().value(0).text, id ? QStringLiteral("선택된 전표자료를 정말로 삭제 하시겠습니까?")
+                                                        : QStringLiteral("삭제할 전표자료를 선택하세요."));
+        auto stored = [](qint64 v) {
+            return gDB->scalar(QStringLiteral("SELECT COUNT(*) FROM total WHERE total_id = ?"), {v}).toInt();
+        };
+        QCOMPARE(stored(farId), 1);
+        QCOMPARE(stored(firstId), 1);
+        QCOMPARE(gDB->scalar(QStringLiteral("SELECT COUNT(*) FROM total")).toInt(), id ? 39 : 40);
+        QVERIFY(!g->RowHidden(g->ActiveRow()));
+    }
+
     // The group filter drops its list when the user tabs into it; picking from the list
     // gives the focus back to the combo, which must not open the list again: the pick would
     // be lost and the open list would swallow the next click.
