@@ -104,26 +104,66 @@ private slots:
         QCOMPARE(text(w->spDate[0], 1, 1), QStringLiteral("2024-03-01"));
     }
 
-    // The grid menu's "only subtotals" on a ledger of 32,000 vouchers, in the state the window
-    // is in: the editor open on the blank last row, the list scrolled to the bottom. The list
-    // has no subtotal rows: the item hides every row, and the next time shows them again. Each
-    // way takes less than two seconds.
+    // The grid menu's "only subtotals" on the started main window, in the state it is in: the
+    // editor open on the blank last row, the list scrolled to the bottom. The list has no
+    // subtotal rows: the item hides every row, and the next time shows them again. Hiding and
+    // showing are timed each on its own with 8,000 and with 32,000 vouchers: four times the
+    // vouchers take at most six times as long.
     void onlySubtotalsOnALargeLedger()
     {
         QVERIFY(gDB == nullptr);
-        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32000)"
+        const QString vouchers = QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n WHERE i < %2)"
             " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
             " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
             " SELECT '2024-03-05', 0, '상품' || i, 'CPU', 7, '공급사', 1000 * i, '2024-03-10', 40000, '김상회',"
-            " 1100 * i, 10 FROM n;")));
+            " 1100 * i, 10 FROM n;");
+        QVERIFY(testsupport::runSqlScript(dbFile, vouchers.arg(1).arg(8000)));
         auto w = start(true);
         QVERIFY(w);
         platform::SpreadGrid* g = w->spList;
-        QCOMPARE(g->MaxRows(), 32001);
+        QCOMPARE(g->MaxRows(), 8001);
         QTRY_VERIFY(g->IsEditing());
-        QCOMPARE(g->ActiveRow(), 32001);
-        QVERIFY(g->TopRow() > 31000);
+        QCOMPARE(g->ActiveRow(), 8001);
+        QVERIFY(g->TopRow() > 7000);
+        auto hiddenRows = [g] {
+            int n = 0;
+            for (int r = 1; r <= g->MaxRows(); ++r)
+                n += g->RowHidden(r) ? 1 : 0;
+            return n;
+        };
+        struct Times { qint64 hide = -1, show = -1; };
+        // One round: the editor on the blank last row, item 07 hides every row, item 07 shows
+        // them again; each timed into best. False when the list is not as it should be.
+        auto round = [&](Times& best) {
+            g->SetFocus();
+            g->SetActiveCell(2, g->MaxRows());
+            QCoreApplication::processEvents();
+            if (!g->IsEditing() || g->TopRow() < g->MaxRows() / 2)
+                return false;
+            auto item07 = [&](qint64& ns) {
+                prompter->menuAnswers.enqueue(6); // "07【소계만】보기/해제"
+                QElapsedTimer t;
+                t.start();
+                QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
+                QCoreApplication::processEvents(); // the list is drawn again
+                const qint64 took = t.nsecsElapsed();
+                if (ns < 0 || took < ns)
+                    ns = took;
+            };
+            item07(best.hide);
+            if (!prompter->calls.last().text.contains(QStringLiteral("【소계만】보기/해제")) || hiddenRows() != g->MaxRows())
+                return false;
+            item07(best.show);
+            return hiddenRows() == 0;
+        };
+        Times small, large;
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(round(small));
+
+        gDB->execute(vouchers.arg(8001).arg(32000).chopped(1));
+        w->btnRefresh->click();
+        QCOMPARE(g->MaxRows(), 32001);
         // the amounts are currency cells: drawn whole or as the overflow mark, never cut
         for (platform::SpreadGrid* grid : {g, w->spTotal})
             for (int c : {6, 10, 11, 12}) {
@@ -131,27 +171,14 @@ private slots:
                 grid->SetRow(1);
                 QCOMPARE(grid->CellType(), int(platform::SpreadGrid::CellTypeCurrency));
             }
-        auto hiddenRows = [g] {
-            int n = 0;
-            for (int r = 1; r <= g->MaxRows(); ++r)
-                n += g->RowHidden(r) ? 1 : 0;
-            return n;
-        };
-        auto item07 = [&] {
-            prompter->menuAnswers.enqueue(6); // "07【소계만】보기/해제"
-            QElapsedTimer t;
-            t.start();
-            QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
-            QCoreApplication::processEvents(); // the list is drawn again
-            return double(t.nsecsElapsed()) / 1e6;
-        };
-        const double hideMs = item07();
-        QVERIFY(prompter->calls.last().text.contains(QStringLiteral("【소계만】보기/해제")));
-        QCOMPARE(hiddenRows(), 32001);
-        const double showMs = item07();
-        QCOMPARE(hiddenRows(), 0);
-        // for a person reading the log: each way well under 2 s on an ordinary machine
-        qInfo("item 07 on 32000 vouchers: hide %.1f ms, show %.1f ms", hideMs, showMs);
+        // further rounds for the large ledger only while one is over the limit (a busy machine)
+        auto within = [&] { return large.hide <= 6 * small.hide && large.show <= 6 * small.show; };
+        for (int i = 0; i < 6 && (i < 3 || !within()); ++i)
+            QVERIFY(round(large));
+        qInfo("item 07 on the main window: hide %.1f ms / %.1f ms, show %.1f ms / %.1f ms (8000 / 32000 vouchers)",
+              small.hide / 1e6, large.hide / 1e6, small.show / 1e6, large.show / 1e6);
+        QVERIFY2(large.hide <= 6 * small.hide, "hiding");
+        QVERIFY2(large.show <= 6 * small.show, "showing");
     }
 
     // A row hidden by the grid menu's subtotal items (06 hides the rows tagged as subtotals,
