@@ -23,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -264,6 +265,58 @@ private slots:
         QCOMPARE(stored(firstId), 1);
         QCOMPARE(gDB->scalar(QStringLiteral("SELECT COUNT(*) FROM total")).toInt(), id ? 39 : 40);
         QVERIFY(!g->RowHidden(g->ActiveRow()));
+    }
+
+    // The steps in which a voucher the user never saw was deleted: 07 hides every voucher, a
+    // sort by 품명, a voucher typed into the blank row, 07 again (now the new voucher and the
+    // blank row are hidden); a click on row 2, PageDown, F4 and Yes.
+    void voucherAddedWhileOthersWereHiddenIsNotDeleted()
+    {
+        QVERIFY(gDB == nullptr);
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO product (name) VALUES ('TV');"
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5)"
+            " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
+            " SELECT '2024-03-05', 0, '상품' || i, 'CPU', 7, '공급사', 1000, '2024-03-10', 40000, '김상회', 0, 0 FROM n;")));
+        auto w = start(true);
+        QVERIFY(w);
+        platform::SpreadGrid* g = w->spList;
+        QTRY_VERIFY(g->IsEditing());
+        auto item07 = [&] {
+            prompter->menuAnswers.enqueue(6);
+            QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
+        };
+        item07();
+        QVERIFY(g->RowHidden(1) && g->RowHidden(6));
+        g->UserSortClick(3); // a header click on 품명
+        QCOMPARE(g->MaxRows(), 6);
+        QVERIFY(!g->RowHidden(6)); // the new blank row
+        g->SetFocus();
+        g->SetActiveCell(3, 6);
+        QTRY_VERIFY(g->IsEditing());
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("TV"));
+        QApplication::sendEvent(g->editorWidget(), &commit);
+        QTest::keyClick(g->editorWidget(), Qt::Key_Return);
+        const qint64 added = gDB->scalar(QStringLiteral("SELECT total_id FROM total WHERE pro_name = 'TV'")).toLongLong();
+        QVERIFY(added > 5);
+        QCOMPARE(g->MaxRows(), 7);
+        item07();
+        QVERIFY(!g->RowHidden(2) && g->RowHidden(6) && g->RowHidden(7));
+        g->SetActiveCell(3, 2);
+        QTRY_VERIFY(g->IsEditing());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+        QCOMPARE(g->ActiveRow(), 5); // the last voucher shown
+        const qint64 shown = text(g, 13, 5).toLongLong();
+        prompter->clear();
+        prompter->msgAnswers.enqueue(platform::AnswerYes);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        auto stored = [](qint64 v) {
+            return gDB->scalar(QStringLiteral("SELECT COUNT(*) FROM total WHERE total_id = ?"), {v}).toInt();
+        };
+        QCOMPARE(stored(added), 1);
+        QCOMPARE(stored(shown), 0);
     }
 
     // The group filter drops its list when the user tabs into it; picking from the list

@@ -592,10 +592,22 @@ private slots:
         QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("groove below the thumb: ") + fault));
         fault = clickUntil(upDown, QStyle::SC_ScrollBarSubPage, 0);
         QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("groove above the thumb: ") + fault));
+        // F4 acts on the cell the user sees: the cell comes into view before the message.
+        auto cellInView = [&] {
+            return g->editorWidget() && g->viewport()->rect().contains(g->editorWidget()->geometry());
+        };
+        QVERIFY(!cellInView());
+        prompter->clear();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        QCOMPARE(prompter->messages().value(0).text, QStringLiteral("삭제할 전표자료를 선택하세요."));
+        QVERIFY(cellInView());
+        fault = clickUntil(upDown, QStyle::SC_ScrollBarSubPage, 0);
+        QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("groove above the thumb, again: ") + fault));
+        QVERIFY(!cellInView());
         // Typing goes into the cell, which comes back into view.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
         QCOMPARE(g->editorWidget()->text(), QStringLiteral("a"));
-        QTRY_VERIFY(g->editorWidget()->isVisible() && g->viewport()->rect().contains(g->editorWidget()->geometry()));
+        QVERIFY(cellInView());
         QVERIFY(g->LeftCol() <= col);
         shoot(QStringLiteral("typed"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
