@@ -124,6 +124,9 @@ struct SpreadGrid::Private {
     bool settlePending = false;
     int settleFrom = -1;         // the row the cursor left, -1 when it has not moved
     bool settleInView = false;   // the active row was in view when the rows began to change
+    // The active row when every row was hidden (there is no active row then): the cursor
+    // comes back to it when rows are shown again, unless it was moved or rows moved meanwhile.
+    int lostRow = 0;
 
     explicit Private(SpreadGrid* g) : q(g) {}
 
@@ -660,6 +663,7 @@ void SpreadGrid::Private::moveActive(int c, int r)
     }
     activeCol = c;
     activeRow = r;
+    lostRow = 0;
     ensureVisible(c, r);
     repaint();
     if (editPermanent && gridHasFocus()) startEdit(nullptr);
@@ -669,7 +673,9 @@ void SpreadGrid::Private::keepActiveShown()
 {
     if (activeRow < 1 || activeRow > model.maxRows() || !model.rowHidden(activeRow)) return;
     if (settleFrom < 0) settleFrom = activeRow;
-    activeRow = shownRowNear(activeRow, true);
+    const int r = shownRowNear(activeRow, true);
+    if (r < 1) lostRow = activeRow;
+    activeRow = r;
     scheduleSettle();
 }
 
@@ -684,11 +690,17 @@ void SpreadGrid::Private::settleActive()
 {
     if (!settlePending || !redraw) return; // (SetReDraw(true) settles)
     settlePending = false;
-    const int from = settleFrom;
+    int from = settleFrom;
     const bool inView = settleInView;
     settleFrom = -1;
     settleInView = false;
-    const bool moved = from > 0 && from != activeRow;
+    if (activeRow < 1 && lostRow >= 1 && lostRow <= model.maxRows() && visibleRowCount() > 0) {
+        // rows are shown again: the cursor comes back
+        from = 0;
+        activeRow = shownRowNear(lostRow, true);
+        lostRow = 0;
+    }
+    const bool moved = from >= 0 && from != activeRow;
     if (moved) {
         // the handlers follow the cursor (a cursor that cannot stay is not held back)
         const int serial = ++moveSerial;
@@ -704,6 +716,7 @@ void SpreadGrid::Private::settleActive()
 void SpreadGrid::Private::afterStructureChange()
 {
     visDirty = true;
+    lostRow = 0; // its rows have moved
     keepActiveShown();
     if (!redraw) return;
     updateScrollBars();
@@ -1038,6 +1051,7 @@ void SpreadGrid::SetActiveCell(int col, int row)
         d->endEdit(true);
         d->activeCol = std::max(col, 0);
         d->activeRow = std::max(row, 0);
+        d->lostRow = 0;
         d->repaint();
         return;
     }
@@ -1198,9 +1212,9 @@ bool SpreadGrid::RowHidden(int row) const { return d->model.rowHidden(row); }
 void SpreadGrid::SetRowHidden(int row, bool b)
 {
     if (row != -1 && d->model.rowHidden(row) == b) return; // nothing changes
-    if (!d->settlePending && d->redraw) {
+    if (!d->settlePending) {
         // the first row of a change: an active row in view is to stay in view
-        d->settleInView = d->rowInView(d->activeRow, viewport()->height());
+        d->settleInView = d->redraw && d->rowInView(d->activeRow, viewport()->height());
         d->scheduleSettle();
     }
     if (b && d->editor && (row == -1 || d->editRow == row)) d->endEdit(true);

@@ -135,7 +135,8 @@ private slots:
         };
         struct Times { qint64 hide = -1, show = -1; };
         // One round: the editor on the blank last row, item 07 hides every row, item 07 shows
-        // them again; each timed into best. False when the list is not as it should be.
+        // them again (and the editor comes back); each timed into best. False when the list
+        // is not as it should be.
         auto round = [&](Times& best) {
             g->SetFocus();
             g->SetActiveCell(2, g->MaxRows());
@@ -156,7 +157,8 @@ private slots:
             if (!prompter->calls.last().text.contains(QStringLiteral("【소계만】보기/해제")) || hiddenRows() != g->MaxRows())
                 return false;
             item07(best.show);
-            return hiddenRows() == 0;
+            // the editor is back on the blank row
+            return hiddenRows() == 0 && g->ActiveRow() == g->MaxRows() && g->IsEditing();
         };
         Times small, large;
         for (int i = 0; i < 3; ++i)
