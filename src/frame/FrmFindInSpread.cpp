@@ -120,9 +120,8 @@ bool FrmFindInSpread::eventFilter(QObject* watched, QEvent* event)
 bool FrmFindInSpread::findByColumns(int c0, int r0, const QString& word, int flags, int& hitCol,
                                     int& hitRow) const
 {
-    const int maxRows = m_spr->MaxRows();
     // The rest of the active column below the active cell.
-    int r = m_spr->SearchCol(c0, r0, maxRows, word, flags);
+    int r = visibleHitInColumn(c0, r0, word, flags);
     if (r != -1) {
         hitCol = c0;
         hitRow = r;
@@ -132,7 +131,7 @@ bool FrmFindInSpread::findByColumns(int c0, int r0, const QString& word, int fla
     auto searchColumn = [&](int c) {
         if (m_spr->ColHidden(c))
             return false;
-        const int row = m_spr->SearchCol(c, 0, maxRows, word, flags);
+        const int row = visibleHitInColumn(c, 0, word, flags);
         if (row == -1)
             return false;
         hitCol = c;
@@ -148,13 +147,25 @@ bool FrmFindInSpread::findByColumns(int c0, int r0, const QString& word, int fla
     return false;
 }
 
-// The first hit in a visible column of row r after colStart, or -1.
+// The first hit in a visible column of row r after colStart, or -1 (none in a hidden row).
 int FrmFindInSpread::visibleHitInRow(int r, int colStart, const QString& word, int flags) const
 {
+    if (m_spr->RowHidden(r))
+        return -1;
     int c = m_spr->SearchRow(r, colStart, m_lMaxCol, word, flags);
     while (c != -1 && m_spr->ColHidden(c))
         c = m_spr->SearchRow(r, c, m_lMaxCol, word, flags);
     return c;
+}
+
+// The first hit in a visible row of column c after rowStart, or -1.
+int FrmFindInSpread::visibleHitInColumn(int c, int rowStart, const QString& word, int flags) const
+{
+    const int maxRows = m_spr->MaxRows();
+    int r = m_spr->SearchCol(c, rowStart, maxRows, word, flags);
+    while (r != -1 && m_spr->RowHidden(r))
+        r = m_spr->SearchCol(c, r, maxRows, word, flags);
+    return r;
 }
 
 bool FrmFindInSpread::findByRows(int c0, int r0, const QString& word, int flags, int& hitCol, int& hitRow) const

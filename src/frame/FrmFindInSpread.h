@@ -43,6 +43,7 @@ private:
     bool findByColumns(int c0, int r0, const QString& word, int flags, int& hitCol, int& hitRow) const;
     bool findByRows(int c0, int r0, const QString& word, int flags, int& hitCol, int& hitRow) const;
     int visibleHitInRow(int r, int colStart, const QString& word, int flags) const;
+    int visibleHitInColumn(int c, int rowStart, const QString& word, int flags) const;
     void keepChoices();
 
     QPointer<platform::SpreadGrid> m_spr;

@@ -1656,7 +1656,9 @@ void frmMain::RecDelete()
 {
     try {
         int row = spList->ActiveRow();
-        const qint64 id = GetSpreadText(spList, ColKey, row).toLongLong();
+        // only a voucher the user sees: never one of a row hidden by the grid menu
+        const bool shown = row >= 1 && !spList->RowHidden(row);
+        const qint64 id = shown ? GetSpreadText(spList, ColKey, row).toLongLong() : 0;
         if (id == 0) {
             MsgInfo(QStringLiteral("삭제할 전표자료를 선택하세요."));
             spList->SetFocus();

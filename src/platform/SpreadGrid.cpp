@@ -116,6 +116,18 @@ struct SpreadGrid::Private {
     int visTreeTop = 0; // the highest power of two not above MaxRows
     bool visDirty = true;
 
+    // A hidden row is never the active one. When the active row is hidden, or rows moved
+    // under it, the cursor goes at once to the row shown nearest (keepActiveShown); the
+    // LeaveCell for that move, the view and the editor follow once the change is over
+    // (settleActive: on Refresh, after a change of rows, or at the next pass of the event
+    // loop), not for each row of a loop that hides rows one at a time.
+    bool settlePending = false;
+    int settleFrom = -1;         // the row the cursor left, -1 when it has not moved
+    bool settleInView = false;   // the active row was in view when the rows began to change
+    // The active row when every row was hidden (there is no active row then): the cursor
+    // comes back to it when rows are shown again, unless it was moved or rows moved meanwhile.
+    int lostRow = 0;
+
     explicit Private(SpreadGrid* g) : q(g) {}
 
     // ---- geometry
@@ -192,6 +204,23 @@ struct SpreadGrid::Private {
         int count = 0; // visible rows before r
         for (int i = std::min(r - 1, int(visTree.size()) - 1); i > 0; i -= i & -i) count += visTree[size_t(i)];
         return count;
+    }
+    // The row shown nearest to row r: r itself when it is shown, else the first shown below
+    // it and then the last shown above it (downFirst), or the other way round; 0 when no
+    // row is shown.
+    int shownRowNear(int r, bool downFirst)
+    {
+        const int n = model.maxRows();
+        if (n < 1) return 0;
+        r = std::clamp(r, 1, n);
+        if (!model.rowHidden(r)) return r;
+        const int count = visibleRowCount();
+        if (count == 0) return 0;
+        const int before = visIndexOfRow(r); // the rows shown above r
+        const int below = before < count ? rowAtVisIndex(before) : 0;
+        const int above = before > 0 ? rowAtVisIndex(before - 1) : 0;
+        if (downFirst) return below ? below : above;
+        return above ? above : below;
     }
     int topRow() { return std::max(1, rowAtVisIndex(q->verticalScrollBar()->value())); }
     int leftCol() const { return q->horizontalScrollBar()->value() + 1; }
@@ -452,7 +481,16 @@ struct SpreadGrid::Private {
         placePending = false;
         if (!editor) return;
         QRect rc = cellRect(editCol, editRow);
-        if (rc.isEmpty()) { editor->hide(); return; }
+        if (rc.isEmpty()) {
+            // The cell is scrolled out of view (a scroll bar, the wheel, rows hidden above
+            // it): the editor stays open with the focus, outside the viewport's visible
+            // part, until a key or a move brings the cell back (a hidden editor would pass
+            // the focus on, and the grid taking it back would scroll the cell into view).
+            const QSize sz = editor->size();
+            editor->setGeometry(QRect(QPoint(-sz.width() - 100, -sz.height() - 100), sz));
+            if (!editor->isVisible()) editor->show();
+            return;
+        }
         // In a column wider than the viewport's room the editor takes the part in view: it
         // then shows the caret and as much of its text as that part holds, not a number cut
         // by the viewport's edge.
@@ -461,6 +499,13 @@ struct SpreadGrid::Private {
             rc = inView;
         editor->setGeometry(rc.adjusted(1, 1, -1, -1));
         if (!editor->isVisible()) editor->show();
+    }
+    // The cell being edited is out of view (scrolled away): it comes back into view.
+    void bringEditorIntoView()
+    {
+        if (!editor || !cellRect(editCol, editRow).isEmpty()) return;
+        ensureVisible(editCol, editRow);
+        placeEditor();
     }
 
     void saveEditorState()
@@ -497,6 +542,9 @@ struct SpreadGrid::Private {
     void startEdit(const QString* initial);
     void endEdit(bool commit);
     void moveActive(int c, int r);
+    void keepActiveShown();
+    void scheduleSettle();
+    void settleActive();
     void afterStructureChange();
     // After rows moved under an open editor: the active cell goes on in edit mode.
     void resumeEdit(bool wasEditing)
@@ -540,8 +588,8 @@ void SpreadGrid::Private::startEdit(const QString* initial)
     QObject::connect(editor, &QLineEdit::textEdited, q, [this]() {
         if (editor) emit q->EditChange(editCol, editRow);
     });
-    // The cell being edited is scrolled into view: an editor outside the viewport would be
-    // hidden, and a hidden editor cannot hold the focus (it would pass to the next control).
+    // The cell to be edited is scrolled into view as editing starts (a scroll bar may take
+    // it out of view later; the editor then keeps the focus where it cannot be seen).
     ensureVisible(editCol, editRow);
     placeEditor();
     if (gridHasFocus() || q->hasFocus()) editor->setFocus(Qt::OtherFocusReason);
@@ -604,6 +652,11 @@ void SpreadGrid::Private::moveActive(int c, int r)
     if (model.maxRows() < 1 || model.maxCols() < 1) return;
     c = std::clamp(c, 1, std::max(1, model.maxCols()));
     r = std::clamp(r, 1, std::max(1, model.maxRows()));
+    if (model.rowHidden(r)) {
+        // a hidden row is never made current: the row shown nearest, the way of the move first
+        r = shownRowNear(r, r >= activeRow);
+        if (r < 1) return; // no row is shown
+    }
     if (c == activeCol && r == activeRow) {
         if (!editor && editPermanent && gridHasFocus()) startEdit(nullptr);
         return;
@@ -627,17 +680,65 @@ void SpreadGrid::Private::moveActive(int c, int r)
     }
     activeCol = c;
     activeRow = r;
+    lostRow = 0;
     ensureVisible(c, r);
     repaint();
     if (editPermanent && gridHasFocus()) startEdit(nullptr);
 }
 
+void SpreadGrid::Private::keepActiveShown()
+{
+    if (activeRow < 1 || activeRow > model.maxRows() || !model.rowHidden(activeRow)) return;
+    if (settleFrom < 0) settleFrom = activeRow;
+    const int r = shownRowNear(activeRow, true);
+    if (r < 1) lostRow = activeRow;
+    activeRow = r;
+    scheduleSettle();
+}
+
+void SpreadGrid::Private::scheduleSettle()
+{
+    if (settlePending) return;
+    settlePending = true;
+    QTimer::singleShot(0, q, [this] { settleActive(); });
+}
+
+void SpreadGrid::Private::settleActive()
+{
+    if (!settlePending || !redraw) return; // (SetReDraw(true) settles)
+    settlePending = false;
+    int from = settleFrom;
+    const bool inView = settleInView;
+    settleFrom = -1;
+    settleInView = false;
+    if (activeRow < 1 && lostRow >= 1 && lostRow <= model.maxRows() && visibleRowCount() > 0) {
+        // rows are shown again: the cursor comes back
+        from = 0;
+        activeRow = shownRowNear(lostRow, true);
+        lostRow = 0;
+    }
+    const bool moved = from >= 0 && from != activeRow;
+    if (moved) {
+        // the handlers follow the cursor (a cursor that cannot stay is not held back)
+        const int serial = ++moveSerial;
+        bool cancel = false;
+        emit q->LeaveCell(activeCol, from, activeCol, activeRow, cancel);
+        if (serial != moveSerial) return; // a handler moved the active cell itself
+    }
+    if (activeRow >= 1 && (moved || inView)) ensureVisible(0, activeRow);
+    repaint();
+    if (!editor && editPermanent && activeRow >= 1 && gridHasFocus()) startEdit(nullptr);
+}
+
 void SpreadGrid::Private::afterStructureChange()
 {
     visDirty = true;
+    lostRow = 0; // its rows have moved
+    keepActiveShown();
     if (!redraw) return;
     updateScrollBars();
     repaint();
+    settleActive();
 }
 
 void SpreadGrid::Private::enterActionMove()
@@ -676,8 +777,15 @@ void SpreadGrid::Private::handleNavigationKey(int key, Qt::KeyboardModifiers mod
     case Qt::Key_Down: moveActive(activeCol, nextVisibleRow(activeRow, 1)); break;
     case Qt::Key_Left: moveActive(nextVisibleCol(activeCol, -1), activeRow); break;
     case Qt::Key_Right: moveActive(nextVisibleCol(activeCol, 1), activeRow); break;
-    case Qt::Key_PageUp: moveActive(activeCol, std::max(1, activeRow - page)); break;
-    case Qt::Key_PageDown: moveActive(activeCol, std::min(model.maxRows(), activeRow + page)); break;
+    case Qt::Key_PageUp: case Qt::Key_PageDown: {
+        // a page of the rows shown, hidden rows not counted
+        const int count = visibleRowCount();
+        if (count == 0) break;
+        const int at = activeRow >= 1 ? visIndexOfRow(activeRow) : 0;
+        const int to = std::clamp(at + (key == Qt::Key_PageDown ? page : -page), 0, count - 1);
+        moveActive(activeCol, rowAtVisIndex(to));
+        break;
+    }
     case Qt::Key_Home:
         if (mods & Qt::ControlModifier) moveActive(nextVisibleCol(0, 1), nextVisibleRow(0, 1));
         else moveActive(nextVisibleCol(0, 1), activeRow);
@@ -978,6 +1086,7 @@ void SpreadGrid::SetActiveCell(int col, int row)
         d->endEdit(true);
         d->activeCol = std::max(col, 0);
         d->activeRow = std::max(row, 0);
+        d->lostRow = 0;
         d->repaint();
         return;
     }
@@ -1137,12 +1246,19 @@ void SpreadGrid::SetRowHidden(bool b) { SetRowHidden(d->row, b); }
 bool SpreadGrid::RowHidden(int row) const { return d->model.rowHidden(row); }
 void SpreadGrid::SetRowHidden(int row, bool b)
 {
+    if (row != -1 && d->model.rowHidden(row) == b) return; // nothing changes
+    if (!d->settlePending) {
+        // the first row of a change: an active row in view is to stay in view
+        d->settleInView = d->redraw && d->rowInView(d->activeRow, viewport()->height());
+        d->scheduleSettle();
+    }
     if (b && d->editor && (row == -1 || d->editRow == row)) d->endEdit(true);
     const bool was = d->model.rowHidden(row);
     d->model.setRowHidden(row, b);
     if (row == -1) d->visDirty = true;
     else if (d->model.rowHidden(row) != was) d->rowVisibilityChanged(row, b);
     else return; // nothing changed
+    d->keepActiveShown();
     if (!d->redraw) return;
     d->placeLater = true;
     d->updateScrollBars();
@@ -1217,6 +1333,7 @@ void SpreadGrid::SetReDraw(bool b)
         d->visDirty = true;
         d->updateScrollBars();
         d->repaint();
+        d->settleActive();
     }
 }
 void SpreadGrid::Refresh()
@@ -1224,6 +1341,7 @@ void SpreadGrid::Refresh()
     d->visDirty = true;
     d->updateScrollBars();
     d->repaint();
+    d->settleActive();
 }
 void SpreadGrid::DeleteRows(int row, int count)
 {
@@ -1419,6 +1537,10 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         auto* e = static_cast<QKeyEvent*>(event);
         d->editorKey = nullptr;
+        switch (e->key()) {
+        case Qt::Key_Shift: case Qt::Key_Control: case Qt::Key_Alt: case Qt::Key_Meta: case Qt::Key_AltGr: break;
+        default: d->bringEditorIntoView(); break; // a key acts on a cell the user sees
+        }
         int vk = platform::virtualKeyCode(e);
         const int typedVk = vk;
         const int shift = shiftState(e->modifiers());
@@ -1462,7 +1584,9 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     if (event->type() == QEvent::InputMethod) {
-        d->editPreedit = static_cast<QInputMethodEvent*>(event)->preeditString();
+        auto* ie = static_cast<QInputMethodEvent*>(event);
+        if (!ie->commitString().isEmpty() || !ie->preeditString().isEmpty()) d->bringEditorIntoView();
+        d->editPreedit = ie->preeditString();
         return false;
     }
     if (event->type() == QEvent::FocusIn) {

@@ -83,6 +83,10 @@ public:
     int MaxRows() const;
     void SetMaxRows(int n);      // 0 empties the sheet
     int DataRowCnt() const;      // last row holding data (formula cells do not count)
+    // A hidden row is never the active one: a hidden row asked for gives way to the row shown
+    // nearest (the way of the move first); the active row hidden, or rows moved under it,
+    // passes to the row shown nearest (LeaveCell follows once the change is over). With no
+    // row shown, ActiveRow is 0.
     int ActiveCol() const;
     int ActiveRow() const;
     void SetActiveCell(int col, int row);

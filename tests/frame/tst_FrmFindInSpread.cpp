@@ -80,6 +80,30 @@ private slots:
         }
     }
 
+    // A match in a hidden row (a subtotal row hidden by the grid menu) is not found.
+    void hiddenRowsAreSkipped()
+    {
+        testsupport::ScriptedPrompter p;
+        SpreadGrid g;
+        fill(g);
+        g.SetRowHidden(3, true);
+        g.SetActiveCell(1, 1);
+        FrmFindInSpread f;
+        setUp(f, g, QStringLiteral("ab"), 0, false);
+        for (const QPoint& e : QList<QPoint>{{2, 2}, {1, 4}, {4, 4}, {1, 1}}) {
+            QVERIFY(f.cmdFind_Click());
+            QCOMPARE(active(g), e);
+        }
+        g.SetRowHidden(3, false);
+        g.SetRowHidden(4, true);
+        setUp(f, g, QStringLiteral("ab"), 1, false);
+        for (const QPoint& e : QList<QPoint>{{2, 2}, {3, 3}, {1, 1}}) {
+            QVERIFY(f.cmdFind_Click());
+            QCOMPARE(active(g), e);
+        }
+        QVERIFY(p.calls.isEmpty());
+    }
+
     void byColumnsWrapsToTheFirstColumnOfTheRange()
     {
         testsupport::ScriptedPrompter p;

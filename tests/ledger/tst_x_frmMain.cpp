@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QMenu>
 #include <QToolButton>
 #include <QFile>
@@ -176,6 +177,26 @@ class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
     {
         prompter->modalAnswers.enqueue(backupAnswer(2));
         return w->close();
+    }
+
+    // The middle of a part of a scroll bar (an arrow, the groove before or after the thumb)
+    // on the screen.
+    static QPoint scrollBarPart(QScrollBar* bar, QStyle::SubControl part)
+    {
+        QStyleOptionSlider opt;
+        opt.initFrom(bar);
+        opt.orientation = bar->orientation();
+        if (bar->orientation() == Qt::Horizontal)
+            opt.state |= QStyle::State_Horizontal;
+        opt.minimum = bar->minimum();
+        opt.maximum = bar->maximum();
+        opt.sliderPosition = bar->sliderPosition();
+        opt.sliderValue = bar->value();
+        opt.singleStep = bar->singleStep();
+        opt.pageStep = bar->pageStep();
+        opt.upsideDown = bar->invertedAppearance();
+        const QRect r = bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar);
+        return bar->mapToGlobal(r.center());
     }
 
 private slots:
@@ -493,6 +514,104 @@ private slots:
             if (!l->text().isEmpty())
                 list << l;
         return list;
+    }
+
+    // The list at 800 px, wider than the window and longer: each click with the mouse on a
+    // scroll bar's arrow or groove moves the view on, up to the last column (판매경비, 마진)
+    // and the first row, and leaves the current cell with its open editor where it is. The
+    // first key typed brings the cell back into view.
+    void scrollBarsMoveTheViewOnly()
+    {
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40)"
+            " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
+            " SELECT '2024-03-05', 0, '상품' || i, 'CPU', 7, '공급사', 1000, '2024-03-10', 40000, '김상회', 0, 0 FROM n;")));
+        auto w = start(true);
+        QVERIFY(w);
+        QVERIFY(testsupport::waitForFramed(w.get()));
+        w->resize(800, 600);
+        QTRY_COMPARE(w->width(), 800);
+        platform::SpreadGrid* g = w->spList;
+        QTRY_VERIFY(g->IsEditing() && g->editorWidget()->hasFocus());
+        const int col = g->ActiveCol(), row = g->ActiveRow();
+        QCOMPARE(row, 41);
+        QScrollBar* sideways = g->horizontalScrollBar();
+        QScrollBar* upDown = g->verticalScrollBar();
+        QTRY_VERIFY(sideways->isVisible() && upDown->isVisible());
+        QVERIFY(sideways->maximum() >= 3);
+        QVERIFY(upDown->value() > 3);
+        const QString shots = qEnvironmentVariable("TRELVO_SHOTS"); // screenshots to look at, when set
+        auto shoot = [&](const QString& name) {
+            if (shots.isEmpty())
+                return;
+            QTest::qWait(200); // drawn on the screen
+            const QRect f = w->frameGeometry();
+            w->screen()->grabWindow(0, f.x(), f.y(), f.width(), f.height())
+                .save(QStringLiteral("%1/scroll-%2.png").arg(shots, name));
+        };
+        // Clicks a part of a bar until the bar reaches end: each click moves it at least one
+        // step that way, and leaves the cell and its editor as they were. Empty when it does.
+        auto clickUntil = [&](QScrollBar* bar, QStyle::SubControl part, int end) {
+            for (int i = 0; i < 40 && bar->value() != end; ++i) {
+                const int before = bar->value();
+                if (!testsupport::clickWithPointer(scrollBarPart(bar, part)))
+                    return QStringLiteral("no click");
+                QTest::qWait(100);
+                if (end > before ? bar->value() <= before : bar->value() >= before)
+                    return QStringLiteral("at %1 after %2").arg(bar->value()).arg(before);
+                if (g->ActiveCol() != col || g->ActiveRow() != row)
+                    return QStringLiteral("the cell moved to %1,%2").arg(g->ActiveCol()).arg(g->ActiveRow());
+                if (!g->IsEditing() || QApplication::focusWidget() != g->editorWidget())
+                    return QStringLiteral("the editor lost the focus");
+            }
+            return bar->value() == end ? QString() : QStringLiteral("stopped at %1").arg(bar->value());
+        };
+        auto headersShown = [&] {
+            QStringList shown;
+            const QRectF view(g->viewport()->rect());
+            for (const auto& run : testsupport::drawnText(g->viewport()))
+                if (view.contains(run.box))
+                    shown << run.text;
+            return shown;
+        };
+        QString fault = clickUntil(sideways, QStyle::SC_ScrollBarAddLine, sideways->maximum());
+        QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("right arrow: ") + fault));
+        QVERIFY(headersShown().contains(QStringLiteral("판매경비")));
+        QVERIFY(headersShown().contains(QStringLiteral("마진")));
+        QCOMPARE(w->spTotal->LeftCol(), g->LeftCol());
+        shoot(QStringLiteral("right-arrow"));
+        fault = clickUntil(sideways, QStyle::SC_ScrollBarSubPage, 0);
+        QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("groove left of the thumb: ") + fault));
+        fault = clickUntil(sideways, QStyle::SC_ScrollBarAddPage, sideways->maximum());
+        QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("groove right of the thumb: ") + fault));
+        fault = clickUntil(upDown, QStyle::SC_ScrollBarSubLine, 0);
+        QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("up arrow: ") + fault));
+        shoot(QStringLiteral("up-arrow"));
+        fault = clickUntil(upDown, QStyle::SC_ScrollBarAddPage, upDown->maximum());
+        QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("groove below the thumb: ") + fault));
+        fault = clickUntil(upDown, QStyle::SC_ScrollBarSubPage, 0);
+        QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("groove above the thumb: ") + fault));
+        // F4 acts on the cell the user sees: the cell comes into view before the message.
+        auto cellInView = [&] {
+            return g->editorWidget() && g->viewport()->rect().contains(g->editorWidget()->geometry());
+        };
+        QVERIFY(!cellInView());
+        prompter->clear();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        QCOMPARE(prompter->messages().value(0).text, QStringLiteral("삭제할 전표자료를 선택하세요."));
+        QVERIFY(cellInView());
+        fault = clickUntil(upDown, QStyle::SC_ScrollBarSubPage, 0);
+        QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("groove above the thumb, again: ") + fault));
+        QVERIFY(!cellInView());
+        // Typing goes into the cell, which comes back into view.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
+        QCOMPARE(g->editorWidget()->text(), QStringLiteral("a"));
+        QVERIFY(cellInView());
+        QVERIFY(g->LeftCol() <= col);
+        shoot(QStringLiteral("typed"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(closeWindow(w.get()));
     }
 
     void searchBarControlsNeverCoverEachOther()

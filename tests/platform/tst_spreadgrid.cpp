@@ -1187,6 +1187,93 @@ private slots:
         QVERIFY(g->TopRow() > 60); // the active row is in view
     }
 
+    // A hidden row is never the active one. The page keys count the rows shown; a hidden row
+    // set by code gives way to the row shown nearest, the way of the move first; a hidden
+    // active row, or one that rows hidden moved into, passes to the row shown nearest, with
+    // one LeaveCell once the change is over. With no row shown there is no active row.
+    void activeRowIsNeverAHiddenRow()
+    {
+        SpreadGrid g;
+        g.resize(300, 160);
+        g.SetMaxCols(3);
+        g.SetMaxRows(30);
+        for (int r = 1; r <= 30; ++r)
+            g.SetText(1, r, QString::number(r));
+        g.show();
+        QApplication::setActiveWindow(&g);
+        QVERIFY(QTest::qWaitForWindowActive(&g));
+        g.setFocus();
+        for (int r : {1, 2, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 29, 30})
+            g.SetRowHidden(r, true);
+        g.Refresh();
+        QList<int> shown;
+        for (int r = 1; r <= 30; ++r)
+            if (!g.RowHidden(r))
+                shown << r;
+        const int page = g.verticalScrollBar()->pageStep();
+        QVERIFY(page >= 2 && page < 10);
+        QStringList leaves;
+        connect(&g, &SpreadGrid::LeaveCell, [&](int, int r, int, int nr, bool&) {
+            leaves << QStringLiteral("%1>%2").arg(r).arg(nr);
+        });
+        g.SetActiveCell(1, 3);
+        for (int i = 0; shown.indexOf(g.ActiveRow()) + 1 < shown.size(); ++i) {
+            const int expected = shown.value(qMin(shown.indexOf(g.ActiveRow()) + page, shown.size() - 1));
+            QTest::keyClick(&g, Qt::Key_PageDown, i % 2 ? Qt::ControlModifier : Qt::NoModifier);
+            QCOMPARE(g.ActiveRow(), expected);
+        }
+        for (int i = 0; g.ActiveRow() != 3; ++i) {
+            QVERIFY(i < 10);
+            const int expected = shown.value(qMax(shown.indexOf(g.ActiveRow()) - page, 0));
+            QTest::keyClick(&g, Qt::Key_PageUp, i % 2 ? Qt::ControlModifier : Qt::NoModifier);
+            QCOMPARE(g.ActiveRow(), expected);
+        }
+        QTest::keyClick(&g, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(g.ActiveRow(), 28);
+        QTest::keyClick(&g, Qt::Key_End);
+        QCOMPARE(g.ActiveRow(), 28);
+        QTest::keyClick(&g, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(g.ActiveRow(), 3);
+        QTest::keyClick(&g, Qt::Key_Home);
+        QCOMPARE(g.ActiveRow(), 3);
+
+        g.SetActiveCell(1, 6); // down to a hidden row
+        QCOMPARE(g.ActiveRow(), 15);
+        g.SetActiveCell(1, 28);
+        g.SetActiveCell(1, 6); // up to it
+        QCOMPARE(g.ActiveRow(), 4);
+
+        leaves.clear();
+        g.SetRowHidden(4, true); // the active row
+        QCOMPARE(g.ActiveRow(), 15);
+        g.Refresh();
+        QCOMPARE(leaves, QStringList{QStringLiteral("4>15")});
+        g.SetRowHidden(16, true);
+        g.DeleteRows(15, 1); // the hidden row moves into the active row's place
+        QVERIFY(!g.RowHidden(g.ActiveRow()));
+        QCOMPARE(g.GetText(1, g.ActiveRow()), QStringLiteral("17"));
+        g.SortRows(1, false); // the hidden rows 14 down to 4 move into the active row's place
+        QVERIFY(g.RowHidden(16));
+        QCOMPARE(g.GetText(1, g.ActiveRow()), QStringLiteral("3"));
+
+        leaves.clear();
+        const int lost = g.ActiveRow();
+        g.SetRowHidden(-1, true);
+        QCOMPARE(g.ActiveRow(), 0);
+        for (Qt::Key key : {Qt::Key_Home, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_End}) {
+            QTest::keyClick(&g, key, Qt::ControlModifier);
+            QTest::keyClick(&g, key);
+        }
+        g.SetActiveCell(1, 5);
+        QCOMPARE(g.ActiveRow(), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(leaves, QStringList{QStringLiteral("%1>0").arg(lost)});
+        g.SetRowHidden(-1, false); // the cursor comes back
+        QCoreApplication::processEvents();
+        QCOMPARE(g.ActiveRow(), lost);
+        QCOMPARE(leaves.last(), QStringLiteral("0>%1").arg(lost));
+    }
+
     void insertRowsDropsTheLastRow()
     {
         SpreadGrid g;

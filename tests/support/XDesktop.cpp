@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QDebug>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QSize>
 #include <QTest>
 #include <QWidget>
+#include <dlfcn.h>
 #include <functional>
 
 namespace testsupport {
@@ -75,6 +77,45 @@ bool resizeByWindowManager(QWidget* w, const QSize& outer)
                  QStringLiteral("1,-1,-1,%1,%2").arg(inner.width()).arg(inner.height())}))
         return false;
     return settle([w, outer] { return w->frameGeometry().size() == outer; });
+}
+
+bool clickWithPointer(const QPoint& screenPos)
+{
+    // The test extension's library is loaded when first needed: the programs link no X
+    // library of their own.
+    using FakeMotion = int (*)(Display*, int, int, int, unsigned long);
+    using FakeButton = int (*)(Display*, unsigned int, int, unsigned long);
+    using Sync = int (*)(Display*, int);
+    static FakeMotion motion = nullptr;
+    static FakeButton button = nullptr;
+    static Sync sync = nullptr;
+    if (!motion) {
+        void* xtst = dlopen("libXtst.so.6", RTLD_NOW);
+        void* x11 = dlopen("libX11.so.6", RTLD_NOW);
+        if (!xtst || !x11)
+            return false;
+        motion = reinterpret_cast<FakeMotion>(dlsym(xtst, "XTestFakeMotionEvent"));
+        button = reinterpret_cast<FakeButton>(dlsym(xtst, "XTestFakeButtonEvent"));
+        sync = reinterpret_cast<Sync>(dlsym(x11, "XSync"));
+        if (!motion || !button || !sync) {
+            motion = nullptr;
+            return false;
+        }
+    }
+    auto* x = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    Display* display = x ? x->display() : nullptr;
+    if (!display)
+        return false;
+    motion(display, -1, screenPos.x(), screenPos.y(), 0);
+    sync(display, 0);
+    QTest::qWait(30);
+    button(display, 1, 1, 0);
+    sync(display, 0);
+    QTest::qWait(30);
+    button(display, 1, 0, 0);
+    sync(display, 0);
+    QTest::qWait(60); // the release is delivered and handled
+    return true;
 }
 
 } // namespace testsupport

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers for tests that run on a real X server with a window manager (tst_x_*.cpp, started
-// by run-under-x.sh): waiting until the window manager has framed a window, and moving a
-// window the way a user does, through the window manager.
+// by run-under-x.sh): waiting until the window manager has framed a window, moving a window
+// the way a user does, through the window manager, and clicking with the X server's pointer.
 #include <QPoint>
 #include <QRect>
 
@@ -17,5 +17,10 @@ bool waitForFramed(QWidget* w);
 bool moveByWindowManager(QWidget* w, const QPoint& pos);
 // Asks the window manager to give the window's frame this outer size, and waits for it.
 bool resizeByWindowManager(QWidget* w, const QSize& outer);
+// Moves the X server's pointer to a point of the screen and clicks the left button there, as
+// the user's mouse does (the server's test extension): the click goes to whatever is under
+// the pointer, through the window manager and Qt's own handling. Waits until the click has
+// been handled. False when the extension cannot be used.
+bool clickWithPointer(const QPoint& screenPos);
 
 } // namespace testsupport
