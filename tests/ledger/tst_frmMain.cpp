@@ -678,12 +678,21 @@ private slots:
                             QVERIFY2(run.box.left() >= run.clip.left() - 0.5 && run.box.right() <= run.clip.right() + 0.5,
                                      qPrintable(QStringLiteral("\"%1\" is cut at width %2").arg(run.text).arg(width)));
                     }
+                    // the cell being edited shows its value in the open editor
+                    QLineEdit* ed = grid->editorWidget();
+                    const bool editorShown = ed && ed->isVisible() && QRect(grid->viewport()->rect()).contains(ed->geometry());
                     for (Cell& cell : cells) {
                         if (cell.grid != grid || cell.seen)
                             continue;
                         const QRect rc = grid->CellRect(cell.col, cell.row);
                         if (rc.isEmpty())
                             continue;
+                        if (editorShown && grid->ActiveCol() == cell.col && grid->ActiveRow() == cell.row) {
+                            for (const auto& run : testsupport::drawnText(ed))
+                                if (run.text == ed->text() && run.box.left() >= -0.5 && run.box.right() <= ed->width() + 0.5)
+                                    cell.seen = true;
+                            continue;
+                        }
                         for (const auto& run : testsupport::runsIn(runs, rc))
                             if (run.text == grid->DisplayText(cell.col, cell.row) || run.text.startsWith(QLatin1Char('#')))
                                 cell.seen = true;
