@@ -128,10 +128,17 @@ private slots:
     }
 
     // The main window closes while another program is stopped holding the lock of the
-    // backup settings: the folder cannot be stored, and the stored one is another run's.
-    // The compressor is given this run's folder all the same, and backs it up.
+    // backup settings: the folder cannot be stored, and the stored one is another run's, or
+    // there is none. The compressor is given this run's folder all the same, and backs it up.
+    void backupAtExitTakesThisRunsFolderWhenItCannotBeStored_data()
+    {
+        QTest::addColumn<bool>("olderStored");
+        QTest::newRow("another run's folder stored") << true;
+        QTest::newRow("no folder stored") << false;
+    }
     void backupAtExitTakesThisRunsFolderWhenItCannotBeStored()
     {
+        QFETCH(bool, olderStored);
         testsupport::TestEnv env;
         testsupport::ScriptedPrompter p;
         placeCompressor(env);
@@ -142,7 +149,8 @@ private slots:
         mark.close();
         const QString older = env.path(QStringLiteral("older"));
         QVERIFY(QDir().mkpath(older));
-        platform::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"), older + QLatin1Char('/'));
+        if (olderStored)
+            platform::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"), older + QLatin1Char('/'));
 
         const pid_t holder = stoppedHolder(platform::settingsFile(QStringLiteral("Backup")));
         QVERIFY(holder > 0);
