@@ -1,17 +1,19 @@
 // The backup compressor the program starts when it closes (installed as "데이터압축").
 //
-//   데이터압축 [SERVERUP | AS | HDDAUTO]...
+//   데이터압축 [SERVERUP | AS | HDDAUTO]... [--folder=<database folder>]
 //
-// Reads the database folder from the settings store (application "Backup", section
-// "DB경로", key "경로") and writes one dated .tar.gz archive of that folder for each mode
-// given (none at all means a backup to the hard disk):
+// Backs up the database folder given, else the one in the settings store (application
+// "Backup", section "DB경로", key "경로"), and writes one dated .tar.gz archive of that
+// folder for each mode given (none at all means a backup to the hard disk):
 //   (none)    <home>/Trelvo/Backup/Trelvo_YYYYMMDD_HHMMSS.tar.gz
 //   HDDAUTO   <home>/Trelvo/Backup/Trelvo_YYYYMMDD_HHMMSS_auto.tar.gz
 //   SERVERUP  <home>/Trelvo/Backup/Server/Trelvo_YYYYMMDD_HHMMSS_server.tar.gz
 //   AS        <home>/Trelvo/Backup/AS/Trelvo_YYYYMMDD_HHMMSS_as.tar.gz
 // Database files are copied through SQLite's online backup, which takes a consistent
 // picture of a file even while another program writes it; rollback journals are left out;
-// other files are copied as they are. Exit code 0 when every archive was written.
+// other files are copied as they are, and sub-folders with them (also those reached through
+// a link). Anything in the folder that cannot be read fails the backup: no archive is
+// written. Exit code 0 when every archive was written.
 //
 // The program that starts it has closed by then, so a backup that fails is reported here:
 // in a window of its own ("데이터 백업") that names the folder and the reason, and on
@@ -26,7 +28,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -34,7 +35,12 @@
 #include <QThread>
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -182,39 +188,134 @@ bool backupDatabase(const QString& from, const QString& to, QString& error)
     return true;
 }
 
-// Copies the folder into stage (database files through the online backup).
-bool stageFolder(const QString& folder, const QString& stage, const QStringList& skip)
-{
-    bool ok = true;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo fi(path);
-        bool skipped = isJournal(fi.fileName());
-        for (const QString& s : skip)
-            if (!s.isEmpty() && path.startsWith(s + QLatin1Char('/')))
-                skipped = true;
-        if (skipped)
-            continue;
-        const QString rel = QDir(folder).relativeFilePath(path);
-        const QString target = QDir(stage).filePath(rel);
-        QDir().mkpath(QFileInfo(target).absolutePath());
+// Copies the database folder into the stage: everything the user sees in it, database files
+// through the online backup. A link to a folder is followed (its files are what the user
+// sees there), unless it leads back into a folder it is in; that one, and a link that
+// leads nowhere, is kept as a link, as tar keeps it. Whatever cannot be read is named, and
+// the stage then does not count as whole.
+class Stager {
+public:
+    Stager(const QString& folder, const QStringList& skip) : m_folder(folder), m_skip(skip) {}
+
+    bool stage(const QString& to)
+    {
+        QStringList chain{m_folder};
+        stageFolder(m_folder, to, chain);
+        return m_ok;
+    }
+
+private:
+    void cannot(const QString& path, const QString& what, const QString& why = QString())
+    {
+        err() << "데이터압축: " << QDir::toNativeSeparators(path) << ": " << what
+              << (why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')')) << Qt::endl;
+        fail(kDatabaseFolder, m_folder, what + QStringLiteral(": ") + QDir::toNativeSeparators(path)
+                                            + (why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')')));
+        m_ok = false;
+    }
+
+    bool skipped(const QString& path) const
+    {
+        for (const QString& s : m_skip)
+            if (!s.isEmpty() && (path == s || path.startsWith(s + QLatin1Char('/'))))
+                return true;
+        return false;
+    }
+
+    void stageFile(const QString& path, const QString& target)
+    {
         QString error;
         if (isSqliteFile(path)) {
-            if (!backupDatabase(path, target, error)) {
-                err() << "데이터압축: " << QDir::toNativeSeparators(path) << ": " << error << Qt::endl;
-                fail(kDatabaseFolder, folder, QStringLiteral("데이터베이스 파일을 복사하지 못했습니다: ")
-                                                  + QDir::toNativeSeparators(path) + QStringLiteral(" (") + error + QLatin1Char(')'));
-                ok = false;
-            }
+            if (!backupDatabase(path, target, error))
+                cannot(path, QStringLiteral("데이터베이스 파일을 복사하지 못했습니다"), error);
         } else if (!QFile::copy(path, target)) {
-            err() << "데이터압축: cannot copy " << QDir::toNativeSeparators(path) << Qt::endl;
-            fail(kDatabaseFolder, folder, QStringLiteral("파일을 복사하지 못했습니다: ") + QDir::toNativeSeparators(path));
-            ok = false;
+            QFile f(path);
+            cannot(path, QStringLiteral("파일을 복사하지 못했습니다"),
+                   f.open(QIODevice::ReadOnly) ? QString() : f.errorString());
         }
     }
-    return ok;
-}
+
+    void stageLink(const QString& path, const QString& target)
+    {
+        QByteArray text(4096, '\0');
+        const ssize_t n = ::readlink(QFile::encodeName(path).constData(), text.data(), size_t(text.size()));
+        if (n < 0 || n >= text.size() || ::symlink(text.left(int(n)).constData(), QFile::encodeName(target).constData()) != 0)
+            cannot(path, QStringLiteral("링크를 복사하지 못했습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+    }
+
+    // from: the folder as the user reaches it; chain: the real folders from the top down to it.
+    void stageFolder(const QString& from, const QString& to, QStringList& chain)
+    {
+        if (!QDir().mkpath(to)) {
+            cannot(from, QStringLiteral("임시 폴더에 복사하지 못했습니다"));
+            return;
+        }
+        DIR* d = ::opendir(QFile::encodeName(from).constData());
+        if (!d) {
+            cannot(from, QStringLiteral("폴더를 읽을 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+            return;
+        }
+        QStringList names;
+        for (;;) {
+            errno = 0;
+            const dirent* e = ::readdir(d);
+            if (!e) {
+                if (errno != 0)
+                    cannot(from, QStringLiteral("폴더를 읽을 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+                break;
+            }
+            const QString name = QFile::decodeName(e->d_name);
+            if (name != QLatin1String(".") && name != QLatin1String(".."))
+                names << name;
+        }
+        ::closedir(d);
+        names.sort();
+        for (const QString& name : names) {
+            if (isJournal(name))
+                continue;
+            const QString path = from + QLatin1Char('/') + name;
+            const QString target = to + QLatin1Char('/') + name;
+            if (skipped(path))
+                continue;
+            struct stat entry {};
+            if (::lstat(QFile::encodeName(path).constData(), &entry) != 0) {
+                if (errno != ENOENT) // gone meanwhile (a temporary file of a workstation): nothing to keep
+                    cannot(path, QStringLiteral("파일을 읽을 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+                continue;
+            }
+            struct stat st = entry;
+            if (S_ISLNK(entry.st_mode) && ::stat(QFile::encodeName(path).constData(), &st) != 0) {
+                if (errno == ENOENT || errno == ELOOP || errno == ENOTDIR)
+                    stageLink(path, target); // leads nowhere
+                else
+                    cannot(path, QStringLiteral("링크가 가리키는 곳을 읽을 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+                continue;
+            }
+            if (S_ISDIR(st.st_mode)) {
+                const QString real = QFileInfo(path).canonicalFilePath();
+                if (real.isEmpty()) {
+                    cannot(path, QStringLiteral("폴더를 읽을 수 없습니다"));
+                } else if (skipped(real)) {
+                    // the backups themselves
+                } else if (chain.contains(real)) {
+                    stageLink(path, target); // leads back into a folder it is in
+                } else {
+                    chain.append(real);
+                    stageFolder(path, target, chain);
+                    chain.removeLast();
+                }
+            } else if (S_ISREG(st.st_mode)) {
+                stageFile(path, target);
+            } else {
+                cannot(path, QStringLiteral("파일이 아니어서 백업할 수 없습니다"));
+            }
+        }
+    }
+
+    QString m_folder;
+    QStringList m_skip;
+    bool m_ok = true;
+};
 
 bool writeArchive(const QString& stageParent, const QString& name, const QString& archive)
 {
@@ -258,9 +359,18 @@ int main(int argc, char** argv)
     if (window)
         platform::InstallQtTranslation();
 
-    // The program passes its mode as one parameter text (" SERVERUP"); take every word.
+    // The program passes its mode as one parameter text (" SERVERUP"); take every word. The
+    // folder it hands over comes whole, as "--folder=<folder>".
+    const QString folderOption = QStringLiteral("--folder=");
     QList<Mode> modes;
+    QString given;
+    bool folderGiven = false;
     for (const QString& arg : app.arguments().mid(1)) {
+        if (arg.startsWith(folderOption)) {
+            given = arg.mid(folderOption.size());
+            folderGiven = true;
+            continue;
+        }
         for (const QString& word : arg.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             Mode m;
             if (!modeFor(word, m)) {
@@ -274,7 +384,8 @@ int main(int argc, char** argv)
     if (modes.isEmpty())
         modes.append(Mode{});
 
-    QString folder = platform::GetSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로")).trimmed();
+    QString folder = (folderGiven ? given : platform::GetSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로")))
+                         .trimmed();
     folder = QDir::fromNativeSeparators(folder);
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         err() << "데이터압축: the database folder is not set or does not exist: \"" << folder << "\"" << Qt::endl;
@@ -301,7 +412,7 @@ int main(int argc, char** argv)
     // Archives written into the database folder itself are not backed up again.
     QStringList skip = {QDir(root).absolutePath(), QDir(root).canonicalPath()};
     skip.removeAll(QString());
-    if (!stageFolder(folder, stage, skip))
+    if (!Stager(folder, skip).stage(stage))
         return report(window, 1);
 
     const QString stamp = platform::now().toString(QStringLiteral("yyyyMMdd_HHmmss"));

@@ -8,6 +8,7 @@
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QStringList>
@@ -65,7 +66,13 @@ bool ExecBackUp(int mode, bool bNoAsk, const QString& sKeepForm, const QString& 
         platform::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"), sDBPath);
 
     const QString args = GetBackUpArgs(mode).trimmed();
-    const QStringList argList = args.isEmpty() ? QStringList() : QStringList{args};
+    QStringList argList = args.isEmpty() ? QStringList() : QStringList{args};
+    // The compressor is also given the folder of this run itself, so that the backup does
+    // not depend on the stored setting: its save may have given up (another program held
+    // the settings file), leaving none or another run's folder there.
+    const QString folder = !sDBPath.isEmpty() ? sDBPath : gsDBPath.isEmpty() ? QString() : gsDBPath + QDir::separator();
+    if (!folder.isEmpty())
+        argList << QStringLiteral("--folder=") + folder;
     if (!platform::prompter().startProgram(path, argList, QString())) {
         // Not counted as done: a later close offers the backup again.
         MsgPlain(QStringLiteral("데이터백업 프로그램을 실행할 수 없습니다.\r\n경로) ") + path);

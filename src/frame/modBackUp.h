@@ -5,7 +5,9 @@ class QIcon;
 
 // Backup of the database folder through the outside compressor program in the program folder.
 // The compressor reads the folder from the settings application "Backup", section "DB경로",
-// key "경로". At most one backup is started per run.
+// key "경로"; it is also given the folder on its command line ("--folder=<folder>": the
+// path given to ExecBackUp, else this run's database folder). At most one backup is started
+// per run.
 
 // The compressor's file name in the program folder.
 inline const QString kBackUpProgram = QStringLiteral("데이터압축");

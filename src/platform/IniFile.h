@@ -31,6 +31,7 @@ public:
     // file exists but cannot be opened.
     bool load();
     // Writes the file back (through a temporary file and a rename). Creates the folder.
+    // The file keeps its owner and group where this user may give them (root, a member).
     bool save() const;
 
     QString path() const { return m_path; }
@@ -55,12 +56,15 @@ private:
 // Held by a writer from load() to save(): a lock on the file "<file>.lock" beside the INI
 // file, so that two programs changing other keys of one file at the same moment lose none
 // of them. A writer holds it only while it reads and writes the small file, so a wait for it
-// is short; one that lasts past the wait limit (the holder is stopped or hung) gives up, and
-// later writers of the process on that file then look only briefly until one gets it again.
-// The system lets go of the lock of a process that ends, however it ends. Each holder
-// removes the lock file as it lets go; a lock file this user cannot open (left by another
-// user) is replaced unless a program really holds it. A writer that does not get the lock
-// (the wait ran out, the folder cannot be written) must not write.
+// is short; one holder that keeps it past the wait limit (stopped or hung) makes the wait
+// give up, while a lock that goes on from writer to writer is waited for. After a wait gave
+// up, later writers of the process on that file look only briefly while that same holder
+// still has it. The system lets go of the lock of a process that ends, however it ends.
+// The lock file is made so that every user who may write the INI file may open it (its
+// owner, group and write rights, whatever the umask). Each holder removes it as it lets go.
+// A lock file this user cannot open (left by another user) counts as held as long as any
+// program may hold it, and is replaced only when none does. A writer that does not get the
+// lock (the wait ran out, the folder cannot be written) must not write.
 class IniFileLock {
 public:
     explicit IniFileLock(const QString& iniPath);

@@ -6,14 +6,18 @@
 #include "platform/SettingsStore.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <sqlite3.h>
 
 #include <atomic>
 #include <thread>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -96,6 +100,10 @@ private slots:
     void backupRollsBackAnInterruptedWrite();
     void backupFailsWithoutFolderOrWithUnknownMode();
     void failedBackupIsReportedNamingTheFolder();
+    void backupHoldsEverythingInTheFolder();
+    void backupNamesWhatItCannotRead_data();
+    void backupNamesWhatItCannotRead();
+    void backupTakesTheFolderGivenOnTheCommandLine();
 };
 
 void TstTools::mkdbCreatesBothFilesOnce()
@@ -453,6 +461,162 @@ void TstTools::failedBackupIsReportedNamingTheFolder()
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(QStringLiteral("데이터 백업을 하지 못했습니다.")), qPrintable(r.err));
     QVERIFY2(r.err.contains(QStringLiteral("데이터베이스 폴더: ") + QDir::toNativeSeparators(gone)), qPrintable(r.err));
+}
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Every entry under folder, relative to it, folders ending in '/', links as "name -> target".
+QStringList entries(const QString& folder)
+{
+    QStringList list;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo fi(path);
+        QString rel = QDir(folder).relativeFilePath(path);
+        if (fi.isSymLink())
+            rel += QStringLiteral(" -> ") + fi.symLinkTarget();
+        else if (fi.isDir())
+            rel += QLatin1Char('/');
+        list << rel;
+    }
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+// The archive holds everything the user sees in the database folder: sub-folders, also those
+// reached through a link (a folder of older files linked in), files reached through a link,
+// and empty folders. A link that leads back into the folder it is in, or nowhere, is kept
+// as a link, as tar keeps it.
+void TstTools::backupHoldsEverythingInTheFolder()
+{
+    BackupEnv b;
+    const QString old = b.env.path(QStringLiteral("old"));
+    QVERIFY(QDir().mkpath(old));
+    QVERIFY(testsupport::createDatabase(b.dbs + QStringLiteral("/trelvoDB.mdb"), QStringLiteral("main")));
+    QVERIFY(testsupport::createDatabase(old + QStringLiteral("/older.mdb"), QStringLiteral("main")));
+    writeFile(old + QStringLiteral("/2019.txt"), "older");
+    writeFile(old + QStringLiteral("/deep/2018.txt"), "oldest");
+    writeFile(b.dbs + QStringLiteral("/sub/memo.txt"), "memo");
+    QVERIFY(QDir().mkpath(b.dbs + QStringLiteral("/empty")));
+    QCOMPARE(::symlink("../old", QFile::encodeName(b.dbs + QStringLiteral("/linked")).constData()), 0);
+    QCOMPARE(::symlink(QFile::encodeName(old + QStringLiteral("/deep")).constData(),
+                       QFile::encodeName(b.dbs + QStringLiteral("/sub/deep")).constData()), 0);
+    QCOMPARE(::symlink("../old/2019.txt", QFile::encodeName(b.dbs + QStringLiteral("/note.txt")).constData()), 0);
+    QCOMPARE(::symlink(".", QFile::encodeName(b.dbs + QStringLiteral("/self")).constData()), 0);
+    QCOMPARE(::symlink("../gone", QFile::encodeName(b.dbs + QStringLiteral("/dangling")).constData()), 0);
+
+    const Run r = b.backup({});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    const QString to = b.unpack(r.out.trimmed());
+    QVERIFY(!to.isEmpty());
+    const QStringList got = entries(to + QStringLiteral("/Dbs"));
+    const QStringList want = {
+        QStringLiteral("dangling -> ") + to + QStringLiteral("/gone"), QStringLiteral("empty/"),
+        QStringLiteral("linked/"), QStringLiteral("linked/2019.txt"), QStringLiteral("linked/deep/"),
+        QStringLiteral("linked/deep/2018.txt"), QStringLiteral("linked/older.mdb"), QStringLiteral("note.txt"),
+        QStringLiteral("self -> ") + to + QStringLiteral("/Dbs"), QStringLiteral("sub/"), QStringLiteral("sub/deep/"),
+        QStringLiteral("sub/deep/2018.txt"), QStringLiteral("sub/memo.txt"), QStringLiteral("trelvoDB.mdb"),
+    };
+    QCOMPARE(got, want);
+    QCOMPARE(fileBytes(to + QStringLiteral("/Dbs/linked/deep/2018.txt")), QByteArray("oldest"));
+    QCOMPARE(fileBytes(to + QStringLiteral("/Dbs/note.txt")), QByteArray("older"));
+    Sql copy(to + QStringLiteral("/Dbs/linked/older.mdb"));
+    QCOMPARE(copy.count(QStringLiteral("SELECT COUNT(*) FROM user")), 1);
+}
+
+// As a user without root rights: what that user cannot read in the database folder (a
+// folder or file of root's) is named on standard error (and in the window where one can be
+// seen), the backup fails, and no archive is left.
+void TstTools::backupNamesWhatItCannotRead_data()
+{
+    QTest::addColumn<QString>("unreadable"); // relative to the database folder
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("link");       // a link in the database folder that leads there
+    QTest::newRow("sub-folder of root, mode 700") << QStringLiteral("Dbs/private") << true << 0700 << QString();
+    QTest::newRow("sub-folder of root, mode 711") << QStringLiteral("Dbs/private") << true << 0711 << QString();
+    QTest::newRow("deeper sub-folder of root, mode 700") << QStringLiteral("Dbs/sub/private") << true << 0700 << QString();
+    QTest::newRow("linked folder of root, mode 700") << QStringLiteral("private") << true << 0700 << QStringLiteral("Dbs/linked");
+    QTest::newRow("file of root, mode 600") << QStringLiteral("Dbs/sub/private.txt") << false << 0600 << QString();
+}
+
+void TstTools::backupNamesWhatItCannotRead()
+{
+    QFETCH(QString, unreadable);
+    QFETCH(bool, folder);
+    QFETCH(int, mode);
+    QFETCH(QString, link);
+    if (::geteuid() != 0)
+        QSKIP("needs root, to leave files as root and to run the backup without root rights");
+    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        QSKIP("setpriv (util-linux) is missing: cannot run the backup without root rights");
+    testsupport::TestEnv env;
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QString program = testsupport::copyForUnprivileged(scratch, tool(QStringLiteral("데이터압축")), QStringLiteral("backup"));
+    QVERIFY(!program.isEmpty());
+    const QString dbs = scratch.filePath(QStringLiteral("Dbs"));
+    QVERIFY(QDir().mkpath(dbs));
+    QVERIFY(testsupport::createDatabase(dbs + QStringLiteral("/trelvoDB.mdb"), QStringLiteral("main")));
+    writeFile(dbs + QStringLiteral("/sub/memo.txt"), "memo");
+    const QString hidden = scratch.filePath(unreadable);
+    if (folder)
+        writeFile(hidden + QStringLiteral("/secret.txt"), "secret");
+    else
+        writeFile(hidden, "secret");
+    QCOMPARE(::chmod(QFile::encodeName(hidden).constData(), mode_t(mode)), 0);
+    QString named = hidden;
+    if (!link.isEmpty()) {
+        named = scratch.filePath(link);
+        QCOMPARE(::symlink(QFile::encodeName(hidden).constData(), QFile::encodeName(named).constData()), 0);
+    }
+    const QString settings = scratch.filePath(QStringLiteral("settings"));
+    platform::setSettingsFolder(settings);
+    platform::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"), dbs + QLatin1Char('/'));
+    QProcess p;
+    QVERIFY(testsupport::startUnprivileged(p, program, {}, settings, scratch.path()));
+    QVERIFY(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(err.contains(QStringLiteral("데이터 백업을 하지 못했습니다.")), qPrintable(err));
+    QVERIFY2(err.contains(QDir::toNativeSeparators(named)), qPrintable(err));
+    const QDir archives(scratch.filePath(QStringLiteral("Trelvo/Backup")));
+    QVERIFY2(!archives.exists() || archives.entryList(QDir::Files | QDir::Hidden).isEmpty(),
+             qPrintable(archives.entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(' '))));
+}
+
+// The program hands over the folder of its own run on the command line; the stored setting
+// (another run's, or none) is then not used.
+void TstTools::backupTakesTheFolderGivenOnTheCommandLine()
+{
+    BackupEnv b;
+    const QString now = b.env.path(QStringLiteral("이번 폴더"));
+    QVERIFY(QDir().mkpath(now));
+    QVERIFY(testsupport::createDatabase(b.dbs + QStringLiteral("/trelvoDB.mdb"), QStringLiteral("main")));
+    QVERIFY(testsupport::createDatabase(now + QStringLiteral("/trelvoDB.mdb"), QStringLiteral("main")));
+    writeFile(now + QStringLiteral("/this-run.txt"), "now");
+    for (bool stored : {true, false}) {
+        if (!stored)
+            platform::DeleteSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"));
+        const Run r = b.backup({QStringLiteral("SERVERUP"), QStringLiteral("--folder=") + now + QLatin1Char('/')});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.trimmed().startsWith(b.home + QStringLiteral("/Trelvo/Backup/Server/Trelvo_")));
+        const QString to = b.unpack(r.out.trimmed());
+        QCOMPARE(entries(to), (QStringList{QStringLiteral("이번 폴더/"), QStringLiteral("이번 폴더/this-run.txt"),
+                                           QStringLiteral("이번 폴더/trelvoDB.mdb")}));
+    }
 }
 
 QTEST_GUILESS_MAIN(TstTools)
