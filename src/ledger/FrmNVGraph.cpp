@@ -76,6 +76,10 @@ bool FrmNVGraph::event(QEvent* e)
         // shown). This happens before the window is placed, so that it is placed at this size.
         m_widened = true;
         pnlTop->ensurePolished();
+        // The controls have their sizes only now that they are polished; the bar's layout,
+        // measured before (its controls hidden still), is measured anew.
+        pnlTop->layout()->invalidate();
+        pnlTop->layout()->activate();
         int wide = pnlTop->sizeHint().width();
         if (QScreen* s = screen())
             wide = std::min(wide, s->availableGeometry().width() - 40);
