@@ -108,6 +108,7 @@ public:
         : QObject(frm), m_frm(frm), m_fixWidth(fixWidth), m_fixHeight(fixHeight), m_fixPos(fixPos), m_pos(pos)
     {
         frm->installEventFilter(this);
+        SetFrameFitPending(frm, true); // fitted to the screen once this is done
     }
 
 protected:
@@ -160,6 +161,7 @@ private:
     void done()
     {
         m_frm->removeEventFilter(this);
+        SetFrameFitPending(m_frm, false);
         deleteLater();
     }
 

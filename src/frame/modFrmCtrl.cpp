@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <QVariant>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -62,13 +64,223 @@ QPoint ComputeOpeningPosition(const QSize& outerSize, const QRect& owner, const 
                   fit(around.y(), around.height(), outerSize.height(), area.y(), area.height()));
 }
 
+QSize ComputeFittingSize(const QSize& outerSize, const QSize& minimumOuter, const QRect& area)
+{
+    auto fit = [](int size, int minimum, int room) { return size <= room ? size : std::max(room, minimum); };
+    return QSize(fit(outerSize.width(), minimumOuter.width(), area.width()),
+                 fit(outerSize.height(), minimumOuter.height(), area.height()));
+}
+
+QRect ComputeOpeningGeometry(const QSize& outerSize, const QSize& minimumOuter, const QRect& owner,
+                             const QRect& area)
+{
+    const QSize size = ComputeFittingSize(outerSize, minimumOuter, area);
+    return QRect(ComputeOpeningPosition(size, owner, area), size);
+}
+
+QPoint ComputeInsidePosition(const QRect& outer, const QRect& area)
+{
+    auto fit = [](int start, int size, int first, int room) { return std::max(first, std::min(start, first + room - size)); };
+    return QPoint(fit(outer.x(), outer.width(), area.x(), area.width()),
+                  fit(outer.y(), outer.height(), area.y(), area.height()));
+}
+
 namespace {
 QScreen* screenOf(const QWidget* w)
 {
     QScreen* s = w ? w->screen() : nullptr;
     return s ? s : QGuiApplication::primaryScreen();
 }
+
+QRect availableArea(const QWidget* w)
+{
+    QScreen* s = screenOf(w);
+    return s ? s->availableGeometry() : QRect();
+}
+
+// Whether the window manager has put its frame around the window. Asked of the window system's
+// window: the widget keeps the first answer it gets until it is moved, and asked too early that
+// answer is "no frame".
+bool isFramed(const QWidget* w)
+{
+    const QWindow* h = w->windowHandle();
+    return h && h->isExposed() && h->frameMargins() != QMargins();
+}
+
+// The room a window leaves beside it for any frame the window manager may put around it.
+const QSize kFrameRoom(64, 96);
+
+// A window with a size of its own: neither minimised, maximised nor full screen.
+bool hasOwnSize(const QWidget* w)
+{
+    return !(w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+// A window the user works in: a top-level window or dialog (no menu, list, tip or the like).
+bool isFormWindow(const QWidget* w)
+{
+    if (!w->isWindow() || w->testAttribute(Qt::WA_DontShowOnScreen))
+        return false;
+    switch (w->windowType()) {
+    case Qt::Window:
+    case Qt::Dialog:
+    case Qt::Sheet:
+    case Qt::Tool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Cuts the window, whose outer frame is outer, down to the area where it is larger, never below
+// its minimum size; a window that was cut, or any window when inside is set, is then moved
+// inside the area where it reaches past an edge (only when mayMove). True when it was cut.
+bool fitInto(QWidget* w, const QRect& outer, const QRect& area, bool inside, bool mayMove)
+{
+    if (area.isEmpty())
+        return false;
+    if (QLayout* l = w->layout())
+        l->activate(); // its minimum size
+    const QSize extra = outer.size() - w->size();
+    const QSize size = ComputeFittingSize(outer.size(), w->minimumSize() + extra, area);
+    const bool cut = size != outer.size();
+    if (cut)
+        w->resize(size - extra);
+    if ((cut || inside) && mayMove) {
+        const QPoint at = ComputeInsidePosition(QRect(outer.topLeft(), size), area);
+        if (at != outer.topLeft())
+            w->move(at);
+    }
+    return cut;
+}
+
+const char* const kFramedFitName = "trelvoFramedFit";
+const char* const kFrameFitPending = "trelvoFrameFitPending";
+
+// Follows a shown window until the window manager has put its frame around it, then fits the
+// framed window into the area: cut down where the frame makes it larger than the area, and
+// moved inside when it was cut (at its showing or now). Checked again after every change it
+// makes, as the window manager may still answer an earlier move; it ends with the first check
+// that finds nothing to do, when the window is hidden, or when the program has given the
+// window another size meanwhile (the size its layout file gives it excepted).
+class FramedFit : public QObject {
+public:
+    FramedFit(QWidget* w, bool cut)
+        : QObject(w), m_w(w), m_cut(cut), m_size(w->size()), m_fromLayout(w->property(kFrameFitPending).toBool())
+    {
+        setObjectName(QLatin1String(kFramedFitName));
+        w->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_w || m_done)
+            return false;
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::WindowActivate:
+        case QEvent::Paint:
+            if (!m_queued && isFramed(m_w)) {
+                // after every other handler of this event (a layout file's own fitting included)
+                m_queued = true;
+                QMetaObject::invokeMethod(this, [this] { check(); }, Qt::QueuedConnection);
+            }
+            break;
+        case QEvent::Hide:
+            finish();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void check()
+    {
+        m_queued = false;
+        if (m_done)
+            return;
+        if (!m_w->isVisible() || !hasOwnSize(m_w)) {
+            finish();
+            return;
+        }
+        if (m_w->property(kFrameFitPending).toBool())
+            return; // checked at the next change
+        if (!m_fromLayout && m_w->size() != m_size) {
+            finish();
+            return;
+        }
+        const QRect area = availableArea(m_w);
+        const QRect outer = m_w->windowHandle()->frameGeometry();
+        const bool fits = outer.width() <= area.width() && outer.height() <= area.height();
+        if (fits && (!m_cut || area.contains(outer))) {
+            finish();
+            return;
+        }
+        m_cut = fitInto(m_w, outer, area, true, true) || m_cut;
+        m_size = m_w->size();
+    }
+
+    void finish()
+    {
+        m_done = true;
+        setObjectName(QString());
+        m_w->removeEventFilter(this);
+        deleteLater();
+    }
+
+    QWidget* m_w;
+    bool m_cut;
+    QSize m_size; // as it was shown, or as this fitted it
+    bool m_fromLayout;
+    bool m_queued = false;
+    bool m_done = false;
+};
+
+// Watches the showing of every window of the program.
+class ScreenFitter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Show || event->spontaneous() || !watched->isWidgetType())
+            return false;
+        auto* w = static_cast<QWidget*>(watched);
+        if (!isFormWindow(w) || !hasOwnSize(w))
+            return false;
+        // About to be put on the screen, without a frame yet (its frame is not asked for before
+        // it is there); a window nothing has placed is left to the window manager to place.
+        const QRect area = availableArea(w);
+        const bool cut = fitInto(w, QRect(w->geometry().topLeft(), w->size()), area, false,
+                                 w->testAttribute(Qt::WA_Moved));
+        // Followed until framed unless it leaves room for any frame.
+        const QSize room = w->size() + kFrameRoom;
+        if ((cut || room.width() > area.width() || room.height() > area.height())
+            && !w->findChild<QObject*>(QLatin1String(kFramedFitName), Qt::FindDirectChildrenOnly))
+            new FramedFit(w, cut);
+        return false;
+    }
+};
+
+void installScreenFitter()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    app->installEventFilter(new ScreenFitter(app));
+}
 } // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(installScreenFitter)
+
+void SetFrameFitPending(QWidget* frm, bool pending)
+{
+    if (frm)
+        frm->setProperty(kFrameFitPending, pending ? QVariant(true) : QVariant());
+}
 
 void PlaceUnplacedForm(QWidget* frm)
 {
@@ -92,7 +304,14 @@ void PlaceUnplacedForm(QWidget* frm)
     frm->ensurePolished(); // the size it is shown at
     if (!frm->testAttribute(Qt::WA_Resized))
         frm->adjustSize(); // as showing it would
-    frm->move(ComputeOpeningPosition(frm->size().grownBy(frame), mainShown ? main->frameGeometry() : QRect(), area));
+    if (QLayout* l = frm->layout())
+        l->activate(); // its minimum size
+    const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+    const QRect outer = ComputeOpeningGeometry(frm->size() + extra, frm->minimumSize() + extra,
+                                               mainShown ? main->frameGeometry() : QRect(), area);
+    if (outer.size() != frm->size() + extra)
+        frm->resize(outer.size() - extra);
+    frm->move(outer.topLeft());
 }
 
 double TwipsPerPixelX()

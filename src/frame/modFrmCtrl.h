@@ -30,11 +30,36 @@ void SetFormPosition(QWidget* frm, QWidget* ctlAnchor, long lHMode, long lVMode,
 // frame larger than the area keeps its top-left corner in the area.
 QPoint ComputeOpeningPosition(const QSize& outerSize, const QRect& owner, const QRect& area);
 
+// The outer size a window is shown at in the available area: its own where it fits there;
+// where it does not, cut down to the area, but never below minimumOuter (its minimum size
+// with its frame).
+QSize ComputeFittingSize(const QSize& outerSize, const QSize& minimumOuter, const QRect& area);
+
+// Where a window opens that nothing places, and at which size: the outer frame cut down to the
+// area as ComputeFittingSize says, then placed as ComputeOpeningPosition says.
+QRect ComputeOpeningGeometry(const QSize& outerSize, const QSize& minimumOuter, const QRect& owner,
+                             const QRect& area);
+
+// Where an outer frame goes to lie inside the area: moved by as little as it takes; a frame
+// larger than the area keeps its top-left corner in the area.
+QPoint ComputeInsidePosition(const QRect& outer, const QRect& area);
+
 // Places a top-level window that is about to be shown for the first time and that nothing
-// has placed yet (no stored layout, no SetFormPosition, no move) as ComputeOpeningPosition
-// says, centred on the main window ("frmMain") when that is shown. A window that has been
-// shown or moved before keeps its place, and so does the main window itself.
+// has placed yet (no stored layout, no SetFormPosition, no move) as ComputeOpeningGeometry
+// says, centred on the main window ("frmMain") when that is shown, and cut down to the
+// available area where it is larger. A window that has been shown or moved before keeps its
+// place, and so does the main window itself.
 void PlaceUnplacedForm(QWidget* frm);
+
+// Every window of the program (a top-level window or dialog) is kept from being larger than
+// the available area of its screen when it is shown: a window whose outer frame would be
+// larger there is cut down to the area (never below its minimum size) and, where it was
+// placed, moved inside the area. As the window manager puts its frame around a window only
+// once it is shown, the window is fitted again when its frame is there. A window that fits
+// keeps its size and place exactly. This unit does it for every window as it is shown.
+// A window whose outer size and place are still to be set once it is framed (from its layout
+// file, LoadFormIni) is marked pending meanwhile, and fitted after that.
+void SetFrameFitPending(QWidget* frm, bool pending);
 
 // Screen twips per pixel, from the primary screen's logical DPI (15 at 96 DPI).
 double TwipsPerPixelX();

@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -72,13 +71,16 @@ bool FrmNVGraph::event(QEvent* e)
     const bool done = QWidget::event(e);
     if (e->type() == QEvent::Polish && !m_widened) {
         // Made ready for its first showing, the window is made wide enough for both option
-        // rows on one line each, where the screen allows (the controls measured as they are
-        // shown). This happens before the window is placed, so that it is placed at this size.
+        // rows on one line each (the controls measured as they are shown). This happens before
+        // the window is placed, so that it is placed at this size; a window that is then wider
+        // than the screen is cut down to it as it is placed and shown.
         m_widened = true;
         pnlTop->ensurePolished();
-        int wide = pnlTop->sizeHint().width();
-        if (QScreen* s = screen())
-            wide = std::min(wide, s->availableGeometry().width() - 40);
+        // The controls have their sizes only now that they are polished; the bar's layout,
+        // measured before (its controls hidden still), is measured anew.
+        pnlTop->layout()->invalidate();
+        pnlTop->layout()->activate();
+        const int wide = pnlTop->sizeHint().width();
         if (wide > width())
             resize(wide, height());
     }

@@ -30,7 +30,11 @@ const char* const kCalls =
 FrmTelList* openList()
 {
     FrmTelList* w = FrmTelList::Load();
+    const QSize designed = w->size();
     FormFocus(w);
+    // The test platform's screen (800x600) is narrower than the list, which is cut down to it
+    // as it opens: given its designed size back, the list shows every column of today's calls.
+    w->resize(designed);
     return w;
 }
 

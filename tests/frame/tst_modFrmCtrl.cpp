@@ -51,27 +51,74 @@ private slots:
                  QPoint(1000, 780));
     }
 
-    // A window nothing places: centred on the main window, kept inside the available area.
+    // A window nothing places: centred on the main window, kept inside the available area; a
+    // window larger than the area is cut down to it, never below its minimum size.
     void openingPosition_data()
     {
+        QTest::addColumn<QRect>("area");
         QTest::addColumn<QRect>("owner");
         QTest::addColumn<QSize>("outer");
-        QTest::addColumn<QPoint>("expected");
-        QTest::newRow("centred on the owner") << QRect(100, 50, 1000, 700) << QSize(400, 300) << QPoint(400, 250);
-        QTest::newRow("no owner: centred in the area") << QRect() << QSize(400, 300) << QPoint(500, 312);
-        QTest::newRow("owner low: moved up") << QRect(150, 420, 1124, 470) << QSize(906, 646) << QPoint(259, 254);
-        QTest::newRow("owner at the right: moved left") << QRect(820, 150, 570, 700) << QSize(700, 300)
-                                                        << QPoint(700, 350);
-        QTest::newRow("larger than the area: top-left corner in it") << QRect(100, 50, 1000, 700)
-                                                                     << QSize(1500, 1000) << QPoint(0, 24);
+        QTest::addColumn<QSize>("minimum");
+        QTest::addColumn<QRect>("expected");
+        const QRect wide(0, 24, 1400, 876); // a panel at the top
+        const QSize small(335, 359);
+        QTest::newRow("centred on the owner") << wide << QRect(100, 50, 1000, 700) << QSize(400, 300) << small
+                                              << QRect(400, 250, 400, 300);
+        QTest::newRow("no owner: centred in the area") << wide << QRect() << QSize(400, 300) << small
+                                                       << QRect(500, 312, 400, 300);
+        QTest::newRow("owner low: moved up") << wide << QRect(150, 420, 1124, 470) << QSize(906, 646) << small
+                                             << QRect(259, 254, 906, 646);
+        QTest::newRow("owner at the right: moved left") << wide << QRect(820, 150, 570, 700) << QSize(700, 300)
+                                                        << small << QRect(700, 350, 700, 300);
+        QTest::newRow("as large as the area: kept") << wide << QRect(100, 50, 1000, 700) << QSize(1400, 876)
+                                                    << small << wide;
+        QTest::newRow("larger than the area: cut down to it") << wide << QRect(100, 50, 1000, 700)
+                                                              << QSize(1500, 1000) << small << wide;
+        const QRect xga(0, 0, 1024, 768);
+        QTest::newRow("1024x768: main window of the first start") << xga << QRect() << QSize(1122, 745) << small
+                                                                  << QRect(0, 11, 1024, 745);
+        QTest::newRow("1024x768: call list on a low owner") << xga << QRect(20, 300, 900, 468) << QSize(1022, 585)
+                                                            << QSize(467, 303) << QRect(0, 183, 1022, 585);
+        const QRect svga(0, 0, 800, 600);
+        QTest::newRow("800x600: graph cut down to the area") << svga << QRect(10, 10, 600, 400) << QSize(902, 625)
+                                                             << small << svga;
+        QTest::newRow("800x600: call list cut in width only") << svga << QRect(100, 100, 700, 500)
+                                                              << QSize(1022, 585) << QSize(467, 303)
+                                                              << QRect(0, 15, 800, 585);
+        QTest::newRow("800x600: minimum larger than the area") << svga << QRect(100, 100, 700, 500)
+                                                               << QSize(1022, 700) << QSize(850, 650)
+                                                               << QRect(0, 0, 850, 650);
+        QTest::newRow("area away from the origin") << QRect(1400, 0, 800, 576) << QRect(1500, 100, 600, 400)
+                                                   << QSize(902, 625) << small << QRect(1400, 0, 800, 576);
     }
     void openingPosition()
     {
+        QFETCH(QRect, area);
         QFETCH(QRect, owner);
         QFETCH(QSize, outer);
+        QFETCH(QSize, minimum);
+        QFETCH(QRect, expected);
+        QCOMPARE(ComputeOpeningGeometry(outer, minimum, owner, area), expected);
+        if (expected.size() == outer) // where it fits, the size is kept and only the place is computed
+            QCOMPARE(ComputeOpeningPosition(outer, owner, area), expected.topLeft());
+    }
+
+    // A window that was cut down to the area, or whose outer frame reaches past an edge, is
+    // moved inside it by as little as it takes.
+    void insidePosition_data()
+    {
+        QTest::addColumn<QRect>("outer");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("inside: kept") << QRect(20, 30, 700, 500) << QPoint(20, 30);
+        QTest::newRow("past the right and the bottom") << QRect(100, 80, 800, 576) << QPoint(0, 24);
+        QTest::newRow("past the left and the top") << QRect(-30, 0, 400, 300) << QPoint(0, 24);
+        QTest::newRow("larger than the area: top-left corner in it") << QRect(100, 80, 850, 650) << QPoint(0, 24);
+    }
+    void insidePosition()
+    {
+        QFETCH(QRect, outer);
         QFETCH(QPoint, expected);
-        const QRect area(0, 24, 1400, 876); // a panel at the top
-        QCOMPARE(ComputeOpeningPosition(outer, owner, area), expected);
+        QCOMPARE(ComputeInsidePosition(outer, QRect(0, 24, 800, 576)), expected);
     }
 
     void setFormPositionMovesWindow()

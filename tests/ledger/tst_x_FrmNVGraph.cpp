@@ -1,3 +1,4 @@
+#include "frame/modFrmCtrl.h"
 #include "frame/modMain.h"
 #include "ledger/FrmNVGraph.h"
 #include "platform/NVGraph.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -173,6 +175,30 @@ private slots:
             QApplication::processEvents();
             checkOptionBar(w);
         }
+    }
+
+    // Opened as the analysis window opens it (placed and shown, then the points handed over),
+    // the window is wide enough for each option row to lie on one line.
+    void optionRowsLieOnOneLineEachAtTheDefaultSize()
+    {
+        auto* w = new FrmNVGraph(); // deleted when it closes
+        FormFocus(w);
+        handOver(*w, 120);
+        QVERIFY(testsupport::waitForFramed(w));
+        QApplication::processEvents();
+        QLayout* rows = w->pnlTop->layout()->itemAt(0)->layout();
+        QVERIFY(rows && rows->count() == 2);
+        for (int r = 0; r < rows->count(); ++r) {
+            QLayout* row = rows->itemAt(r)->layout();
+            QVERIFY(row && row->count() > 3);
+            const QRect first = row->itemAt(0)->geometry();
+            for (int i = 1; i < row->count(); ++i) // on the first item's line: beside it, not under it
+                QVERIFY2(row->itemAt(i)->geometry().top() <= first.bottom()
+                             && row->itemAt(i)->geometry().bottom() >= first.top(),
+                         qPrintable(QStringLiteral("option row %1 wraps before item %2 at width %3")
+                                        .arg(r + 1).arg(i + 1).arg(w->width())));
+        }
+        w->close();
     }
 
     // At every size, from the smallest the window allows, with the names across or turned

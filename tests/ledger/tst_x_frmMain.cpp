@@ -139,7 +139,9 @@ class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
     }
 
     // The window opens whole on the screen, centred on the main window where it fits there.
-    static bool opensInside(QWidget* w, const QRect& main, QString& why)
+    // Given the size the window is made with (designed), it opens at that size where it fits
+    // on the screen and is cut down to the screen where it does not, never below its minimum.
+    static bool opensInside(QWidget* w, const QRect& main, QString& why, const QSize& designed = QSize())
     {
         if (!w || !testsupport::waitForFramed(w)) {
             why = QStringLiteral("the window did not open");
@@ -147,13 +149,28 @@ class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
         }
         const QRect area = w->screen()->availableGeometry();
         const QRect got = w->frameGeometry();
+        const QSize frame = got.size() - w->size();
         const QPoint want = expectedOpening(main, got.size(), area);
-        why = QStringLiteral("%1 opened at %2,%3 %4x%5, expected at %6,%7 (main window %8,%9 %10x%11)")
+        const QSize wantSize = designed.isValid()
+            ? (designed + frame).boundedTo(area.size()).expandedTo(w->minimumSize() + frame) : got.size();
+        why = QStringLiteral("%1 opened at %2,%3 %4x%5, expected at %6,%7 %8x%9 (main window %10,%11 %12x%13)")
                   .arg(w->objectName())
                   .arg(got.x()).arg(got.y()).arg(got.width()).arg(got.height())
-                  .arg(want.x()).arg(want.y())
+                  .arg(want.x()).arg(want.y()).arg(wantSize.width()).arg(wantSize.height())
                   .arg(main.x()).arg(main.y()).arg(main.width()).arg(main.height());
-        return area.contains(got) && (got.topLeft() - want).manhattanLength() <= 2;
+        return area.contains(got) && (got.topLeft() - want).manhattanLength() <= 2 && got.size() == wantSize
+            && w->width() >= w->minimumWidth() && w->height() >= w->minimumHeight();
+    }
+
+    // The size a window of this kind is made with, before anything fits it to a screen.
+    template <class W>
+    static QSize designedSize()
+    {
+        W probe;
+        probe.ensurePolished();
+        if (!probe.testAttribute(Qt::WA_Resized))
+            probe.adjustSize();
+        return probe.size();
     }
 
     // The part of a window's inner area that shows on the screen as the window draws itself
@@ -383,33 +400,64 @@ private slots:
     }
 
     // The windows opened from the main window that neither store a position nor are placed
-    // beside a control open inside the screen (1400x900 here), centred on the main window
-    // wherever that stands.
+    // beside a control open inside the screen, centred on the main window wherever that
+    // stands. The main window opens at its stored or designed size where that fits on the
+    // screen, and so does every window it opens; one larger than the screen is cut down to it,
+    // never below its minimum, and placed inside it. Run on a 1400x900 screen, and for the
+    // smaller screens on 1024x768 and 800x600 as well.
     void unplacedWindowsOpenInsideTheScreen_data()
     {
         QTest::addColumn<QRect>("mainOuter"); // empty: no layout file, as at the first start
+        const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
         QTest::newRow("first start") << QRect();
-        QTest::newRow("main window high on the left") << QRect(20, 20, 900, 600);
-        QTest::newRow("main window low on the screen") << QRect(150, 420, 1124, 470);
-        QTest::newRow("main window at the right edge") << QRect(820, 150, 570, 700);
+        if (screen.width() >= 1400) {
+            QTest::newRow("main window high on the left") << QRect(20, 20, 900, 600);
+            QTest::newRow("main window low on the screen") << QRect(150, 420, 1124, 470);
+            QTest::newRow("main window at the right edge") << QRect(820, 150, 570, 700);
+        } else {
+            QTest::newRow("main window high on the left") << QRect(10, 10, screen.width() * 3 / 4, screen.height() * 2 / 3);
+            QTest::newRow("main window low on the screen") << QRect(40, screen.height() / 3, screen.width() - 80,
+                                                                    screen.height() - screen.height() / 3 - 10);
+            QTest::newRow("main window at the right edge") << QRect(screen.width() / 2, 40, screen.width() / 2,
+                                                                    screen.height() - 60);
+        }
+        QTest::newRow("layout as large as the screen") << QRect(QPoint(0, 0), screen);
+        QTest::newRow("layout of a larger screen") << QRect(100, 80, 1124, 770);
     }
     void unplacedWindowsOpenInsideTheScreen()
     {
         QFETCH(QRect, mainOuter);
-        QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1400, 900));
+        const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+        QVERIFY2(screen == QSize(1400, 900) || screen == QSize(1024, 768) || screen == QSize(800, 600),
+                 "a screen of 1400x900, 1024x768 or 800x600 (TRELVO_X_SCREEN)");
         QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
             "INSERT INTO total (pro_name, group_name, maeip_cost, maechul_date, maechul_cost, maechul_usecost)"
             " VALUES ('사과', '과일', 1000, '2024-03-05', 1500, 0), ('배', '과일', 2000, '2024-03-06', 2600, 0);")));
         if (!mainOuter.isEmpty())
             QVERIFY(writeLayout(mainOuter));
+        const QSize graphSize = designedSize<FrmNVGraph>();
+        const QSize callListSize = designedSize<FrmTelList>();
+        const QSize smsSize = designedSize<FrmEasySMS>();
         auto w = start();
         QVERIFY(w);
+        const QSize designed = w->size();
         w->show();
         QVERIFY(testsupport::waitForFramed(w.get()));
         const QRect main = w->frameGeometry();
         const QRect area = w->screen()->availableGeometry();
         // The main window, the first window of the desktop, is placed by the window manager.
-        QVERIFY2(area.contains(main), "the main window opens inside the screen");
+        QVERIFY2(area.contains(main), qPrintable(QStringLiteral("the main window opens inside the screen, not at %1,%2 %3x%4")
+                                                     .arg(main.x()).arg(main.y()).arg(main.width()).arg(main.height())));
+        if (mainOuter.isEmpty()) {
+            QCOMPARE(main.size(), (designed + main.size() - w->size()).boundedTo(area.size()));
+        } else if (area.contains(mainOuter)) {
+            QCOMPARE(main, mainOuter); // a stored layout that fits is kept exactly
+        } else {
+            const QSize size = mainOuter.size().boundedTo(area.size());
+            QCOMPARE(main.size(), size);
+            QCOMPARE(main.topLeft(), QPoint(qBound(area.left(), mainOuter.x(), area.right() + 1 - size.width()),
+                                            qBound(area.top(), mainOuter.y(), area.bottom() + 1 - size.height())));
+        }
         QString why;
 
         w->btnGraph->click();
@@ -417,18 +465,18 @@ private slots:
         QVERIFY2(opensInside(analysis, main, why), qPrintable(why));
         const QRect analysisAt = analysis->frameGeometry();
         analysis->btnGraph->click();
-        QVERIFY2(opensInside(analysis->GraphWindow(), main, why), qPrintable(why));
+        QVERIFY2(opensInside(analysis->GraphWindow(), main, why, graphSize), qPrintable(why));
         // The analysis window, kept above the graph now, stays where it opened.
         QVERIFY(testsupport::waitForFramed(analysis));
         QCOMPARE(analysis->frameGeometry(), analysisAt);
 
         w->cmdTelList->click();
-        QVERIFY2(opensInside(FrmTelList::Instance(), main, why), qPrintable(why));
+        QVERIFY2(opensInside(FrmTelList::Instance(), main, why, callListSize), qPrintable(why));
 
         FrmEasySMS::SetControlFactory([] { return std::make_unique<OnlineSMS>(); });
         w->cmdSMS->click();
         FrmEasySMS::SetControlFactory({});
-        QVERIFY2(opensInside(FrmEasySMS::Instance(), main, why), qPrintable(why));
+        QVERIFY2(opensInside(FrmEasySMS::Instance(), main, why, smsSize), qPrintable(why));
 
         QVERIFY(closeWindow(w.get()));
         // The windows closed with it are gone before the next session.
@@ -463,10 +511,12 @@ private slots:
             if (!d || !d->isVisible())
                 return;
             poll.stop();
+            QElapsedTimer tt; tt.start();
             if (testsupport::waitForFramed(d)) {
                 QTest::qWait(200);
                 shown[QString::fromLatin1(d->metaObject()->className())] = shownFraction(d);
-            }
+                qWarning() << "FRAMED" << d->metaObject()->className() << tt.elapsed();
+            } else qWarning() << "NOTFRAMED" << d->metaObject()->className() << d->frameGeometry() << d->geometry() << d->isVisible() << d->windowHandle()->isExposed();
             d->reject();
         });
         poll.start(50);
