@@ -57,6 +57,17 @@ inline QString upgradedMainSchema()
     return s;
 }
 
+// n vouchers of one kind (상품1 ... 상품n, bought from party 7 for 1,000 and sold to party
+// 40000), as an SQL script for runSqlScript.
+inline QString sameVouchersSql(int n)
+{
+    return QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
+                          " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
+                          " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
+                          " SELECT '2024-03-05', 0, '상품' || i, 'CPU', 7, '공급사', 1000, '2024-03-10', 40000, '김상회', 0, 0 FROM n;")
+        .arg(n);
+}
+
 inline bool makeDatabase(const QString& path, const QString& schema, const QString& data = QString())
 {
     return testsupport::runSqlScript(path, schema + data);

@@ -214,11 +214,7 @@ private slots:
         QVERIFY(gDB == nullptr);
         QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
             "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES"
-            " (40001, '숨은상회', '', '', '', '', '');"
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40)"
-            " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
-            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
-            " SELECT '2024-03-05', 0, '상품' || i, 'CPU', 7, '공급사', 1000, '2024-03-10', 40000, '김상회', 0, 0 FROM n;")));
+            " (40001, '숨은상회', '', '', '', '', '');") + ledgertest::sameVouchersSql(40)));
         auto w = start(true);
         QVERIFY(w);
         platform::SpreadGrid* g = w->spList;
@@ -275,12 +271,8 @@ private slots:
     void voucherAddedWhileOthersWereHiddenIsNotDeleted()
     {
         QVERIFY(gDB == nullptr);
-        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
-            "INSERT INTO product (name) VALUES ('TV');"
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5)"
-            " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
-            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
-            " SELECT '2024-03-05', 0, '상품' || i, 'CPU', 7, '공급사', 1000, '2024-03-10', 40000, '김상회', 0, 0 FROM n;")));
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral("INSERT INTO product (name) VALUES ('TV');")
+                                                      + ledgertest::sameVouchersSql(5)));
         auto w = start(true);
         QVERIFY(w);
         platform::SpreadGrid* g = w->spList;

@@ -101,14 +101,7 @@ class tst_print : public QObject, ledgertest::MainWindowFixture {
             for (const auto& r : page.runs) {
                 if (r.text != first)
                     continue;
-                QList<testsupport::DrawnTextRun> line;
-                for (const auto& o : page.runs)
-                    if (std::abs(o.box.center().y() - r.box.center().y()) < 1)
-                        line << o;
-                std::sort(line.begin(), line.end(), [](const auto& a, const auto& b) { return a.box.left() < b.box.left(); });
-                QStringList texts;
-                for (const auto& o : line)
-                    texts << o.text;
+                const QStringList texts = testsupport::textsOnLineOf(page.runs, r);
                 // date, 품명, [매입처명], 매입금액, 판매일자, [판매처명], 판매금액, 판매경비; the
                 // captions and amounts are told apart by their digits or the mark
                 QStringList amounts;

@@ -572,11 +572,7 @@ private slots:
     // first key typed brings the cell back into view.
     void scrollBarsMoveTheViewOnly()
     {
-        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40)"
-            " INSERT INTO total (maeip_date, pro_code, pro_name, group_name, maeip_code, maeip_name, maeip_cost,"
-            " maechul_date, maechul_code, maechul_name, maechul_cost, maechul_usecost)"
-            " SELECT '2024-03-05', 0, '상품' || i, 'CPU', 7, '공급사', 1000, '2024-03-10', 40000, '김상회', 0, 0 FROM n;")));
+        QVERIFY(testsupport::runSqlScript(dbFile, ledgertest::sameVouchersSql(40)));
         auto w = start(true);
         QVERIFY(w);
         QVERIFY(testsupport::waitForFramed(w.get()));

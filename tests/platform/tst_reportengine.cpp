@@ -45,20 +45,23 @@ platform::ReportRows numberedRows(int n)
     return rows;
 }
 
+// 150 rows for the report's table t: several pages.
+QString itemsOverSeveralPages()
+{
+    QString inserts;
+    for (int i = 1; i <= 150; ++i)
+        inserts += QStringLiteral("INSERT INTO t VALUES ('품목 %1', %2, %1);").arg(i).arg(i * 1000);
+    return inserts;
+}
+
 // The texts the report draws on the line that begins with first (the totals line: its caption),
 // from left to right.
 QStringList drawnLine(const QList<testsupport::DrawnTextRun>& runs, const QString& first)
 {
-    QList<testsupport::DrawnTextRun> line;
+    QStringList out;
     for (const auto& r : runs)
         if (r.text == first)
-            for (const auto& o : runs)
-                if (std::abs(o.box.center().y() - r.box.center().y()) < 1)
-                    line << o;
-    std::sort(line.begin(), line.end(), [](const auto& a, const auto& b) { return a.box.left() < b.box.left(); });
-    QStringList out;
-    for (const auto& r : line)
-        out << r.text;
+            out << testsupport::textsOnLineOf(runs, r);
     return out;
 }
 
@@ -275,10 +278,7 @@ private slots:
     {
         QFETCH(bool, fullFileSystem);
         QFETCH(bool, olderFile);
-        QString inserts;
-        for (int i = 1; i <= 150; ++i)
-            inserts += QStringLiteral("INSERT INTO t VALUES ('품목 %1', %2, %1);").arg(i).arg(i * 1000);
-        const QString data = dataFile(inserts);
+        const QString data = dataFile(itemsOverSeveralPages());
         platform::ReportEngine engine;
         engine.SetReportFileName(reportFile());
         engine.SetDataFiles(0, data);
@@ -517,10 +517,7 @@ private slots:
 
     void runToPdf()
     {
-        QString inserts;
-        for (int i = 1; i <= 150; ++i)
-            inserts += QStringLiteral("INSERT INTO t VALUES ('품목 %1', %2, %1);").arg(i).arg(i * 1000);
-        const QString data = dataFile(inserts);
+        const QString data = dataFile(itemsOverSeveralPages());
         platform::ReportEngine engine;
         engine.SetReportFileName(reportFile());
         engine.SetDataFiles(0, data);

@@ -10,7 +10,10 @@
 #include <QRectF>
 #include <QString>
 #include <QWidget>
+#include <QStringList>
+#include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace testsupport {
 
@@ -79,6 +82,20 @@ private:
     QSize m_size;
     Engine m_engine;
 };
+
+// The texts drawn on the line of run at (the runs whose middle lies at its height), left to right.
+inline QStringList textsOnLineOf(const QList<DrawnTextRun>& runs, const DrawnTextRun& at)
+{
+    QList<DrawnTextRun> line;
+    for (const auto& o : runs)
+        if (std::abs(o.box.center().y() - at.box.center().y()) < 1)
+            line << o;
+    std::sort(line.begin(), line.end(), [](const auto& a, const auto& b) { return a.box.left() < b.box.left(); });
+    QStringList texts;
+    for (const auto& o : line)
+        texts << o.text;
+    return texts;
+}
 
 // The text runs widget w draws (its children left out), in w's coordinates.
 inline QList<DrawnTextRun> drawnText(QWidget* w)
