@@ -141,7 +141,7 @@ protected:
 private:
     void fitToFrame()
     {
-        const QSize extra = m_frm->frameGeometry().size() - m_frm->geometry().size();
+        const QSize extra = OuterGeometry(m_frm).size() - m_frm->geometry().size();
         if (extra.width() == 0 && extra.height() == 0)
             return; // no frame yet
         done(); // once: the fitting below raises events of its own
@@ -153,8 +153,8 @@ private:
                 size.setHeight(qMax(0, size.height() - extra.height()));
             if (size != m_frm->size())
                 m_frm->resize(size);
-            if (m_fixPos && m_frm->frameGeometry().topLeft() != m_pos)
-                m_frm->move(m_pos);
+            if (m_fixPos && OuterGeometry(m_frm).topLeft() != m_pos)
+                MoveOuterTo(m_frm, m_pos);
         }
     }
 
@@ -259,7 +259,7 @@ void LoadFormIni(QWidget* frm, bool bNoSize, const QString& sSuffix)
     const double ty = TwipsPerPixelY();
     const QRect desktop = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->virtualGeometry()
                                                            : QRect(0, 0, 1 << 20, 1 << 20);
-    QPoint pos = frm->frameGeometry().topLeft();
+    QPoint pos = OuterGeometry(frm).topLeft();
     bool moved = false;
     double v = 0;
     int px = 0;
@@ -274,12 +274,12 @@ void LoadFormIni(QWidget* frm, bool bNoSize, const QString& sSuffix)
         moved = true;
     }
     if (moved)
-        frm->move(pos);
+        MoveOuterTo(frm, pos);
     bool width = false;
     bool height = false;
     if (!bNoSize)
         loadSizeAndState(frm, ini, tx, ty, width, height);
-    const bool frameKnown = frm->frameGeometry().size() != frm->geometry().size();
+    const bool frameKnown = OuterGeometry(frm).size() != frm->geometry().size();
     if ((moved || width || height) && frm->isWindow() && !frm->isVisible() && !frameKnown)
         new OuterSizeFixer(frm, width, height, moved, pos);
 
@@ -296,7 +296,7 @@ void loadSizeAndState(QWidget* frm, const platform::IniFile& ini, double tx, dou
     double v = 0;
     int px = 0;
     // Width and Height are the outer size; the frame's share is taken off for resize().
-    const QSize frameExtra = frm->frameGeometry().size() - frm->geometry().size();
+    const QSize frameExtra = OuterGeometry(frm).size() - frm->geometry().size();
     QSize size = frm->size();
     if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Width")), &v) && toPixels(v, tx, px)) {
         size.setWidth(qMax(0, px - frameExtra.width()));
@@ -352,7 +352,7 @@ void SaveFormIni(QWidget* frm, const QString& sSuffix)
         return;
     ini.setValue(kPosition, QStringLiteral("WindowState"), QString::number(maximised ? 2 : 0));
     if (!maximised) {
-        const QRect outer = frm->frameGeometry();
+        const QRect outer = OuterGeometry(frm);
         const double tx = TwipsPerPixelX();
         const double ty = TwipsPerPixelY();
         ini.setValue(kPosition, QStringLiteral("Left"), singleText(outer.x() * tx));

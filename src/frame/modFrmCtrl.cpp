@@ -98,6 +98,26 @@ QRect availableArea(const QWidget* w)
     return s ? s->availableGeometry() : QRect();
 }
 
+} // namespace
+
+QRect OuterGeometry(const QWidget* frm)
+{
+    if (!frm)
+        return QRect();
+    if (frm->isWindow() && frm->testAttribute(Qt::WA_WState_Created))
+        if (const QWindow* h = frm->windowHandle(); h && h->handle())
+            return h->frameGeometry();
+    return frm->frameGeometry();
+}
+
+void MoveOuterTo(QWidget* frm, const QPoint& pos)
+{
+    if (frm)
+        frm->move(frm->pos() + (pos - OuterGeometry(frm).topLeft()));
+}
+
+namespace {
+
 // Whether the window manager has put its frame around the window. Asked of the window system's
 // window: the widget keeps the first answer it gets until it is moved, and asked too early that
 // answer is "no frame".
@@ -149,7 +169,7 @@ bool fitInto(QWidget* w, const QRect& outer, const QRect& area, bool inside, boo
     if ((cut || inside) && mayMove) {
         const QPoint at = ComputeInsidePosition(QRect(outer.topLeft(), size), area);
         if (at != outer.topLeft())
-            w->move(at);
+            MoveOuterTo(w, at);
     }
     return cut;
 }
@@ -214,7 +234,7 @@ private:
             return;
         }
         const QRect area = availableArea(m_w);
-        const QRect outer = m_w->windowHandle()->frameGeometry();
+        const QRect outer = OuterGeometry(m_w);
         const bool fits = outer.width() <= area.width() && outer.height() <= area.height();
         if (fits && (!m_cut || area.contains(outer))) {
             finish();
@@ -296,7 +316,7 @@ void PlaceUnplacedForm(QWidget* frm)
     // that frame is known only from there.
     QMargins frame;
     if (mainShown) {
-        const QRect outer = main->frameGeometry();
+        const QRect outer = OuterGeometry(main);
         const QRect inner = main->geometry();
         frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
                          outer.bottom() - inner.bottom());
@@ -308,10 +328,10 @@ void PlaceUnplacedForm(QWidget* frm)
         l->activate(); // its minimum size
     const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
     const QRect outer = ComputeOpeningGeometry(frm->size() + extra, frm->minimumSize() + extra,
-                                               mainShown ? main->frameGeometry() : QRect(), area);
+                                               mainShown ? OuterGeometry(main) : QRect(), area);
     if (outer.size() != frm->size() + extra)
         frm->resize(outer.size() - extra);
-    frm->move(outer.topLeft());
+    MoveOuterTo(frm, outer.topLeft());
 }
 
 double TwipsPerPixelX()
@@ -336,12 +356,12 @@ void SetFormPosition(QWidget* frm, QWidget* ctlAnchor, long lHMode, long lVMode,
     QRect anchor;
     if (ctlAnchor)
         anchor = QRect(ctlAnchor->mapToGlobal(QPoint(0, 0)), ctlAnchor->size());
-    QSize formSize = frm->frameGeometry().size();
+    QSize formSize = OuterGeometry(frm).size();
     if (!frm->isVisible() && !frm->testAttribute(Qt::WA_WState_Created))
         formSize = frm->size();
     const QPoint p = ComputeFormPosition(ctlAnchor != nullptr, anchor, formSize, screen, lHMode, lVMode,
                                          long(lXOff / TwipsPerPixelX()), long(lYOff / TwipsPerPixelY()));
-    frm->move(p); // move() places the outer frame of a top-level window
+    MoveOuterTo(frm, p);
 }
 
 namespace {

@@ -44,6 +44,15 @@ QRect ComputeOpeningGeometry(const QSize& outerSize, const QSize& minimumOuter, 
 // larger than the area keeps its top-left corner in the area.
 QPoint ComputeInsidePosition(const QRect& outer, const QRect& area);
 
+// The outer frame of a window on the screen, as the window system last told it (the widget's
+// own geometry for a window not yet made or a control inside a window). Qt's widget keeps a
+// copy of the frame taken at its last move or resize, which stays "no frame" when the window
+// manager announces the frame only after that.
+QRect OuterGeometry(const QWidget* frm);
+// Moves a window so that its outer frame's top-left corner is at pos (QWidget::move() goes by
+// the widget's copy of the frame).
+void MoveOuterTo(QWidget* frm, const QPoint& pos);
+
 // Places a top-level window that is about to be shown for the first time and that nothing
 // has placed yet (no stored layout, no SetFormPosition, no move) as ComputeOpeningGeometry
 // says, centred on the main window ("frmMain") when that is shown, and cut down to the

@@ -148,7 +148,7 @@ class tst_x_frmMain : public QObject, ledgertest::MainWindowFixture {
             return false;
         }
         const QRect area = w->screen()->availableGeometry();
-        const QRect got = w->frameGeometry();
+        const QRect got = testsupport::frameOf(w);
         const QSize frame = got.size() - w->size();
         const QPoint want = expectedOpening(main, got.size(), area);
         const QSize wantSize = designed.isValid()
@@ -231,7 +231,7 @@ private slots:
             QVERIFY(w);
             w->show();
             QVERIFY(testsupport::waitForFramed(w.get()));
-            QCOMPARE(w->frameGeometry(), outer);
+            QCOMPARE(testsupport::frameOf(w.get()), outer);
             QVERIFY(closeWindow(w.get()));
             QCOMPARE(fileBytes(ini), before);
         }
@@ -288,7 +288,7 @@ private slots:
             QVERIFY(w);
             w->show();
             QVERIFY(testsupport::waitForFramed(w.get()));
-            QCOMPARE(w->frameGeometry(), QRect(movedTo, outer.size()));
+            QCOMPARE(testsupport::frameOf(w.get()), QRect(movedTo, outer.size()));
             QVERIFY(closeWindow(w.get()));
         }
     }
@@ -304,7 +304,7 @@ private slots:
             w->show();
             QVERIFY(testsupport::waitForFramed(w.get()));
             QVERIFY(testsupport::resizeByWindowManager(w.get(), resizedTo));
-            left = w->frameGeometry();
+            left = testsupport::frameOf(w.get());
             QVERIFY(closeWindow(w.get()));
         }
         QCOMPARE(left.size(), resizedTo);
@@ -317,7 +317,7 @@ private slots:
             QVERIFY(w);
             w->show();
             QVERIFY(testsupport::waitForFramed(w.get()));
-            QCOMPARE(w->frameGeometry(), left);
+            QCOMPARE(testsupport::frameOf(w.get()), left);
             QVERIFY(closeWindow(w.get()));
         }
     }
@@ -358,7 +358,7 @@ private slots:
                 for (int v : {sideways->maximum(), 0}) {
                     sideways->setValue(v);
                     QTest::qWait(100);
-                    const QRect f = w->frameGeometry();
+                    const QRect f = testsupport::frameOf(w.get());
                     w->screen()->grabWindow(0, f.x(), f.y(), f.width(), f.height())
                         .save(QStringLiteral("%1/totals-%2px-%3.png").arg(shots).arg(width).arg(v ? "right" : "left"));
                 }
@@ -443,7 +443,7 @@ private slots:
         const QSize designed = w->size();
         w->show();
         QVERIFY(testsupport::waitForFramed(w.get()));
-        const QRect main = w->frameGeometry();
+        const QRect main = testsupport::frameOf(w.get());
         const QRect area = w->screen()->availableGeometry();
         // The main window, the first window of the desktop, is placed by the window manager.
         QVERIFY2(area.contains(main), qPrintable(QStringLiteral("the main window opens inside the screen, not at %1,%2 %3x%4")
@@ -463,12 +463,12 @@ private slots:
         w->btnGraph->click();
         auto* analysis = qobject_cast<FrmTradeGraph*>(platform::FormRegistry::instance().find(QStringLiteral("FrmTradeGraph")));
         QVERIFY2(opensInside(analysis, main, why), qPrintable(why));
-        const QRect analysisAt = analysis->frameGeometry();
+        const QRect analysisAt = testsupport::frameOf(analysis);
         analysis->btnGraph->click();
         QVERIFY2(opensInside(analysis->GraphWindow(), main, why, graphSize), qPrintable(why));
         // The analysis window, kept above the graph now, stays where it opened.
         QVERIFY(testsupport::waitForFramed(analysis));
-        QCOMPARE(analysis->frameGeometry(), analysisAt);
+        QCOMPARE(testsupport::frameOf(analysis), analysisAt);
 
         w->cmdTelList->click();
         QVERIFY2(opensInside(FrmTelList::Instance(), main, why, callListSize), qPrintable(why));
@@ -511,12 +511,10 @@ private slots:
             if (!d || !d->isVisible())
                 return;
             poll.stop();
-            QElapsedTimer tt; tt.start();
             if (testsupport::waitForFramed(d)) {
                 QTest::qWait(200);
                 shown[QString::fromLatin1(d->metaObject()->className())] = shownFraction(d);
-                qWarning() << "FRAMED" << d->metaObject()->className() << tt.elapsed();
-            } else qWarning() << "NOTFRAMED" << d->metaObject()->className() << d->frameGeometry() << d->geometry() << d->isVisible() << d->windowHandle()->isExposed();
+            }
             d->reject();
         });
         poll.start(50);
@@ -592,7 +590,7 @@ private slots:
             if (shots.isEmpty())
                 return;
             QTest::qWait(200); // drawn on the screen
-            const QRect f = w->frameGeometry();
+            const QRect f = testsupport::frameOf(w.get());
             w->screen()->grabWindow(0, f.x(), f.y(), f.width(), f.height())
                 .save(QStringLiteral("%1/scroll-%2.png").arg(shots, name));
         };

@@ -12,6 +12,14 @@ namespace testsupport {
 // Shows nothing; waits until the window is exposed and the window manager has put its frame
 // around it and stopped moving it. False when that does not happen.
 bool waitForFramed(QWidget* w);
+// The window's outer frame as the window system last told it. Qt's widget keeps a copy of
+// its own, taken at its last move or resize, that can miss a frame announced later.
+QRect frameOf(const QWidget* w);
+// Brings about what happens when the window manager announces the frame of a framed window
+// only after Qt has handled a move of it: the window is moved while the frame is announced
+// as none, and the frame is announced again afterwards. The widget's copy is then "no frame"
+// while the window system knows the frame. False when that state could not be reached.
+bool leaveWidgetsFrameBehind(QWidget* w);
 // Asks the window manager to move the window's frame to pos (as a drag by the user does)
 // and waits until the window has arrived there. False when it does not.
 bool moveByWindowManager(QWidget* w, const QPoint& pos);
