@@ -107,9 +107,8 @@ private slots:
 
     // The grid menu's "only subtotals" on the started main window, in the state it is in: the
     // editor open on the blank last row, the list scrolled to the bottom. The list has no
-    // subtotal rows: the item hides every row, and the next time shows them again. Hiding and
-    // showing are timed each on its own with 8,000 and with 32,000 vouchers: four times the
-    // vouchers take at most six times as long.
+    // subtotal rows: the item hides every row, and the next time shows them again, with 8,000
+    // and with 32,000 vouchers. The times are reported (bench-grid compares them).
     void onlySubtotalsOnALargeLedger()
     {
         QVERIFY(gDB == nullptr);
@@ -174,14 +173,10 @@ private slots:
                 grid->SetRow(1);
                 QCOMPARE(grid->CellType(), int(platform::SpreadGrid::CellTypeCurrency));
             }
-        // further rounds for the large ledger only while one is over the limit (a busy machine)
-        auto within = [&] { return large.hide <= 6 * small.hide && large.show <= 6 * small.show; };
-        for (int i = 0; i < 6 && (i < 3 || !within()); ++i)
+        for (int i = 0; i < 3; ++i)
             QVERIFY(round(large));
         qInfo("item 07 on the main window: hide %.1f ms / %.1f ms, show %.1f ms / %.1f ms (8000 / 32000 vouchers)",
               small.hide / 1e6, large.hide / 1e6, small.show / 1e6, large.show / 1e6);
-        QVERIFY2(large.hide <= 6 * small.hide, "hiding");
-        QVERIFY2(large.show <= 6 * small.show, "showing");
     }
 
     // A row hidden by the grid menu's subtotal items (06 hides the rows tagged as subtotals,
