@@ -104,8 +104,10 @@ QRect OuterGeometry(const QWidget* frm)
 {
     if (!frm)
         return QRect();
-    if (frm->isWindow() && frm->testAttribute(Qt::WA_WState_Created))
-        if (const QWindow* h = frm->windowHandle(); h && h->handle())
+    // A hidden window has no frame on the screen (the window manager takes it back); the
+    // widget's copy then holds the last one, which is what it will get again.
+    if (frm->isWindow() && frm->isVisible())
+        if (const QWindow* h = frm->windowHandle(); h && h->handle() && h->frameMargins() != QMargins())
             return h->frameGeometry();
     return frm->frameGeometry();
 }

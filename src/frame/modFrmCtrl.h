@@ -45,9 +45,9 @@ QRect ComputeOpeningGeometry(const QSize& outerSize, const QSize& minimumOuter, 
 QPoint ComputeInsidePosition(const QRect& outer, const QRect& area);
 
 // The outer frame of a window on the screen, as the window system last told it (the widget's
-// own geometry for a window not yet made or a control inside a window). Qt's widget keeps a
-// copy of the frame taken at its last move or resize, which stays "no frame" when the window
-// manager announces the frame only after that.
+// own geometry for a hidden or unframed window, or a control inside a window). Qt's widget
+// keeps a copy of the frame taken at its last move or resize, which stays "no frame" when the
+// window manager announces the frame only after that, as it does for a window shown again.
 QRect OuterGeometry(const QWidget* frm);
 // Moves a window so that its outer frame's top-left corner is at pos (QWidget::move() goes by
 // the widget's copy of the frame).

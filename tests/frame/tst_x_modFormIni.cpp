@@ -127,6 +127,28 @@ private slots:
         LoadFormIni(&w, false);
         QTRY_COMPARE(testsupport::frameOf(&w), QRect(QPoint(300, 220), frame.size()));
     }
+
+    // A window hidden and shown again gets its frame that way each time: its layout is read
+    // into it while hidden, and saved once it is back.
+    void aWindowShownAgainKeepsItsFrame()
+    {
+        QVERIFY(writeLayout(QRect(240, 160, 404, 350)));
+        PlainWindow w;
+        LoadFormIni(&w, false);
+        w.show();
+        QVERIFY(testsupport::waitForFramed(&w));
+        const QRect frame = testsupport::frameOf(&w);
+        for (const QPoint to : {QPoint(280, 190), QPoint(200, 150)}) {
+            w.hide();
+            QVERIFY(writeLayout(QRect(to, frame.size())));
+            LoadFormIni(&w, false);
+            w.show();
+            QVERIFY(testsupport::waitForFramed(&w));
+            QCOMPARE(testsupport::frameOf(&w), QRect(to, frame.size()));
+            SaveFormIni(&w);
+            QCOMPARE(storedPixels(), QRect(to, frame.size()));
+        }
+    }
 };
 
 QTEST_MAIN(tst_x_modFormIni)
