@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev sqlite3
           fonts-nanum xvfb xauth tar gzip
-          qt6-qpa-plugins qt6-translations-l10n openbox wmctrl)
+          qt6-qpa-plugins qt6-translations-l10n openbox wmctrl libx11-6 libxtst6)
 
 install_missing() {
     local missing=()
