@@ -247,14 +247,10 @@ private slots:
         QFETCH(bool, fullFileSystem);
         putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
         const QString full = env->path(QStringLiteral("full"));
-        std::unique_ptr<testsupport::SmallFileSystem> disk;
-        if (fullFileSystem) {
-            disk = std::make_unique<testsupport::SmallFileSystem>(full, "8k");
-            if (!disk->ok())
-                QSKIP(qPrintable(disk->why()));
-        } else {
-            QVERIFY(QDir().mkpath(full));
-        }
+        auto disk = std::make_unique<testsupport::SmallFileSystem>(full, fullFileSystem ? "8k" : nullptr);
+        QVERIFY2(disk->ok() || fullFileSystem, qPrintable(disk->why()));
+        if (!disk->ok())
+            QSKIP(qPrintable(disk->why()));
         const QString cut = QDir(full).filePath(QStringLiteral("ledger.pdf"));
         const QString good = env->path(QStringLiteral("ledger.pdf"));
         auto w = start();

@@ -13,18 +13,24 @@
 
 namespace testsupport {
 
-// A tmpfs of `size` ("16k") mounted on folder (made when missing) for the life of the object.
-// ok() is false, and why() says why, where mounting is not allowed.
+// A tmpfs of `size` ("16k") mounted on folder (made when missing) for the life of the object;
+// with no size, the folder alone, on the disk it lies on. ok() is false, and why() says why,
+// where mounting is not allowed.
 class SmallFileSystem {
 public:
     SmallFileSystem(const QString& folder, const char* size) : m_folder(folder)
     {
-        QDir().mkpath(folder);
+        if (!QDir().mkpath(folder))
+            m_why = QStringLiteral("the folder %1 cannot be made").arg(folder);
+        if (!size) {
+            m_ok = m_why.isEmpty();
+            return;
+        }
         const QByteArray options = QByteArray("size=") + size;
         if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) != 0)
             m_why = QStringLiteral("no tmpfs can be mounted on %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
         else
-            m_mounted = true;
+            m_ok = m_mounted = true;
     }
     ~SmallFileSystem()
     {
@@ -33,13 +39,14 @@ public:
     }
     SmallFileSystem(const SmallFileSystem&) = delete;
     SmallFileSystem& operator=(const SmallFileSystem&) = delete;
-    bool ok() const { return m_mounted; }
+    bool ok() const { return m_ok; }
     QString why() const { return m_why; }
 
 private:
     QString m_folder;
     QString m_why;
     bool m_mounted = false;
+    bool m_ok = false;
 };
 
 // Files of this process cannot grow past `bytes` while the object lives.
