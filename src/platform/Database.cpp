@@ -12,6 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>

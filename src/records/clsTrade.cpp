@@ -186,7 +186,8 @@ void clsTrade::SumPerTrader(RecordsetPtr& recObj)
         return;
     QString sql = QStringLiteral(
                       "SELECT %1.CCode AS CuCode, Last(Trader.C_Name) AS CuName, AMOUNTSUM(%1.TradeKum) AS STrade, "
-                      "AMOUNTSUM(%1.VatKum) AS SVat, AMOUNTSUM(%1.DC) AS SDC, AMOUNTSUM(%1.SumKum) AS SSum, %1.DealDate AS DDate "
+                      "AMOUNTSUM(%1.VatKum) AS SVat, AMOUNTSUM(%1.DC) AS SDC, AMOUNTSUM(%1.SumKum) AS SSum, "
+                      "%1.DealDate AS DDate "
                       "FROM %1 LEFT JOIN Trader ON %1.CCode = Trader.Code ")
                       .arg(t);
     QVariantList params;
@@ -267,7 +268,8 @@ void clsTrade::SumPerCharge(RecordsetPtr& recObj, const QString& SCODE, const QS
     sql += conditions(t);
     sql += QStringLiteral("GROUP BY Mid(%1.DealDate, 6, 2), %1.Charge, %1.CCode ").arg(t);
     sql += QStringLiteral("UNION ");
-    sql += QStringLiteral("SELECT Mid(%1.DealDate, 6, 2), 2 AS Gubun, %1.Charge, %1.CCode, AMOUNTSUM(%1.TradeKum) FROM %1 ")
+    sql += QStringLiteral("SELECT Mid(%1.DealDate, 6, 2), 2 AS Gubun, %1.Charge, %1.CCode, AMOUNTSUM(%1.TradeKum) "
+                          "FROM %1 ")
                .arg(p);
     sql += conditions(p);
     sql += QStringLiteral("GROUP BY Mid(%1.DealDate, 6, 2), %1.Charge, %1.CCode ").arg(p);

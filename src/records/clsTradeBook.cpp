@@ -375,13 +375,13 @@ qint64 clsTradeBook::RetNonKum(const QString& sDate1, const QString& sDate2)
     return checkedSum({InitPrevKum(), trades}, {payments});
 }
 
-qint64 clsTradeBook::monthSum(const QString& column)
+qint64 clsTradeBook::monthSum(const QString& column, const QString& alias)
 {
     if (book().isEmpty())
         return 0;
     QVariant v;
-    readValue(QStringLiteral("SELECT AMOUNTSUM(%2) FROM %1 WHERE CCode = ? AND DealDate BETWEEN ? AND ? "
-                             "AND NOT DealDate LIKE ?").arg(book(), column)
+    readValue(QStringLiteral("SELECT AMOUNTSUM(%2) AS %3 FROM %1 WHERE CCode = ? AND DealDate BETWEEN ? AND ? "
+                             "AND NOT DealDate LIKE ?").arg(book(), column, alias)
                   + QLatin1String(dao::kLikeEscape),
               {m_sCCode, year() + QLatin1Char('-') + month() + QStringLiteral("-01"), GetLastDate(year(), month()),
                dao::likeEscape(year()) + QStringLiteral("-%-00")},
@@ -391,12 +391,12 @@ qint64 clsTradeBook::monthSum(const QString& column)
 
 qint64 clsTradeBook::SumTradeKum()
 {
-    return monthSum(QStringLiteral("SumKum"));
+    return monthSum(QStringLiteral("SumKum"), QStringLiteral("STrade"));
 }
 
 qint64 clsTradeBook::SumInOutKum()
 {
-    return monthSum(QStringLiteral("InOutKum"));
+    return monthSum(QStringLiteral("InOutKum"), QStringLiteral("SInOut"));
 }
 
 qint64 clsTradeBook::SumAnalysis(const QString& sDate1, const QString& sDate2)
@@ -405,7 +405,8 @@ qint64 clsTradeBook::SumAnalysis(const QString& sDate1, const QString& sDate2)
     if (b.isEmpty())
         return 0;
     QVariant v;
-    readValue(QStringLiteral("SELECT AMOUNTSUM(SumKum) AS SSum FROM %1 WHERE DealDate BETWEEN ? AND ? AND %2").arg(b, kNotOpening),
+    readValue(QStringLiteral("SELECT AMOUNTSUM(SumKum) AS SSum FROM %1 WHERE DealDate BETWEEN ? AND ? AND %2")
+                  .arg(b, kNotOpening),
               {sDate1, sDate2}, v);
     return storedAmount(v);
 }

@@ -93,7 +93,7 @@ private:
                       Amount128& trades, Amount128& payments);
     // Σ column of the party in the month of sDealDate (0 when not opened); each of the month
     // sums is a statement of its own, so one is never refused for the other's figure.
-    qint64 monthSum(const QString& column);
+    qint64 monthSum(const QString& column, const QString& alias);
 
     int m_byGubun = 0;
     QString m_SCODE, m_sCCode, m_sCName, m_sDealDate;
