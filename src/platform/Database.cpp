@@ -12,8 +12,11 @@
 #include <thread>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <string>
 
 namespace dao {
 
@@ -245,6 +248,197 @@ void digitsEndWithFunc(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int(ctx, 1);
 }
 
+// ---- amounts ---------------------------------------------------------------------------
+// The one rule by which a stored amount is read (readAmount below and the AMOUNTSUM
+// aggregates): Null and a text of blanks only are no amount; a whole number is itself; a
+// floating-point number, or a text that is a plain decimal number, is rounded to a whole
+// number, a half away from zero; what lies past the 64-bit range is out of range; any other
+// text, and a blob, is no number.
+
+constexpr double kAmountLow = -9223372036854775808.0; // -2^63
+constexpr double kAmountHigh = 9223372036854775808.0; // 2^63, the first number past the top
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+AmountKind amountFromDouble(double d, qint64& amount)
+{
+    if (!std::isfinite(d))
+        return AmountKind::OutOfRange;
+    const double r = std::round(d);
+    if (r < kAmountLow || r >= kAmountHigh)
+        return AmountKind::OutOfRange;
+    amount = qint64(r);
+    return AmountKind::Whole;
+}
+
+// A text digit by digit, never through a floating-point number: blanks around, an optional
+// sign, digits with an optional point and fraction, an optional exponent ("1500", " -12.5 ",
+// "1.5e3"). Thousands separators, currency signs and trailing words make no number.
+AmountKind amountFromText(const char* p, qsizetype n, qint64& amount)
+{
+    qsizetype i = 0;
+    while (i < n && isBlank(p[i]))
+        ++i;
+    while (n > i && isBlank(p[n - 1]))
+        --n;
+    if (i == n)
+        return AmountKind::Empty;
+    bool negative = false;
+    if (p[i] == '+' || p[i] == '-')
+        negative = p[i++] == '-';
+    std::string digits; // the digits of the mantissa without leading zeros
+    qsizetype seen = 0, fractionDigits = 0;
+    bool point = false;
+    for (; i < n; ++i) {
+        if (p[i] >= '0' && p[i] <= '9') {
+            ++seen;
+            if (point)
+                ++fractionDigits;
+            if (!digits.empty() || p[i] != '0')
+                digits += p[i];
+        } else if (p[i] == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (seen == 0)
+        return AmountKind::NotANumber;
+    qint64 exponent = 0;
+    if (i < n && (p[i] == 'e' || p[i] == 'E')) {
+        ++i;
+        bool negativeExponent = false;
+        if (i < n && (p[i] == '+' || p[i] == '-'))
+            negativeExponent = p[i++] == '-';
+        qsizetype expDigits = 0;
+        for (; i < n && p[i] >= '0' && p[i] <= '9'; ++i, ++expDigits)
+            exponent = std::min<qint64>(exponent * 10 + (p[i] - '0'), 1000000);
+        if (expDigits == 0)
+            return AmountKind::NotANumber;
+        if (negativeExponent)
+            exponent = -exponent;
+    }
+    if (i != n)
+        return AmountKind::NotANumber;
+    // value = digits * 10^scale
+    const qint64 scale = exponent - qint64(fractionDigits);
+    const qint64 len = qint64(digits.size());
+    unsigned __int128 magnitude = 0;
+    if (len > 0) {
+        if (len + scale > 19) // 10^19 or more: past the range
+            return AmountKind::OutOfRange;
+        const qint64 keep = len + std::min<qint64>(scale, 0); // digits before the point
+        for (qint64 k = 0; k < keep; ++k)
+            magnitude = magnitude * 10 + unsigned(digits[size_t(k)] - '0');
+        for (qint64 k = 0; k < scale; ++k)
+            magnitude *= 10;
+        if (keep >= 0 && keep < len && digits[size_t(keep)] >= '5')
+            magnitude += 1; // a half away from zero
+    }
+    const unsigned __int128 limit = (unsigned __int128)(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+    if (magnitude > limit)
+        return AmountKind::OutOfRange;
+    amount = negative ? qint64(quint64(0) - quint64(magnitude)) : qint64(magnitude);
+    return AmountKind::Whole;
+}
+
+AmountKind amountOfValue(sqlite3_value* v, qint64& amount)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL:
+        return AmountKind::Empty;
+    case SQLITE_INTEGER:
+        amount = sqlite3_value_int64(v);
+        return AmountKind::Whole;
+    case SQLITE_FLOAT:
+        return amountFromDouble(sqlite3_value_double(v), amount);
+    case SQLITE_TEXT:
+        return amountFromText(reinterpret_cast<const char*>(sqlite3_value_text(v)), sqlite3_value_bytes(v), amount);
+    default:
+        return AmountKind::NotANumber;
+    }
+}
+
+// AMOUNTSUM(x) and AMOUNTSUM128(x): the amounts of x added in 128 bits, so the order of the
+// rows never matters; see Database.h.
+struct AmountSumState {
+    __int128 total;
+    bool seen;
+    bool notANumber;
+    bool outOfRange;
+};
+
+void amountSumStep(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* st = static_cast<AmountSumState*>(sqlite3_aggregate_context(ctx, sizeof(AmountSumState)));
+    if (!st)
+        return;
+    qint64 amount = 0;
+    switch (amountOfValue(argv[0], amount)) {
+    case AmountKind::Empty:
+        return;
+    case AmountKind::Whole:
+        st->total += amount; // 2^64 rows would be needed to leave 128 bits
+        break;
+    case AmountKind::OutOfRange:
+        st->outOfRange = true;
+        break;
+    case AmountKind::NotANumber:
+        st->notANumber = true;
+        break;
+    }
+    st->seen = true;
+}
+
+// The verdict of a finished sum: false (and the error set) when it is no figure.
+bool amountSumFinal(sqlite3_context* ctx, AmountSumState*& st)
+{
+    st = static_cast<AmountSumState*>(sqlite3_aggregate_context(ctx, 0));
+    if (!st || !st->seen) {
+        sqlite3_result_null(ctx);
+        return false;
+    }
+    if (st->notANumber) { // before the range: the same verdict whatever the order of the rows
+        sqlite3_result_error(ctx, kAmountNotANumber, -1);
+        return false;
+    }
+    if (st->outOfRange) {
+        sqlite3_result_error(ctx, kAmountOverflow, -1);
+        return false;
+    }
+    return true;
+}
+
+bool fitsAmount(__int128 v)
+{
+    return v >= std::numeric_limits<qint64>::min() && v <= std::numeric_limits<qint64>::max();
+}
+
+void amountSumFinal64(sqlite3_context* ctx)
+{
+    AmountSumState* st = nullptr;
+    if (!amountSumFinal(ctx, st))
+        return;
+    if (!fitsAmount(st->total))
+        sqlite3_result_error(ctx, kAmountOverflow, -1);
+    else
+        sqlite3_result_int64(ctx, sqlite3_int64(st->total));
+}
+
+void amountSumFinal128(sqlite3_context* ctx)
+{
+    AmountSumState* st = nullptr;
+    if (!amountSumFinal(ctx, st))
+        return;
+    if (fitsAmount(st->total)) {
+        sqlite3_result_int64(ctx, sqlite3_int64(st->total));
+        return;
+    }
+    unsigned char bytes[16];
+    std::memcpy(bytes, &st->total, sizeof bytes);
+    sqlite3_result_blob(ctx, bytes, sizeof bytes, SQLITE_TRANSIENT);
+}
+
 void registerFunctions(sqlite3* db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -253,6 +447,8 @@ void registerFunctions(sqlite3* db)
     sqlite3_create_function_v2(db, "MID", 2, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "MID", 3, flags, nullptr, midFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "CURSUM", 1, flags, nullptr, nullptr, curSumStep, curSumFinal, nullptr);
+    sqlite3_create_function_v2(db, "AMOUNTSUM", 1, flags, nullptr, nullptr, amountSumStep, amountSumFinal64, nullptr);
+    sqlite3_create_function_v2(db, "AMOUNTSUM128", 1, flags, nullptr, nullptr, amountSumStep, amountSumFinal128, nullptr);
     sqlite3_create_function_v2(db, "ASNUMBER", 1, flags, nullptr, asNumberFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "DIGITSENDWITH", 2, flags, nullptr, digitsEndWithFunc, nullptr, nullptr, nullptr);
 }
@@ -415,6 +611,49 @@ QString joinIdents(const QStringList& names)
 }
 
 } // namespace
+
+AmountKind readAmount(const QVariant& value, qint64& amount)
+{
+    if (!value.isValid() || value.isNull())
+        return AmountKind::Empty;
+    switch (value.typeId()) {
+    case QMetaType::LongLong: case QMetaType::Int: case QMetaType::Long: case QMetaType::Short:
+    case QMetaType::UInt: case QMetaType::UShort: case QMetaType::Char: case QMetaType::SChar: case QMetaType::UChar:
+        amount = value.toLongLong();
+        return AmountKind::Whole;
+    case QMetaType::ULongLong: case QMetaType::ULong:
+        if (value.toULongLong() > quint64(std::numeric_limits<qint64>::max()))
+            return AmountKind::OutOfRange;
+        amount = qint64(value.toULongLong());
+        return AmountKind::Whole;
+    case QMetaType::Double: case QMetaType::Float:
+        return amountFromDouble(value.toDouble(), amount);
+    case QMetaType::QString: {
+        const QByteArray text = value.toString().toUtf8();
+        return amountFromText(text.constData(), text.size(), amount);
+    }
+    default:
+        return AmountKind::NotANumber;
+    }
+}
+
+bool readAmountTotal(const QVariant& value, __int128& total)
+{
+    if (!value.isValid() || value.isNull()) {
+        total = 0;
+        return true;
+    }
+    if (value.typeId() == QMetaType::LongLong) {
+        total = value.toLongLong();
+        return true;
+    }
+    if (value.typeId() == QMetaType::QByteArray && value.toByteArray().size() == 16) {
+        std::memcpy(&total, value.toByteArray().constData(), 16);
+        return true;
+    }
+    return false;
+}
+
 
 // ---- waiting for locks -------------------------------------------------------------
 

@@ -17,6 +17,20 @@ namespace dao {
 
 enum RecordsetType : int { dbOpenDynaset = 2, dbOpenSnapshot = 4 };
 
+// How a stored amount reads, the one rule for every reader of amounts: Null, and a text of
+// blanks only, is no amount (Empty); a whole number is itself; a floating-point number, or a
+// text that is a plain decimal number (" -12.5 ", "1.5e3"), is rounded to a whole number, a
+// half away from zero; a value past the 64-bit range is OutOfRange; any other text ("12abc",
+// "1,000", "₩1500") and a blob is NotANumber. amount is set for Whole only.
+enum class AmountKind { Empty, Whole, OutOfRange, NotANumber };
+AmountKind readAmount(const QVariant& value, qint64& amount);
+// A result of AMOUNTSUM128 (Null, a whole number or the 16-byte blob of a total past the
+// 64-bit range) as a 128-bit number; false for any other value.
+bool readAmountTotal(const QVariant& value, __int128& total);
+// The error texts of the amount sums.
+inline constexpr const char kAmountOverflow[] = "Overflow";
+inline constexpr const char kAmountNotANumber[] = "Type mismatch";
+
 class Recordset;
 class PreparedStatement;
 
@@ -63,6 +77,12 @@ private:
 //    blanks around allowed), else NULL;
 //    DIGITSENDWITH(text, digits): 1 when the digits of text (ASCII or full-width), read in
 //    order with everything else left out, end with digits (ASCII digits, not empty), else 0.
+//    AMOUNTSUM(x) aggregate: the amounts of x, each read as readAmount() reads it, added in
+//    128 bits (exact whatever the order of the rows); the total as a 64-bit whole number,
+//    NULL when there is no amount; the error kAmountNotANumber when a value is no number,
+//    else kAmountOverflow when a value or the total lies past the 64-bit range.
+//    AMOUNTSUM128(x): the same, but a total past the 64-bit range is a result too, a 16-byte
+//    blob read by readAmountTotal(), for a figure that is added to further before it is judged.
 class Database {
 public:
     static std::shared_ptr<Database> open(const QString& path, int options = 0, bool readOnly = false);

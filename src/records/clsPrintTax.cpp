@@ -61,8 +61,8 @@ QString clsPrintTax::Next_Serial(const QString& sSerialNum)
 
 bool clsPrintTax::Display_Data(RecordsetPtr& recObj, int /*byGubun*/)
 {
-    return findInto(recObj, QStringLiteral("SELECT DealDate AS DDate, IssueDate, CName, Sum(Tradekum) AS STrade, "
-                                           "Sum(VatKum) AS SVat, Sum(SumKum) AS SSum, Sum(Item) AS SItem, "
+    return findInto(recObj, QStringLiteral("SELECT DealDate AS DDate, IssueDate, CName, AMOUNTSUM(Tradekum) AS STrade, "
+                                           "AMOUNTSUM(VatKum) AS SVat, AMOUNTSUM(SumKum) AS SSum, Sum(Item) AS SItem, "
                                            "First(PName) AS FPName, TaxCode, CCode FROM NewAcount "
                                            "GROUP BY CName, TaxCode, CCode, DealDate, IssueDate "
                                            "ORDER BY DealDate, CName;"));

@@ -37,13 +37,18 @@ dao::DaoError clsRecordBase::overflowError()
     return dao::DaoError(6, QStringLiteral("Overflow"));
 }
 
-qint64 clsRecordBase::checkedSum(std::initializer_list<qint64> plus, std::initializer_list<qint64> minus)
+dao::DaoError clsRecordBase::typeMismatchError()
 {
-    // A handful of 64-bit terms cannot leave 128 bits.
-    __int128 sum = 0;
-    for (const qint64 v : plus)
+    return dao::DaoError(13, QStringLiteral("Type mismatch"));
+}
+
+qint64 clsRecordBase::checkedSum(std::initializer_list<Amount128> plus, std::initializer_list<Amount128> minus)
+{
+    // A handful of terms of at most 65 bits cannot leave 128 bits.
+    Amount128 sum = 0;
+    for (const Amount128 v : plus)
         sum += v;
-    for (const qint64 v : minus)
+    for (const Amount128 v : minus)
         sum -= v;
     if (sum > std::numeric_limits<qint64>::max() || sum < std::numeric_limits<qint64>::min())
         throw overflowError();
@@ -52,16 +57,41 @@ qint64 clsRecordBase::checkedSum(std::initializer_list<qint64> plus, std::initia
 
 qint64 clsRecordBase::storedAmount(const QVariant& value)
 {
-    if (value.isNull() || !value.isValid())
+    qint64 amount = 0;
+    switch (dao::readAmount(value, amount)) {
+    case dao::AmountKind::Empty:
         return 0;
-    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
-        const double d = std::nearbyint(value.toDouble());
-        if (!std::isfinite(d) || d < -9223372036854775808.0 || d >= 9223372036854775808.0)
-            throw overflowError();
-        return qint64(d);
+    case dao::AmountKind::Whole:
+        return amount;
+    case dao::AmountKind::OutOfRange:
+        throw overflowError();
+    case dao::AmountKind::NotANumber:
+        break;
     }
-    return value.toLongLong();
+    throw typeMismatchError();
 }
+
+clsRecordBase::Amount128 clsRecordBase::storedTotal(const QVariant& value)
+{
+    Amount128 total = 0;
+    if (dao::readAmountTotal(value, total))
+        return total;
+    return storedAmount(value);
+}
+
+namespace {
+// The error an amount the engine refused stands for, if the failure is one.
+std::optional<dao::DaoError> amountFailure(const dao::DaoError& e)
+{
+    // The engine's own sum() stops at the edge of the range with its own words.
+    if (e.description() == QLatin1String(dao::kAmountOverflow)
+        || e.description().startsWith(QLatin1String("integer overflow")))
+        return clsRecordBase::overflowError();
+    if (e.description() == QLatin1String(dao::kAmountNotANumber))
+        return clsRecordBase::typeMismatchError();
+    return std::nullopt;
+}
+} // namespace
 
 void clsRecordBase::showSaveError(const dao::DaoError& err)
 {
@@ -193,7 +223,7 @@ bool clsRecordBase::sumPerParty(RecordsetPtr& rs, const QString& table, const QS
 {
     if (table.isEmpty())
         return false;
-    QString sql = QStringLiteral("SELECT %1.CCode, Last(Trader.C_Name) AS LCName, Sum(%1.%2) AS SSum "
+    QString sql = QStringLiteral("SELECT %1.CCode, Last(Trader.C_Name) AS LCName, AMOUNTSUM(%1.%2) AS SSum "
                                  "FROM %1 LEFT JOIN Trader ON %1.CCode = Trader.Code ")
                       .arg(table, column);
     QVariantList params;
@@ -216,9 +246,8 @@ bool clsRecordBase::openSnapshot(RecordsetPtr& rs, const QString& sql, const QVa
         return true;
     } catch (const dao::DaoError& e) {
         rs.reset();
-        // The engine's sum() stops at the edge of the range with its own words.
-        if (e.description().startsWith(QLatin1String("integer overflow")))
-            throw overflowError();
+        if (const auto refused = amountFailure(e))
+            throw *refused;
         ShowRecordsetError(e.number(), e.description(), sql);
         return false;
     }
@@ -229,7 +258,15 @@ bool clsRecordBase::findInto(RecordsetPtr& rs, const QString& sql, const QVarian
     CloseRS(rs);
     if (!openSnapshot(rs, sql, params))
         return false;
-    return rs->recordCount() > 0;
+    try {
+        return rs->recordCount() > 0; // the sums of later groups are made here
+    } catch (const dao::DaoError& e) {
+        if (const auto refused = amountFailure(e)) {
+            rs.reset();
+            throw *refused;
+        }
+        throw;
+    }
 }
 
 bool clsRecordBase::exists(const QString& sql, const QVariantList& params)

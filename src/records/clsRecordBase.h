@@ -30,16 +30,23 @@ public:
     // Formats a code number with zeros in front to width digits (wider numbers keep all digits).
     static QString formatCode(qint64 number, int width);
 
-    // Amounts are 64-bit whole numbers. A sum or balance beyond that range is never wrapped or
-    // rounded: it is refused with the error 6 "Overflow" (the analysis window's error for the
-    // same case), which reaches the caller as every engine error of a member that is no save.
+    // Amounts are 64-bit whole numbers, read from the tables by one rule (dao::readAmount).
+    // A figure beyond that range is never wrapped or rounded: it is refused with the error 6
+    // "Overflow" (the analysis window's error for the same case); a stored value that is no
+    // number with the error 13 "Type mismatch". Both reach the caller as every engine error
+    // of a member that is no save.
+    using Amount128 = __int128;
     static dao::DaoError overflowError();
+    static dao::DaoError typeMismatchError();
     // The terms of plus less those of minus, exact whatever the order (a step past the range on
     // the way does not count); throws overflowError() when the result lies beyond the range.
-    static qint64 checkedSum(std::initializer_list<qint64> plus, std::initializer_list<qint64> minus = {});
-    // A stored amount as a whole number: Null is 0, a floating-point value is rounded, one
-    // beyond the range (written so by an earlier version) throws overflowError().
+    static qint64 checkedSum(std::initializer_list<Amount128> plus, std::initializer_list<Amount128> minus = {});
+    // A stored amount as a whole number: Null and an empty text are 0, a fraction is rounded
+    // a half away from zero (as the print rounds); a value beyond the range throws
+    // overflowError(), a text that is no number ("12abc", "1,000") typeMismatchError().
     static qint64 storedAmount(const QVariant& value);
+    // A result of AMOUNTSUM128 (an exact total that may lie past the 64-bit range); Null is 0.
+    static Amount128 storedTotal(const QVariant& value);
 
 protected:
     using FieldList = QList<QPair<QString, QVariant>>;
@@ -86,11 +93,13 @@ protected:
                    const QString& failText = QString());
 
     // Opens sql as a snapshot as DAO_OpenSnapshot does, with its messages for a failed open;
-    // but a sum the engine finds beyond the 64-bit range is no failed open: overflowError()
-    // reaches the caller, with no box. True when it opened.
+    // but an amount the engine refuses (a sum beyond the 64-bit range, a stored value that is
+    // no number) is no failed open: overflowError() or typeMismatchError() reaches the
+    // caller, with no box. True when it opened.
     bool openSnapshot(RecordsetPtr& rs, const QString& sql, const QVariantList& params);
     // Opens sql as a snapshot into the caller's recordset; true when it opened and has rows.
-    // An opened recordset stays in rs, empty or not.
+    // An opened recordset stays in rs, empty or not. An amount refused in any of its rows
+    // reaches the caller as with openSnapshot, and rs is then left empty.
     bool findInto(RecordsetPtr& rs, const QString& sql, const QVariantList& params = {});
     // True when sql opens with at least one row (the recordset is closed again).
     bool exists(const QString& sql, const QVariantList& params = {});

@@ -101,8 +101,8 @@ void clsTrade::SumDaliy()
     const QString t = table();
     if (t.isEmpty())
         return;
-    QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SSale, Sum(DC) AS SDC, Sum(VatKum) AS SVat, "
-                                 "Sum(SumKum) AS STrade FROM %1 WHERE DealDate = ?").arg(t);
+    QString sql = QStringLiteral("SELECT AMOUNTSUM(TradeKum) AS SSale, AMOUNTSUM(DC) AS SDC, AMOUNTSUM(VatKum) AS SVat, "
+                                 "AMOUNTSUM(SumKum) AS STrade FROM %1 WHERE DealDate = ?").arg(t);
     QVariantList params{m_sDealDate};
     addCondition(sql, params, QStringLiteral(" AND CCode = ?"), m_sCCode);
     QVariantList row;
@@ -168,8 +168,8 @@ bool clsTrade::TradeList(RecordsetPtr& recObj, const QString& sCode1, const QStr
     const bool perProduct = byGubun == 0 && bProduct;
     QString sql = perProduct ? QStringLiteral("SELECT First(CCode) AS CuCode, First(DealDate) AS DDate, ")
                              : QStringLiteral("SELECT CCode AS CuCode, DealDate AS DDate, ");
-    sql += QStringLiteral("PCode, PName, PNorm, UnitCost, Sum(Quantity) AS SQuan, Sum(TradeKum) AS STrade, "
-                          "Sum(VatKum) AS SVat, Sum(DC) AS SDC, Sum(SumKum) AS SSum FROM %1 ").arg(t);
+    sql += QStringLiteral("PCode, PName, PNorm, UnitCost, Sum(Quantity) AS SQuan, AMOUNTSUM(TradeKum) AS STrade, "
+                          "AMOUNTSUM(VatKum) AS SVat, AMOUNTSUM(DC) AS SDC, AMOUNTSUM(SumKum) AS SSum FROM %1 ").arg(t);
     sql += QStringLiteral("WHERE DealDate BETWEEN ? AND ? ");
     QVariantList params{sDate1, sDate2};
     addCondition(sql, params, QStringLiteral("AND CCode = ? "), sCode1);
@@ -185,8 +185,9 @@ void clsTrade::SumPerTrader(RecordsetPtr& recObj)
     if (t.isEmpty())
         return;
     QString sql = QStringLiteral(
-                      "SELECT %1.CCode AS CuCode, Last(Trader.C_Name) AS CuName, Sum(%1.TradeKum) AS STrade, "
-                      "Sum(%1.VatKum) AS SVat, Sum(%1.DC) AS SDC, Sum(%1.SumKum) AS SSum, %1.DealDate AS DDate "
+                      "SELECT %1.CCode AS CuCode, Last(Trader.C_Name) AS CuName, AMOUNTSUM(%1.TradeKum) AS STrade, "
+                      "AMOUNTSUM(%1.VatKum) AS SVat, AMOUNTSUM(%1.DC) AS SDC, AMOUNTSUM(%1.SumKum) AS SSum, "
+                      "%1.DealDate AS DDate "
                       "FROM %1 LEFT JOIN Trader ON %1.CCode = Trader.Code ")
                       .arg(t);
     QVariantList params;
@@ -216,7 +217,7 @@ void clsTrade::SumAnalysis(RecordsetPtr& recObj, const QString& SCODE, const QSt
     // Every product joined with its sales; the date condition keeps only products sold.
     QString sql = QStringLiteral(
         "SELECT Sale.CCode AS SCCode, (Sum(Sale.Quantity)*Last(Product.BuyPrice)) AS SumPurch, "
-        "Sum(Sale.SumKum) AS SumSale, Sum(VatKum) AS SVat, Sum(DC) AS SDC, Sale.PName AS PPName, "
+        "AMOUNTSUM(Sale.SumKum) AS SumSale, AMOUNTSUM(VatKum) AS SVat, AMOUNTSUM(DC) AS SDC, Sale.PName AS PPName, "
         "Sale.PNorm AS FPNorm, Sale.PCode AS PPCode FROM Product LEFT JOIN Sale ON Sale.PCode = Product.Code "
         "WHERE Sale.DealDate BETWEEN ? AND ? ");
     QVariantList params{sDate1, sDate2};
@@ -262,12 +263,13 @@ void clsTrade::SumPerCharge(RecordsetPtr& recObj, const QString& SCODE, const QS
         return c;
     };
     QString sql = QStringLiteral("SELECT Mid(%1.DealDate, 6, 2) AS DDate, 1 AS Gubun, %1.Charge AS SCCharge, "
-                                 "%1.CCode AS SCCode, Sum(%1.SumKum) AS SSumKum FROM %1 ")
+                                 "%1.CCode AS SCCode, AMOUNTSUM(%1.SumKum) AS SSumKum FROM %1 ")
                       .arg(t);
     sql += conditions(t);
     sql += QStringLiteral("GROUP BY Mid(%1.DealDate, 6, 2), %1.Charge, %1.CCode ").arg(t);
     sql += QStringLiteral("UNION ");
-    sql += QStringLiteral("SELECT Mid(%1.DealDate, 6, 2), 2 AS Gubun, %1.Charge, %1.CCode, Sum(%1.TradeKum) FROM %1 ")
+    sql += QStringLiteral("SELECT Mid(%1.DealDate, 6, 2), 2 AS Gubun, %1.Charge, %1.CCode, AMOUNTSUM(%1.TradeKum) "
+                          "FROM %1 ")
                .arg(p);
     sql += conditions(p);
     sql += QStringLiteral("GROUP BY Mid(%1.DealDate, 6, 2), %1.Charge, %1.CCode ").arg(p);
@@ -281,7 +283,7 @@ qint64 clsTrade::SumKumPerProduct(const QString& SCODE)
     if (t.isEmpty())
         return 0;
     QVariant v;
-    readValue(QStringLiteral("SELECT Sum(SumKum) AS SSum FROM %1 WHERE PCode = ?;").arg(t), {SCODE}, v);
+    readValue(QStringLiteral("SELECT AMOUNTSUM(SumKum) AS SSum FROM %1 WHERE PCode = ?;").arg(t), {SCODE}, v);
     return storedAmount(v);
 }
 
@@ -290,7 +292,7 @@ bool clsTrade::SumResult(RecordsetPtr& recObj, const QString& sCharge)
     const QString t = table();
     if (t.isEmpty())
         return false;
-    QString sql = QStringLiteral("SELECT Charge, Sum(SumKum) AS SSum FROM %1 ").arg(t);
+    QString sql = QStringLiteral("SELECT Charge, AMOUNTSUM(SumKum) AS SSum FROM %1 ").arg(t);
     QVariantList params;
     addCondition(sql, params, QStringLiteral("WHERE Charge = ? "), sCharge);
     sql += QStringLiteral("GROUP BY Charge ORDER BY Charge;");
@@ -301,10 +303,10 @@ bool clsTrade::Gather_Tax(RecordsetPtr& recObj, const QString& sDate1, const QSt
 {
     const bool monthly = byGubun == 0;
     const QString period = monthly ? QStringLiteral("substr(Sale.DealDate, 1, 7)") : QStringLiteral("Sale.DealDate");
-    QString sql = QStringLiteral("SELECT %1 AS SDealDate, Trader.C_Name AS CName, Sum(Sale.TradeKum) AS SumKum, ")
+    QString sql = QStringLiteral("SELECT %1 AS SDealDate, Trader.C_Name AS CName, AMOUNTSUM(Sale.TradeKum) AS SumKum, ")
                       .arg(period);
     sql += QStringLiteral(
-        "Sum(Sale.VatKum) AS SumVat, First(Sale.PName) AS SPName, Count(Sale.PCode) AS CSPCode, "
+        "AMOUNTSUM(Sale.VatKum) AS SumVat, First(Sale.PName) AS SPName, Count(Sale.PCode) AS CSPCode, "
         "Sum(Sale.Quantity) AS SumQuantity, First(Sale.UnitCost) AS FUnitCost, Sale.CCode AS SCCode, "
         "First(Sale.PNorm) AS SPNorm, First(Sale.PCode) AS SPCode FROM Sale LEFT JOIN Trader "
         "ON Sale.CCode = Trader.Code WHERE Sale.DealDate BETWEEN ? AND ? AND Sale.UnitCost <> 0 "

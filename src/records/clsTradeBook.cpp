@@ -322,18 +322,19 @@ bool clsTradeBook::All_Transfer_Kum(RecordsetPtr& recObj)
 // --- sums and balances --------------------------------------------------------------------
 
 bool clsTradeBook::sumMovements(const QString& from, const QString& to, const QString& extra,
-                                const QVariantList& extraParams, qint64& trades, qint64& payments)
+                                const QVariantList& extraParams, Amount128& trades, Amount128& payments)
 {
+    // Exact totals even past the 64-bit range: the opening amount may bring the balance back.
     trades = payments = 0;
     QVariantList row;
-    if (!readRow(QStringLiteral("SELECT Sum(SumKum) AS SSum, Sum(InOutKum) AS SInOut FROM %1 "
+    if (!readRow(QStringLiteral("SELECT AMOUNTSUM128(SumKum) AS SSum, AMOUNTSUM128(InOutKum) AS SInOut FROM %1 "
                                 "WHERE CCode = ? AND DealDate BETWEEN ? AND ?")
                          .arg(book())
                      + extra,
                  QVariantList{m_sCCode, from, to} + extraParams, row))
         return false;
-    trades = amount(row, 0);
-    payments = amount(row, 1);
+    trades = storedTotal(row.value(0));
+    payments = storedTotal(row.value(1));
     return true;
 }
 
@@ -347,7 +348,7 @@ qint64 clsTradeBook::SumPrevKum(bool bFinal, bool bInitKum)
     if (!bFinal && m_sDealDate.right(2) == QLatin1String("01"))
         return opening;
     const QString last = bFinal ? GetLastDate(first.left(4), first.mid(5, 2)) : GetPrevDay(m_sDealDate, true);
-    qint64 trades = 0, payments = 0;
+    Amount128 trades = 0, payments = 0;
     if (!sumMovements(first, last, QString(), {}, trades, payments))
         return 0;
     return checkedSum({trades, opening}, {payments});
@@ -358,7 +359,7 @@ qint64 clsTradeBook::SumPeriodSum(const QString& sDate1, const QString& sDate2)
     if (book().isEmpty())
         return 0;
     const qint64 opening = InitPrevKum();
-    qint64 trades = 0, payments = 0;
+    Amount128 trades = 0, payments = 0;
     if (!sumMovements(sDate1.left(7) + QStringLiteral("-01"), sDate2, QString(), {}, trades, payments))
         return 0;
     return checkedSum({opening, trades}, {payments});
@@ -368,34 +369,34 @@ qint64 clsTradeBook::RetNonKum(const QString& sDate1, const QString& sDate2)
 {
     if (book().isEmpty())
         return 0;
-    qint64 trades = 0, payments = 0;
+    Amount128 trades = 0, payments = 0;
     if (!sumMovements(sDate1, sDate2, QStringLiteral(" AND ") + kNotOpening, {}, trades, payments))
         return 0;
     return checkedSum({InitPrevKum(), trades}, {payments});
 }
 
-void clsTradeBook::monthMovements(qint64& trades, qint64& payments)
+qint64 clsTradeBook::monthSum(const QString& column, const QString& alias)
 {
-    trades = payments = 0;
     if (book().isEmpty())
-        return;
-    sumMovements(year() + QLatin1Char('-') + month() + QStringLiteral("-01"), GetLastDate(year(), month()),
-                 QStringLiteral(" AND NOT DealDate LIKE ?") + QLatin1String(dao::kLikeEscape),
-                 {dao::likeEscape(year()) + QStringLiteral("-%-00")}, trades, payments);
+        return 0;
+    QVariant v;
+    readValue(QStringLiteral("SELECT AMOUNTSUM(%2) AS %3 FROM %1 WHERE CCode = ? AND DealDate BETWEEN ? AND ? "
+                             "AND NOT DealDate LIKE ?").arg(book(), column, alias)
+                  + QLatin1String(dao::kLikeEscape),
+              {m_sCCode, year() + QLatin1Char('-') + month() + QStringLiteral("-01"), GetLastDate(year(), month()),
+               dao::likeEscape(year()) + QStringLiteral("-%-00")},
+              v);
+    return storedAmount(v);
 }
 
 qint64 clsTradeBook::SumTradeKum()
 {
-    qint64 trades = 0, payments = 0;
-    monthMovements(trades, payments);
-    return trades;
+    return monthSum(QStringLiteral("SumKum"), QStringLiteral("STrade"));
 }
 
 qint64 clsTradeBook::SumInOutKum()
 {
-    qint64 trades = 0, payments = 0;
-    monthMovements(trades, payments);
-    return payments;
+    return monthSum(QStringLiteral("InOutKum"), QStringLiteral("SInOut"));
 }
 
 qint64 clsTradeBook::SumAnalysis(const QString& sDate1, const QString& sDate2)
@@ -404,7 +405,8 @@ qint64 clsTradeBook::SumAnalysis(const QString& sDate1, const QString& sDate2)
     if (b.isEmpty())
         return 0;
     QVariant v;
-    readValue(QStringLiteral("SELECT Sum(SumKum) AS SSum FROM %1 WHERE DealDate BETWEEN ? AND ? AND %2").arg(b, kNotOpening),
+    readValue(QStringLiteral("SELECT AMOUNTSUM(SumKum) AS SSum FROM %1 WHERE DealDate BETWEEN ? AND ? AND %2")
+                  .arg(b, kNotOpening),
               {sDate1, sDate2}, v);
     return storedAmount(v);
 }
@@ -414,8 +416,9 @@ void clsTradeBook::SumMonth()
     const QString b = book();
     if (b.isEmpty())
         return;
-    QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SSale, Sum(DC) AS SDC, Sum(VatKum) AS SVat, "
-                                 "Sum(SumKum) AS STrade FROM %1 WHERE DealDate BETWEEN ? AND ?").arg(b);
+    QString sql = QStringLiteral("SELECT AMOUNTSUM(TradeKum) AS SSale, AMOUNTSUM(DC) AS SDC, "
+                                 "AMOUNTSUM(VatKum) AS SVat, AMOUNTSUM(SumKum) AS STrade FROM %1 "
+                                 "WHERE DealDate BETWEEN ? AND ?").arg(b);
     QVariantList params{year() + QLatin1Char('-') + month() + QStringLiteral("-01"), GetLastDate(year(), month())};
     addCondition(sql, params, QStringLiteral(" AND CCode = ?"), m_sCCode);
     QVariantList row;
@@ -434,7 +437,7 @@ void clsTradeBook::SumYear()
     if (b.isEmpty())
         return;
     // The year's trades and payments of the year of sDealDate.
-    QString sql = QStringLiteral("SELECT Sum(SumKum) AS STrade, Sum(InOutKum) AS SInOut FROM %1 "
+    QString sql = QStringLiteral("SELECT AMOUNTSUM(SumKum) AS STrade, AMOUNTSUM(InOutKum) AS SInOut FROM %1 "
                                  "WHERE DealDate BETWEEN ? AND ? AND %2").arg(b, kNotOpening);
     QVariantList params{year() + QStringLiteral("-01-01"), year() + QStringLiteral("-12-31")};
     addCondition(sql, params, QStringLiteral(" AND CCode = ?"), m_sCCode);
@@ -449,12 +452,13 @@ void clsTradeBook::SumYear()
                  {m_sCCode, ty + QLatin1Char('-') + tm + QStringLiteral("-00")}, openingRow))
         return;
     QVariantList monthRow;
-    if (!readRow(QStringLiteral("SELECT Sum(SumKum) AS SSumTrade, Sum(InOutKum) AS SSumInOut FROM %1 "
+    if (!readRow(QStringLiteral("SELECT AMOUNTSUM128(SumKum) AS SSumTrade, AMOUNTSUM128(InOutKum) AS SSumInOut FROM %1 "
                                 "WHERE DealDate BETWEEN ? AND ? AND CCode = ?;").arg(b),
                  {ty + QLatin1Char('-') + tm + QStringLiteral("-01"), GetLastDate(ty, tm), m_sCCode}, monthRow))
         return;
     // Everything is worked out before a total changes: a figure beyond the range leaves all four.
-    const qint64 balance = checkedSum({amount(openingRow, 0), amount(monthRow, 0)}, {amount(monthRow, 1)});
+    const qint64 balance = checkedSum({amount(openingRow, 0), storedTotal(monthRow.value(0))},
+                                      {storedTotal(monthRow.value(1))});
     const qint64 yearTrades = amount(yearRow, 0), yearPayments = amount(yearRow, 1);
     const qint64 opening = InitPrevKum();
     gdSumTradeKum = opening;
@@ -481,7 +485,7 @@ bool clsTradeBook::Transfer_Ledger(RecordsetPtr& recObj, const QString& sDate1, 
     const QString b = book();
     if (b.isEmpty())
         return false;
-    QString sql = QStringLiteral("SELECT CCode, CName, Sum(SumKum) AS SSum, Sum(InOutKum) AS SInOut FROM %1 "
+    QString sql = QStringLiteral("SELECT CCode, CName, AMOUNTSUM(SumKum) AS SSum, AMOUNTSUM(InOutKum) AS SInOut FROM %1 "
                                  "WHERE DealDate BETWEEN ? AND ? ").arg(b);
     QVariantList params{sDate1, sDate2};
     addCondition(sql, params, QStringLiteral("AND CCode = ? "), SCODE);
@@ -494,7 +498,7 @@ void clsTradeBook::SumaryPeriod(RecordsetPtr& recObj, const QString& sDate1, con
     if (b.isEmpty())
         return;
     findInto(recObj,
-             QStringLiteral("SELECT DealDate, Sum(SumKum) AS SSum, Sum(InOutKum) AS SInOut FROM %1 "
+             QStringLiteral("SELECT DealDate, AMOUNTSUM(SumKum) AS SSum, AMOUNTSUM(InOutKum) AS SInOut FROM %1 "
                             "WHERE DealDate BETWEEN ? AND ? AND CCode = ? AND %2 "
                             "GROUP BY DealDate ORDER BY DealDate;").arg(b, kNotOpening),
              {sDate1, sDate2, m_sCCode});
@@ -505,7 +509,7 @@ void clsTradeBook::PerMonth_Sum(RecordsetPtr& recObj, bool bPeriod, const QStrin
     const QString b = book();
     if (b.isEmpty())
         return;
-    QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SumKum, Sum(VatKum) AS SumVat FROM %1 "
+    QString sql = QStringLiteral("SELECT AMOUNTSUM(TradeKum) AS SumKum, AMOUNTSUM(VatKum) AS SumVat FROM %1 "
                                  "WHERE DealDate BETWEEN ? AND ?").arg(b);
     QVariantList params;
     if (bPeriod) {
@@ -524,7 +528,7 @@ void clsTradeBook::PerYear_Sum(RecordsetPtr& recObj)
     const QString b = book();
     if (b.isEmpty())
         return;
-    QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SumKum, Sum(VatKum) AS SumVat FROM %1 "
+    QString sql = QStringLiteral("SELECT AMOUNTSUM(TradeKum) AS SumKum, AMOUNTSUM(VatKum) AS SumVat FROM %1 "
                                  "WHERE DealDate BETWEEN ? AND ? AND %2 AND InOutGubun Is Null ").arg(b, kNotOpening);
     QVariantList params{year() + QStringLiteral("-01-01"), m_sDealDate};
     addCondition(sql, params, QStringLiteral("AND CCode = ?"), m_sCCode);
@@ -536,7 +540,7 @@ void clsTradeBook::PerPeriod_Sum(RecordsetPtr& recObj, const QString& sStartDate
     const QString b = book();
     if (b.isEmpty())
         return;
-    QString sql = QStringLiteral("SELECT Sum(TradeKum) AS SumKum, Sum(VatKum) AS SumVat FROM %1 "
+    QString sql = QStringLiteral("SELECT AMOUNTSUM(TradeKum) AS SumKum, AMOUNTSUM(VatKum) AS SumVat FROM %1 "
                                  "WHERE DealDate BETWEEN ? AND ? AND %2 ").arg(b, kNotOpening);
     QVariantList params{sStartDate, sEndDate};
     addCondition(sql, params, QStringLiteral("AND CCode = ?"), m_sCCode);

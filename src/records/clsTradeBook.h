@@ -87,11 +87,13 @@ private:
     QString kindWord() const; // 매입 / 매출
     QString year() const { return m_sDealDate.left(4); }
     QString month() const { return m_sDealDate.mid(5, 2); }
-    // Σ SumKum and Σ InOutKum of the party between two dates; false when not opened.
+    // Σ SumKum and Σ InOutKum of the party between two dates, exact past the 64-bit range
+    // too; false when not opened.
     bool sumMovements(const QString& from, const QString& to, const QString& extra, const QVariantList& extraParams,
-                      qint64& trades, qint64& payments);
-    // Σ SumKum and Σ InOutKum of the party in the month of sDealDate (0 when not opened).
-    void monthMovements(qint64& trades, qint64& payments);
+                      Amount128& trades, Amount128& payments);
+    // Σ column of the party in the month of sDealDate (0 when not opened); each of the month
+    // sums is a statement of its own, so one is never refused for the other's figure.
+    qint64 monthSum(const QString& column, const QString& alias);
 
     int m_byGubun = 0;
     QString m_SCODE, m_sCCode, m_sCName, m_sDealDate;

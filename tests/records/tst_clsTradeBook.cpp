@@ -1,7 +1,11 @@
 // Party ledgers: day rows, payment rows, opening rows and the balances read from them.
 #include "RecordTestUtil.h"
 
+#include "records/clsMoney.h"
+#include "records/clsPrintTax.h"
+#include "records/clsTrade.h"
 #include "records/clsTradeBook.h"
+#include "records/clsTrader.h"
 #include "records/modRecords.h"
 
 #include <functional>
@@ -78,6 +82,7 @@ QString outcome(const std::function<qint64()>& member)
     }
 }
 const QString kOverflow = QStringLiteral("6 Overflow");
+const QString kNoNumber = QStringLiteral("13 Type mismatch");
 
 } // namespace
 
@@ -282,47 +287,76 @@ private slots:
 
     // Balances at the edge: exact up to it, refused past it with the error 6 "Overflow"
     // (never a wrapped figure), also when the opening amount and the trades only pass the
-    // edge on the way. A refused SumYear leaves the shared totals as they were.
+    // edge on the way, whichever order the rows come in. Each member is refused for its own
+    // figure only: the month's payments are given although its trades are past the range.
+    // A refused SumYear leaves the shared totals as they were.
     void balancesAtTheEdgeOfTheRange_data()
     {
+        using L = QList<qint64>;
         QTest::addColumn<qint64>("openingAmount");
-        QTest::addColumn<qint64>("trades");
-        QTest::addColumn<qint64>("payments");
+        QTest::addColumn<L>("trades");   // one day row each, from the 5th on
+        QTest::addColumn<L>("payments"); // one payment row each, from the 8th on
         QTest::addColumn<QString>("balance");
-        QTest::newRow("up to the top") << kMax - 500 << qint64(500) << qint64(0) << QString::number(kMax);
-        QTest::newRow("past the top") << kMax - 20 << qint64(100) << qint64(0) << kOverflow;
-        QTest::newRow("past the top on the way") << kMax << qint64(100) << qint64(100) << QString::number(kMax);
-        QTest::newRow("down to the bottom") << kMin + 300 << qint64(0) << qint64(300) << QString::number(kMin);
-        QTest::newRow("past the bottom") << kMin << qint64(0) << qint64(1) << kOverflow;
-        QTest::newRow("a payment of the lowest amount") << qint64(0) << qint64(0) << kMin << kOverflow;
-        QTest::newRow("below the bottom on the way") << kMin << qint64(-1) << qint64(-1) << QString::number(kMin);
+        QTest::newRow("up to the top") << kMax - 500 << L{500} << L{0} << QString::number(kMax);
+        QTest::newRow("past the top") << kMax - 20 << L{100} << L{0} << kOverflow;
+        QTest::newRow("past the top on the way") << kMax << L{100} << L{100} << QString::number(kMax);
+        QTest::newRow("down to the bottom") << kMin + 300 << L{0} << L{300} << QString::number(kMin);
+        QTest::newRow("past the bottom") << kMin << L{0} << L{1} << kOverflow;
+        QTest::newRow("a payment of the lowest amount") << qint64(0) << L{0} << L{kMin} << kOverflow;
+        QTest::newRow("below the bottom on the way") << kMin << L{-1} << L{-1} << QString::number(kMin);
+        QTest::newRow("the trades past the top, the balance inside") << kMin << L{kMax, 1, 7} << L{100} << QStringLiteral("-93");
+        QTest::newRow("trades back inside in another order") << qint64(0) << L{1, kMax, -2} << L{0} << QString::number(kMax - 1);
+        QTest::newRow("the opening brings it back") << kMin << L{kMax, kMax} << L{0} << QString::number(kMax - 1);
+        QTest::newRow("payments past the range") << qint64(5) << L{5} << L{kMax, kMax} << kOverflow;
+        QTest::newRow("both past the range, the balance inside") << qint64(10) << L{kMax, kMax} << L{kMax, kMax} << QStringLiteral("10");
     }
     void balancesAtTheEdgeOfTheRange()
     {
         QFETCH(qint64, openingAmount);
-        QFETCH(qint64, trades);
-        QFETCH(qint64, payments);
+        QFETCH(QList<qint64>, trades);
+        QFETCH(QList<qint64>, payments);
         QFETCH(QString, balance);
         LedgerDb t;
         clsTradeBook b;
         party(b, 1, "000003");
         opening(b, "2009-03-00", openingAmount);
-        post(b, "2009-03-05", trades, 0, 0, trades);
-        pay(b, "2009-03-08", "000001", payments);
+        __int128 tradeSum = 0, paymentSum = 0;
+        for (int i = 0; i < trades.size(); ++i) {
+            post(b, QStringLiteral("2009-03-%1").arg(5 + i, 2, 10, QLatin1Char('0')).toLatin1().constData(),
+                 trades[i], 0, 0, trades[i]);
+            tradeSum += trades[i];
+        }
+        for (int i = 0; i < payments.size(); ++i) {
+            pay(b, QStringLiteral("2009-03-%1").arg(8 + i, 2, 10, QLatin1Char('0')).toLatin1().constData(),
+                QString::number(i + 1).toLatin1().constData(), payments[i]);
+            paymentSum += payments[i];
+        }
         QVERIFY(t.messages().isEmpty());
+        const auto figure = [](__int128 v) {
+            return v < kMin || v > kMax ? kOverflow : QString::number(qint64(v));
+        };
 
         b.sDealDate(QStringLiteral("2009-03-10"));
         QCOMPARE(outcome([&] { return b.SumPrevKum(true, true); }), balance);
         QCOMPARE(outcome([&] { return b.SumPrevKum(false, true); }), balance);
         QCOMPARE(outcome([&] { return b.SumPeriodSum(QStringLiteral("2009-03-01"), QStringLiteral("2009-03-31")); }), balance);
         QCOMPARE(outcome([&] { return b.RetNonKum(QStringLiteral("2009-03-01"), QStringLiteral("2009-03-31")); }), balance);
+        QCOMPARE(outcome([&] { return b.SumTradeKum(); }), figure(tradeSum));
+        QCOMPARE(outcome([&] { return b.SumInOutKum(); }), figure(paymentSum));
+        RecordsetPtr rs;
+        QCOMPARE(outcome([&] {
+                     b.Transfer_Ledger(rs, QStringLiteral("2009-03-01"), QStringLiteral("2009-03-31"), QString());
+                     return rs->toInt64(rs->fieldIndex(QStringLiteral("SSum")));
+                 }),
+                 figure(tradeSum) == kOverflow || figure(paymentSum) == kOverflow ? kOverflow : figure(tradeSum));
 
         platform::setClock([] { return QDateTime(QDate(2009, 3, 20), QTime(9, 0)); });
         gdSumTradeKum = gdSumVatKum = gdSumDC = gdSumSumKum = 7;
         const QString year = outcome([&] { b.SumYear(); return gdSumSumKum; });
         platform::setClock({});
-        QCOMPARE(year, balance);
-        if (balance == kOverflow)
+        // the year's trades and payments are totals of their own
+        QCOMPARE(year, figure(tradeSum) == kOverflow || figure(paymentSum) == kOverflow ? kOverflow : balance);
+        if (year == kOverflow)
             QCOMPARE(QList<qint64>({gdSumTradeKum, gdSumVatKum, gdSumDC, gdSumSumKum}), QList<qint64>({7, 7, 7, 7}));
         QVERIFY(t.messages().isEmpty());
     }
@@ -343,6 +377,121 @@ private slots:
         gdSumSumKum = 7;
         QCOMPARE(outcome([&] { b.SumMonth(); return gdSumSumKum; }), kOverflow);
         QCOMPARE(gdSumSumKum, 7);
+        QVERIFY(t.messages().isEmpty());
+    }
+
+    // Amounts written by another program: every member reads a stored amount by one rule.
+    // Null and '' are no amount; a fraction is rounded a half away from zero; a text that is
+    // no number and a value past the range are refused (error 13 or 6) by every member that
+    // reads them, never read as 0 or as leading digits, never written over, and never the
+    // cause of a sum that loses digits. The values go into every amount column of rows of
+    // the ledger, the trade lines, the deposits and the invoice lines; total is what the
+    // sums of each member give, last what the last value reads as on its own.
+    void storedAmountsReadOneWay_data()
+    {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("last");
+        const auto row = [](const char* name, const QStringList& stored, const QString& total, const QString& last) {
+            QTest::newRow(name) << stored << total << last;
+        };
+        row("an empty text beside a large amount", {"9223372036854775000", "''"}, "9223372036854775000", "0");
+        row("null", {"1000", "NULL"}, "1000", "0");
+        row("a half away from zero", {"1000", "2.5"}, "1003", "3");
+        row("a negative half away from zero", {"1000", "-2.5"}, "997", "-3");
+        row("leading digits", {"1000", "'12abc'"}, kNoNumber, kNoNumber);
+        row("a thousands separator", {"1000", "'1,000'"}, kNoNumber, kNoNumber);
+        row("separators", {"1000", "'1,500,000'"}, kNoNumber, kNoNumber);
+        row("a currency sign", {"1000", "'₩1500'"}, kNoNumber, kNoNumber);
+        row("a word", {"1000", "'abc'"}, kNoNumber, kNoNumber);
+        row("a REAL past the top", {"1000", "1e19"}, kOverflow, kOverflow);
+        row("the top as a REAL is 2^63", {"1000", "9223372036854775807.0"}, kOverflow, kOverflow);
+        row("a REAL inside the range", {"1000", "9.22e18"}, "9220000000000001000", "9220000000000000000");
+        row("line sums past the top on the way", {"9223372036854775807", "1", "-2"}, "9223372036854775806", "-2");
+        row("no number whatever the range", {"9223372036854775807", "1", "'x'"}, kNoNumber, kNoNumber);
+    }
+    void storedAmountsReadOneWay()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QString, total);
+        QFETCH(QString, last);
+        LedgerDb t;
+        t.share(dbTax);
+        t.sql(QStringLiteral("INSERT INTO Trader (Code, C_Name, bDeled, TotNoPay) VALUES ('000001', 'A', 0, %1)").arg(stored.last()));
+        t.sql(QStringLiteral("INSERT INTO Product (Code, BuyPrice) VALUES ('P1', 1)"));
+        for (int i = 0; i < stored.size(); ++i) {
+            const QString v = stored[i], day = QStringLiteral("2009-03-%1").arg(5 + i, 2, 10, QLatin1Char('0'));
+            t.sql(QStringLiteral("INSERT INTO PurchBook (CCode, CName, DealDate, TradeKum, DC, VatKum, SumKum) "
+                                 "VALUES ('000001', 'A', '%1', %2, %2, %2, %2)").arg(day, v));
+            t.sql(QStringLiteral("INSERT INTO Sale (Code, CCode, PCode, DealDate, Quantity, UnitCost, DC, VatKum, "
+                                 "TradeKum, SumKum, Charge) VALUES ('%1', '000001', 'P1', '2009-03-05', 1, 1, %2, %2, "
+                                 "%2, %2, 'K')").arg(i).arg(v));
+            t.sql(QStringLiteral("INSERT INTO Deposit (Code, CCode, DealDate, TradeKum, Charge) "
+                                 "VALUES ('%1', '000001', '2009-03-05', %2, 'K')").arg(i).arg(v));
+            t.sql(QStringLiteral("INSERT INTO NewAcount (TaxCode, CName, CCode, DealDate, Tradekum, VatKum, SumKum) "
+                                 "VALUES ('T1', 'A', '000001', '2009-03-05', %1, %1, %1)").arg(v));
+        }
+        const QString from = QStringLiteral("2009-03-01"), to = QStringLiteral("2009-03-31");
+        RecordsetPtr rs;
+        const auto column = [&rs](const char* name) { return rs->toInt64(rs->fieldIndex(QString::fromLatin1(name))); };
+        clsTradeBook b;
+        party(b, 0, "000001");
+        b.sDealDate(QStringLiteral("2009-03-20"));
+        clsTrade tr;
+        tr.SetDatabase(t.db);
+        tr.byGubun(1);
+        tr.sDealDate(QStringLiteral("2009-03-05"));
+        clsPrintTax tax;
+        const QList<std::pair<const char*, std::function<qint64()>>> sums = {
+            {"SumPrevKum", [&] { return b.SumPrevKum(false, false); }},
+            {"SumTradeKum", [&] { return b.SumTradeKum(); }},
+            {"SumAnalysis", [&] { return b.SumAnalysis(from, to); }},
+            {"SumMonth", [&] { b.SumMonth(); return gdSumSumKum; }},
+            {"Transfer_Ledger", [&] { b.Transfer_Ledger(rs, from, to, QString()); return column("SSum"); }},
+            {"PerPeriod_Sum", [&] { b.PerPeriod_Sum(rs, from, to); return column("SumKum"); }},
+            {"SumDaliy", [&] { tr.SumDaliy(); return gdSumSumKum; }},
+            {"SumKumPerProduct", [&] { return tr.SumKumPerProduct(QStringLiteral("P1")); }},
+            {"TradeList", [&] { tr.TradeList(rs, QString(), QString(), from, to, 0, true); return column("SSum"); }},
+            {"SumPerTrader", [&] { tr.SumPerTrader(rs); return column("SSum"); }},
+            {"SumResult", [&] { tr.SumResult(rs, QString()); return column("SSum"); }},
+            {"clsTrade.SumAnalysis", [&] { tr.SumAnalysis(rs, QString(), QString(), from, to); return column("SumSale"); }},
+            {"SumPerCharge", [&] { tr.SumPerCharge(rs, QString(), QString(), from, to); return column("SSumKum"); }},
+            {"Gather_Tax", [&] { tr.Gather_Tax(rs, from, to, 1); return column("SumKum"); }},
+            {"Display_Data", [&] { tax.Display_Data(rs, 0); return column("SSum"); }},
+        };
+        for (const auto& [member, sum] : sums)
+            QCOMPARE(QString::fromLatin1(member) + QLatin1Char(' ') + outcome(sum),
+                     QString::fromLatin1(member) + QLatin1Char(' ') + total);
+        QCOMPARE(outcome([&] { return b.SumInOutKum(); }), QStringLiteral("0")); // not its figure
+        // The per-party sums ignore the engine's errors: no rows instead of a figure.
+        const bool isFigure = !total.contains(QLatin1Char(' '));
+        QCOMPARE(tr.TradeSumKum(rs), isFigure);
+        if (isFigure)
+            QCOMPARE(QString::number(column("SSum")), total);
+        clsMoney money;
+        money.SetDatabase(t.db);
+        money.byGubun(1);
+        QCOMPARE(money.InOutSumKum(rs), isFigure);
+
+        // The last value alone: read, and moved by 5 only when it is an amount.
+        const QString plus5 = last.contains(QLatin1Char(' ')) ? last : QString::number(last.toLongLong() + 5);
+        const QVariant beforeTrader = t.value(QStringLiteral("SELECT quote(TotNoPay) FROM Trader"));
+        clsTrader trader;
+        trader.SCODE(QStringLiteral("000001"));
+        QCOMPARE(outcome([&] { return trader.CurTotNoPay(QStringLiteral("000001")); }), last);
+        QCOMPARE(outcome([&] { trader.UpdateNoPay(0, 5); return trader.initNonKum(); }), plus5);
+        const QString lastDay = QStringLiteral("2009-03-%1").arg(4 + stored.size(), 2, 10, QLatin1Char('0'));
+        const auto dayRow = [&](const char* what) {
+            return t.value(QStringLiteral("SELECT %1 FROM PurchBook WHERE DealDate = ?").arg(QString::fromLatin1(what)), {lastDay});
+        };
+        const QVariant before = dayRow("quote(SumKum)");
+        b.sDealDate(lastDay);
+        amounts(b, 5, 5, 5, 5);
+        QCOMPARE(outcome([&] { b.SaveTradeBook(); return dayRow("SumKum").toLongLong(); }), plus5);
+        if (plus5 == last) { // refused: written over nowhere
+            QCOMPARE(dayRow("quote(SumKum)"), before);
+            QCOMPARE(t.value(QStringLiteral("SELECT quote(TotNoPay) FROM Trader")), beforeTrader);
+        }
         QVERIFY(t.messages().isEmpty());
     }
 
