@@ -4,6 +4,7 @@
 #include "platform/Database.h"
 #include "platform/Recordset.h"
 #include "support/ScriptedPrompter.h"
+#include "support/Workstations.h"
 
 #include <QtTest>
 #include <thread>
@@ -305,6 +306,51 @@ private slots:
         QCOMPARE(rows(*db, check), expected);
         db->execute(QStringLiteral("UPDATE maechul SET memo = '007' WHERE id = 3"));
         QCOMPARE(db->scalar(QStringLiteral("SELECT memo FROM maechul WHERE id = 3")).toString(), QStringLiteral("007"));
+    }
+
+    // Another workstation holds the file while this one starts: the memos (and the call list's
+    // indexes) are left for a later start at once and without a word, however long the other
+    // workstation would be waited for; the next start on a free file does them.
+    void busyFileLeavesTheMemosForALaterStart_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::newRow("a write held") << true;
+        QTest::newRow("a long read held") << false;
+    }
+    void busyFileLeavesTheMemosForALaterStart()
+    {
+        QFETCH(bool, write);
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter prompter;
+        const QString path = env.path(QStringLiteral("previous.mdb"));
+        QVERIFY(ledgertest::makeDatabase(path, previousVersionSchema(), QStringLiteral(
+            "INSERT INTO maechul (id, name, memo) VALUES (3, '가', '메모');")));
+        const QStringList oldTypes = {QStringLiteral("MEMO"), QStringLiteral("MEMO")};
+        const auto indexes = [](dao::Database& db) {
+            return db.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND tbl_name = 'tellist'"
+                                            " AND sql IS NOT NULL")).toInt();
+        };
+        struct Limit { ~Limit() { dao::Database::setDefaultBusyLimit(-1); } } restore;
+        dao::Database::setDefaultBusyLimit(600000); // a step that waits would wait for the holder to end
+        auto db = dao::Database::open(path);
+
+        auto holder = write ? testsupport::Workstations::holdWrite(path, 60000)
+                            : testsupport::Workstations::holdLock(path, 60000, false);
+        QCOMPARE(QString::fromUtf8(holder->readLine()).trimmed(), QStringLiteral("held=1"));
+        UpgradeSchema(db.get());
+        // the start did not wait for it: it still holds the file
+        QVERIFY(holder->state() == QProcess::Running && !holder->waitForFinished(0));
+        QCOMPARE(prompter.messages().size(), 0);
+        QCOMPARE(memoTypes(*db), oldTypes);
+        QCOMPARE(indexes(*db), 0);
+        holder->kill();
+        holder->waitForFinished();
+
+        UpgradeSchema(db.get());
+        QCOMPARE(prompter.messages().size(), 0);
+        QCOMPARE(memoTypes(*db), (QStringList{QStringLiteral("LONGTEXT"), QStringLiteral("LONGTEXT")}));
+        QCOMPARE(indexes(*db), 2);
+        QCOMPARE(rows(*db, QStringLiteral("SELECT id, name, memo FROM maechul")), QStringList{QStringLiteral("3|가|메모")});
     }
 
     void salesTelephonesMarkBothTablesDone()
