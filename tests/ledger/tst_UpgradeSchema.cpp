@@ -3,6 +3,7 @@
 #include "ledger/UpgradeSchema.h"
 #include "platform/Database.h"
 #include "platform/Recordset.h"
+#include "support/QueryRows.h"
 #include "support/ScriptedPrompter.h"
 #include "support/Workstations.h"
 
@@ -13,18 +14,7 @@
 class tst_UpgradeSchema : public QObject {
     Q_OBJECT
 
-    static QStringList rows(dao::Database& db, const QString& sql)
-    {
-        auto rs = db.openRecordset(sql, dao::dbOpenSnapshot);
-        QStringList out;
-        for (; !rs->eof(); rs->moveNext()) {
-            QStringList cells;
-            for (int i = 0; i < rs->fieldCount(); ++i)
-                cells << (rs->isNull(i) ? QStringLiteral("<null>") : rs->text(i));
-            out << cells.join(QLatin1Char('|'));
-        }
-        return out;
-    }
+    static QStringList rows(dao::Database& db, const QString& sql) { return testsupport::queryRows(db, sql); }
 
     static QStringList fieldNames(dao::Database& db, const QString& table)
     {

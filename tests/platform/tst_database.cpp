@@ -1,6 +1,7 @@
 #include "platform/Database.h"
 #include "platform/Recordset.h"
 #include "platform/SqlText.h"
+#include "support/QueryRows.h"
 #include "support/TestEnv.h"
 
 #include <QFile>
@@ -557,17 +558,7 @@ private slots:
             "INSERT INTO party (rowid, id, name, code, rate, memo) VALUES (5, 1, 'a', 'A1', 1.5, 'm'), (9, 2, 'b', NULL, 0, NULL);"
             "INSERT INTO ledger (party_id) VALUES (1);")));
         auto db = Database::open(file);
-        const auto rows = [&db](const QString& sql) {
-            auto rs = db->openRecordset(sql, dbOpenSnapshot);
-            QStringList out;
-            for (; !rs->eof(); rs->moveNext()) {
-                QStringList cells;
-                for (int i = 0; i < rs->fieldCount(); ++i)
-                    cells << (rs->isNull(i) ? QStringLiteral("<null>") : rs->text(i));
-                out << cells.join(QLatin1Char('|'));
-            }
-            return out;
-        };
+        const auto rows = [&db](const QString& sql) { return testsupport::queryRows(*db, sql); };
         const auto columns = [&] {
             return rows(QStringLiteral("SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info('party')"
                                        " WHERE name <> '%1' ORDER BY name").arg(column));
