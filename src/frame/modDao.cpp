@@ -250,56 +250,62 @@ bool DAO_EditField(dao::Database* db, const QString& table, const QString& field
                    bool bDelIndex, int type, const QVariant& defaultValue)
 {
     try {
-        if (!db)
-            throw notOpen();
-        const dao::TableDef def = db->tableDef(table);
-        const int at = def.fieldIndex(field);
-        if (at < 0) {
-            if (type == -1)
-                return false;
-            const QString fill = type == dao::dbText
-                ? QStringLiteral("UPDATE %1 SET %2 = ''").arg(dao::quoteIdent(table), dao::quoteIdent(field))
-                : QStringLiteral("UPDATE %1 SET %2 = 0").arg(dao::quoteIdent(table), dao::quoteIdent(field));
-            DAO_AddField(db, table, field, type, size, bAllowZeroLength, fill, defaultValue, -1);
-            return true;
-        }
-        const dao::FieldDef& old = def.fields[at];
-        int wantSize = size == 0 ? old.size : int(size);
-        const int wantType = type == -1 ? old.type : type;
-        // A Text or Memo column declared so that a text that reads as a number would be kept as
-        // that number (MEMO in older files) is not yet as wanted: it is declared anew.
-        const auto asWanted = [&](const dao::FieldDef& f, int wantedSize) {
-            return f.type == wantType && f.size == wantedSize
-                && (f.textAffinity || (wantType != dao::dbText && wantType != dao::dbMemo));
-        };
-        if (asWanted(old, wantSize))
-            return false;
-        if (wantType != dao::dbText)
-            wantSize = 0;
-
-        // One transaction: the indexes go and the column changes together, or nothing changes.
-        dao::Transaction tx(*db);
-        {
-            // Another workstation starting at the same moment may have changed it meanwhile.
-            const dao::TableDef now = db->tableDef(table);
-            const int i = now.fieldIndex(field);
-            if (i >= 0 && asWanted(now.fields[i], wantSize))
-                return false;
-        }
-        if (bDelIndex)
-            deleteIndexesOn(*db, def.name, field);
-        dao::FieldDef nf = old;
-        nf.type = wantType;
-        nf.size = wantSize;
-        nf.allowZeroLength = bAllowZeroLength && (wantType == dao::dbText || wantType == dao::dbMemo);
-        if (wantType != dao::dbLong)
-            nf.autoIncrement = false;
-        applyDefault(nf, defaultValue);
-        db->alterField(def.name, old.name, nf);
-        tx.commit();
-        return true;
+        return DAO_EditFieldOrThrow(db, table, field, size, bAllowZeroLength, bDelIndex, type, defaultValue);
     } catch (const dao::DaoError& e) {
         ShowProcError(e.number(), e.description(), QStringLiteral("DAO_EditField"), kModuleKind, kModule);
         return false;
     }
+}
+
+bool DAO_EditFieldOrThrow(dao::Database* db, const QString& table, const QString& field, long size,
+                          bool bAllowZeroLength, bool bDelIndex, int type, const QVariant& defaultValue)
+{
+    if (!db)
+        throw notOpen();
+    const dao::TableDef def = db->tableDef(table);
+    const int at = def.fieldIndex(field);
+    if (at < 0) {
+        if (type == -1)
+            return false;
+        const QString fill = type == dao::dbText
+            ? QStringLiteral("UPDATE %1 SET %2 = ''").arg(dao::quoteIdent(table), dao::quoteIdent(field))
+            : QStringLiteral("UPDATE %1 SET %2 = 0").arg(dao::quoteIdent(table), dao::quoteIdent(field));
+        DAO_AddField(db, table, field, type, size, bAllowZeroLength, fill, defaultValue, -1);
+        return true;
+    }
+    const dao::FieldDef& old = def.fields[at];
+    int wantSize = size == 0 ? old.size : int(size);
+    const int wantType = type == -1 ? old.type : type;
+    // A Text or Memo column declared so that a text that reads as a number would be kept as
+    // that number (MEMO in older files) is not yet as wanted: it is declared anew.
+    const auto asWanted = [&](const dao::FieldDef& f, int wantedSize) {
+        return f.type == wantType && f.size == wantedSize
+            && (f.textAffinity || (wantType != dao::dbText && wantType != dao::dbMemo));
+    };
+    if (asWanted(old, wantSize))
+        return false;
+    if (wantType != dao::dbText)
+        wantSize = 0;
+
+    // One transaction: the indexes go and the column changes together, or nothing changes.
+    dao::Transaction tx(*db);
+    {
+        // Another workstation starting at the same moment may have changed it meanwhile.
+        const dao::TableDef now = db->tableDef(table);
+        const int i = now.fieldIndex(field);
+        if (i >= 0 && asWanted(now.fields[i], wantSize))
+            return false;
+    }
+    if (bDelIndex)
+        deleteIndexesOn(*db, def.name, field);
+    dao::FieldDef nf = old;
+    nf.type = wantType;
+    nf.size = wantSize;
+    nf.allowZeroLength = bAllowZeroLength && (wantType == dao::dbText || wantType == dao::dbMemo);
+    if (wantType != dao::dbLong)
+        nf.autoIncrement = false;
+    applyDefault(nf, defaultValue);
+    db->alterField(def.name, old.name, nf);
+    tx.commit();
+    return true;
 }

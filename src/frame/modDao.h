@@ -45,3 +45,7 @@ bool DAO_AddField(dao::Database* db, const QString& table, const QString& field,
 // Adds or changes a column (type -1 keeps the type, size 0 keeps the size), in one transaction.
 bool DAO_EditField(dao::Database* db, const QString& table, const QString& field, long size,
                    bool bAllowZeroLength, bool bDelIndex, int type, const QVariant& defaultValue);
+// The same without its message: a failure is thrown as dao::DaoError, with nothing changed (a
+// column added through DAO_AddField still reports there).
+bool DAO_EditFieldOrThrow(dao::Database* db, const QString& table, const QString& field, long size,
+                          bool bAllowZeroLength, bool bDelIndex, int type, const QVariant& defaultValue);

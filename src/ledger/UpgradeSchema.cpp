@@ -1,6 +1,7 @@
 #include "ledger/UpgradeSchema.h"
 
 #include "frame/modDao.h"
+#include "frame/modMsgBox.h"
 #include "platform/DaoError.h"
 #include "platform/SchemaDef.h"
 
@@ -9,6 +10,23 @@
 #include <algorithm>
 
 namespace {
+
+// How long a step that may wait for a later start waits for another workstation's lock: a
+// write passing by is waited for, one held (or a long read) is not.
+constexpr int kPassingLockMs = 300;
+
+// The step's own wait for another workstation's lock, for as long as it runs.
+class PassingLockOnly {
+public:
+    explicit PassingLockOnly(dao::Database& db) : m_db(db), m_limit(db.busyTimeout()) { db.setBusyTimeout(kPassingLockMs); }
+    ~PassingLockOnly() { m_db.setBusyTimeout(m_limit); }
+    PassingLockOnly(const PassingLockOnly&) = delete;
+    PassingLockOnly& operator=(const PassingLockOnly&) = delete;
+
+private:
+    dao::Database& m_db;
+    int m_limit;
+};
 
 bool addTelColumn(dao::Database* db, const QString& table, const QString& field)
 {
@@ -23,9 +41,12 @@ bool addTelColumn(dao::Database* db, const QString& table, const QString& field)
 // take it now (read-only, busy, no call list) is left as it is and tried at the next start.
 void addCallListIndexes(dao::Database* db)
 {
-    if (!db || db->isReadOnly() || !db->hasTable(QStringLiteral("tellist")))
+    if (!db || db->isReadOnly())
         return;
+    PassingLockOnly wait(*db);
     try {
+        if (!db->hasTable(QStringLiteral("tellist")))
+            return;
         const dao::TableDef def = db->tableDef(QStringLiteral("tellist"));
         const QList<QStringList> wanted = {
             {QStringLiteral("cname"), QStringLiteral("sdate"), QStringLiteral("stime")},
@@ -49,6 +70,29 @@ void addCallListIndexes(dao::Database* db)
     }
 }
 
+// Memos are free text: older files declare them so that a memo that reads as a number
+// ("007", "1.50") is kept as that number. Each party table is rebuilt once, in one
+// transaction, with every row. A file opened read-only takes no memo either and is left as it
+// is, without a word at every start. The program works on either kind of memo, so a start
+// never waits for the file: while another workstation holds a write or is in the middle of a
+// long read, the step is left for a later start, without a word.
+void memosAsText(dao::Database* db)
+{
+    if (!db || db->isReadOnly())
+        return;
+    PassingLockOnly wait(*db);
+    for (const QString& table : {QStringLiteral("maechul"), QStringLiteral("maeip")}) {
+        try {
+            DAO_EditFieldOrThrow(db, table, QStringLiteral("memo"), 0, true, false, -1, QVariant());
+        } catch (const dao::DaoError& e) {
+            if (e.number() == dao::errLocked)
+                return;
+            ShowProcError(e.number(), e.description(), QStringLiteral("DAO_EditField"), QStringLiteral("Module"),
+                          QStringLiteral("modDao"));
+        }
+    }
+}
+
 } // namespace
 
 void UpgradeSchema(dao::Database* db)
@@ -60,13 +104,7 @@ void UpgradeSchema(dao::Database* db)
     DAO_EditField(db, QStringLiteral("total"), QStringLiteral("group_name"), 6, true, false, -1, QVariant());
     DAO_EditField(db, QStringLiteral("total_print"), QStringLiteral("group_name"), 6, true, false, -1, QVariant());
 
-    // Memos are free text: older files declare them so that a memo that reads as a number
-    // ("007", "1.50") is kept as that number. Each party table is rebuilt once, in one
-    // transaction, with every row. A file opened read-only takes no memo either and is left
-    // as it is, without a word at every start.
-    if (db && !db->isReadOnly())
-        for (const QString& table : {QStringLiteral("maechul"), QStringLiteral("maeip")})
-            DAO_EditField(db, table, QStringLiteral("memo"), 0, true, false, -1, QVariant());
+    memosAsText(db);
 
     // maechul.tel2 marks the telephone columns of both party tables as done.
     if (!addTelColumn(db, QStringLiteral("maechul"), QStringLiteral("tel2")))

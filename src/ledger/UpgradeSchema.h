@@ -6,6 +6,8 @@
 // the extra telephone columns tel2..tel6 of both party tables, and the call list's indexes for
 // a caller's newest calls (by name and by number). Every step is a no-op when the
 // database already has it, so running it on every start changes nothing the second time.
-// The schema helpers report and absorb their own failures; start-up always goes on.
+// The schema helpers report and absorb their own failures; start-up always goes on. The steps
+// the program can do without for now (text memos, the call list's indexes) never wait for
+// another workstation that holds the file: they are left for a later start, without a word.
 void UpgradeSchema(dao::Database* db);
 

@@ -591,8 +591,8 @@ QString defaultFromSql(const QString& sqlDefault)
 QString columnSql(const FieldDef& f, bool inlinePrimary)
 {
     QString s = quoteIdent(f.name) + QLatin1Char(' ') + declType(f);
-    if (f.autoIncrement && inlinePrimary)
-        s += QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
+    if (inlinePrimary)
+        s += f.autoIncrement ? QStringLiteral(" PRIMARY KEY AUTOINCREMENT") : QStringLiteral(" PRIMARY KEY");
     if (f.required && !f.autoIncrement)
         s += QStringLiteral(" NOT NULL");
     if (!f.defaultValue.isEmpty())
@@ -608,6 +608,170 @@ QString joinIdents(const QStringList& names)
     for (const QString& n : names)
         q << quoteIdent(n);
     return q.join(QStringLiteral(", "));
+}
+
+// ---- a table's statement as written ---------------------------------------------------
+
+// The text with every string, quoted name and comment blanked out (quote characters kept),
+// ASCII letters upper-cased: parentheses, commas and key words are found in it at the places
+// they have in the text itself.
+QString blankOut(const QString& sql)
+{
+    QString out = sql;
+    for (QChar& c : out)
+        if (c.unicode() < 128)
+            c = c.toUpper();
+    const int n = int(sql.size());
+    int i = 0;
+    while (i < n) {
+        const QChar c = sql[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('[')) {
+            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            int j = i + 1;
+            while (j < n) {
+                if (sql[j] == close) {
+                    if (close != QLatin1Char(']') && j + 1 < n && sql[j + 1] == close) { // doubled: the character itself
+                        out[j] = out[j + 1] = QLatin1Char(' ');
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                out[j++] = QLatin1Char(' ');
+            }
+            i = j + 1;
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
+            while (i < n && sql[i] != QLatin1Char('\n'))
+                out[i++] = QLatin1Char(' ');
+        } else if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
+            const int end = sql.indexOf(QStringLiteral("*/"), i + 2);
+            const int stop = end < 0 ? n : end + 2;
+            while (i < stop)
+                out[i++] = QLatin1Char(' ');
+        } else {
+            ++i;
+        }
+    }
+    return out;
+}
+
+// One entry of the list of a CREATE TABLE statement: a column with its declaration, or a table
+// constraint (no column). text is as written (comments around it left out), bare as blankOut
+// gives it.
+struct TablePart {
+    QString text;
+    QString bare;
+    QString column;
+};
+
+// The name a part begins with (a column's), unquoted.
+QString leadingName(const QString& text)
+{
+    if (text.isEmpty())
+        return QString();
+    const QChar c = text[0];
+    if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('\'') || c == QLatin1Char('[')) {
+        const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+        QString name;
+        for (int i = 1; i < text.size(); ++i) {
+            if (text[i] == close) {
+                if (close != QLatin1Char(']') && i + 1 < text.size() && text[i + 1] == close) {
+                    name += close;
+                    ++i;
+                    continue;
+                }
+                break;
+            }
+            name += text[i];
+        }
+        return name;
+    }
+    int i = 0;
+    while (i < text.size() && !text[i].isSpace() && text[i] != QLatin1Char('('))
+        ++i;
+    return text.left(i);
+}
+
+bool hasWords(const TablePart& part, const char* pattern)
+{
+    // the column's own name is no key word, however it is spelt
+    const int from = part.column.isEmpty() ? 0 : int(leadingName(part.text).size());
+    return QRegularExpression(QString::fromLatin1(pattern)).match(part.bare, from).hasMatch();
+}
+bool declaresPrimaryKey(const TablePart& p) { return hasWords(p, "\\bPRIMARY\\s+KEY\\b"); }
+bool declaresUnique(const TablePart& p) { return hasWords(p, "\\bUNIQUE\\b"); }
+
+// The columns of a table constraint's list: "UNIQUE (a, b COLLATE NOCASE)" gives a and b.
+QStringList constraintColumns(const TablePart& part)
+{
+    const int open = part.bare.indexOf(QLatin1Char('('));
+    const int close = part.bare.lastIndexOf(QLatin1Char(')'));
+    QStringList out;
+    if (open < 0 || close < open)
+        return out;
+    int start = open + 1, depth = 0;
+    for (int i = open + 1; i <= close; ++i) {
+        const QChar c = part.bare[i];
+        if (c == QLatin1Char('('))
+            ++depth;
+        else if ((c == QLatin1Char(')') && depth-- == 0) || (c == QLatin1Char(',') && depth == 0)) {
+            out << leadingName(part.text.mid(start, i - start).trimmed()).toLower();
+            start = i + 1;
+        }
+    }
+    return out;
+}
+
+// The list of a CREATE TABLE statement and what follows it (WITHOUT ROWID, ...). False when
+// the statement has no list (then nothing of it can be kept).
+bool splitTableSql(const QString& sql, QList<TablePart>& parts, QString& tail)
+{
+    const QString bare = blankOut(sql);
+    const int open = bare.indexOf(QLatin1Char('('));
+    if (open < 0)
+        return false;
+    static const QRegularExpression constraint(QStringLiteral("^(CONSTRAINT|PRIMARY|UNIQUE|CHECK|FOREIGN)\\b"));
+    int depth = 0, start = open + 1;
+    for (int i = open; i < bare.size(); ++i) {
+        const QChar c = bare[i];
+        if (c == QLatin1Char('(')) {
+            ++depth;
+            continue;
+        }
+        const bool end = c == QLatin1Char(')') && --depth == 0;
+        if (!end && !(c == QLatin1Char(',') && depth == 1))
+            continue;
+        int a = start, b = i;
+        while (a < b && bare[a].isSpace())
+            ++a;
+        while (b > a && bare[b - 1].isSpace())
+            --b;
+        TablePart part{sql.mid(a, b - a), bare.mid(a, b - a), QString()};
+        if (!constraint.match(part.bare).hasMatch())
+            part.column = leadingName(part.text);
+        parts << part;
+        start = i + 1;
+        if (end) {
+            tail = sql.mid(i + 1).trimmed();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool sameDeclaration(const FieldDef& a, const FieldDef& b)
+{
+    return a.name == b.name && a.type == b.type && a.size == b.size && a.allowZeroLength == b.allowZeroLength
+        && a.required == b.required && a.autoIncrement == b.autoIncrement && a.defaultValue == b.defaultValue
+        && a.collation.compare(b.collation, Qt::CaseInsensitive) == 0;
+}
+
+QStringList lowered(const QStringList& names)
+{
+    QStringList out;
+    for (const QString& n : names)
+        out << n.toLower();
+    return out;
 }
 
 } // namespace
@@ -1206,36 +1370,120 @@ TableDef Database::tableDef(const QString& table) const
     return def;
 }
 
+void Database::rebuild(const QString& table, const QList<FieldDef>& fields, const QList<IndexDef>& indexes,
+                       const QStringList& copyFrom, const QString& redeclare)
+{
+    // The engine's own way of changing a table: foreign keys off (they can be switched only
+    // outside a transaction), everything in one transaction, the keys checked before it ends.
+    bool keysOff = false;
+    if (m_txDepth == 0 && scalar(QStringLiteral("PRAGMA foreign_keys")).toInt() == 1) {
+        execute(QStringLiteral("PRAGMA foreign_keys = OFF"));
+        keysOff = true;
+    }
+    struct KeysBack {
+        Database& db;
+        bool on;
+        ~KeysBack()
+        {
+            if (on)
+                sqlite3_exec(db.handle(), "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+        }
+    } keysBack{*this, keysOff};
+    Transaction tx(*this);
+    rebuildTable(table, fields, indexes, copyFrom, redeclare);
+    if (keysOff && scalar(QStringLiteral("PRAGMA foreign_key_check")).isValid())
+        throw DaoError(errGeneric, QStringLiteral("FOREIGN KEY constraint failed (%1)").arg(table));
+    tx.commit();
+}
+
 void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields, const QList<IndexDef>& indexes,
-                            const QStringList& copyFrom)
+                            const QStringList& copyFrom, const QString& redeclare)
 {
     // copyFrom[i] is the old column that feeds fields[i] (empty: the new column starts with
     // its default). Runs inside the caller's transaction.
-    const QString tmp = QStringLiteral("__rebuild_") + table;
-    QStringList defs;
+    //
+    // With foreign keys on, dropping the old table would delete the rows that refer to it.
+    if (scalar(QStringLiteral("PRAGMA foreign_keys")).toInt() == 1)
+        throw DaoError(errGeneric, QStringLiteral("%1: a table cannot be rebuilt inside a transaction while foreign keys are on").arg(table));
+    const TableDef old = tableDef(table);
+    const QString oldSql = scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"), {table}).toString();
+    // Every column the rebuild does not change keeps its declaration as written (a type the
+    // field definitions do not know, checks, references), and so does every table constraint
+    // it does not add or take away.
+    QList<TablePart> parts;
+    QString tail;
+    if (!splitTableSql(oldSql, parts, tail))
+        parts.clear();
+    for (const TablePart& p : parts)
+        if (!p.column.isEmpty() && !copyFrom.contains(p.column, Qt::CaseInsensitive))
+            throw DaoError(errGeneric, QStringLiteral("%1.%2 cannot be carried over into the rebuilt table").arg(table, p.column));
+    const auto columnPart = [&parts](const QString& column) -> const TablePart* {
+        for (const TablePart& p : parts)
+            if (!column.isEmpty() && p.column.compare(column, Qt::CaseInsensitive) == 0)
+                return &p;
+        return nullptr;
+    };
     const IndexDef* primary = nullptr;
     for (const IndexDef& idx : indexes)
         if (idx.primary)
             primary = &idx;
-    bool inlinePk = false;
-    for (const FieldDef& f : fields) {
-        const bool inl = f.autoIncrement && (!primary || (primary->fields.size() == 1 &&
-                                                         primary->fields[0].compare(f.name, Qt::CaseInsensitive) == 0));
-        inlinePk = inlinePk || inl;
-        defs << columnSql(f, inl);
+    const IndexDef* oldPrimary = nullptr;
+    for (const IndexDef& idx : old.indexes)
+        if (idx.primary)
+            oldPrimary = &idx;
+    const bool primaryKept = (!primary && !oldPrimary)
+        || (primary && oldPrimary && primary->name.compare(oldPrimary->name, Qt::CaseInsensitive) == 0
+            && lowered(primary->fields) == lowered(oldPrimary->fields));
+    // unique constraints taken away, by their columns
+    QList<QStringList> uniqueGone;
+    for (const IndexDef& idx : old.indexes) {
+        if (idx.primary || !idx.name.startsWith(QLatin1String("sqlite_autoindex")))
+            continue;
+        bool kept = false;
+        for (const IndexDef& now : indexes)
+            kept = kept || now.name.compare(idx.name, Qt::CaseInsensitive) == 0;
+        if (!kept)
+            uniqueGone << lowered(idx.fields);
     }
-    if (primary && !inlinePk)
+
+    const QString tmp = QStringLiteral("__rebuild_") + table;
+    QStringList defs;
+    bool inlinePk = false;    // the key filled by the database: the row number itself
+    bool primaryDone = false; // the new key declared with its column
+    for (int i = 0; i < fields.size(); ++i) {
+        const FieldDef& f = fields[i];
+        const bool rowidKey = f.autoIncrement && (!primary || (primary->fields.size() == 1 &&
+                                                               primary->fields[0].compare(f.name, Qt::CaseInsensitive) == 0));
+        inlinePk = inlinePk || rowidKey;
+        const TablePart* part = columnPart(copyFrom.value(i));
+        const int at = old.fieldIndex(copyFrom.value(i));
+        const bool keep = part && at >= 0 && f.name.compare(redeclare, Qt::CaseInsensitive) != 0
+            && sameDeclaration(old.fields[at], f) && (primaryKept || !declaresPrimaryKey(*part))
+            && !(declaresUnique(*part) && uniqueGone.contains(QStringList{f.name.toLower()}));
+        if (keep) {
+            defs << part->text;
+            continue;
+        }
+        const bool inlineKey = primaryKept ? part && declaresPrimaryKey(*part) : rowidKey;
+        primaryDone = primaryDone || (inlineKey && !primaryKept);
+        defs << columnSql(f, inlineKey);
+    }
+    for (const TablePart& p : parts) {
+        if (!p.column.isEmpty() || (!primaryKept && declaresPrimaryKey(p))
+            || (declaresUnique(p) && uniqueGone.contains(constraintColumns(p))))
+            continue;
+        defs << p.text;
+    }
+    if (primary && !primaryKept && !primaryDone)
         defs << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)").arg(quoteIdent(primary->name), joinIdents(primary->fields));
     execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdent(tmp)));
-    execute(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdent(tmp), defs.join(QStringLiteral(", "))));
+    execute(QStringLiteral("CREATE TABLE %1 (%2)%3").arg(quoteIdent(tmp), defs.join(QStringLiteral(", ")),
+                                                         tail.isEmpty() ? QString() : QLatin1Char(' ') + tail));
     // Every row keeps its row number: a dynaset of another workstation finds its row by it,
     // and rows read in stored order keep their order. (A key the database fills is the row
     // number itself and travels as a column.)
-    static const QRegularExpression withoutRowid(QStringLiteral("\\bWITHOUT\\s+ROWID\\s*;?\\s*$"),
-                                                 QRegularExpression::CaseInsensitiveOption);
-    const bool keepRowid = !inlinePk
-        && !withoutRowid.match(scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"),
-                                      {table}).toString()).hasMatch();
+    static const QRegularExpression withoutRowid(QStringLiteral("\\bWITHOUT\\s+ROWID\\b"), QRegularExpression::CaseInsensitiveOption);
+    const bool keepRowid = !inlinePk && !withoutRowid.match(blankOut(tail)).hasMatch();
     QStringList target, source;
     if (keepRowid) {
         target << QStringLiteral("rowid");
@@ -1278,13 +1526,57 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
         for (; !rs->eof(); rs->moveNext())
             triggerSql << rs->text(0);
     }
+    // Views and the triggers of other tables that name the table stay as they are and find
+    // the new table under the old name. The views that work now must still work afterwards.
+    QStringList views;
+    {
+        auto rs = openRecordset(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'view' ORDER BY name"), dbOpenSnapshot);
+        for (; !rs->eof(); rs->moveNext())
+            views << rs->text(0);
+    }
+    const auto viewError = [this](const QString& view) {
+        sqlite3_stmt* st = nullptr;
+        const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoteIdent(view)).toUtf8();
+        const int rc = sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &st, nullptr);
+        sqlite3_finalize(st);
+        return rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
+    };
+    QStringList working;
+    for (const QString& v : views)
+        if (viewError(v).isEmpty())
+            working << v;
     execute(QStringLiteral("DROP TABLE %1").arg(quoteIdent(table)));
-    execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoteIdent(tmp), quoteIdent(table)));
+    // The rename as the engine made it before it checked every view and trigger against the
+    // schema: between the drop and the rename those that name the table name no table.
+    const bool legacy = scalar(QStringLiteral("PRAGMA legacy_alter_table")).toInt() == 1;
+    if (!legacy)
+        execute(QStringLiteral("PRAGMA legacy_alter_table = ON"));
+    try {
+        execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoteIdent(tmp), quoteIdent(table)));
+    } catch (const DaoError&) {
+        if (!legacy)
+            execute(QStringLiteral("PRAGMA legacy_alter_table = OFF"));
+        throw;
+    }
+    if (!legacy)
+        execute(QStringLiteral("PRAGMA legacy_alter_table = OFF"));
     if (inlinePk && !highWater.isNull()) {
         const qint64 seq = highWater.toLongLong();
         if (execute(QStringLiteral("UPDATE sqlite_sequence SET seq = ? WHERE name = ? AND seq < ?"), {seq, table, seq}) == 0
             && !scalar(QStringLiteral("SELECT 1 FROM sqlite_sequence WHERE name = ?"), {table}).isValid())
             execute(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?)"), {table, seq});
+    }
+    // the unique constraints the new table declares itself
+    QList<QStringList> declaredUnique;
+    {
+        auto rs = openRecordset(QStringLiteral("SELECT name FROM pragma_index_list(?) WHERE origin = 'u'"), dbOpenSnapshot, {table});
+        for (; !rs->eof(); rs->moveNext()) {
+            QStringList cols;
+            auto c = openRecordset(QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"), dbOpenSnapshot, {rs->text(0)});
+            for (; !c->eof(); c->moveNext())
+                cols << c->text(0).toLower();
+            declaredUnique << cols;
+        }
     }
     for (const IndexDef& idx : indexes) {
         if (idx.primary)
@@ -1304,14 +1596,22 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
             continue;
         }
         QString iname = idx.name;
-        if (iname.startsWith(QLatin1String("sqlite_autoindex")))
+        if (iname.startsWith(QLatin1String("sqlite_autoindex"))) {
+            if (declaredUnique.contains(lowered(idx.fields)))
+                continue; // its constraint came over with the table's statement
             iname = table + QLatin1Char('_') + idx.fields.join(QLatin1Char('_'));
+        }
         execute(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                     .arg(idx.unique ? QStringLiteral("UNIQUE ") : QString(), quoteIdent(iname), quoteIdent(table),
                          joinIdents(idx.fields)));
     }
     for (const QString& sql : triggerSql)
         execute(sql);
+    for (const QString& v : working) {
+        const QString error = viewError(v);
+        if (!error.isEmpty())
+            throw DaoError(errGeneric, QStringLiteral("error in view %1: %2").arg(v, error));
+    }
 }
 
 void Database::appendField(const QString& table, const FieldDef& field)
@@ -1332,9 +1632,7 @@ void Database::appendField(const QString& table, const FieldDef& field)
     const int pos = atEnd ? int(fields.size()) : field.ordinalPosition;
     fields.insert(pos, field);
     copy.insert(pos, QString());
-    Transaction tx(*this);
-    rebuildTable(def.name, fields, def.indexes, copy);
-    tx.commit();
+    rebuild(def.name, fields, def.indexes, copy, field.name);
 }
 
 void Database::alterField(const QString& table, const QString& field, const FieldDef& newDef)
@@ -1350,9 +1648,7 @@ void Database::alterField(const QString& table, const QString& field, const Fiel
     FieldDef nf = newDef;
     nf.name = fields[at].name;
     fields[at] = nf;
-    Transaction tx(*this);
-    rebuildTable(def.name, fields, def.indexes, copy);
-    tx.commit();
+    rebuild(def.name, fields, def.indexes, copy, nf.name);
 }
 
 void Database::deleteField(const QString& table, const QString& field)
@@ -1400,9 +1696,7 @@ void Database::appendIndex(const QString& table, const IndexDef& index)
         if (index.required && index.fields.contains(f.name, Qt::CaseInsensitive))
             f.required = true;
     }
-    Transaction tx(*this);
-    rebuildTable(def.name, fields, indexes, copy);
-    tx.commit();
+    rebuild(def.name, fields, indexes, copy);
 }
 
 void Database::deleteIndex(const QString& table, const QString& index)
@@ -1430,9 +1724,7 @@ void Database::deleteIndex(const QString& table, const QString& index)
         if (target->primary && f.autoIncrement)
             f.autoIncrement = false;
     }
-    Transaction tx(*this);
-    rebuildTable(def.name, fields, indexes, copy);
-    tx.commit();
+    rebuild(def.name, fields, indexes, copy);
 }
 
 } // namespace dao

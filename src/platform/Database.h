@@ -116,8 +116,11 @@ public:
     void deleteField(const QString& table, const QString& field);
     // Changes a column's type, size, zero-length rule, default or requirement in place,
     // through a table rebuild that keeps every row with its row number, the column's position,
-    // every index and every trigger. The rebuild declares every column anew from its
-    // definition (a Memo as LONGTEXT, so that a text that reads as a number stays text).
+    // every index and trigger of the table, and the views and other tables' triggers that name
+    // it. The column is declared anew from its definition (a Memo as LONGTEXT, so that a text
+    // that reads as a number stays text); every other column keeps its declaration as written.
+    // (appendField at a position, a primary key added by appendIndex and a key or unique
+    // constraint taken away by deleteIndex rebuild the table in the same way.)
     void alterField(const QString& table, const QString& field, const FieldDef& newDef);
     void renameField(const QString& table, const QString& from, const QString& to);
     void appendIndex(const QString& table, const IndexDef& index);
@@ -155,8 +158,12 @@ private:
     // waits until the others have had a moment to take the lock.
     void yieldBeforeWrite();
     void writeEnded();
+    // A table made anew with these columns and indexes (redeclare: a column declared anew from
+    // its definition even where that is unchanged), in a transaction of its own or the caller's.
+    void rebuild(const QString& table, const QList<FieldDef>& fields, const QList<IndexDef>& indexes,
+                 const QStringList& copyFrom, const QString& redeclare = QString());
     void rebuildTable(const QString& table, const QList<FieldDef>& fields, const QList<IndexDef>& indexes,
-                      const QStringList& copyFrom);
+                      const QStringList& copyFrom, const QString& redeclare);
 
     sqlite3* m_db = nullptr;
     QString m_path;

@@ -3,7 +3,9 @@
 #include "ledger/UpgradeSchema.h"
 #include "platform/Database.h"
 #include "platform/Recordset.h"
+#include "support/QueryRows.h"
 #include "support/ScriptedPrompter.h"
+#include "support/Workstations.h"
 
 #include <QtTest>
 #include <thread>
@@ -12,18 +14,7 @@
 class tst_UpgradeSchema : public QObject {
     Q_OBJECT
 
-    static QStringList rows(dao::Database& db, const QString& sql)
-    {
-        auto rs = db.openRecordset(sql, dao::dbOpenSnapshot);
-        QStringList out;
-        for (; !rs->eof(); rs->moveNext()) {
-            QStringList cells;
-            for (int i = 0; i < rs->fieldCount(); ++i)
-                cells << (rs->isNull(i) ? QStringLiteral("<null>") : rs->text(i));
-            out << cells.join(QLatin1Char('|'));
-        }
-        return out;
-    }
+    static QStringList rows(dao::Database& db, const QString& sql) { return testsupport::queryRows(db, sql); }
 
     static QStringList fieldNames(dao::Database& db, const QString& table)
     {
@@ -37,6 +28,23 @@ class tst_UpgradeSchema : public QObject {
     {
         const dao::TableDef t = db.tableDef(table);
         return t.fields.value(t.fieldIndex(name));
+    }
+
+    // A file the previous version has used: every step of the upgrade done but the memos, which
+    // still take a memo that reads as a number as that number, and the call list's indexes.
+    static QString previousVersionSchema()
+    {
+        QString s = ledgertest::upgradedMainSchema();
+        s.replace(QStringLiteral("memo LONGTEXT"), QStringLiteral("memo MEMO"));
+        s.replace(QStringLiteral("group_name TEXT(50)"), QStringLiteral("group_name TEXT(6)"));
+        s.replace(QStringLiteral("CREATE TABLE group_name (name TEXT(50));"),
+                  QStringLiteral("CREATE TABLE group_name (name TEXT(6) NOT NULL, CONSTRAINT group_name_name PRIMARY KEY (name));"));
+        return s;
+    }
+    static QStringList memoTypes(dao::Database& db)
+    {
+        return rows(db, QStringLiteral("SELECT type FROM pragma_table_info('maechul') WHERE name = 'memo'"
+                                       " UNION ALL SELECT type FROM pragma_table_info('maeip') WHERE name = 'memo'"));
     }
 
 private slots:
@@ -193,10 +201,6 @@ private slots:
         const auto schemaVersion = [](dao::Database& db) {
             return db.scalar(QStringLiteral("PRAGMA schema_version")).toLongLong();
         };
-        const auto memoTypes = [](dao::Database& db) {
-            return rows(db, QStringLiteral("SELECT type FROM pragma_table_info('maechul') WHERE name = 'memo'"
-                                           " UNION ALL SELECT type FROM pragma_table_info('maeip') WHERE name = 'memo'"));
-        };
         QStringList before;
         {
             auto ro = dao::Database::open(path, 0, true);
@@ -231,6 +235,112 @@ private slots:
         UpgradeSchema(db.get());
         QCOMPARE(schemaVersion(*db), version);
         QCOMPARE(prompter.messages().size(), 0);
+    }
+
+    // The shop's own views, triggers and columns on a party table: the memo upgrade keeps each
+    // one as it was declared and working, and the start shows nothing. own: what the shop added
+    // to a file of the previous version; use: a statement run afterwards; then check's rows.
+    void shopsOwnSchemaOutlivesTheMemoUpgrade_data()
+    {
+        QTest::addColumn<QString>("own");
+        QTest::addColumn<QString>("use");
+        QTest::addColumn<QString>("check");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("view on maechul")
+            << "CREATE VIEW party_names AS SELECT name FROM maechul;" << ""
+            << "SELECT * FROM party_names ORDER BY name" << QStringList{"가", "나"};
+        QTest::newRow("view on both party tables")
+            << "CREATE VIEW parties AS SELECT p.name, s.name FROM maeip AS p JOIN maechul AS s ON s.id = p.id + 1;"
+            << "" << "SELECT * FROM parties" << QStringList{"공급사|가"};
+        QTest::newRow("trigger on total reading maechul")
+            << "CREATE TRIGGER total_party AFTER INSERT ON total BEGIN UPDATE total SET maechul_name ="
+               " (SELECT name FROM maechul WHERE id = new.maechul_code) WHERE total_id = new.total_id; END;"
+            << "INSERT INTO total (maechul_code) VALUES (4)" << "SELECT maechul_name FROM total" << QStringList{"나"};
+        QTest::newRow("column of a type of its own")
+            << "ALTER TABLE maechul ADD COLUMN rate DECIMAL(5,2); UPDATE maechul SET rate = 1.5 WHERE id = 3;" << ""
+            << "SELECT typeof(rate) || ':' || rate FROM maechul ORDER BY id" << QStringList{"real:1.5", "<null>"};
+        QTest::newRow("column with a check")
+            << "ALTER TABLE maeip ADD COLUMN grade TEXT(1) DEFAULT 'A' CHECK (grade IN ('A', 'B'));" << ""
+            << "SELECT (SELECT instr(sql, 'grade TEXT(1) DEFAULT ''A'' CHECK (grade IN (''A'', ''B''))') > 0"
+               " FROM sqlite_master WHERE name = 'maeip'), grade FROM maeip"
+            << QStringList{"1|A"};
+    }
+    void shopsOwnSchemaOutlivesTheMemoUpgrade()
+    {
+        QFETCH(QString, own);
+        QFETCH(QString, use);
+        QFETCH(QString, check);
+        QFETCH(QStringList, expected);
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter prompter;
+        const QString path = env.path(QStringLiteral("previous.mdb"));
+        QVERIFY(ledgertest::makeDatabase(path, previousVersionSchema(), QStringLiteral(
+            "INSERT INTO maechul (id, name, memo) VALUES (3, '가', '메모'), (4, '나', NULL);"
+            "INSERT INTO maeip (id, name) VALUES (2, '공급사');") + own));
+        auto db = dao::Database::open(path);
+        const auto everythingElse = [](dao::Database& db) {
+            return rows(db, QStringLiteral("SELECT type, name, sql FROM sqlite_master"
+                                           " WHERE NOT (type = 'table' AND name IN ('maechul', 'maeip')) AND tbl_name <> 'tellist'"
+                                           " ORDER BY name"))
+                + rows(db, QStringLiteral("SELECT 'maechul', * FROM pragma_table_info('maechul') WHERE name <> 'memo'"
+                                          " UNION ALL SELECT 'maeip', * FROM pragma_table_info('maeip') WHERE name <> 'memo'"));
+        };
+        const QStringList before = everythingElse(*db);
+
+        UpgradeSchema(db.get());
+        QCOMPARE(prompter.messages().size(), 0);
+        QCOMPARE(memoTypes(*db), (QStringList{QStringLiteral("LONGTEXT"), QStringLiteral("LONGTEXT")}));
+        QCOMPARE(everythingElse(*db), before);
+        if (!use.isEmpty())
+            db->execute(use);
+        QCOMPARE(rows(*db, check), expected);
+        db->execute(QStringLiteral("UPDATE maechul SET memo = '007' WHERE id = 3"));
+        QCOMPARE(db->scalar(QStringLiteral("SELECT memo FROM maechul WHERE id = 3")).toString(), QStringLiteral("007"));
+    }
+
+    // Another workstation holds the file while this one starts: the memos (and the call list's
+    // indexes) are left for a later start at once and without a word, however long the other
+    // workstation would be waited for; the next start on a free file does them.
+    void busyFileLeavesTheMemosForALaterStart_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::newRow("a write held") << true;
+        QTest::newRow("a long read held") << false;
+    }
+    void busyFileLeavesTheMemosForALaterStart()
+    {
+        QFETCH(bool, write);
+        testsupport::TestEnv env;
+        testsupport::ScriptedPrompter prompter;
+        const QString path = env.path(QStringLiteral("previous.mdb"));
+        QVERIFY(ledgertest::makeDatabase(path, previousVersionSchema(), QStringLiteral(
+            "INSERT INTO maechul (id, name, memo) VALUES (3, '가', '메모');")));
+        const QStringList oldTypes = {QStringLiteral("MEMO"), QStringLiteral("MEMO")};
+        const auto indexes = [](dao::Database& db) {
+            return db.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND tbl_name = 'tellist'"
+                                            " AND sql IS NOT NULL")).toInt();
+        };
+        struct Limit { ~Limit() { dao::Database::setDefaultBusyLimit(-1); } } restore;
+        dao::Database::setDefaultBusyLimit(600000); // a step that waits would wait for the holder to end
+        auto db = dao::Database::open(path);
+
+        auto holder = write ? testsupport::Workstations::holdWrite(path, 60000)
+                            : testsupport::Workstations::holdLock(path, 60000, false);
+        QCOMPARE(QString::fromUtf8(holder->readLine()).trimmed(), QStringLiteral("held=1"));
+        UpgradeSchema(db.get());
+        // the start did not wait for it: it still holds the file
+        QVERIFY(holder->state() == QProcess::Running && !holder->waitForFinished(0));
+        QCOMPARE(prompter.messages().size(), 0);
+        QCOMPARE(memoTypes(*db), oldTypes);
+        QCOMPARE(indexes(*db), 0);
+        holder->kill();
+        holder->waitForFinished();
+
+        UpgradeSchema(db.get());
+        QCOMPARE(prompter.messages().size(), 0);
+        QCOMPARE(memoTypes(*db), (QStringList{QStringLiteral("LONGTEXT"), QStringLiteral("LONGTEXT")}));
+        QCOMPARE(indexes(*db), 2);
+        QCOMPARE(rows(*db, QStringLiteral("SELECT id, name, memo FROM maechul")), QStringList{QStringLiteral("3|가|메모")});
     }
 
     void salesTelephonesMarkBothTablesDone()
