@@ -483,7 +483,7 @@ bool makeEntries(const QString& root, const QByteArrayList& specs)
     for (const QByteArray& spec : specs) {
         const qsizetype link = spec.indexOf(" -> "), eq = spec.indexOf(" = ");
         const QByteArray path = top + '/' + spec.left(link >= 0 ? link : eq >= 0 ? eq : spec.size());
-        const QByteArray folder = spec.endsWith('/') ? path : path.left(path.lastIndexOf('/'));
+        const QByteArray folder = link < 0 && eq < 0 ? path : path.left(path.lastIndexOf('/'));
         for (qsizetype i = top.size() + 1; i <= folder.size(); ++i)
             if ((i == folder.size() || folder[i] == '/') && ::mkdir(folder.left(i).constData(), 0755) != 0 && errno != EEXIST)
                 return false;
@@ -581,13 +581,19 @@ void TstTools::failedBackupIsReportedNamingTheFolder_data()
                                           << QStringList{QStringLiteral("데이터베이스 폴더: @/gone")};
     QTest::newRow("file-size limit below a database") << QByteArrayList{"Dbs/trelvoDB.mdb = @database 400000"} << QStringList()
                                                       << 150000 << "tmp" << QStringList{tmp, "trelvoDB.mdb", "File too large"};
+    QTest::newRow("file-size limit on a page of a database") << QByteArrayList{"Dbs/trelvoDB.mdb = @database 400000"} << QStringList()
+                                                             << 155648 << "tmp" << QStringList{tmp, "trelvoDB.mdb", "File too large"};
     QTest::newRow("file-size limit below a file") << QByteArrayList{db, "Dbs/scan.bin = @random 300000"} << QStringList() << 150000
                                                   << "tmp" << QStringList{tmp, "scan.bin", "File too large"};
+    QTest::newRow("file-size limit past the first 256 KB of a file") << QByteArrayList{db, "Dbs/scan.bin = @random 300000"} << QStringList()
+                                                                   << 280000 << "tmp" << QStringList{tmp, "scan.bin", "File too large"};
     QTest::newRow("file-size limit below the archive only")
         << QByteArrayList{db, "Dbs/a.bin = @random 100000", "Dbs/b.bin = @random 100000", "Dbs/c.bin = @random 100000"}
         << QStringList() << 150000 << "tmp" << QStringList{QStringLiteral("백업 폴더: @/home/Trelvo/Backup\n"), "File too large"};
     QTest::newRow("temporary folder full") << QByteArrayList{db, "Dbs/scan.bin = @random 300000"} << QStringList() << 0 << "full"
                                            << QStringList{tmp, "scan.bin", "No space left on device"};
+    QTest::newRow("temporary folder full at a database") << QByteArrayList{"Dbs/trelvoDB.mdb = @database 400000"} << QStringList() << 0
+                                                         << "full" << QStringList{tmp, "trelvoDB.mdb", "No space left on device"};
     QTest::newRow("temporary folder missing") << QByteArrayList{db} << QStringList() << 0 << "no-tmp"
                                               << QStringList{QStringLiteral("임시 폴더: @/no-tmp\n"), "No such file or directory"};
 }
@@ -648,10 +654,11 @@ void TstTools::backupHoldsEverythingInTheFolder_data()
         << QByteArrayList{"old/2019.txt = older", "old/back -> ..", "Dbs/linked -> ../old"}
         << QStringList{"linked/", "linked/2019.txt = older", "linked/back -> .."};
     QTest::newRow("names in CP949") << QByteArrayList{"Dbs/\xc0\xe5\xba\xce" "2019/\xb8\xde\xb8\xf0.txt = 2019",
-                                                      "Dbs/\xb8\xde\xb8\xf0.txt = memo", "Dbs/\xc0\xe5\xba\xce" "2019/up -> ../.."}
+                                                      "Dbs/\xb8\xde\xb8\xf0.txt = memo", "Dbs/\xc0\xe5\xba\xce" "2019/up -> ../..",
+                                                      "Dbs/\xb8\xde\xb8\xf0-2018 -> \xc0\xe5\xba\xce" "2018"}
                                     << QStringList();
     QTest::newRow("link to the parent") << QByteArrayList{"Dbs/memo.txt = memo", "Dbs/up -> .."} << QStringList();
-    QTest::newRow("absolute link to an ancestor") << QByteArrayList{"Dbs/memo.txt = memo", "Dbs/top -> @"} << QStringList();
+    QTest::newRow("absolute link to an ancestor") << QByteArrayList{"Dbs/memo.txt = memo", "Dbs/top -> @", "Dbs/all -> /"} << QStringList();
     QTest::newRow("link two up from a sub-folder") << QByteArrayList{"Dbs/sub/memo.txt = memo", "Dbs/sub/up2 -> ../.."} << QStringList();
     QTest::newRow("link to the temporary folder: the stage left out")
         << QByteArrayList{"Dbs/memo.txt = memo", "Dbs/tmp -> ../tmp"} << QStringList{"memo.txt = memo", "tmp/"};
