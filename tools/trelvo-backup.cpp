@@ -403,10 +403,11 @@ private:
             }
             if (S_ISDIR(st.st_mode)) {
                 char* resolved = ::realpath(path.constData(), nullptr);
+                const int why = errno;
                 const QByteArray real(resolved);
                 std::free(resolved);
                 if (real.isEmpty()) {
-                    cannot(path, QStringLiteral("폴더를 읽을 수 없습니다"), systemError(errno));
+                    cannot(path, QStringLiteral("폴더를 읽을 수 없습니다"), systemError(why));
                 } else if (skipped(real)) {
                     // the backups themselves, the stage
                 } else if (holdsOneOf(real, chain)) {
