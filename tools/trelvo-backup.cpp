@@ -12,8 +12,12 @@
 // Database files are copied through SQLite's online backup, which takes a consistent
 // picture of a file even while another program writes it; rollback journals are left out;
 // other files are copied as they are, and sub-folders with them (also those reached through
-// a link). Anything in the folder that cannot be read fails the backup: no archive is
-// written. Exit code 0 when every archive was written.
+// a link; a link back into the folder's own ancestry is kept as a link), every name as the
+// bytes it has on disk. The copy is staged in the temporary folder (TMPDIR, else /tmp) and
+// removed afterwards; each archive is synced once, before it is given its name. Anything in
+// the folder that cannot be read, and any write that fails (a full disk, a limit on the size
+// of files), fails the backup: no archive is written. Exit code 0 when every archive was
+// written.
 //
 // The program that starts it has closed by then, so a backup that fails is reported here:
 // in a window of its own ("데이터 백업") that names the folder and the reason, and on
@@ -31,13 +35,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,7 +63,7 @@ struct Mode {
 
 // What went wrong, gathered for the report: the folder concerned and the reason.
 struct Failure {
-    QString label; // "백업 폴더" or "데이터베이스 폴더"
+    QString label; // "백업 폴더", "데이터베이스 폴더" or "임시 폴더"
     QString folder;
     QString reason;
 };
@@ -70,6 +78,7 @@ void fail(const QString& label, const QString& folder, const QString& reason)
 }
 const QString kBackupFolder = QStringLiteral("백업 폴더");
 const QString kDatabaseFolder = QStringLiteral("데이터베이스 폴더");
+const QString kTemporaryFolder = QStringLiteral("임시 폴더");
 
 bool windowCanBeSeen()
 {
@@ -115,44 +124,63 @@ bool modeFor(const QString& arg, Mode& mode)
     return true;
 }
 
-bool isSqliteFile(const QString& path)
+// Paths below are kept as the bytes they have on disk: a name copied from an older system
+// (CP949, say) is no valid text, and would not find its file again once turned into text.
+QString shown(const QByteArray& path) { return QDir::toNativeSeparators(QFile::decodeName(path)); }
+QString systemError(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+
+bool isSqliteFile(int fd)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    return f.read(16) == QByteArray("SQLite format 3\0", 16);
+    char head[16];
+    return ::pread(fd, head, sizeof head, 0) == ssize_t(sizeof head) && std::memcmp(head, "SQLite format 3\0", 16) == 0;
 }
 
-bool isJournal(const QString& name)
+bool isJournal(const QByteArray& name)
 {
-    return name.endsWith(QLatin1String("-journal")) || name.endsWith(QLatin1String("-wal"))
-        || name.endsWith(QLatin1String("-shm"));
+    return name.endsWith("-journal") || name.endsWith("-wal") || name.endsWith("-shm");
+}
+
+// The system's error code for a failed write of the copy, from SQLite's result; 0 when it was
+// not the writing that failed.
+int writeError(sqlite3* dst, int rc)
+{
+    if ((rc & 0xff) == SQLITE_FULL)
+        return ENOSPC;
+    int code = 0;
+    if (dst && (rc & 0xff) == SQLITE_IOERR)
+        sqlite3_file_control(dst, "main", SQLITE_FCNTL_LAST_ERRNO, &code);
+    return code;
 }
 
 // Copies a live database file through the online backup. The whole copy is one step, so
-// it is taken under one read lock and shows one committed state of the source.
-bool backupDatabase(const QString& from, const QString& to, QString& error)
+// it is taken under one read lock and shows one committed state of the source. On failure
+// error says why, and writing whether it was the writing of the copy that failed.
+bool backupDatabase(const QByteArray& from, const QByteArray& to, QString& error, bool& writing)
 {
     sqlite3* src = nullptr;
     sqlite3* dst = nullptr;
-    auto fail = [&](const QString& what) {
-        error = what;
+    auto fail = [&](const QString& what, int written = 0) {
+        writing = written != 0;
+        error = written ? systemError(written) : what;
         sqlite3_close(src);
         sqlite3_close(dst);
-        QFile::remove(to);
+        ::unlink(to.constData());
+        ::unlink((to + "-journal").constData());
         return false;
     };
     // Read-write (without create) so that a journal left by a crashed writer is rolled
     // back before the copy; a file we may not write is read as it is.
-    if (sqlite3_open_v2(QFile::encodeName(from).constData(), &src, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(from.constData(), &src, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         sqlite3_close(src);
         src = nullptr;
-        if (sqlite3_open_v2(QFile::encodeName(from).constData(), &src, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(from.constData(), &src, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
             return fail(QString::fromUtf8(sqlite3_errmsg(src)));
     }
     dao::LockWait waitForWorkstations(src); // another workstation's short write is waited for
-    if (sqlite3_open_v2(QFile::encodeName(to).constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-        return fail(QString::fromUtf8(sqlite3_errmsg(dst)));
+    if (sqlite3_open_v2(to.constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        return fail(QString::fromUtf8(sqlite3_errmsg(dst)), dst ? sqlite3_system_errno(dst) : 0);
+    // A copy in the temporary folder: the archive is synced once when it is whole.
+    sqlite3_exec(dst, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
     sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");
     if (!b)
         return fail(QString::fromUtf8(sqlite3_errmsg(dst)));
@@ -167,8 +195,10 @@ bool backupDatabase(const QString& from, const QString& to, QString& error)
         }
     } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
     const int frc = sqlite3_backup_finish(b);
-    if (rc != SQLITE_DONE || frc != SQLITE_OK)
-        return fail(QString::fromUtf8(sqlite3_errstr(rc != SQLITE_DONE ? rc : frc)));
+    if (rc != SQLITE_DONE || frc != SQLITE_OK) {
+        const int code = rc != SQLITE_DONE ? rc : frc;
+        return fail(QString::fromUtf8(sqlite3_errstr(code)), writeError(dst, code));
+    }
     // The copy is checked before it goes into the archive.
     sqlite3_stmt* st = nullptr;
     QString check;
@@ -177,7 +207,9 @@ bool backupDatabase(const QString& from, const QString& to, QString& error)
     sqlite3_finalize(st);
     if (check != QLatin1String("ok"))
         return fail(QStringLiteral("the copy does not pass the check: ") + check);
-    sqlite3_exec(dst, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+    const int jrc = sqlite3_exec(dst, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+    if (jrc != SQLITE_OK && writeError(dst, jrc))
+        return fail(QString(), writeError(dst, jrc));
     sqlite3_close(src);
     src = nullptr;
     if (sqlite3_close(dst) != SQLITE_OK) {
@@ -188,133 +220,257 @@ bool backupDatabase(const QString& from, const QString& to, QString& error)
     return true;
 }
 
+// Copies the file open as in (and closes it) as it is, every write checked for its whole
+// length. On failure error says why, and writing whether it was the writing of the copy that failed.
+bool copyFile(int in, const QByteArray& to, mode_t mode, QByteArray& buffer, QString& error, bool& writing)
+{
+    const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    int code = out < 0 ? errno : 0;
+    writing = out < 0;
+    while (!code) {
+        const ssize_t n = ::read(in, buffer.data(), size_t(buffer.size()));
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno != EINTR)
+                code = errno;
+            continue;
+        }
+        for (ssize_t done = 0; done < n && !code;) {
+            const ssize_t w = ::write(out, buffer.constData() + done, size_t(n - done));
+            if (w > 0)
+                done += w;
+            else if (w == 0 || errno != EINTR)
+                code = w == 0 ? ENOSPC : errno; // the part after a short write tells why
+            writing = code != 0;
+        }
+    }
+    ::close(in);
+    if (!code && ::fchmod(out, mode & 07777) != 0)
+        code = errno, writing = true;
+    if (out >= 0 && ::close(out) != 0 && !code)
+        code = errno, writing = true;
+    if (code) {
+        if (out >= 0)
+            ::unlink(to.constData());
+        error = systemError(code);
+        return false;
+    }
+    return true;
+}
+
 // Copies the database folder into the stage: everything the user sees in it, database files
 // through the online backup. A link to a folder is followed (its files are what the user
-// sees there), unless it leads back into a folder it is in; that one, and a link that
-// leads nowhere, is kept as a link, as tar keeps it. Whatever cannot be read is named, and
-// the stage then does not count as whole.
+// sees there), unless it leads back into the folder's own ancestry (its parent, an ancestor,
+// the folder itself); that one, and a link that leads nowhere, is kept as a link, as tar
+// keeps it. Whatever cannot be read is named, and the stage then does not count as whole;
+// a copy that cannot be written into the temporary folder ends the staging.
 class Stager {
 public:
-    Stager(const QString& folder, const QStringList& skip) : m_folder(folder), m_skip(skip) {}
-
-    bool stage(const QString& to)
+    Stager(const QByteArray& folder, const QList<QByteArray>& skip, const QString& temporary)
+        : m_folder(folder), m_skip(skip), m_temporary(temporary), m_buffer(1 << 18, '\0')
     {
-        QStringList chain{m_folder};
+    }
+
+    bool stage(const QByteArray& to)
+    {
+        QList<QByteArray> chain{m_folder};
         stageFolder(m_folder, to, chain);
         return m_ok;
     }
 
 private:
-    void cannot(const QString& path, const QString& what, const QString& why = QString())
+    void cannot(const QByteArray& path, const QString& what, const QString& why = QString())
     {
-        err() << "데이터압축: " << QDir::toNativeSeparators(path) << ": " << what
-              << (why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')')) << Qt::endl;
-        fail(kDatabaseFolder, m_folder, what + QStringLiteral(": ") + QDir::toNativeSeparators(path)
-                                            + (why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')')));
+        const QString reason = why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')');
+        err() << "데이터압축: " << shown(path) << ": " << what << reason << Qt::endl;
+        fail(kDatabaseFolder, QFile::decodeName(m_folder), what + QStringLiteral(": ") + shown(path) + reason);
         m_ok = false;
     }
 
-    bool skipped(const QString& path) const
+    // The temporary folder is full, or the copy is larger than the files may grow.
+    void cannotWrite(const QByteArray& path, const QString& why)
     {
-        for (const QString& s : m_skip)
-            if (!s.isEmpty() && (path == s || path.startsWith(s + QLatin1Char('/'))))
+        const QString what = QStringLiteral("임시 폴더에 복사하지 못했습니다");
+        err() << "데이터압축: " << shown(path) << ": " << what << " (" << why << ')' << Qt::endl;
+        fail(kTemporaryFolder, m_temporary, what + QStringLiteral(": ") + shown(path) + QStringLiteral(" (") + why + QLatin1Char(')'));
+        m_ok = false;
+        m_stopped = true;
+    }
+
+    bool skipped(const QByteArray& path) const
+    {
+        for (const QByteArray& s : m_skip)
+            if (!s.isEmpty() && (path == s || path.startsWith(s + '/')))
                 return true;
         return false;
     }
 
-    void stageFile(const QString& path, const QString& target)
+    // A folder that holds one of the folders being copied: following a link there would
+    // copy the folder into itself.
+    static bool holdsOneOf(const QByteArray& real, const QList<QByteArray>& chain)
+    {
+        const QByteArray inside = real.endsWith('/') ? real : real + '/';
+        for (const QByteArray& c : chain)
+            if (c == real || c.startsWith(inside))
+                return true;
+        return false;
+    }
+
+    void stageFile(const QByteArray& path, const QByteArray& target, mode_t mode)
     {
         QString error;
-        if (isSqliteFile(path)) {
-            if (!backupDatabase(path, target, error))
-                cannot(path, QStringLiteral("데이터베이스 파일을 복사하지 못했습니다"), error);
-        } else if (!QFile::copy(path, target)) {
-            QFile f(path);
-            cannot(path, QStringLiteral("파일을 복사하지 못했습니다"),
-                   f.open(QIODevice::ReadOnly) ? QString() : f.errorString());
+        bool writing = false;
+        const int in = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (in < 0) {
+            cannot(path, QStringLiteral("파일을 복사하지 못했습니다"), systemError(errno));
+        } else if (isSqliteFile(in)) {
+            ::close(in);
+            if (!backupDatabase(path, target, error, writing)) {
+                if (writing)
+                    cannotWrite(path, error);
+                else
+                    cannot(path, QStringLiteral("데이터베이스 파일을 복사하지 못했습니다"), error);
+            }
+        } else if (!copyFile(in, target, mode, m_buffer, error, writing)) {
+            if (writing)
+                cannotWrite(path, error);
+            else
+                cannot(path, QStringLiteral("파일을 복사하지 못했습니다"), error);
         }
     }
 
-    void stageLink(const QString& path, const QString& target)
+    void stageLink(const QByteArray& path, const QByteArray& target)
     {
         QByteArray text(4096, '\0');
-        const ssize_t n = ::readlink(QFile::encodeName(path).constData(), text.data(), size_t(text.size()));
-        if (n < 0 || n >= text.size() || ::symlink(text.left(int(n)).constData(), QFile::encodeName(target).constData()) != 0)
-            cannot(path, QStringLiteral("링크를 복사하지 못했습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+        const ssize_t n = ::readlink(path.constData(), text.data(), size_t(text.size()));
+        if (n < 0 || n >= text.size())
+            cannot(path, QStringLiteral("링크를 복사하지 못했습니다"), systemError(n < 0 ? errno : ENAMETOOLONG));
+        else if (::symlink(text.left(int(n)).constData(), target.constData()) != 0)
+            cannotWrite(path, systemError(errno));
     }
 
     // from: the folder as the user reaches it; chain: the real folders from the top down to it.
-    void stageFolder(const QString& from, const QString& to, QStringList& chain)
+    void stageFolder(const QByteArray& from, const QByteArray& to, QList<QByteArray>& chain)
     {
-        if (!QDir().mkpath(to)) {
-            cannot(from, QStringLiteral("임시 폴더에 복사하지 못했습니다"));
+        if (::mkdir(to.constData(), 0777) != 0) {
+            cannotWrite(from, systemError(errno));
             return;
         }
-        DIR* d = ::opendir(QFile::encodeName(from).constData());
+        DIR* d = ::opendir(from.constData());
         if (!d) {
-            cannot(from, QStringLiteral("폴더를 읽을 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+            cannot(from, QStringLiteral("폴더를 읽을 수 없습니다"), systemError(errno));
             return;
         }
-        QStringList names;
+        QByteArrayList names;
         for (;;) {
             errno = 0;
             const dirent* e = ::readdir(d);
             if (!e) {
                 if (errno != 0)
-                    cannot(from, QStringLiteral("폴더를 읽을 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+                    cannot(from, QStringLiteral("폴더를 읽을 수 없습니다"), systemError(errno));
                 break;
             }
-            const QString name = QFile::decodeName(e->d_name);
-            if (name != QLatin1String(".") && name != QLatin1String(".."))
+            const QByteArray name(e->d_name);
+            if (name != "." && name != "..")
                 names << name;
         }
         ::closedir(d);
-        names.sort();
-        for (const QString& name : names) {
+        std::sort(names.begin(), names.end());
+        for (const QByteArray& name : names) {
+            if (m_stopped)
+                return;
             if (isJournal(name))
                 continue;
-            const QString path = from + QLatin1Char('/') + name;
-            const QString target = to + QLatin1Char('/') + name;
+            const QByteArray path = from + '/' + name;
+            const QByteArray target = to + '/' + name;
             if (skipped(path))
                 continue;
             struct stat entry {};
-            if (::lstat(QFile::encodeName(path).constData(), &entry) != 0) {
+            if (::lstat(path.constData(), &entry) != 0) {
                 if (errno != ENOENT) // gone meanwhile (a temporary file of a workstation): nothing to keep
-                    cannot(path, QStringLiteral("파일을 읽을 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+                    cannot(path, QStringLiteral("파일을 읽을 수 없습니다"), systemError(errno));
                 continue;
             }
+            const bool link = S_ISLNK(entry.st_mode);
             struct stat st = entry;
-            if (S_ISLNK(entry.st_mode) && ::stat(QFile::encodeName(path).constData(), &st) != 0) {
+            if (link && ::stat(path.constData(), &st) != 0) {
                 if (errno == ENOENT || errno == ELOOP || errno == ENOTDIR)
                     stageLink(path, target); // leads nowhere
                 else
-                    cannot(path, QStringLiteral("링크가 가리키는 곳을 읽을 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+                    cannot(path, QStringLiteral("링크가 가리키는 곳을 읽을 수 없습니다"), systemError(errno));
                 continue;
             }
             if (S_ISDIR(st.st_mode)) {
-                const QString real = QFileInfo(path).canonicalFilePath();
+                char* resolved = ::realpath(path.constData(), nullptr);
+                const int why = errno;
+                const QByteArray real(resolved);
+                std::free(resolved);
                 if (real.isEmpty()) {
-                    cannot(path, QStringLiteral("폴더를 읽을 수 없습니다"));
+                    cannot(path, QStringLiteral("폴더를 읽을 수 없습니다"), systemError(why));
                 } else if (skipped(real)) {
-                    // the backups themselves
-                } else if (chain.contains(real)) {
-                    stageLink(path, target); // leads back into a folder it is in
+                    // the backups themselves, the stage
+                } else if (holdsOneOf(real, chain)) {
+                    if (link)
+                        stageLink(path, target);
+                    else // a folder mounted inside itself
+                        cannot(path, QStringLiteral("폴더를 읽을 수 없습니다"), systemError(ELOOP));
                 } else {
                     chain.append(real);
                     stageFolder(path, target, chain);
                     chain.removeLast();
                 }
             } else if (S_ISREG(st.st_mode)) {
-                stageFile(path, target);
+                stageFile(path, target, st.st_mode);
             } else {
                 cannot(path, QStringLiteral("파일이 아니어서 백업할 수 없습니다"));
             }
         }
     }
 
-    QString m_folder;
-    QStringList m_skip;
+    QByteArray m_folder;
+    QList<QByteArray> m_skip;
+    QString m_temporary;
+    QByteArray m_buffer;
     bool m_ok = true;
+    bool m_stopped = false;
+};
+
+// The temporary folder the user set (TMPDIR), else /tmp.
+QString temporaryFolder()
+{
+    const QString set = qEnvironmentVariable("TMPDIR");
+    return set.isEmpty() ? QStringLiteral("/tmp") : QDir::cleanPath(set);
+}
+
+// A folder of this run in the temporary folder, removed with all it holds (names as bytes).
+class Stage {
+public:
+    explicit Stage(const QString& temporary)
+    {
+        QByteArray pattern = QFile::encodeName(temporary) + "/trelvo-backup-XXXXXX";
+        if (::mkdtemp(pattern.data()))
+            m_path = pattern;
+        else
+            m_error = errno;
+    }
+    ~Stage() { remove(); }
+    Stage(const Stage&) = delete;
+    Stage& operator=(const Stage&) = delete;
+    bool isValid() const { return !m_path.isEmpty(); }
+    int error() const { return m_error; }
+    QByteArray path() const { return m_path; }
+    void remove()
+    {
+        if (!m_path.isEmpty())
+            ::nftw(m_path.constData(), [](const char* p, const struct stat*, int, FTW*) { ::remove(p); return 0; }, 32,
+                   FTW_DEPTH | FTW_PHYS);
+        m_path.clear();
+    }
+
+private:
+    QByteArray m_path;
+    int m_error = 0;
 };
 
 bool writeArchive(const QString& stageParent, const QString& name, const QString& archive)
@@ -330,21 +486,30 @@ bool writeArchive(const QString& stageParent, const QString& name, const QString
         return false;
     }
     tar.waitForFinished(-1);
+    QString why;
     if (tar.exitStatus() != QProcess::NormalExit || tar.exitCode() != 0) {
-        const QString why = QString::fromLocal8Bit(tar.readAllStandardError()).trimmed();
+        why = QString::fromLocal8Bit(tar.readAllStandardError()).trimmed();
+        if (why.isEmpty())
+            why = QStringLiteral("tar: ") + tar.errorString();
         err() << "데이터압축: tar failed: " << why << Qt::endl;
-        fail(kBackupFolder, folder, QStringLiteral("백업 파일을 쓰지 못했습니다: ") + QDir::toNativeSeparators(archive)
-                                        + (why.isEmpty() ? QString() : QStringLiteral("\r\n") + why));
-        QFile::remove(part);
-        return false;
+    } else {
+        // The one sync of the backup: the archive is on the disk before it is given its name.
+        const int fd = ::open(QFile::encodeName(part).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::fsync(fd) != 0)
+            why = systemError(errno);
+        if (fd >= 0)
+            ::close(fd);
+        if (why.isEmpty() && !QFile::rename(part, archive))
+            why = QStringLiteral("cannot rename ") + QDir::toNativeSeparators(part);
+        if (!why.isEmpty())
+            err() << "데이터압축: cannot write " << QDir::toNativeSeparators(archive) << ": " << why << Qt::endl;
     }
-    if (!QFile::rename(part, archive)) {
-        err() << "데이터압축: cannot write " << QDir::toNativeSeparators(archive) << Qt::endl;
-        fail(kBackupFolder, folder, QStringLiteral("백업 파일을 쓰지 못했습니다: ") + QDir::toNativeSeparators(archive));
-        QFile::remove(part);
-        return false;
-    }
-    return true;
+    if (why.isEmpty() && QFileInfo::exists(archive))
+        return true;
+    fail(kBackupFolder, folder, QStringLiteral("백업 파일을 쓰지 못했습니다: ") + QDir::toNativeSeparators(archive)
+                                    + (why.isEmpty() ? QString() : QStringLiteral("\r\n") + why));
+    QFile::remove(part);
+    return false;
 }
 
 QString backupRoot() { return QDir::homePath() + QStringLiteral("/Trelvo/Backup"); }
@@ -353,6 +518,10 @@ QString backupRoot() { return QDir::homePath() + QStringLiteral("/Trelvo/Backup"
 
 int main(int argc, char** argv)
 {
+    // Past a limit on the size of files (ulimit -f) a write fails with "File too large" like
+    // any other failed write, here and in tar, which inherits this; the backup is then told as
+    // failed and nothing is left, instead of the program ending without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     const bool window = windowCanBeSeen();
     std::unique_ptr<QCoreApplication> application(window ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
     QCoreApplication& app = *application;
@@ -397,23 +566,29 @@ int main(int argc, char** argv)
     }
     folder = QDir(folder).canonicalPath();
 
-    QTemporaryDir tmp;
+    const QString temporary = temporaryFolder();
+    Stage tmp(temporary);
     if (!tmp.isValid()) {
-        err() << "데이터압축: no temporary folder" << Qt::endl;
-        fail(QStringLiteral("임시 폴더"), QDir::tempPath(), QStringLiteral("임시 폴더를 만들 수 없습니다."));
+        err() << "데이터압축: no temporary folder in " << QDir::toNativeSeparators(temporary) << ": " << systemError(tmp.error()) << Qt::endl;
+        fail(kTemporaryFolder, temporary, QStringLiteral("임시 폴더를 만들 수 없습니다. (") + systemError(tmp.error()) + QLatin1Char(')'));
         return report(window, 1);
     }
     QString name = QFileInfo(folder).fileName();
     if (name.isEmpty())
         name = QStringLiteral("Dbs");
-    const QString stage = QDir(tmp.path()).filePath(name);
-    QDir().mkpath(stage);
     const QString root = backupRoot();
-    // Archives written into the database folder itself are not backed up again.
-    QStringList skip = {QDir(root).absolutePath(), QDir(root).canonicalPath()};
-    skip.removeAll(QString());
-    if (!Stager(folder, skip).stage(stage))
+    // Archives written into the database folder itself are not backed up again, nor is the
+    // stage (a link to the temporary folder).
+    QList<QByteArray> skip = {QFile::encodeName(QDir(root).absolutePath()), QFile::encodeName(QDir(root).canonicalPath()), tmp.path()};
+    if (char* real = ::realpath(tmp.path().constData(), nullptr)) {
+        skip.append(QByteArray(real));
+        std::free(real);
+    }
+    skip.removeAll(QByteArray());
+    if (!Stager(QFile::encodeName(folder), skip, temporary).stage(tmp.path() + '/' + QFile::encodeName(name))) {
+        tmp.remove();
         return report(window, 1);
+    }
 
     const QString stamp = platform::now().toString(QStringLiteral("yyyyMMdd_HHmmss"));
     for (const Mode& m : modes) {
@@ -426,8 +601,9 @@ int main(int argc, char** argv)
         QString archive = QDir(dest).filePath(QStringLiteral("Trelvo_%1%2.tar.gz").arg(stamp, m.tag));
         for (int n = 2; QFileInfo::exists(archive); ++n)
             archive = QDir(dest).filePath(QStringLiteral("Trelvo_%1%2_%3.tar.gz").arg(stamp, m.tag).arg(n));
-        if (writeArchive(tmp.path(), name, archive))
+        if (writeArchive(QFile::decodeName(tmp.path()), name, archive))
             out() << QDir::toNativeSeparators(archive) << Qt::endl;
     }
+    tmp.remove();
     return failures().isEmpty() ? 0 : report(window, 1);
 }
