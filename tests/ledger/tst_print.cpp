@@ -114,6 +114,28 @@ class tst_print : public QObject, ledgertest::MainWindowFixture {
         return out;
     }
 
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Prints from the preview window into a PDF file, as its print button does (then, when
+    // accept is set, accepts as the button does). True when the preview is still open.
+    static bool printFromPreview(QDialog& d, const QString& path, bool accept)
+    {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(&d);
+        auto* pages = d.findChild<QPrintPreviewWidget*>();
+        if (!preview || !pages)
+            return false;
+        preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+        preview->printer()->setOutputFileName(path);
+        pages->print();
+        if (accept)
+            d.accept();
+        return d.isVisible();
+    }
+
 private slots:
     void init()
     {
@@ -300,6 +322,94 @@ private slots:
         QVERIFY(bytes.startsWith("%PDF"));
         QVERIFY(bytes.trimmed().endsWith("%%EOF"));
         QCOMPARE(w->report->LastErrorNumber(), int(platform::ReportEngine::rptErrNone));
+    }
+
+    // A print from the preview into a PDF on a small file system, at every size from one page
+    // of 4 KB to more than the print needs, and at sizes about the end of a long print, with
+    // and without an older file of that name. Exactly when the print fits, the file is there
+    // whole and nothing is told (the preview closes as after a good print); otherwise the
+    // failure is told at once, the preview stays open, and no file is left (an older one is
+    // left as it was).
+    void printOnASmallFileSystem_data()
+    {
+        QTest::addColumn<int>("vouchers"); // added to the three listed at the start
+        QTest::addColumn<int>("roomKb");   // the file system; for the long list: beyond what the print and an older file take
+        QTest::addColumn<bool>("olderFile");
+        for (int kb = 4; kb <= 64; kb += 4)
+            for (bool older : {false, true})
+                QTest::addRow("8 vouchers, %d KB%s", kb, older ? ", older file" : "") << 5 << kb << older;
+        for (int kb : {-36, -24, -12, -4, 0, 4})
+            for (bool older : {false, true})
+                QTest::addRow("3,000 vouchers, %+d KB about the end%s", kb, older ? ", older file" : "")
+                    << 2997 << kb << older;
+    }
+    void printOnASmallFileSystem()
+    {
+        QFETCH(int, vouchers);
+        QFETCH(int, roomKb);
+        QFETCH(bool, olderFile);
+        // names of many different letters, as a shop's are: the font the print carries has
+        // many glyphs, and parts of the file are written in pieces larger than a write buffer
+        QString letters;
+        for (int i = 0; i < 10; ++i)
+            letters += QStringLiteral(", 44032 + ((total_id % 40) * 10 + %1) * 23 % 11172").arg(i);
+        QVERIFY(testsupport::runSqlScript(dbFile, ledgertest::sameVouchersSql(vouchers)
+            + QStringLiteral("UPDATE total SET pro_name = pro_name || ' ' || char(") + letters.mid(2) + QStringLiteral(");")));
+        putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
+        const QString whole = env->path(QStringLiteral("whole.pdf"));
+        const QString folder = env->path(QStringLiteral("small"));
+        const QString target = QDir(folder).filePath(QStringLiteral("ledger.pdf"));
+        const QByteArray older(3000, 'o'); // one page of the file system
+        std::unique_ptr<testsupport::SmallFileSystem> disk;
+        QByteArray diskSize;
+        qint64 size = 0;
+        bool fits = false, stayedOpen = false;
+        auto w = start();
+        QVERIFY(w);
+        prompter->modalAnswers.enqueue([&](QDialog& d) {
+            d.show();
+            printFromPreview(d, whole, false); // where there is room: the print's size
+            size = QFileInfo(whole).size();
+            const int pages = int((size + 4095) / 4096) + (olderFile ? 1 : 0);
+            const int kb = vouchers > 100 ? pages * 4 + roomKb : roomKb;
+            fits = pages * 4 <= kb;
+            diskSize = QByteArray::number(kb) + 'k';
+            disk = std::make_unique<testsupport::SmallFileSystem>(folder, diskSize.constData());
+            QFile f(target);
+            if (!disk->ok() || (olderFile && (!f.open(QIODevice::WriteOnly) || f.write(older) != older.size())))
+                return int(QDialog::Rejected);
+            f.close();
+            stayedOpen = printFromPreview(d, target, true);
+            d.reject();
+            return d.result();
+        });
+        w->btnPrint->click();
+        QVERIFY(disk);
+        if (!disk->ok())
+            QSKIP(qPrintable(disk->why()));
+        QVERIFY2(size > 4096 && fileBytes(whole).trimmed().endsWith("%%EOF"), qPrintable(QString::number(size)));
+        const QString at = QStringLiteral("print of %1 bytes on %2").arg(size).arg(QString::fromLatin1(diskSize));
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        if (fits) {
+            QVERIFY2(prompter->messages().isEmpty(), qPrintable(prompter->lastMessage().text + at));
+            QVERIFY2(!stayedOpen, qPrintable(at));
+            QCOMPARE(left, QStringList{QStringLiteral("ledger.pdf")});
+            const QByteArray printed = fileBytes(target);
+            QCOMPARE(printed.size(), size);
+            QVERIFY(printed.trimmed().endsWith("%%EOF"));
+            QCOMPARE(w->report->LastErrorNumber(), int(platform::ReportEngine::rptErrNone));
+        } else {
+            QVERIFY2(prompter->messages().size() == 1, qPrintable(at));
+            QVERIFY2(prompter->lastMessage().text.startsWith(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n")),
+                     qPrintable(prompter->lastMessage().text));
+            QVERIFY2(prompter->lastMessage().text.contains(QStringLiteral("ledger.pdf")), qPrintable(prompter->lastMessage().text));
+            QVERIFY2(stayedOpen, qPrintable(at));
+            QCOMPARE(left, olderFile ? QStringList{QStringLiteral("ledger.pdf")} : QStringList());
+            if (olderFile)
+                QVERIFY2(fileBytes(target) == older, qPrintable(at));
+            QCOMPARE(w->report->LastErrorNumber(), int(platform::ReportEngine::rptErrPrinter));
+        }
+        disk.reset();
     }
 
     void failedCopyKeepsTheLastPrintAndPrintsNothing()
