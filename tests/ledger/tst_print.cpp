@@ -26,6 +26,7 @@
 #include <QPrintPreviewWidget>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -338,10 +339,10 @@ private slots:
         for (int kb = 4; kb <= 64; kb += 4)
             for (bool older : {false, true})
                 QTest::addRow("8 vouchers, %d KB%s", kb, older ? ", older file" : "") << 5 << kb << older;
-        for (int kb : {-36, -24, -12, -4, 0, 4})
+        for (int kb : {-40, -32, -24, -16, -8, 0, 4})
             for (bool older : {false, true})
-                QTest::addRow("3,000 vouchers, %+d KB about the end%s", kb, older ? ", older file" : "")
-                    << 2997 << kb << older;
+                QTest::addRow("1,000 vouchers, %+d KB about the end%s", kb, older ? ", older file" : "")
+                    << 997 << kb << older;
     }
     void printOnASmallFileSystem()
     {
@@ -410,6 +411,77 @@ private slots:
             QCOMPARE(w->report->LastErrorNumber(), int(platform::ReportEngine::rptErrPrinter));
         }
         disk.reset();
+    }
+
+    // The program in a process of its own under a file-size limit (ulimit -f) below the size
+    // of its print, with the file-size signal as a shell leaves it: the write past the limit
+    // fails like any other failed write, the print is told as failed, nothing is left behind
+    // (an older file stays as it was), and the program goes on and closes as usual.
+    void printUnderAFileSizeLimit_data()
+    {
+        QTest::addColumn<bool>("olderFile");
+        QTest::newRow("limit below the print") << false;
+        QTest::newRow("limit below the print, older file") << true;
+    }
+    void printUnderAFileSizeLimit()
+    {
+        QFETCH(bool, olderFile);
+        // vouchers of today, listed at the start, with names of many different letters
+        QVERIFY(testsupport::runSqlScript(dbFile, ledgertest::sameVouchersSql(120)
+            + QStringLiteral("UPDATE total SET maeip_date = date('now', 'localtime'), maechul_date = date('now', 'localtime'),"
+                             " pro_name = pro_name || char(44032 + total_id * 97 % 11172, 44032 + total_id * 89 % 11172,"
+                             " 44032 + total_id * 83 % 11172, 44032 + total_id * 79 % 11172, 44032 + total_id * 73 % 11172);")));
+        putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
+        struct Run { bool exited = false; QString out, err; };
+        const auto print = [this](const QString& pdf, rlim_t limit) {
+            QProcess p;
+            QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+            e.insert(QStringLiteral("TRELVO_SETTINGS_DIR"), env->settingsFolder());
+            e.insert(QStringLiteral("TRELVO_PROGRAM_DIR"), env->folder());
+            e.insert(QStringLiteral("HOME"), env->folder());
+            p.setProcessEnvironment(e);
+            p.setChildProcessModifier([limit] { // as a shell with ulimit -f starts it
+                rlimit lim{};
+                ::getrlimit(RLIMIT_FSIZE, &lim);
+                lim.rlim_cur = limit;
+                ::setrlimit(RLIMIT_FSIZE, &lim);
+                ::signal(SIGXFSZ, SIG_DFL);
+            });
+            p.start(QStringLiteral(TRELVO_BINARY_DIR "/tests/workstation"), {QStringLiteral("print"), pdf});
+            Run r;
+            r.exited = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+            r.out = QString::fromUtf8(p.readAllStandardOutput());
+            r.err = QString::fromUtf8(p.readAllStandardError());
+            return r;
+        };
+        // without a limit: the whole print, and the database as the start leaves it
+        const QString whole = env->path(QStringLiteral("whole.pdf"));
+        const Run first = print(whole, RLIM_INFINITY);
+        QVERIFY2(first.exited && first.out.contains(QStringLiteral("open=ok printed=1 closed=1 boxes=0")),
+                 qPrintable(first.out + first.err));
+        const qint64 size = QFileInfo(whole).size();
+        const rlim_t limit = rlim_t(size - 4096);
+        QVERIFY2(QFileInfo(dbFile).size() + 16384 < qint64(limit),
+                 qPrintable(QStringLiteral("the database (%1 bytes) must lie below the limit, the print (%2 bytes) past it")
+                                .arg(QFileInfo(dbFile).size()).arg(size)));
+
+        const QString folder = env->path(QStringLiteral("limited"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString target = QDir(folder).filePath(QStringLiteral("ledger.pdf"));
+        const QByteArray older(3000, 'o');
+        if (olderFile) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(older) == older.size());
+        }
+        const Run limited = print(target, limit);
+        QVERIFY2(limited.exited, qPrintable(QStringLiteral("the program ended: ") + limited.out + limited.err));
+        QVERIFY2(limited.out.contains(QStringLiteral("open=ok printed=0 closed=1 boxes=1")), qPrintable(limited.out + limited.err));
+        QVERIFY2(limited.err.contains(QStringLiteral(": 장부를 인쇄하지 못했습니다.|")) && limited.err.contains(target),
+                 qPrintable(limited.err));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 olderFile ? QStringList{QStringLiteral("ledger.pdf")} : QStringList());
+        if (olderFile)
+            QVERIFY(fileBytes(target) == older);
     }
 
     void failedCopyKeepsTheLastPrintAndPrintsNothing()
