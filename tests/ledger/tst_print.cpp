@@ -394,25 +394,21 @@ private slots:
             QSKIP(qPrintable(disk->why()));
         QVERIFY2(size > 4096 && fileBytes(whole).trimmed().endsWith("%%EOF"), qPrintable(QString::number(size)));
         const QString at = QStringLiteral("print of %1 bytes on %2").arg(size).arg(QString::fromLatin1(diskSize));
-        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 fits || olderFile ? QStringList{QStringLiteral("ledger.pdf")} : QStringList());
+        QCOMPARE(w->report->LastErrorNumber(), int(fits ? platform::ReportEngine::rptErrNone : platform::ReportEngine::rptErrPrinter));
+        QVERIFY2(stayedOpen != fits, qPrintable(at));
         if (fits) {
             QVERIFY2(prompter->messages().isEmpty(), qPrintable(prompter->lastMessage().text + at));
-            QVERIFY2(!stayedOpen, qPrintable(at));
-            QCOMPARE(left, QStringList{QStringLiteral("ledger.pdf")});
             const QByteArray printed = fileBytes(target);
-            QCOMPARE(printed.size(), size);
-            QVERIFY(printed.trimmed().endsWith("%%EOF"));
-            QCOMPARE(w->report->LastErrorNumber(), int(platform::ReportEngine::rptErrNone));
+            QVERIFY2(printed.size() == size && printed.trimmed().endsWith("%%EOF"), qPrintable(at));
         } else {
-            QVERIFY2(prompter->messages().size() == 1, qPrintable(at));
-            QVERIFY2(prompter->lastMessage().text.startsWith(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n")),
-                     qPrintable(prompter->lastMessage().text));
-            QVERIFY2(prompter->lastMessage().text.contains(QStringLiteral("ledger.pdf")), qPrintable(prompter->lastMessage().text));
-            QVERIFY2(stayedOpen, qPrintable(at));
-            QCOMPARE(left, olderFile ? QStringList{QStringLiteral("ledger.pdf")} : QStringList());
+            const QString told = prompter->lastMessage().text;
+            QVERIFY2(prompter->messages().size() == 1 && told.startsWith(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n"))
+                         && told.contains(QStringLiteral("ledger.pdf")),
+                     qPrintable(told + at));
             if (olderFile)
                 QVERIFY2(fileBytes(target) == older, qPrintable(at));
-            QCOMPARE(w->report->LastErrorNumber(), int(platform::ReportEngine::rptErrPrinter));
         }
         disk.reset();
     }
