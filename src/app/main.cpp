@@ -1,11 +1,15 @@
 #include "frame/modMain.h"
 #include "ledger/frmMain.h"
 #include "platform/QtTranslation.h"
+#include "platform/WholeFile.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    // Under a file-size limit (ulimit -f) a write past it fails and is told like any other
+    // failed write (a print, the database, a layout) instead of ending the program.
+    platform::FailWritesPastTheSizeLimit();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trelvo"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));

@@ -414,7 +414,9 @@ void FrmNVGraph::btnColor_Click(int Index)
 
 void FrmNVGraph::btnPrint_Click()
 {
-    NVGraph->PrintGraph(txtTitle->text());
+    // a print that could not be begun or written whole is told; a cancelled one is not
+    if (!NVGraph->PrintGraph(txtTitle->text()) && !NVGraph->PrintError().isEmpty())
+        MsgWarn(QStringLiteral("그래프를 인쇄하지 못했습니다.\r\n") + NVGraph->PrintError());
 }
 
 void FrmNVGraph::txtTitle_Change()

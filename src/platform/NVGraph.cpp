@@ -1,6 +1,7 @@
 #include "platform/NVGraph.h"
 
 #include "platform/Prompter.h"
+#include "platform/WholeFile.h"
 
 #include <QComboBox>
 #include <QFontMetricsF>
@@ -519,6 +520,7 @@ void ucNVGraph::Render(QPainter& p, const QRectF& area, int page, double dpi) co
 
 bool ucNVGraph::PrintGraph(const QString& title)
 {
+    m_printError.clear();
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setDocName(title.isEmpty() ? QStringLiteral("Graph") : title);
@@ -538,38 +540,40 @@ bool ucNVGraph::PrintGraph(const QString& title)
 
 bool ucNVGraph::PrintGraphTo(QPrinter& printer, const QString& title, int fromPage, int toPage)
 {
+    m_printError.clear();
     const int pages = PageCount();
     int from = fromPage > 0 ? std::min(fromPage, pages) : 1;
     int to = toPage > 0 ? std::min(toPage, pages) : pages;
     if (to < from)
         std::swap(from, to);
-    QPainter p;
-    if (!p.begin(&printer))
-        return false;
-    p.setRenderHint(QPainter::Antialiasing);
-    const double dpi = printer.resolution();
-    const QRectF pageRect = printer.pageLayout().paintRectPixels(printer.resolution());
-    const QRectF area(0, 0, pageRect.width(), pageRect.height());
-    QFont titleFont = p.font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() > 0 ? titleFont.pointSizeF() * 1.6 : 16);
-    titleFont.setBold(true);
-    const QFont bodyFont = p.font();
-    for (int page = from; page <= to; ++page) {
-        if (page > from)
-            printer.newPage();
-        p.setFont(titleFont);
-        const double titleH = QFontMetricsF(titleFont, &printer).height() * 1.5;
-        p.setPen(Qt::black);
-        p.drawText(QRectF(area.left(), area.top(), area.width(), titleH), Qt::AlignCenter, title);
-        p.setFont(bodyFont);
-        const double footH = QFontMetricsF(bodyFont, &printer).height() * 1.5;
-        p.drawText(QRectF(area.left(), area.bottom() - footH, area.width(), footH), Qt::AlignCenter,
-                   QStringLiteral("%1 / %2").arg(page).arg(pages));
-        Render(p, QRectF(area.left(), area.top() + titleH, area.width(), area.height() - titleH - footH), page,
-               dpi);
-    }
-    p.end();
-    return true;
+    const bool printed = PaintOnPrinter(printer, [&](QPainter& p, QPagedPaintDevice& device, QString& error) {
+        p.setRenderHint(QPainter::Antialiasing);
+        const double dpi = device.logicalDpiX();
+        const QRectF pageRect = device.pageLayout().paintRectPixels(int(dpi));
+        const QRectF area(0, 0, pageRect.width(), pageRect.height());
+        QFont titleFont = p.font();
+        titleFont.setPointSizeF(titleFont.pointSizeF() > 0 ? titleFont.pointSizeF() * 1.6 : 16);
+        titleFont.setBold(true);
+        const QFont bodyFont = p.font();
+        for (int page = from; page <= to; ++page) {
+            if (page > from && !device.newPage()) {
+                error = QStringLiteral("%1쪽을 인쇄하지 못했습니다.").arg(page);
+                return false;
+            }
+            p.setFont(titleFont);
+            const double titleH = QFontMetricsF(titleFont, &device).height() * 1.5;
+            p.setPen(Qt::black);
+            p.drawText(QRectF(area.left(), area.top(), area.width(), titleH), Qt::AlignCenter, title);
+            p.setFont(bodyFont);
+            const double footH = QFontMetricsF(bodyFont, &device).height() * 1.5;
+            p.drawText(QRectF(area.left(), area.bottom() - footH, area.width(), footH), Qt::AlignCenter,
+                       QStringLiteral("%1 / %2").arg(page).arg(pages));
+            Render(p, QRectF(area.left(), area.top() + titleH, area.width(), area.height() - titleH - footH), page,
+                   dpi);
+        }
+        return true;
+    }, m_printError);
+    return printed;
 }
 
 } // namespace platform

@@ -134,10 +134,14 @@ public:
     long DataCount() const { return long(m_values.size()); }
     int PageCount() const { return GraphPageCount(int(m_values.size()), m_maxCols); }
     // Asks for the printer (a modal question through the prompt seam) and prints every page
-    // of the graph under the title. False when the user cancelled.
+    // of the graph under the title. False when the user cancelled or the print failed
+    // (PrintError() says why; it is empty after a cancel).
     bool PrintGraph(const QString& title);
-    // Prints to a printer already chosen: pages fromPage..toPage (0, 0: all).
+    // Prints to a printer already chosen: pages fromPage..toPage (0, 0: all). A PDF file is
+    // put in place only when it was written whole; an older file of that name is kept
+    // otherwise. False when the print could not be begun or written (PrintError() says why).
     bool PrintGraphTo(QPrinter& printer, const QString& title, int fromPage = 0, int toPage = 0);
+    QString PrintError() const { return m_printError; }
     void FillGraphTypeList(QComboBox* combo) const;
     void FillDataUnitList(QComboBox* combo) const;
 
@@ -174,6 +178,7 @@ private:
     int m_maxCols = 50;
     int m_page = 1;
     int m_drawCount = 0;
+    QString m_printError;
 };
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include "platform/Prompter.h"
 #include "platform/Recordset.h"
 #include "platform/SpreadModel.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,12 +15,10 @@
 #include <QPageLayout>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <cmath>
 #include <limits>
 
@@ -428,78 +427,18 @@ void PrepareReportPrinter(QPrinter& printer, const ReportDefinition& def)
     printer.setDocName(ExpandReportText(def, def.heading));
 }
 
-namespace {
-
-// A printer that writes a PDF file (not the preview's pages, not a printer queue).
-bool writesPdfFile(QPrinter& printer)
-{
-    const QPaintEngine* engine = printer.paintEngine();
-    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty() && engine
-        && engine->type() == QPaintEngine::Pdf;
-}
-
-// The PDF the printer would write, with its page layout, resolution and names, written beside
-// its place and put there only when every byte of it was written: a full disk leaves nothing
-// cut off, and an older file of that name as it was.
-bool renderPdfFile(QPrinter& printer, const ReportDefinition& def, const ReportRows& rows, const QDate& printDate,
-                   QString& error, int* pagesPrinted)
-{
-    const QString path = printer.outputFileName();
-    QSaveFile file(path);
-    QPainter p;
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = QStringLiteral("인쇄 파일을 만들 수 없습니다: %1\n(%2)").arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    QPdfWriter writer(&file);
-    writer.setPdfVersion(printer.pdfVersion());
-    writer.setResolution(printer.resolution());
-    writer.setPageLayout(printer.pageLayout());
-    writer.setTitle(printer.docName());
-    writer.setCreator(printer.creator());
-    if (!p.begin(&writer)) {
-        file.cancelWriting();
-        error = QStringLiteral("인쇄 파일을 만들 수 없습니다: %1").arg(QDir::toNativeSeparators(path));
-        return false;
-    }
-    int pages = 0;
-    const bool painted = PaintReport(p, QSize(writer.width(), writer.height()), [&writer] { return writer.newPage(); },
-                                     def, rows, printDate, error, &pages);
-    p.end();
-    if (!painted)
-        return false; // the unfinished file is discarded
-    // the last buffered bytes too: a write that failed anywhere leaves the file unwritten
-    if (!file.flush())
-        file.cancelWriting();
-    if (!file.commit()) {
-        error = QStringLiteral("인쇄 파일을 다 쓰지 못했습니다: %1\n(%2)")
-                    .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    if (pagesPrinted)
-        *pagesPrinted = pages;
-    return true;
-}
-
-} // namespace
-
 bool RenderReport(QPrinter& printer, const ReportDefinition& def, const ReportRows& rows, const QDate& printDate,
                   QString& error, int* pagesPrinted)
 {
     if (pagesPrinted)
         *pagesPrinted = 0;
-    if (writesPdfFile(printer))
-        return renderPdfFile(printer, def, rows, printDate, error, pagesPrinted);
-    QPainter p;
-    if (!p.begin(&printer)) {
-        error = printer.outputFileName().isEmpty()
-            ? QStringLiteral("프린터에 인쇄를 시작할 수 없습니다.")
-            : QStringLiteral("인쇄 파일을 만들 수 없습니다: %1").arg(QDir::toNativeSeparators(printer.outputFileName()));
-        return false;
-    }
-    const bool ok = PaintReport(p, QSize(printer.width(), printer.height()), [&printer] { return printer.newPage(); },
-                                def, rows, printDate, error, pagesPrinted);
-    p.end();
+    int pages = 0;
+    const bool ok = PaintOnPrinter(printer, [&](QPainter& p, QPagedPaintDevice& device, QString& why) {
+        return PaintReport(p, QSize(device.width(), device.height()), [&device] { return device.newPage(); }, def,
+                           rows, printDate, why, &pages);
+    }, error);
+    if (ok && pagesPrinted)
+        *pagesPrinted = pages;
     return ok;
 }
 

@@ -121,8 +121,9 @@ bool PaintReport(QPainter& p, const QSize& pageSize, const std::function<bool()>
 
 // Orientation, margins and document name of the report.
 void PrepareReportPrinter(QPrinter& printer, const ReportDefinition& def);
-// Paints the report onto a printer prepared for it (one page after another). pagesPrinted receives the
-// number of pages. False with a reason when the printer cannot be painted on.
+// Paints the report onto a printer prepared for it (one page after another); a PDF file is
+// written whole or not at all (see PaintOnPrinter). pagesPrinted receives the number of pages.
+// False with a reason when the printer cannot be painted on or the file not written whole.
 bool RenderReport(QPrinter& printer, const ReportDefinition& def, const ReportRows& rows, const QDate& printDate,
                   QString& error, int* pagesPrinted = nullptr);
 

@@ -26,6 +26,7 @@
 #include <QPrintPreviewWidget>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -112,6 +113,38 @@ class tst_print : public QObject, ledgertest::MainWindowFixture {
             }
         }
         return out;
+    }
+
+    // Product names of many different letters, as a shop's are: the font a print carries has
+    // many glyphs, and parts of the file are written in pieces larger than a write buffer.
+    static QString namesOfManyLettersSql()
+    {
+        QString letters;
+        for (int i = 0; i < 10; ++i)
+            letters += QStringLiteral(", 44032 + ((total_id % 40) * 10 + %1) * 23 % 11172").arg(i);
+        return QStringLiteral("UPDATE total SET pro_name = pro_name || ' ' || char(") + letters.mid(2) + QStringLiteral(");");
+    }
+
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Prints from the preview window into a PDF file, as its print button does (then, when
+    // accept is set, accepts as the button does). True when the preview is still open.
+    static bool printFromPreview(QDialog& d, const QString& path, bool accept)
+    {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(&d);
+        auto* pages = d.findChild<QPrintPreviewWidget*>();
+        if (!preview || !pages)
+            return false;
+        preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+        preview->printer()->setOutputFileName(path);
+        pages->print();
+        if (accept)
+            d.accept();
+        return d.isVisible();
     }
 
 private slots:
@@ -300,6 +333,153 @@ private slots:
         QVERIFY(bytes.startsWith("%PDF"));
         QVERIFY(bytes.trimmed().endsWith("%%EOF"));
         QCOMPARE(w->report->LastErrorNumber(), int(platform::ReportEngine::rptErrNone));
+    }
+
+    // A print from the preview into a PDF on a small file system, at every size from one page
+    // of 4 KB to more than the print needs, and at sizes about the end of a long print, with
+    // and without an older file of that name. Exactly when the print fits, the file is there
+    // whole and nothing is told (the preview closes as after a good print); otherwise the
+    // failure is told at once, the preview stays open, and no file is left (an older one is
+    // left as it was).
+    void printOnASmallFileSystem_data()
+    {
+        QTest::addColumn<int>("vouchers"); // added to the three listed at the start
+        QTest::addColumn<int>("roomKb");   // the file system; for the long list: beyond what the print and an older file take
+        QTest::addColumn<bool>("olderFile");
+        for (int kb = 4; kb <= 64; kb += 4)
+            for (bool older : {false, true})
+                QTest::addRow("8 vouchers, %d KB%s", kb, older ? ", older file" : "") << 5 << kb << older;
+        for (int kb : {-40, -32, -24, -16, -8, 0, 4})
+            for (bool older : {false, true})
+                QTest::addRow("1,000 vouchers, %+d KB about the end%s", kb, older ? ", older file" : "")
+                    << 997 << kb << older;
+    }
+    void printOnASmallFileSystem()
+    {
+        QFETCH(int, vouchers);
+        QFETCH(int, roomKb);
+        QFETCH(bool, olderFile);
+        QVERIFY(testsupport::runSqlScript(dbFile, ledgertest::sameVouchersSql(vouchers) + namesOfManyLettersSql()));
+        putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
+        const QString whole = env->path(QStringLiteral("whole.pdf"));
+        const QString folder = env->path(QStringLiteral("small"));
+        const QString target = QDir(folder).filePath(QStringLiteral("ledger.pdf"));
+        const QByteArray older(3000, 'o'); // one page of the file system
+        std::unique_ptr<testsupport::SmallFileSystem> disk;
+        QByteArray diskSize;
+        qint64 size = 0;
+        bool fits = false, stayedOpen = false;
+        auto w = start();
+        QVERIFY(w);
+        prompter->modalAnswers.enqueue([&](QDialog& d) {
+            d.show();
+            printFromPreview(d, whole, false); // where there is room: the print's size
+            size = QFileInfo(whole).size();
+            const int pages = int((size + 4095) / 4096) + (olderFile ? 1 : 0);
+            const int kb = vouchers > 100 ? pages * 4 + roomKb : roomKb;
+            fits = pages * 4 <= kb;
+            diskSize = QByteArray::number(kb) + 'k';
+            disk = std::make_unique<testsupport::SmallFileSystem>(folder, diskSize.constData());
+            QFile f(target);
+            if (!disk->ok() || (olderFile && (!f.open(QIODevice::WriteOnly) || f.write(older) != older.size())))
+                return int(QDialog::Rejected);
+            f.close();
+            stayedOpen = printFromPreview(d, target, true);
+            d.reject();
+            return d.result();
+        });
+        w->btnPrint->click();
+        QVERIFY(disk);
+        if (!disk->ok())
+            QSKIP(qPrintable(disk->why()));
+        QVERIFY2(size > 4096 && fileBytes(whole).trimmed().endsWith("%%EOF"), qPrintable(QString::number(size)));
+        const QString at = QStringLiteral("print of %1 bytes on %2").arg(size).arg(QString::fromLatin1(diskSize));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 fits || olderFile ? QStringList{QStringLiteral("ledger.pdf")} : QStringList());
+        QCOMPARE(w->report->LastErrorNumber(), int(fits ? platform::ReportEngine::rptErrNone : platform::ReportEngine::rptErrPrinter));
+        QVERIFY2(stayedOpen != fits, qPrintable(at));
+        if (fits) {
+            QVERIFY2(prompter->messages().isEmpty(), qPrintable(prompter->lastMessage().text + at));
+            const QByteArray printed = fileBytes(target);
+            QVERIFY2(printed.size() == size && printed.trimmed().endsWith("%%EOF"), qPrintable(at));
+        } else {
+            const QString told = prompter->lastMessage().text;
+            QVERIFY2(prompter->messages().size() == 1 && told.startsWith(QStringLiteral("장부를 인쇄하지 못했습니다.\r\n"))
+                         && told.contains(QStringLiteral("ledger.pdf")),
+                     qPrintable(told + at));
+            if (olderFile)
+                QVERIFY2(fileBytes(target) == older, qPrintable(at));
+        }
+        disk.reset();
+    }
+
+    // The program in a process of its own under a file-size limit (ulimit -f) below the size
+    // of its print, with the file-size signal as a shell leaves it: the write past the limit
+    // fails like any other failed write, the print is told as failed, nothing is left behind
+    // (an older file stays as it was), and the program goes on and closes as usual.
+    void printUnderAFileSizeLimit_data()
+    {
+        QTest::addColumn<bool>("olderFile");
+        QTest::newRow("limit below the print") << false;
+        QTest::newRow("limit below the print, older file") << true;
+    }
+    void printUnderAFileSizeLimit()
+    {
+        QFETCH(bool, olderFile);
+        // vouchers of today (the program runs on the real clock), listed at its start
+        QVERIFY(testsupport::runSqlScript(dbFile, ledgertest::sameVouchersSql(120) + namesOfManyLettersSql()
+            + QStringLiteral("UPDATE total SET maeip_date = date('now', 'localtime'), maechul_date = date('now', 'localtime');")));
+        putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
+        struct Run { bool exited = false; QString out, err; };
+        const auto print = [this](const QString& pdf, rlim_t limit) {
+            QProcess p;
+            QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+            e.insert(QStringLiteral("TRELVO_SETTINGS_DIR"), env->settingsFolder());
+            e.insert(QStringLiteral("TRELVO_PROGRAM_DIR"), env->folder());
+            e.insert(QStringLiteral("HOME"), env->folder());
+            p.setProcessEnvironment(e);
+            p.setChildProcessModifier([limit] { // as a shell with ulimit -f starts it
+                rlimit lim{};
+                ::getrlimit(RLIMIT_FSIZE, &lim);
+                lim.rlim_cur = limit;
+                ::setrlimit(RLIMIT_FSIZE, &lim);
+                ::signal(SIGXFSZ, SIG_DFL);
+            });
+            p.start(QStringLiteral(TRELVO_BINARY_DIR "/tests/workstation"), {QStringLiteral("print"), pdf});
+            Run r;
+            r.exited = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+            r.out = QString::fromUtf8(p.readAllStandardOutput());
+            r.err = QString::fromUtf8(p.readAllStandardError());
+            return r;
+        };
+        // without a limit: the whole print, and the database as the start leaves it
+        const QString whole = env->path(QStringLiteral("whole.pdf"));
+        const Run first = print(whole, RLIM_INFINITY);
+        QVERIFY2(first.exited && first.out.contains(QStringLiteral("open=ok printed=1 closed=1 boxes=0")),
+                 qPrintable(first.out + first.err));
+        const qint64 size = QFileInfo(whole).size();
+        const rlim_t limit = rlim_t(size - 4096);
+        QVERIFY2(QFileInfo(dbFile).size() + 16384 < qint64(limit),
+                 qPrintable(QStringLiteral("the database (%1 bytes) must lie below the limit, the print (%2 bytes) past it")
+                                .arg(QFileInfo(dbFile).size()).arg(size)));
+
+        const QString folder = env->path(QStringLiteral("limited"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString target = QDir(folder).filePath(QStringLiteral("ledger.pdf"));
+        const QByteArray older(3000, 'o');
+        if (olderFile) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(older) == older.size());
+        }
+        const Run limited = print(target, limit);
+        QVERIFY2(limited.exited, qPrintable(QStringLiteral("the program ended: ") + limited.out + limited.err));
+        QVERIFY2(limited.out.contains(QStringLiteral("open=ok printed=0 closed=1 boxes=1")), qPrintable(limited.out + limited.err));
+        QVERIFY2(limited.err.contains(QStringLiteral(": 장부를 인쇄하지 못했습니다.|")) && limited.err.contains(target),
+                 qPrintable(limited.err));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 olderFile ? QStringList{QStringLiteral("ledger.pdf")} : QStringList());
+        if (olderFile)
+            QVERIFY(fileBytes(target) == older);
     }
 
     void failedCopyKeepsTheLastPrintAndPrintsNothing()

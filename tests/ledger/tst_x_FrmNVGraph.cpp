@@ -5,6 +5,7 @@
 #include "support/ScriptedPrompter.h"
 #include "support/DrawnText.h"
 #include "support/TestEnv.h"
+#include "support/WriteFailure.h"
 #include "support/XDesktop.h"
 
 #include <QAbstractButton>
@@ -277,6 +278,100 @@ private slots:
         for (const QString& t : captions)
             QVERIFY2(hasHangul(t), qPrintable(QStringLiteral("colour dialog: ") + t));
         w->close();
+    }
+
+    // F7 into a PDF file, on small file systems with and without an older graph.pdf, and into
+    // a folder that is not there (the print cannot start). Exactly when the print fits, the
+    // file is there whole and nothing is told; otherwise the window tells it with its own
+    // message, no file is left, and an older one stays as it was.
+    void printToAFile_data()
+    {
+        QTest::addColumn<int>("roomKb"); // the file system's size; 0: a folder that is not there
+        QTest::addColumn<bool>("aboutTheEnd"); // roomKb beyond what the print and an older file take
+        QTest::addColumn<bool>("olderFile");
+        QTest::newRow("no folder") << 0 << false << false;
+        for (bool older : {false, true}) {
+            const char* o = older ? ", older file" : "";
+            for (int kb : {4, 16, 32})
+                QTest::addRow("%d KB%s", kb, o) << kb << false << older;
+            for (int kb : {-8, -4, 0, 4})
+                QTest::addRow("%+d KB about the end%s", kb, o) << kb << true << older;
+        }
+    }
+    void printToAFile()
+    {
+        QFETCH(int, roomKb);
+        QFETCH(bool, aboutTheEnd);
+        QFETCH(bool, olderFile);
+        auto* w = new FrmNVGraph(); // deleted when it closes
+        const auto closeWindow = qScopeGuard([w] { w->close(); });
+        w->show();
+        QVERIFY(testsupport::waitForFramed(w));
+        // names of many different letters: the font the print carries is written in pieces
+        // larger than a write buffer
+        w->ClearGraph();
+        for (int i = 0; i < 120; ++i) {
+            double v = 1000 + i * 37;
+            QString name;
+            for (int k = 0; k < 4; ++k)
+                name += QChar(0xAC00 + ((i * 4 + k) * 23) % 11172);
+            w->AddData(v, name);
+        }
+        w->ReDrawGraph();
+        const auto printTo = [&](const QString& path) {
+            prompter->modalAnswers.enqueue([path](QDialog& d) {
+                auto* dlg = qobject_cast<QPrintDialog*>(&d);
+                if (!dlg)
+                    return int(QDialog::Rejected);
+                dlg->printer()->setOutputFormat(QPrinter::PdfFormat);
+                dlg->printer()->setOutputFileName(path);
+                return int(QDialog::Accepted);
+            });
+            QTest::keyClick(w, Qt::Key_F7);
+        };
+        const auto bytes = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QString whole = env->path(QStringLiteral("whole.pdf"));
+        printTo(whole);
+        const qint64 size = QFileInfo(whole).size();
+        QVERIFY2(size > 4096 && bytes(whole).trimmed().endsWith("%%EOF"), qPrintable(QString::number(size)));
+        QCOMPARE(prompter->messages().size(), 0);
+
+        const int pages = int((size + 4095) / 4096) + (olderFile ? 1 : 0);
+        if (aboutTheEnd)
+            roomKb += pages * 4;
+        const QString folder = env->path(roomKb ? QStringLiteral("small") : QStringLiteral("없는 폴더"));
+        const QByteArray diskSize = QByteArray::number(roomKb) + 'k';
+        std::unique_ptr<testsupport::SmallFileSystem> disk;
+        if (roomKb) {
+            disk = std::make_unique<testsupport::SmallFileSystem>(folder, diskSize.constData());
+            if (!disk->ok())
+                QSKIP(qPrintable(disk->why()));
+        }
+        const QString target = QDir(folder).filePath(QStringLiteral("graph.pdf"));
+        const QByteArray older(3000, 'o'); // one page of the file system
+        if (olderFile) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(older) == older.size());
+        }
+        printTo(target);
+        const bool fits = roomKb && pages * 4 <= roomKb;
+        const QString at = QStringLiteral(" (print of %1 bytes on %2)").arg(size).arg(QString::fromLatin1(diskSize));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 fits || olderFile ? QStringList{QStringLiteral("graph.pdf")} : QStringList());
+        if (fits) {
+            QVERIFY2(prompter->messages().isEmpty(), qPrintable(prompter->lastMessage().text + at));
+            QVERIFY2(bytes(target).size() == size && bytes(target).trimmed().endsWith("%%EOF"), qPrintable(at));
+        } else {
+            const QString told = prompter->lastMessage().text;
+            QVERIFY2(prompter->messages().size() == 1 && told.startsWith(QStringLiteral("그래프를 인쇄하지 못했습니다.\r\n"))
+                         && told.contains(QStringLiteral("graph.pdf")),
+                     qPrintable(told + at));
+            if (olderFile)
+                QVERIFY2(bytes(target) == older, qPrintable(at));
+        }
     }
 };
 

@@ -14,13 +14,20 @@
 //   workstation start                          the program's start on the settings of
 //                                              $TRELVO_SETTINGS_DIR: InitApp, then the login
 //                                              window's first read
+//   workstation print PDF                      the program's main window on the settings of
+//                                              $TRELVO_SETTINGS_DIR: logs in, prints the listed
+//                                              vouchers from the preview into the file PDF as
+//                                              its print button does, then closes the window
+//                                              as the user does (no backup)
 //
-// Every mode but hold waits for one line on standard input before it opens the database, so
+// Every mode but hold, start and print waits for one line on standard input before it opens the database, so
 // that several workstations can be started together. The last line of standard output is
 // the result as key=value pairs; every message box the program would show is counted as a
 // failure and written to standard error.
+#include "frame/frmMsgBackUp.h"
 #include "frame/frmSplash.h"
 #include "frame/modMain.h"
+#include "ledger/frmMain.h"
 #include "ledger/VoucherQuery.h"
 #include "ledger/VoucherWriter.h"
 #include "platform/Database.h"
@@ -37,6 +44,10 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPushButton>
 #include <QThread>
 #include <cstdio>
 #include <iostream>
@@ -58,12 +69,44 @@ public:
     bool inputBox(const QString&, const QString&, QString&) override { return false; }
     int popupMenu(const QStringList&, const QPoint&) override { return -1; }
     bool chooseColor(quint32&, const QString&) override { return false; }
+    QString printTo;            // the print mode's file
+    bool previewClosed = false; // by the print, as after a good one
     int execModal(QDialog& dialog) override
     {
+        if (!printTo.isEmpty())
+            return printModeAnswer(dialog);
         dialog.accept();
         return dialog.result();
     }
     bool startProgram(const QString&, const QStringList&, const QString&) override { return false; }
+
+private:
+    // The print mode: logs in, prints from the preview, answers the backup offer "no backup".
+    int printModeAnswer(QDialog& dialog)
+    {
+        if (auto* login = qobject_cast<frmSplash*>(&dialog)) {
+            login->txtPassword_KeyDown(13);
+            return login->result();
+        }
+        if (auto* backup = qobject_cast<frmMsgBackUp*>(&dialog)) {
+            backup->cmdResult(2)->click(); // no backup
+            return backup->result();
+        }
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(&dialog);
+        auto* pages = dialog.findChild<QPrintPreviewWidget*>();
+        if (preview && pages) {
+            dialog.show();
+            preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+            preview->printer()->setOutputFileName(printTo);
+            pages->print();
+            dialog.accept();
+            previewClosed = !dialog.isVisible();
+            dialog.reject();
+            return dialog.result();
+        }
+        dialog.accept();
+        return dialog.result();
+    }
 };
 
 CountingPrompter gPrompter;
@@ -276,6 +319,26 @@ int startAsProgram()
     return 0;
 }
 
+// The program's main window: the print of the listed vouchers from the preview, then the
+// close. Anything that ends the process before the result line is a fault of the program.
+int printAsProgram(const QString& pdf)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Trelvo"));
+    gsTitle = QCoreApplication::applicationName();
+    gPrompter.printTo = pdf;
+    auto w = std::make_unique<frmMain>();
+    if (!w->Form_Load()) {
+        result(QStringLiteral("open=failed boxes=%1").arg(gPrompter.boxes));
+        return 1;
+    }
+    gPrompter.boxes = 0; // the boxes of the print and the close (not the login's advice)
+    w->btnPrint->click();
+    const bool closed = w->close();
+    result(QStringLiteral("open=ok printed=%1 closed=%2 boxes=%3")
+               .arg(gPrompter.previewClosed ? 1 : 0).arg(closed ? 1 : 0).arg(gPrompter.boxes));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -299,6 +362,8 @@ int main(int argc, char** argv)
         return holdLock(file, count, mode == QLatin1String("hold"));
     if (mode == QLatin1String("start"))
         return startAsProgram();
-    std::fprintf(stderr, "usage: workstation insert|read|records|hold FILE ... | start\n");
+    if (mode == QLatin1String("print"))
+        return printAsProgram(file);
+    std::fprintf(stderr, "usage: workstation insert|read|records|hold FILE ... | start | print PDF\n");
     return 2;
 }
