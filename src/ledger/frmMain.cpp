@@ -990,8 +990,16 @@ void frmMain::SetSumFormulas()
 void frmMain::copyTotals()
 {
     for (const auto& pair : kSumPairs)
-        spTotal->SetText(totalColumnFor(pair[0]), 1, GetSpreadText(spList, pair[0], 1));
+        spTotal->SetText(totalColumnFor(pair[0]), 1, totalText(pair[0]));
     fitTotalsRow();
+}
+
+// The sum of a sum column as the totals row shows it: the exact amount, or the overflow mark
+// for a sum past the 64-bit range (never the sum's text, which is cut to 15 digits there).
+QString frmMain::totalText(int sumCol) const
+{
+    const auto amount = spList->model().amountAt(sumCol, 1);
+    return amount ? QString::number(*amount) : platform::SpreadModel::overflowMark();
 }
 
 // A column too narrow for needed (in column units) is widened in both grids, so that the
@@ -1109,7 +1117,7 @@ void frmMain::spList_Change(int col, int row)
         return;
     const int target = totalColumnFor(col);
     if (target) {
-        spTotal->SetText(target, 1, GetSpreadText(spList, col, 1));
+        spTotal->SetText(target, 1, totalText(col));
         fitTotalsRow();
     }
 }

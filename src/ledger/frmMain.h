@@ -153,6 +153,7 @@ private:
     void spList_ColWidthChange(int col1, int col2);
     void spDate_Change(int index);
     void copyTotals();
+    QString totalText(int sumCol) const;
     void fitTotalsRow();
     void fitListValues();
     void widenToShow(int col, double needed);
