@@ -410,10 +410,8 @@ void frmMain::buildControls()
     connect(spList, &platform::SpreadGrid::MouseDown, this, &frmMain::spList_MouseDown);
     connect(spList, &platform::SpreadGrid::LeaveCell, this,
             [this](int, int row, int, int newRow, bool&) {
-                if (newRow != row && newRow > 0) {
-                    DispClientInfo(0, GetSpreadText(spList, ColMaeipCode, newRow).toLongLong());
-                    DispClientInfo(1, GetSpreadText(spList, ColMaechulCode, newRow).toLongLong());
-                }
+                if (newRow != row && newRow > 0)
+                    showPartiesOf(newRow);
             });
     // The totals stay under their columns when the list is scrolled sideways.
     connect(spList->horizontalScrollBar(), &QScrollBar::valueChanged, spTotal->horizontalScrollBar(),
@@ -1660,6 +1658,13 @@ bool frmMain::RecUpdate(long& Col, long& Row, QVariant& vNewValue)
     return false;
 }
 
+// The party boxes follow the voucher of a row the cursor comes to.
+void frmMain::showPartiesOf(int row)
+{
+    DispClientInfo(0, GetSpreadText(spList, ColMaeipCode, row).toLongLong());
+    DispClientInfo(1, GetSpreadText(spList, ColMaechulCode, row).toLongLong());
+}
+
 void frmMain::RecDelete()
 {
     try {
@@ -1684,6 +1689,9 @@ void frmMain::RecDelete()
             if (spList->MaxRows() == 0 || !GetSpreadText(spList, ColKey, spList->MaxRows()).isEmpty())
                 AddBlankRow();
             SetSumFormulas();
+            // the voucher below has moved into the cursor's row without a move of the cursor
+            if (spList->ActiveRow() >= 1)
+                showPartiesOf(spList->ActiveRow());
         }
         spList->SetOperationMode(platform::SpreadGrid::OpModeNormal);
         spList->Refresh();

@@ -152,6 +152,7 @@ private:
     void spList_AfterUserSort(int col);
     void spList_ColWidthChange(int col1, int col2);
     void spDate_Change(int index);
+    void showPartiesOf(int row);
     void copyTotals();
     QString totalText(int sumCol) const;
     void fitTotalsRow();

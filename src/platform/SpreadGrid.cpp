@@ -310,6 +310,17 @@ struct SpreadGrid::Private {
         return false;
     }
 
+    // Whether cell (c, r) lies wholly within the viewport at the present scroll position (a
+    // column wider than the room: its part in view fills the room).
+    bool cellInView(int c, int r)
+    {
+        if (c < 1 || c > model.maxCols() || model.colHidden(c) || c < leftCol()) return false;
+        if (!rowInView(r, q->viewport()->height())) return false;
+        int x = 0;
+        for (int cc = leftCol(); cc <= c; ++cc) x += colPx(cc);
+        return x <= colRoomPx() || c == leftCol();
+    }
+
     // cell geometry in viewport coordinates; empty when not on screen
     QRect cellRect(int c, int r)
     {
@@ -691,7 +702,9 @@ void SpreadGrid::Private::keepActiveShown()
     if (activeRow < 1 || activeRow > model.maxRows() || !model.rowHidden(activeRow)) return;
     if (settleFrom < 0) settleFrom = activeRow;
     const int r = shownRowNear(activeRow, true);
-    if (r < 1) lostRow = activeRow;
+    // every row hidden: the row the cursor was on when this change began (not the last one it
+    // passed on its way while the rows were hidden one at a time)
+    if (r < 1) lostRow = settleFrom >= 1 ? settleFrom : activeRow;
     activeRow = r;
     scheduleSettle();
 }
@@ -1213,8 +1226,11 @@ double SpreadGrid::ColWidth(int col) const
 void SpreadGrid::SetColWidth(int col, double width)
 {
     if (d->unitType == 2) width = width / kTwipsPerPixel / d->charPx();
+    // the active cell in view stays in view when columns widen
+    const bool inView = d->redraw && isVisible() && d->cellInView(d->activeCol, d->activeRow);
     d->model.setColWidth(col, width);
     d->updateScrollBars();
+    if (inView) d->ensureVisible(d->activeCol, d->activeRow);
     d->repaint();
 }
 double SpreadGrid::RowHeight(int row) const
@@ -1227,8 +1243,11 @@ double SpreadGrid::RowHeight(int row) const
 void SpreadGrid::SetRowHeight(int row, double height)
 {
     if (d->unitType == 2) height = height / 20.0;
+    // the active row in view stays in view when the rows grow
+    const bool inView = d->redraw && isVisible() && d->rowInView(d->activeRow, viewport()->height());
     d->model.setRowHeight(row, height);
     d->updateScrollBars();
+    if (inView) d->ensureVisible(0, d->activeRow);
     d->repaint();
 }
 bool SpreadGrid::ColHidden() const { return d->model.colHidden(d->col); }

@@ -175,6 +175,14 @@ private slots:
             }
         for (int i = 0; i < 3; ++i)
             QVERIFY(round(large));
+        // with the cursor on row 1, the view stays at the top and the editor comes back there
+        g->SetActiveCell(3, 1);
+        QTRY_VERIFY(g->IsEditing() && g->TopRow() == 1);
+        for (int i = 0; i < 2; ++i) {
+            prompter->menuAnswers.enqueue(6);
+            QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
+        }
+        QTRY_VERIFY(g->IsEditing() && g->ActiveRow() == 1 && g->TopRow() == 1 && hiddenRows() == 0);
         qInfo("item 07 on the main window: hide %.1f ms / %.1f ms, show %.1f ms / %.1f ms (8000 / 32000 vouchers)",
               small.hide / 1e6, large.hide / 1e6, small.show / 1e6, large.show / 1e6);
     }
@@ -258,6 +266,87 @@ private slots:
         QCOMPARE(stored(firstId), 1);
         QCOMPARE(gDB->scalar(QStringLiteral("SELECT COUNT(*) FROM total")).toInt(), id ? 39 : 40);
         QVERIFY(!g->RowHidden(g->ActiveRow()));
+    }
+
+    // The cursor stays on the user's row, with the editor open on it: item 07 twice (every
+    // row hidden, then shown again) brings it back to that row and its view; F4 and 예 show
+    // the parties of the voucher that moves into the row; a taller row (01) or a larger font
+    // (02) keeps the row in view. Row 0 stands for the lowest row wholly in view.
+    void cursorStaysOnTheUsersRow_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("row");
+        QTest::newRow("07 twice on the first row") << "07 twice" << 1;
+        QTest::newRow("07 twice on a middle row") << "07 twice" << 20;
+        QTest::newRow("07 twice on the last voucher") << "07 twice" << 40;
+        QTest::newRow("07 twice on the lowest row in view") << "07 twice" << 0;
+        QTest::newRow("F4 and 예 on the first row") << "F4" << 1;
+        QTest::newRow("F4 and 예 on the lowest row in view") << "F4" << 0;
+        QTest::newRow("row height 01 on the lowest row in view") << "01" << 0;
+        QTest::newRow("font 02 on the lowest row in view") << "02" << 0;
+        QTest::newRow("font 02 on the first row") << "02" << 1;
+    }
+    void cursorStaysOnTheUsersRow()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, row);
+        QVERIFY(gDB == nullptr);
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES (40001, '다음상회', '', '', '', '', '');"
+            "INSERT INTO maeip (id, name, tel, phone, zipcode, address, memo) VALUES (8, '다음공급', '', '', '', '', '');")
+            + ledgertest::sameVouchersSql(40)));
+        auto w = start(true);
+        QVERIFY(w);
+        w->resize(760, 600);
+        platform::SpreadGrid* g = w->spList;
+        QTRY_VERIFY(g->IsEditing());
+        const auto inView = [g](int r) {
+            const QRect shown = g->viewport()->rect();
+            QWidget* ed = g->editorWidget();
+            return g->ActiveRow() == r && g->IsEditing() && ed && ed->isVisible()
+                && shown.contains(ed->geometry().center()) && ed->hasFocus();
+        };
+        g->SetFocus();
+        g->SetActiveCell(11, 1); // 판매경비, at the right
+        if (row == 0) {
+            // the row before the first one the cursor has to scroll to
+            while (g->TopRow() == 1)
+                g->SetActiveCell(11, ++row);
+            --row;
+            g->SetTopRow(1);
+        }
+        g->SetActiveCell(11, row);
+        QTRY_VERIFY(inView(row));
+        const int top = g->TopRow();
+        // the voucher below has other parties
+        gDB->execute(QStringLiteral("UPDATE total SET maechul_code = 40001, maeip_code = 8 WHERE total_id = ?"),
+                     {text(g, 13, row + 1).toLongLong()});
+        g->SetText(4, row + 1, QStringLiteral("8"));
+        g->SetText(8, row + 1, QStringLiteral("40001"));
+
+        const auto menu = [&](int index) {
+            prompter->menuAnswers.enqueue(index);
+            QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
+        };
+        if (action == QLatin1String("07 twice")) {
+            menu(6);
+            QCOMPARE(g->ActiveRow(), 0);
+            menu(6);
+            QTRY_VERIFY2(inView(row), qPrintable(QString::number(g->ActiveRow())));
+            QCOMPARE(g->TopRow(), top);
+        } else if (action == QLatin1String("F4")) {
+            prompter->msgAnswers.enqueue(platform::AnswerYes);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+            QCOMPARE(text(g, 8, row), QStringLiteral("40001"));
+            QCOMPARE(g->ActiveRow(), row);
+            QCOMPARE(w->txtCurClient[1]->text(), QStringLiteral("40001"));
+            QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("다음상회"));
+            QCOMPARE(w->txtCurClient[0]->text(), QStringLiteral("8"));
+        } else {
+            prompter->inputAnswers.enqueue(QStringLiteral("40"));
+            menu(action == QLatin1String("01") ? 0 : 1);
+            QTRY_VERIFY2(inView(row), qPrintable(QString::number(g->TopRow())));
+        }
     }
 
     // The steps in which a voucher the user never saw was deleted: 07 hides every voucher, a
