@@ -220,11 +220,11 @@ QString SpreadModel::formatCurrency(int c, int r, long double v) const
     bool sym = attr(ACurSymbol, c, r) != 0;
     // A value beyond what a 64-bit whole number holds cannot be shown as an amount: it shows
     // the overflow mark, as an amount too wide for its cell does.
-    const long double rv = std::round(v);
-    if (!(rv >= -9223372036854775808.0L && rv < 9223372036854775808.0L)) return overflowMark();
+    const auto whole = wholeAmount(v);
+    if (!whole) return overflowMark();
     QString s;
     if (dec == 0) {
-        s = QString::number(qint64(rv));
+        s = QString::number(*whole);
     } else {
         s = QString::number(double(v), 'f', dec);
     }
