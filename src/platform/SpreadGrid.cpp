@@ -124,8 +124,9 @@ struct SpreadGrid::Private {
     bool settlePending = false;
     int settleFrom = -1;         // the row the cursor left, -1 when it has not moved
     bool settleInView = false;   // the active row was in view when the rows began to change
-    // The active row when every row was hidden (there is no active row then): the cursor
-    // comes back to it when rows are shown again, unless it was moved or rows moved meanwhile.
+    // The row the cursor was on when rows hidden around it made it leave: the cursor comes
+    // back to it when it is shown again (or, when every row was hidden, to the row shown
+    // nearest it), unless the cursor was moved or rows moved meanwhile.
     int lostRow = 0;
 
     explicit Private(SpreadGrid* g) : q(g) {}
@@ -702,9 +703,9 @@ void SpreadGrid::Private::keepActiveShown()
     if (activeRow < 1 || activeRow > model.maxRows() || !model.rowHidden(activeRow)) return;
     if (settleFrom < 0) settleFrom = activeRow;
     const int r = shownRowNear(activeRow, true);
-    // every row hidden: the row the cursor was on when this change began (not the last one it
-    // passed on its way while the rows were hidden one at a time)
-    if (r < 1) lostRow = settleFrom >= 1 ? settleFrom : activeRow;
+    // the row the cursor was on when the rows began to be hidden (not one it passed on its way
+    // while they were hidden one at a time): it comes back there when that row is shown again
+    if (lostRow < 1) lostRow = settleFrom >= 1 ? settleFrom : activeRow;
     activeRow = r;
     scheduleSettle();
 }
@@ -724,11 +725,17 @@ void SpreadGrid::Private::settleActive()
     const bool inView = settleInView;
     settleFrom = -1;
     settleInView = false;
-    if (activeRow < 1 && lostRow >= 1 && lostRow <= model.maxRows() && visibleRowCount() > 0) {
-        // rows are shown again: the cursor comes back
-        from = 0;
-        activeRow = shownRowNear(lostRow, true);
-        lostRow = 0;
+    if (lostRow >= 1 && lostRow <= model.maxRows() && (activeRow < 1 || !model.rowHidden(lostRow))) {
+        if (activeRow < 1 && visibleRowCount() > 0) {
+            // rows are shown again: the cursor comes back (to the row shown nearest its own)
+            from = 0;
+            activeRow = shownRowNear(lostRow, true);
+        } else if (activeRow >= 1 && activeRow != lostRow) {
+            // its own row is shown again
+            if (from < 0) from = activeRow;
+            activeRow = lostRow;
+        }
+        if (activeRow >= 1) lostRow = 0;
     }
     const bool moved = from >= 0 && from != activeRow;
     if (moved) {
@@ -748,6 +755,7 @@ void SpreadGrid::Private::afterStructureChange()
     visDirty = true;
     lostRow = 0; // its rows have moved
     keepActiveShown();
+    if (activeRow >= 1) lostRow = 0; // moved under the cursor: it has no row to come back to
     if (!redraw) return;
     updateScrollBars();
     repaint();
