@@ -4,12 +4,13 @@
 #include "frame/modSpread60.h"
 #include "platform/Database.h"
 #include "platform/ProgramFolder.h"
-#include "platform/ReportEngine.h"
 #include "platform/SpreadGrid.h"
+#include "platform/SpreadModel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 
 namespace {
 
@@ -21,20 +22,16 @@ enum : int {
 
 } // namespace
 
-QVariant LedgerPrintAmount(const QString& text)
+QVariant LedgerPrintAmount(const platform::SpreadModel& model, int col, int row)
 {
-    QString s = text;
-    s.remove(QLatin1Char(','));
-    s = s.simplified().remove(QLatin1Char(' '));
-    if (s.isEmpty())
-        return qint64(0);
-    bool ok = false;
-    const qint64 whole = s.toLongLong(&ok);
-    if (ok)
-        return whole;
-    if (const auto amount = platform::ReportAmount(QVariant(s)))
+    if (const auto amount = model.amountAt(col, row))
         return *amount;
-    return s;
+    // past the range: the number itself, kept clear of the range's limits, which the amount
+    // column stores as a REAL past the range
+    double d = double(model.numberAt(col, row));
+    if (!(std::fabs(d) > 0x1p63))
+        d = d < 0 ? -0x1p64 : 0x1p64;
+    return QString::number(d, 'g', 17);
 }
 
 QVector<LedgerPrintRow> LedgerPrintRows(platform::SpreadGrid* spList)
@@ -46,16 +43,17 @@ QVector<LedgerPrintRow> LedgerPrintRows(platform::SpreadGrid* spList)
     if (maxRows < 2)
         return rows;
     rows.reserve(maxRows - 1);
+    const platform::SpreadModel& model = spList->model();
     for (int r = 1; r <= maxRows - 1; ++r) {
         LedgerPrintRow row;
         row.maeip_date = GetSpreadText(spList, ColMaeipDate, r);
         row.pro_name = GetSpreadText(spList, ColProName, r);
         row.maeip_name = GetSpreadText(spList, ColMaeipName, r);
-        row.maeip_cost = LedgerPrintAmount(GetSpreadText(spList, ColMaeipCost, r));
+        row.maeip_cost = LedgerPrintAmount(model, ColMaeipCost, r);
         row.maechul_date = GetSpreadText(spList, ColMaechulDate, r);
         row.maechul_name = GetSpreadText(spList, ColMaechulName, r);
-        row.maechul_cost = LedgerPrintAmount(GetSpreadText(spList, ColMaechulCost, r));
-        row.maechul_usecost = LedgerPrintAmount(GetSpreadText(spList, ColUseCost, r));
+        row.maechul_cost = LedgerPrintAmount(model, ColMaechulCost, r);
+        row.maechul_usecost = LedgerPrintAmount(model, ColUseCost, r);
         rows.push_back(std::move(row));
     }
     return rows;

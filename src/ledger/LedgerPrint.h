@@ -6,7 +6,7 @@
 #include <QVector>
 
 namespace dao { class Database; }
-namespace platform { class SpreadGrid; }
+namespace platform { class SpreadGrid; class SpreadModel; }
 
 // One printed voucher, as total_print holds it (group_name is not filled). An amount is a
 // whole amount (qint64), or the text of a number past the 64-bit range (see LedgerPrintAmount).
@@ -25,11 +25,11 @@ struct LedgerPrintRow {
 inline const QString kLedgerReportName = QStringLiteral("LedgerList.rpt");
 inline const QString kLedgerTitleFormula = QStringLiteral("Title = 'Kestrune'");
 
-// An amount as the grid holds it: separators and blanks are ignored, an empty or unreadable
-// text is 0, a fraction is rounded to a whole amount (qint64), as the report engine reads
-// amounts. A number past the 64-bit range is kept as its text (QString), so that the print
-// shows the overflow mark for it and for its totals, as the screen does, instead of an amount.
-QVariant LedgerPrintAmount(const QString& text);
+// The amount of a cell of the voucher grid as it is printed: the cell's own number (never its
+// text), whole as the grid shows it (qint64); an empty cell or a text that is no number is 0.
+// A number past the 64-bit range is kept as the text of a number past it (QString), so that
+// the print shows the overflow mark for it and for its totals, as the screen does.
+QVariant LedgerPrintAmount(const platform::SpreadModel& model, int col, int row);
 
 // Every voucher row of the voucher grid (rows 1 to MaxRows - 1, in the order shown; the blank
 // input row at the end is left out).

@@ -410,10 +410,8 @@ void frmMain::buildControls()
     connect(spList, &platform::SpreadGrid::MouseDown, this, &frmMain::spList_MouseDown);
     connect(spList, &platform::SpreadGrid::LeaveCell, this,
             [this](int, int row, int, int newRow, bool&) {
-                if (newRow != row && newRow > 0) {
-                    DispClientInfo(0, GetSpreadText(spList, ColMaeipCode, newRow).toLongLong());
-                    DispClientInfo(1, GetSpreadText(spList, ColMaechulCode, newRow).toLongLong());
-                }
+                if (newRow != row && newRow > 0)
+                    showPartiesOf(newRow);
             });
     // The totals stay under their columns when the list is scrolled sideways.
     connect(spList->horizontalScrollBar(), &QScrollBar::valueChanged, spTotal->horizontalScrollBar(),
@@ -990,8 +988,16 @@ void frmMain::SetSumFormulas()
 void frmMain::copyTotals()
 {
     for (const auto& pair : kSumPairs)
-        spTotal->SetText(totalColumnFor(pair[0]), 1, GetSpreadText(spList, pair[0], 1));
+        spTotal->SetText(totalColumnFor(pair[0]), 1, totalText(pair[0]));
     fitTotalsRow();
+}
+
+// The sum of a sum column as the totals row shows it: the exact amount, or the overflow mark
+// for a sum past the 64-bit range (never the sum's text, which is cut to 15 digits there).
+QString frmMain::totalText(int sumCol) const
+{
+    const auto amount = spList->model().amountAt(sumCol, 1);
+    return amount ? QString::number(*amount) : platform::SpreadModel::overflowMark();
 }
 
 // A column too narrow for needed (in column units) is widened in both grids, so that the
@@ -1109,7 +1115,7 @@ void frmMain::spList_Change(int col, int row)
         return;
     const int target = totalColumnFor(col);
     if (target) {
-        spTotal->SetText(target, 1, GetSpreadText(spList, col, 1));
+        spTotal->SetText(target, 1, totalText(col));
         fitTotalsRow();
     }
 }
@@ -1652,6 +1658,13 @@ bool frmMain::RecUpdate(long& Col, long& Row, QVariant& vNewValue)
     return false;
 }
 
+// The party boxes follow the voucher of a row the cursor comes to.
+void frmMain::showPartiesOf(int row)
+{
+    DispClientInfo(0, GetSpreadText(spList, ColMaeipCode, row).toLongLong());
+    DispClientInfo(1, GetSpreadText(spList, ColMaechulCode, row).toLongLong());
+}
+
 void frmMain::RecDelete()
 {
     try {
@@ -1676,6 +1689,9 @@ void frmMain::RecDelete()
             if (spList->MaxRows() == 0 || !GetSpreadText(spList, ColKey, spList->MaxRows()).isEmpty())
                 AddBlankRow();
             SetSumFormulas();
+            // the voucher below has moved into the cursor's row without a move of the cursor
+            if (spList->ActiveRow() >= 1)
+                showPartiesOf(spList->ActiveRow());
         }
         spList->SetOperationMode(platform::SpreadGrid::OpModeNormal);
         spList->Refresh();

@@ -152,7 +152,9 @@ private:
     void spList_AfterUserSort(int col);
     void spList_ColWidthChange(int col1, int col2);
     void spDate_Change(int index);
+    void showPartiesOf(int row);
     void copyTotals();
+    QString totalText(int sumCol) const;
     void fitTotalsRow();
     void fitListValues();
     void widenToShow(int col, double needed);

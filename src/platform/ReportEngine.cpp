@@ -228,16 +228,14 @@ bool ReadReportRows(const QString& dataFile, const ReportDefinition& def, Report
 
 namespace {
 
-// A number as a whole amount, rounded half away from zero as the screen rounds it; none past
-// the 64-bit range. A value that is no finite number counts as 0, as the screen leaves it out.
+// A number as a whole amount by the screen's own rule (SpreadModel::wholeAmount: rounded half
+// away from zero, none past the 64-bit range). A value that is no finite number counts as 0,
+// as the screen leaves it out.
 std::optional<qint64> wholeAmount(double d)
 {
     if (!std::isfinite(d))
         return qint64(0);
-    const double r = std::round(d);
-    if (r >= -9223372036854775808.0 && r < 9223372036854775808.0)
-        return qint64(r);
-    return std::nullopt;
+    return SpreadModel::wholeAmount(d);
 }
 
 } // namespace

@@ -449,7 +449,8 @@ QString SpreadFormula::formatNumber(long double v)
 {
     if (std::isnan(v)) return QStringLiteral("#VALUE!");
     if (std::isinf(v)) return QStringLiteral("#DIV/0!");
-    if (v == std::floor(v) && std::fabs(v) < 9.2e18L) return QString::number(qint64(v));
+    // every whole number of the 64-bit range exactly, its limits included
+    if (v == std::floor(v) && v >= -0x1p63L && v < 0x1p63L) return QString::number(qint64(v));
     return QString::number(double(v), 'g', 15);
 }
 

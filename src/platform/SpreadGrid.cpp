@@ -124,8 +124,9 @@ struct SpreadGrid::Private {
     bool settlePending = false;
     int settleFrom = -1;         // the row the cursor left, -1 when it has not moved
     bool settleInView = false;   // the active row was in view when the rows began to change
-    // The active row when every row was hidden (there is no active row then): the cursor
-    // comes back to it when rows are shown again, unless it was moved or rows moved meanwhile.
+    // The row the cursor was on when rows hidden around it made it leave: the cursor comes
+    // back to it when it is shown again (or, when every row was hidden, to the row shown
+    // nearest it), unless the cursor was moved or rows moved meanwhile.
     int lostRow = 0;
 
     explicit Private(SpreadGrid* g) : q(g) {}
@@ -308,6 +309,17 @@ struct SpreadGrid::Private {
             if (rr == r) return y <= h;
         }
         return false;
+    }
+
+    // Whether cell (c, r) lies wholly within the viewport at the present scroll position (a
+    // column wider than the room: its part in view fills the room).
+    bool cellInView(int c, int r)
+    {
+        if (c < 1 || c > model.maxCols() || model.colHidden(c) || c < leftCol()) return false;
+        if (!rowInView(r, q->viewport()->height())) return false;
+        int x = 0;
+        for (int cc = leftCol(); cc <= c; ++cc) x += colPx(cc);
+        return x <= colRoomPx() || c == leftCol();
     }
 
     // cell geometry in viewport coordinates; empty when not on screen
@@ -691,7 +703,9 @@ void SpreadGrid::Private::keepActiveShown()
     if (activeRow < 1 || activeRow > model.maxRows() || !model.rowHidden(activeRow)) return;
     if (settleFrom < 0) settleFrom = activeRow;
     const int r = shownRowNear(activeRow, true);
-    if (r < 1) lostRow = activeRow;
+    // the row the cursor was on when the rows began to be hidden (not one it passed on its way
+    // while they were hidden one at a time): it comes back there when that row is shown again
+    if (lostRow < 1) lostRow = settleFrom >= 1 ? settleFrom : activeRow;
     activeRow = r;
     scheduleSettle();
 }
@@ -711,11 +725,17 @@ void SpreadGrid::Private::settleActive()
     const bool inView = settleInView;
     settleFrom = -1;
     settleInView = false;
-    if (activeRow < 1 && lostRow >= 1 && lostRow <= model.maxRows() && visibleRowCount() > 0) {
-        // rows are shown again: the cursor comes back
-        from = 0;
-        activeRow = shownRowNear(lostRow, true);
-        lostRow = 0;
+    if (lostRow >= 1 && lostRow <= model.maxRows() && (activeRow < 1 || !model.rowHidden(lostRow))) {
+        if (activeRow < 1 && visibleRowCount() > 0) {
+            // rows are shown again: the cursor comes back (to the row shown nearest its own)
+            from = 0;
+            activeRow = shownRowNear(lostRow, true);
+        } else if (activeRow >= 1 && activeRow != lostRow) {
+            // its own row is shown again
+            if (from < 0) from = activeRow;
+            activeRow = lostRow;
+        }
+        if (activeRow >= 1) lostRow = 0;
     }
     const bool moved = from >= 0 && from != activeRow;
     if (moved) {
@@ -735,6 +755,7 @@ void SpreadGrid::Private::afterStructureChange()
     visDirty = true;
     lostRow = 0; // its rows have moved
     keepActiveShown();
+    if (activeRow >= 1) lostRow = 0; // moved under the cursor: it has no row to come back to
     if (!redraw) return;
     updateScrollBars();
     repaint();
@@ -1213,8 +1234,11 @@ double SpreadGrid::ColWidth(int col) const
 void SpreadGrid::SetColWidth(int col, double width)
 {
     if (d->unitType == 2) width = width / kTwipsPerPixel / d->charPx();
+    // the active cell in view stays in view when columns widen
+    const bool inView = d->redraw && isVisible() && d->cellInView(d->activeCol, d->activeRow);
     d->model.setColWidth(col, width);
     d->updateScrollBars();
+    if (inView) d->ensureVisible(d->activeCol, d->activeRow);
     d->repaint();
 }
 double SpreadGrid::RowHeight(int row) const
@@ -1227,8 +1251,11 @@ double SpreadGrid::RowHeight(int row) const
 void SpreadGrid::SetRowHeight(int row, double height)
 {
     if (d->unitType == 2) height = height / 20.0;
+    // the active row in view stays in view when the rows grow
+    const bool inView = d->redraw && isVisible() && d->rowInView(d->activeRow, viewport()->height());
     d->model.setRowHeight(row, height);
     d->updateScrollBars();
+    if (inView) d->ensureVisible(0, d->activeRow);
     d->repaint();
 }
 bool SpreadGrid::ColHidden() const { return d->model.colHidden(d->col); }

@@ -47,16 +47,16 @@ bool canonicalInt(const QString& s, qint64& out)
 struct ModelEval : SpreadFormula::Context {
     const SpreadModel& m;
     const std::vector<int>* sumNodes = nullptr;
-    const std::vector<long double>* cache = nullptr;
+    const std::vector<SpreadModel::ExactSum>* cache = nullptr;
     explicit ModelEval(const SpreadModel& model) : m(model) {}
     long double value(int col, int row) const override { return m.numberAt(col, row); }
     long double sum(int nodeIndex, int c1, int r1, int c2, int r2) const override
     {
         if (sumNodes && cache) {
             for (size_t k = 0; k < sumNodes->size(); ++k)
-                if ((*sumNodes)[k] == nodeIndex) return (*cache)[k];
+                if ((*sumNodes)[k] == nodeIndex) return (*cache)[k].value();
         }
-        return m.sumRange(c1, r1, c2, r2);
+        return m.sumRange(c1, r1, c2, r2).value();
     }
 };
 
@@ -203,7 +203,8 @@ QString SpreadModel::text(int c, int r) const
     if (v == 0 || (v & 3) == kTagInt) return decode(v);
     if (cellType(c, r) == 12) {
         long double d;
-        if (!parseNumber(m_pool[size_t(v >> 2)], d)) return QString();
+        const QString& stored = m_pool[size_t(v >> 2)];
+        if (!parseNumber(stored, d)) return stored == overflowMark() ? stored : QString();
         int dec = int(attr(ACurDec, c, r));
         if (dec <= 0) return SpreadFormula::formatNumber(std::round(d));
         return QString::number(double(d), 'f', dec);
@@ -219,11 +220,11 @@ QString SpreadModel::formatCurrency(int c, int r, long double v) const
     bool sym = attr(ACurSymbol, c, r) != 0;
     // A value beyond what a 64-bit whole number holds cannot be shown as an amount: it shows
     // the overflow mark, as an amount too wide for its cell does.
-    const long double rv = std::round(v);
-    if (!(rv >= -9223372036854775808.0L && rv < 9223372036854775808.0L)) return overflowMark();
+    const auto whole = wholeAmount(v);
+    if (!whole) return overflowMark();
     QString s;
     if (dec == 0) {
-        s = QString::number(qint64(rv));
+        s = QString::number(*whole);
     } else {
         s = QString::number(double(v), 'f', dec);
     }
@@ -249,7 +250,8 @@ QString SpreadModel::displayText(int c, int r) const
         quint64 v = raw(c, r);
         if (v == 0) return QString();
         if ((v & 3) == kTagInt) return formatCurrency(c, r, (long double)(qint64(v) >> 2));
-        if (!parseNumber(m_pool[size_t(v >> 2)], d)) return QString();
+        const QString& stored = m_pool[size_t(v >> 2)];
+        if (!parseNumber(stored, d)) return stored == overflowMark() ? stored : QString();
         return formatCurrency(c, r, d);
     }
     return text(c, r);
@@ -266,6 +268,55 @@ bool SpreadModel::isNumeric(int c, int r, long double* out) const
     if (!parseNumber(m_pool[size_t(v >> 2)], d)) return false;
     if (out) *out = d;
     return true;
+}
+
+std::optional<qint64> SpreadModel::wholeAmount(long double v)
+{
+    if (!std::isfinite(v)) return std::nullopt;
+    const long double rv = std::round(v); // half away from zero
+    if (!(rv >= -0x1p63L && rv < 0x1p63L)) return std::nullopt;
+    return qint64(rv);
+}
+
+std::optional<qint64> SpreadModel::amountAt(int c, int r) const
+{
+    if (r < 1 || !validCell(c, r)) return qint64(0);
+    if (isFormulaCell(c, r)) return wholeAmount(numberAt(c, r));
+    const quint64 v = raw(c, r);
+    if (v == 0) return qint64(0);
+    if ((v & 3) == kTagInt) return qint64(v) >> 2;
+    const QString& stored = m_pool[size_t(v >> 2)];
+    long double d;
+    if (!parseNumber(stored, d)) {
+        if (stored == overflowMark() && cellType(c, r) == 12) return std::nullopt;
+        return qint64(0);
+    }
+    return wholeAmount(d);
+}
+
+void SpreadModel::ExactSum::add(long double v, int sign)
+{
+    if (!std::isfinite(v)) {
+        error += v;
+        return;
+    }
+    if (const auto a = wholeAmount(v)) {
+        whole += sign * __int128(*a);
+    } else {
+        past += sign;
+        pastValue += sign * v;
+    }
+}
+
+long double SpreadModel::ExactSum::value() const
+{
+    if (error != 0 || std::isnan(error)) return error;
+    const __int128 lo = std::numeric_limits<qint64>::min(), hi = std::numeric_limits<qint64>::max();
+    if (past == 0 && whole >= lo && whole <= hi) return (long double)qint64(whole);
+    // past the range: a value past it, on the side of the sum
+    long double v = (long double)whole + (past ? pastValue : 0);
+    if (!(std::fabs(v) >= 0x1p63L)) v = v < 0 ? -0x1p64L : 0x1p64L;
+    return v;
 }
 
 long double SpreadModel::numberAt(int c, int r) const
@@ -287,35 +338,26 @@ long double SpreadModel::numberAt(int c, int r) const
     return col.v.empty() ? 0 : rawNumber(col.v[size_t(r - 1)]);
 }
 
-long double SpreadModel::sumRange(int c1, int r1, int c2, int r2) const
+SpreadModel::ExactSum SpreadModel::sumRange(int c1, int r1, int c2, int r2) const
 {
     r1 = std::max(r1, 1);
     r2 = std::min(r2, m_maxRows);
     c1 = std::max(c1, 0);
     c2 = std::min(c2, m_maxCols);
-    long double s = 0;
+    ExactSum s;
     for (int c = c1; c <= c2; ++c) {
         const Column& col = m_cols[size_t(c)];
         if (col.formula || col.cellFormulas > 0) {
-            for (int r = r1; r <= r2; ++r) s += numberAt(c, r);
+            for (int r = r1; r <= r2; ++r) s.add(numberAt(c, r), 1);
             continue;
         }
         if (col.v.empty()) continue;
-        qint64 isum = 0;
         for (int r = r1; r <= r2; ++r) {
             quint64 v = col.v[size_t(r - 1)];
             if (v == 0) continue;
-            if ((v & 3) == kTagInt) {
-                // whole numbers add up exactly; a sum leaving the 64-bit range goes on in s
-                const qint64 x = qint64(v) >> 2;
-                qint64 t;
-                if (__builtin_add_overflow(isum, x, &t)) { s += (long double)isum; isum = x; }
-                else isum = t;
-            } else {
-                s += rawNumber(v);
-            }
+            if ((v & 3) == kTagInt) s.whole += qint64(v) >> 2;
+            else s.add(rawNumber(v), 1);
         }
-        s += (long double)isum;
     }
     return s;
 }
@@ -412,7 +454,8 @@ void SpreadModel::setText(int c, int r, const QString& value)
                     if (r1 > r2) std::swap(r1, r2);
                     if (ch.c < c1 || ch.c > c2 || ch.r < r1 || ch.r > r2) continue;
                     if (!std::isfinite(ch.oldV) || !std::isfinite(ch.newV)) { cf.sumsValid = false; break; }
-                    cf.sums[s] += ch.newV - ch.oldV;
+                    cf.sums[s].add(ch.oldV, -1);
+                    cf.sums[s].add(ch.newV, 1);
                 }
             }
             if (!touched) continue;
@@ -588,11 +631,11 @@ long double SpreadModel::evalCellFormula(qint64 k, CellFormula& cf) const
     const int fc = keyCol(k), fr = keyRow(k);
     const auto& ranges = cf.f->sumRanges();
     if (!cf.sumsValid) {
-        cf.sums.assign(ranges.size(), 0);
+        cf.sums.assign(ranges.size(), ExactSum{});
         const auto& nodes = cf.f->nodes();
         for (size_t s = 0; s < ranges.size(); ++s) {
             const auto& n = nodes[size_t(ranges[s])];
-            if (n.a.deleted || n.b.deleted) { cf.sums[s] = kNaN; continue; }
+            if (n.a.deleted || n.b.deleted) { cf.sums[s].error = kNaN; continue; }
             int c1 = n.a.colAt(fc), c2 = n.b.colAt(fc), r1 = n.a.rowAt(fr), r2 = n.b.rowAt(fr);
             if (c1 > c2) std::swap(c1, c2);
             if (r1 > r2) std::swap(r1, r2);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <unordered_map>
 #include <vector>
@@ -46,6 +47,12 @@ public:
     bool hasValue(int c, int r) const;        // a stored, non-empty value
     long double numberAt(int c, int r) const; // the value formulas read
     bool isNumeric(int c, int r, long double* v = nullptr) const;
+    // The whole amount of a cell, as a currency cell without decimals shows it and as sums
+    // count it: its number rounded half away from zero; 0 for an empty cell or a text that is
+    // no number. None when the number lies past the range of 64-bit whole numbers (a currency
+    // cell holding the overflow mark included) or is a formula error.
+    std::optional<qint64> amountAt(int c, int r) const;
+    static std::optional<qint64> wholeAmount(long double v);
 
     // ---- formulas
     QString formula(int c, int r) const;      // r -1: the column formula
@@ -124,13 +131,24 @@ private:
         std::map<qint64, AttrEntry> cells;
         int cellRowShift = 0;
     };
+    // A sum over a range, kept exactly however its cells change: the whole amounts (amountAt)
+    // in 128 bits, the values past the 64-bit range counted apart (any one makes the sum past
+    // the range), and values that are no finite number (formula errors) as they come.
+    struct ExactSum {
+        __int128 whole = 0;
+        qint64 past = 0;
+        long double pastValue = 0; // the values past the range added up: the side of the sum
+        long double error = 0;
+        void add(long double v, int sign);
+        long double value() const;
+    };
     struct CellFormula {
         std::shared_ptr<SpreadFormula> f;
         long double value = 0;
         bool dirty = true;
         mutable bool computing = false;
         bool sumsValid = false;
-        std::vector<long double> sums; // per SUM range of f
+        std::vector<ExactSum> sums; // per SUM range of f
         QString lastNotified;
     };
     struct ColumnDep { int formulaCol; bool colAbs; int col; int rowOffset; };
@@ -172,7 +190,7 @@ private:
     double attrDefault(Attr a) const;
     long double cellFormulaValue(qint64 k) const;
     long double evalCellFormula(qint64 k, CellFormula& cf) const;
-    long double sumRange(int c1, int r1, int c2, int r2) const;
+    ExactSum sumRange(int c1, int r1, int c2, int r2) const;
     void rebuildColumnDeps();
     bool hasFormulas() const { return !m_cellFormulas.empty() || m_colFormulaCount > 0; }
     void removeCellFormula(qint64 k);

@@ -161,10 +161,13 @@ private slots:
                     rows << r;
             return rows;
         };
+        g->SetActiveCell(1, 3); // on a subtotal row: the cursor leaves it while hidden, and comes back
         DoSpreadMenuItem(SpreadMenuSubtot, &w, g, QString());
         QCOMPARE(hidden(), (QList<int>{3, 6}));
+        QCOMPARE(g->ActiveRow(), 4);
         DoSpreadMenuItem(SpreadMenuSubtot, &w, g, QString());
         QCOMPARE(hidden(), QList<int>());
+        QCOMPARE(g->ActiveRow(), 3);
         DoSpreadMenuItem(SpreadMenuOnlySubtot, &w, g, QString());
         QCOMPARE(hidden(), (QList<int>{1, 2, 4, 5, 7, 8}));
         DoSpreadMenuItem(SpreadMenuSubtot, &w, g, QString()); // each item toggles its own rows

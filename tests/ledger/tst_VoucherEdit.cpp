@@ -205,6 +205,44 @@ private slots:
 
     // Every column of the last voucher is written as it leaves edit mode, quotes and Hangul
     // unchanged, amounts beyond 32 bits intact, the totals following; nothing is asked.
+    // An amount typed over another one leaves the totals row (판매금액|마진) as a fresh read of
+    // the list gives it, whatever the amounts beside it: the sums are kept exactly, not by
+    // adding the difference in floating point.
+    void totalsAfterAnEditAreThoseOfAFreshRead_data()
+    {
+        QTest::addColumn<QStringList>("sales"); // 판매금액 of the vouchers; the last one is edited
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("totals");
+        for (const char* huge : {"1e300", "1e25", "1e20", "-1e20"})
+            QTest::addRow("%s corrected", huge) << QStringList{"1000", "2000", huge} << "7" << "3007|3007";
+        QTest::newRow("beside amounts above 9.2e18")
+            << QStringList{"9210000000000000123", "1500", "-9210000000000000000", "9000"} << "0" << "1623|1623";
+        QTest::newRow("beside the largest amount") << QStringList{"9223372036854775807", "100", "5"} << "-100"
+                                                   << "9223372036854775807|9223372036854775807";
+        QTest::newRow("a total past the range") << QStringList{"9223372036854775807", "9223372036854775807", "1"}
+                                                << "0" << "###|###";
+        QTest::newRow("beside two huge amounts") << QStringList{"1e300", "-1e300", "50"} << "60" << "###|###";
+    }
+    void totalsAfterAnEditAreThoseOfAFreshRead()
+    {
+        QFETCH(QStringList, sales);
+        QFETCH(QString, typed);
+        QFETCH(QString, totals);
+        for (int i = 0; i < sales.size(); ++i)
+            QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+                "INSERT INTO total (total_id, maeip_date, pro_name, maeip_cost, maechul_date, maechul_cost, maechul_usecost)"
+                " VALUES (%1, '2024-03-01', 'TV', 0, '2024-03-05', %2, 0);").arg(i + 1).arg(sales[i])));
+        auto w = start(true);
+        QVERIFY(w);
+        QVERIFY(type(*w, 10, int(sales.size()), typed));
+        QCOMPARE(prompter->messages().size(), 0);
+        const auto shown = [&w] { return total(*w, 10) + QLatin1Char('|') + total(*w, 12); };
+        const QString edited = shown();
+        w->RefreshList();
+        QCOMPARE(edited, shown());
+        QCOMPARE(edited, totals);
+    }
+
     void eachColumnIsWrittenBack()
     {
         QVERIFY(addVouchers({{5, 0, "2024-03-05", 0}}));

@@ -175,6 +175,14 @@ private slots:
             }
         for (int i = 0; i < 3; ++i)
             QVERIFY(round(large));
+        // with the cursor on row 1, the view stays at the top and the editor comes back there
+        g->SetActiveCell(3, 1);
+        QTRY_VERIFY(g->IsEditing() && g->TopRow() == 1);
+        for (int i = 0; i < 2; ++i) {
+            prompter->menuAnswers.enqueue(6);
+            QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
+        }
+        QTRY_VERIFY(g->IsEditing() && g->ActiveRow() == 1 && g->TopRow() == 1 && hiddenRows() == 0);
         qInfo("item 07 on the main window: hide %.1f ms / %.1f ms, show %.1f ms / %.1f ms (8000 / 32000 vouchers)",
               small.hide / 1e6, large.hide / 1e6, small.show / 1e6, large.show / 1e6);
     }
@@ -258,6 +266,73 @@ private slots:
         QCOMPARE(stored(firstId), 1);
         QCOMPARE(gDB->scalar(QStringLiteral("SELECT COUNT(*) FROM total")).toInt(), id ? 39 : 40);
         QVERIFY(!g->RowHidden(g->ActiveRow()));
+    }
+
+    // The cursor stays on the user's row, with the editor open on it (in 판매경비, at the
+    // right): item 07 twice (every row hidden, then shown) brings it back to that row and its
+    // view; F4 and 예 show the parties of the voucher moving into the row; a taller row (01) or
+    // a larger font (02, the amount columns widen) keeps the cell in view. Row 0: the lowest
+    // row wholly in view.
+    void cursorStaysOnTheUsersRow_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("row");
+        for (int row : {1, 20, 40, 0})
+            QTest::addRow("07 twice on row %d", row) << "07 twice" << row;
+        for (const char* action : {"F4", "01", "02"})
+            for (int row : {1, 0})
+                QTest::addRow("%s on row %d", action, row) << action << row;
+    }
+    void cursorStaysOnTheUsersRow()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, row);
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo) VALUES (40001, '다음상회', '', '', '', '', '');")
+            + ledgertest::sameVouchersSql(40)));
+        auto w = start(true);
+        QVERIFY(w);
+        w->resize(760, 600);
+        platform::SpreadGrid* g = w->spList;
+        const auto inView = [g](int r) {
+            QWidget* ed = g->editorWidget();
+            return g->ActiveRow() == r && ed && ed->isVisible() && ed->hasFocus()
+                && g->viewport()->rect().contains(ed->geometry().center());
+        };
+        g->SetFocus();
+        for (g->SetActiveCell(11, 1); row == 0 && g->TopRow() == 1;) // the row before the first that scrolls
+            g->SetActiveCell(11, g->ActiveRow() + 1);
+        if (row == 0) {
+            row = g->ActiveRow() - 1;
+            g->SetTopRow(1);
+        }
+        g->SetActiveCell(11, row);
+        QTRY_VERIFY(inView(row));
+        const int top = g->TopRow();
+        g->SetText(8, row + 1, QStringLiteral("40001")); // the voucher below has another sales party
+        const auto menu = [&](int index) {
+            prompter->menuAnswers.enqueue(index);
+            QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(40, 40));
+        };
+        if (action == QLatin1String("F4")) {
+            prompter->msgAnswers.enqueue(platform::AnswerYes);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+            QCOMPARE(g->ActiveRow(), row);
+            QCOMPARE(w->txtCurClient[1]->text(), text(g, 8, row));
+            QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("다음상회"));
+            return;
+        }
+        if (action == QLatin1String("07 twice")) {
+            menu(6);
+            QCOMPARE(g->ActiveRow(), 0);
+            menu(6);
+        } else {
+            prompter->inputAnswers.enqueue(QStringLiteral("40"));
+            menu(action == QLatin1String("01") ? 0 : 1);
+        }
+        QTRY_VERIFY(inView(row));
+        if (action == QLatin1String("07 twice"))
+            QCOMPARE(g->TopRow(), top);
     }
 
     // The steps in which a voucher the user never saw was deleted: 07 hides every voucher, a

@@ -54,7 +54,7 @@ class tst_print : public QObject, ledgertest::MainWindowFixture {
     static QStringList gridVouchers(platform::SpreadGrid* g)
     {
         QStringList out;
-        auto amount = [g](int c, int r) { return LedgerPrintAmount(g->GetText(c, r)).toString(); };
+        auto amount = [g](int c, int r) { return LedgerPrintAmount(g->model(), c, r).toString(); };
         for (int r = 1; r < g->MaxRows(); ++r)
             out << QStringList{g->GetText(1, r), g->GetText(3, r), g->GetText(5, r), amount(6, r), g->GetText(7, r),
                                g->GetText(9, r), amount(10, r), amount(11, r), QStringLiteral("integer")}
@@ -210,9 +210,9 @@ private slots:
         QCOMPARE(prompter->messages().size(), 0);
     }
 
-    // Amounts past the range of 64-bit whole numbers, and totals that leave it, print the
-    // overflow mark, in the rows and the totals line, wherever the main window shows it; the
-    // other totals stay exact. Three vouchers of the period are there already (매입금액
+    // Amounts and totals print as the main window shows them: exact wherever they lie in the
+    // range of 64-bit whole numbers (its limits and the band above 9.2e18 included, a fraction
+    // rounded away from zero), the overflow mark past it. Three vouchers of the period are there already (매입금액
     // 200,000,001,300, 판매금액 1,900 and 판매경비 150 together).
     void amountsPastTheRangePrintTheMark_data()
     {
@@ -232,6 +232,22 @@ private slots:
                " (16, '2024-03-11', '큰반품', 0, -9000000000000000000)"
             << QStringList{"큰반품", "합  계"}
             << QStringList{"0|-9,000,000,000,000,000,000|0", "200,000,001,300|9,000,000,000,000,001,900|150"};
+        QTest::newRow("the largest and the smallest amount")
+            << "(20, '2024-03-10', '끝금액', -9223372036854775807 - 1, 9223372036854775807)"
+            << QStringList{"끝금액", "합  계"}
+            << QStringList{"-9,223,372,036,854,775,808|9,223,372,036,854,775,807|0", "-9,223,371,836,854,774,508|###|150"};
+        QTest::newRow("amounts above 9.2e18 and their return")
+            << "(21, '2024-03-10', '밴드판매', 0, 9210000000000000123), (22, '2024-03-10', '밴드반품', 0, -9210000000000000000)"
+            << QStringList{"밴드판매", "밴드반품", "합  계"}
+            << QStringList{"0|9,210,000,000,000,000,123|0", "0|-9,210,000,000,000,000,000|0", "200,000,001,300|2,023|150"};
+        QTest::newRow("a total above 9.2e18")
+            << "(23, '2024-03-10', '밴드합', 0, 9199999999999999599)"
+            << QStringList{"밴드합", "합  계"}
+            << QStringList{"0|9,199,999,999,999,999,599|0", "200,000,001,300|9,200,000,000,000,001,499|150"};
+        QTest::newRow("halves stored by another program")
+            << "(27, '2024-03-10', '반가', 0, 2.5), (28, '2024-03-10', '반나', 0, 2.5)"
+            << QStringList{"반가", "합  계"}
+            << QStringList{"0|3|0", "200,000,001,300|1,906|150"};
     }
     void amountsPastTheRangePrintTheMark()
     {

@@ -6,6 +6,7 @@
 #include "support/WriteFailure.h"
 
 #include "platform/ReportEngine.h"
+#include "platform/SpreadGrid.h"
 
 #include <QDir>
 #include <QFile>
@@ -227,6 +228,15 @@ private slots:
             << QStringList{mark, "1"} << mark;
         QTest::newRow("text 2^63") << QVariantList{QStringLiteral("9,223,372,036,854,775,808")} << QStringList{mark} << mark;
         QTest::newRow("text 1e+20") << QVariantList{QStringLiteral("1e+20")} << QStringList{mark} << mark;
+        QTest::newRow("above 9.2e18 and back")
+            << QVariantList{qint64(9210000000000000123LL), qint64(-9210000000000000000LL), qint64(1500)}
+            << QStringList{"9,210,000,000,000,000,123", "-9,210,000,000,000,000,000", "1,500"} << QStringLiteral("1,623");
+        QTest::newRow("a total above 9.2e18") << QVariantList{qint64(9200000000000000000LL), qint64(1499)}
+            << QStringList{"9,200,000,000,000,000,000", "1,499"} << QStringLiteral("9,200,000,000,000,001,499");
+        QTest::newRow("past the largest and back") << QVariantList{max, qint64(5), -max}
+            << QStringList{"9,223,372,036,854,775,807", "5", "-9,223,372,036,854,775,807"} << QStringLiteral("5");
+        QTest::newRow("halves away from zero") << QVariantList{2.5, 2.5, -0.5}
+            << QStringList{"3", "3", "-1"} << QStringLiteral("5");
         QTest::newRow("no number counts 0") << QVariantList{QStringLiteral("abc"), QVariant(), qint64(7)}
             << QStringList{"0", "0", "7"} << QStringLiteral("7");
     }
@@ -260,6 +270,28 @@ private slots:
             QCOMPARE(drawnLine(page.runs, name), (QStringList{name, printed[i], printed[i]}));
         }
         QCOMPARE(drawnLine(page.runs, QStringLiteral("합계")), (QStringList{QStringLiteral("합계"), total}));
+
+        // the screen: the same amounts in a currency column of a grid, summed by a formula
+        platform::SpreadGrid g;
+        g.SetMaxCols(2);
+        g.SetMaxRows(int(amounts.size()));
+        g.SetRefStyle(2);
+        g.SetCol(-1);
+        g.SetRow(-1);
+        g.SetCellType(platform::SpreadGrid::CellTypeCurrency);
+        g.SetTypeCurrencyDecPlaces(0);
+        g.SetTypeCurrencyShowSymbol(false);
+        g.SetTypeCurrencyShowSep(true);
+        for (int i = 0; i < amounts.size(); ++i) {
+            const QVariant& v = amounts[i];
+            g.SetText(1, i + 1, v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17) : v.toString());
+            const QString shown = g.DisplayText(1, i + 1);
+            QCOMPARE(shown.isEmpty() ? QStringLiteral("0") : shown, printed[i]);
+        }
+        g.SetCol(2);
+        g.SetRow(1);
+        g.SetFormula(QStringLiteral("SUM(R1C1:R%1C1)").arg(amounts.size()));
+        QCOMPARE(g.DisplayText(2, 1), total);
     }
 
     // A PDF that cannot be written whole (a full file system, a file size limit) is a failed
