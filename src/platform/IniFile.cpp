@@ -6,6 +6,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QHash>
+#include <QSet>
 #include <QTextStream>
 
 #include <algorithm>
@@ -574,6 +575,7 @@ bool IniFile::load()
         return false;
     const QString text = QString::fromUtf8(f.readAll());
     Section* current = nullptr;
+    std::vector<QSet<QString>> seen; // per section, in the order of m_sections
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (QString line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
@@ -612,15 +614,15 @@ bool IniFile::load()
             if (value.size() >= 2 && startsWithQuote(value) && value.endsWith(QLatin1Char('"')))
                 value = value.mid(1, value.size() - 2);
         }
-        bool found = false;
-        for (auto& e : current->entries) {
-            if (e.key.compare(key, Qt::CaseInsensitive) == 0) { // first occurrence wins, as on Windows
-                found = true;
-                break;
-            }
-        }
-        if (!found)
+        // The first occurrence wins, as on Windows (the keys seen so far are kept case-folded,
+        // so that a large file is read in one pass).
+        const size_t index = size_t(current - m_sections.data());
+        if (seen.size() <= index)
+            seen.resize(index + 1);
+        if (!seen[index].contains(key.toCaseFolded())) {
+            seen[index].insert(key.toCaseFolded());
             current->entries.push_back(Entry{key, value});
+        }
     }
     return true;
 }
