@@ -39,8 +39,8 @@ QString joinPath(const QString& folder, const QString& name)
 
 void InitApp()
 {
-    // A setting that could not be stored is told once, in the program's own box (on the
-    // window thread, whichever thread saved it).
+    // A setting that could not be stored is told in the program's own box, once while the
+    // same failure goes on (on the window thread, whichever thread saved it).
     platform::setUnsavedSettingsHook([](const QString& file) {
         auto tell = [file] {
             MsgWarn(QStringLiteral("설정을 저장하지 못했습니다. 다른 프로그램이 설정 파일을 잠그고 있거나 쓸 수 없습니다.\r\n%1")

@@ -6,6 +6,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QHash>
+#include <QSet>
 #include <QTextStream>
 
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -67,9 +69,17 @@ using Clock = std::chrono::steady_clock;
 // Bytes of the lock file that carry the locks (open-file-description locks, so that every
 // opening, also in another thread, counts as a writer of its own; the system drops them
 // when the file is closed or the process ends).
-constexpr off_t kTurnstile = 0; // taken before the write lock and given back once that is held
-constexpr off_t kWrite = 1;     // the lock itself
-constexpr off_t kPresent = 2;   // shared by everyone who holds or waits for the lock
+constexpr off_t kWrite = 1;   // the lock itself
+constexpr off_t kPresent = 2; // shared by everyone who holds or waits for the lock
+constexpr off_t kCounter = 3; // held while a writer draws its number
+// Writers take their turns in the order they came: each draws the next number from the
+// counter kept in the file and holds the byte kQueue + number until it lets go of the lock
+// (or gives up); its turn has come when no byte below its own is held any more. A writer that
+// ends or gives up frees its byte, so nobody waits for it.
+constexpr off_t kMarkSize = 64;      // the holder's mark at the start of the file
+constexpr off_t kNextNumber = 64;    // the next number to draw (8 bytes)
+constexpr off_t kQueue = 4096;
+constexpr quint64 kMaxNumber = quint64(1) << 40;
 
 bool lockByte(int fd, short type, off_t byte)
 {
@@ -100,13 +110,12 @@ void pause(int& round)
     std::this_thread::sleep_for(std::chrono::microseconds(top / 2 + int(pauseRandom()() % unsigned(top / 2 + 1))));
 }
 
-// The pause of a writer in the queue for the lock: the same for one that has waited long as
-// for one that has just come, so that a writer that lets go and saves again at once does not
-// pass those already waiting (a growing pause would favour the newest), and short, so that
-// the next writer follows the last at once.
-void pauseInQueue(int&)
+// The pause of a writer in the queue with this many writers ahead of it at most: short for the
+// next one, so that it follows the last at once, longer further back.
+void pauseInQueue(quint64 ahead)
 {
-    std::this_thread::sleep_for(std::chrono::microseconds(100 + int(pauseRandom()() % 301u)));
+    const int further = int(std::min<quint64>(ahead, 41)) - 1;
+    std::this_thread::sleep_for(std::chrono::microseconds(100 + 50 * std::max(further, 0) + int(pauseRandom()() % 101u)));
 }
 
 // What tells one holder of the lock from the next: each holder writes a mark of its own into
@@ -117,16 +126,17 @@ QByteArray holderMark(const QByteArray& name)
     struct stat st {};
     if (::stat(name.constData(), &st) != 0)
         return QByteArray();
-    QByteArray mark = QByteArray::number(qulonglong(st.st_ino)) + ' ' + QByteArray::number(qlonglong(st.st_mtim.tv_sec))
-        + '.' + QByteArray::number(qlonglong(st.st_mtim.tv_nsec)) + ' ' + QByteArray::number(qlonglong(st.st_ctim.tv_sec))
-        + '.' + QByteArray::number(qlonglong(st.st_ctim.tv_nsec));
+    QByteArray mark = QByteArray::number(qulonglong(st.st_dev)) + ':' + QByteArray::number(qulonglong(st.st_ino));
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd >= 0) {
-        char text[64];
+        char text[kMarkSize];
         const ssize_t n = ::pread(fd, text, sizeof text, 0);
         if (n > 0)
             mark += ' ' + QByteArray(text, int(n));
         ::close(fd);
+    } else {
+        mark += ' ' + QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' + QByteArray::number(qlonglong(st.st_mtim.tv_nsec))
+            + ' ' + QByteArray::number(qlonglong(st.st_ctim.tv_sec)) + '.' + QByteArray::number(qlonglong(st.st_ctim.tv_nsec));
     }
     return mark;
 }
@@ -135,52 +145,56 @@ void writeHolderMark(int fd)
 {
     static std::atomic<quint64> taken{0};
     static const quint64 run = std::random_device{}() * 4294967296ull + std::random_device{}();
-    char text[64];
+    char text[kMarkSize];
     const int n = std::snprintf(text, sizeof text, "%10d %016llx %016llx\n", int(::getpid()),
                                 static_cast<unsigned long long>(run), static_cast<unsigned long long>(++taken));
     if (n > 0)
         (void)!::pwrite(fd, text, size_t(n), 0);
 }
 
-// The end of a wait for the lock. The wait runs out when one holder has kept the lock for
-// the whole limit; while the lock goes from one writer to the next (many writers at once),
-// it goes on. After a wait that ran out, the next one of the process looks only briefly
-// while the holder that was stuck then still holds the lock; a holder that has changed
-// since gets the whole limit.
+// The end of a wait for the lock: the wait limit from the moment the writer came, however
+// often the holder changes. After a wait that ran out, the next one of the process looks only
+// briefly while the holder that was stuck then still holds the lock; when another holds it
+// since, the wait goes on to the whole limit.
 class Deadline {
 public:
     Deadline(int limit, bool shortLook, QByteArray stuck, QByteArray name)
-        : m_limit(limit), m_short(shortLook && limit > kAfterGiveUpMs), m_stuck(std::move(stuck)), m_name(std::move(name))
+        : m_start(Clock::now()), m_limit(limit), m_short(shortLook && limit > kAfterGiveUpMs), m_stuck(std::move(stuck)),
+          m_name(std::move(name))
     {
-        m_end = Clock::now() + std::chrono::milliseconds(m_short ? kAfterGiveUpMs : limit);
-        if (!m_short)
-            m_seen = holderMark(m_name);
+        m_end = m_start + std::chrono::milliseconds(m_short ? kAfterGiveUpMs : limit);
     }
     bool passed()
     {
         const auto now = Clock::now();
         if (now < m_end)
             return false;
-        const QByteArray mark = holderMark(m_name);
-        if (mark == (m_short ? m_stuck : m_seen))
-            return true;
-        m_short = false;
-        m_seen = mark;
-        m_end = now + std::chrono::milliseconds(m_limit);
-        return false;
+        if (m_short) {
+            m_short = false;
+            if (holderMark(m_name) == m_stuck) {
+                m_sameHolder = true;
+                return true;
+            }
+            m_end = m_start + std::chrono::milliseconds(m_limit);
+            return now >= m_end;
+        }
+        return true;
     }
+    // Whether the wait ran out on the holder the last wait that ran out was stuck on.
+    bool sameHolder() const { return m_sameHolder; }
 
 private:
+    Clock::time_point m_start;
     Clock::time_point m_end;
     int m_limit;
     bool m_short;
+    bool m_sameHolder = false;
     QByteArray m_stuck; // the holder when the last wait ran out
-    QByteArray m_seen;  // the holder when the wait began, or when it was last found to have changed
     QByteArray m_name;
 };
 
 // Takes a lock on one byte, looking again until the deadline while another holds it.
-bool lockByteBy(int fd, short type, off_t byte, Deadline& deadline, void (*wait)(int&) = pause)
+bool lockByteBy(int fd, short type, off_t byte, Deadline& deadline)
 {
     for (int round = 0;; ) {
         if (lockByte(fd, type, byte))
@@ -191,7 +205,59 @@ bool lockByteBy(int fd, short type, off_t byte, Deadline& deadline, void (*wait)
             errno = EAGAIN;
             return false;
         }
-        wait(round);
+        pause(round);
+    }
+}
+
+// Draws the writer's number and holds its byte in the queue.
+bool drawNumber(int fd, Deadline& deadline, quint64& number)
+{
+    if (!lockByteBy(fd, F_WRLCK, kCounter, deadline))
+        return false;
+    unsigned char bytes[8] = {};
+    number = 0;
+    if (::pread(fd, bytes, sizeof bytes, kNextNumber) == ssize_t(sizeof bytes))
+        for (int i = 7; i >= 0; --i)
+            number = number << 8 | bytes[i];
+    if (number >= kMaxNumber)
+        number = 0;
+    // A byte still held at the number drawn (a counter that could not be written): the next free one.
+    while (!lockByte(fd, F_WRLCK, kQueue + off_t(number))) {
+        if ((errno != EAGAIN && errno != EACCES) || ++number >= kMaxNumber) {
+            lockByte(fd, F_UNLCK, kCounter);
+            return false;
+        }
+    }
+    quint64 next = number + 1;
+    for (unsigned char& b : bytes) {
+        b = static_cast<unsigned char>(next & 0xff);
+        next >>= 8;
+    }
+    (void)!::pwrite(fd, bytes, sizeof bytes, kNextNumber);
+    lockByte(fd, F_UNLCK, kCounter);
+    return true;
+}
+
+// Waits until no writer that drew a smaller number is left.
+bool waitForTurn(int fd, quint64 number, Deadline& deadline)
+{
+    for (;;) {
+        if (number == 0)
+            return true;
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = kQueue;
+        fl.l_len = off_t(number);
+        if (::fcntl(fd, F_OFD_GETLK, &fl) != 0)
+            return false;
+        if (fl.l_type == F_UNLCK)
+            return true;
+        if (deadline.passed()) {
+            errno = EAGAIN;
+            return false;
+        }
+        pauseInQueue(fl.l_start >= kQueue ? number - quint64(fl.l_start - kQueue) : number);
     }
 }
 
@@ -248,41 +314,53 @@ int openLockFile(const QByteArray& name, const QByteArray& ini, const QByteArray
     return -1;
 }
 
-// Whether the system lists a lock on a file of this number. It is asked for a lock file
-// this user may not open at all; a lock on another file that has the same number counts as
-// well, which only makes a writer wait. Not knowing counts as locked.
-bool lockedOnSystem(ino_t ino)
+enum class Listed { Yes, No, Unknown };
+
+// Whether the system lists a lock on the file of this device and number (the list cannot be
+// read: unknown). It is asked for a lock file this user may not open at all.
+Listed lockedOnSystem(dev_t dev, ino_t ino)
 {
     FILE* f = std::fopen("/proc/locks", "re");
     if (!f)
-        return true;
-    // "1: OFDLCK ADVISORY WRITE -1 fd:01:1234 0 0" (a waiter: "1: -> OFDLCK ...")
+        return Listed::Unknown;
+    // "1: OFDLCK ADVISORY WRITE -1 fd:01:1234 0 0" (a waiter: "1: -> OFDLCK ..."): the
+    // device's major and minor number in hexadecimal, the file's number in decimal.
     bool found = false;
     char line[512];
     while (!found && std::fgets(line, sizeof line, f)) {
         char* save = nullptr;
         for (char* word = ::strtok_r(line, " \t\n", &save); word; word = ::strtok_r(nullptr, " \t\n", &save)) {
-            const char* first = std::strchr(word, ':');
-            const char* second = first ? std::strchr(first + 1, ':') : nullptr;
-            if (second) {
-                found = std::strtoull(second + 1, nullptr, 10) == qulonglong(ino);
-                break;
-            }
+            char* end = nullptr;
+            const unsigned long maj = std::strtoul(word, &end, 16);
+            if (end == word || *end != ':')
+                continue;
+            const char* rest = end + 1;
+            const unsigned long min = std::strtoul(rest, &end, 16);
+            if (end == rest || *end != ':')
+                continue;
+            rest = end + 1;
+            const unsigned long long number = std::strtoull(rest, &end, 10);
+            if (end == rest || *end != '\0')
+                continue;
+            found = maj == major(dev) && min == minor(dev) && number == qulonglong(ino);
+            break;
         }
     }
+    const bool readAll = !std::ferror(f);
     std::fclose(f);
-    return found;
+    return found ? Listed::Yes : readAll ? Listed::No : Listed::Unknown;
 }
 
 enum class Foreign { Replaced, Held, Failed };
 
 // A lock file this user may not open for writing (left by another user, root for one) in a
-// folder the user may write. It counts as held while any program may hold it: its lock is
-// looked at where the user may read the file, else in the system's list of locks. Only one
-// that nobody holds is replaced by a fresh one. Writers that find it so at the same moment
-// take turns on the folder, and each looks again once it has its turn, so only the first
-// replaces it; a holder checks its lock file under the same folder lock, so that it is not
-// replaced under it.
+// folder the user may write. It counts as held while any program may hold it. Every writer of
+// this program holds the folder shared while it waits for the lock or holds it, so one that
+// has the folder to itself knows that none is there; it looks at the file's lock as well,
+// where the user may read the file, else in the system's list of locks (when that cannot be
+// read, the folder has said enough). Only one that nobody holds is replaced by a fresh one.
+// Writers that find it so at the same moment take turns on the folder, and each looks again
+// once it has its turn, so only the first replaces it.
 Foreign replaceForeignLockFile(const QByteArray& name, const QByteArray& ini, const QByteArray& folder,
                                Deadline& deadline)
 {
@@ -308,13 +386,13 @@ Foreign replaceForeignLockFile(const QByteArray& name, const QByteArray& ini, co
             fl.l_type = F_WRLCK;
             fl.l_whence = SEEK_SET;
             fl.l_start = 0;
-            fl.l_len = kPresent + 1;
+            fl.l_len = 0; // every byte: a writer of an older copy too
             if (::fcntl(reader, F_OFD_GETLK, &fl) != 0 || fl.l_type != F_UNLCK)
                 result = Foreign::Held;
             ::close(reader);
         } else if (::stat(name.constData(), &st) != 0) {
             result = errno == ENOENT ? Foreign::Replaced : Foreign::Held; // gone: start again
-        } else if (lockedOnSystem(st.st_ino)) {
+        } else if (lockedOnSystem(st.st_dev, st.st_ino) == Listed::Yes) {
             result = Foreign::Held;
         }
         if (result == Foreign::Replaced && (reader >= 0 || st.st_ino != 0)) {
@@ -338,21 +416,12 @@ Foreign replaceForeignLockFile(const QByteArray& name, const QByteArray& ini, co
     return result;
 }
 
-// Whether the lock file's name still leads to the file that fd has open. Checked under a
-// shared lock on the folder, so that no writer replaces the file between the look and the
-// holder's first use of it.
-bool stillNamed(int fd, const QByteArray& name, int dir, Deadline& deadline, bool& timedOut)
+// Whether the lock file's name still leads to the file that fd has open.
+bool stillNamed(int fd, const QByteArray& name)
 {
-    if (dir >= 0 && !lockFolder(dir, LOCK_SH, deadline)) {
-        timedOut = errno == EWOULDBLOCK;
-        return false;
-    }
     struct stat held {}, named {};
-    const bool same = ::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev
+    return ::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev
         && held.st_ino == named.st_ino;
-    if (dir >= 0)
-        ::flock(dir, LOCK_UN);
-    return same;
 }
 
 } // namespace
@@ -377,59 +446,78 @@ IniFileLock::IniFileLock(const QString& iniPath) : m_lockPath(iniPath + QStringL
     const QByteArray ini = QFile::encodeName(iniPath);
     const QByteArray folder = QFile::encodeName(QFileInfo(m_lockPath).absolutePath());
     Deadline deadline(limit, shortLook, stuck, name);
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    bool timedOut = false;
+    // Held shared from before the lock file is opened until the lock is let go: a lock file
+    // left by another user is replaced only while no writer is there.
+    m_dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (int round = 0;; ) {
+        if (m_dir >= 0 && !lockFolder(m_dir, LOCK_SH, deadline)) {
+            m_timedOut = errno == EWOULDBLOCK;
+            break;
+        }
         const int fd = openLockFile(name, ini, folder);
         if (fd < 0) {
             if (errno != EACCES && errno != EPERM)
                 break; // the folder is gone or cannot be written: neither can the file
+            if (m_dir >= 0)
+                ::flock(m_dir, LOCK_UN);
             const Foreign f = replaceForeignLockFile(name, ini, folder, deadline);
             if (f == Foreign::Failed)
                 break;
             if (f == Foreign::Held) {
                 if (deadline.passed()) {
-                    timedOut = true;
+                    m_timedOut = true;
                     break;
                 }
                 pause(round);
             }
             continue;
         }
-        // Writers queue at the turnstile: the one that holds it is next, so a writer that has
-        // just let go cannot take the lock again before the one already waiting.
-        if (!lockByteBy(fd, F_RDLCK, kPresent, deadline) || !lockByteBy(fd, F_WRLCK, kTurnstile, deadline, pauseInQueue)
-            || !lockByteBy(fd, F_WRLCK, kWrite, deadline, pauseInQueue)) {
-            timedOut = errno == EAGAIN || errno == EACCES;
+        // A holder that finds nobody else there removes the lock file as it lets go; when the
+        // name no longer leads to the file opened, start again on the file there now. Once
+        // this writer is there, the file stays.
+        if (!lockByteBy(fd, F_RDLCK, kPresent, deadline)) {
+            m_timedOut = errno == EAGAIN;
             ::close(fd);
             break;
         }
-        lockByte(fd, F_UNLCK, kTurnstile);
-        // A holder that finds nobody waiting removes the lock file as it lets go; when the
-        // name no longer leads to the file we locked, start again on the file there now.
-        if (stillNamed(fd, name, dir, deadline, timedOut)) {
-            writeHolderMark(fd);
-            m_fd = fd;
+        if (!stillNamed(fd, name)) {
+            ::close(fd);
+            if (deadline.passed()) {
+                m_timedOut = true;
+                break;
+            }
+            continue;
+        }
+        // The write byte as well keeps out a writer of an older copy, which does not queue.
+        quint64 number = 0;
+        if (!drawNumber(fd, deadline, number) || !waitForTurn(fd, number, deadline)
+            || !lockByteBy(fd, F_WRLCK, kWrite, deadline)) {
+            m_timedOut = errno == EAGAIN || errno == EACCES;
+            ::close(fd);
             break;
         }
-        ::close(fd);
-        if (timedOut || deadline.passed()) {
-            timedOut = true;
-            break;
-        }
+        writeHolderMark(fd);
+        m_fd = fd;
+        break;
     }
-    if (dir >= 0)
-        ::close(dir);
+    if (m_fd < 0 && m_dir >= 0) {
+        ::close(m_dir);
+        m_dir = -1;
+    }
+    m_sameHolder = m_timedOut && deadline.sameHolder();
     std::lock_guard<std::mutex> lock(gaveUpMutex());
     if (m_fd >= 0)
         gaveUp().remove(m_lockPath);
-    else if (timedOut)
+    else if (m_timedOut)
         gaveUp().insert(m_lockPath, holderMark(name));
 #else
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(shortLook ? std::min(limit, kAfterGiveUpMs) : limit))
+    if (!m_lock->tryLock(shortLook ? std::min(limit, kAfterGiveUpMs) : limit)) {
         m_lock.reset();
+        m_timedOut = true;
+        m_sameHolder = shortLook;
+    }
 #endif
 }
 
@@ -442,8 +530,12 @@ IniFileLock::~IniFileLock()
             ::unlink(QFile::encodeName(m_lockPath).constData());
         ::close(m_fd);
     }
+    if (m_dir >= 0)
+        ::close(m_dir);
 #endif
 }
+
+bool IniFileLock::gaveUpOnNewHolder() const { return m_timedOut && !m_sameHolder; }
 
 bool IniFileLock::isLocked() const
 {
@@ -574,6 +666,7 @@ bool IniFile::load()
         return false;
     const QString text = QString::fromUtf8(f.readAll());
     Section* current = nullptr;
+    std::vector<QSet<QString>> seen; // per section, in the order of m_sections
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (QString line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
@@ -612,15 +705,15 @@ bool IniFile::load()
             if (value.size() >= 2 && startsWithQuote(value) && value.endsWith(QLatin1Char('"')))
                 value = value.mid(1, value.size() - 2);
         }
-        bool found = false;
-        for (auto& e : current->entries) {
-            if (e.key.compare(key, Qt::CaseInsensitive) == 0) { // first occurrence wins, as on Windows
-                found = true;
-                break;
-            }
-        }
-        if (!found)
+        // The first occurrence wins, as on Windows (the keys seen so far are kept case-folded,
+        // so that a large file is read in one pass).
+        const size_t index = size_t(current - m_sections.data());
+        if (seen.size() <= index)
+            seen.resize(index + 1);
+        if (!seen[index].contains(key.toCaseFolded())) {
+            seen[index].insert(key.toCaseFolded());
             current->entries.push_back(Entry{key, value});
+        }
     }
     return true;
 }
@@ -633,10 +726,17 @@ bool IniFile::save() const
         return false;
 #ifdef Q_OS_LINUX
     // A save by another user who may write the file (root, or a member of its group) leaves
-    // it with the owner and group it had, so that they may still write it.
+    // it with the owner and group it had, so that they may still write it; a file root makes
+    // gets its folder's owner and group, so that root's first save in a user's folder does
+    // not shut the user out.
     struct stat was {};
-    if (f.handle() >= 0 && ::stat(QFile::encodeName(m_path).constData(), &was) == 0)
-        (void)!::fchown(f.handle(), ::geteuid() == 0 ? was.st_uid : uid_t(-1), was.st_gid);
+    if (f.handle() >= 0) {
+        if (::stat(QFile::encodeName(m_path).constData(), &was) == 0)
+            (void)!::fchown(f.handle(), ::geteuid() == 0 ? was.st_uid : uid_t(-1), was.st_gid);
+        else if (errno == ENOENT && ::geteuid() == 0
+                 && ::stat(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), &was) == 0)
+            (void)!::fchown(f.handle(), was.st_uid, was.st_gid);
+    }
 #endif
     QString out;
     for (const auto& s : m_sections) {

@@ -31,7 +31,8 @@ public:
     // file exists but cannot be opened.
     bool load();
     // Writes the file back (through a temporary file and a rename). Creates the folder.
-    // The file keeps its owner and group where this user may give them (root, a member).
+    // The file keeps its owner and group where this user may give them (root, a member); a
+    // file root makes gets those of its folder, so that the folder's owner may still write it.
     bool save() const;
 
     QString path() const { return m_path; }
@@ -56,10 +57,11 @@ private:
 // Held by a writer from load() to save(): a lock on the file "<file>.lock" beside the INI
 // file, so that two programs changing other keys of one file at the same moment lose none
 // of them. A writer holds it only while it reads and writes the small file, so a wait for it
-// is short; one holder that keeps it past the wait limit (stopped or hung) makes the wait
-// give up, while a lock that goes on from writer to writer is waited for. After a wait gave
-// up, later writers of the process on that file look only briefly while that same holder
-// still has it. The system lets go of the lock of a process that ends, however it ends.
+// is short. Writers get it in the order they came, and none waits longer than the wait limit
+// from its own start, however often the holder changes: one that does not have it by then
+// gives up (a holder stopped or hung, or a long queue). After a wait gave up, later writers of
+// the process on that file look only briefly while that same holder still has it. The system
+// lets go of the lock of a process that ends, however it ends.
 // The lock file is made so that every user who may write the INI file may open it (its
 // owner, group and write rights, whatever the umask). Each holder removes it as it lets go.
 // A lock file this user cannot open (left by another user) counts as held as long as any
@@ -73,6 +75,9 @@ public:
     IniFileLock& operator=(const IniFileLock&) = delete;
 
     bool isLocked() const;
+    // Not had because the wait ran out on a holder other than the one the last wait of the
+    // process that ran out on this file was stuck on (or on the first one).
+    bool gaveUpOnNewHolder() const;
     // How long a writer waits at most for a lock that another holds (milliseconds); negative:
     // the usual limit.
     static void setWaitLimit(int milliseconds);
@@ -80,6 +85,9 @@ public:
 private:
     QString m_lockPath;
     int m_fd = -1;
+    int m_dir = -1; // the folder, held shared while the lock is waited for or held
+    bool m_timedOut = false;
+    bool m_sameHolder = false;
     std::unique_ptr<QLockFile> m_lock;
 };
 

@@ -2,6 +2,7 @@
 #include "platform/IniFile.h"
 
 #include <QDir>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <mutex>
@@ -65,17 +66,21 @@ std::function<void(const QString&)>& unsavedHook()
     static std::function<void(const QString&)> hook;
     return hook;
 }
-bool& unsavedTold()
+// Settings files whose last change wrote nothing and was told.
+QSet<QString>& unsavedTold()
 {
-    static bool told = false;
-    return told;
+    static QSet<QString> files;
+    return files;
 }
 
-// Changes the application's file under its lock; a change that wrote nothing is told once.
+// Changes the application's file under its lock. A change that wrote nothing is told when it
+// is the first since the last one that wrote, or when it gave up on another holder of the
+// lock than the one it gave up on before; not for every key while one holder stays stuck.
 void change(const QString& application, const std::function<void(IniFile&)>& edit)
 {
     const QString file = settingsFile(application);
     bool saved = false;
+    bool newHolder = false;
     {
         IniFileLock lock(file);
         IniFile ini(file);
@@ -83,15 +88,18 @@ void change(const QString& application, const std::function<void(IniFile&)>& edi
             edit(ini);
             saved = ini.save();
         }
+        newHolder = lock.gaveUpOnNewHolder();
     }
-    if (saved)
-        return;
     std::function<void(const QString&)> hook;
     {
         std::lock_guard<std::mutex> lock(unsavedMutex());
-        if (unsavedTold())
+        if (saved) {
+            unsavedTold().remove(file);
             return;
-        unsavedTold() = true;
+        }
+        if (unsavedTold().contains(file) && !newHolder)
+            return;
+        unsavedTold().insert(file);
         hook = unsavedHook();
     }
     if (hook)
@@ -120,7 +128,7 @@ void setUnsavedSettingsHook(std::function<void(const QString&)> hook)
 {
     std::lock_guard<std::mutex> lock(unsavedMutex());
     unsavedHook() = std::move(hook);
-    unsavedTold() = false;
+    unsavedTold().clear();
 }
 
 } // namespace platform

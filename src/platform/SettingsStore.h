@@ -19,9 +19,11 @@ void SaveSetting(const QString& application, const QString& section, const QStri
                  const QString& value);
 void DeleteSetting(const QString& application, const QString& section, const QString& key = QString());
 
-// Called with the settings file's path for the first save or removal that wrote nothing (its
-// lock was not had within the wait limit, or the file could not be read or written); later
-// ones are not told again. Setting a hook arms it anew. Called on the thread that saved.
+// Called with the settings file's path for a save or removal that wrote nothing (its lock was
+// not had within the wait limit, or the file could not be read or written): the first one
+// after one that wrote (or the first at all), and one whose wait ran out on another holder of
+// the lock than the last told; not for each of the saves that follow while that holder stays
+// stuck. Setting a hook arms it anew. Called on the thread that saved.
 void setUnsavedSettingsHook(std::function<void(const QString& file)> hook);
 
 } // namespace platform

@@ -13,6 +13,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <grp.h>
 #include <pwd.h>
 #include <iostream>
@@ -46,11 +49,12 @@ int writer(int n, int count)
     return 0;
 }
 
-// --hold <key> <value> <ms>: takes the settings file's lock, reads the file, says "locked",
-// keeps the lock for ms milliseconds (for ever when negative), then saves its key.
+// --hold <key> <value> <ms>: says "waiting", takes the settings file's lock, reads the file,
+// says "locked", keeps the lock for ms milliseconds (for ever when negative), then saves its key.
 int hold(const QString& key, const QString& value, int ms)
 {
     const QString file = platform::settingsFile(kApp);
+    std::cout << "waiting" << std::endl;
     platform::IniFileLock lock(file);
     platform::IniFile ini(file);
     ini.load();
@@ -70,11 +74,12 @@ int save(const QString& key, const QString& value)
     return 0;
 }
 
-// --saves <limit ms> <key> <value>...: saves each pair with that wait limit for the lock and
-// prints how often the store told that a save wrote nothing, and the time taken, as
-// "unsaved=<n> ms=<ms>".
+// --saves <limit ms> <key> <value>...: says "waiting", saves each pair with that wait limit for
+// the lock and prints how often the store told that a save wrote nothing, and the time taken,
+// as "unsaved=<n> ms=<ms>".
 int saves(int limit, const QStringList& pairs)
 {
+    std::cout << "waiting" << std::endl;
     platform::IniFileLock::setWaitLimit(limit);
     int unsaved = 0;
     platform::setUnsavedSettingsHook([&unsaved](const QString&) { ++unsaved; });
@@ -86,20 +91,21 @@ int saves(int limit, const QStringList& pairs)
     return 0;
 }
 
-// --twice <limit ms> <key1> <value1> <key2> <value2>: saves the first pair, prints
-// "unsaved=<n>", waits for a line on standard input, saves the second pair and prints
-// "unsaved=<n>" again.
-int twice(int limit, const QStringList& pairs)
+// --steps <limit ms> <key> <value>...: saves each pair with that wait limit, the first at once
+// and each later one on a line on standard input, and prints after each save "unsaved=<n>"
+// (how often the store has told so far that a save wrote nothing).
+int steps(int limit, const QStringList& pairs)
 {
     platform::IniFileLock::setWaitLimit(limit);
     int unsaved = 0;
     platform::setUnsavedSettingsHook([&unsaved](const QString&) { ++unsaved; });
-    platform::SaveSetting(kApp, kSection, pairs.value(0), pairs.value(1));
-    std::cout << "unsaved=" << unsaved << std::endl;
-    std::string go;
-    std::getline(std::cin, go);
-    platform::SaveSetting(kApp, kSection, pairs.value(2), pairs.value(3));
-    std::cout << "unsaved=" << unsaved << std::endl;
+    for (int i = 0; i + 1 < pairs.size(); i += 2) {
+        std::string go;
+        if (i > 0)
+            std::getline(std::cin, go);
+        platform::SaveSetting(kApp, kSection, pairs[i], pairs[i + 1]);
+        std::cout << "unsaved=" << unsaved << std::endl;
+    }
     return 0;
 }
 
@@ -118,13 +124,29 @@ std::unique_ptr<QProcess> startWorker(const QStringList& args)
     return p;
 }
 
+// Ends workers that may be stopped or hold the lock for ever.
+void endWorkers(std::vector<std::unique_ptr<QProcess>>& workers)
+{
+    for (auto& p : workers) {
+        if (p->processId() > 0)
+            ::kill(pid_t(p->processId()), SIGCONT);
+        p->kill();
+        p->waitForFinished(10000);
+    }
+    workers.clear();
+}
+
+// Waits for a line the worker prints, passing over the lines before it.
 bool waitForLine(QProcess& p, const QByteArray& line)
 {
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < 30000) {
-        if (p.canReadLine())
-            return p.readLine().trimmed() == line;
+        while (p.canReadLine())
+            if (p.readLine().trimmed() == line)
+                return true;
+        if (p.state() == QProcess::NotRunning)
+            return false;
         p.waitForReadyRead(1000);
     }
     return false;
@@ -140,10 +162,26 @@ QPair<int, qint64> savesResult(QProcess& p)
     return {m.captured(1).toInt(), m.captured(2).toLongLong()};
 }
 
+// Moves this test process into a mount namespace of its own (once), so that what the test
+// mounts is seen only by it and the programs it starts. False when the system refuses.
+bool privateMounts()
+{
+    static const bool done = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    return done;
+}
+
 QString setting(const QString& section, const QString& key, const QString& def = QString())
 {
     return platform::GetSetting(worker::kApp, section, key, def);
 }
+
+// How the settings folder is found by a user's saver, besides the lock file another user left.
+enum Setup {
+    AsLeft,              // as the rows say
+    MadeByRoot,          // the user's folder, whose settings file root's first save makes
+    SameNumberElsewhere, // a file of another file system with the lock file's number is locked
+    LocksUnreadable,     // the system's list of locks cannot be read by the user
+};
 
 QByteArray fileText(const QString& path)
 {
@@ -291,32 +329,110 @@ private slots:
                  QStringList{QStringLiteral("Trelvo.ini")});
     }
 
-    // After a save gave up on a stopped holder, the next save of the process looks only
-    // briefly while that holder is still stuck; a holder that has taken over since (the
-    // stopped one was ended) is waited for as any other, and the save writes.
+    // After a save gave up on a stopped holder (and told so), the next save of the process
+    // looks only briefly while that holder is still stuck, and says nothing more; a holder that
+    // has taken over since (the stopped one was ended) is waited for as any other. A save that
+    // gives up again is told again once a save was written in between, or when it gave up on
+    // another holder than the one told about.
+    void shortLookOnlyWhileTheSameHolderIsStuck_data()
+    {
+        QTest::addColumn<bool>("endStuck");     // the stopped holder is ended after the first save
+        QTest::addColumn<bool>("savedBetween"); // then the saver writes a key while nobody holds the lock
+        QTest::addColumn<int>("nextHoldMs");    // then another holder takes the lock this long; -1: and is stopped
+        QTest::addColumn<int>("unsaved");       // told at the end
+        QTest::addColumn<bool>("written");      // the last save wrote
+        QTest::newRow("same holder still stuck") << false << false << 0 << 1 << false;
+        QTest::newRow("another holder that lets go") << true << false << 500 << 1 << true;
+        QTest::newRow("another holder stopped after a save was written") << true << true << -1 << 2 << false;
+        QTest::newRow("another holder stopped") << true << false << -1 << 2 << false;
+    }
     void shortLookOnlyWhileTheSameHolderIsStuck()
     {
+        QFETCH(bool, endStuck);
+        QFETCH(bool, savedBetween);
+        QFETCH(int, nextHoldMs);
+        QFETCH(int, unsaved);
+        QFETCH(bool, written);
         testsupport::TestEnv env;
-        auto stuck = startWorker({QStringLiteral("--hold"), QStringLiteral("stuck"), QStringLiteral("1"), QStringLiteral("-1")});
-        QVERIFY(waitForLine(*stuck, "locked"));
-        QCOMPARE(::kill(pid_t(stuck->processId()), SIGSTOP), 0);
-        auto saver = startWorker({QStringLiteral("--twice"), QStringLiteral("3000"), QStringLiteral("a"), QStringLiteral("1"),
-                                  QStringLiteral("b"), QStringLiteral("2")});
-        const bool gaveUp = waitForLine(*saver, "unsaved=1");
-        ::kill(pid_t(stuck->processId()), SIGCONT);
-        stuck->kill();
-        QVERIFY(stuck->waitForFinished(10000));
-        QVERIFY(gaveUp);
-        auto next = startWorker({QStringLiteral("--hold"), QStringLiteral("next"), QStringLiteral("3"), QStringLiteral("500")});
-        QVERIFY(waitForLine(*next, "locked"));
+        std::vector<std::unique_ptr<QProcess>> stopped;
+        auto guard = qScopeGuard([&stopped] { endWorkers(stopped); });
+        stopped.push_back(startWorker({QStringLiteral("--hold"), QStringLiteral("stuck"), QStringLiteral("1"), QStringLiteral("-1")}));
+        QVERIFY(waitForLine(*stopped.back(), "locked"));
+        QCOMPARE(::kill(pid_t(stopped.back()->processId()), SIGSTOP), 0);
+        QStringList args = {QStringLiteral("--steps"), QStringLiteral("1500"), QStringLiteral("a"), QStringLiteral("1")};
+        if (savedBetween)
+            args << QStringLiteral("c") << QStringLiteral("3");
+        auto saver = startWorker(args << QStringLiteral("b") << QStringLiteral("2"));
+        QVERIFY(waitForLine(*saver, "unsaved=1"));
+        if (endStuck)
+            endWorkers(stopped);
+        if (savedBetween) {
+            saver->write("go\n");
+            QVERIFY(waitForLine(*saver, "unsaved=1"));
+        }
+        std::unique_ptr<QProcess> next;
+        if (nextHoldMs != 0) {
+            next = startWorker({QStringLiteral("--hold"), QStringLiteral("next"), QStringLiteral("3"), QString::number(nextHoldMs)});
+            QVERIFY(waitForLine(*next, "locked"));
+            if (nextHoldMs < 0) {
+                QCOMPARE(::kill(pid_t(next->processId()), SIGSTOP), 0);
+                stopped.push_back(std::move(next));
+            }
+        }
         saver->write("go\n");
+        QVERIFY(waitForLine(*saver, QByteArray("unsaved=") + QByteArray::number(unsaved)));
         QVERIFY(saver->waitForFinished(30000));
-        QVERIFY(next->waitForFinished(30000));
+        if (next)
+            QVERIFY(next->waitForFinished(30000));
+        endWorkers(stopped);
         QCOMPARE(setting(worker::kSection, QStringLiteral("a"), QStringLiteral("none")), QStringLiteral("none"));
-        QCOMPARE(setting(worker::kSection, QStringLiteral("next")), QStringLiteral("3"));
-        QCOMPARE(setting(worker::kSection, QStringLiteral("b"), QStringLiteral("none")), QStringLiteral("2"));
-        QCOMPARE(QDir(platform::settingsFolder()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("Trelvo.ini")});
+        QCOMPARE(setting(worker::kSection, QStringLiteral("b"), QStringLiteral("none")), written ? QStringLiteral("2") : QStringLiteral("none"));
+        if (savedBetween)
+            QCOMPARE(setting(worker::kSection, QStringLiteral("c")), QStringLiteral("3"));
+        if (nextHoldMs > 0)
+            QCOMPARE(setting(worker::kSection, QStringLiteral("next")), QStringLiteral("3"));
+    }
+
+    // Writers that follow one another on the lock: a save waits at most its limit from its own
+    // start, however often the holder changes, and takes its turn before every writer that
+    // came after it. Each holder ahead keeps the lock 800 ms; those that come after keep it.
+    void savesTakeTurnsInOrderWithinTheirLimit_data()
+    {
+        QTest::addColumn<int>("ahead"); // holders waiting before the save, besides the one holding
+        QTest::addColumn<int>("after"); // holders that come after it
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("holders ahead for longer than the limit") << 2 << 0 << 1000 << false;
+        QTest::newRow("later writers come after it") << 1 << 4 << 5000 << true;
+    }
+    void savesTakeTurnsInOrderWithinTheirLimit()
+    {
+        QFETCH(int, ahead);
+        QFETCH(int, after);
+        QFETCH(int, limit);
+        QFETCH(bool, written);
+        testsupport::TestEnv env;
+        std::vector<std::unique_ptr<QProcess>> holders;
+        auto guard = qScopeGuard([&holders] { endWorkers(holders); });
+        // Each says "waiting" just before it asks for the lock; the next one starts after that.
+        for (int i = 0; i <= ahead; ++i) {
+            holders.push_back(startWorker({QStringLiteral("--hold"), QStringLiteral("h%1").arg(i), QStringLiteral("1"), QStringLiteral("800")}));
+            QVERIFY(waitForLine(*holders.back(), i == 0 ? "locked" : "waiting"));
+        }
+        auto saver = startWorker({QStringLiteral("--saves"), QString::number(limit), QStringLiteral("s"), QStringLiteral("1")});
+        QVERIFY(waitForLine(*saver, "waiting"));
+        for (int i = 0; i < after; ++i) {
+            holders.push_back(startWorker({QStringLiteral("--hold"), QStringLiteral("later"), QStringLiteral("1"), QStringLiteral("-1")}));
+            QVERIFY(waitForLine(*holders.back(), "waiting"));
+        }
+        QVERIFY(saver->waitForFinished(30000));
+        QCOMPARE(savesResult(*saver).first, written ? 0 : 1);
+        for (int i = 0; i <= ahead; ++i)
+            QVERIFY(holders[size_t(i)]->waitForFinished(30000));
+        endWorkers(holders);
+        QCOMPARE(setting(worker::kSection, QStringLiteral("s"), QStringLiteral("none")), written ? QStringLiteral("1") : QStringLiteral("none"));
+        for (int i = 0; i <= ahead; ++i)
+            QCOMPARE(setting(worker::kSection, QStringLiteral("h%1").arg(i)), QStringLiteral("1"));
     }
 
     // The lock file (or the folder) as another user left it, seen by a user without root
@@ -325,26 +441,36 @@ private slots:
     // user may open it or not, and never replaced under its holder: a holder that lets go
     // within the limit is followed by this save, one that does not leaves it unwritten and
     // told. The other user is root with umask 077, whose lock files this user can open all
-    // the same. A folder the user cannot write takes no save.
+    // the same. A folder the user cannot write takes no save. A settings file that root makes
+    // first in the user's own folder is the user's. A lock on another file system's file that
+    // has the lock file's number is no holder of it, and a list of locks the user may not read
+    // does not make a lock file nobody holds count as held.
     void foreignLockFile_data()
     {
         QTest::addColumn<int>("lockMode");   // mode given to the root-owned "<file>.lock"; -1: none, or as made
         QTest::addColumn<int>("holdMs");     // a root process holds the lock this long, then saves; -1: for ever; 0: none
         QTest::addColumn<int>("folderMode"); // mode of the settings folder (owner root, group the user's)
         QTest::addColumn<bool>("shared");    // the settings file belongs to root and the user's group (0664), not to the user (0644)
+        QTest::addColumn<int>("setup");      // one of Setup
         QTest::addColumn<bool>("written");
-        QTest::newRow("empty lock file, unreadable") << 0600 << 0 << 0777 << false << true;
-        QTest::newRow("empty lock file, no access at all") << 0000 << 0 << 0777 << false << true;
-        QTest::newRow("empty lock file, readable") << 0644 << 0 << 0777 << false << true;
-        QTest::newRow("lock held by another user") << 0644 << -1 << 0777 << false << false;
-        QTest::newRow("lock held by another user, unreadable") << 0600 << -1 << 0777 << false << false;
-        QTest::newRow("lock held by another user, no access at all") << 0000 << -1 << 0777 << false << false;
-        QTest::newRow("lock held by another user, unreadable, let go") << 0600 << 1000 << 0777 << false << true;
-        QTest::newRow("lock made under umask 077, held") << -1 << -1 << 0777 << false << false;
-        QTest::newRow("lock made under umask 077, let go") << -1 << 1000 << 0777 << false << true;
-        QTest::newRow("lock made under umask 077, group's file, held") << -1 << -1 << 0770 << true << false;
-        QTest::newRow("lock made under umask 077, group's file, let go") << -1 << 1000 << 0770 << true << true;
-        QTest::newRow("folder not writable") << -1 << 0 << 0755 << false << false;
+        QTest::newRow("empty lock file, unreadable") << 0600 << 0 << 0777 << false << int(AsLeft) << true;
+        QTest::newRow("empty lock file, no access at all") << 0000 << 0 << 0777 << false << int(AsLeft) << true;
+        QTest::newRow("empty lock file, readable") << 0644 << 0 << 0777 << false << int(AsLeft) << true;
+        QTest::newRow("lock held by another user") << 0644 << -1 << 0777 << false << int(AsLeft) << false;
+        QTest::newRow("lock held by another user, unreadable") << 0600 << -1 << 0777 << false << int(AsLeft) << false;
+        QTest::newRow("lock held by another user, no access at all") << 0000 << -1 << 0777 << false << int(AsLeft) << false;
+        QTest::newRow("lock held by another user, unreadable, let go") << 0600 << 1000 << 0777 << false << int(AsLeft) << true;
+        QTest::newRow("lock made under umask 077, held") << -1 << -1 << 0777 << false << int(AsLeft) << false;
+        QTest::newRow("lock made under umask 077, let go") << -1 << 1000 << 0777 << false << int(AsLeft) << true;
+        QTest::newRow("lock made under umask 077, group's file, held") << -1 << -1 << 0770 << true << int(AsLeft) << false;
+        QTest::newRow("lock made under umask 077, group's file, let go") << -1 << 1000 << 0770 << true << int(AsLeft) << true;
+        QTest::newRow("folder not writable") << -1 << 0 << 0755 << false << int(AsLeft) << false;
+        QTest::newRow("settings file made by root's first save") << -1 << 0 << 0700 << false << int(MadeByRoot) << true;
+        QTest::newRow("empty lock file, unreadable, its number locked on another file system")
+            << 0600 << 0 << 0777 << false << int(SameNumberElsewhere) << true;
+        QTest::newRow("empty lock file, unreadable, list of locks unreadable") << 0600 << 0 << 0777 << false << int(LocksUnreadable) << true;
+        QTest::newRow("lock held by another user, unreadable, list of locks unreadable")
+            << 0600 << -1 << 0777 << false << int(LocksUnreadable) << false;
     }
     void foreignLockFile()
     {
@@ -352,6 +478,7 @@ private slots:
         QFETCH(int, holdMs);
         QFETCH(int, folderMode);
         QFETCH(bool, shared);
+        QFETCH(int, setup);
         QFETCH(bool, written);
         if (::geteuid() != 0)
             QSKIP("needs root, to leave files as another user and to start a saver without root rights");
@@ -365,18 +492,34 @@ private slots:
         QVERIFY(!program.isEmpty());
         const QString folder = scratch.filePath(QStringLiteral("settings"));
         QVERIFY(QDir().mkdir(folder));
+        std::vector<QByteArray> mounts; // taken away again at the end, in this test's own mount namespace
+        auto unmount = qScopeGuard([&mounts] {
+            for (auto it = mounts.rbegin(); it != mounts.rend(); ++it)
+                ::umount2(it->constData(), MNT_DETACH);
+        });
+        if (setup == SameNumberElsewhere) { // file numbers start afresh on a new file system
+            if (!privateMounts())
+                QSKIP("cannot mount a file system of the test's own");
+            QCOMPARE(::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, nullptr), 0);
+            mounts.push_back(QFile::encodeName(folder));
+        }
         const struct group* users = ::getgrnam("nogroup");
         QVERIFY(users);
-        QCOMPARE(::chown(QFile::encodeName(folder).constData(), 0, users->gr_gid), 0);
-        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
-        platform::setSettingsFolder(folder);
-        // The settings file is there already, as the user's program left it.
-        platform::SaveSetting(worker::kApp, worker::kSection, QStringLiteral("first"), QStringLiteral("0"));
-        const QString ini = platform::settingsFile(worker::kApp);
         const struct passwd* user = ::getpwnam("nobody");
         QVERIFY(user);
-        QCOMPARE(::chown(QFile::encodeName(ini).constData(), shared ? 0 : user->pw_uid, users->gr_gid), 0);
-        QCOMPARE(::chmod(QFile::encodeName(ini).constData(), shared ? 0664 : 0644), 0);
+        QCOMPARE(::chown(QFile::encodeName(folder).constData(), setup == MadeByRoot ? user->pw_uid : 0, users->gr_gid), 0);
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
+        platform::setSettingsFolder(folder);
+        const QString ini = platform::settingsFile(worker::kApp);
+        if (setup == MadeByRoot) { // root saves first, under umask 077
+            const mode_t before = ::umask(077);
+            platform::SaveSetting(worker::kApp, worker::kSection, QStringLiteral("first"), QStringLiteral("0"));
+            ::umask(before);
+        } else { // the settings file is there already, as the user's program left it
+            platform::SaveSetting(worker::kApp, worker::kSection, QStringLiteral("first"), QStringLiteral("0"));
+            QCOMPARE(::chown(QFile::encodeName(ini).constData(), shared ? 0 : user->pw_uid, users->gr_gid), 0);
+            QCOMPARE(::chmod(QFile::encodeName(ini).constData(), shared ? 0664 : 0644), 0);
+        }
         const QString lockFile = ini + QStringLiteral(".lock");
         std::unique_ptr<QProcess> holder;
         if (holdMs != 0) {
@@ -391,6 +534,41 @@ private slots:
         }
         if (lockMode >= 0)
             QCOMPARE(::chmod(QFile::encodeName(lockFile).constData(), mode_t(lockMode)), 0);
+        int unrelated = -1; // a lock on another file system's file of the lock file's number
+        auto closeUnrelated = qScopeGuard([&unrelated] {
+            if (unrelated >= 0)
+                ::close(unrelated);
+        });
+        if (setup == SameNumberElsewhere) {
+            struct stat st {};
+            QCOMPARE(::stat(QFile::encodeName(lockFile).constData(), &st), 0);
+            const QString other = scratch.filePath(QStringLiteral("other"));
+            QVERIFY(QDir().mkdir(other));
+            QCOMPARE(::mount("tmpfs", QFile::encodeName(other).constData(), "tmpfs", 0, nullptr), 0);
+            mounts.push_back(QFile::encodeName(other));
+            for (int i = 0; unrelated < 0 && i < 10000; ++i) {
+                const int fd = ::open(QFile::encodeName(other + QStringLiteral("/f%1").arg(i)).constData(), O_RDWR | O_CREAT, 0600);
+                struct stat made {};
+                if (fd >= 0 && ::fstat(fd, &made) == 0 && made.st_ino == st.st_ino)
+                    unrelated = fd;
+                else if (fd >= 0)
+                    ::close(fd);
+            }
+            struct flock fl {}; // the whole file
+            fl.l_type = F_WRLCK;
+            QVERIFY(unrelated >= 0 && ::fcntl(unrelated, F_OFD_SETLK, &fl) == 0);
+        }
+        if (setup == LocksUnreadable) {
+            if (!privateMounts())
+                QSKIP("cannot hide the list of locks in a mount namespace of the test's own");
+            const QString hidden = scratch.filePath(QStringLiteral("locks"));
+            QFile f(hidden);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.close();
+            QCOMPARE(::chmod(QFile::encodeName(hidden).constData(), 0600), 0);
+            QCOMPARE(::mount(QFile::encodeName(hidden).constData(), "/proc/locks", nullptr, MS_BIND, nullptr), 0);
+            mounts.push_back("/proc/locks");
+        }
 
         // A lock that is let go is waited for well past its holding time.
         const int limit = holdMs > 0 ? 15000 : 1000;
@@ -421,6 +599,13 @@ private slots:
             QVERIFY(saver.waitForFinished(40000));
             QCOMPARE(savesResult(saver).first, 0);
             QCOMPARE(setting(worker::kSection, QStringLiteral("again"), QStringLiteral("none")), QStringLiteral("3"));
+        }
+        if (setup == MadeByRoot) { // the file is the user's, as its folder
+            struct stat st {};
+            QCOMPARE(::stat(QFile::encodeName(ini).constData(), &st), 0);
+            QCOMPARE(st.st_uid, user->pw_uid);
+            QCOMPARE(st.st_gid, users->gr_gid);
+            QCOMPARE(setting(worker::kSection, QStringLiteral("first")), QStringLiteral("0"));
         }
         if (written) // the replaced lock file went with its last holder
             QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Trelvo.ini")});
@@ -521,8 +706,8 @@ int main(int argc, char** argv)
         return worker::save(args[2], args[3]);
     if (args.size() >= 3 && args[1] == QLatin1String("--saves"))
         return worker::saves(args[2].toInt(), args.mid(3));
-    if (args.size() >= 7 && args[1] == QLatin1String("--twice"))
-        return worker::twice(args[2].toInt(), args.mid(3));
+    if (args.size() >= 3 && args[1] == QLatin1String("--steps"))
+        return worker::steps(args[2].toInt(), args.mid(3));
     tst_SettingsStore tc;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&tc, argc, argv);
