@@ -1256,7 +1256,7 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
     }
 
     QVariantList params;
-    const QString sql = CallerLookupSql(local, params);
+    const QString sql = CallerLookupSql(telno, params);
     RecordsetPtr rs;
     if (!gDB) {
         ShowRecordsetError(dao::errObjectNotSet, QStringLiteral("Object variable not set"), sql);
@@ -1276,11 +1276,11 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
     QString name;
     const QString received = cmbGetRinglet->currentText();
     try {
-        if (rs->eof()) {
+        const CallerInfo c = ReadCaller(*rs, telno);
+        if (!c.found) {
             pnlinfoSales->setText(QStringLiteral("등록되지 않은 전화번호 입니다.(") + received + QLatin1Char(')'));
         } else {
             QCoreApplication::processEvents(); // pending events run once
-            const CallerInfo c = ReadCaller(*rs);
             name = c.name;
             pnlinfo2[0]->setText(c.name);
             pnlinfo2[1]->setText(c.tel);
@@ -1338,11 +1338,11 @@ void frmMain::StoreCallsOnExit()
         QString name;
         try {
             QVariantList params;
-            const QString sql = CallerLookupSql(local, params);
+            const QString sql = CallerLookupSql(call.telno, params);
             if (gDB) {
                 ScopedLockWait wait(*gDB, rest());
                 const auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
-                name = ReadCaller(*rs).name;
+                name = ReadCaller(*rs, call.telno).name;
             }
         } catch (const dao::DaoError&) {
             // stored without a name rather than not at all

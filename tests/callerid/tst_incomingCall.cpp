@@ -39,7 +39,7 @@ namespace {
 
 const char* const kParties =
     "INSERT INTO maechul (id, name, tel, phone, zipcode, address, memo, tel2, tel3, tel4, tel5, tel6) VALUES"
-    " (40000, '김상회', '', '010-9999-0001', '06236', '서울 강남구', '단골', '', '02-555-1234', '', '', ''),"
+    " (40000, '김상회', '', '010-9999-0001', '06236', '서울 강남구', '단골', '', '010-555-1234', '', '', ''),"
     " (12, '이가게', '031-555-1234', '', '', '', '', '', '', '', '', ''),"
     " (13, '박상점', '02-555-12345', '', '', '', '', '', '', '', '', ''),"
     " (14, '최상사', '555-1234-9', '', '', '', '', '', '', '', '', ''),"
@@ -595,6 +595,64 @@ private slots:
         QCOMPARE(f.calls(), QStringList());
     }
 
+    // Parties saved through the editor; a call finds a party whose number has the caller's
+    // part after the area code (middle and last parts alike), and a number with a country
+    // code other than Korea's only a number of that country. The party holding the caller's
+    // whole number comes first. The name goes into the panel, the history and the record.
+    void callerIsFiledUnderItsOwnParty_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("another middle part") << QStringLiteral("010-2555-1234") << QString();
+        QTest::newRow("a middle part ending alike") << QStringLiteral("010-1555-1234") << QString();
+        QTest::newRow("a middle part one digit longer") << QStringLiteral("010-2888-9999") << QString();
+        QTest::newRow("Beijing's number at home") << QStringLiteral("010-1234-5678") << QString();
+        QTest::newRow("London's number at home") << QStringLiteral("010-7946-0958") << QString();
+        QTest::newRow("London's number in another country") << QStringLiteral("+1 20 7946 0958") << QString();
+        QTest::newRow("Beijing's number in another country") << QStringLiteral("+886 10 1234 5678") << QString();
+        QTest::newRow("the whole number first") << QStringLiteral("031-555-1234") << QStringLiteral("수원가게");
+        QTest::newRow("the whole number first, Seoul") << QStringLiteral("02-555-1234") << QStringLiteral("서울가게");
+        QTest::newRow("the whole number with +82") << QStringLiteral("+82-31-555-1234") << QStringLiteral("수원가게");
+        QTest::newRow("the whole number with 0082") << QStringLiteral("0082 2 555 1234") << QStringLiteral("서울가게");
+        QTest::newRow("no whole number: the older party") << QStringLiteral("010-555-1234") << QStringLiteral("서울가게");
+        QTest::newRow("the area code takes no part") << QStringLiteral("010-888-9999") << QStringLiteral("인천상회");
+        QTest::newRow("Beijing") << QStringLiteral("+86 10 1234 5678") << QStringLiteral("北京贸易");
+        QTest::newRow("Beijing through 0086") << QStringLiteral("0086-10-1234-5678") << QStringLiteral("北京贸易");
+        QTest::newRow("London") << QStringLiteral("tel:+442079460958") << QStringLiteral("London Ltd");
+        QTest::newRow("London through 001") << QStringLiteral("001-44-20-7946-0958") << QStringLiteral("London Ltd");
+    }
+    void callerIsFiledUnderItsOwnParty()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, name);
+        Fixture f;
+        auto w = f.startMain();
+        QVERIFY(w);
+        const struct { const char* name; int box; const char* typed; } saved[] = {
+            {"서울가게", 1, "02-555-1234"},      {"수원가게", 1, "031-555-1234"},
+            {"인천상회", 6, "032-888-9999"},     {"北京贸易", 2, "+86 10 1234 5678"},
+            {"London Ltd", 1, "+44 20 7946 0958"},
+        };
+        for (const auto& p : saved) {
+            FrmClient_write e;
+            e.AddEditMode(1);
+            e.busiMode(1);
+            e.txtInput[0]->setText(QString::fromUtf8(p.name));
+            e.txtInput[p.box]->setText(QString::fromUtf8(p.typed));
+            e.txtInput_Validate(p.box);
+            e.btnSave_Click();
+            QVERIFY(e.CCode() > 0);
+        }
+        bool mine = true;
+        QVERIFY(w->InputFromRinglet(number, mine));
+        QCOMPARE(w->pnlinfo2[0]->text(), name);
+        QVERIFY2(w->cmbGetRinglet->itemText(0).contains(QStringLiteral(":09 ") + name + QStringLiteral(" [제품: ")),
+                 qPrintable(w->cmbGetRinglet->itemText(0)));
+        QCOMPARE(f.calls(), QStringList{QStringLiteral("2024-03-20|14:05:09|") + number + QLatin1Char('|') + name
+                                        + QLatin1Char('|')});
+        QCOMPARE(f.prompter->messages().size(), 0);
+    }
+
     void anotherWorkstationsCallIsShownNotStored()
     {
         Fixture f(QString::fromUtf8(kParties));
@@ -619,21 +677,16 @@ private slots:
         Fixture f(QString::fromUtf8(kParties));
         f.openDb();
         auto lookup = [](const QString& number) {
-            QString local;
-            FormatCallerTelNo(number, local);
             QVariantList params;
-            const QString sql = CallerLookupSql(local, params);
+            const QString sql = CallerLookupSql(number, params);
             auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
-            QStringList names;
-            for (; !rs->eof(); rs->moveNext())
-                if (!names.contains(rs->text(QStringLiteral("MName"))))
-                    names << rs->text(QStringLiteral("MName"));
-            return names;
+            return ReadCaller(*rs, number).parties;
         };
         // 02-555-12345 and 555-1234-9 contain the number but do not end with it
         QCOMPARE(lookup(QStringLiteral("025551234")), (QStringList{QStringLiteral("이가게"), QStringLiteral("김상회")}));
-        // the area code takes no part: a mobile number with the same local part finds them too
-        QCOMPARE(lookup(QStringLiteral("0105551234")), (QStringList{QStringLiteral("이가게"), QStringLiteral("김상회")}));
+        // the area code takes no part: a mobile number with the same local part finds them too,
+        // the party holding that very number first
+        QCOMPARE(lookup(QStringLiteral("0105551234")), (QStringList{QStringLiteral("김상회"), QStringLiteral("이가게")}));
         // a party without vouchers is found through its mobile column
         QCOMPARE(lookup(QStringLiteral("01077778888")), QStringList{QStringLiteral("오'브라이언")});
         // the same mobile number in its international form
