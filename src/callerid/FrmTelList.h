@@ -11,6 +11,9 @@ class QPushButton;
 namespace dao { class Database; }
 namespace platform { class SpreadGrid; }
 
+// How far apart the moments of one call may lie on two workstations (their clocks differ).
+constexpr int kClaimClockToleranceSecs = 10;
+
 // The call list ("전화 리스트"), shared by every workstation on the database: today's calls
 // (grid 0, an answer button in every row nobody has answered yet), the recent calls of the
 // caller in the selected row (grid 1) and the recent calls this user answered (grid 2).
@@ -65,6 +68,11 @@ private:
     void buildControls();
     void txtMyName_Change();
     void spList_LeaveCell(int Index, int Col, int Row, int NewCol, int NewRow, bool& Cancel);
+    // The record of a row of grid 0 listed without its key: the call from that number
+    // received at the row's moment, give or take the seconds between two workstations'
+    // clocks, that no other row stands for. seq 0 when it is not stored (yet); false when
+    // the records could not be read (reported).
+    bool findRecordOfLiveRow(int row, qint64& seq, bool& open);
     bool m_loading = false;
     QPointer<CallRecordQueue> m_callRecords;
 };

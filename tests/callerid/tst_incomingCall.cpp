@@ -504,7 +504,7 @@ private slots:
         client->HandleDatagram("0314446666", QStringLiteral("10.1.2.3"));
         QCOMPARE(today->MaxRows(), 3);
         list->spList_ButtonClicked(0, 5, 1, 0);
-        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("이미 다른 사람이 눌렀거나 해당자료를 찾을 수 없습니다."));
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("아직 저장되지 않은 전화입니다. 잠시 후 다시 누르세요."));
         QCOMPARE(f.calls().size(), 3);
         QCOMPARE(f.calls().mid(0, 2), older);
         // once stored there, the same press claims it
@@ -533,6 +533,88 @@ private slots:
         QCOMPARE(f.prompter->messages().size(), 0);
         QCOMPARE(f.calls().at(4), QStringLiteral("2024-03-20|14:05:09|0314446666||Kim"));
         QCOMPARE(f.calls().mid(0, 2), older);
+    }
+
+    // Another workstation (A) stores the calls; this one lists them live and presses one. The
+    // press writes only on the record of that call: that number, received at the row's time
+    // give or take the seconds between the two clocks, and not another row's. A record not
+    // stored yet (A waits for a lock a real process holds; this workstation's own call given
+    // up after a write error) refuses the claim and touches no other call.
+    void claimTakesOnlyTheCallPressed_data()
+    {
+        QTest::addColumn<QString>("stored"); // times of A's records of the number, before the press
+        QTest::addColumn<QString>("live");   // times of the rows listed here, oldest first
+        QTest::addColumn<QString>("how");    // "" / "locked": A's write waits / "given up": own call
+        QTest::addColumn<int>("pressed");    // the row pressed (1: the newest)
+        QTest::addColumn<QString>("claimed"); // the record that gets the name, "" for none
+        QTest::newRow("A's write waits for a lock") << "14:00:00" << "14:05:09" << "locked" << 1 << "";
+        QTest::newRow("stored by A a moment later") << "14:00:00,14:05:11" << "14:05:09" << "" << 1 << "14:05:11";
+        QTest::newRow("stored by a clock running behind") << "14:05:05" << "14:05:09" << "" << 1 << "14:05:05";
+        QTest::newRow("the older of two live rows") << "14:05:10,14:05:21" << "14:05:09,14:05:20" << "" << 2
+                                                    << "14:05:10";
+        QTest::newRow("the newer of two live rows") << "14:05:10,14:05:21" << "14:05:09,14:05:20" << "" << 1
+                                                    << "14:05:21";
+        QTest::newRow("the older row's record not stored yet") << "14:05:21" << "14:05:09,14:05:20" << "" << 2 << "";
+        QTest::newRow("a call from that number 12 seconds before") << "14:04:57" << "14:05:09" << "" << 1 << "";
+        QTest::newRow("own call given up after a write error") << "14:00:00" << "14:05:09" << "given up" << 1 << "";
+    }
+    void claimTakesOnlyTheCallPressed()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, live);
+        QFETCH(QString, how);
+        QFETCH(int, pressed);
+        QFETCH(QString, claimed);
+        const QString number = QStringLiteral("0519998888");
+        Fixture f(QString::fromUtf8(kParties));
+        QTime clock(14, 5, 9);
+        platform::setClock([&clock] { return QDateTime(QDate(2024, 3, 20), clock); });
+        auto w = f.start(true);
+        QVERIFY(w);
+        FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
+        w->cmdTelList_Click(); // open before A's records: only the live rows are listed
+        auto stationA = dao::Database::open(f.dbFile);
+        for (const QString& t : stored.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            stationA->execute(QStringLiteral("INSERT INTO tellist (sdate, stime, stel, cname, sdam)"
+                                             " VALUES ('2024-03-20', ?, ?, '', '')"), {t, number});
+        const QStringList before = f.calls();
+        std::unique_ptr<QProcess> holder;
+        if (!how.isEmpty()) {
+            if (how == QLatin1String("given up"))
+                stationA->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tellist WHEN NEW.stel = '")
+                                  + number + QStringLiteral("' BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+            holder = testsupport::Workstations::holdWrite(f.dbFile, 120000);
+            QVERIFY(holder->readLine().startsWith("held=1"));
+        }
+        for (const QString& t : live.split(QLatin1Char(','))) {
+            clock = QTime::fromString(t, QStringLiteral("HH:mm:ss"));
+            client->HandleDatagram(number.toLatin1(), how == QLatin1String("given up") ? client->LocalIP()
+                                                                                    : QStringLiteral("10.1.2.3"));
+        }
+        if (how == QLatin1String("given up")) {
+            holder->kill();
+            QVERIFY(holder->waitForFinished(5000));
+            QTRY_COMPARE_WITH_TIMEOUT(f.prompter->messages().size(), 1, 5000); // the write error
+        }
+        FrmTelList* list = FrmTelList::Instance();
+        QVERIFY(list);
+        platform::SpreadGrid* today = list->spList[0];
+        QCOMPARE(today->GetText(2, pressed), live.split(QLatin1Char(',')).value(live.count(QLatin1Char(',')) + 1 - pressed));
+        list->txtMyName->setText(QStringLiteral("Kim"));
+        f.prompter->clear();
+        list->spList_ButtonClicked(0, 5, pressed, 0);
+        QStringList expected = before;
+        for (QString& c : expected)
+            if (c.section(QLatin1Char('|'), 1, 1) == claimed)
+                c += QStringLiteral("Kim");
+        QCOMPARE(f.calls(), expected);
+        if (claimed.isEmpty()) {
+            QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("아직 저장되지 않은 전화입니다. 잠시 후 다시 누르세요."));
+            QCOMPARE(today->GetText(5, pressed), QString());
+        } else {
+            QCOMPARE(f.prompter->messages().size(), 0);
+            QCOMPARE(today->GetText(5, pressed), QStringLiteral("Kim"));
+        }
     }
 
     // A lock that never frees: the close waits once, up to the usual limit, for all the
