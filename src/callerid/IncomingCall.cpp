@@ -258,7 +258,7 @@ CallRecordQueue::CallRecordQueue(QObject* parent) : QObject(parent)
 {
     m_retry.setSingleShot(true);
     m_retry.setInterval(kCallRetryMs);
-    connect(&m_retry, &QTimer::timeout, this, &CallRecordQueue::writeWaiting);
+    connect(&m_retry, &QTimer::timeout, this, [this] { writeWaiting(kCallRetryWaitMs); });
 }
 
 qint64 CallRecordQueue::write(const Call& call, int waitMs)
@@ -302,14 +302,14 @@ void CallRecordQueue::queue(const Call& call)
         m_retry.start();
 }
 
-void CallRecordQueue::writeWaiting()
+void CallRecordQueue::writeWaiting(int waitMs)
 {
     if (m_writing)
         return;
     m_writing = true;
     while (!m_waiting.isEmpty()) {
         try {
-            const qint64 seq = write(m_waiting.first(), kCallRetryWaitMs);
+            const qint64 seq = write(m_waiting.first(), waitMs);
             if (!seq)
                 break;
             const Call call = m_waiting.takeFirst();

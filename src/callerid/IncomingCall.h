@@ -121,6 +121,9 @@ public:
     void setStoredHandler(std::function<void(const Call&, qint64)> handler) { m_onStored = std::move(handler); }
     // Told of a failure other than a lock that a waiting call met later; that call is given up.
     void setErrorHandler(std::function<void(const dao::DaoError&)> handler) { m_onError = std::move(handler); }
+    // Writes the waiting calls in order, each waiting at most waitMs for a lock, until one
+    // finds the file locked (a failure other than a lock gives that call up, as later).
+    void writeWaiting(int waitMs);
     // Writes every waiting call now (the end of the program), all of them together waiting
     // for a lock until deadline at most. Returns the calls that could not be written, oldest
     // first; they are given up, and the caller tells the user.
@@ -129,7 +132,6 @@ public:
 private:
     // Written: its key; locked (or inside a transaction of the main database's own): 0.
     static qint64 write(const Call& call, int waitMs);
-    void writeWaiting();
 
     QList<Call> m_waiting;
     QTimer m_retry;

@@ -767,8 +767,7 @@ void frmMain::Form_Unload()
         : (g.x() != lLoadLeft || g.y() != lLoadTop || g.width() != lLoadWidth || g.height() != lLoadHeight);
     if (bLoaded && changed)
         SaveFormIni(this, QString());
-    FrmRCidClient::Unload();
-    StoreCallsOnExit();
+    StoreCallsOnExit(); // unloads the caller-ID client once the calls are stored
     UnloadOtherForms(QStringLiteral("frmMain"));
 }
 
@@ -1211,7 +1210,8 @@ bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
     // behind calls that wait for the file already, if any
     const bool retry = tmrShowCalls->isActive();
     callsToShow.append({telno, bMine, platform::now()});
-    ShowReceivedCalls(retry);
+    if (!bClosingCalls)
+        ShowReceivedCalls(retry);
     return true;
 }
 
@@ -1323,33 +1323,27 @@ void frmMain::StoreCallsOnExit()
 {
     // Calls of this workstation that could not even be read yet are looked up now for the
     // caller's name; then every call still waiting is written. All of them together wait
-    // once for another workstation's lock, as long as any action of the user's would; the
-    // calls that still cannot be stored are named in one message, so the user can note them.
+    // once for another workstation's lock, as long as any action of the user's would. The
+    // caller-ID client keeps listening through the wait: a call received meanwhile joins
+    // the others. The calls that still cannot be stored are named in one message, so the
+    // user can note them.
     tmrShowCalls->stop();
+    bClosingCalls = true;
     const int limit = !gDB ? 0 : gDB->busyTimeout() >= 0 ? gDB->busyTimeout() : dao::Database::defaultBusyLimit();
     const QDeadlineTimer deadline(limit);
-    const auto rest = [&deadline] { return int(qMax<qint64>(0, deadline.remainingTime())); };
-    const QList<ReceivedCall> unshown = std::exchange(callsToShow, {});
-    for (const ReceivedCall& call : unshown) {
-        QString local;
-        FormatCallerTelNo(call.telno, local);
-        if (!call.bMine || local.isEmpty())
-            continue;
-        QString name;
-        try {
-            QVariantList params;
-            const QString sql = CallerLookupSql(call.telno, params);
-            if (gDB) {
-                ScopedLockWait wait(*gDB, rest());
-                const auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
-                name = ReadCaller(*rs, call.telno).name;
-            }
-        } catch (const dao::DaoError&) {
-            // stored without a name rather than not at all
-        }
-        callRecords->queue({call.received.toString(QStringLiteral("yyyy-MM-dd")),
-                            call.received.toString(QStringLiteral("HH:mm:ss")), call.telno, name});
+    const auto turn = [&deadline] { return int(qBound<qint64>(0, deadline.remainingTime(), qint64(kCallRetryMs))); };
+    for (;;) {
+        queueReceivedCallsOnExit(turn(), false);
+        callRecords->writeWaiting(turn());
+        if ((callRecords->waiting().isEmpty() && callsToShow.isEmpty()) || deadline.hasExpired())
+            break;
+        // datagrams and timers only: the user's input waits with the window
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
+    // What the socket holds yet is taken in before it closes.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    FrmRCidClient::Unload();
+    queueReceivedCallsOnExit(turn(), true);
     const QList<CallRecordQueue::Call> lost = callRecords->flush(deadline);
     if (lost.isEmpty())
         return;
@@ -1358,6 +1352,33 @@ void frmMain::StoreCallsOnExit()
         text += QStringLiteral("\r\n") + c.stel + QStringLiteral("  ") + c.sdate + QLatin1Char(' ') + c.stime
             + (c.cname.isEmpty() ? QString() : QStringLiteral("  ") + c.cname);
     MsgWarn(text);
+}
+
+void frmMain::queueReceivedCallsOnExit(int waitMs, bool last)
+{
+    while (!callsToShow.isEmpty()) {
+        const ReceivedCall call = callsToShow.first();
+        QString local;
+        FormatCallerTelNo(call.telno, local);
+        QString name;
+        if (call.bMine && !local.isEmpty() && gDB) {
+            try {
+                QVariantList params;
+                const QString sql = CallerLookupSql(call.telno, params);
+                ScopedLockWait wait(*gDB, waitMs);
+                const auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
+                name = ReadCaller(*rs, call.telno).name;
+            } catch (const dao::DaoError& err) {
+                if (err.number() == dao::errLocked && !last)
+                    return; // the next turn
+                // stored without a name rather than not at all
+            }
+        }
+        callsToShow.removeFirst();
+        if (call.bMine && !local.isEmpty())
+            callRecords->queue({call.received.toString(QStringLiteral("yyyy-MM-dd")),
+                                call.received.toString(QStringLiteral("HH:mm:ss")), call.telno, name});
+    }
 }
 
 void frmMain::loadCallerIdClient()

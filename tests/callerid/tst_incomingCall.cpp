@@ -624,13 +624,17 @@ private slots:
     void closingUnderALockThatNeverFrees_data()
     {
         QTest::addColumn<QString>("holder");
-        QTest::newRow("reading waits too") << QStringLiteral("hold");
-        QTest::newRow("writing waits") << QStringLiteral("holdwrite");
-        QTest::newRow("a read that never ends") << QStringLiteral("holdread");
+        QTest::addColumn<bool>("callsDuringTheWait"); // two more calls sent while the close waits
+        QTest::newRow("reading waits too") << QStringLiteral("hold") << false;
+        QTest::newRow("writing waits") << QStringLiteral("holdwrite") << false;
+        QTest::newRow("a read that never ends") << QStringLiteral("holdread") << false;
+        QTest::newRow("calls during the wait, reading waits") << QStringLiteral("hold") << true;
+        QTest::newRow("calls during the wait, writing waits") << QStringLiteral("holdwrite") << true;
     }
     void closingUnderALockThatNeverFrees()
     {
         QFETCH(QString, holder);
+        QFETCH(bool, callsDuringTheWait);
         const bool exclusive = holder == QLatin1String("hold");
         Fixture f(QString::fromUtf8(kParties));
         QTime clock(14, 5, 9);
@@ -658,10 +662,30 @@ private slots:
                 b->cmdResult(2)->click(); // close without a backup
             return d.result();
         });
+        QStringList numbersDuringTheWait;
+        QTimer during; // sends while the close waits, never after the test
+        during.setSingleShot(true);
+        if (callsDuringTheWait) {
+            numbersDuringTheWait = {QStringLiteral("0512223333"), QStringLiteral("0513334444")};
+            during.start(300);
+            connect(&during, &QTimer::timeout, [&] {
+                clock = QTime(14, 5, 20);
+                for (const QString& n : std::as_const(numbersDuringTheWait))
+                    if (!sendFrom(own, client->BoundPort(), n.toLatin1()))
+                        numbersDuringTheWait.clear();
+            });
+        }
         QElapsedTimer closing;
         closing.start();
         w->close();
         const qint64 ms = closing.elapsed();
+        if (callsDuringTheWait && numbersDuringTheWait.isEmpty())
+            QSKIP("cannot send from the workstation's own address here");
+        for (const QString& n : std::as_const(numbersDuringTheWait)) {
+            QVERIFY2(f.prompter->lastMessage().text.contains(n + QStringLiteral("  2024-03-20 14:05:20")),
+                     qPrintable(f.prompter->lastMessage().text));
+            QVERIFY(f.readLog().contains(n + QStringLiteral(", R:") + own));
+        }
         QCOMPARE(locker->state(), QProcess::Running);
         qInfo("close: %lld ms with a limit of %d ms", ms, kLimitMs);
         QVERIFY2(ms < 2 * kLimitMs, qPrintable(QString::number(ms)));
