@@ -1,6 +1,7 @@
 #include "ledger/frmMain.h"
 
 #include "callerid/FrmEasySMS.h"
+#include "callerid/FrmCallsNotStored.h"
 #include "callerid/FrmRCidClient.h"
 #include "callerid/FrmTelList.h"
 #include "callerid/IncomingCall.h"
@@ -1344,14 +1345,7 @@ void frmMain::StoreCallsOnExit()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     FrmRCidClient::Unload();
     queueReceivedCallsOnExit(turn(), true);
-    const QList<CallRecordQueue::Call> lost = callRecords->flush(deadline);
-    if (lost.isEmpty())
-        return;
-    QString text = QStringLiteral("다음 전화를 전화 리스트에 저장하지 못했습니다. 따로 적어 두십시오.\r\n");
-    for (const CallRecordQueue::Call& c : lost)
-        text += QStringLiteral("\r\n") + c.stel + QStringLiteral("  ") + c.sdate + QLatin1Char(' ') + c.stime
-            + (c.cname.isEmpty() ? QString() : QStringLiteral("  ") + c.cname);
-    MsgWarn(text);
+    FrmCallsNotStored::Show(callRecords->flush(deadline), this);
 }
 
 void frmMain::queueReceivedCallsOnExit(int waitMs, bool last)
