@@ -239,6 +239,20 @@ QString NumberOfHistoryLine(const QString& line)
     return column.trimmed().remove(QLatin1Char('-'));
 }
 
+QString WaitingCallersTip(const QString& notice, const QStringList& callers)
+{
+    QString html = QStringLiteral("<p style=\"white-space:pre\">") + notice.toHtmlEscaped()
+        + QStringLiteral("</p><table cellspacing=\"0\" cellpadding=\"0\"><tr>");
+    for (qsizetype first = 0; first < callers.size(); first += kTipLinesPerColumn) {
+        QStringList column;
+        for (const QString& c : callers.mid(first, kTipLinesPerColumn))
+            column << c.toHtmlEscaped();
+        html += QStringLiteral("<td style=\"white-space:pre; padding-right:16px\" valign=\"top\">")
+            + column.join(QStringLiteral("<br>")) + QStringLiteral("</td>");
+    }
+    return html + QStringLiteral("</tr></table>");
+}
+
 qint64 InsertCallRecord(dao::Database& db, const QString& sdate, const QString& stime, const QString& stel,
                         const QString& cname)
 {

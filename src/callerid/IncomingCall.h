@@ -70,6 +70,12 @@ QString CallHistoryLine(const QString& formatted, const QDateTime& when, const Q
 // characters, trimmed, without "-".
 QString NumberOfHistoryLine(const QString& line);
 
+// The tip of the panel while callers wait to be shown: the notice, then one line per waiting
+// caller as given (newest first), in columns of at most kTipLinesPerColumn lines, so that a
+// long queue stays on the screen.
+constexpr int kTipLinesPerColumn = 20;
+QString WaitingCallersTip(const QString& notice, const QStringList& callers);
+
 // Stores one call in the shared call list (who answered stays empty). Throws dao::DaoError.
 qint64 InsertCallRecord(dao::Database& db, const QString& sdate, const QString& stime, const QString& stel,
                         const QString& cname);

@@ -1229,17 +1229,23 @@ void frmMain::ShowReceivedCalls(bool retry)
         if (!ShowCall(call, retry ? kCallRetryWaitMs : kCallLockWaitMs)) {
             // Every caller still waiting is named, the newest first, and the box holds the
             // newest caller's number.
-            QStringList waiting;
-            for (auto it = callsToShow.crbegin(); it != callsToShow.crend(); ++it)
+            // The panel holds one line; its tip names every one of them on a line of its own.
+            QStringList waiting, lines;
+            for (auto it = callsToShow.crbegin(); it != callsToShow.crend(); ++it) {
                 waiting << it->telno;
+                lines << it->telno + QStringLiteral("  ") + it->received.toString(QStringLiteral("HH:mm:ss"));
+            }
+            const QString notice = QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.");
             cmbGetRinglet->setEditText(callsToShow.last().telno);
-            pnlinfoSales->setText(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.(")
-                                  + waiting.join(QStringLiteral(", ")) + QLatin1Char(')'));
+            pnlinfoSales->setText(notice + QLatin1Char('(') + waiting.join(QStringLiteral(", ")) + QLatin1Char(')'));
+            pnlinfoSales->setToolTip(WaitingCallersTip(notice, lines));
             tmrShowCalls->start();
             break;
         }
         callsToShow.removeFirst();
     }
+    if (callsToShow.isEmpty())
+        pnlinfoSales->setToolTip(QString());
     bShowingCalls = false;
 }
 

@@ -26,6 +26,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -434,8 +436,17 @@ private slots:
     // While even reading must wait, every caller's number shows as it arrives: the box holds
     // the newest, the panel names every caller still waiting. Once the file is free they are
     // shown in the order they came.
+    // The panel's tip shows each waiting caller on its own line, all on the screen.
+    void everyWaitingCallerIsNamed_data()
+    {
+        QTest::addColumn<int>("callers");
+        QTest::newRow("three") << 3;
+        QTest::newRow("five, more than the panel's line") << 5;
+        QTest::newRow("a long queue") << 45;
+    }
     void everyWaitingCallerIsNamed()
     {
+        QFETCH(int, callers);
         Fixture f(QString::fromUtf8(kParties));
         auto w = f.start(true);
         QVERIFY(w);
@@ -443,7 +454,9 @@ private slots:
         const QString own = client->LocalIP();
         auto locker = testsupport::Workstations::holdLock(f.dbFile, 60000);
         QVERIFY(locker->readLine().startsWith("held=1"));
-        const QStringList numbers{QStringLiteral("0311112222"), QStringLiteral("01077778888"), QStringLiteral("025551234")};
+        QStringList numbers{QStringLiteral("0311112222"), QStringLiteral("01077778888"), QStringLiteral("025551234")};
+        while (numbers.size() < callers)
+            numbers << QStringLiteral("0105555%1").arg(numbers.size(), 4, 10, QLatin1Char('0'));
         for (int i = 0; i < numbers.size(); ++i) {
             client->HandleDatagram(numbers[i].toLatin1(), i == 2 ? QStringLiteral("10.1.2.3") : own);
             QCOMPARE(w->cmbGetRinglet->currentText(), numbers[i]);
@@ -452,14 +465,35 @@ private slots:
             QVERIFY(w->pnlinfoSales->text().startsWith(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다.")));
         }
         QCOMPARE(w->cmbGetRinglet->count(), 0);
+        // the tip as drawn: every caller whole inside it, and the tip on the screen
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), w->pnlinfoSales->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(w->pnlinfoSales, &help);
+        QWidget* tip = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((tip = [] {
+                                     for (QWidget* t : QApplication::topLevelWidgets())
+                                         if (t->inherits("QTipLabel") && t->isVisible())
+                                             return t;
+                                     return static_cast<QWidget*>(nullptr);
+                                 }()) != nullptr, 2000);
+        QVERIFY2(tip->screen()->availableGeometry().contains(tip->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                 .arg(tip->x()).arg(tip->y()).arg(tip->width()).arg(tip->height())));
+        const auto runs = testsupport::drawnText(tip);
+        for (const QString& n : std::as_const(numbers))
+            QVERIFY2(std::any_of(runs.cbegin(), runs.cend(), [&](const testsupport::DrawnTextRun& r) {
+                         return r.text.contains(n) && QRectF(tip->rect()).contains(r.box);
+                     }), qPrintable(n));
+        QToolTip::hideText();
         locker->kill();
         QVERIFY(locker->waitForFinished(5000));
-        QTRY_COMPARE_WITH_TIMEOUT(w->cmbGetRinglet->count(), 3, 5000);
-        QVERIFY(w->cmbGetRinglet->itemText(2).startsWith(QStringLiteral("031-111-2222")));
-        QVERIFY(w->cmbGetRinglet->itemText(0).startsWith(QStringLiteral("02-555-1234")));
-        QCOMPARE(w->cmbGetRinglet->currentText(), numbers[2]);
-        QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
-        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), 2, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->cmbGetRinglet->count(), callers, 5000);
+        QVERIFY(w->cmbGetRinglet->itemText(callers - 1).startsWith(QStringLiteral("031-111-2222")));
+        QCOMPARE(w->cmbGetRinglet->currentText(), numbers.last());
+        if (callers == 3) {
+            QVERIFY(w->cmbGetRinglet->itemText(0).startsWith(QStringLiteral("02-555-1234")));
+            QCOMPARE(w->pnlinfo2[0]->text(), QStringLiteral("이가게"));
+        }
+        QCOMPARE(w->pnlinfoSales->toolTip(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(f.calls().size(), callers - 1, 5000);
         QCOMPARE(f.prompter->messages().size(), 0);
     }
 
