@@ -302,6 +302,7 @@ void FrmTelList::ShowTodayCalls()
                  if (rs.toInt64(rs.fieldIndex(openField)) != 0)
                      setButtonCell(g, ColAnswered, row);
              });
+    listWaitingCalls();
     if (g->MaxRows() > 0) {
         g->SetActiveCell(1, 1);
         ShowCallerHistory(1);
@@ -384,7 +385,23 @@ void FrmTelList::CallStored(const QString& sDate, const QString& sTime, const QS
     }
 }
 
-void FrmTelList::SetCallRecords(CallRecordQueue* records) { m_callRecords = records; }
+void FrmTelList::SetCallRecords(CallRecordQueue* records)
+{
+    if (records == m_callRecords)
+        return;
+    m_callRecords = records;
+    listWaitingCalls();
+}
+
+void FrmTelList::listWaitingCalls()
+{
+    // Calls still on their way to the table are not read from it: they are listed as a
+    // call that arrives while the list is open, the newest on top, and get their key when
+    // stored.
+    if (m_callRecords)
+        for (const CallRecordQueue::Call& c : m_callRecords->waiting())
+            AddNewCall(c.sdate, c.stime, c.stel, c.cname);
+}
 
 void FrmTelList::spList_LeaveCell(int Index, int Col, int Row, int NewCol, int NewRow, bool& Cancel)
 {

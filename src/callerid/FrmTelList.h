@@ -36,8 +36,9 @@ public:
     // The record of a call listed without its key has been stored as seq: the oldest such
     // row of that date, time and number gets the key, and a claim of it goes to that record.
     void CallStored(const QString& sDate, const QString& sTime, const QString& sTelNo, qint64 seq);
-    // The calls of this workstation that wait to be stored: a row of one of them cannot be
-    // claimed until its record exists.
+    // The calls of this workstation that wait to be stored: they are listed (at once, and
+    // again by every refill of grid 0) and a row of one of them cannot be claimed until its
+    // record exists.
     void SetCallRecords(CallRecordQueue* records);
 
     void Form_Load();
@@ -73,6 +74,7 @@ private:
     // clocks, that no other row stands for. seq 0 when it is not stored (yet); false when
     // the records could not be read (reported).
     bool findRecordOfLiveRow(int row, qint64& seq, bool& open);
+    void listWaitingCalls();
     bool m_loading = false;
     QPointer<CallRecordQueue> m_callRecords;
 };

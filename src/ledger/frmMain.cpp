@@ -1403,15 +1403,10 @@ void frmMain::chkUseRinglet_Click()
 
 void frmMain::cmdTelList_Click()
 {
-    const bool loaded = IsFormLoaded(QStringLiteral("FrmTelList"));
     FrmTelList* list = FrmTelList::Load();
+    // the list shows the calls still on their way to the table as it shows a new call
     if (list)
         list->SetCallRecords(callRecords);
-    // Calls still on their way to the table are not read by the list's load: it shows them
-    // as it shows a call that arrives while it is open.
-    if (!loaded && list)
-        for (const CallRecordQueue::Call& c : callRecords->waiting())
-            list->AddNewCall(c.sdate, c.stime, c.stel, c.cname);
     FormFocus(list);
 }
 

@@ -552,6 +552,19 @@ private slots:
         QCOMPARE(f.calls(), older);
         QCOMPARE(today->GetText(5, 1), QString());
         QCOMPARE(list->spList[2]->MaxRows(), 0);
+        // 조회 keeps the waiting call listed, drawn at the top of the list
+        list->cmdQuery[0]->click();
+        QCOMPARE(today->MaxRows(), 2);
+        QCOMPARE(today->GetText(3, 1), QStringLiteral("0314446666"));
+        QCOMPARE(today->GetText(2, 1), QStringLiteral("14:05:09"));
+        QCOMPARE(today->GetText(6, 1), QString());
+        QCOMPARE(today->GetText(6, 2), QStringLiteral("2"));
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list));
+        const auto drawn = testsupport::drawnText(today->viewport());
+        QVERIFY(std::any_of(drawn.cbegin(), drawn.cend(), [&](const testsupport::DrawnTextRun& r) {
+            return r.text == QStringLiteral("14:05:09") && QRectF(today->viewport()->rect()).contains(r.box);
+        }));
 
         // the write ends: the call is stored, its row learns its key, and the claim takes it
         writer->kill();
