@@ -62,6 +62,19 @@ bool sendFrom(const QString& addr, quint16 port, const QByteArray& payload)
     return s.writeDatagram(payload, QHostAddress(QHostAddress::LocalHost), port) == payload.size();
 }
 
+// A sales party saved through the party editor with a number typed into box; its id.
+qint64 saveSalesParty(const char* name, int box, const char* typed)
+{
+    FrmClient_write e;
+    e.AddEditMode(1);
+    e.busiMode(1);
+    e.txtInput[0]->setText(QString::fromUtf8(name));
+    e.txtInput[box]->setText(QString::fromUtf8(typed));
+    e.txtInput_Validate(box);
+    e.btnSave_Click();
+    return e.CCode();
+}
+
 // How the window naming the calls not stored fails the screen it is shown on: the window,
 // its 확인 or a call's line drawn beyond the screen or its list. Empty: every call can be read.
 QString callsWindowFault(FrmCallsNotStored* w)
@@ -258,16 +271,9 @@ private slots:
             {"한국상사", 6, "0082 10 3456 7890", "010-3456-7890"},
         };
         for (const auto& p : saved) {
-            FrmClient_write e;
-            e.AddEditMode(1);
-            e.busiMode(1);
-            e.txtInput[0]->setText(QString::fromUtf8(p.name));
-            e.txtInput[p.box]->setText(QString::fromUtf8(p.typed));
-            e.txtInput_Validate(p.box);
-            e.btnSave_Click();
-            QVERIFY(e.CCode() > 0);
-            QCOMPARE(gDB->scalar(QStringLiteral("SELECT tel || phone || tel2 FROM maechul WHERE id = ?"), {e.CCode()})
-                         .toString(),
+            const qint64 id = saveSalesParty(p.name, p.box, p.typed);
+            QVERIFY(id > 0);
+            QCOMPARE(gDB->scalar(QStringLiteral("SELECT tel || phone || tel2 FROM maechul WHERE id = ?"), {id}).toString(),
                      QString::fromUtf8(p.stored));
         }
         w->cmdTelList_Click();
@@ -839,16 +845,8 @@ private slots:
             {"인천상회", 6, "032-888-9999"},     {"北京贸易", 2, "+86 10 1234 5678"},
             {"London Ltd", 1, "+44 20 7946 0958"},
         };
-        for (const auto& p : saved) {
-            FrmClient_write e;
-            e.AddEditMode(1);
-            e.busiMode(1);
-            e.txtInput[0]->setText(QString::fromUtf8(p.name));
-            e.txtInput[p.box]->setText(QString::fromUtf8(p.typed));
-            e.txtInput_Validate(p.box);
-            e.btnSave_Click();
-            QVERIFY(e.CCode() > 0);
-        }
+        for (const auto& p : saved)
+            QVERIFY(saveSalesParty(p.name, p.box, p.typed) > 0);
         bool mine = true;
         QVERIFY(w->InputFromRinglet(number, mine));
         QCOMPARE(w->pnlinfo2[0]->text(), name);
