@@ -316,10 +316,11 @@ void CallRecordQueue::queue(const Call& call)
         m_retry.start();
 }
 
-void CallRecordQueue::writeWaiting(int waitMs)
+QList<CallRecordQueue::Call> CallRecordQueue::writeWaiting(int waitMs)
 {
+    QList<Call> givenUp;
     if (m_writing)
-        return;
+        return givenUp;
     m_writing = true;
     while (!m_waiting.isEmpty()) {
         try {
@@ -330,7 +331,7 @@ void CallRecordQueue::writeWaiting(int waitMs)
             if (m_onStored)
                 m_onStored(call, seq);
         } catch (const dao::DaoError& e) {
-            m_waiting.removeFirst();
+            givenUp << m_waiting.takeFirst();
             if (m_onError)
                 m_onError(e);
         }
@@ -338,6 +339,7 @@ void CallRecordQueue::writeWaiting(int waitMs)
     m_writing = false;
     if (!m_waiting.isEmpty())
         m_retry.start();
+    return givenUp;
 }
 
 QList<CallRecordQueue::Call> CallRecordQueue::flush(QDeadlineTimer deadline)

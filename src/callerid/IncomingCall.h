@@ -128,8 +128,9 @@ public:
     // Told of a failure other than a lock that a waiting call met later; that call is given up.
     void setErrorHandler(std::function<void(const dao::DaoError&)> handler) { m_onError = std::move(handler); }
     // Writes the waiting calls in order, each waiting at most waitMs for a lock, until one
-    // finds the file locked (a failure other than a lock gives that call up, as later).
-    void writeWaiting(int waitMs);
+    // finds the file locked. A failure other than a lock gives that call up (the error
+    // handler is told); the calls given up are returned, oldest first.
+    QList<Call> writeWaiting(int waitMs);
     // Writes every waiting call now (the end of the program), all of them together waiting
     // for a lock until deadline at most. Returns the calls that could not be written, oldest
     // first; they are given up, and the caller tells the user.

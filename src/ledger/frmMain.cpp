@@ -1336,12 +1336,15 @@ void frmMain::StoreCallsOnExit()
     // user can note them.
     tmrShowCalls->stop();
     bClosingCalls = true;
+    // a call that meets an error other than a lock now is named with the others
+    callRecords->setErrorHandler({});
+    QList<CallRecordQueue::Call> notStored;
     const int limit = !gDB ? 0 : gDB->busyTimeout() >= 0 ? gDB->busyTimeout() : dao::Database::defaultBusyLimit();
     const QDeadlineTimer deadline(limit);
     const auto turn = [&deadline] { return int(qBound<qint64>(0, deadline.remainingTime(), qint64(kCallRetryMs))); };
     for (;;) {
         queueReceivedCallsOnExit(turn(), false);
-        callRecords->writeWaiting(turn());
+        notStored += callRecords->writeWaiting(turn());
         if ((callRecords->waiting().isEmpty() && callsToShow.isEmpty()) || deadline.hasExpired())
             break;
         // datagrams and timers only: the user's input waits with the window
@@ -1351,7 +1354,7 @@ void frmMain::StoreCallsOnExit()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     FrmRCidClient::Unload();
     queueReceivedCallsOnExit(turn(), true);
-    FrmCallsNotStored::Show(callRecords->flush(deadline), this);
+    FrmCallsNotStored::Show(notStored + callRecords->flush(deadline), this);
 }
 
 void frmMain::queueReceivedCallsOnExit(int waitMs, bool last)
