@@ -848,6 +848,7 @@ private slots:
         QTest::newRow("the whole number first, Seoul") << QStringLiteral("02-555-1234") << QStringLiteral("서울가게");
         QTest::newRow("the whole number with +82") << QStringLiteral("+82-31-555-1234") << QStringLiteral("수원가게");
         QTest::newRow("the whole number with 0082") << QStringLiteral("0082 2 555 1234") << QStringLiteral("서울가게");
+        QTest::newRow("the whole number with +82 (0)") << QStringLiteral("+82 (0)31 555 1234") << QStringLiteral("수원가게");
         QTest::newRow("no whole number: the older party") << QStringLiteral("010-555-1234") << QStringLiteral("서울가게");
         QTest::newRow("the area code takes no part") << QStringLiteral("010-888-9999") << QStringLiteral("인천상회");
         QTest::newRow("Beijing") << QStringLiteral("+86 10 1234 5678") << QStringLiteral("北京贸易");
