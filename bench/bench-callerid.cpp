@@ -104,12 +104,10 @@ int main(int argc, char** argv)
         QElapsedTimer t;
         t.start();
         for (const QString& number : numbers) {
-            QString local;
-            FormatCallerTelNo(number, local);
             QVariantList params;
-            const QString sql = CallerLookupSql(local, params);
+            const QString sql = CallerLookupSql(number, params);
             auto rs = db->openRecordset(sql, dao::dbOpenSnapshot, params);
-            if (ReadCaller(*rs).found)
+            if (ReadCaller(*rs, number).found)
                 ++found;
         }
         rounds.push_back(double(t.nsecsElapsed()) / 1e6 / double(numbers.size()));

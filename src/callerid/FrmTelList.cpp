@@ -14,6 +14,7 @@
 #include "platform/SqlText.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -301,6 +302,7 @@ void FrmTelList::ShowTodayCalls()
                  if (rs.toInt64(rs.fieldIndex(openField)) != 0)
                      setButtonCell(g, ColAnswered, row);
              });
+    listWaitingCalls();
     if (g->MaxRows() > 0) {
         g->SetActiveCell(1, 1);
         ShowCallerHistory(1);
@@ -383,7 +385,23 @@ void FrmTelList::CallStored(const QString& sDate, const QString& sTime, const QS
     }
 }
 
-void FrmTelList::SetCallRecords(CallRecordQueue* records) { m_callRecords = records; }
+void FrmTelList::SetCallRecords(CallRecordQueue* records)
+{
+    if (records == m_callRecords)
+        return;
+    m_callRecords = records;
+    listWaitingCalls();
+}
+
+void FrmTelList::listWaitingCalls()
+{
+    // Calls still on their way to the table are not read from it: they are listed as a
+    // call that arrives while the list is open, the newest on top, and get their key when
+    // stored.
+    if (m_callRecords)
+        for (const CallRecordQueue::Call& c : m_callRecords->waiting())
+            AddNewCall(c.sdate, c.stime, c.stel, c.cname);
+}
 
 void FrmTelList::spList_LeaveCell(int Index, int Col, int Row, int NewCol, int NewRow, bool& Cancel)
 {
@@ -404,6 +422,66 @@ qint64 FrmTelList::ClaimCall(dao::Database* db, qint64 seq, const QString& name)
     } catch (const dao::DaoError&) {
         return 0;
     }
+}
+
+bool FrmTelList::findRecordOfLiveRow(int row, qint64& seq, bool& open)
+{
+    seq = 0;
+    open = false;
+    SpreadGrid* g = spList[0];
+    const auto momentOf = [](const QString& date, const QString& time) {
+        return QDateTime(QDate::fromString(date, QStringLiteral("yyyy-MM-dd")),
+                         QTime::fromString(time, QStringLiteral("HH:mm:ss")), Qt::UTC); // wall-clock moments
+    };
+    const QString stel = g->GetText(ColTel, row);
+    const QDateTime moment = momentOf(g->GetText(ColDate, row), g->GetText(ColTime, row));
+    if (!moment.isValid())
+        return true;
+    // The records other rows list are other calls; so is a record nearer in time to another
+    // live row of the number than to this one.
+    QSet<qint64> listed;
+    QList<QDateTime> otherLive;
+    for (int r = 1; r <= g->MaxRows(); ++r) {
+        if (r == row)
+            continue;
+        if (const qint64 other = g->GetText(ColSeq, r).toLongLong(); other > 0)
+            listed.insert(other);
+        else if (g->GetText(ColTel, r) == stel)
+            otherLive << momentOf(g->GetText(ColDate, r), g->GetText(ColTime, r));
+    }
+    RecordsetPtr rs;
+    if (!DAO_OpenSnapshot(gDB, rs,
+                          QStringLiteral("SELECT t.seq, ") + kNotAnswered
+                              + QStringLiteral(" AS open, t.sdate, t.stime FROM tellist AS t"
+                                               " WHERE stel = ? AND sdate >= ? AND sdate <= ? ORDER BY seq"),
+                          {whiteSpaceCharacters(), stel, moment.addDays(-1).toString(QStringLiteral("yyyy-MM-dd")),
+                           moment.addDays(1).toString(QStringLiteral("yyyy-MM-dd"))}))
+        return false;
+    qint64 nearest = kClaimClockToleranceSecs + 1;
+    try {
+        for (; !rs->eof(); rs->moveNext()) {
+            const qint64 candidate = rs->toInt64(0);
+            const QDateTime at = momentOf(rs->text(2), rs->text(3));
+            if (listed.contains(candidate) || !at.isValid())
+                continue;
+            const qint64 apart = qAbs(moment.secsTo(at));
+            if (apart >= nearest)
+                continue;
+            if (std::any_of(otherLive.cbegin(), otherLive.cend(),
+                            [&](const QDateTime& o) { return o.isValid() && qAbs(o.secsTo(at)) < apart; }))
+                continue;
+            nearest = apart;
+            seq = candidate;
+            open = rs->toInt64(1) != 0;
+        }
+    } catch (const dao::DaoError& e) {
+        CloseRS(rs);
+        ShowProcError(e.number(), e.description(), QStringLiteral("spList_ButtonClicked"), QStringLiteral("Form"),
+                      kFormName);
+        return false;
+    }
+    CloseRS(rs);
+    return true;
 }
 
 void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDown)
@@ -432,47 +510,45 @@ void FrmTelList::spList_ButtonClicked(int Index, int Col, int Row, int ButtonDow
         return;
     }
 
-    QString sql = QStringLiteral("SELECT t.seq, ") + kNotAnswered + QStringLiteral(" AS open FROM tellist AS t");
-    QVariantList params{whiteSpaceCharacters()};
-    QSet<qint64> listed; // calls that other rows stand for
-    if (rowSeq < 1) {
-        // A call added live (another workstation's) stands for the newest call from that
-        // number stored on the row's day, but never for a call that another row lists.
-        sql += QStringLiteral(" WHERE stel = ? AND sdate = ? ORDER BY sdate DESC, stime DESC, seq DESC");
-        params << g->GetText(ColTel, Row) << g->GetText(ColDate, Row);
-        for (int r = 1; r <= g->MaxRows(); ++r)
-            if (r != Row)
-                if (const qint64 other = g->GetText(ColSeq, r).toLongLong(); other > 0)
-                    listed.insert(other);
-    } else {
-        sql += QStringLiteral(" WHERE seq = ?");
-        params << rowSeq;
-    }
-    RecordsetPtr rs;
-    if (!DAO_OpenSnapshot(gDB, rs, sql, params))
-        return;
     qint64 seq = 0;
-    try {
-        while (!rs->eof() && listed.contains(rs->toInt64(0)))
-            rs->moveNext();
-        if (rs->eof()) {
+    bool open = false;
+    if (rowSeq < 1) {
+        // A call listed live (another workstation's, or one of this workstation's given up)
+        // is claimed with its own record only, once it exists.
+        if (!findRecordOfLiveRow(Row, seq, open))
+            return;
+        if (seq == 0) {
+            MsgInfo(QStringLiteral("아직 저장되지 않은 전화입니다. 잠시 후 다시 누르세요."));
+            return;
+        }
+    } else {
+        RecordsetPtr rs;
+        if (!DAO_OpenSnapshot(gDB, rs,
+                              QStringLiteral("SELECT t.seq, ") + kNotAnswered
+                                  + QStringLiteral(" AS open FROM tellist AS t WHERE seq = ?"),
+                              {whiteSpaceCharacters(), rowSeq}))
+            return;
+        try {
+            if (!rs->eof()) {
+                seq = rs->toInt64(0);
+                open = rs->toInt64(1) != 0;
+            }
+        } catch (const dao::DaoError& e) {
             CloseRS(rs);
+            ShowProcError(e.number(), e.description(), QStringLiteral("spList_ButtonClicked"), QStringLiteral("Form"),
+                          kFormName);
+            return;
+        }
+        CloseRS(rs);
+        if (seq == 0) {
             MsgInfo(QStringLiteral("이미 다른 사람이 눌렀거나 해당자료를 찾을 수 없습니다."));
             return;
         }
-        if (rs->toInt64(1) == 0) {
-            CloseRS(rs);
-            MsgInfo(QStringLiteral("이미 다른 사람이 눌렀습니다."));
-            return;
-        }
-        seq = rs->toInt64(0);
-    } catch (const dao::DaoError& e) {
-        CloseRS(rs);
-        ShowProcError(e.number(), e.description(), QStringLiteral("spList_ButtonClicked"), QStringLiteral("Form"),
-                      kFormName);
+    }
+    if (!open) {
+        MsgInfo(QStringLiteral("이미 다른 사람이 눌렀습니다."));
         return;
     }
-    CloseRS(rs);
 
     const QString name = txtMyName->text();
     if (ClaimCall(gDB.get(), seq, name) >= 1) {

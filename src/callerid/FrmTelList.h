@@ -11,6 +11,9 @@ class QPushButton;
 namespace dao { class Database; }
 namespace platform { class SpreadGrid; }
 
+// How far apart the moments of one call may lie on two workstations (their clocks differ).
+constexpr int kClaimClockToleranceSecs = 10;
+
 // The call list ("전화 리스트"), shared by every workstation on the database: today's calls
 // (grid 0, an answer button in every row nobody has answered yet), the recent calls of the
 // caller in the selected row (grid 1) and the recent calls this user answered (grid 2).
@@ -33,8 +36,9 @@ public:
     // The record of a call listed without its key has been stored as seq: the oldest such
     // row of that date, time and number gets the key, and a claim of it goes to that record.
     void CallStored(const QString& sDate, const QString& sTime, const QString& sTelNo, qint64 seq);
-    // The calls of this workstation that wait to be stored: a row of one of them cannot be
-    // claimed until its record exists.
+    // The calls of this workstation that wait to be stored: they are listed (at once, and
+    // again by every refill of grid 0) and a row of one of them cannot be claimed until its
+    // record exists.
     void SetCallRecords(CallRecordQueue* records);
 
     void Form_Load();
@@ -65,6 +69,12 @@ private:
     void buildControls();
     void txtMyName_Change();
     void spList_LeaveCell(int Index, int Col, int Row, int NewCol, int NewRow, bool& Cancel);
+    // The record of a row of grid 0 listed without its key: the call from that number
+    // received at the row's moment, give or take the seconds between two workstations'
+    // clocks, that no other row stands for. seq 0 when it is not stored (yet); false when
+    // the records could not be read (reported).
+    bool findRecordOfLiveRow(int row, qint64& seq, bool& open);
+    void listWaitingCalls();
     bool m_loading = false;
     QPointer<CallRecordQueue> m_callRecords;
 };

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QVariantList>
 #include <functional>
@@ -13,14 +14,32 @@ namespace dao { class Database; class Recordset; class DaoError; }
 // What the main window does with an incoming caller's number, outside the window: the
 // caller lookup among the sales parties, the caller-history line and the call record.
 
-// The caller found for a number: the party of the newest voucher, and the products that all
-// parties with a matching number bought ("name(date)", newest first, ", " between).
+// The caller found for a number: the party shown (one holding the caller's whole number
+// first, then the party of the newest voucher), and the products that all parties with a
+// matching number bought ("name(date)", newest first, ", " between).
 struct CallerInfo {
     bool found = false;
     qint64 id = 0;
     QString name, tel, phone, zipcode, address, memo;
     QString products;
+    QStringList parties; // the names of every matching party, the one shown first
 };
+
+// One way of reading a telephone number for the caller lookup. local: the part after the
+// area code in its dashed form (middle and last parts) for a Korean number, "+" and every
+// digit for a number with another country code; whole: the national digits ("0" first) of a
+// Korean number, local for any other.
+struct TelNoReading {
+    QString local, whole;
+};
+// Every reading of a number: blanks, signs, hyphens and "tel:" aside; "+82" and "0082" read
+// as the national 0. A number after "+" or after an international prefix ("00", "001" and
+// the like) carries its country code; where the prefix may be read two ways, both readings
+// count. Empty when the number has no part after an area code.
+QList<TelNoReading> ReadTelNoForLookup(const QString& number);
+// Whether a stored number is the caller's: a reading of each with the same local part.
+// exact, when given, is set when they are also the same whole number.
+bool TelNoMatches(const QList<TelNoReading>& caller, const QString& stored, bool* exact = nullptr);
 
 // Whether a caller-ID payload can be a telephone number at all: at most 20 characters (what
 // the call list keeps of a number) and no control character. Anything else is logged and
@@ -31,14 +50,16 @@ bool IsPossibleTelNo(const QString& text);
 // characters written as \xNN, cut after 24 characters, with its length.
 QString DroppedPayloadText(const QString& text);
 
-// The lookup statement for the local part of a number (the number without its area code,
-// as FormatCallerTelNo gives it): sales parties whose telephone or mobile columns end with its
-// digits, whatever signs or blanks stand between them there, each with its vouchers (a party
-// without vouchers too), newest sale first. The digits are bound seven times.
-QString CallerLookupSql(const QString& local, QVariantList& params);
+// The lookup statement for a caller's number as received: the sales parties whose telephone
+// or mobile columns end with the digits of its shortest local part, whatever signs or blanks
+// stand between them there, each with its vouchers (a party without vouchers too), newest
+// sale first. The digits are bound seven times. ReadCaller keeps only the parties whose
+// number is the caller's by TelNoMatches.
+QString CallerLookupSql(const QString& number, QVariantList& params);
 
-// Reads the caller from the lookup's rows (first row: the party; every row: one product).
-CallerInfo ReadCaller(dao::Recordset& rs);
+// Reads the caller of number from the lookup's rows (the party shown; every row of a
+// matching party: one product).
+CallerInfo ReadCaller(dao::Recordset& rs, const QString& number);
 
 // One line of the caller history: the formatted number padded to 15 characters (a longer
 // number keeps one blank after it), the moment "yyyy-MM-dd HH:mm:ss", a blank, the name,
@@ -48,6 +69,12 @@ QString CallHistoryLine(const QString& formatted, const QDateTime& when, const Q
 // The number column of a history line (or of a number as received): the first 15
 // characters, trimmed, without "-".
 QString NumberOfHistoryLine(const QString& line);
+
+// The tip of the panel while callers wait to be shown: the notice, then one line per waiting
+// caller as given (newest first), in columns of at most kTipLinesPerColumn lines, so that a
+// long queue stays on the screen.
+constexpr int kTipLinesPerColumn = 20;
+QString WaitingCallersTip(const QString& notice, const QStringList& callers);
 
 // Stores one call in the shared call list (who answered stays empty). Throws dao::DaoError.
 qint64 InsertCallRecord(dao::Database& db, const QString& sdate, const QString& stime, const QString& stel,
@@ -100,6 +127,10 @@ public:
     void setStoredHandler(std::function<void(const Call&, qint64)> handler) { m_onStored = std::move(handler); }
     // Told of a failure other than a lock that a waiting call met later; that call is given up.
     void setErrorHandler(std::function<void(const dao::DaoError&)> handler) { m_onError = std::move(handler); }
+    // Writes the waiting calls in order, each waiting at most waitMs for a lock, until one
+    // finds the file locked. A failure other than a lock gives that call up (the error
+    // handler is told); the calls given up are returned, oldest first.
+    QList<Call> writeWaiting(int waitMs);
     // Writes every waiting call now (the end of the program), all of them together waiting
     // for a lock until deadline at most. Returns the calls that could not be written, oldest
     // first; they are given up, and the caller tells the user.
@@ -108,7 +139,6 @@ public:
 private:
     // Written: its key; locked (or inside a transaction of the main database's own): 0.
     static qint64 write(const Call& call, int waitMs);
-    void writeWaiting();
 
     QList<Call> m_waiting;
     QTimer m_retry;

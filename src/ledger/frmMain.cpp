@@ -1,6 +1,7 @@
 #include "ledger/frmMain.h"
 
 #include "callerid/FrmEasySMS.h"
+#include "callerid/FrmCallsNotStored.h"
 #include "callerid/FrmRCidClient.h"
 #include "callerid/FrmTelList.h"
 #include "callerid/IncomingCall.h"
@@ -765,8 +766,7 @@ void frmMain::Form_Unload()
         : (g.x() != lLoadLeft || g.y() != lLoadTop || g.width() != lLoadWidth || g.height() != lLoadHeight);
     if (bLoaded && changed)
         SaveFormIni(this, QString());
-    FrmRCidClient::Unload();
-    StoreCallsOnExit();
+    StoreCallsOnExit(); // unloads the caller-ID client once the calls are stored
     UnloadOtherForms(QStringLiteral("frmMain"));
 }
 
@@ -1217,7 +1217,8 @@ bool frmMain::InputFromRinglet(QString& telno, bool& bMine)
     // behind calls that wait for the file already, if any
     const bool retry = tmrShowCalls->isActive();
     callsToShow.append({telno, bMine, platform::now()});
-    ShowReceivedCalls(retry);
+    if (!bClosingCalls)
+        ShowReceivedCalls(retry);
     return true;
 }
 
@@ -1234,17 +1235,23 @@ void frmMain::ShowReceivedCalls(bool retry)
         if (!ShowCall(call, retry ? kCallRetryWaitMs : kCallLockWaitMs)) {
             // Every caller still waiting is named, the newest first, and the box holds the
             // newest caller's number.
-            QStringList waiting;
-            for (auto it = callsToShow.crbegin(); it != callsToShow.crend(); ++it)
+            // The panel holds one line; its tip names every one of them on a line of its own.
+            QStringList waiting, lines;
+            for (auto it = callsToShow.crbegin(); it != callsToShow.crend(); ++it) {
                 waiting << it->telno;
+                lines << it->telno + QStringLiteral("  ") + it->received.toString(QStringLiteral("HH:mm:ss"));
+            }
+            const QString notice = QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.");
             cmbGetRinglet->setEditText(callsToShow.last().telno);
-            pnlinfoSales->setText(QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.(")
-                                  + waiting.join(QStringLiteral(", ")) + QLatin1Char(')'));
+            pnlinfoSales->setText(notice + QLatin1Char('(') + waiting.join(QStringLiteral(", ")) + QLatin1Char(')'));
+            pnlinfoSales->setToolTip(WaitingCallersTip(notice, lines));
             tmrShowCalls->start();
             break;
         }
         callsToShow.removeFirst();
     }
+    if (callsToShow.isEmpty())
+        pnlinfoSales->setToolTip(QString());
     bShowingCalls = false;
 }
 
@@ -1262,7 +1269,7 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
     }
 
     QVariantList params;
-    const QString sql = CallerLookupSql(local, params);
+    const QString sql = CallerLookupSql(telno, params);
     RecordsetPtr rs;
     if (!gDB) {
         ShowRecordsetError(dao::errObjectNotSet, QStringLiteral("Object variable not set"), sql);
@@ -1282,11 +1289,11 @@ bool frmMain::ShowCall(const ReceivedCall& call, int lockWaitMs)
     QString name;
     const QString received = cmbGetRinglet->currentText();
     try {
-        if (rs->eof()) {
+        const CallerInfo c = ReadCaller(*rs, telno);
+        if (!c.found) {
             pnlinfoSales->setText(QStringLiteral("등록되지 않은 전화번호 입니다.(") + received + QLatin1Char(')'));
         } else {
             QCoreApplication::processEvents(); // pending events run once
-            const CallerInfo c = ReadCaller(*rs);
             name = c.name;
             pnlinfo2[0]->setText(c.name);
             pnlinfo2[1]->setText(c.tel);
@@ -1329,41 +1336,58 @@ void frmMain::StoreCallsOnExit()
 {
     // Calls of this workstation that could not even be read yet are looked up now for the
     // caller's name; then every call still waiting is written. All of them together wait
-    // once for another workstation's lock, as long as any action of the user's would; the
-    // calls that still cannot be stored are named in one message, so the user can note them.
+    // once for another workstation's lock, as long as any action of the user's would. The
+    // caller-ID client keeps listening through the wait: a call received meanwhile joins
+    // the others. The calls that still cannot be stored are named in one message, so the
+    // user can note them.
     tmrShowCalls->stop();
+    bClosingCalls = true;
+    // a call that meets an error other than a lock now is named with the others
+    callRecords->setErrorHandler({});
+    QList<CallRecordQueue::Call> notStored;
     const int limit = !gDB ? 0 : gDB->busyTimeout() >= 0 ? gDB->busyTimeout() : dao::Database::defaultBusyLimit();
     const QDeadlineTimer deadline(limit);
-    const auto rest = [&deadline] { return int(qMax<qint64>(0, deadline.remainingTime())); };
-    const QList<ReceivedCall> unshown = std::exchange(callsToShow, {});
-    for (const ReceivedCall& call : unshown) {
+    const auto turn = [&deadline] { return int(qBound<qint64>(0, deadline.remainingTime(), qint64(kCallRetryMs))); };
+    for (;;) {
+        queueReceivedCallsOnExit(turn(), false);
+        notStored += callRecords->writeWaiting(turn());
+        if ((callRecords->waiting().isEmpty() && callsToShow.isEmpty()) || deadline.hasExpired())
+            break;
+        // datagrams and timers only: the user's input waits with the window
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    // What the socket holds yet is taken in before it closes.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    FrmRCidClient::Unload();
+    queueReceivedCallsOnExit(turn(), true);
+    FrmCallsNotStored::Show(notStored + callRecords->flush(deadline), this);
+}
+
+void frmMain::queueReceivedCallsOnExit(int waitMs, bool last)
+{
+    while (!callsToShow.isEmpty()) {
+        const ReceivedCall call = callsToShow.first();
         QString local;
         FormatCallerTelNo(call.telno, local);
-        if (!call.bMine || local.isEmpty())
-            continue;
         QString name;
-        try {
-            QVariantList params;
-            const QString sql = CallerLookupSql(local, params);
-            if (gDB) {
-                ScopedLockWait wait(*gDB, rest());
+        if (call.bMine && !local.isEmpty() && gDB) {
+            try {
+                QVariantList params;
+                const QString sql = CallerLookupSql(call.telno, params);
+                ScopedLockWait wait(*gDB, waitMs);
                 const auto rs = gDB->openRecordset(sql, dao::dbOpenSnapshot, params);
-                name = ReadCaller(*rs).name;
+                name = ReadCaller(*rs, call.telno).name;
+            } catch (const dao::DaoError& err) {
+                if (err.number() == dao::errLocked && !last)
+                    return; // the next turn
+                // stored without a name rather than not at all
             }
-        } catch (const dao::DaoError&) {
-            // stored without a name rather than not at all
         }
-        callRecords->queue({call.received.toString(QStringLiteral("yyyy-MM-dd")),
-                            call.received.toString(QStringLiteral("HH:mm:ss")), call.telno, name});
+        callsToShow.removeFirst();
+        if (call.bMine && !local.isEmpty())
+            callRecords->queue({call.received.toString(QStringLiteral("yyyy-MM-dd")),
+                                call.received.toString(QStringLiteral("HH:mm:ss")), call.telno, name});
     }
-    const QList<CallRecordQueue::Call> lost = callRecords->flush(deadline);
-    if (lost.isEmpty())
-        return;
-    QString text = QStringLiteral("다음 전화를 전화 리스트에 저장하지 못했습니다. 따로 적어 두십시오.\r\n");
-    for (const CallRecordQueue::Call& c : lost)
-        text += QStringLiteral("\r\n") + c.stel + QStringLiteral("  ") + c.sdate + QLatin1Char(' ') + c.stime
-            + (c.cname.isEmpty() ? QString() : QStringLiteral("  ") + c.cname);
-    MsgWarn(text);
 }
 
 void frmMain::loadCallerIdClient()
@@ -1388,15 +1412,10 @@ void frmMain::chkUseRinglet_Click()
 
 void frmMain::cmdTelList_Click()
 {
-    const bool loaded = IsFormLoaded(QStringLiteral("FrmTelList"));
     FrmTelList* list = FrmTelList::Load();
+    // the list shows the calls still on their way to the table as it shows a new call
     if (list)
         list->SetCallRecords(callRecords);
-    // Calls still on their way to the table are not read by the list's load: it shows them
-    // as it shows a call that arrives while it is open.
-    if (!loaded && list)
-        for (const CallRecordQueue::Call& c : callRecords->waiting())
-            list->AddNewCall(c.sdate, c.stime, c.stel, c.cname);
     FormFocus(list);
 }
 

@@ -184,12 +184,18 @@ private:
     bool ShowCall(const ReceivedCall& call, int lockWaitMs);
     // At the end of the program: the calls not stored yet are stored.
     void StoreCallsOnExit();
+    // At the close: the calls received and not shown yet go to the waiting calls, each with
+    // its caller's name, looked up waiting at most waitMs for a lock; a lookup that must wait
+    // longer keeps that call and the ones after it for the next turn, unless last is set
+    // (then it goes without a name).
+    void queueReceivedCallsOnExit(int waitMs, bool last);
     QLabel** infoPanels(int kind) { return kind != 0 ? pnlinfo2 : pnlinfo; }
     QRect geometryTwips() const;
     void recordLoadGeometry();
 
     QList<ReceivedCall> callsToShow;
     bool bShowingCalls = false;
+    bool bClosingCalls = false; // the close stores the calls: new ones only wait for it
     QTimer* tmrShowCalls = nullptr;
     CallRecordQueue* callRecords = nullptr; // the calls of this workstation on their way to the call list
 

@@ -445,10 +445,10 @@ private slots:
         QCOMPARE(f.calls().last(), QStringLiteral("2024-03-20|14:00:00|0311112222||홍길동"));
         QCOMPARE(f.calls().at(5).section(QLatin1Char('|'), 4), QString()); // the older call stays open
         QCOMPARE(w->spList[2]->GetText(5, 1), QStringLiteral("7"));
-        // a live row whose call is not stored at all
+        // a live row whose call is not stored (yet)
         w->AddNewCall(QStringLiteral("2024-03-20"), QStringLiteral("14:10:00"), QStringLiteral("0100000000"), QString());
         w->spList_ButtonClicked(0, 5, 1, 0);
-        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("이미 다른 사람이 눌렀거나 해당자료를 찾을 수 없습니다."));
+        QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("아직 저장되지 않은 전화입니다. 잠시 후 다시 누르세요."));
     }
 };
 
