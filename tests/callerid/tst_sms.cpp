@@ -15,11 +15,9 @@
 #include <QMenu>
 #include <QClipboard>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyleOptionFrame>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using calleridtest::Fixture;
@@ -459,28 +457,9 @@ private slots:
     {
         QFETCH(QSize, screen);
         QFETCH(int, fontDpi);
-        if (!qEnvironmentVariableIsSet("TRELVO_SMS_SCREEN_RUN")) {
-            QTemporaryDir dir;
-            const QString config = dir.filePath(QStringLiteral("screen.json"));
-            QFile f(config);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QStringLiteral("{\"screens\":[{\"name\":\"s\",\"x\":0,\"y\":0,\"width\":%1,\"height\":%2,"
-                                   "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
-                        .arg(screen.width()).arg(screen.height()).toUtf8());
-            f.close();
-            QProcess run;
-            QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-            e.insert(QStringLiteral("TRELVO_SMS_SCREEN_RUN"), QStringLiteral("1"));
-            e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + config);
-            e.insert(QStringLiteral("QT_FONT_DPI"), QString::number(fontDpi));
-            run.setProcessEnvironment(e);
-            run.setProcessChannelMode(QProcess::MergedChannels);
-            run.start(QCoreApplication::applicationFilePath(),
-                      {QStringLiteral("windowFitsTheScreen:") + QString::fromUtf8(QTest::currentDataTag())});
-            QVERIFY(run.waitForFinished(120000));
-            const QByteArray out = run.readAll();
-            QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0 && out.contains("PASS   : tst_sms::windowFitsTheScreen"),
-                     out.constData());
+        if (!testsupport::onOwnScreen()) {
+            QString output;
+            QVERIFY2(testsupport::runOnScreen(screen, fontDpi, output), qPrintable(output));
             return;
         }
         Fixture f;
