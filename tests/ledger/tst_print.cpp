@@ -27,6 +27,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
+#include <QToolBar>
 #include <QtTest>
 
 class tst_print : public QObject, ledgertest::MainWindowFixture {
@@ -376,6 +378,55 @@ private slots:
         QCOMPARE(w->report->PagesPrinted(), 1);
         QCOMPARE(w->report->LastErrorNumber(), 0);
         QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    // The preview opens inside the screen and wide enough to show its whole tool bar: the
+    // print button is on the bar itself, not in the bar's overflow menu. Each row runs in a
+    // program of its own on a screen of that size.
+    void previewShowsItsPrintButton_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<int>("fontDpi");
+        QTest::newRow("1400x900") << QSize(1400, 900) << 96;
+        QTest::newRow("1024x768") << QSize(1024, 768) << 96;
+        QTest::newRow("800x600") << QSize(800, 600) << 96;
+        QTest::newRow("800x600 at 120 DPI") << QSize(800, 600) << 120;
+    }
+    void previewShowsItsPrintButton()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(int, fontDpi);
+        if (!testsupport::onOwnScreen()) {
+            QString output;
+            QVERIFY2(testsupport::runOnScreen(screen, fontDpi, output), qPrintable(output));
+            return;
+        }
+        putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QRect area, at;
+        bool printOnTheBar = false, overflowShown = true;
+        prompter->modalAnswers.enqueue([&](QDialog& d) {
+            d.show();
+            auto* bar = d.findChild<QToolBar*>();
+            if (!QTest::qWaitForWindowExposed(&d) || !bar || bar->actions().isEmpty())
+                return int(QDialog::Rejected);
+            QTest::qWait(0);
+            area = d.screen()->availableGeometry();
+            QTest::qWaitFor([&] { return area.contains(d.frameGeometry()); });
+            at = d.frameGeometry();
+            QWidget* print = bar->widgetForAction(bar->actions().constLast()); // the print button comes last
+            printOnTheBar = print && print->isVisible() && bar->rect().contains(QRect(print->pos(), print->size()));
+            auto* overflow = bar->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
+            overflowShown = overflow && overflow->isVisible();
+            return int(QDialog::Rejected);
+        });
+        w->btnPrint->click();
+        QCOMPARE(prompter->messages().size(), 0);
+        QVERIFY2(area.contains(at), qPrintable(QStringLiteral("%1x%2 at %3,%4").arg(at.width()).arg(at.height()).arg(at.x()).arg(at.y())));
+        QVERIFY2(printOnTheBar, qPrintable(QStringLiteral("%1 wide").arg(at.width())));
+        QVERIFY(!overflowShown);
     }
 
     void damagedReportFileIsReportedAndKept()
