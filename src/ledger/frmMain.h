@@ -152,6 +152,8 @@ private:
     void spList_AfterUserSort(int col);
     void spList_ColWidthChange(int col1, int col2);
     void spDate_Change(int index);
+    void spDate_EditMode(int index, int mode, bool changed);
+    bool periodReady();
     void copyTotals();
     void fitTotalsRow();
     void fitListValues();
@@ -196,6 +198,8 @@ private:
     bool bLoaded = false;
     QString sDefaultDate;
     QString sOldCellText;
+    QString sOldPeriodText[2]; // of a period box, as its editing began
+    bool bPeriodRefused = false;
     bool bEnterPressed = false;
     // Window geometry in twips right after the layout file was applied.
     int lLoadLeft = 0, lLoadTop = 0, lLoadWidth = 0, lLoadHeight = 0;
