@@ -412,9 +412,8 @@ private slots:
             auto* bar = d.findChild<QToolBar*>();
             if (!QTest::qWaitForWindowExposed(&d) || !bar || bar->actions().isEmpty())
                 return int(QDialog::Rejected);
-            QTest::qWait(0);
             area = d.screen()->availableGeometry();
-            QTest::qWaitFor([&] { return area.contains(d.frameGeometry()); });
+            (void)QTest::qWaitFor([&] { return area.contains(d.frameGeometry()); }); // fitted once framed
             at = d.frameGeometry();
             QWidget* print = bar->widgetForAction(bar->actions().constLast()); // the print button comes last
             printOnTheBar = print && print->isVisible() && bar->rect().contains(QRect(print->pos(), print->size()));
