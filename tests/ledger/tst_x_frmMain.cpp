@@ -269,7 +269,7 @@ private slots:
     {
         const QRect outer(100, 80, 1124, 770);
         QVERIFY(writeLayout(outer));
-        const QPoint movedTo(260, 190);
+        const QPoint movedTo(260, 110); // the whole frame on the screen
         {
             auto w = start();
             QVERIFY(w);
