@@ -447,21 +447,14 @@ private slots:
     // whole, from its beginning. Each row runs in a program of its own on a screen of that size.
     void windowFitsTheScreen_data()
     {
-        QTest::addColumn<QSize>("screen");
-        QTest::addColumn<int>("fontDpi");
+        testsupport::addScreenColumns();
         QTest::newRow("800x600") << QSize(800, 600) << 96;
         QTest::newRow("800x600 at 120 DPI") << QSize(800, 600) << 120;
         QTest::newRow("1024x768 at 144 DPI") << QSize(1024, 768) << 144;
     }
     void windowFitsTheScreen()
     {
-        QFETCH(QSize, screen);
-        QFETCH(int, fontDpi);
-        if (!testsupport::onOwnScreen()) {
-            QString output;
-            QVERIFY2(testsupport::runOnScreen(screen, fontDpi, output), qPrintable(output));
-            return;
-        }
+        RUN_ROW_ON_ITS_SCREEN();
         Fixture f;
         auto main = f.startMain();
         QVERIFY(main);
@@ -470,6 +463,8 @@ private slots:
         QVERIFY(w);
         QVERIFY(QTest::qWaitForWindowExposed(w));
         const QRect area = w->screen()->availableGeometry();
+        QFETCH(QSize, screen);
+        QFETCH(int, fontDpi);
         QCOMPARE(area.size(), screen * 96 / fontDpi);
         QTRY_VERIFY2(area.contains(w->frameGeometry()), qPrintable(QStringLiteral("%1x%2 at %3,%4, minimum %5x%6")
                      .arg(w->width()).arg(w->height()).arg(w->x()).arg(w->y()).arg(w->minimumWidth()).arg(w->minimumHeight())));

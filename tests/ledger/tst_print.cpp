@@ -385,8 +385,7 @@ private slots:
     // program of its own on a screen of that size.
     void previewShowsItsPrintButton_data()
     {
-        QTest::addColumn<QSize>("screen");
-        QTest::addColumn<int>("fontDpi");
+        testsupport::addScreenColumns();
         QTest::newRow("1400x900") << QSize(1400, 900) << 96;
         QTest::newRow("1024x768") << QSize(1024, 768) << 96;
         QTest::newRow("800x600") << QSize(800, 600) << 96;
@@ -394,13 +393,7 @@ private slots:
     }
     void previewShowsItsPrintButton()
     {
-        QFETCH(QSize, screen);
-        QFETCH(int, fontDpi);
-        if (!testsupport::onOwnScreen()) {
-            QString output;
-            QVERIFY2(testsupport::runOnScreen(screen, fontDpi, output), qPrintable(output));
-            return;
-        }
+        RUN_ROW_ON_ITS_SCREEN();
         putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
         auto w = start();
         QVERIFY(w);

@@ -89,6 +89,12 @@ bool runOnScreen(const QSize& screen, int fontDpi, QString& output)
 
 bool onOwnScreen() { return qEnvironmentVariableIsSet("TRELVO_OWN_SCREEN"); }
 
+void addScreenColumns()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("fontDpi");
+}
+
 bool runSqlScript(const QString& path, const QString& sql)
 {
     sqlite3* db = nullptr;

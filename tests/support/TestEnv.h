@@ -43,5 +43,25 @@ bool startUnprivileged(QProcess& process, const QString& program, const QStringL
 // passed there; output receives what that program wrote. onOwnScreen() is true in it.
 bool runOnScreen(const QSize& screen, int fontDpi, QString& output);
 bool onOwnScreen();
+// The data columns of a test whose rows run on screens of their own: "screen" (QSize, in
+// pixels) and "fontDpi" (int).
+void addScreenColumns();
+
+} // namespace testsupport
+
+// The first line of such a test: the row is run again in its own program on its screen, and
+// the test function returns here, unless this is that program.
+#define RUN_ROW_ON_ITS_SCREEN()                                                                    \
+    do {                                                                                           \
+        QFETCH(QSize, screen);                                                                     \
+        QFETCH(int, fontDpi);                                                                      \
+        if (!testsupport::onOwnScreen()) {                                                         \
+            QString output;                                                                        \
+            QVERIFY2(testsupport::runOnScreen(screen, fontDpi, output), qPrintable(output));       \
+            return;                                                                                \
+        }                                                                                          \
+    } while (false)
+
+namespace testsupport {
 
 } // namespace testsupport
