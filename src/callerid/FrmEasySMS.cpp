@@ -22,6 +22,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTextCursor>
 #include <QValidator>
 #include <QVBoxLayout>
@@ -57,6 +59,30 @@ void saveSetting(const QString& section, const QString& key, const QString& valu
 void msgInfoBox(const QString& text, const QString& title = QString())
 {
     MsgInfo(text, title);
+}
+
+// A box of the designed size where the screen has room for it, that gives way down to minimum
+// on a smaller screen (or one with larger fonts), so that the window fits there whole. A zero
+// width leaves the width to the layout.
+void shrinkable(QWidget* box, const QSize& designed, const QSize& minimum)
+{
+    if (designed.width() > 0) {
+        box->setMinimumWidth(minimum.width());
+        box->setMaximumWidth(designed.width());
+    }
+    box->setMinimumHeight(minimum.height());
+    box->setMaximumHeight(designed.height());
+}
+
+// The width of a line edit that shows text whole.
+int lineEditWidthFor(QLineEdit* edit, const QString& text)
+{
+    QStyleOptionFrame opt;
+    opt.initFrom(edit);
+    opt.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit);
+    const QMargins m = edit->textMargins() + edit->contentsMargins();
+    const int inner = edit->fontMetrics().horizontalAdvance(text) + 2 * 2 + m.left() + m.right() + 1;
+    return edit->style()->sizeFromContents(QStyle::CT_LineEdit, &opt, QSize(inner, edit->sizeHint().height()), edit).width();
 }
 
 QString countText(int n) { return QString::number(n) + QStringLiteral("명"); }
@@ -116,6 +142,9 @@ FrmEasySMS::FrmEasySMS(QWidget* parent, std::unique_ptr<platform::ActiveSMS> con
     setWindowTitle(QStringLiteral("문자전송"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
+    // Its designed size; a screen without room for it cuts it down, not below the minimum
+    // its boxes give way to.
+    resize(sizeHint());
     platform::FormRegistry::instance().registerForm(this, kFormName);
 }
 
@@ -162,7 +191,7 @@ void FrmEasySMS::buildControls()
     auto* vs = new QVBoxLayout(fraSend);
     txtText = new QPlainTextEdit(fraSend);
     txtText->setObjectName(QStringLiteral("txtText"));
-    txtText->setFixedHeight(110);
+    shrinkable(txtText, QSize(0, 110), QSize(0, 56));
     txtText->setTabChangesFocus(true);
     vs->addWidget(txtText);
     auto* rowCount = new QHBoxLayout;
@@ -188,6 +217,8 @@ void FrmEasySMS::buildControls()
     txtDestAddr = new QLineEdit(kDestHint, fraSend);
     txtDestAddr->setObjectName(QStringLiteral("txtDestAddr"));
     txtDestAddr->setValidator(new DigitsOrHint(txtDestAddr));
+    txtDestAddr->setCursorPosition(0);
+    txtDestAddr->setMinimumWidth(lineEditWidthFor(txtDestAddr, kDestHint));
     rowDest->addWidget(txtDestAddr, 1);
     lblCountTelNo = new QLabel(countText(0), fraSend);
     lblCountTelNo->setObjectName(QStringLiteral("lblCountTelNo"));
@@ -196,7 +227,7 @@ void FrmEasySMS::buildControls()
     lstTelNo = new QListWidget(fraSend);
     lstTelNo->setObjectName(QStringLiteral("lstTelNo"));
     lstTelNo->setToolTip(QStringLiteral("받는사람 삭제: 선택후 DEL키"));
-    lstTelNo->setFixedHeight(90);
+    shrinkable(lstTelNo, QSize(0, 90), QSize(0, 44));
     vs->addWidget(lstTelNo);
     vs->addWidget(new QLabel(QStringLiteral("받는사람 삭제: 선택후 DEL키"), fraSend));
     chkReserve = new QCheckBox(QStringLiteral("예약발송"), fraSend);
@@ -210,7 +241,7 @@ void FrmEasySMS::buildControls()
         auto* box = new QPlainTextEdit(fraFavo);
         box->setObjectName(QStringLiteral("txtFavoMsg"));
         box->setProperty("Index", i);
-        box->setFixedSize(130, 100);
+        shrinkable(box, QSize(130, 100), QSize(96, 60));
         box->setTabChangesFocus(true);
         box->installEventFilter(this);
         box->viewport()->installEventFilter(this);

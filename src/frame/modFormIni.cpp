@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <cmath>
 
@@ -102,10 +103,13 @@ void applySpreadIni(platform::SpreadGrid* spr, const platform::IniFile& ini, int
 // around the window at once when it is shown, others (X11 window managers) only a moment
 // later. Once the frame is there, the inside is fitted so that the outer size is the stored
 // one, and the frame is put at the stored position.
+// A window opened maximised has its stored frame as its normal one, which the window manager
+// gives back, framed anew, when the window is restored: that frame is fitted then (cut down
+// to the screen where it is larger), over as many rounds as the window manager takes.
 class OuterSizeFixer : public QObject {
 public:
-    OuterSizeFixer(QWidget* frm, bool fixWidth, bool fixHeight, bool fixPos, const QPoint& pos)
-        : QObject(frm), m_frm(frm), m_fixWidth(fixWidth), m_fixHeight(fixHeight), m_fixPos(fixPos), m_pos(pos)
+    OuterSizeFixer(QWidget* frm, bool fixWidth, bool fixHeight, bool fixPos, const QRect& outer)
+        : QObject(frm), m_frm(frm), m_fixWidth(fixWidth), m_fixHeight(fixHeight), m_fixPos(fixPos), m_outer(outer)
     {
         frm->installEventFilter(this);
         SetFrameFitPending(frm, true); // fitted to the screen once this is done
@@ -124,6 +128,7 @@ protected:
         case QEvent::Move:
         case QEvent::Resize:
         case QEvent::WindowActivate:
+        case QEvent::WindowStateChange:
         case QEvent::Paint:
             if (m_shown)
                 fitToFrame();
@@ -139,23 +144,100 @@ protected:
     }
 
 private:
+    static bool ownSize(const QWidget* w)
+    {
+        return !(w->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    }
+
     void fitToFrame()
     {
         const QSize extra = OuterGeometry(m_frm).size() - m_frm->geometry().size();
         if (extra.width() == 0 && extra.height() == 0)
             return; // no frame yet
-        done(); // once: the fitting below raises events of its own
-        if (!(m_frm->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
-            QSize size = m_frm->size();
-            if (m_fixWidth)
-                size.setWidth(qMax(0, size.width() - extra.width()));
-            if (m_fixHeight)
-                size.setHeight(qMax(0, size.height() - extra.height()));
-            if (size != m_frm->size())
-                m_frm->resize(size);
-            if (m_fixPos && OuterGeometry(m_frm).topLeft() != m_pos)
-                MoveOuterTo(m_frm, m_pos);
+        if (m_restoring) {
+            fitRestored();
+            return;
         }
+        if (!ownSize(m_frm)) {
+            m_restoring = true; // the stored frame is the normal one: fitted once restored
+            m_maximised = m_frm->geometry();
+            return;
+        }
+        done(); // once: the fitting below raises events of its own
+        QSize size = m_frm->size();
+        if (m_fixWidth)
+            size.setWidth(qMax(0, size.width() - extra.width()));
+        if (m_fixHeight)
+            size.setHeight(qMax(0, size.height() - extra.height()));
+        if (size != m_frm->size())
+            m_frm->resize(size);
+        if (m_fixPos && OuterGeometry(m_frm).topLeft() != m_outer.topLeft())
+            MoveOuterTo(m_frm, m_outer.topLeft());
+    }
+
+    // The frame the restored window is to have: the stored one, cut down to the screen and
+    // moved inside it where it is larger or reaches past an edge.
+    QRect restoredFrame(const QRect& now, const QSize& extra) const
+    {
+        const QRect area = m_frm->screen() ? m_frm->screen()->availableGeometry() : QRect();
+        QSize size(m_fixWidth ? m_outer.width() : now.width(), m_fixHeight ? m_outer.height() : now.height());
+        QPoint pos = m_fixPos ? m_outer.topLeft() : now.topLeft();
+        if (!area.isEmpty()) {
+            size = ComputeFittingSize(size, m_frm->minimumSize() + extra, area);
+            pos = ComputeInsidePosition(QRect(pos, size), area);
+        }
+        return QRect(pos, size);
+    }
+
+    // Looks at the restored window once more when the window manager has settled.
+    void verifyLater()
+    {
+        if (m_verifying)
+            return;
+        m_verifying = true;
+        QTimer::singleShot(400, this, [this] {
+            m_verifying = false;
+            const QRect outer = OuterGeometry(m_frm);
+            if (ownSize(m_frm) && outer == restoredFrame(outer, outer.size() - m_frm->geometry().size()))
+                done();
+            else
+                fitRestored(true);
+        });
+    }
+
+    void fitRestored(bool settled = false)
+    {
+        if (!ownSize(m_frm)) {
+            m_maximised = m_frm->geometry();
+            return;
+        }
+        if (m_fitting)
+            return;
+        // Restored in the program's eyes, the window may still have the maximised geometry and
+        // frame until the window manager has restored it (or restore it to that geometry).
+        if (!settled && m_frm->geometry() == m_maximised) {
+            verifyLater();
+            return;
+        }
+        const QRect now = OuterGeometry(m_frm);
+        const QSize extra = now.size() - m_frm->geometry().size();
+        const QRect want = restoredFrame(now, extra);
+        if (now == want) {
+            // The window manager may change the frame of a restored window a moment later (and
+            // then tell only the frame's new size).
+            verifyLater();
+            return;
+        }
+        if (++m_rounds > 8) {
+            done();
+            return;
+        }
+        m_fitting = true;
+        if (m_frm->size() != want.size() - extra)
+            m_frm->resize(want.size() - extra);
+        if (OuterGeometry(m_frm).topLeft() != want.topLeft())
+            MoveOuterTo(m_frm, want.topLeft());
+        m_fitting = false;
     }
 
     void done()
@@ -169,9 +251,26 @@ private:
     bool m_fixWidth;
     bool m_fixHeight;
     bool m_fixPos;
-    QPoint m_pos;
+    QRect m_outer; // the stored frame
     bool m_shown = false;
+    bool m_restoring = false;
+    QRect m_maximised; // the inside as the window manager last had it maximised
+    bool m_fitting = false;
+    int m_rounds = 0;
+    bool m_verifying = false;
 };
+
+// The stored outer size, where the file gives it (else that of fallback).
+QSize storedOuterSize(const platform::IniFile& ini, double tx, double ty, QSize fallback)
+{
+    double v = 0;
+    int px = 0;
+    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Width")), &v) && toPixels(v, tx, px))
+        fallback.setWidth(qMax(0, px));
+    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Height")), &v) && toPixels(v, ty, px))
+        fallback.setHeight(qMax(0, px));
+    return fallback;
+}
 
 // Applies the stored size and state; tells which of width and height were applied.
 void loadSizeAndState(QWidget* frm, const platform::IniFile& ini, double tx, double ty, bool& width, bool& height);
@@ -257,31 +356,41 @@ void LoadFormIni(QWidget* frm, bool bNoSize, const QString& sSuffix)
 
     const double tx = TwipsPerPixelX();
     const double ty = TwipsPerPixelY();
-    const QRect desktop = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->virtualGeometry()
-                                                           : QRect(0, 0, 1 << 20, 1 << 20);
-    QPoint pos = OuterGeometry(frm).topLeft();
+    QRect outer = OuterGeometry(frm);
     bool moved = false;
     double v = 0;
     int px = 0;
-    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Left")), &v) && v > 0 && toPixels(v, tx, px)
-        && px < desktop.right()) {
-        pos.setX(px);
+    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Left")), &v) && v > 0 && toPixels(v, tx, px)) {
+        outer.moveLeft(px);
         moved = true;
     }
-    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Top")), &v) && v > 0 && toPixels(v, ty, px)
-        && px < desktop.bottom()) {
-        pos.setY(px);
+    if (IsNumericText(readValue(ini, kPosition, QStringLiteral("Top")), &v) && v > 0 && toPixels(v, ty, px)) {
+        outer.moveTop(px);
         moved = true;
     }
-    if (moved)
-        MoveOuterTo(frm, pos);
+    if (!bNoSize)
+        outer.setSize(storedOuterSize(ini, tx, ty, outer.size()));
+    if (moved) {
+        // A frame stored on another screen, or one reaching past this screen's edge, is moved
+        // inside the screen, as far as the screen has room for it.
+        QScreen* screen = QGuiApplication::screenAt(outer.center());
+        if (!screen)
+            screen = QGuiApplication::screenAt(outer.topLeft());
+        if (!screen)
+            screen = frm->screen();
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            outer.moveTopLeft(ComputeInsidePosition(QRect(outer.topLeft(), outer.size().boundedTo(area.size())), area));
+        }
+        MoveOuterTo(frm, outer.topLeft());
+    }
     bool width = false;
     bool height = false;
     if (!bNoSize)
         loadSizeAndState(frm, ini, tx, ty, width, height);
     const bool frameKnown = OuterGeometry(frm).size() != frm->geometry().size();
     if ((moved || width || height) && frm->isWindow() && !frm->isVisible() && !frameKnown)
-        new OuterSizeFixer(frm, width, height, moved, pos);
+        new OuterSizeFixer(frm, width, height, moved, outer);
 
     const QList<platform::SpreadGrid*> grids = frm->findChildren<platform::SpreadGrid*>();
     for (platform::SpreadGrid* spr : grids)

@@ -302,6 +302,8 @@ void frmMain::buildControls()
         row1->addWidget(unit({caption, d, udDateCng[i], cal}));
         connect(cal, &QToolButton::clicked, this, [this, i] { btnMonthView_Click(i); });
         connect(d, &platform::SpreadGrid::Change, this, [this, i](int, int) { spDate_Change(i); });
+        connect(d, &platform::SpreadGrid::EditMode, this,
+                [this, i](int, int, int mode, bool changed) { spDate_EditMode(i, mode, changed); });
         connect(d, &platform::SpreadGrid::KeyPress, this, [](int& key) {
             if (key == 13)
                 PostTabKey(0);
@@ -812,6 +814,50 @@ void frmMain::spDate_Change(int index)
     busy = false;
 }
 
+// A typed period date is completed as a date cell of the list is, and shown in its stored
+// form; what is no date is told (with the forms a date takes) and the box keeps its date.
+void frmMain::spDate_EditMode(int index, int mode, bool changed)
+{
+    if (mode == 1) {
+        sOldPeriodText[index] = GetSpreadText(spDate[index], 1, 1);
+        return;
+    }
+    QString text = GetSpreadText(spDate[index], 1, 1);
+    if (mode != 0 || !changed || text.isEmpty())
+        return;
+    if (CheckDateText(text)) {
+        if (text != GetSpreadText(spDate[index], 1, 1))
+            spDate[index]->SetText(1, 1, text);
+        return;
+    }
+    bPeriodRefused = true;
+    spDate[index]->SetText(1, 1, sOldPeriodText[index]);
+    spDate[index]->SetFocus();
+}
+
+// Takes what is still being typed into the period boxes, as leaving them would. False when
+// that was refused, or when a box holds what no stored date can match: no search runs then.
+bool frmMain::periodReady()
+{
+    bPeriodRefused = false;
+    for (platform::SpreadGrid* d : spDate)
+        if (d->IsEditing())
+            d->EndEdit(true);
+    if (bPeriodRefused)
+        return false;
+    for (platform::SpreadGrid* d : spDate) {
+        QString text = GetSpreadText(d, 1, 1);
+        if (text.isEmpty() || ParseDateText(text).toString(QStringLiteral("yyyy-MM-dd")) == text)
+            continue;
+        if (!CheckDateText(text)) {
+            d->SetFocus();
+            return false;
+        }
+        d->SetText(1, 1, text);
+    }
+    return true;
+}
+
 void frmMain::udDateCng_Change(int index, int days)
 {
     const QDate d = ParseDateText(spDate[index]->GetText(1, 1));
@@ -914,6 +960,8 @@ VoucherFilter frmMain::CurrentFilter() const
 
 void frmMain::RefreshList()
 {
+    if (txtCName->text().isEmpty() && !periodReady())
+        return; // the list stays as it was
     spList->SetMaxRows(0);
     spList->SetReDraw(false);
 

@@ -153,6 +153,8 @@ private:
     void spList_ColWidthChange(int col1, int col2);
     void spDate_Change(int index);
     void showPartiesOf(int row);
+    void spDate_EditMode(int index, int mode, bool changed);
+    bool periodReady();
     void copyTotals();
     QString totalText(int sumCol) const;
     void fitTotalsRow();
@@ -204,6 +206,8 @@ private:
     bool bLoaded = false;
     QString sDefaultDate;
     QString sOldCellText;
+    QString sOldPeriodText[2]; // of a period box, as its editing began
+    bool bPeriodRefused = false;
     bool bEnterPressed = false;
     // Window geometry in twips right after the layout file was applied.
     int lLoadLeft = 0, lLoadTop = 0, lLoadWidth = 0, lLoadHeight = 0;

@@ -11,11 +11,14 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
+#include <QLayout>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPrintPreviewDialog>
+#include <QScreen>
+#include <QToolBar>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
@@ -605,6 +608,33 @@ public:
     }
 };
 
+// Opens the preview wide enough for its whole tool bar, so that its print button is on the bar
+// and not in the bar's overflow menu, as far as the screen has room; on a screen without room
+// the bar's buttons are made smaller first.
+void widenToItsToolBar(QDialog& preview)
+{
+    auto* bar = preview.findChild<QToolBar*>();
+    QLayout* layout = preview.layout();
+    if (!bar || !layout)
+        return;
+    preview.ensurePolished();
+    if (!preview.testAttribute(Qt::WA_Resized))
+        preview.adjustSize(); // as showing it would
+    const QScreen* screen = preview.screen();
+    // the room beside the frame the window manager may put around it
+    const int room = screen ? screen->availableGeometry().width() - 16 : QWIDGETSIZE_MAX;
+    const QMargins margins = layout->contentsMargins();
+    auto needed = [&] {
+        layout->activate();
+        return bar->sizeHint().width() + margins.left() + margins.right();
+    };
+    for (int icon = bar->iconSize().width(); needed() > room && icon > 16; icon -= 4)
+        bar->setIconSize(QSize(icon - 4, icon - 4));
+    const int width = qMin(needed(), room);
+    if (width > preview.width())
+        preview.resize(width, preview.height());
+}
+
 } // namespace
 
 ReportEngine::ReportEngine(QWidget* owner) : m_owner(owner) {}
@@ -713,6 +743,7 @@ bool ReportEngine::SetAction(int action)
             else
                 platform::prompter().messageBox(err, preview.windowTitle(), MsgStyleWarn);
         });
+        widenToItsToolBar(preview);
         platform::prompter().execModal(preview);
         if (!shown)
             return fail(rptErrPrinter, why);

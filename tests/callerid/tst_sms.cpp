@@ -16,6 +16,8 @@
 #include <QClipboard>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyleOptionFrame>
 #include <QtTest>
 
 using calleridtest::Fixture;
@@ -437,6 +439,55 @@ private slots:
         QCOMPARE(f.prompter->lastMessage().text, QStringLiteral("서버연결에 실패했습니다."));
         QCOMPARE(f.prompter->lastMessage().style, int(platform::MsgCritical));
         QVERIFY(!IsFormLoaded(QStringLiteral("FrmEasySMS")));
+    }
+
+    // On small screens, at a larger font DPI as well (which makes the screen smaller for the
+    // program), the window opens inside the screen: its minimum is no larger than the screen,
+    // its buttons are on it and no control covers another. The recipient box shows its hint
+    // whole, from its beginning. Each row runs in a program of its own on a screen of that size.
+    void windowFitsTheScreen_data()
+    {
+        testsupport::addScreenColumns();
+        QTest::newRow("800x600") << QSize(800, 600) << 96;
+        QTest::newRow("800x600 at 120 DPI") << QSize(800, 600) << 120;
+        QTest::newRow("1024x768 at 144 DPI") << QSize(1024, 768) << 144;
+    }
+    void windowFitsTheScreen()
+    {
+        RUN_ROW_ON_ITS_SCREEN();
+        Fixture f;
+        auto main = f.startMain();
+        QVERIFY(main);
+        QVERIFY(main->cmdSMS_Click());
+        FrmEasySMS* w = FrmEasySMS::Instance();
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QRect area = w->screen()->availableGeometry();
+        QFETCH(QSize, screen);
+        QFETCH(int, fontDpi);
+        QCOMPARE(area.size(), screen * 96 / fontDpi);
+        QTRY_VERIFY2(area.contains(w->frameGeometry()), qPrintable(QStringLiteral("%1x%2 at %3,%4, minimum %5x%6")
+                     .arg(w->width()).arg(w->height()).arg(w->x()).arg(w->y()).arg(w->minimumWidth()).arg(w->minimumHeight())));
+        QList<QWidget*> controls;
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if (c->isVisible() && (qobject_cast<QAbstractButton*>(c) || qobject_cast<QLineEdit*>(c)
+                                   || qobject_cast<QPlainTextEdit*>(c) || qobject_cast<QListWidget*>(c)))
+                controls << c;
+        QVERIFY(controls.contains(w->cmdSubmit) && controls.contains(w->cmdClose));
+        for (QWidget* c : controls) {
+            const QRect r(c->mapTo(w, QPoint(0, 0)), c->size());
+            QVERIFY2(w->rect().contains(r), qPrintable(c->objectName() + QStringLiteral(" reaches past the window")));
+            for (QWidget* o : controls)
+                QVERIFY2(o == c || !r.intersects(QRect(o->mapTo(w, QPoint(0, 0)), o->size())),
+                         qPrintable(c->objectName() + QStringLiteral(" covers ") + o->objectName()));
+        }
+        QCOMPARE(w->txtDestAddr->text(), FrmEasySMS::kDestHint);
+        QStyleOptionFrame opt;
+        opt.initFrom(w->txtDestAddr);
+        const QRect inner = w->txtDestAddr->style()->subElementRect(QStyle::SE_LineEditContents, &opt, w->txtDestAddr);
+        QVERIFY2(w->txtDestAddr->fontMetrics().horizontalAdvance(FrmEasySMS::kDestHint) <= inner.width() - 4,
+                 qPrintable(QStringLiteral("the hint in %1 px").arg(inner.width())));
+        QCOMPARE(w->txtDestAddr->cursorPosition(), 0);
     }
 
     void smsButtonFillsTheRecipient()

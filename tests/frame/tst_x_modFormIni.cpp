@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -25,14 +26,14 @@ class tst_x_modFormIni : public QObject {
         return QString::number(px * (horizontal ? TwipsPerPixelX() : TwipsPerPixelY()), 'g', 7);
     }
 
-    static bool writeLayout(const QRect& outer)
+    static bool writeLayout(const QRect& outer, bool maximised = false)
     {
         QDir().mkpath(QFileInfo(file()).absolutePath());
         platform::IniFile f(file());
         if (!f.load())
             return false;
         const QString s = QStringLiteral("FormPosition");
-        f.setValue(s, QStringLiteral("WindowState"), QStringLiteral("0"));
+        f.setValue(s, QStringLiteral("WindowState"), maximised ? QStringLiteral("2") : QStringLiteral("0"));
         f.setValue(s, QStringLiteral("Left"), twips(outer.x(), true));
         f.setValue(s, QStringLiteral("Top"), twips(outer.y(), false));
         f.setValue(s, QStringLiteral("Width"), twips(outer.width(), true));
@@ -66,18 +67,49 @@ private slots:
     }
     void cleanup() { env.reset(); }
 
+    // A window closed maximised opens maximised; restored, it has the frame it had before, and
+    // it keeps that however often it is closed maximised. A frame stored on a larger screen
+    // comes back cut down to this one, and the same at every start.
+    void restoredWindowSavesWhatItRead_data()
+    {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<bool>("maximised");
+        QTest::addColumn<QRect>("restored"); // empty: the stored frame
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QTest::newRow("closed normal") << QRect(240, 160, 404, 350) << false << QRect();
+        QTest::newRow("closed maximised") << QRect(240, 160, 404, 350) << true << QRect();
+        QTest::newRow("closed maximised, high on the screen") << QRect(1, 1, 404, 350) << true << QRect();
+        QTest::newRow("closed maximised on a larger screen")
+            << QRect(100, 80, area.width() + 120, area.height() + 200) << true << area;
+    }
     void restoredWindowSavesWhatItRead()
     {
-        const QRect outer(240, 160, 404, 350);
-        QVERIFY(writeLayout(outer));
+        QFETCH(QRect, stored);
+        QFETCH(bool, maximised);
+        QFETCH(QRect, restored);
+        const QRect outer = restored.isEmpty() ? stored : restored;
+        QVERIFY(writeLayout(stored, maximised));
         for (int session = 1; session <= 3; ++session) {
             PlainWindow w;
             LoadFormIni(&w, false);
             w.show();
             QVERIFY(testsupport::waitForFramed(&w));
+            if (maximised) {
+                QVERIFY(w.isMaximized());
+                w.showNormal(); // as the frame's restore button does
+                QTRY_VERIFY(!w.property("trelvoFrameFitPending").toBool()); // fitted to its frame
+                QVERIFY(testsupport::waitForFramed(&w));
+            }
             QCOMPARE(testsupport::frameOf(&w), outer);
             SaveFormIni(&w);
             QCOMPARE(storedPixels(), outer);
+            if (maximised) {
+                w.showMaximized();
+                QTRY_VERIFY(w.isMaximized());
+                QVERIFY(testsupport::waitForFramed(&w));
+                SaveFormIni(&w); // the state alone
+                QCOMPARE(storedPixels(), outer);
+            }
         }
     }
 

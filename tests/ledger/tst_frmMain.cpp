@@ -525,6 +525,63 @@ private slots:
         QCOMPARE(w->spList->MaxRows(), 2);
     }
 
+    // The period boxes take the forms the voucher grid's date cells take and show the date in
+    // its stored form; what is no date is refused with the list of forms, the box keeps its
+    // date, and no search runs. Typed as the user does, the search clicked at once (the box's
+    // editor still open). Vouchers sold on 2024-03-10, 2026-11-05 and 2026-12-01.
+    void periodBoxesTakeTheGridsDateForms_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("shown"); // both boxes, "from|to", after the search
+        QTest::addColumn<int>("listed");    // vouchers listed after the search
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("eight digits") << "20261101" << "20261130" << "2026-11-01|2026-11-30" << 1 << false;
+        QTest::newRow("six digits") << "261101" << "261231" << "2026-11-01|2026-12-31" << 2 << false;
+        QTest::newRow("stored form") << "2026-11-01" << "2026-12-01" << "2026-11-01|2026-12-01" << 2 << false;
+        QTest::newRow("month and day of this year") << "101" << "1231" << "2024-01-01|2024-12-31" << 1 << false;
+        QTest::newRow("a day of this month") << "5" << "15" << "2024-03-05|2024-03-15" << 1 << false;
+        QTest::newRow("no such month") << "20261101" << "20261301" << "2026-11-01|2024-03-20" << 1 << true;
+        QTest::newRow("no such day") << "0230" << "20261130" << "2024-03-01|2026-11-30" << 1 << true;
+        QTest::newRow("letters") << "2026-1l-01" << "20261130" << "2024-03-01|2026-11-30" << 1 << true;
+        QTest::newRow("five digits") << "20261" << "20261130" << "2024-03-01|2026-11-30" << 1 << true;
+    }
+    void periodBoxesTakeTheGridsDateForms()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, shown);
+        QFETCH(int, listed);
+        QFETCH(bool, refused);
+        QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
+            "INSERT INTO total (total_id, maeip_date, pro_name, maeip_cost, maechul_date, maechul_cost, maechul_usecost)"
+            " VALUES (1, '2024-03-01', 'TV', 1, '2024-03-10', 2, 0), (2, '2026-11-01', '냉장고', 1, '2026-11-05', 2, 0),"
+            " (3, '2026-11-01', '세탁기', 1, '2026-12-01', 2, 0);")));
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QCOMPARE(w->spList->MaxRows(), 2); // 2024-03-01 to 2024-03-20
+        for (int i = 0; i < 2; ++i) {
+            w->spDate[i]->setFocus();
+            QTRY_VERIFY(w->spDate[i]->hasFocus());
+            for (QChar c : i == 0 ? from : to)
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+            QVERIFY(w->spDate[i]->IsEditing());
+            if (i == 0 && !refused) { // left as the user leaves a box
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                QTRY_VERIFY(!w->spDate[0]->IsEditing());
+            }
+        }
+        QTest::mouseClick(w->btnRefresh, Qt::LeftButton);
+        QCOMPARE(text(w->spDate[0], 1, 1) + QLatin1Char('|') + text(w->spDate[1], 1, 1), shown);
+        QCOMPARE(prompter->messages().size(), refused ? 1 : 0);
+        if (refused)
+            QVERIFY(prompter->lastMessage().text.contains(QStringLiteral("날짜형식이 아닙니다")));
+        QCOMPARE(w->spList->MaxRows() - 1, listed);
+    }
+
     // A long ledger with totals of eleven digits and more: the totals row and the row numbers
     // are drawn whole, also after a total grows; the totals stay under their columns.
     // sideways: only the left and right ends count (rows lower than a large font cut every

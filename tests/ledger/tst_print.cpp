@@ -28,6 +28,8 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
+#include <QToolBar>
 #include <QtTest>
 
 class tst_print : public QObject, ledgertest::MainWindowFixture {
@@ -572,6 +574,47 @@ private slots:
         QCOMPARE(w->report->PagesPrinted(), 1);
         QCOMPARE(w->report->LastErrorNumber(), 0);
         QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    // The preview opens inside the screen and wide enough to show its whole tool bar: the
+    // print button is on the bar itself, not in the bar's overflow menu. Each row runs in a
+    // program of its own on a screen of that size.
+    void previewShowsItsPrintButton_data()
+    {
+        testsupport::addScreenColumns();
+        QTest::newRow("1400x900") << QSize(1400, 900) << 96;
+        QTest::newRow("1024x768") << QSize(1024, 768) << 96;
+        QTest::newRow("800x600") << QSize(800, 600) << 96;
+        QTest::newRow("800x600 at 120 DPI") << QSize(800, 600) << 120;
+    }
+    void previewShowsItsPrintButton()
+    {
+        RUN_ROW_ON_ITS_SCREEN();
+        putShippedReport(QDir(rptFolder).filePath(kLedgerReportName));
+        auto w = start();
+        QVERIFY(w);
+        w->show();
+        QRect area, at;
+        bool printOnTheBar = false, overflowShown = true;
+        prompter->modalAnswers.enqueue([&](QDialog& d) {
+            d.show();
+            auto* bar = d.findChild<QToolBar*>();
+            if (!QTest::qWaitForWindowExposed(&d) || !bar || bar->actions().isEmpty())
+                return int(QDialog::Rejected);
+            area = d.screen()->availableGeometry();
+            (void)QTest::qWaitFor([&] { return area.contains(d.frameGeometry()); }); // fitted once framed
+            at = d.frameGeometry();
+            QWidget* print = bar->widgetForAction(bar->actions().constLast()); // the print button comes last
+            printOnTheBar = print && print->isVisible() && bar->rect().contains(QRect(print->pos(), print->size()));
+            auto* overflow = bar->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
+            overflowShown = overflow && overflow->isVisible();
+            return int(QDialog::Rejected);
+        });
+        w->btnPrint->click();
+        QCOMPARE(prompter->messages().size(), 0);
+        QVERIFY2(area.contains(at), qPrintable(QStringLiteral("%1x%2 at %3,%4").arg(at.width()).arg(at.height()).arg(at.x()).arg(at.y())));
+        QVERIFY2(printOnTheBar, qPrintable(QStringLiteral("%1 wide").arg(at.width())));
+        QVERIFY(!overflowShown);
     }
 
     void damagedReportFileIsReportedAndKept()

@@ -269,7 +269,7 @@ private slots:
     {
         const QRect outer(100, 80, 1124, 770);
         QVERIFY(writeLayout(outer));
-        const QPoint movedTo(260, 190);
+        const QPoint movedTo(260, 110); // the whole frame on the screen
         {
             auto w = start();
             QVERIFY(w);
@@ -423,6 +423,7 @@ private slots:
         }
         QTest::newRow("layout as large as the screen") << QRect(QPoint(0, 0), screen);
         QTest::newRow("layout of a larger screen") << QRect(100, 80, 1124, 770);
+        QTest::newRow("layout near the edge of a larger screen") << QRect(999, 480, 602, 395);
     }
     void unplacedWindowsOpenInsideTheScreen()
     {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTest>
 #include <sys/stat.h>
 #include <sqlite3.h>
 
@@ -53,6 +54,45 @@ bool startUnprivileged(QProcess& process, const QString& program, const QStringL
     process.start(setpriv, QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
                                        QStringLiteral("--clear-groups"), program} + args);
     return true;
+}
+
+bool runOnScreen(const QSize& screen, int fontDpi, QString& output)
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("screen.json"));
+    QFile f(config);
+    if (!f.open(QIODevice::WriteOnly)
+        || f.write(QStringLiteral("{\"screens\":[{\"name\":\"s\",\"x\":0,\"y\":0,\"width\":%1,\"height\":%2,"
+                                  "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
+                       .arg(screen.width())
+                       .arg(screen.height())
+                       .toUtf8())
+               < 0)
+        return false;
+    f.close();
+    QProcess run;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("TRELVO_OWN_SCREEN"), QStringLiteral("1"));
+    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + config);
+    e.insert(QStringLiteral("QT_FONT_DPI"), QString::number(fontDpi));
+    run.setProcessEnvironment(e);
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    const QString function = QString::fromLatin1(QTest::currentTestFunction());
+    const QString tag = QString::fromUtf8(QTest::currentDataTag());
+    run.start(QCoreApplication::applicationFilePath(), {function + QLatin1Char(':') + tag});
+    const bool finished = run.waitForFinished(240000);
+    output = QString::fromUtf8(run.readAll());
+    const QString passed = QStringLiteral("::%1(%2)").arg(function, tag);
+    return finished && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0
+        && output.split(QLatin1Char('\n')).filter(passed).filter(QStringLiteral("PASS   : ")).size() == 1;
+}
+
+bool onOwnScreen() { return qEnvironmentVariableIsSet("TRELVO_OWN_SCREEN"); }
+
+void addScreenColumns()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("fontDpi");
 }
 
 bool runSqlScript(const QString& path, const QString& sql)

@@ -1,4 +1,5 @@
 #pragma once
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -35,5 +36,32 @@ QString copyForUnprivileged(const QTemporaryDir& scratch, const QString& program
 // settingsFolder, with scratch as its home and working folder. False when setpriv is missing.
 bool startUnprivileged(QProcess& process, const QString& program, const QStringList& args,
                        const QString& settingsFolder, const QString& scratch);
+
+// Runs the present test function's present data row again in a program of its own (this test
+// program) on an offscreen screen of the given size, in pixels, at the given font DPI (a DPI
+// above 96 makes the screen smaller for the program, as on a real screen). True when the row
+// passed there; output receives what that program wrote. onOwnScreen() is true in it.
+bool runOnScreen(const QSize& screen, int fontDpi, QString& output);
+bool onOwnScreen();
+// The data columns of a test whose rows run on screens of their own: "screen" (QSize, in
+// pixels) and "fontDpi" (int).
+void addScreenColumns();
+
+} // namespace testsupport
+
+// The first line of such a test: the row is run again in its own program on its screen, and
+// the test function returns here, unless this is that program.
+#define RUN_ROW_ON_ITS_SCREEN()                                                                    \
+    do {                                                                                           \
+        QFETCH(QSize, screen);                                                                     \
+        QFETCH(int, fontDpi);                                                                      \
+        if (!testsupport::onOwnScreen()) {                                                         \
+            QString output;                                                                        \
+            QVERIFY2(testsupport::runOnScreen(screen, fontDpi, output), qPrintable(output));       \
+            return;                                                                                \
+        }                                                                                          \
+    } while (false)
+
+namespace testsupport {
 
 } // namespace testsupport
