@@ -264,6 +264,12 @@ private slots:
             << "SELECT (SELECT instr(sql, 'grade TEXT(1) DEFAULT ''A'' CHECK (grade IN (''A'', ''B''))') > 0"
                " FROM sqlite_master WHERE name = 'maeip'), grade FROM maeip"
             << QStringList{"1|A"};
+        QTest::newRow("index on an expression")
+            << "CREATE INDEX maechul_lower ON maechul (lower(name)); CREATE INDEX maechul_named ON maechul (name) WHERE memo <> '';"
+            << "" << "SELECT name FROM maechul INDEXED BY maechul_lower WHERE lower(name) = '나'" << QStringList{"나"};
+        QTest::newRow("generated column")
+            << "ALTER TABLE maechul ADD COLUMN label TEXT GENERATED ALWAYS AS (name || ':' || id) VIRTUAL;" << ""
+            << "SELECT label FROM maechul ORDER BY id" << QStringList{"가:3", "나:4"};
     }
     void shopsOwnSchemaOutlivesTheMemoUpgrade()
     {
