@@ -124,31 +124,45 @@ void OpenMainDB()
     bool readOnly = false;
     if (!IsLocalDatabasePath(gsDBFile))
         readOnly = !EditRightFromSetting(platform::GetSetting(gsTitle, kEnvSection, QStringLiteral("수정권한"), QStringLiteral("1")));
-    // A wait for another workstation's lock that lasts shows the wait cursor until the
-    // program is back in its event loop.
-    auto waitCursor = [] {
-        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-        if (!app || QThread::currentThread() != app->thread())
-            return;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QTimer::singleShot(0, app, [] { QApplication::restoreOverrideCursor(); });
-    };
     // At start nothing else is on the screen yet: while the open waits, the floating message
     // says why, until the open goes on or gives up.
-    bool waitShown = false;
-    dao::Database::setLongWaitHook([&waitShown, waitCursor] {
+    {
+        StartWaitNotice notice;
+        DAO_OpenDatabase(gDB, gsDBFile, 0, readOnly, &gMainDBOpenError);
+    }
+    gMainDBOpenError.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+namespace {
+// A wait for another workstation's lock that lasts shows the wait cursor until the program is
+// back in its event loop.
+void showWaitCursor()
+{
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QTimer::singleShot(0, app, [] { QApplication::restoreOverrideCursor(); });
+}
+} // namespace
+
+StartWaitNotice::StartWaitNotice()
+{
+    dao::Database::setLongWaitHook([this] {
         auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-        if (app && QThread::currentThread() == app->thread() && !waitShown) {
-            waitShown = true;
+        if (app && QThread::currentThread() == app->thread() && !m_shown) {
+            m_shown = true;
             ShowFloatMsgNow(QStringLiteral("다른 작업장이 데이터베이스를 사용 중입니다. 잠시 기다려 주십시오."));
         }
-        waitCursor();
+        showWaitCursor();
     });
-    DAO_OpenDatabase(gDB, gsDBFile, 0, readOnly, &gMainDBOpenError);
-    dao::Database::setLongWaitHook(waitCursor);
-    if (waitShown)
+}
+
+StartWaitNotice::~StartWaitNotice()
+{
+    dao::Database::setLongWaitHook(showWaitCursor);
+    if (m_shown)
         CloseFloatMsg();
-    gMainDBOpenError.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
 QString MainDBOpenError() { return gMainDBOpenError; }

@@ -21,6 +21,18 @@ inline const QString kEnvSection = QStringLiteral("환경설정");
 void InitApp();
 void LoadEnvSettings();
 void OpenMainDB();
+// While it lives, a wait for another workstation's lock that lasts is shown as at the open:
+// the floating message says why, until the wait ends.
+class StartWaitNotice {
+public:
+    StartWaitNotice();
+    ~StartWaitNotice();
+    StartWaitNotice(const StartWaitNotice&) = delete;
+    StartWaitNotice& operator=(const StartWaitNotice&) = delete;
+
+private:
+    bool m_shown = false;
+};
 // Why the last OpenMainDB could not open the main database (one line, the engine's words);
 // empty when it opened.
 QString MainDBOpenError();

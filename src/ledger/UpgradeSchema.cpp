@@ -1,6 +1,7 @@
 #include "ledger/UpgradeSchema.h"
 
 #include "frame/modDao.h"
+#include "frame/modMain.h"
 #include "frame/modMsgBox.h"
 #include "platform/DaoError.h"
 #include "platform/SchemaDef.h"
@@ -93,18 +94,69 @@ void memosAsText(dao::Database* db)
     }
 }
 
+// Whether a step the program cannot do without is still to do: group names of six
+// characters, the telephone columns.
+bool requiredStepsLeft(dao::Database& db)
+{
+    const auto wide = [&db](const QString& table, const QString& column) {
+        if (!db.hasTable(table))
+            return false;
+        const dao::TableDef def = db.tableDef(table);
+        const int at = def.fieldIndex(column);
+        return at >= 0 && def.fields[at].size != 6;
+    };
+    return wide(QStringLiteral("group_name"), QStringLiteral("name")) || wide(QStringLiteral("total"), QStringLiteral("group_name"))
+        || wide(QStringLiteral("total_print"), QStringLiteral("group_name"))
+        || (db.hasTable(QStringLiteral("maechul")) && db.tableDef(QStringLiteral("maechul")).fieldIndex(QStringLiteral("tel2")) < 0);
+}
+
+void requiredSteps(dao::Database* db);
+
 } // namespace
 
 void UpgradeSchema(dao::Database* db)
 {
     addCallListIndexes(db);
+    memosAsText(db);
 
+    // The program cannot work without these steps: while another workstation holds the file,
+    // they wait for it as the open does, the floating message saying why, all in one
+    // transaction; when it does not let go in time, the start says so once and changes
+    // nothing, and the next start does them.
+    bool together = false;
+    try {
+        together = db && !db->isReadOnly() && requiredStepsLeft(*db);
+    } catch (const dao::DaoError&) {
+        // each step reports what it cannot read
+    }
+    if (!together) {
+        requiredSteps(db);
+        return;
+    }
+    StartWaitNotice notice;
+    try {
+        dao::Transaction tx(*db);
+        requiredSteps(db);
+        tx.commit();
+    } catch (const dao::DaoError& e) {
+        if (e.number() != dao::errLocked) {
+            ShowProcError(e.number(), e.description(), QStringLiteral("UpgradeSchema"), QStringLiteral("Module"),
+                          QStringLiteral("UpgradeSchema"));
+            return;
+        }
+        MsgWarn(QStringLiteral("다른 작업장이 데이터베이스를 사용 중이어서 새 버전에 맞게 바꾸지 못했습니다.\r\n"
+                               "다른 작업장의 작업이 끝난 뒤 프로그램을 다시 시작해 주십시오."));
+    }
+}
+
+namespace {
+
+void requiredSteps(dao::Database* db)
+{
     if (DAO_EditField(db, QStringLiteral("group_name"), QStringLiteral("name"), 6, true, true, -1, QVariant()))
         DAO_AddIndex(db, QStringLiteral("group_name"), QStringLiteral("name"), true, true, true);
     DAO_EditField(db, QStringLiteral("total"), QStringLiteral("group_name"), 6, true, false, -1, QVariant());
     DAO_EditField(db, QStringLiteral("total_print"), QStringLiteral("group_name"), 6, true, false, -1, QVariant());
-
-    memosAsText(db);
 
     // maechul.tel2 marks the telephone columns of both party tables as done.
     if (!addTelColumn(db, QStringLiteral("maechul"), QStringLiteral("tel2")))
@@ -117,3 +169,5 @@ void UpgradeSchema(dao::Database* db)
     for (const QString& f : rest)
         addTelColumn(db, QStringLiteral("maeip"), f);
 }
+
+} // namespace

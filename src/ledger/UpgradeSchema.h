@@ -9,5 +9,7 @@
 // The schema helpers report and absorb their own failures; start-up always goes on. The steps
 // the program can do without for now (text memos, the call list's indexes) never wait for
 // another workstation that holds the file: they are left for a later start, without a word.
+// The others wait for it as the open does, with the floating message, all together; when it
+// does not let go in time, one message says so, nothing is changed and the next start does them.
 void UpgradeSchema(dao::Database* db);
 

@@ -1414,8 +1414,19 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
     QString tail;
     if (!splitTableSql(oldSql, parts, tail))
         parts.clear();
+    // Generated columns are computed, not copied: each keeps its declaration and its place
+    // after the column it followed.
+    QStringList generated;
+    {
+        auto rs = openRecordset(QStringLiteral("SELECT name FROM pragma_table_xinfo(?) WHERE hidden IN (2, 3)"), dbOpenSnapshot, {table});
+        for (; !rs->eof(); rs->moveNext())
+            generated << rs->text(0);
+    }
+    const auto isGenerated = [&generated](const TablePart& p) {
+        return !p.column.isEmpty() && generated.contains(p.column, Qt::CaseInsensitive);
+    };
     for (const TablePart& p : parts)
-        if (!p.column.isEmpty() && !copyFrom.contains(p.column, Qt::CaseInsensitive))
+        if (!p.column.isEmpty() && !isGenerated(p) && !copyFrom.contains(p.column, Qt::CaseInsensitive))
             throw DaoError(errGeneric, QStringLiteral("%1.%2 cannot be carried over into the rebuilt table").arg(table, p.column));
     const auto columnPart = [&parts](const QString& column) -> const TablePart* {
         for (const TablePart& p : parts)
@@ -1448,6 +1459,11 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
 
     const QString tmp = QStringLiteral("__rebuild_") + table;
     QStringList defs;
+    const auto generatedFrom = [&](qsizetype at) {
+        for (; at < parts.size() && isGenerated(parts[at]); ++at)
+            defs << parts[at].text;
+    };
+    generatedFrom(0);
     bool inlinePk = false;    // the key filled by the database: the row number itself
     bool primaryDone = false; // the new key declared with its column
     for (int i = 0; i < fields.size(); ++i) {
@@ -1462,11 +1478,13 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
             && !(declaresUnique(*part) && uniqueGone.contains(QStringList{f.name.toLower()}));
         if (keep) {
             defs << part->text;
-            continue;
+        } else {
+            const bool inlineKey = primaryKept ? part && declaresPrimaryKey(*part) : rowidKey;
+            primaryDone = primaryDone || (inlineKey && !primaryKept);
+            defs << columnSql(f, inlineKey);
         }
-        const bool inlineKey = primaryKept ? part && declaresPrimaryKey(*part) : rowidKey;
-        primaryDone = primaryDone || (inlineKey && !primaryKept);
-        defs << columnSql(f, inlineKey);
+        if (part)
+            generatedFrom(part - parts.constData() + 1);
     }
     for (const TablePart& p : parts) {
         if (!p.column.isEmpty() || (!primaryKept && declaresPrimaryKey(p))
@@ -1581,6 +1599,13 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
     for (const IndexDef& idx : indexes) {
         if (idx.primary)
             continue;
+        // (no rebuild takes a column away: an index made by statement, one on expressions
+        // too, is made again as it was)
+        const QString original = indexSql.value(idx.name.toUpper());
+        if (!original.isEmpty()) {
+            execute(original);
+            continue;
+        }
         bool ok = !idx.fields.isEmpty();
         for (const QString& c : idx.fields) {
             bool found = false;
@@ -1590,11 +1615,6 @@ void Database::rebuildTable(const QString& table, const QList<FieldDef>& fields,
         }
         if (!ok)
             continue;
-        const QString original = indexSql.value(idx.name.toUpper());
-        if (!original.isEmpty()) {
-            execute(original);
-            continue;
-        }
         QString iname = idx.name;
         if (iname.startsWith(QLatin1String("sqlite_autoindex"))) {
             if (declaredUnique.contains(lowered(idx.fields)))
