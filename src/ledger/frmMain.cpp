@@ -958,6 +958,31 @@ VoucherFilter frmMain::CurrentFilter() const
     return f;
 }
 
+namespace {
+
+// The text a field puts into column col of the list. An amount with a fraction or an exponent
+// (a REAL or a text stored by another program) is read by the one rule for stored amounts
+// into its whole amount, as the trade records read it: the text of a REAL keeps 15 digits
+// only, and a grid reading a decimal text through a floating-point number would lose digits
+// past them. Any other value, and one past the range or no number, keeps its text.
+QString listText(const dao::Recordset& rs, int field, int col)
+{
+    QString text = rs.text(field);
+    if (col != ColMaeipCost && col != ColMaechulCost && col != ColUseCost)
+        return text;
+    for (const QChar ch : std::as_const(text)) {
+        if (ch == QLatin1Char('.') || ch == QLatin1Char('e') || ch == QLatin1Char('E')) {
+            qint64 amount = 0;
+            if (dao::readAmount(rs.value(field), amount) == dao::AmountKind::Whole)
+                text = QString::number(amount);
+            break;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
 void frmMain::RefreshList()
 {
     if (txtCName->text().isEmpty() && !periodReady())
@@ -986,7 +1011,7 @@ void frmMain::RefreshList()
         for (; !rs->eof(); rs->moveNext()) {
             ++r;
             for (int c = 1; c <= ColUseCost; ++c)
-                spList->SetText(c, r, rs->text(fieldOf[c]));
+                spList->SetText(c, r, listText(*rs, fieldOf[c], c));
             spList->SetText(ColKey, r, rs->text(keyField));
         }
     } catch (const dao::DaoError& err) {
