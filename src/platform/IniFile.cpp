@@ -1,10 +1,10 @@
 #include "platform/IniFile.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QHash>
 #include <QSet>
 #include <QTextStream>
@@ -721,8 +721,10 @@ bool IniFile::load()
 bool IniFile::save() const
 {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly))
+    // Written whole or not at all: a full disk or a file-size limit leaves the older file as
+    // it was, and the save fails.
+    WholeFile f(m_path);
+    if (!f.open())
         return false;
 #ifdef Q_OS_LINUX
     // A save by another user who may write the file (root, or a member of its group) leaves
@@ -748,8 +750,8 @@ bool IniFile::save() const
                 out += quoted(e.key) + QLatin1Char('=') + quoted(e.value) + QLatin1Char('\n');
         }
     }
-    f.write(out.toUtf8());
-    return f.commit();
+    const QByteArray bytes = out.toUtf8();
+    return f.write(bytes) == bytes.size() && f.commit();
 }
 
 IniFile::Section* IniFile::findSection(const QString& name)

@@ -36,6 +36,9 @@ public:
     // Drops the file; the target stays as it was.
     void discard();
     QString path() const { return m_path; }
+    // The system's handle of the file being written (its owner may be set on it); -1 when
+    // it is not open.
+    int handle() const { return m_file.handle(); }
     // Why the file was refused or could not be written (empty while all is well).
     QString failure() const { return m_failure; }
 
