@@ -1,6 +1,7 @@
 #include "platform/WholeFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
@@ -115,6 +116,30 @@ void WholeFile::discard()
         m_file.commit(); // removes the unfinished file
     }
     QIODevice::close();
+}
+
+bool AppendWhole(const QString& path, const QByteArray& bytes, QString& error)
+{
+    FailWritesPastTheSizeLimit();
+    QFile f(path);
+    // unbuffered: the write's length is known at once, and nothing is left for the close
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        error = f.errorString();
+        return false;
+    }
+    const qint64 start = f.size();
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            error = f.errorString().isEmpty() ? QStringLiteral("쓰기 오류") : f.errorString();
+            if (done > 0)
+                (void)!::ftruncate(f.handle(), start);
+            return false;
+        }
+        done += n;
+    }
+    return true;
 }
 
 namespace {

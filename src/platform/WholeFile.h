@@ -56,6 +56,12 @@ private:
     QString m_failure;
 };
 
+// Appends bytes (a line of a log or a spool) to the end of a file, made when missing, whole
+// or not at all: a write the disk or a file-size limit takes only in part is taken back, so
+// that no cut line is left for the next one to be glued to. False, with a reason, when the
+// bytes were not appended.
+bool AppendWhole(const QString& path, const QByteArray& bytes, QString& error);
+
 // Paints pages: given a painter begun on them (the device's newPage() starts the next
 // page); false with a reason when they could not be painted.
 using PagePainter = std::function<bool(QPainter&, QPagedPaintDevice&, QString&)>;
