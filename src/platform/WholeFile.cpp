@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -57,6 +58,11 @@ bool WholeFile::open()
     // unbuffered: every write below reaches the system as it is, and its length is checked
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(m_file.errorString());
+    // The file put in place of an older one keeps its owner and group, as a file written
+    // over would: root's print over a user's file leaves it the user's to write again.
+    struct stat was {};
+    if (::stat(QFile::encodeName(m_path).constData(), &was) == 0)
+        (void)!::fchown(m_file.handle(), ::geteuid() == 0 ? was.st_uid : uid_t(-1), was.st_gid);
     return QIODevice::open(QIODevice::WriteOnly);
 }
 
