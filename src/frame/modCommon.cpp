@@ -7,6 +7,7 @@
 #include "platform/Prompter.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SpreadGrid.h"
+#include "platform/WholeFile.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -305,17 +306,9 @@ bool IsMobileNumber(const QString& number)
 
 void WriteLog(const QString& line)
 {
-    QFile f(platform::programPath(QStringLiteral("RCidLog")));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        ShowProcError(75, f.errorString(), QStringLiteral("WriteLog"), QStringLiteral("Module"),
-                      QStringLiteral("modMain"));
-        return;
-    }
-    const QByteArray bytes = line.toUtf8() + "\r\n";
-    if (f.write(bytes) != bytes.size())
-        ShowProcError(75, f.errorString(), QStringLiteral("WriteLog"), QStringLiteral("Module"),
-                      QStringLiteral("modMain"));
-    f.close();
+    QString error;
+    if (!platform::AppendWhole(platform::programPath(QStringLiteral("RCidLog")), line.toUtf8() + "\r\n", error))
+        ShowProcError(75, error, QStringLiteral("WriteLog"), QStringLiteral("Module"), QStringLiteral("modMain"));
 }
 
 QString NullToStr(const QVariant& value)

@@ -3,6 +3,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
+#include "platform/WholeFile.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -96,16 +97,11 @@ int ActiveSMS::Send()
     if (left <= 0)
         return -6;
 
-    QFile spool(SpoolFile());
-    if (!spool.open(QIODevice::WriteOnly | QIODevice::Append))
-        return -6;
     const QString line = now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('\t')
         + oneLine(CallbackNumber) + QLatin1Char('\t') + oneLine(DestNumber) + QLatin1Char('\t')
         + oneLine(ReserveTime) + QLatin1Char('\t') + oneLine(Message) + QLatin1Char('\n');
-    const QByteArray bytes = line.toUtf8();
-    const bool written = spool.write(bytes) == bytes.size() && spool.flush();
-    spool.close();
-    if (!written)
+    QString error;
+    if (!AppendWhole(SpoolFile(), line.toUtf8(), error))
         return -6;
     SaveSetting(kApp, kAccount, QStringLiteral("RestCount"), QString::number(left - 1));
     return 0;

@@ -1,10 +1,10 @@
 #include "platform/IniFile.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QHash>
 #include <QSet>
 #include <QTextStream>
@@ -721,22 +721,20 @@ bool IniFile::load()
 bool IniFile::save() const
 {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly))
+    // Written whole or not at all: a full disk or a file-size limit leaves the older file as
+    // it was, and the save fails.
+    WholeFile f(m_path);
+    if (!f.open())
         return false;
 #ifdef Q_OS_LINUX
-    // A save by another user who may write the file (root, or a member of its group) leaves
-    // it with the owner and group it had, so that they may still write it; a file root makes
-    // gets its folder's owner and group, so that root's first save in a user's folder does
-    // not shut the user out.
+    // An older file keeps its owner and group (the whole file sees to that), so that another
+    // user who may write it (root, or a member of its group) leaves it writable for its owner;
+    // a file root makes gets its folder's owner and group, so that root's first save in a
+    // user's folder does not shut the user out.
     struct stat was {};
-    if (f.handle() >= 0) {
-        if (::stat(QFile::encodeName(m_path).constData(), &was) == 0)
-            (void)!::fchown(f.handle(), ::geteuid() == 0 ? was.st_uid : uid_t(-1), was.st_gid);
-        else if (errno == ENOENT && ::geteuid() == 0
-                 && ::stat(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), &was) == 0)
-            (void)!::fchown(f.handle(), was.st_uid, was.st_gid);
-    }
+    if (f.handle() >= 0 && ::geteuid() == 0 && ::stat(QFile::encodeName(m_path).constData(), &was) != 0
+        && errno == ENOENT && ::stat(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), &was) == 0)
+        (void)!::fchown(f.handle(), was.st_uid, was.st_gid);
 #endif
     QString out;
     for (const auto& s : m_sections) {
@@ -748,8 +746,8 @@ bool IniFile::save() const
                 out += quoted(e.key) + QLatin1Char('=') + quoted(e.value) + QLatin1Char('\n');
         }
     }
-    f.write(out.toUtf8());
-    return f.commit();
+    const QByteArray bytes = out.toUtf8();
+    return f.write(bytes) == bytes.size() && f.commit();
 }
 
 IniFile::Section* IniFile::findSection(const QString& name)

@@ -1,6 +1,7 @@
 #include "platform/WholeFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -56,6 +58,11 @@ bool WholeFile::open()
     // unbuffered: every write below reaches the system as it is, and its length is checked
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(m_file.errorString());
+    // The file put in place of an older one keeps its owner and group, as a file written
+    // over would: root's print over a user's file leaves it the user's to write again.
+    struct stat was {};
+    if (::stat(QFile::encodeName(m_path).constData(), &was) == 0)
+        (void)!::fchown(m_file.handle(), ::geteuid() == 0 ? was.st_uid : uid_t(-1), was.st_gid);
     return QIODevice::open(QIODevice::WriteOnly);
 }
 
@@ -115,6 +122,30 @@ void WholeFile::discard()
         m_file.commit(); // removes the unfinished file
     }
     QIODevice::close();
+}
+
+bool AppendWhole(const QString& path, const QByteArray& bytes, QString& error)
+{
+    FailWritesPastTheSizeLimit();
+    QFile f(path);
+    // unbuffered: the write's length is known at once, and nothing is left for the close
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        error = f.errorString();
+        return false;
+    }
+    const qint64 start = f.size();
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            error = f.errorString().isEmpty() ? QStringLiteral("쓰기 오류") : f.errorString();
+            if (done > 0)
+                (void)!::ftruncate(f.handle(), start);
+            return false;
+        }
+        done += n;
+    }
+    return true;
 }
 
 namespace {

@@ -36,6 +36,9 @@ public:
     // Drops the file; the target stays as it was.
     void discard();
     QString path() const { return m_path; }
+    // The system's handle of the file being written (its owner may be set on it); -1 when
+    // it is not open.
+    int handle() const { return m_file.handle(); }
     // Why the file was refused or could not be written (empty while all is well).
     QString failure() const { return m_failure; }
 
@@ -52,6 +55,12 @@ private:
     QByteArray m_pending;
     QString m_failure;
 };
+
+// Appends bytes (a line of a log or a spool) to the end of a file, made when missing, whole
+// or not at all: a write the disk or a file-size limit takes only in part is taken back, so
+// that no cut line is left for the next one to be glued to. False, with a reason, when the
+// bytes were not appended.
+bool AppendWhole(const QString& path, const QByteArray& bytes, QString& error);
 
 // Paints pages: given a painter begun on them (the device's newPage() starts the next
 // page); false with a reason when they could not be painted.

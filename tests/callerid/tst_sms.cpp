@@ -6,6 +6,7 @@
 #include "frame/modCommon.h"
 #include "frame/modFrmCtrl.h"
 #include "platform/ActiveSMS.h"
+#include "support/WriteFailure.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -138,8 +139,18 @@ private slots:
         QCOMPARE(SMS_RestCnt(&sms), 4L);
         QFile spool(platform::ActiveSMS::SpoolFile());
         QVERIFY(spool.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(spool.readAll()),
+        const QByteArray spooled = spool.readAll();
+        QCOMPARE(QString::fromUtf8(spooled),
                  QStringLiteral("2024-03-20 14:05:09\t021\t01011112222\t\t두 줄\\n메시지\n"));
+        // a message the spool cannot take whole (a file-size limit within its line) is not
+        // sent, leaves no cut line and costs nothing
+        {
+            testsupport::FileSizeLimit limit(rlim_t(spooled.size() + 20));
+            QVERIFY(!SMS_Send(&sms, QStringLiteral("01033334444"), QStringLiteral("잘린 메시지"), QStringLiteral("021"), QString()));
+        }
+        QVERIFY(spool.seek(0));
+        QCOMPARE(spool.readAll(), spooled);
+        QCOMPARE(SMS_RestCnt(&sms), 4L);
     }
 
     void messageIsCutAtEightyBytes()

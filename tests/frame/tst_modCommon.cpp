@@ -2,6 +2,7 @@
 #include "frame/modMain.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestEnv.h"
+#include "support/WriteFailure.h"
 
 #include <QFile>
 #include <QtTest>
@@ -185,16 +186,42 @@ private slots:
         QVERIFY(p.messages().isEmpty());
     }
 
+    // A line the log cannot take whole is told, and the log keeps what it held before: no
+    // cut line is left for the next one to be glued to.
+    void writeLogFailureIsReported_data()
+    {
+        QTest::addColumn<bool>("folderInTheWay"); // a folder where the file should be
+        QTest::addColumn<int>("room");            // bytes the file-size limit leaves past the older lines; -1: none
+        QTest::newRow("a folder where the file should be") << true << -1;
+        QTest::newRow("file-size limit at the end of the older lines") << false << 0;
+        QTest::newRow("file-size limit inside the line") << false << 5;
+    }
     void writeLogFailureIsReported()
     {
+        QFETCH(bool, folderInTheWay);
+        QFETCH(int, room);
         testsupport::TestEnv env;
         testsupport::ScriptedPrompter p;
-        QDir().mkpath(env.path(QStringLiteral("RCidLog"))); // a folder where the file should be
-        WriteLog(QStringLiteral("x"));
+        const QString log = env.path(QStringLiteral("RCidLog"));
+        if (folderInTheWay)
+            QDir().mkpath(log);
+        else
+            WriteLog(QStringLiteral("first"));
+        {
+            std::unique_ptr<testsupport::FileSizeLimit> limit;
+            if (room >= 0)
+                limit = std::make_unique<testsupport::FileSizeLimit>(rlim_t(QFileInfo(log).size() + room));
+            WriteLog(QStringLiteral("010-1234-5678, R:192.168.0.10, L:192.168.0.2"));
+        }
         QCOMPARE(p.messages().size(), 1);
         QVERIFY(p.lastMessage().text.contains(QStringLiteral("in procedure WriteLog of Module modMain")));
+        if (folderInTheWay)
+            return;
+        WriteLog(QStringLiteral("next"));
+        QFile f(log);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("first\r\nnext\r\n"));
     }
-
 };
 
 QTEST_MAIN(TestModCommon)

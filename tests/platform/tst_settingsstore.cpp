@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 #include "platform/SettingsStore.h"
 #include "support/TestEnv.h"
+#include "support/WriteFailure.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -609,6 +610,75 @@ private slots:
         }
         if (written) // the replaced lock file went with its last holder
             QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Trelvo.ini")});
+    }
+
+    // A save that the disk cannot take whole (a small file system with room for part of the
+    // file or none, a file-size limit) writes nothing and is told: an older settings file stays
+    // exactly as it was, and without one no file is left. The next save with room writes.
+    void saveThatCannotBeWrittenWholeIsTold_data()
+    {
+        QTest::addColumn<QByteArray>("disk"); // size of a file system of its own; empty: a file-size limit
+        QTest::addColumn<int>("limit");       // the file-size limit, in bytes
+        QTest::addColumn<bool>("olderFile");  // the settings file holds 2 KB already
+        QTest::addColumn<int>("value");       // length of the value saved
+        for (const char* size : {"4k", "8k", "12k", "16k", "24k"}) {
+            QTest::addRow("%s file system", size) << QByteArray(size) << 0 << false << 20 * 1024;
+            if (qstrcmp(size, "4k") != 0)
+                QTest::addRow("%s file system, older file", size) << QByteArray(size) << 0 << true << 20 * 1024;
+        }
+        QTest::newRow("file-size limit 0, short value") << QByteArray() << 0 << false << 10;
+        QTest::newRow("file-size limit 0, short value, older file") << QByteArray() << 0 << true << 10;
+        QTest::newRow("file-size limit 2048, short value, older file") << QByteArray() << 2048 << true << 10;
+        QTest::newRow("file-size limit 4096") << QByteArray() << 4096 << false << 20 * 1024;
+        QTest::newRow("file-size limit 12000, older file") << QByteArray() << 12000 << true << 20 * 1024;
+    }
+    void saveThatCannotBeWrittenWholeIsTold()
+    {
+        QFETCH(QByteArray, disk);
+        QFETCH(int, limit);
+        QFETCH(bool, olderFile);
+        QFETCH(int, value);
+        testsupport::TestEnv env;
+        const QString folder = env.path(QStringLiteral("small"));
+        if (!disk.isEmpty() && !privateMounts())
+            QSKIP("cannot mount a file system of the test's own");
+        testsupport::SmallFileSystem fs(folder, disk.isEmpty() ? nullptr : disk.constData());
+        if (!fs.ok())
+            QSKIP(qPrintable(fs.why()));
+        platform::setSettingsFolder(folder);
+        const QString file = platform::settingsFile(worker::kApp);
+        const QString older(2 * 1024, QLatin1Char('o'));
+        QByteArray before;
+        if (olderFile) {
+            platform::SaveSetting(worker::kApp, worker::kSection, QStringLiteral("older"), older);
+            before = fileText(file);
+            QVERIFY(before.size() > 2 * 1024);
+        }
+        int unsaved = 0;
+        platform::setUnsavedSettingsHook([&unsaved](const QString&) { ++unsaved; });
+        auto unhook = qScopeGuard([] { platform::setUnsavedSettingsHook({}); });
+        {
+            std::unique_ptr<testsupport::FileSizeLimit> cap;
+            if (disk.isEmpty()) {
+                cap = std::make_unique<testsupport::FileSizeLimit>(rlim_t(limit));
+                QVERIFY(cap->ok());
+            }
+            platform::SaveSetting(worker::kApp, worker::kSection, QStringLiteral("new"), QString(value, QLatin1Char('n')));
+        }
+        QCOMPARE(unsaved, 1);
+        if (olderFile) {
+            QCOMPARE(fileText(file), before);
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Trelvo.ini")});
+        } else {
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+        }
+        // a save that fits is written and keeps what was there (the lock file takes a page too)
+        if (!disk.isEmpty() && disk.chopped(1).toInt() < 12)
+            return;
+        platform::SaveSetting(worker::kApp, worker::kSection, QStringLiteral("small"), QStringLiteral("1"));
+        QCOMPARE(unsaved, 1);
+        QCOMPARE(setting(worker::kSection, QStringLiteral("small")), QStringLiteral("1"));
+        QCOMPARE(setting(worker::kSection, QStringLiteral("older"), QStringLiteral("none")), olderFile ? older : QStringLiteral("none"));
     }
 
     // Line breaks (a two-line text message), blanks at either end, quotes around a value,
