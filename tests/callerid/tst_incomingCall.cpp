@@ -665,6 +665,15 @@ private slots:
         QTest::newRow("the older row's record not stored yet") << "14:05:21" << "14:05:09,14:05:20" << "" << 2 << "";
         QTest::newRow("a call from that number 12 seconds before") << "14:04:57" << "14:05:09" << "" << 1 << "";
         QTest::newRow("own call given up after a write error") << "14:00:00" << "14:05:09" << "given up" << 1 << "";
+        // this clock runs 3 seconds ahead of A's; the caller rang again 5 seconds later
+        QTest::newRow("ahead: the older of two calls 5 s apart") << "14:05:06,14:05:11" << "14:05:09,14:05:14" << ""
+                                                                  << 2 << "14:05:06";
+        QTest::newRow("ahead: the newer of two calls 5 s apart") << "14:05:06,14:05:11" << "14:05:09,14:05:14" << ""
+                                                                  << 1 << "14:05:11";
+        QTest::newRow("behind: the newer of two calls 5 s apart") << "14:05:12,14:05:17" << "14:05:09,14:05:14" << ""
+                                                                   << 1 << "14:05:17";
+        QTest::newRow("ahead: the newer one's record not stored yet") << "14:05:06" << "14:05:09,14:05:14" << ""
+                                                                       << 2 << "14:05:06";
     }
     void claimTakesOnlyTheCallPressed()
     {
