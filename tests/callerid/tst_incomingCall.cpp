@@ -449,6 +449,7 @@ private slots:
         QTest::newRow("three") << 3;
         QTest::newRow("five, more than the panel's line") << 5;
         QTest::newRow("a long queue") << 45;
+        QTest::newRow("a queue wider than the screen") << 130;
     }
     void everyWaitingCallerIsNamed()
     {
