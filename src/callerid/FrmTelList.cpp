@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <vector>
 
 using platform::SpreadGrid;
 
@@ -437,42 +438,46 @@ bool FrmTelList::findRecordOfLiveRow(int row, qint64& seq, bool& open)
     const QDateTime moment = momentOf(g->GetText(ColDate, row), g->GetText(ColTime, row));
     if (!moment.isValid())
         return true;
-    // The records other rows list are other calls; so is a record nearer in time to another
-    // live row of the number than to this one.
+    // The records other rows list are other calls. The live rows of the number and the
+    // records nobody lists stand for one another in the order the calls came in: they are
+    // paired in that order, a row only with a record within the clocks' difference, as many
+    // pairs as can be and, of those pairings, the one whose moments lie nearest (on a tie
+    // the older row first, as the calls are stored in turn). So two calls of one number a
+    // few seconds apart are told apart whichever clock runs ahead.
+    struct Moment {
+        QDateTime at;
+        qint64 seq = 0; // a record's key; 0 for a row
+        bool open = false;
+        bool pressed = false;
+    };
     QSet<qint64> listed;
-    QList<QDateTime> otherLive;
-    for (int r = 1; r <= g->MaxRows(); ++r) {
-        if (r == row)
-            continue;
+    QList<Moment> rows, records;
+    const QDateTime from = moment.addDays(-1), to = moment.addDays(1);
+    for (int r = g->MaxRows(); r >= 1; --r) { // oldest first
         if (const qint64 other = g->GetText(ColSeq, r).toLongLong(); other > 0)
             listed.insert(other);
-        else if (g->GetText(ColTel, r) == stel)
-            otherLive << momentOf(g->GetText(ColDate, r), g->GetText(ColTime, r));
+        else if (r == row)
+            rows << Moment{moment, 0, false, true};
+        else if (g->GetText(ColTel, r) == stel) {
+            const QDateTime at = momentOf(g->GetText(ColDate, r), g->GetText(ColTime, r));
+            if (at.isValid() && at >= from && at <= to)
+                rows << Moment{at, 0, false, false};
+        }
     }
     RecordsetPtr rs;
     if (!DAO_OpenSnapshot(gDB, rs,
                           QStringLiteral("SELECT t.seq, ") + kNotAnswered
                               + QStringLiteral(" AS open, t.sdate, t.stime FROM tellist AS t"
                                                " WHERE stel = ? AND sdate >= ? AND sdate <= ? ORDER BY seq"),
-                          {whiteSpaceCharacters(), stel, moment.addDays(-1).toString(QStringLiteral("yyyy-MM-dd")),
-                           moment.addDays(1).toString(QStringLiteral("yyyy-MM-dd"))}))
+                          {whiteSpaceCharacters(), stel, from.toString(QStringLiteral("yyyy-MM-dd")),
+                           to.toString(QStringLiteral("yyyy-MM-dd"))}))
         return false;
-    qint64 nearest = kClaimClockToleranceSecs + 1;
     try {
         for (; !rs->eof(); rs->moveNext()) {
             const qint64 candidate = rs->toInt64(0);
             const QDateTime at = momentOf(rs->text(2), rs->text(3));
-            if (listed.contains(candidate) || !at.isValid())
-                continue;
-            const qint64 apart = qAbs(moment.secsTo(at));
-            if (apart >= nearest)
-                continue;
-            if (std::any_of(otherLive.cbegin(), otherLive.cend(),
-                            [&](const QDateTime& o) { return o.isValid() && qAbs(o.secsTo(at)) < apart; }))
-                continue;
-            nearest = apart;
-            seq = candidate;
-            open = rs->toInt64(1) != 0;
+            if (!listed.contains(candidate) && at.isValid())
+                records << Moment{at, candidate, rs->toInt64(1) != 0, false};
         }
     } catch (const dao::DaoError& e) {
         CloseRS(rs);
@@ -481,6 +486,49 @@ bool FrmTelList::findRecordOfLiveRow(int row, qint64& seq, bool& open)
         return false;
     }
     CloseRS(rs);
+    const auto earlier = [](const Moment& a, const Moment& b) { return a.at < b.at; };
+    std::stable_sort(rows.begin(), rows.end(), earlier);
+    std::stable_sort(records.begin(), records.end(), earlier);
+
+    // best[i][j]: the best pairing of the first i rows with the first j records
+    struct Pairing {
+        int pairs = 0;
+        qint64 apart = 0;
+        bool betterThan(const Pairing& o) const { return pairs != o.pairs ? pairs > o.pairs : apart < o.apart; }
+    };
+    enum Step : char { SkipRow, SkipRecord, Pair };
+    const qsizetype n = rows.size(), m = records.size();
+    std::vector<std::vector<Pairing>> best(n + 1, std::vector<Pairing>(m + 1));
+    std::vector<std::vector<Step>> step(n + 1, std::vector<Step>(m + 1, SkipRow));
+    for (qsizetype i = 1; i <= n; ++i)
+        for (qsizetype j = 1; j <= m; ++j) {
+            best[i][j] = best[i - 1][j];
+            if (best[i][j - 1].betterThan(best[i][j])) {
+                best[i][j] = best[i][j - 1];
+                step[i][j] = SkipRecord;
+            }
+            const qint64 apart = qAbs(rows[i - 1].at.secsTo(records[j - 1].at));
+            const Pairing paired{best[i - 1][j - 1].pairs + 1, best[i - 1][j - 1].apart + apart};
+            if (apart <= kClaimClockToleranceSecs && paired.betterThan(best[i][j])) {
+                best[i][j] = paired;
+                step[i][j] = Pair;
+            }
+        }
+    for (qsizetype i = n, j = m; i > 0 && j > 0;) {
+        if (step[i][j] == Pair) {
+            if (rows[i - 1].pressed) {
+                seq = records[j - 1].seq;
+                open = records[j - 1].open;
+                break;
+            }
+            --i;
+            --j;
+        } else if (step[i][j] == SkipRecord) {
+            --j;
+        } else {
+            --i;
+        }
+    }
     return true;
 }
 

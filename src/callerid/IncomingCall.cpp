@@ -239,17 +239,20 @@ QString NumberOfHistoryLine(const QString& line)
     return column.trimmed().remove(QLatin1Char('-'));
 }
 
-QString WaitingCallersTip(const QString& notice, const QStringList& callers)
+QString WaitingCallersTip(const QString& notice, const QStringList& callers, int linesPerColumn, int columns)
 {
+    linesPerColumn = std::max(linesPerColumn, 2);
+    const qsizetype room = qsizetype(linesPerColumn) * std::max(columns, 1);
+    QStringList lines;
+    for (const QString& c : callers.mid(0, callers.size() > room ? room - 1 : room))
+        lines << c.toHtmlEscaped();
+    if (callers.size() > room)
+        lines << QStringLiteral("외 %1건").arg(callers.size() - lines.size());
     QString html = QStringLiteral("<p style=\"white-space:pre\">") + notice.toHtmlEscaped()
         + QStringLiteral("</p><table cellspacing=\"0\" cellpadding=\"0\"><tr>");
-    for (qsizetype first = 0; first < callers.size(); first += kTipLinesPerColumn) {
-        QStringList column;
-        for (const QString& c : callers.mid(first, kTipLinesPerColumn))
-            column << c.toHtmlEscaped();
+    for (qsizetype first = 0; first < lines.size(); first += linesPerColumn)
         html += QStringLiteral("<td style=\"white-space:pre; padding-right:16px\" valign=\"top\">")
-            + column.join(QStringLiteral("<br>")) + QStringLiteral("</td>");
-    }
+            + lines.mid(first, linesPerColumn).join(QStringLiteral("<br>")) + QStringLiteral("</td>");
     return html + QStringLiteral("</tr></table>");
 }
 

@@ -71,10 +71,10 @@ QString CallHistoryLine(const QString& formatted, const QDateTime& when, const Q
 QString NumberOfHistoryLine(const QString& line);
 
 // The tip of the panel while callers wait to be shown: the notice, then one line per waiting
-// caller as given (newest first), in columns of at most kTipLinesPerColumn lines, so that a
-// long queue stays on the screen.
-constexpr int kTipLinesPerColumn = 20;
-QString WaitingCallersTip(const QString& notice, const QStringList& callers);
+// caller as given (newest first), in columns of at most linesPerColumn lines, at most columns
+// of them, so that a long queue stays on the screen; callers beyond that room are counted in
+// the last line ("외 N건").
+QString WaitingCallersTip(const QString& notice, const QStringList& callers, int linesPerColumn, int columns);
 
 // Stores one call in the shared call list (who answered stays empty). Throws dao::DaoError.
 qint64 InsertCallRecord(dao::Database& db, const QString& sdate, const QString& stime, const QString& stel,

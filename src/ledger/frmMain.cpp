@@ -55,6 +55,8 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QTimer>
+#include <QScreen>
+#include <QToolTip>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <utility>
@@ -1317,7 +1319,15 @@ void frmMain::ShowReceivedCalls(bool retry)
             const QString notice = QStringLiteral("다른 작업장에서 자료를 쓰는 중입니다. 끝나는 대로 표시합니다.");
             cmbGetRinglet->setEditText(callsToShow.last().telno);
             pnlinfoSales->setText(notice + QLatin1Char('(') + waiting.join(QStringLiteral(", ")) + QLatin1Char(')'));
-            pnlinfoSales->setToolTip(WaitingCallersTip(notice, lines));
+            // as many lines and columns as the screen holds
+            const QRect area = pnlinfoSales->screen()->availableGeometry();
+            const QFontMetrics fm(QToolTip::font());
+            int widest = 0;
+            for (const QString& l : std::as_const(lines))
+                widest = std::max(widest, fm.horizontalAdvance(l));
+            const int linesPerColumn = (area.height() - 4 * fm.lineSpacing()) / std::max(1, fm.lineSpacing());
+            const int columns = (area.width() - 32) / (widest + 16 + 8);
+            pnlinfoSales->setToolTip(WaitingCallersTip(notice, lines, linesPerColumn, columns));
             tmrShowCalls->start();
             break;
         }

@@ -449,6 +449,7 @@ private slots:
         QTest::newRow("three") << 3;
         QTest::newRow("five, more than the panel's line") << 5;
         QTest::newRow("a long queue") << 45;
+        QTest::newRow("a queue wider than the screen") << 130;
     }
     void everyWaitingCallerIsNamed()
     {
@@ -665,6 +666,16 @@ private slots:
         QTest::newRow("the older row's record not stored yet") << "14:05:21" << "14:05:09,14:05:20" << "" << 2 << "";
         QTest::newRow("a call from that number 12 seconds before") << "14:04:57" << "14:05:09" << "" << 1 << "";
         QTest::newRow("own call given up after a write error") << "14:00:00" << "14:05:09" << "given up" << 1 << "";
+        // this clock runs 3 seconds ahead of A's; the caller rang again 5 seconds later
+        QTest::newRow("ahead: the older of two calls 5 s apart") << "14:05:06,14:05:11" << "14:05:09,14:05:14" << ""
+                                                                  << 2 << "14:05:06";
+        QTest::newRow("ahead: the newer of two calls 5 s apart") << "14:05:06,14:05:11" << "14:05:09,14:05:14" << ""
+                                                                  << 1 << "14:05:11";
+        QTest::newRow("behind: the newer of two calls 5 s apart") << "14:05:12,14:05:17" << "14:05:09,14:05:14" << ""
+                                                                   << 1 << "14:05:17";
+        QTest::newRow("A's clock past midnight already") << "2024-03-21 00:00:03" << "23:59:58" << "" << 1 << "00:00:03";
+        QTest::newRow("ahead: the newer one's record not stored yet") << "14:05:06" << "14:05:09,14:05:14" << ""
+                                                                       << 2 << "14:05:06";
     }
     void claimTakesOnlyTheCallPressed()
     {
@@ -682,9 +693,10 @@ private slots:
         FrmRCidClient* client = FrmRCidClient::Load([&w](QString& t, bool& m) { return w->InputFromRinglet(t, m); });
         w->cmdTelList_Click(); // open before A's records: only the live rows are listed
         auto stationA = dao::Database::open(f.dbFile);
-        for (const QString& t : stored.split(QLatin1Char(','), Qt::SkipEmptyParts))
-            stationA->execute(QStringLiteral("INSERT INTO tellist (sdate, stime, stel, cname, sdam)"
-                                             " VALUES ('2024-03-20', ?, ?, '', '')"), {t, number});
+        for (const QString& t : stored.split(QLatin1Char(','), Qt::SkipEmptyParts)) // [date ]time
+            stationA->execute(QStringLiteral("INSERT INTO tellist (sdate, stime, stel, cname, sdam) VALUES (?, ?, ?, '', '')"),
+                              {t.contains(QLatin1Char(' ')) ? t.section(QLatin1Char(' '), 0, 0) : QStringLiteral("2024-03-20"),
+                               t.section(QLatin1Char(' '), -1), number});
         const QStringList before = f.calls();
         std::unique_ptr<QProcess> holder;
         if (!how.isEmpty()) {
