@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QScreen>
+#include <QShowEvent>
 #include <QToolBar>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -591,6 +592,31 @@ bool PaintReport(QPainter& p, const QSize& pageSize, const std::function<bool()>
 
 namespace {
 
+// Makes the preview wide enough for its whole tool bar, so that its print button is on the bar
+// and not in the bar's overflow menu, as far as the screen has room; on a screen without room
+// the bar's buttons are made smaller first. Called as the window is shown: its height is then
+// the one its pages ask for, and it is centred afterwards at its new width.
+void widenToItsToolBar(QDialog& preview)
+{
+    auto* bar = preview.findChild<QToolBar*>();
+    QLayout* layout = preview.layout();
+    if (!bar || !layout)
+        return;
+    const QScreen* screen = preview.screen();
+    // the room beside the frame the window manager may put around it
+    const int room = screen ? screen->availableGeometry().width() - 16 : QWIDGETSIZE_MAX;
+    const QMargins margins = layout->contentsMargins();
+    auto needed = [&] {
+        layout->activate();
+        return bar->sizeHint().width() + margins.left() + margins.right();
+    };
+    for (int icon = bar->iconSize().width(); needed() > room && icon > 16; icon -= 4)
+        bar->setIconSize(QSize(icon - 4, icon - 4));
+    const int width = qMin(needed(), room);
+    if (width > preview.width())
+        preview.resize(width, preview.height());
+}
+
 // The preview window. A print from it that failed has been told: the window stays open for
 // another try instead of closing as after a print.
 class ReportPreviewDialog : public QPrintPreviewDialog {
@@ -606,34 +632,15 @@ public:
         }
         QPrintPreviewDialog::done(result);
     }
-};
 
-// Opens the preview wide enough for its whole tool bar, so that its print button is on the bar
-// and not in the bar's overflow menu, as far as the screen has room; on a screen without room
-// the bar's buttons are made smaller first.
-void widenToItsToolBar(QDialog& preview)
-{
-    auto* bar = preview.findChild<QToolBar*>();
-    QLayout* layout = preview.layout();
-    if (!bar || !layout)
-        return;
-    preview.ensurePolished();
-    if (!preview.testAttribute(Qt::WA_Resized))
-        preview.adjustSize(); // as showing it would
-    const QScreen* screen = preview.screen();
-    // the room beside the frame the window manager may put around it
-    const int room = screen ? screen->availableGeometry().width() - 16 : QWIDGETSIZE_MAX;
-    const QMargins margins = layout->contentsMargins();
-    auto needed = [&] {
-        layout->activate();
-        return bar->sizeHint().width() + margins.left() + margins.right();
-    };
-    for (int icon = bar->iconSize().width(); needed() > room && icon > 16; icon -= 4)
-        bar->setIconSize(QSize(icon - 4, icon - 4));
-    const int width = qMin(needed(), room);
-    if (width > preview.width())
-        preview.resize(width, preview.height());
-}
+protected:
+    void showEvent(QShowEvent* e) override
+    {
+        if (!e->spontaneous())
+            widenToItsToolBar(*this);
+        QPrintPreviewDialog::showEvent(e);
+    }
+};
 
 } // namespace
 
@@ -743,7 +750,6 @@ bool ReportEngine::SetAction(int action)
             else
                 platform::prompter().messageBox(err, preview.windowTitle(), MsgStyleWarn);
         });
-        widenToItsToolBar(preview);
         platform::prompter().execModal(preview);
         if (!shown)
             return fail(rptErrPrinter, why);

@@ -629,6 +629,7 @@ private slots:
         QVERIFY2(area.contains(at), qPrintable(QStringLiteral("%1x%2 at %3,%4").arg(at.width()).arg(at.height()).arg(at.x()).arg(at.y())));
         QVERIFY2(printOnTheBar, qPrintable(QStringLiteral("%1 wide").arg(at.width())));
         QVERIFY(!overflowShown);
+        QVERIFY2(at.height() >= area.height() / 3, qPrintable(QStringLiteral("%1 high").arg(at.height()))); // pages, not a strip
     }
 
     void damagedReportFileIsReportedAndKept()
