@@ -260,6 +260,12 @@ private:
             verifyLater();
             return;
         }
+        // The widget moves and resizes from its own copy of the geometry: fitted once that has
+        // caught up with the window system (with an event of its own).
+        if (!settled && m_frm->geometry() != inside()) {
+            verifyLater();
+            return;
+        }
         const QRect now = OuterGeometry(m_frm);
         const QSize extra = now.size() - inside().size();
         const QRect want = restoredFrame(now, extra);
