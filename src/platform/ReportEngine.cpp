@@ -8,6 +8,7 @@
 #include "platform/WholeFile.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
@@ -610,30 +611,46 @@ public:
 
 // Opens the preview wide enough for its whole tool bar, so that its print button is on the bar
 // and not in the bar's overflow menu, as far as the screen has room; on a screen without room
-// the bar's buttons are made smaller first.
-void widenToItsToolBar(QDialog& preview)
-{
-    auto* bar = preview.findChild<QToolBar*>();
-    QLayout* layout = preview.layout();
-    if (!bar || !layout)
-        return;
-    preview.ensurePolished();
-    if (!preview.testAttribute(Qt::WA_Resized))
-        preview.adjustSize(); // as showing it would
-    const QScreen* screen = preview.screen();
-    // the room beside the frame the window manager may put around it
-    const int room = screen ? screen->availableGeometry().width() - 16 : QWIDGETSIZE_MAX;
-    const QMargins margins = layout->contentsMargins();
-    auto needed = [&] {
-        layout->activate();
-        return bar->sizeHint().width() + margins.left() + margins.right();
-    };
-    for (int icon = bar->iconSize().width(); needed() > room && icon > 16; icon -= 4)
-        bar->setIconSize(QSize(icon - 4, icon - 4));
-    const int width = qMin(needed(), room);
-    if (width > preview.width())
-        preview.resize(width, preview.height());
-}
+// the bar's buttons are made smaller first. Done as it is shown, once it has taken the size it
+// shows its pages at: only its width is changed.
+class ToolBarWidener : public QObject {
+public:
+    explicit ToolBarWidener(QDialog& preview) : QObject(&preview), m_preview(preview) { preview.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &m_preview && event->type() == QEvent::Show) {
+            m_preview.removeEventFilter(this);
+            widen();
+        }
+        return false;
+    }
+
+private:
+    void widen()
+    {
+        auto* bar = m_preview.findChild<QToolBar*>();
+        QLayout* layout = m_preview.layout();
+        if (!bar || !layout)
+            return;
+        const QScreen* screen = m_preview.screen();
+        // the room beside the frame the window manager may put around it
+        const int room = screen ? screen->availableGeometry().width() - 16 : QWIDGETSIZE_MAX;
+        const QMargins margins = layout->contentsMargins();
+        auto needed = [&] {
+            layout->activate();
+            return bar->sizeHint().width() + margins.left() + margins.right();
+        };
+        for (int icon = bar->iconSize().width(); needed() > room && icon > 16; icon -= 4)
+            bar->setIconSize(QSize(icon - 4, icon - 4));
+        const int width = qMin(needed(), room);
+        if (width > m_preview.width())
+            m_preview.resize(width, m_preview.height());
+    }
+
+    QDialog& m_preview;
+};
 
 } // namespace
 
@@ -743,7 +760,7 @@ bool ReportEngine::SetAction(int action)
             else
                 platform::prompter().messageBox(err, preview.windowTitle(), MsgStyleWarn);
         });
-        widenToItsToolBar(preview);
+        new ToolBarWidener(preview);
         platform::prompter().execModal(preview);
         if (!shown)
             return fail(rptErrPrinter, why);
