@@ -88,12 +88,10 @@ private slots:
             << QRect(240, 160, 404, 350) << true << QRect() << QRect(300, 210, 404, 350);
         QTest::newRow("closed maximised, made larger at once when restored")
             << QRect(240, 160, 404, 350) << true << QRect() << QRect(240, 160, 480, 400);
-        // restored with the frame's button, not by the program: the window manager tells the
-        // restored frame before the widget's own copy of the geometry has caught up with it
+        // restored through the window manager, as the frame's button does, not by the program
         const QRect nearTheCorner(area.right() - 602, area.bottom() - 395, 602, 395);
         QTest::newRow("closed maximised near the corner, restored by the window manager")
             << nearTheCorner << true << QRect() << QRect(-1, -1, 0, 0);
-
     }
     void restoredWindowSavesWhatItRead()
     {
