@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <cmath>
 
 namespace {
@@ -160,7 +161,7 @@ private:
         }
         if (!ownSize(m_frm)) {
             m_restoring = true; // the stored frame is the normal one: fitted once restored
-            m_maximised = m_frm->geometry();
+            m_maximised = inside();
             return;
         }
         done(); // once: the fitting below raises events of its own
@@ -189,7 +190,34 @@ private:
         return QRect(pos, size);
     }
 
-    // Looks at the restored window once more when the window manager has settled.
+    // The frame the window manager has put around the window.
+    QMargins frameMargins() const
+    {
+        const QWindow* h = m_frm->windowHandle();
+        return h ? h->frameMargins() : QMargins();
+    }
+
+    // The inside as the window system last told it, as the frame is: the widget's copy lags
+    // behind both for a moment while the window manager restores the window.
+    QRect inside() const
+    {
+        const QWindow* h = m_frm->windowHandle();
+        return h && h->handle() ? h->geometry() : m_frm->geometry();
+    }
+
+    // Whether the frame differs from the one wanted by no more than the window manager's frame
+    // makes up (a frame told late, or the fitting answered in part); a larger difference is
+    // the user's own move or resize.
+    bool offByTheFrame(const QRect& now, const QRect& want) const
+    {
+        const QMargins m = frameMargins();
+        const int w = m.left() + m.right(), h = m.top() + m.bottom();
+        return qAbs(now.x() - want.x()) <= w && qAbs(now.y() - want.y()) <= h
+            && qAbs(now.width() - want.width()) <= w && qAbs(now.height() - want.height()) <= h;
+    }
+
+    // Looks at the restored window once more when the window manager has settled: it may
+    // frame a restored window anew a moment later and tell only the frame's new size.
     void verifyLater()
     {
         if (m_verifying)
@@ -197,43 +225,61 @@ private:
         m_verifying = true;
         QTimer::singleShot(400, this, [this] {
             m_verifying = false;
-            const QRect outer = OuterGeometry(m_frm);
-            if (ownSize(m_frm) && outer == restoredFrame(outer, outer.size() - m_frm->geometry().size()))
-                done();
-            else
+            if (!m_fitted) {
                 fitRestored(true);
+                return;
+            }
+            const QRect now = OuterGeometry(m_frm);
+            const QRect want = restoredFrame(now, now.size() - inside().size());
+            if (ownSize(m_frm) && now != want && (frameMargins() != m_fittedMargins || offByTheFrame(now, want)))
+                fitRestored(true, true);
+            else
+                done(); // as fitted, or as the user has made it since
         });
     }
 
-    void fitRestored(bool settled = false)
+    void fitRestored(bool settled = false, bool again = false)
     {
         if (!ownSize(m_frm)) {
-            m_maximised = m_frm->geometry();
+            if (m_fitted)
+                done(); // maximised again: the window manager keeps the frame fitted as the normal one
+            else
+                m_maximised = inside();
             return;
         }
         if (m_fitting)
             return;
+        // Once fitted, the window is fitted again only to a new frame of the window manager's:
+        // a move or resize under the same frame is the user's (or the window manager's answer
+        // to the fitting itself).
+        if (m_fitted && !again && frameMargins() == m_fittedMargins)
+            return;
         // Restored in the program's eyes, the window may still have the maximised geometry and
         // frame until the window manager has restored it (or restore it to that geometry).
-        if (!settled && m_frm->geometry() == m_maximised) {
+        if (!settled && !m_fitted && inside() == m_maximised) {
+            verifyLater();
+            return;
+        }
+        // The widget moves and resizes from its own copy of the geometry: fitted once that has
+        // caught up with the window system (with an event of its own).
+        if (!settled && m_frm->geometry() != inside()) {
             verifyLater();
             return;
         }
         const QRect now = OuterGeometry(m_frm);
-        const QSize extra = now.size() - m_frm->geometry().size();
+        const QSize extra = now.size() - inside().size();
         const QRect want = restoredFrame(now, extra);
-        if (now == want) {
-            // The window manager may change the frame of a restored window a moment later (and
-            // then tell only the frame's new size).
-            verifyLater();
+        m_fitted = true;
+        m_fittedMargins = frameMargins();
+        verifyLater();
+        if (now == want)
             return;
-        }
         if (++m_rounds > 8) {
             done();
             return;
         }
         m_fitting = true;
-        if (m_frm->size() != want.size() - extra)
+        if (inside().size() != want.size() - extra)
             m_frm->resize(want.size() - extra);
         if (OuterGeometry(m_frm).topLeft() != want.topLeft())
             MoveOuterTo(m_frm, want.topLeft());
@@ -258,6 +304,8 @@ private:
     bool m_fitting = false;
     int m_rounds = 0;
     bool m_verifying = false;
+    bool m_fitted = false;     // fitted since it was restored
+    QMargins m_fittedMargins; // the frame it was fitted to
 };
 
 // The stored outer size, where the file gives it (else that of fallback).

@@ -306,9 +306,19 @@ void frmMain::buildControls()
         connect(d, &platform::SpreadGrid::Change, this, [this, i](int, int) { spDate_Change(i); });
         connect(d, &platform::SpreadGrid::EditMode, this,
                 [this, i](int, int, int mode, bool changed) { spDate_EditMode(i, mode, changed); });
-        connect(d, &platform::SpreadGrid::KeyPress, this, [](int& key) {
-            if (key == 13)
-                PostTabKey(0);
+        connect(d, &platform::SpreadGrid::KeyPress, this, [this, d](int& key) {
+            if (key != 13)
+                return;
+            if (d->IsEditing()) {
+                // the typed date is taken first: a refused one keeps the focus in its box
+                bPeriodRefused = false;
+                d->EndEdit(true);
+                if (bPeriodRefused) {
+                    key = 0;
+                    return;
+                }
+            }
+            PostTabKey(0);
         });
     }
     chkChain = new QCheckBox(QStringLiteral("양쪽 날짜 동시에 변경"), bar);

@@ -8,6 +8,7 @@
 #include "platform/WholeFile.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>

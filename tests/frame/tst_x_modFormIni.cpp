@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QScreen>
 #include <QLabel>
+#include <QProcess>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -69,25 +70,36 @@ private slots:
 
     // A window closed maximised opens maximised; restored, it has the frame it had before, and
     // it keeps that however often it is closed maximised. A frame stored on a larger screen
-    // comes back cut down to this one, and the same at every start.
+    // comes back cut down to this one, and the same at every start. A frame the user gives the
+    // window as soon as it is back (moved or resized through the window manager) is kept.
     void restoredWindowSavesWhatItRead_data()
     {
         QTest::addColumn<QRect>("stored");
         QTest::addColumn<bool>("maximised");
         QTest::addColumn<QRect>("restored"); // empty: the stored frame
+        QTest::addColumn<QRect>("userFrame"); // empty: the user leaves the window as it comes; at -1,-1: restored by the window manager
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        QTest::newRow("closed normal") << QRect(240, 160, 404, 350) << false << QRect();
-        QTest::newRow("closed maximised") << QRect(240, 160, 404, 350) << true << QRect();
-        QTest::newRow("closed maximised, high on the screen") << QRect(1, 1, 404, 350) << true << QRect();
+        QTest::newRow("closed normal") << QRect(240, 160, 404, 350) << false << QRect() << QRect();
+        QTest::newRow("closed maximised") << QRect(240, 160, 404, 350) << true << QRect() << QRect();
+        QTest::newRow("closed maximised, high on the screen") << QRect(1, 1, 404, 350) << true << QRect() << QRect();
         QTest::newRow("closed maximised on a larger screen")
-            << QRect(100, 80, area.width() + 120, area.height() + 200) << true << area;
+            << QRect(100, 80, area.width() + 120, area.height() + 200) << true << area << QRect();
+        QTest::newRow("closed maximised, moved at once when restored")
+            << QRect(240, 160, 404, 350) << true << QRect() << QRect(300, 210, 404, 350);
+        QTest::newRow("closed maximised, made larger at once when restored")
+            << QRect(240, 160, 404, 350) << true << QRect() << QRect(240, 160, 480, 400);
+        // restored through the window manager, as the frame's button does, not by the program
+        const QRect nearTheCorner(area.right() - 602, area.bottom() - 395, 602, 395);
+        QTest::newRow("closed maximised near the corner, restored by the window manager")
+            << nearTheCorner << true << QRect() << QRect(-1, -1, 0, 0);
     }
     void restoredWindowSavesWhatItRead()
     {
         QFETCH(QRect, stored);
         QFETCH(bool, maximised);
         QFETCH(QRect, restored);
-        const QRect outer = restored.isEmpty() ? stored : restored;
+        QFETCH(QRect, userFrame);
+        QRect outer = restored.isEmpty() ? stored : restored;
         QVERIFY(writeLayout(stored, maximised));
         for (int session = 1; session <= 3; ++session) {
             PlainWindow w;
@@ -96,7 +108,17 @@ private slots:
             QVERIFY(testsupport::waitForFramed(&w));
             if (maximised) {
                 QVERIFY(w.isMaximized());
-                w.showNormal(); // as the frame's restore button does
+                if (userFrame.topLeft() == QPoint(-1, -1))
+                    QVERIFY(QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-r"),
+                            QString::number(w.winId()), QStringLiteral("-b"), QStringLiteral("remove,maximized_vert,maximized_horz")}) == 0);
+                else
+                    w.showNormal(); // as the frame's restore button does
+                if (!userFrame.isEmpty() && session == 1) { // moved before its restoring is looked at again
+                    QTRY_COMPARE(testsupport::frameOf(&w), outer);
+                    QVERIFY(testsupport::moveByWindowManager(&w, userFrame.topLeft()));
+                    QVERIFY(testsupport::resizeByWindowManager(&w, userFrame.size()));
+                    outer = userFrame;
+                }
                 QTRY_VERIFY(!w.property("trelvoFrameFitPending").toBool()); // fitted to its frame
                 QVERIFY(testsupport::waitForFramed(&w));
             }

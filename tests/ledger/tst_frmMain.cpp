@@ -536,15 +536,21 @@ private slots:
         QTest::addColumn<QString>("shown"); // both boxes, "from|to", after the search
         QTest::addColumn<int>("listed");    // vouchers listed after the search
         QTest::addColumn<bool>("refused");
-        QTest::newRow("eight digits") << "20261101" << "20261130" << "2026-11-01|2026-11-30" << 1 << false;
-        QTest::newRow("six digits") << "261101" << "261231" << "2026-11-01|2026-12-31" << 2 << false;
-        QTest::newRow("stored form") << "2026-11-01" << "2026-12-01" << "2026-11-01|2026-12-01" << 2 << false;
-        QTest::newRow("month and day of this year") << "101" << "1231" << "2024-01-01|2024-12-31" << 1 << false;
-        QTest::newRow("a day of this month") << "5" << "15" << "2024-03-05|2024-03-15" << 1 << false;
-        QTest::newRow("no such month") << "20261101" << "20261301" << "2026-11-01|2024-03-20" << 1 << true;
-        QTest::newRow("no such day") << "0230" << "20261130" << "2024-03-01|2026-11-30" << 1 << true;
-        QTest::newRow("letters") << "2026-1l-01" << "20261130" << "2024-03-01|2026-11-30" << 1 << true;
-        QTest::newRow("five digits") << "20261" << "20261130" << "2024-03-01|2026-11-30" << 1 << true;
+        QTest::addColumn<int>("leaveBy"); // 0, or the key that leaves the second box before the search (-1: a click in the list)
+        QTest::newRow("eight digits") << "20261101" << "20261130" << "2026-11-01|2026-11-30" << 1 << false << 0;
+        QTest::newRow("six digits") << "261101" << "261231" << "2026-11-01|2026-12-31" << 2 << false << 0;
+        QTest::newRow("stored form") << "2026-11-01" << "2026-12-01" << "2026-11-01|2026-12-01" << 2 << false << 0;
+        QTest::newRow("month and day of this year") << "101" << "1231" << "2024-01-01|2024-12-31" << 1 << false << 0;
+        QTest::newRow("a day of this month") << "5" << "15" << "2024-03-05|2024-03-15" << 1 << false << 0;
+        QTest::newRow("no such month") << "20261101" << "20261301" << "2026-11-01|2024-03-20" << 1 << true << 0;
+        QTest::newRow("no such day") << "0230" << "20261130" << "2024-03-01|2026-11-30" << 1 << true << 0;
+        QTest::newRow("letters") << "2026-1l-01" << "20261130" << "2024-03-01|2026-11-30" << 1 << true << 0;
+        QTest::newRow("five digits") << "20261" << "20261130" << "2024-03-01|2026-11-30" << 1 << true << 0;
+        // refused as the box is left: the box keeps its date and the focus; the search then
+        // runs on the dates shown
+        QTest::newRow("no such month, left by Enter") << "20261101" << "20261301" << "2026-11-01|2024-03-20" << 0 << true << int(Qt::Key_Return);
+        QTest::newRow("no such month, left by a click") << "20261101" << "20261301" << "2026-11-01|2024-03-20" << 0 << true << -1;
+        QTest::newRow("eight digits, left by Enter") << "20261101" << "20261130" << "2026-11-01|2026-11-30" << 1 << false << int(Qt::Key_Return);
     }
     void periodBoxesTakeTheGridsDateForms()
     {
@@ -553,6 +559,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(int, listed);
         QFETCH(bool, refused);
+        QFETCH(int, leaveBy);
         QVERIFY(testsupport::runSqlScript(dbFile, QStringLiteral(
             "INSERT INTO total (total_id, maeip_date, pro_name, maeip_cost, maechul_date, maechul_cost, maechul_usecost)"
             " VALUES (1, '2024-03-01', 'TV', 1, '2024-03-10', 2, 0), (2, '2026-11-01', '냉장고', 1, '2026-11-05', 2, 0),"
@@ -573,6 +580,16 @@ private slots:
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                 QTRY_VERIFY(!w->spDate[0]->IsEditing());
             }
+        }
+        if (leaveBy != 0) {
+            if (leaveBy > 0)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key(leaveBy));
+            else
+                QTest::mouseClick(w->spList->viewport(), Qt::LeftButton, {}, QPoint(20, 8));
+            QTRY_COMPARE(prompter->messages().size(), refused ? 1 : 0);
+            QCoreApplication::processEvents(); // a key the box posts on
+            QWidget* focus = QApplication::focusWidget();
+            QCOMPARE(focus == w->spDate[1] || w->spDate[1]->isAncestorOf(focus), refused);
         }
         QTest::mouseClick(w->btnRefresh, Qt::LeftButton);
         QCOMPARE(text(w->spDate[0], 1, 1) + QLatin1Char('|') + text(w->spDate[1], 1, 1), shown);
