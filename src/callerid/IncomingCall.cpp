@@ -47,13 +47,6 @@ namespace {
 
 const char* const kTelColumns[] = {"tel", "tel2", "tel3", "tel4", "tel5", "tel6", "phone"};
 
-// Full-width digits and signs (as Korean input gives them) read as their ASCII forms.
-QChar narrowTelChar(QChar c)
-{
-    const char16_t u = c.unicode();
-    return u >= 0xFF01 && u <= 0xFF5E ? QChar(char16_t(u - 0xFEE0)) : c;
-}
-
 // A number of Korea given as its national digits, read by the same rule as the caller's.
 void addNational(QList<TelNoReading>& readings, const QString& national)
 {
@@ -79,7 +72,7 @@ QList<TelNoReading> ReadTelNoForLookup(const QString& number)
     QString text;
     text.reserve(number.size());
     for (QChar c : number)
-        text += narrowTelChar(c);
+        text += NarrowTelChar(c);
     text = text.trimmed();
     if (text.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
         text = text.mid(4).trimmed();

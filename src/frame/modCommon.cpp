@@ -175,12 +175,10 @@ QString LeftByte(const QString& text, int n, bool bNoPad)
     return out;
 }
 
-namespace {
-
 // A character of a typed telephone number: the full-width forms of ASCII characters (an
 // input method's digits, hyphens and brackets) and the ideographic blank stand for their
 // ASCII forms.
-QChar narrowTelChar(QChar c)
+QChar NarrowTelChar(QChar c)
 {
     const char16_t u = c.unicode();
     if (u >= 0xFF01 && u <= 0xFF5E)
@@ -189,6 +187,8 @@ QChar narrowTelChar(QChar c)
         return QLatin1Char(' ');
     return c;
 }
+
+namespace {
 
 // The characters that only separate the parts of a number.
 bool isTelSeparator(QChar c)
@@ -208,7 +208,7 @@ bool telDigits(const QString& telephone, bool onlyNumber, QString& digits)
     QString text;
     text.reserve(telephone.size());
     for (QChar c : telephone)
-        text += narrowTelChar(c);
+        text += NarrowTelChar(c);
     qsizetype from = 0;
     const auto skipBlanks = [&text, &from] {
         while (from < text.size() && text.at(from) == QLatin1Char(' '))

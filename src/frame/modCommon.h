@@ -40,6 +40,9 @@ QString FormatTelNo(const QString& telephone);
 // at its start, after an optional "tel:", is the leading 0. A text of fewer than 6
 // characters, or with at most 4 digits, is returned unformatted and local is left alone.
 QString FormatCallerTelNo(const QString& telephone, QString& local);
+// A character of a typed telephone number: the full-width forms of ASCII characters and the
+// ideographic blank stand for their ASCII forms.
+QChar NarrowTelChar(QChar c);
 // True when the number begins with "01" and has 10 or more characters.
 bool IsMobileNumber(const QString& number);
 
